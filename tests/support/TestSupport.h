@@ -1,0 +1,56 @@
+#pragma once
+// Helpers shared by the test programs: temporary folders, scoped environment
+// variables and small file utilities.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm::test {
+
+// A fresh folder under the system temporary folder, removed with its
+// contents when the object goes away.
+class TempDir {
+public:
+    explicit TempDir(const std::string& tag = "qm");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Sets (or unsets, with std::nullopt) an environment variable for the life
+// of the object and restores the previous value afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(std::string name, std::optional<std::string> value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+std::string readFile(const std::filesystem::path& p);
+void writeFile(const std::filesystem::path& p, const std::string& bytes);
+
+// Folder holding the built programs (Quillmate, Nightwick, ...).
+std::filesystem::path programDir();
+// Top of the source tree.
+std::filesystem::path sourceDir();
+
+// Runs a command given as an argument vector, returns its exit status and
+// (optionally) its standard output.
+int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr);
+// True when a program of that name is on PATH.
+bool haveProgram(const std::string& name);
+
+} // namespace qm::test
