@@ -16,22 +16,6 @@ namespace qm::fs {
 
 namespace {
 
-// Closes a descriptor on scope exit unless released.
-struct Fd {
-    int fd = -1;
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    int release()
-    {
-        int f = fd;
-        fd = -1;
-        return f;
-    }
-};
-
 std::string uniqueSuffix()
 {
     static std::atomic<unsigned> counter{0};
@@ -59,23 +43,6 @@ int createTemp(const stdfs::path& target, stdfs::path& tempPath)
     return -1;
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 void syncFolder(const stdfs::path& folder)
 {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -85,78 +52,144 @@ void syncFolder(const stdfs::path& folder)
     }
 }
 
+// A symlink is written through, so the link itself stays in place.
+stdfs::path resolveTarget(const stdfs::path& native)
+{
+    struct stat lst {};
+    if (::lstat(native.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        std::error_code ec;
+        stdfs::path resolved = stdfs::weakly_canonical(native, ec);
+        if (!ec)
+            return resolved;
+    }
+    return native;
+}
+
 } // namespace
+
+AtomicFileWriter::AtomicFileWriter(const stdfs::path& target)
+    : target_(resolveTarget(target)), what_(target.string())
+{
+    if (target.filename().empty())
+        throw makeRtError(rterr::BadFileName, what_);
+    struct stat old {};
+    bool hadOld = ::stat(target_.c_str(), &old) == 0;
+    if (hadOld && S_ISDIR(old.st_mode))
+        throw makeRtError(rterr::PathFileAccess, what_);
+
+    fd_ = createTemp(target_, temp_);
+    if (fd_ < 0)
+        throw rtErrorFromErrno(errno, what_, target_);
+    if (hadOld) {
+        // Owner first (allowed only to the privileged; ignored otherwise),
+        // then the mode, which a change of owner could clear.
+        if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
+            // keeps our own ownership
+        }
+        if (::fchmod(fd_, old.st_mode & 07777) != 0)
+            fail(errno);
+    }
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    discard();
+}
+
+void AtomicFileWriter::fail(int err)
+{
+    discard();
+    throw rtErrorFromErrno(err, what_, target_);
+}
+
+void AtomicFileWriter::write(std::string_view bytes)
+{
+    if (done_)
+        throw makeRtError(rterr::BadFileName, what_);
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd_, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+}
+
+void AtomicFileWriter::setMode(unsigned mode)
+{
+    if (!done_ && ::fchmod(fd_, mode & 07777) != 0)
+        fail(errno);
+}
+
+void AtomicFileWriter::commit()
+{
+    if (done_)
+        throw makeRtError(rterr::BadFileName, what_);
+    if (::fsync(fd_) != 0)
+        fail(errno);
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        fail(errno);
+    if (::rename(temp_.c_str(), target_.c_str()) != 0)
+        fail(errno);
+    done_ = true;
+    syncFolder(target_.parent_path());
+}
+
+void AtomicFileWriter::discard()
+{
+    if (done_)
+        return;
+    done_ = true;
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty())
+        ::unlink(temp_.c_str());
+}
 
 void writeFileAtomic(const stdfs::path& native, std::string_view bytes)
 {
-    const std::string what = native.string();
-    stdfs::path target = native;
-    if (target.filename().empty())
-        throw makeRtError(rterr::BadFileName, what);
-
-    // Write through a symlink so the link itself stays in place.
-    struct stat lst {};
-    if (::lstat(target.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        std::error_code ec;
-        stdfs::path resolved = stdfs::weakly_canonical(target, ec);
-        if (!ec)
-            target = resolved;
-    }
-
-    struct stat old {};
-    bool hadOld = ::stat(target.c_str(), &old) == 0;
-    if (hadOld && S_ISDIR(old.st_mode))
-        throw makeRtError(rterr::PathFileAccess, what);
-
-    stdfs::path tempPath;
-    Fd fd{createTemp(target, tempPath)};
-    if (fd.fd < 0)
-        throw rtErrorFromErrno(errno, what, target);
-
-    auto fail = [&](int err) {
-        ::close(fd.release());
-        ::unlink(tempPath.c_str());
-        return rtErrorFromErrno(err, what, target);
-    };
-
-    if (hadOld) {
-        // Owner first (may fail for ordinary users), then the mode, which a
-        // change of owner could otherwise clear.
-        if (::fchown(fd.fd, old.st_uid, old.st_gid) != 0) {
-            // keep our own ownership
-        }
-        if (::fchmod(fd.fd, old.st_mode & 07777) != 0)
-            throw fail(errno);
-    }
-    if (!writeAll(fd.fd, bytes))
-        throw fail(errno);
-    if (::fsync(fd.fd) != 0)
-        throw fail(errno);
-    if (::close(fd.release()) != 0) {
-        int err = errno;
-        ::unlink(tempPath.c_str());
-        throw rtErrorFromErrno(err, what, target);
-    }
-    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
-        int err = errno;
-        ::unlink(tempPath.c_str());
-        throw rtErrorFromErrno(err, what, target);
-    }
-    syncFolder(target.parent_path());
+    AtomicFileWriter w(native);
+    w.write(bytes);
+    w.commit();
 }
 
-std::string readFileBytes(const stdfs::path& native)
+namespace {
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+void openForReading(const stdfs::path& native, Fd& fd, struct stat& st)
 {
     const std::string what = native.string();
-    Fd fd{::open(native.c_str(), O_RDONLY | O_CLOEXEC)};
+    fd.fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd.fd < 0)
         throw rtErrorFromErrno(errno, what, native);
-    struct stat st {};
     if (::fstat(fd.fd, &st) != 0)
         throw rtErrorFromErrno(errno, what);
     if (S_ISDIR(st.st_mode))
         throw makeRtError(rterr::PathFileAccess, what);
+}
+} // namespace
 
+std::string readFileBytes(const stdfs::path& native)
+{
+    Fd fd;
+    struct stat st {};
+    openForReading(native, fd, st);
     std::string out;
     if (S_ISREG(st.st_mode) && st.st_size > 0)
         out.reserve(static_cast<size_t>(st.st_size));
@@ -166,13 +199,37 @@ std::string readFileBytes(const stdfs::path& native)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw rtErrorFromErrno(errno, what);
+            throw rtErrorFromErrno(errno, native.string());
         }
         if (n == 0)
             break;
         out.append(buf, static_cast<size_t>(n));
     }
     return out;
+}
+
+void copyFileAtomic(const stdfs::path& from, const stdfs::path& to)
+{
+    Fd in;
+    struct stat st {};
+    openForReading(from, in, st);
+    AtomicFileWriter w(to);
+    w.setMode(st.st_mode);
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(in.fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw rtErrorFromErrno(errno, from.string());
+        }
+        if (n == 0)
+            break;
+        w.write(std::string_view(buf, static_cast<size_t>(n)));
+    }
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(w.fd(), times); // best effort: a copy without the old time is still a copy
+    w.commit();
 }
 
 } // namespace qm::fs

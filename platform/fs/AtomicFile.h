@@ -18,4 +18,38 @@ void writeFileAtomic(const std::filesystem::path& native, std::string_view bytes
 // folder missing, 70 no permission, 75 a folder or other access error.
 std::string readFileBytes(const std::filesystem::path& native);
 
+// Copies `from` over `to` atomically (same rules as writeFileAtomic); the copy
+// gets the source's permissions and modification time.
+void copyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Writing a file in pieces with the same guarantee: nothing shows at the
+// target until commit(); destroying the writer without commit() removes the
+// temporary file and leaves the target as it was.
+class AtomicFileWriter {
+public:
+    // Creates the temporary file; throws qm::RtError when it cannot.
+    explicit AtomicFileWriter(const std::filesystem::path& target);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void write(std::string_view bytes);
+    // The permission bits the file gets (default: the old file's, else per umask).
+    void setMode(unsigned mode);
+    // Flushes to disk and renames over the target.
+    void commit();
+    // Removes the temporary file; the target stays as it was.
+    void discard();
+    int fd() const { return fd_; }
+    const std::filesystem::path& tempPath() const { return temp_; }
+
+private:
+    [[noreturn]] void fail(int err);
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    std::string what_;
+    int fd_ = -1;
+    bool done_ = false;
+};
+
 } // namespace qm::fs
