@@ -1,0 +1,84 @@
+// The profile functions on real files.
+#include "platform/profile/Profile.h"
+#include "platform/fs/RtError.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+namespace pf = qm::profile;
+using qm::test::readFile;
+using qm::test::TempDir;
+using qm::test::writeFile;
+
+namespace {
+
+TEST(ProfileFile, MissingOrUnreadableFileGivesTheDefault)
+{
+    TempDir dir;
+    EXPECT_EQ(pf::getString(dir / "none.ini", "s", "k", "dflt"), "dflt");
+    EXPECT_EQ(pf::getString(dir / "no folder" / "x.ini", "s", "k", ""), "");
+    EXPECT_EQ(pf::getString(dir.path(), "s", "k", "dflt"), "dflt"); // a folder
+    EXPECT_FALSE(fs::exists(dir / "none.ini"));
+}
+
+TEST(ProfileFile, WriteCreatesAMissingFileWithTheOneSectionAndKey)
+{
+    TempDir dir;
+    pf::writeString(dir / "new.ini", "User Options", "UserView", "list");
+    EXPECT_EQ(readFile(dir / "new.ini"), "[User Options]\r\nUserView=list\r\n");
+    EXPECT_EQ(pf::getString(dir / "new.ini", "USER OPTIONS", "userview", ""), "list");
+}
+
+TEST(ProfileFile, WriteKeepsEveryOtherByteAndLeavesNoTemporaryFiles)
+{
+    TempDir dir;
+    const std::string before = "[SOURCES]\r\nProjectName=\"My Project\"\r\n\r\n"
+                               "[FILES AND FOLDERS-QMT]\r\nZIPLastBackupDate=1/2/2024\r\n"
+                               "ZIPLastBackupFolder=C:\\old\r\n";
+    writeFile(dir / "p", before);
+    pf::writeString(dir / "p", "files and folders-qmt", "ziplastbackupdate", "3/7/2026 2:05:09 PM");
+    std::string expected = before;
+    expected.replace(expected.find("1/2/2024"), 8, "3/7/2026 2:05:09 PM");
+    EXPECT_EQ(readFile(dir / "p"), expected);
+    EXPECT_EQ(pf::getString(dir / "p", "Sources", "ProjectName", ""), "My Project");
+
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(ProfileFile, FailedWritesThrowAndKeepTheOldFile)
+{
+    TempDir dir;
+    writeFile(dir / "plain", "not a folder");
+    try {
+        pf::writeString(dir / "plain" / "x.ini", "s", "k", "v");
+        FAIL() << "wrote below a regular file";
+    } catch (const qm::RtError& e) {
+        EXPECT_NE(e.number, 0);
+    }
+
+    const std::string before = "[s]\r\nk=v\r\n";
+    writeFile(dir / "keep.ini", before);
+    EXPECT_THROW(pf::writeString(dir / "keep.ini", "s", "bad=key", "v"), qm::RtError);
+    EXPECT_EQ(readFile(dir / "keep.ini"), before);
+
+    fs::create_directory(dir / "folder.ini");
+    EXPECT_THROW(pf::writeString(dir / "folder.ini", "s", "k", "v"), qm::RtError);
+}
+
+TEST(ProfileFile, DeleteKeyAndSection)
+{
+    TempDir dir;
+    writeFile(dir / "d.ini", "[a]\r\nx=1\r\ny=2\r\n\r\n[b]\r\nz=3\r\n");
+    pf::deleteKey(dir / "d.ini", "a", "x");
+    pf::deleteSection(dir / "d.ini", "B");
+    EXPECT_EQ(readFile(dir / "d.ini"), "[a]\r\ny=2\r\n\r\n");
+    pf::deleteKey(dir / "missing.ini", "a", "x");
+    EXPECT_FALSE(fs::exists(dir / "missing.ini"));
+}
+
+} // namespace
