@@ -1,0 +1,35 @@
+#include "platform/ui/WindowGuard.h"
+
+#include <QEvent>
+
+namespace qm::ui {
+
+WindowGuard::WindowGuard(QWidget* window) : window_(window)
+{
+    if (window)
+        window->installEventFilter(this);
+}
+
+WindowGuard::~WindowGuard()
+{
+    if (window_)
+        window_->removeEventFilter(this);
+}
+
+bool WindowGuard::closed() const
+{
+    return window_.isNull() || (closeRequested_ && !window_->isVisible());
+}
+
+bool WindowGuard::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == window_.data()) {
+        if (event->type() == QEvent::Close)
+            closeRequested_ = true;
+        else if (event->type() == QEvent::Show)
+            closeRequested_ = false;
+    }
+    return false;
+}
+
+} // namespace qm::ui

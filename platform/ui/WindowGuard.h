@@ -1,0 +1,41 @@
+#pragma once
+// Guards a window that yields (DoEvents, a box, a wait for a program)
+// against having been closed or deleted while it yielded:
+//
+//   WindowGuard guard(this);
+//   ui.doEvents();
+//   if (guard.closed())
+//       return;            // the user closed the window meanwhile
+//
+// Create it on the stack around the yielding code; it watches the window
+// only while it lives.
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+namespace qm::ui {
+
+class WindowGuard : public QObject {
+public:
+    explicit WindowGuard(QWidget* window);
+    ~WindowGuard() override;
+    WindowGuard(const WindowGuard&) = delete;
+    WindowGuard& operator=(const WindowGuard&) = delete;
+
+    // The window object no longer exists.
+    bool deleted() const { return window_.isNull(); }
+    // The window no longer exists, or it was closed (a close that it
+    // accepted: it is hidden since) and not shown again.
+    bool closed() const;
+    // The window, or nullptr once deleted.
+    QWidget* window() const { return window_.data(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> window_;
+    bool closeRequested_ = false;
+};
+
+} // namespace qm::ui
