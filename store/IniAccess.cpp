@@ -1,0 +1,51 @@
+#include "store/IniAccess.h"
+
+#include "platform/fs/Paths.h"
+#include "platform/fs/RtError.h"
+#include "platform/profile/Profile.h"
+#include "platform/ui/UiServices.h"
+
+namespace qm::store {
+
+namespace {
+
+// Run-time error number for failures that carry none of their own.
+constexpr int InternalError = 51;
+
+void showFailure(qm::ui::UiServices& ui, int number, const std::string& description, const char* title)
+{
+    ui.msgBox("Error: " + std::to_string(number) + ". " + description, qm::ui::mb::OKOnly, title);
+}
+
+} // namespace
+
+std::string ReadIni(qm::ui::UiServices& ui, const std::string& section, const std::string& key,
+                    const std::string& file, const std::string& defaultValue)
+{
+    const char* title = "INIGetSettingString";
+    try {
+        return qm::profile::getString(qm::fs::toNative(file), section, key, defaultValue);
+    } catch (const qm::RtError& e) {
+        showFailure(ui, e.number, e.description, title);
+    } catch (const std::exception& e) {
+        showFailure(ui, InternalError, e.what(), title);
+    }
+    return {};
+}
+
+bool WriteIni(qm::ui::UiServices& ui, const std::string& section, const std::string& key,
+              const std::string& value, const std::string& file)
+{
+    const char* title = "INIWriteSetting";
+    try {
+        qm::profile::writeString(qm::fs::toNative(file), section, key, value);
+        return true;
+    } catch (const qm::RtError& e) {
+        showFailure(ui, e.number, e.description, title);
+    } catch (const std::exception& e) {
+        showFailure(ui, InternalError, e.what(), title);
+    }
+    return false;
+}
+
+} // namespace qm::store

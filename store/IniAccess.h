@@ -1,0 +1,26 @@
+#pragma once
+// The single-value INI accessors every part of the program uses. Paths are
+// in Windows form. Neither passes a failure on: a failure shows a message
+// box ("Error: <number>. <description>", OK only, no icon) and gives the
+// empty text or false.
+#include <string>
+
+namespace qm::ui {
+class UiServices;
+}
+
+namespace qm::store {
+
+// The value of `key` in `section` of `file` (blanks trimmed, one pair of
+// enclosing quotes dropped, at most 255 bytes), or `defaultValue` when the
+// file, the section or the key is missing. Box title "INIGetSettingString".
+std::string ReadIni(qm::ui::UiServices& ui, const std::string& section, const std::string& key,
+                    const std::string& file, const std::string& defaultValue);
+
+// Sets `key` in `section` of `file` to `value`, adding the key, the section
+// or the file when missing and keeping every other byte of the file; true on
+// success. Box title "INIWriteSetting".
+bool WriteIni(qm::ui::UiServices& ui, const std::string& section, const std::string& key,
+              const std::string& value, const std::string& file);
+
+} // namespace qm::store

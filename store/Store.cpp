@@ -1,0 +1,99 @@
+#include "store/Store.h"
+
+#include "store/ProjectFile.h"
+#include "platform/fs/AtomicFile.h"
+#include "platform/fs/Errors.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/RtError.h"
+#include "platform/profile/Profile.h"
+#include "platform/ui/UiServices.h"
+
+namespace qm::store {
+
+namespace {
+
+// The whole file at a Windows-form path, parsed; empty when it is missing or
+// cannot be read (the loaders report nothing).
+qm::profile::IniDocument readQuietly(const std::string& winPath)
+{
+    try {
+        return qm::profile::loadDocument(qm::fs::toNative(winPath));
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+// A project name must name a file inside the Projects folder.
+void checkProjectName(const std::string& name)
+{
+    bool bad = name.empty() || name == "." || name == ".." ||
+               name.find_first_of("\\/") != std::string::npos;
+    for (unsigned char c : name)
+        bad = bad || c < 0x20 || c == 0x7f;
+    if (bad)
+        throw qm::fs::makeRtError(qm::rterr::BadFileName, "project name \"" + name + "\"");
+}
+
+} // namespace
+
+Store::Store(qm::ui::UiServices& ui)
+    : ui_(ui)
+{
+}
+
+std::string Store::programFolder() { return qm::fs::appPath(); }
+
+std::string Store::userOptionsPath() { return programFolder() + "\\Options\\User Options"; }
+
+std::string Store::projectPath(const std::string& projectName)
+{
+    return programFolder() + "\\Projects\\" + projectName;
+}
+
+std::string Store::ReadIni(const std::string& section, const std::string& key, const std::string& file,
+                           const std::string& defaultValue)
+{
+    return qm::store::ReadIni(ui_, section, key, file, defaultValue);
+}
+
+bool Store::WriteIni(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& file)
+{
+    return qm::store::WriteIni(ui_, section, key, value, file);
+}
+
+void Store::LoadUserOptions()
+{
+    RecordCount = 1;
+    UserOptionsRecord.redim(RecordCount);
+    UserOptionsIni = userOptionsPath();
+    UserOptionsRecord(1) = userOptionsFromDocument(readQuietly(UserOptionsIni));
+    const std::string& temp = UserOptionsRecord(1).UserTempFolder;
+    TempFolder = temp.empty() ? programFolder() + "\\Temp" : temp;
+}
+
+void Store::SaveUserOptions()
+{
+    qm::fs::writeFileAtomic(qm::fs::toNative(userOptionsPath()), userOptionsText(UserOptionsRecord(1)));
+    ui_.msgBox("User Options saved", qm::ui::mb::OKOnly | qm::ui::mb::Information, "Done!");
+}
+
+void Store::LoadProject()
+{
+    RecordCount = 1;
+    ProjectRecord.redim(RecordCount);
+    ProjectRecord(1) = projectFromDocument(readQuietly(CurrentProjectIni));
+}
+
+void Store::SaveProject()
+{
+    qm::fs::writeFileAtomic(qm::fs::toNative(CurrentProjectIni), projectFileText(ProjectRecord(1)));
+}
+
+void Store::CreateProjectFile(const std::string& ProjectName)
+{
+    checkProjectName(ProjectName);
+    qm::fs::writeFileAtomic(qm::fs::toNative(projectPath(ProjectName)), projectTemplateText(ProjectName));
+}
+
+} // namespace qm::store
