@@ -2,6 +2,8 @@
 // Whole-file reads and atomic whole-file writes on host paths. A write goes to
 // a temporary file in the same folder that is renamed over the target only
 // when complete, so a failure never leaves half a file.
+#include "platform/fs/RtError.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>

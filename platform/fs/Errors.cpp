@@ -10,6 +10,7 @@ std::string rtErrorDescription(int number)
     switch (number) {
     case rterr::BadFileName: return "Bad file name or number";
     case rterr::FileNotFound: return "File not found";
+    case rterr::FileAlreadyExists: return "File already exists";
     case rterr::DiskFull: return "Disk full";
     case rterr::DeviceUnavailable: return "Device unavailable";
     case rterr::PermissionDenied: return "Permission denied";

@@ -1,0 +1,87 @@
+#include "platform/fs/FileLock.h"
+
+#include "platform/fs/Errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <utility>
+
+namespace qm::fs {
+
+FileLock::~FileLock()
+{
+    release();
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+void FileLock::release()
+{
+    if (fd_ >= 0) {
+        ::flock(fd_, LOCK_UN);
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+static int openForLock(const std::filesystem::path& native, bool create)
+{
+    // flock does not need write access, so read-only files can be locked too.
+    int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT && create)
+        fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    return fd;
+}
+
+FileLock FileLock::take(const std::filesystem::path& native, Mode mode, bool create, bool wait)
+{
+    int fd = openForLock(native, create);
+    if (fd < 0)
+        throw rtErrorFromErrno(errno, native.string(), native);
+    int op = (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | (wait ? 0 : LOCK_NB);
+    int rc;
+    while ((rc = ::flock(fd, op)) != 0 && errno == EINTR) {
+    }
+    FileLock lock;
+    if (rc == 0) {
+        lock.fd_ = fd;
+        return lock;
+    }
+    int err = errno;
+    ::close(fd);
+    if (err == EWOULDBLOCK)
+        return lock;
+    throw rtErrorFromErrno(err, native.string());
+}
+
+FileLock FileLock::acquire(const std::filesystem::path& native, Mode mode, bool create)
+{
+    return take(native, mode, create, true);
+}
+
+FileLock FileLock::tryAcquire(const std::filesystem::path& native, Mode mode, bool create)
+{
+    return take(native, mode, create, false);
+}
+
+bool isFileLocked(const std::filesystem::path& native)
+{
+    try {
+        return !FileLock::tryAcquire(native, FileLock::Mode::Exclusive);
+    } catch (const qm::RtError&) {
+        return false;
+    }
+}
+
+} // namespace qm::fs

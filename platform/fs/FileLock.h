@@ -1,0 +1,45 @@
+#pragma once
+// Advisory whole-file locks (flock) between programs: a lock is held through
+// an open descriptor and released when the FileLock goes away. Locks taken
+// through different FileLock objects conflict even inside one process.
+#include "platform/fs/RtError.h"
+
+#include <filesystem>
+
+namespace qm::fs {
+
+class FileLock {
+public:
+    enum class Mode { Shared, Exclusive };
+
+    FileLock() = default; // holds nothing
+    ~FileLock();
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Waits until the lock on the host file `native` is granted. With
+    // `create`, a missing file is made (empty). Throws qm::RtError when the
+    // file cannot be opened.
+    static FileLock acquire(const std::filesystem::path& native, Mode mode = Mode::Exclusive,
+                            bool create = false);
+    // Takes the lock only when no conflicting lock is held; otherwise gives a
+    // FileLock that holds nothing. Throws qm::RtError when the file cannot be opened.
+    static FileLock tryAcquire(const std::filesystem::path& native, Mode mode = Mode::Exclusive,
+                               bool create = false);
+
+    bool locked() const { return fd_ >= 0; }
+    explicit operator bool() const { return locked(); }
+    void release();
+
+private:
+    static FileLock take(const std::filesystem::path& native, Mode mode, bool create, bool wait);
+    int fd_ = -1;
+};
+
+// True when someone holds a lock on the host file that an exclusive lock
+// would wait for. False when the file cannot be opened (missing, ...).
+bool isFileLocked(const std::filesystem::path& native);
+
+} // namespace qm::fs

@@ -1,0 +1,210 @@
+// Attributes, listings, times and file operations by Windows-form path, and
+// advisory locks.
+#include "platform/fs/AtomicFile.h"
+#include "platform/fs/Drives.h"
+#include "platform/fs/FileLock.h"
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace qm::fs;
+using qm::test::TempDir;
+using qm::test::readFile;
+using qm::test::writeFile;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+int errorNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const qm::RtError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+// The test folder is drive T:, so paths read as the programs write them.
+struct FileOpsTest : ::testing::Test {
+    TempDir t{"qm-fileops"};
+    void SetUp() override
+    {
+        stdfs::create_directories(platformDir());
+        writeFileAtomic(drivesFile(), "[T:]\r\nPath=" + t.str() + "\r\nLabel=WORK\r\n");
+    }
+    void TearDown() override { writeFileAtomic(drivesFile(), ""); }
+};
+
+std::vector<std::string> names(const std::vector<FileEntry>& entries)
+{
+    std::vector<std::string> out;
+    for (const FileEntry& e : entries)
+        out.push_back(e.name);
+    return out;
+}
+
+} // namespace
+
+TEST_F(FileOpsTest, Attributes)
+{
+    writeFile(t / "doc.txt", "12345");
+    writeFile(t / ".profile", "");
+    stdfs::create_directories(t / "Folder");
+    stdfs::create_symlink(t / "doc.txt", t / "link");
+    stdfs::create_symlink(t / "Folder", t / "dirlink");
+
+    EXPECT_EQ(getAttributes("T:\\doc.txt"), attr::Archive);
+    EXPECT_EQ(getAttributes("T:\\.profile"), attr::Archive | attr::Hidden);
+    EXPECT_EQ(getAttributes("t:\\folder"), attr::Directory);
+    EXPECT_EQ(getAttributes("T:\\link"), attr::Archive | attr::Alias);
+    EXPECT_EQ(getAttributes("T:\\dirlink"), attr::Directory | attr::Alias);
+    EXPECT_EQ(getAttributes("T:\\"), attr::Directory);
+    EXPECT_EQ(fileSize("T:\\link"), 5u);
+
+    setAttributes("T:\\doc.txt", attr::ReadOnly | attr::Archive);
+    EXPECT_EQ(getAttributes("T:\\doc.txt"), attr::ReadOnly | attr::Archive);
+    EXPECT_EQ(stdfs::status(t / "doc.txt").permissions() & stdfs::perms::all & ~stdfs::perms::owner_read
+                  & ~stdfs::perms::group_read & ~stdfs::perms::others_read, stdfs::perms::none);
+    EXPECT_EQ(errorNumber([] { deleteFile("T:\\doc.txt"); }), 75); // read-only is protected
+    setAttributes("T:\\doc.txt", attr::Normal);
+    EXPECT_EQ(getAttributes("T:\\doc.txt"), attr::Archive);
+
+    EXPECT_EQ(errorNumber([] { getAttributes("T:\\nothing"); }), 53);
+    EXPECT_EQ(errorNumber([] { getAttributes("T:\\no\\nothing"); }), 76);
+    EXPECT_TRUE(exists("T:\\DOC.TXT"));
+    EXPECT_TRUE(isFolder("T:\\FOLDER\\"));
+    EXPECT_FALSE(isFolder("T:\\doc.txt"));
+    EXPECT_FALSE(exists("Q:\\doc.txt"));
+    EXPECT_FALSE(exists("T:\\d*c.txt"));
+}
+
+TEST_F(FileOpsTest, ListingOrderMasksAndDirSearch)
+{
+    for (const char* n : {"beta.zip", "Alpha.ZIP", "alpha-ZIP", "_first", "Gamma", ".hidden", "Zeta.txt"})
+        writeFile(t / "Backups" / n, "x");
+    stdfs::create_directories(t / "Backups" / "Sub");
+    stdfs::create_directories(t / "Backups" / ".cache");
+
+    EXPECT_EQ(names(listFolder("T:\\backups")),
+              (std::vector<std::string>{".cache", ".hidden", "_first", "alpha-ZIP", "Alpha.ZIP", "beta.zip",
+                                        "Gamma", "Sub", "Zeta.txt"}));
+    EXPECT_EQ(names(listFolder("T:\\Backups", "*.zip")), (std::vector<std::string>{"Alpha.ZIP", "beta.zip"}));
+    EXPECT_EQ(names(listFolder("T:\\Backups", "*.")),
+              (std::vector<std::string>{"_first", "alpha-ZIP", "Gamma", "Sub"}));
+    EXPECT_EQ(errorNumber([] { listFolder("T:\\missing"); }), 76);
+    EXPECT_EQ(errorNumber([] { listFolder("T:\\Backups\\Gamma"); }), 76);
+
+    EXPECT_EQ(dirNames("T:\\Backups\\*.*"),
+              (std::vector<std::string>{"_first", "alpha-ZIP", "Alpha.ZIP", "beta.zip", "Gamma", "Zeta.txt"}));
+    EXPECT_EQ(dirNames("T:\\Backups\\*.*", attr::Directory),
+              (std::vector<std::string>{".", "..", "_first", "alpha-ZIP", "Alpha.ZIP", "beta.zip", "Gamma", "Sub",
+                                        "Zeta.txt"}));
+    EXPECT_EQ(dirNames("T:\\Backups\\", attr::Directory | attr::Hidden).size(), 11u);
+    EXPECT_EQ(dirNames("T:\\BACKUPS\\gamma"), (std::vector<std::string>{"Gamma"}));
+    EXPECT_EQ(dirNames("T:\\*.*", attr::Directory), (std::vector<std::string>{"Backups"})); // no dots at a root
+    EXPECT_TRUE(dirNames("T:\\Nowhere\\*.*").empty());
+    EXPECT_EQ(dirNames("T:\\", attr::Volume), (std::vector<std::string>{"WORK"}));
+    EXPECT_EQ(errorNumber([] { dirNames("Q:\\*.*"); }), 68);
+}
+
+TEST_F(FileOpsTest, TimesAndSizes)
+{
+    writeFile(t / "a.bin", std::string(70000, 'a'));
+    EXPECT_EQ(fileSize("T:\\A.BIN"), 70000u);
+    FileTime when = FileTime(std::chrono::seconds(1700000000) + std::chrono::nanoseconds(123456789));
+    setModifiedTime("T:\\a.bin", when);
+    EXPECT_EQ(modifiedTime("T:\\a.bin"), when);
+    FileTime old = FileTime(std::chrono::seconds(-86400)); // before 1970
+    setModifiedTime("T:\\a.bin", old);
+    EXPECT_EQ(modifiedTime("T:\\a.bin"), old);
+    FileEntry e = fileInfo("T:\\a.bin");
+    EXPECT_EQ(e.name, "a.bin");
+    EXPECT_GT(e.created.time_since_epoch().count(), old.time_since_epoch().count());
+    EXPECT_EQ(errorNumber([] { setModifiedTime("T:\\none", FileTime{}); }), 53);
+
+    DiskSpace space = diskSpace("T:\\not\\yet\\made");
+    EXPECT_GT(space.total, 0u);
+    EXPECT_LE(space.available, space.total);
+}
+
+TEST_F(FileOpsTest, FolderAndFileOperations)
+{
+    makeFolder("T:\\Projects");
+    EXPECT_EQ(errorNumber([] { makeFolder("T:\\projects"); }), 75);
+    EXPECT_EQ(errorNumber([] { makeFolder("T:\\a\\b"); }), 76);
+    makeFolders("T:\\PROJECTS\\Temp\\deep");
+    EXPECT_TRUE(stdfs::is_directory(t / "Projects" / "Temp" / "deep"));
+    makeFolders("T:\\Projects\\Temp");
+
+    writeFile(t / "Projects" / "alpha", "A");
+    writeFile(t / "Projects" / "beta", "B");
+    EXPECT_EQ(errorNumber([] { renameFile("T:\\Projects\\alpha", "T:\\Projects\\BETA"); }), 58);
+    renameFile("T:\\Projects\\alpha", "T:\\Projects\\Alpha"); // a change of case only
+    EXPECT_TRUE(stdfs::exists(t / "Projects" / "Alpha"));
+    EXPECT_FALSE(stdfs::exists(t / "Projects" / "alpha"));
+    renameFile("T:\\projects\\ALPHA", "T:\\Projects\\Temp\\gamma");
+    EXPECT_EQ(readFile(t / "Projects" / "Temp" / "gamma"), "A");
+    EXPECT_EQ(errorNumber([] { renameFile("T:\\Projects\\none", "T:\\Projects\\x"); }), 53);
+    EXPECT_EQ(errorNumber([] { renameFile("T:\\Projects\\beta", "T:\\none\\x"); }), 76);
+
+    copyFile("T:\\Projects\\beta", "T:\\Projects\\Temp\\GAMMA"); // replaces the existing "gamma"
+    EXPECT_EQ(readFile(t / "Projects" / "Temp" / "gamma"), "B");
+    EXPECT_EQ(errorNumber([] { copyFile("T:\\Projects\\beta", "T:\\Projects\\Temp"); }), 75);
+    EXPECT_EQ(errorNumber([] { copyFile("T:\\Projects\\none", "T:\\Projects\\x"); }), 53);
+
+    EXPECT_EQ(errorNumber([] { removeFolder("T:\\Projects\\Temp"); }), 75);
+    EXPECT_EQ(errorNumber([] { removeFolder("T:\\Projects\\gone"); }), 76);
+
+    writeFile(t / "Temp" / "a.tmp", "");
+    writeFile(t / "Temp" / "B.TMP", "");
+    writeFile(t / "Temp" / ".c.tmp", "");
+    writeFile(t / "Temp" / "keep.txt", "");
+    deleteFile("T:\\Temp\\*.tmp");
+    EXPECT_EQ(names(listFolder("T:\\Temp")), (std::vector<std::string>{".c.tmp", "keep.txt"}));
+    EXPECT_EQ(errorNumber([] { deleteFile("T:\\Temp\\*.tmp"); }), 53);
+    EXPECT_EQ(errorNumber([] { deleteFile("T:\\Temp\\none.txt"); }), 53);
+    EXPECT_EQ(errorNumber([] { deleteFile("T:\\Projects"); }), 75);
+    deleteFile("T:\\temp\\KEEP.TXT");
+    EXPECT_FALSE(stdfs::exists(t / "Temp" / "keep.txt"));
+}
+
+TEST(FileLockTest, ExclusiveSharedAndRelease)
+{
+    TempDir t;
+    stdfs::path f = t / "Nightwick.lock";
+    EXPECT_FALSE(isFileLocked(f)); // missing file: nothing to hold
+    EXPECT_THROW(FileLock::tryAcquire(f), qm::RtError);
+
+    FileLock first = FileLock::tryAcquire(f, FileLock::Mode::Exclusive, true);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(isFileLocked(f));
+    EXPECT_FALSE(FileLock::tryAcquire(f));
+    EXPECT_FALSE(FileLock::tryAcquire(f, FileLock::Mode::Shared));
+
+    FileLock moved = std::move(first);
+    EXPECT_FALSE(first.locked());
+    EXPECT_TRUE(isFileLocked(f));
+    moved.release();
+    EXPECT_FALSE(isFileLocked(f));
+
+    FileLock a = FileLock::tryAcquire(f, FileLock::Mode::Shared);
+    FileLock b = FileLock::tryAcquire(f, FileLock::Mode::Shared);
+    EXPECT_TRUE(a && b);
+    EXPECT_TRUE(isFileLocked(f));
+
+    ::chmod(f.c_str(), 0444); // a read-only file can still be locked
+    {
+        FileLock c;
+        a.release();
+        b.release();
+        c = FileLock::acquire(f);
+        EXPECT_TRUE(c);
+    }
+    EXPECT_FALSE(isFileLocked(f));
+}
