@@ -1,5 +1,6 @@
 #include "store/IniAccess.h"
 
+#include "store/FileErrors.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
 #include "platform/profile/Profile.h"
@@ -38,7 +39,9 @@ bool WriteIni(qm::ui::UiServices& ui, const std::string& section, const std::str
 {
     const char* title = "INIWriteSetting";
     try {
-        qm::profile::writeString(qm::fs::toNative(file), section, key, value);
+        detail::withFile(file, qm::fs::toNative(file), [&](const std::filesystem::path& native) {
+            qm::profile::writeString(native, section, key, value);
+        });
         return true;
     } catch (const qm::RtError& e) {
         showFailure(ui, e.number, e.description, title);

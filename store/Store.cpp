@@ -1,5 +1,6 @@
 #include "store/Store.h"
 
+#include "store/FileErrors.h"
 #include "store/ProjectFile.h"
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Errors.h"
@@ -32,6 +33,13 @@ void checkProjectName(const std::string& name)
         bad = bad || c < 0x20 || c == 0x7f;
     if (bad)
         throw qm::fs::makeRtError(qm::rterr::BadFileName, "project name \"" + name + "\"");
+}
+
+// Replaces the file at a Windows-form path atomically with `bytes`.
+void writeWhole(const std::string& winPath, const std::string& bytes)
+{
+    detail::withFile(winPath, qm::fs::toNative(winPath),
+                     [&](const std::filesystem::path& native) { qm::fs::writeFileAtomic(native, bytes); });
 }
 
 } // namespace
@@ -74,7 +82,7 @@ void Store::LoadUserOptions()
 
 void Store::SaveUserOptions()
 {
-    qm::fs::writeFileAtomic(qm::fs::toNative(userOptionsPath()), userOptionsText(UserOptionsRecord(1)));
+    writeWhole(userOptionsPath(), userOptionsText(UserOptionsRecord(1)));
     ui_.msgBox("User Options saved", qm::ui::mb::OKOnly | qm::ui::mb::Information, "Done!");
 }
 
@@ -87,13 +95,13 @@ void Store::LoadProject()
 
 void Store::SaveProject()
 {
-    qm::fs::writeFileAtomic(qm::fs::toNative(CurrentProjectIni), projectFileText(ProjectRecord(1)));
+    writeWhole(CurrentProjectIni, projectFileText(ProjectRecord(1)));
 }
 
 void Store::CreateProjectFile(const std::string& ProjectName)
 {
     checkProjectName(ProjectName);
-    qm::fs::writeFileAtomic(qm::fs::toNative(projectPath(ProjectName)), projectTemplateText(ProjectName));
+    writeWhole(projectPath(ProjectName), projectTemplateText(ProjectName));
 }
 
 } // namespace qm::store

@@ -53,6 +53,7 @@ TEST_F(IniAccess, FailuresShowTheirBoxAndGiveEmptyOrFalse)
     const auto& w = ui_.lastBox();
     EXPECT_EQ(w.title, "INIWriteSetting");
     EXPECT_TRUE(w.prompt.starts_with("Error: 76. ")) << w.prompt;
+    EXPECT_TRUE(w.prompt.ends_with(win("plain") + "\\x.ini")) << w.prompt; // named as the program knows it
     EXPECT_EQ(w.style, qm::ui::mb::OKOnly);
     EXPECT_EQ(w.icon, qm::ui::Icon::None);
 

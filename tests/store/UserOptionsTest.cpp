@@ -86,6 +86,7 @@ TEST_F(UserOptions, AFailedSaveThrowsWithoutTheBox)
         FAIL() << "saved without an Options folder";
     } catch (const qm::RtError& e) {
         EXPECT_EQ(e.number, qm::rterr::PathNotFound);
+        EXPECT_TRUE(e.description.ends_with(win("Options") + "\\User Options")) << e.description;
     }
     EXPECT_TRUE(ui_.boxes().empty());
     EXPECT_FALSE(std::filesystem::exists(native("Options")));
