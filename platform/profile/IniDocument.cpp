@@ -129,9 +129,7 @@ void IniDocument::parse()
         } else if (body.front() == '[') {
             line.kind = Kind::Section;
             std::size_t close = body.rfind(']');
-            std::string_view inner = close == 0 || close == std::string_view::npos
-                                         ? body.substr(1)
-                                         : body.substr(1, close - 1);
+            std::string_view inner = close == std::string_view::npos ? body.substr(1) : body.substr(1, close - 1);
             line.name = std::string(trimBlanks(inner));
         } else if (body.front() == ';') {
             line.kind = Kind::Other;
