@@ -86,6 +86,27 @@ private:
     QEventLoop* loop_;
 };
 
+// While a box or modal form waits for the user, the arrow shows over the
+// busy pointer; the hourglass comes back when it closes.
+class ArrowWhileWaiting {
+public:
+    explicit ArrowWhileWaiting(bool busy) : active_(busy)
+    {
+        if (active_)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileWaiting()
+    {
+        if (active_)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    ArrowWhileWaiting(const ArrowWhileWaiting&) = delete;
+    ArrowWhileWaiting& operator=(const ArrowWhileWaiting&) = delete;
+
+private:
+    bool active_;
+};
+
 } // namespace
 
 QtUiServices::~QtUiServices()
@@ -114,7 +135,10 @@ int QtUiServices::msgBox(const std::string& prompt, int style, const std::string
             box.setEscapeButton(button);
     }
 
-    box.exec();
+    {
+        ArrowWhileWaiting arrow(busy_);
+        box.exec();
+    }
     auto it = results.find(box.clickedButton());
     return it != results.end() ? it->second : escapeResultOf(style);
 }
@@ -128,6 +152,7 @@ std::string QtUiServices::inputBox(const std::string& prompt, const std::string&
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextValue(QString::fromStdString(defaultText));
     dialog.setWindowModality(Qt::ApplicationModal);
+    ArrowWhileWaiting arrow(busy_);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.textValue().toStdString();
@@ -135,6 +160,7 @@ std::string QtUiServices::inputBox(const std::string& prompt, const std::string&
 
 void QtUiServices::showModal(QWidget& form)
 {
+    ArrowWhileWaiting arrow(busy_);
     if (auto* dialog = qobject_cast<QDialog*>(&form)) {
         dialog->exec();
         return;

@@ -1,7 +1,8 @@
 #pragma once
 // The window runtime's services over Qt Widgets: QMessageBox, QInputDialog,
 // modal shows, the application's override cursor, processEvents and
-// single-shot timers. Needs a QApplication.
+// single-shot timers. Needs a QApplication. While a box or a modal form waits
+// for the user, the arrow shows over the busy pointer.
 #include "platform/ui/UiServices.h"
 
 namespace qm::ui {

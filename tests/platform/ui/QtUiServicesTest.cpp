@@ -200,6 +200,18 @@ TEST(QtUi, OneNormalPointerUndoesAnyNumberOfBusy)
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
     EXPECT_TRUE(ui.isBusy());
+
+    // A box waiting for the user shows the arrow; the hourglass comes back.
+    Qt::CursorShape duringBox = Qt::WaitCursor;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        duringBox = QGuiApplication::overrideCursor()->shape();
+        box->close();
+    });
+    ui.msgBox("Disk full", mb::OKOnly);
+    EXPECT_EQ(duringBox, Qt::ArrowCursor);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
     ui.normalPointer();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(ui.isBusy());
