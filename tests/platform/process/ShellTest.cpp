@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -212,14 +213,17 @@ TEST_F(ShellTest, HandlerFailuresAndAbsenceGiveCodes)
     EXPECT_EQ(shellExecute({"", "foo:bar"}).code, shellcode::NoAssociation);
     // A handler that is still busy after the grace period counts as started
     // and is kept when asked.
-    fake("xdg-open", 0, "sleep 2\n");
+    fake("xdg-open", 0, "exec sleep 2\n");
     qm::test::ScopedEnv p("PATH", bin.string() + ":" + stdfs::path(sleepPath).parent_path().string());
     qm::test::writeFile(tmp / "d.txt", "x");
     ShellRequest rq{"open", (tmp / "d.txt").string()};
     rq.keepProcess = true;
     ShellResult r = shellExecute(rq);
     EXPECT_EQ(r.code, shellcode::Success);
-    EXPECT_TRUE(r.process.valid());
+    ASSERT_TRUE(r.process.valid());
+    kill(r.process.pid(), SIGTERM);
+    r.process.wait();
+    EXPECT_EQ(r.process.exitCode(), 128 + SIGTERM);
 }
 
 TEST_F(ShellTest, NotepadIsTheUsersEditor)
