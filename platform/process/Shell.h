@@ -64,7 +64,7 @@ ShellResult shellExecute(const ShellRequest& request, const PathMapper& toHost =
 // and on PATH with the ".exe" rule, then its arguments. Arguments that are
 // whole absolute Windows-form paths are mapped to host paths (the programs
 // started this way are the user's own). Only executable files start; a
-// folder or another file gives 5 or 11.
+// folder or a file without execute permission gives 5.
 ShellResult startCommandLine(std::string_view commandLine, const PathMapper& toHost = {});
 
 // Starts a command text as startCommandLine does and waits until it ends.
