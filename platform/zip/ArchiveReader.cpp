@@ -1,0 +1,345 @@
+#include "platform/zip/ArchiveReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace qm::zip {
+
+namespace dt = qm::datetime;
+using fmt::get16;
+using fmt::get32;
+using fmt::get64;
+
+bool ArchiveEntry::isFolder() const
+{
+    if (!name.empty() && name.back() == '/')
+        return true;
+    uint32_t mode = unixMode();
+    if (mode != 0)
+        return S_ISDIR(mode);
+    return (externalAttr & 0x10) != 0;
+}
+
+uint32_t ArchiveEntry::unixMode() const
+{
+    if (host() != fmt::HostUnix)
+        return 0;
+    return externalAttr >> 16;
+}
+
+uint32_t ArchiveEntry::attributes() const
+{
+    uint32_t dos = externalAttr & 0xff;
+    uint32_t mode = unixMode();
+    uint32_t attrs;
+    if (dos != 0 || mode == 0) {
+        attrs = dos & 0x3f;
+    } else {
+        attrs = 0;
+        if ((mode & 0222) == 0)
+            attrs |= 1;
+        if (S_ISDIR(mode))
+            attrs |= 0x10;
+        else
+            attrs |= 0x20;
+    }
+    if (isFolder())
+        attrs = (attrs | 0x10) & ~0x20u;
+    if (mode != 0 && S_ISLNK(mode))
+        attrs |= 1024;
+    // A name that starts with a dot is hidden, as on the file system.
+    std::string_view base = name;
+    while (!base.empty() && base.back() == '/')
+        base.remove_suffix(1);
+    size_t slash = base.rfind('/');
+    if (slash != std::string_view::npos)
+        base = base.substr(slash + 1);
+    if (mode != 0 && !base.empty() && base[0] == '.')
+        attrs |= 2;
+    return attrs;
+}
+
+dt::DateTime ArchiveEntry::modified() const
+{
+    if (times.modified)
+        return dt::fromTimeT(static_cast<std::time_t>(*times.modified));
+    return fmt::fromDos(dosDate, dosTime);
+}
+
+dt::DateTime ArchiveEntry::accessed() const
+{
+    if (times.accessed)
+        return dt::fromTimeT(static_cast<std::time_t>(*times.accessed));
+    return modified();
+}
+
+dt::DateTime ArchiveEntry::created() const
+{
+    if (times.created)
+        return dt::fromTimeT(static_cast<std::time_t>(*times.created));
+    return modified();
+}
+
+std::string decodeName(std::string_view raw, uint16_t flags, int host, std::string_view extra)
+{
+    std::string name;
+    if ((flags & fmt::FlagUtf8) && fmt::isValidUtf8(raw)) {
+        name = std::string(raw);
+    } else if (auto u = fmt::readUnicodePath(extra, raw)) {
+        name = *u;
+    } else if (fmt::isAscii(raw) ||
+               (host != fmt::HostDos && host != fmt::HostNtfs && host != 6 && fmt::isValidUtf8(raw))) {
+        name = std::string(raw);
+    } else {
+        name = fmt::cp437ToUtf8(raw);
+    }
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+namespace {
+
+// Sequential reading of the central directory through a window, so a large
+// directory never sits in memory whole.
+class DirReader {
+public:
+    DirReader(const InFile& f, uint64_t start, uint64_t size) : f_(f), pos_(start), end_(start + size) {}
+
+    const unsigned char* take(size_t n)
+    {
+        if (n > end_ - pos_)
+            throw FormatError{"the central directory is shorter than its entries"};
+        if (n > have_ - off_) {
+            // Move what is left to the front and refill.
+            size_t left = have_ - off_;
+            if (buf_.size() < n + (1u << 16))
+                buf_.resize(std::max<size_t>(n + (1u << 16), 1u << 18));
+            std::memmove(buf_.data(), buf_.data() + off_, left);
+            size_t want = size_t(std::min<uint64_t>(buf_.size() - left, end_ - (pos_ + left)));
+            f_.readExact(pos_ + left, buf_.data() + left, want);
+            have_ = left + want;
+            off_ = 0;
+        }
+        const unsigned char* p = buf_.data() + off_;
+        off_ += n;
+        pos_ += n;
+        return p;
+    }
+    uint64_t pos() const { return pos_; }
+
+private:
+    const InFile& f_;
+    uint64_t pos_;
+    uint64_t end_;
+    std::vector<unsigned char> buf_;
+    size_t have_ = 0;
+    size_t off_ = 0;
+};
+
+} // namespace
+
+void ArchiveReader::open(const std::filesystem::path& path)
+{
+    entries_.clear();
+    comment_.clear();
+    rawComment_.clear();
+    prefix_ = 0;
+    spanned_ = false;
+    if (!file_.open(path))
+        throw IoError{errno, path};
+    const uint64_t size = file_.size();
+    if (size < fmt::EndRecordSize)
+        throw FormatError{"the file is too short to be an archive", true};
+
+    // The end record lies within the last 64 KiB plus its own size.
+    uint64_t tailLen = std::min<uint64_t>(size, fmt::EndRecordSize + 0xffff);
+    std::vector<unsigned char> tail(tailLen);
+    file_.readExact(size - tailLen, tail.data(), tailLen);
+    int64_t found = -1;
+    for (int64_t i = int64_t(tailLen) - int64_t(fmt::EndRecordSize); i >= 0; --i) {
+        if (tail[i] == 'P' && get32(&tail[i]) == fmt::EndSig &&
+            uint64_t(i) + fmt::EndRecordSize + get16(&tail[i + 20]) <= tailLen) {
+            found = i;
+            break;
+        }
+    }
+    if (found < 0)
+        throw FormatError{"no end record was found", true};
+    const unsigned char* e = &tail[found];
+    const uint64_t endPos = size - tailLen + uint64_t(found);
+    uint32_t disk = get16(e + 4);
+    uint32_t cdDisk = get16(e + 6);
+    uint64_t onDisk = get16(e + 8);
+    uint64_t count = get16(e + 10);
+    uint64_t cdSize = get32(e + 12);
+    uint64_t cdOffset = get32(e + 16);
+    rawComment_.assign(reinterpret_cast<const char*>(e + 22), get16(e + 20));
+    comment_ = fmt::isValidUtf8(rawComment_) ? rawComment_ : fmt::cp437ToUtf8(rawComment_);
+
+    // Zip64: the locator sits right before the end record.
+    uint64_t dirEnd = endPos; // where the directory (and its Zip64 record) must end
+    if (endPos >= fmt::Zip64LocatorSize) {
+        unsigned char loc[fmt::Zip64LocatorSize];
+        file_.readExact(endPos - fmt::Zip64LocatorSize, loc, sizeof loc);
+        if (get32(loc) == fmt::Zip64LocatorSig) {
+            uint64_t recPos = get64(loc + 8);
+            uint64_t locPos = endPos - fmt::Zip64LocatorSize;
+            unsigned char rec[fmt::Zip64EndSize];
+            auto isRecord = [&](uint64_t at) {
+                if (at + fmt::Zip64EndSize > locPos)
+                    return false;
+                file_.readExact(at, rec, sizeof rec);
+                return get32(rec) == fmt::Zip64EndSig;
+            };
+            uint64_t actual = 0;
+            bool ok = isRecord(recPos);
+            if (ok) {
+                actual = recPos;
+            } else if (locPos >= fmt::Zip64EndSize && isRecord(locPos - fmt::Zip64EndSize)) {
+                actual = locPos - fmt::Zip64EndSize; // offsets relative to a prefix
+                ok = true;
+            }
+            if (!ok)
+                throw FormatError{"the Zip64 end record is missing"};
+            disk = get32(rec + 16);
+            cdDisk = get32(rec + 20);
+            onDisk = get64(rec + 24);
+            count = get64(rec + 32);
+            cdSize = get64(rec + 40);
+            cdOffset = get64(rec + 48);
+            dirEnd = actual;
+        }
+    }
+    if (disk != 0 || cdDisk != 0) {
+        spanned_ = true;
+        throw FormatError{"the archive is part of a split or spanned set", false, true};
+    }
+    if (onDisk != count)
+        throw FormatError{"the entry counts of the end record disagree"};
+    if (cdSize > dirEnd || cdOffset > dirEnd - cdSize)
+        throw FormatError{"the central directory lies outside the file"};
+    prefix_ = dirEnd - (cdOffset + cdSize);
+    if (count > cdSize / fmt::CentralHeaderSize)
+        throw FormatError{"the entry count does not fit the central directory"};
+    readDirectory(cdOffset + prefix_, cdSize, count);
+}
+
+void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t count)
+{
+    DirReader r(file_, cdStart, cdSize);
+    entries_.reserve(size_t(count));
+    for (uint64_t i = 0; i < count; ++i) {
+        const unsigned char* h = r.take(fmt::CentralHeaderSize);
+        if (get32(h) != fmt::CentralSig)
+            throw FormatError{"a central directory entry lacks its signature"};
+        ArchiveEntry en;
+        en.madeBy = get16(h + 4);
+        en.needed = get16(h + 6);
+        en.flags = get16(h + 8);
+        en.method = get16(h + 10);
+        en.dosTime = get16(h + 12);
+        en.dosDate = get16(h + 14);
+        en.crc = get32(h + 16);
+        en.compressedSize = get32(h + 20);
+        en.size = get32(h + 24);
+        size_t nameLen = get16(h + 28);
+        size_t extraLen = get16(h + 30);
+        size_t commentLen = get16(h + 32);
+        en.diskStart = get16(h + 34);
+        en.internalAttr = get16(h + 36);
+        en.externalAttr = get32(h + 38);
+        en.localOffset = get32(h + 42);
+        const unsigned char* p = r.take(nameLen);
+        en.rawName.assign(reinterpret_cast<const char*>(p), nameLen);
+        p = r.take(extraLen);
+        en.extra.assign(reinterpret_cast<const char*>(p), extraLen);
+        p = r.take(commentLen);
+        en.rawComment.assign(reinterpret_cast<const char*>(p), commentLen);
+
+        bool needZip64 = en.size == fmt::Max32 || en.compressedSize == fmt::Max32 ||
+                         en.localOffset == fmt::Max32 || en.diskStart == fmt::Max16;
+        if (needZip64) {
+            bool seen = false;
+            fmt::forEachExtra(en.extra, [&](uint16_t id, const unsigned char* d, size_t len) {
+                if (id != fmt::ExtraZip64 || seen)
+                    return;
+                seen = true;
+                size_t pos = 0;
+                auto take64 = [&](uint64_t& v) {
+                    if (pos + 8 > len)
+                        throw FormatError{"a Zip64 block is too short"};
+                    v = get64(d + pos);
+                    pos += 8;
+                };
+                if (en.size == fmt::Max32) take64(en.size);
+                if (en.compressedSize == fmt::Max32) take64(en.compressedSize);
+                if (en.localOffset == fmt::Max32) take64(en.localOffset);
+                if (en.diskStart == fmt::Max16 && pos + 4 <= len) en.diskStart = get32(d + pos);
+            });
+            if (!seen && (en.size == fmt::Max32 || en.compressedSize == fmt::Max32 || en.localOffset == fmt::Max32)) {
+                // Without the block the values stand as written (a 4 GiB - 1 value is legal).
+            }
+        }
+        if (en.diskStart != 0)
+            throw FormatError{"an entry starts on another disk"};
+        en.name = decodeName(en.rawName, en.flags, en.host(), en.extra);
+        en.comment = (en.flags & fmt::FlagUtf8) || fmt::isValidUtf8(en.rawComment) ? en.rawComment
+                                                                                    : fmt::cp437ToUtf8(en.rawComment);
+        fmt::readTimes(en.extra, en.times);
+
+        // Offsets are relative to the archive's start, which may follow a stub.
+        if (en.localOffset > cdStart - prefix_)
+            throw FormatError{"an entry's offset lies outside the archive"};
+        en.localOffset += prefix_;
+        if (en.localOffset + fmt::LocalHeaderSize > cdStart ||
+            en.compressedSize > cdStart - en.localOffset - fmt::LocalHeaderSize)
+            throw FormatError{"an entry's data runs into the central directory"};
+        if (en.method == fmt::Stored && !en.encrypted() && en.compressedSize != en.size)
+            throw FormatError{"a stored entry's sizes disagree"};
+        entries_.push_back(std::move(en));
+    }
+    if (r.pos() != cdStart + cdSize)
+        throw FormatError{"the entry count does not match the central directory"};
+
+    // Every entry owns the bytes up to the next entry in file order; two
+    // entries that share bytes make the archive unusable.
+    std::vector<size_t> order(entries_.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return entries_[a].localOffset < entries_[b].localOffset; });
+    for (size_t k = 0; k < order.size(); ++k) {
+        ArchiveEntry& a = entries_[order[k]];
+        a.extentEnd = k + 1 < order.size() ? entries_[order[k + 1]].localOffset : cdStart;
+        if (a.localOffset + fmt::LocalHeaderSize + a.compressedSize > a.extentEnd)
+            throw FormatError{"two entries overlap"};
+    }
+}
+
+LocalHeader ArchiveReader::readLocal(const ArchiveEntry& e) const
+{
+    unsigned char h[fmt::LocalHeaderSize];
+    file_.readExact(e.localOffset, h, sizeof h);
+    if (get32(h) != fmt::LocalSig)
+        throw FormatError{"an entry's local header is missing"};
+    LocalHeader lh;
+    lh.flags = get16(h + 6);
+    size_t nameLen = get16(h + 26);
+    size_t extraLen = get16(h + 28);
+    lh.dataOffset = e.localOffset + fmt::LocalHeaderSize + nameLen + extraLen;
+    if (extraLen) {
+        lh.extra.resize(extraLen);
+        file_.readExact(e.localOffset + fmt::LocalHeaderSize + nameLen, lh.extra.data(), extraLen);
+    }
+    if (!fitsExtent(e, lh))
+        throw FormatError{"an entry's data overlaps the next entry"};
+    return lh;
+}
+
+bool ArchiveReader::fitsExtent(const ArchiveEntry& e, const LocalHeader& h)
+{
+    return h.dataOffset <= e.extentEnd && e.compressedSize <= e.extentEnd - h.dataOffset;
+}
+
+} // namespace qm::zip

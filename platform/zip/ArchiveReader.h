@@ -1,0 +1,97 @@
+#pragma once
+// Reading an archive's directory: the end record (with its Zip64 forms), the
+// central directory, the data before the archive (a self-extractor's stub),
+// and the checks that keep a damaged or hostile archive from leading the
+// engine astray (offsets outside the file, overlapping entries, counts that
+// do not match the directory).
+#include "platform/datetime/DateTime.h"
+#include "platform/zip/FileIo.h"
+#include "platform/zip/ZipFormat.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace qm::zip {
+
+struct ArchiveEntry {
+    std::string name;     // UTF-8, "/" between folders, as stored
+    std::string rawName;  // the bytes of the header
+    std::string comment;  // UTF-8
+    std::string rawComment;
+    std::string extra;    // central extra field as stored
+    uint16_t madeBy = 0;
+    uint16_t needed = 0;
+    uint16_t flags = 0;
+    uint16_t method = 0;
+    uint16_t dosTime = 0;
+    uint16_t dosDate = 0;
+    uint16_t internalAttr = 0;
+    uint32_t externalAttr = 0;
+    uint32_t crc = 0;
+    uint32_t diskStart = 0;
+    uint64_t compressedSize = 0;
+    uint64_t size = 0;
+    uint64_t localOffset = 0; // absolute position in the file
+    uint64_t extentEnd = 0;   // where the next entry (or the directory) begins
+    fmt::EntryTimes times;
+
+    bool encrypted() const { return (flags & fmt::FlagEncrypted) != 0; }
+    bool hasDescriptor() const { return (flags & fmt::FlagDescriptor) != 0; }
+    bool isFolder() const;
+    int host() const { return madeBy >> 8; }
+    // Unix permission and type bits when the entry was made on Unix, else 0.
+    uint32_t unixMode() const;
+    // The attribute bits the control reports: read-only 1, hidden 2, system 4,
+    // volume 8, folder 16, archive 32, alias 1024.
+    uint32_t attributes() const;
+    // Local wall-clock times; accessed and created fall back to modified.
+    qm::datetime::DateTime modified() const;
+    qm::datetime::DateTime accessed() const;
+    qm::datetime::DateTime created() const;
+};
+
+// Where an entry's data starts, read from its local header.
+struct LocalHeader {
+    uint64_t dataOffset = 0;
+    uint16_t flags = 0;
+    std::string extra;
+};
+
+class ArchiveReader {
+public:
+    // Opens `path` and reads its directory. Throws IoError when the file
+    // cannot be read, FormatError when it is not a ZIP archive or is damaged.
+    void open(const std::filesystem::path& path);
+
+    const std::vector<ArchiveEntry>& entries() const { return entries_; }
+    const std::string& comment() const { return comment_; }
+    const std::string& rawComment() const { return rawComment_; }
+    // Bytes in front of the archive that belong to no entry (a stub).
+    uint64_t prefixSize() const { return prefix_; }
+    bool spanned() const { return spanned_; }
+    const InFile& file() const { return file_; }
+
+    // Reads and checks the local header of `e`; throws FormatError.
+    LocalHeader readLocal(const ArchiveEntry& e) const;
+
+    // True when `e`'s data lies wholly inside its own extent.
+    static bool fitsExtent(const ArchiveEntry& e, const LocalHeader& h);
+
+private:
+    void readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t count);
+
+    InFile file_;
+    std::vector<ArchiveEntry> entries_;
+    std::string comment_;
+    std::string rawComment_;
+    uint64_t prefix_ = 0;
+    bool spanned_ = false;
+};
+
+// Decodes a stored name: the UTF-8 flag, a Unicode path block, or code page
+// 437; "\" counts as a folder separator.
+std::string decodeName(std::string_view raw, uint16_t flags, int host, std::string_view extra);
+
+} // namespace qm::zip

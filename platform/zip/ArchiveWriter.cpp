@@ -1,0 +1,280 @@
+#include "platform/zip/ArchiveWriter.h"
+
+#include <vector>
+
+namespace qm::zip {
+
+using namespace fmt;
+
+namespace {
+
+uint16_t nameFlag(const std::string& name, const std::string& comment)
+{
+    return isAscii(name) && isAscii(comment) ? 0 : FlagUtf8;
+}
+
+bool hasZip64Block(std::string_view extra)
+{
+    bool found = false;
+    forEachExtra(extra, [&](uint16_t id, const unsigned char*, size_t) { found = found || id == ExtraZip64; });
+    return found;
+}
+
+} // namespace
+
+void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, bool large)
+{
+    e.flags |= nameFlag(e.name, e.comment);
+    e.localOffset = out_.offset();
+    e.localZip64 = large;
+    if (large && e.needed < 45)
+        e.needed = 45;
+    std::string extra;
+    if (large) {
+        put16(extra, ExtraZip64);
+        put16(extra, 16);
+        put64(extra, 0);
+        put64(extra, 0);
+    }
+    extra += localExtra;
+    if (extra.size() > 0xffff)
+        extra.resize(large ? 20 : 0);
+    std::string h;
+    h.reserve(LocalHeaderSize + e.name.size() + extra.size());
+    put32(h, LocalSig);
+    put16(h, e.needed);
+    put16(h, e.flags);
+    put16(h, e.method);
+    put16(h, e.dosTime);
+    put16(h, e.dosDate);
+    put32(h, 0);                     // crc, patched or in the descriptor
+    put32(h, large ? Max32 : 0);     // compressed size
+    put32(h, large ? Max32 : 0);     // size
+    put16(h, uint16_t(e.name.size()));
+    put16(h, uint16_t(extra.size()));
+    h += e.name;
+    e.localExtraStart = e.localOffset + LocalHeaderSize + e.name.size();
+    h += extra;
+    out_.write(h.data(), h.size());
+}
+
+void ArchiveWriter::endEntry(WrittenEntry& e)
+{
+    if (e.flags & FlagDescriptor) {
+        std::string d;
+        put32(d, DescriptorSig);
+        put32(d, e.crc);
+        if (e.localZip64) {
+            put64(d, e.compressedSize);
+            put64(d, e.size);
+        } else {
+            put32(d, uint32_t(e.compressedSize));
+            put32(d, uint32_t(e.size));
+        }
+        out_.write(d.data(), d.size());
+    } else {
+        char crc[4];
+        set32(crc, e.crc);
+        out_.patch(e.localOffset + 14, crc, 4);
+        if (e.localZip64) {
+            char sizes[16];
+            set64(sizes, e.size);
+            set64(sizes + 8, e.compressedSize);
+            out_.patch(e.localExtraStart + 4, sizes, 16);
+        } else {
+            char sizes[8];
+            set32(sizes, uint32_t(e.compressedSize));
+            set32(sizes + 4, uint32_t(e.size));
+            out_.patch(e.localOffset + 18, sizes, 8);
+        }
+    }
+    entries_.push_back(e);
+}
+
+void ArchiveWriter::abandonEntry(const WrittenEntry& e)
+{
+    out_.truncate(e.localOffset);
+}
+
+void ArchiveWriter::copyBytes(const InFile& src, uint64_t from, uint64_t length)
+{
+    std::vector<char> buf(size_t(std::min<uint64_t>(length ? length : 1, 1 << 20)));
+    while (length > 0) {
+        size_t n = size_t(std::min<uint64_t>(buf.size(), length));
+        src.readExact(from, buf.data(), n);
+        out_.write(buf.data(), n);
+        from += n;
+        length -= n;
+    }
+}
+
+void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
+                              const std::function<void(uint64_t)>& chunkDone)
+{
+    LocalHeader lh = src.readLocal(old);
+    WrittenEntry e;
+    e.name = old.name;
+    e.comment = old.comment;
+    e.madeBy = old.madeBy;
+    e.needed = old.needed;
+    e.flags = old.flags;
+    e.method = old.method;
+    e.dosTime = old.dosTime;
+    e.dosDate = old.dosDate;
+    e.internalAttr = old.internalAttr;
+    e.externalAttr = old.externalAttr;
+    e.crc = old.crc;
+    e.compressedSize = old.compressedSize;
+    e.size = old.size;
+    e.centralExtra = withoutExtra(old.extra, ExtraZip64);
+    e.localOffset = out_.offset();
+    e.localZip64 = hasZip64Block(lh.extra);
+    // The name is written as decoded (UTF-8, "/"), so the flag must say so.
+    e.flags = uint16_t((e.flags & ~FlagUtf8) | nameFlag(e.name, e.comment));
+    bool descriptor = (lh.flags & FlagDescriptor) != 0;
+    e.flags = uint16_t(descriptor ? (e.flags | FlagDescriptor) : (e.flags & ~FlagDescriptor));
+
+    std::string h;
+    put32(h, LocalSig);
+    put16(h, e.needed);
+    put16(h, e.flags);
+    put16(h, e.method);
+    put16(h, e.dosTime);
+    put16(h, e.dosDate);
+    std::string localExtra = withoutExtra(lh.extra, ExtraUnicodePath);
+    std::string z64;
+    if (e.localZip64) {
+        put16(z64, ExtraZip64);
+        put16(z64, 16);
+        put64(z64, descriptor ? 0 : e.size);
+        put64(z64, descriptor ? 0 : e.compressedSize);
+        localExtra = z64 + withoutExtra(localExtra, ExtraZip64);
+    }
+    put32(h, descriptor ? 0 : e.crc);
+    put32(h, descriptor ? 0 : (e.localZip64 ? Max32 : uint32_t(e.compressedSize)));
+    put32(h, descriptor ? 0 : (e.localZip64 ? Max32 : uint32_t(e.size)));
+    put16(h, uint16_t(e.name.size()));
+    put16(h, uint16_t(localExtra.size()));
+    h += e.name;
+    h += localExtra;
+    out_.write(h.data(), h.size());
+
+    std::vector<char> buf(size_t(std::min<uint64_t>(old.compressedSize ? old.compressedSize : 1, 1 << 20)));
+    uint64_t pos = lh.dataOffset;
+    uint64_t left = old.compressedSize;
+    uint64_t done = 0;
+    while (left > 0) {
+        size_t n = size_t(std::min<uint64_t>(buf.size(), left));
+        src.file().readExact(pos, buf.data(), n);
+        out_.write(buf.data(), n);
+        pos += n;
+        left -= n;
+        done += n;
+        if (chunkDone)
+            chunkDone(done);
+    }
+    if (descriptor) {
+        std::string d;
+        put32(d, DescriptorSig);
+        put32(d, e.crc);
+        if (e.localZip64) {
+            put64(d, e.compressedSize);
+            put64(d, e.size);
+        } else {
+            put32(d, uint32_t(e.compressedSize));
+            put32(d, uint32_t(e.size));
+        }
+        out_.write(d.data(), d.size());
+    }
+    entries_.push_back(std::move(e));
+}
+
+void ArchiveWriter::finish(const std::string& commentIn)
+{
+    std::string comment = commentIn;
+    if (comment.size() > 0xffff) {
+        size_t cut = 0xffff;
+        while (cut > 0 && (static_cast<unsigned char>(comment[cut]) & 0xc0) == 0x80)
+            --cut;
+        comment.resize(cut);
+    }
+    const uint64_t cdStart = out_.offset();
+    std::string h;
+    for (const WrittenEntry& e : entries_) {
+        h.clear();
+        std::string z64;
+        bool bigSize = e.size >= Max32;
+        bool bigComp = e.compressedSize >= Max32;
+        bool bigOffset = e.localOffset >= Max32;
+        if (bigSize) put64(z64, e.size);
+        if (bigComp) put64(z64, e.compressedSize);
+        if (bigOffset) put64(z64, e.localOffset);
+        std::string extra;
+        if (!z64.empty()) {
+            put16(extra, ExtraZip64);
+            put16(extra, uint16_t(z64.size()));
+            extra += z64;
+        }
+        extra += e.centralExtra;
+        if (extra.size() > 0xffff)
+            extra.resize(z64.empty() ? 0 : 4 + z64.size());
+        std::string entryComment = e.comment.size() > 0xffff ? e.comment.substr(0, 0xffff) : e.comment;
+        uint16_t needed = e.needed;
+        if (!z64.empty() && needed < 45)
+            needed = 45;
+        put32(h, CentralSig);
+        put16(h, e.madeBy);
+        put16(h, needed);
+        put16(h, e.flags);
+        put16(h, e.method);
+        put16(h, e.dosTime);
+        put16(h, e.dosDate);
+        put32(h, e.crc);
+        put32(h, bigComp ? Max32 : uint32_t(e.compressedSize));
+        put32(h, bigSize ? Max32 : uint32_t(e.size));
+        put16(h, uint16_t(e.name.size()));
+        put16(h, uint16_t(extra.size()));
+        put16(h, uint16_t(entryComment.size()));
+        put16(h, 0); // disk
+        put16(h, e.internalAttr);
+        put32(h, e.externalAttr);
+        put32(h, bigOffset ? Max32 : uint32_t(e.localOffset));
+        h += e.name;
+        h += extra;
+        h += entryComment;
+        out_.write(h.data(), h.size());
+    }
+    const uint64_t cdEnd = out_.offset();
+    const uint64_t cdSize = cdEnd - cdStart;
+    const uint64_t count = entries_.size();
+    h.clear();
+    bool zip64 = count >= Max16 || cdSize >= Max32 || cdStart >= Max32;
+    if (zip64) {
+        put32(h, Zip64EndSig);
+        put64(h, Zip64EndSize - 12);
+        put16(h, (HostUnix << 8) | 45);
+        put16(h, 45);
+        put32(h, 0);
+        put32(h, 0);
+        put64(h, count);
+        put64(h, count);
+        put64(h, cdSize);
+        put64(h, cdStart);
+        put32(h, Zip64LocatorSig);
+        put32(h, 0);
+        put64(h, cdEnd);
+        put32(h, 1);
+    }
+    put32(h, EndSig);
+    put16(h, 0);
+    put16(h, 0);
+    put16(h, uint16_t(std::min<uint64_t>(count, Max16)));
+    put16(h, uint16_t(std::min<uint64_t>(count, Max16)));
+    put32(h, uint32_t(std::min<uint64_t>(cdSize, Max32)));
+    put32(h, uint32_t(std::min<uint64_t>(cdStart, Max32)));
+    put16(h, uint16_t(comment.size()));
+    h += comment;
+    out_.write(h.data(), h.size());
+}
+
+} // namespace qm::zip

@@ -1,0 +1,68 @@
+#pragma once
+// Writing an archive: local headers (patched once an entry's sizes are
+// known, or followed by a data descriptor), entries copied unchanged from an
+// older archive, the central directory and the end records, with Zip64
+// records wherever sizes, offsets or counts need them.
+#include "platform/zip/ArchiveReader.h"
+#include "platform/zip/FileIo.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm::zip {
+
+// What the central directory records of one entry.
+struct WrittenEntry {
+    std::string name; // UTF-8, "/" between folders
+    std::string comment;
+    uint16_t madeBy = (fmt::HostUnix << 8) | 30;
+    uint16_t needed = 20;
+    uint16_t flags = 0;
+    uint16_t method = 0;
+    uint16_t dosTime = 0;
+    uint16_t dosDate = 0;
+    uint16_t internalAttr = 0;
+    uint32_t externalAttr = 0;
+    uint32_t crc = 0;
+    uint64_t compressedSize = 0;
+    uint64_t size = 0;
+    uint64_t localOffset = 0;
+    std::string centralExtra; // blocks other than Zip64
+    // Set while the entry is being written.
+    bool localZip64 = false;
+    uint64_t localExtraStart = 0;
+};
+
+class ArchiveWriter {
+public:
+    explicit ArchiveWriter(OutFile& out) : out_(out) {}
+
+    // Writes the local header of `e` (name, flags, method and times set).
+    // `large` reserves Zip64 sizes in the local header, for data that may
+    // reach 4 GiB. With the descriptor flag the sizes follow the data.
+    void beginEntry(WrittenEntry& e, const std::string& localExtra, bool large);
+    // Completes `e` once crc and sizes are set, and records it.
+    void endEntry(WrittenEntry& e);
+    // Drops a begun entry and everything written after its start.
+    void abandonEntry(const WrittenEntry& e);
+
+    // Copies `old` (data unchanged) from `src`; `chunkDone` gets the bytes
+    // copied after each chunk.
+    void copyEntry(const ArchiveReader& src, const ArchiveEntry& old, const std::function<void(uint64_t)>& chunkDone);
+    // Copies raw bytes (a stub in front of the archive).
+    void copyBytes(const InFile& src, uint64_t from, uint64_t length);
+
+    // Central directory, Zip64 records when needed, end record with comment.
+    void finish(const std::string& comment);
+
+    const std::vector<WrittenEntry>& entries() const { return entries_; }
+    OutFile& out() { return out_; }
+
+private:
+    OutFile& out_;
+    std::vector<WrittenEntry> entries_;
+};
+
+} // namespace qm::zip

@@ -1,0 +1,268 @@
+#include "platform/zip/Codecs.h"
+
+#include "platform/zip/ZipFormat.h"
+
+#include <bzlib.h>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+#include <zlib.h>
+
+namespace qm::zip {
+
+namespace {
+
+constexpr size_t OutChunk = 256 * 1024;
+
+class StoreEncoder : public Encoder {
+public:
+    void reset() override {}
+    void write(const unsigned char* in, size_t n, const ByteSink& out) override
+    {
+        if (n)
+            out(in, n);
+    }
+    void finish(const ByteSink&) override {}
+};
+
+class DeflateEncoder : public Encoder {
+public:
+    explicit DeflateEncoder(int level) : buf_(OutChunk)
+    {
+        std::memset(&z_, 0, sizeof z_);
+        if (deflateInit2(&z_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            throw std::bad_alloc();
+    }
+    ~DeflateEncoder() override { deflateEnd(&z_); }
+    void reset() override { deflateReset(&z_); }
+    void write(const unsigned char* in, size_t n, const ByteSink& out) override { run(in, n, Z_NO_FLUSH, out); }
+    void finish(const ByteSink& out) override { run(nullptr, 0, Z_FINISH, out); }
+
+private:
+    void run(const unsigned char* in, size_t n, int flush, const ByteSink& out)
+    {
+        z_.next_in = const_cast<Bytef*>(in);
+        // Feed at most 1 GiB at a time: avail_in is 32 bits wide.
+        size_t left = n;
+        do {
+            uInt part = uInt(left > (1u << 30) ? (1u << 30) : left);
+            z_.avail_in = part;
+            left -= part;
+            int f = left ? Z_NO_FLUSH : flush;
+            do {
+                z_.next_out = buf_.data();
+                z_.avail_out = uInt(buf_.size());
+                int rc = deflate(&z_, f);
+                if (rc == Z_STREAM_ERROR)
+                    throw std::runtime_error("deflate failed");
+                size_t have = buf_.size() - z_.avail_out;
+                if (have)
+                    out(buf_.data(), have);
+                if (rc == Z_STREAM_END)
+                    break;
+            } while (z_.avail_out == 0 || z_.avail_in != 0 || (f == Z_FINISH));
+        } while (left);
+    }
+
+    z_stream z_;
+    std::vector<unsigned char> buf_;
+};
+
+class BwEncoder : public Encoder {
+public:
+    explicit BwEncoder(int level) : block_(level < 1 ? 1 : level > 9 ? 9 : level), buf_(OutChunk) { start(); }
+    ~BwEncoder() override { BZ2_bzCompressEnd(&s_); }
+    void reset() override
+    {
+        BZ2_bzCompressEnd(&s_);
+        start();
+    }
+    void write(const unsigned char* in, size_t n, const ByteSink& out) override { run(in, n, BZ_RUN, out); }
+    void finish(const ByteSink& out) override { run(nullptr, 0, BZ_FINISH, out); }
+
+private:
+    void start()
+    {
+        std::memset(&s_, 0, sizeof s_);
+        if (BZ2_bzCompressInit(&s_, block_, 0, 0) != BZ_OK)
+            throw std::bad_alloc();
+        skip_ = 3; // the "BZh" signature is not stored
+    }
+    void emit(const unsigned char* p, size_t n, const ByteSink& out)
+    {
+        size_t drop = n < skip_ ? n : skip_;
+        skip_ -= drop;
+        if (n > drop)
+            out(p + drop, n - drop);
+    }
+    void run(const unsigned char* in, size_t n, int action, const ByteSink& out)
+    {
+        s_.next_in = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
+        size_t left = n;
+        do {
+            unsigned part = unsigned(left > (1u << 30) ? (1u << 30) : left);
+            s_.avail_in = part;
+            left -= part;
+            int act = left ? BZ_RUN : action;
+            for (;;) {
+                s_.next_out = reinterpret_cast<char*>(buf_.data());
+                s_.avail_out = unsigned(buf_.size());
+                int rc = BZ2_bzCompress(&s_, act);
+                if (rc < 0)
+                    throw std::runtime_error("bzip2 compression failed");
+                emit(buf_.data(), buf_.size() - s_.avail_out, out);
+                if (act == BZ_FINISH ? rc == BZ_STREAM_END : s_.avail_in == 0)
+                    break;
+            }
+        } while (left);
+    }
+
+    int block_;
+    bz_stream s_;
+    size_t skip_ = 3;
+    std::vector<unsigned char> buf_;
+};
+
+class StoreDecoder : public Decoder {
+public:
+    explicit StoreDecoder(unsigned long long size) : left_(size) {}
+    Status feed(const unsigned char* in, size_t n, const ByteSink& out) override
+    {
+        size_t take = n < left_ ? n : size_t(left_);
+        if (take)
+            out(in, take);
+        left_ -= take;
+        return left_ == 0 ? Status::End : Status::More;
+    }
+
+private:
+    unsigned long long left_;
+};
+
+class InflateDecoder : public Decoder {
+public:
+    InflateDecoder() : buf_(OutChunk)
+    {
+        std::memset(&z_, 0, sizeof z_);
+        if (inflateInit2(&z_, -MAX_WBITS) != Z_OK)
+            throw std::bad_alloc();
+    }
+    ~InflateDecoder() override { inflateEnd(&z_); }
+    Status feed(const unsigned char* in, size_t n, const ByteSink& out) override
+    {
+        if (done_)
+            return Status::End;
+        z_.next_in = const_cast<Bytef*>(in);
+        z_.avail_in = uInt(n);
+        for (;;) {
+            z_.next_out = buf_.data();
+            z_.avail_out = uInt(buf_.size());
+            int rc = inflate(&z_, Z_NO_FLUSH);
+            size_t have = buf_.size() - z_.avail_out;
+            if (have)
+                out(buf_.data(), have);
+            if (rc == Z_STREAM_END) {
+                done_ = true;
+                return Status::End;
+            }
+            if (rc == Z_BUF_ERROR) // no progress possible: input used up
+                return Status::More;
+            if (rc != Z_OK)
+                return Status::Error;
+            if (z_.avail_in == 0 && z_.avail_out != 0)
+                return Status::More;
+        }
+    }
+
+private:
+    z_stream z_;
+    bool done_ = false;
+    std::vector<unsigned char> buf_;
+};
+
+class BzDecoder : public Decoder {
+public:
+    explicit BzDecoder(bool addSignature) : buf_(OutChunk)
+    {
+        std::memset(&s_, 0, sizeof s_);
+        if (BZ2_bzDecompressInit(&s_, 0, 0) != BZ_OK)
+            throw std::bad_alloc();
+        if (addSignature) {
+            static const unsigned char sig[3] = {'B', 'Z', 'h'};
+            ByteSink none = [](const unsigned char*, size_t) {};
+            if (feed(sig, 3, none) == Status::Error)
+                failed_ = true;
+        }
+    }
+    ~BzDecoder() override { BZ2_bzDecompressEnd(&s_); }
+    Status feed(const unsigned char* in, size_t n, const ByteSink& out) override
+    {
+        if (failed_)
+            return Status::Error;
+        if (done_)
+            return Status::End;
+        s_.next_in = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
+        s_.avail_in = unsigned(n);
+        for (;;) {
+            s_.next_out = reinterpret_cast<char*>(buf_.data());
+            s_.avail_out = unsigned(buf_.size());
+            int rc = BZ2_bzDecompress(&s_);
+            size_t have = buf_.size() - s_.avail_out;
+            if (have)
+                out(buf_.data(), have);
+            if (rc == BZ_STREAM_END) {
+                done_ = true;
+                return Status::End;
+            }
+            if (rc != BZ_OK) {
+                failed_ = true;
+                return Status::Error;
+            }
+            if (s_.avail_in == 0 && s_.avail_out != 0)
+                return Status::More;
+        }
+    }
+
+private:
+    bz_stream s_;
+    bool done_ = false;
+    bool failed_ = false;
+    std::vector<unsigned char> buf_;
+};
+
+} // namespace
+
+std::unique_ptr<Encoder> makeEncoder(int method, int level)
+{
+    if (level <= 0 || method == fmt::Stored)
+        return std::make_unique<StoreEncoder>();
+    if (method == fmt::Deflated)
+        return std::make_unique<DeflateEncoder>(level > 9 ? 9 : level);
+    if (method == fmt::BurrowsWheeler)
+        return std::make_unique<BwEncoder>(level);
+    return nullptr;
+}
+
+bool canDecode(int method)
+{
+    return method == fmt::Stored || method == fmt::Deflated || method == fmt::Bzip2 ||
+           method == fmt::BurrowsWheeler;
+}
+
+std::unique_ptr<Decoder> makeDecoder(int method, unsigned long long storedSize)
+{
+    switch (method) {
+    case fmt::Stored:
+        return std::make_unique<StoreDecoder>(storedSize);
+    case fmt::Deflated:
+        return std::make_unique<InflateDecoder>();
+    case fmt::Bzip2:
+        return std::make_unique<BzDecoder>(false);
+    case fmt::BurrowsWheeler:
+        return std::make_unique<BzDecoder>(true);
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace qm::zip

@@ -1,0 +1,40 @@
+#pragma once
+// Streaming compressors and decompressors for the methods the control
+// writes (stored, deflated, Burrows-Wheeler) and reads (those and bzip2 with
+// its signature). Each works chunk by chunk, so nothing holds a whole file.
+#include <cstddef>
+#include <functional>
+#include <memory>
+
+namespace qm::zip {
+
+using ByteSink = std::function<void(const unsigned char*, size_t)>;
+
+class Encoder {
+public:
+    virtual ~Encoder() = default;
+    // Starts a new stream (the object is reused from entry to entry).
+    virtual void reset() = 0;
+    virtual void write(const unsigned char* in, size_t n, const ByteSink& out) = 0;
+    virtual void finish(const ByteSink& out) = 0;
+};
+
+// Method 0, 8 (level 1..9) or 18 (level gives the block size); level 0 gives
+// the stored encoder whatever the method.
+std::unique_ptr<Encoder> makeEncoder(int method, int level);
+
+class Decoder {
+public:
+    enum class Status { More, End, Error };
+    virtual ~Decoder() = default;
+    // Decodes `n` bytes of the stream; output goes to `out`. More: wants more
+    // input; End: the stream is complete; Error: the data is damaged.
+    virtual Status feed(const unsigned char* in, size_t n, const ByteSink& out) = 0;
+};
+
+// Methods 0, 8, 12 and 18; nullptr for any other method. `storedSize` is the
+// length of a stored entry's data (a stored stream ends by its length).
+std::unique_ptr<Decoder> makeDecoder(int method, unsigned long long storedSize);
+bool canDecode(int method);
+
+} // namespace qm::zip

@@ -1,0 +1,92 @@
+#include "platform/zip/EntryDecode.h"
+
+#include "platform/zip/ZipCrypto.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+#include <zlib.h>
+
+namespace qm::zip {
+
+namespace {
+
+constexpr size_t InChunk = 256 * 1024;
+
+struct TooLong {};
+
+} // namespace
+
+DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h,
+                         std::string_view password, const ByteSink& out,
+                         const std::function<void(uint64_t)>& progress)
+{
+    if (!canDecode(e.method))
+        return DecodeResult::Unsupported;
+    if (e.size == 0 && e.compressedSize == 0 && !e.encrypted())
+        return e.crc == 0 ? DecodeResult::Ok : DecodeResult::DataError;
+    uint64_t pos = h.dataOffset;
+    uint64_t left = e.compressedSize;
+    std::optional<ZipCrypto> crypto;
+    if (e.encrypted()) {
+        if (password.empty() || left < ZipCrypto::HeaderSize)
+            return left < ZipCrypto::HeaderSize && !password.empty() ? DecodeResult::DataError
+                                                                     : DecodeResult::BadPassword;
+        unsigned char header[ZipCrypto::HeaderSize];
+        archive.file().readExact(pos, header, sizeof header);
+        crypto.emplace(password);
+        bool descriptor = (e.flags & fmt::FlagDescriptor) || (h.flags & fmt::FlagDescriptor);
+        uint8_t check = descriptor ? uint8_t(e.dosTime >> 8) : uint8_t(e.crc >> 24);
+        if (!crypto->checkHeader(header, check))
+            return DecodeResult::BadPassword;
+        pos += ZipCrypto::HeaderSize;
+        left -= ZipCrypto::HeaderSize;
+    }
+    if (e.method == fmt::Stored && left != e.size)
+        return DecodeResult::DataError;
+
+    std::unique_ptr<Decoder> dec = makeDecoder(e.method, left);
+    uint32_t crc = 0;
+    uint64_t written = 0;
+    const uint64_t limit = e.size;
+    ByteSink sink = [&](const unsigned char* p, size_t n) {
+        if (n > limit - written)
+            throw TooLong{};
+        written += n;
+        crc = uint32_t(crc32_z(crc, p, n));
+        out(p, n);
+    };
+
+    std::vector<unsigned char> buf(size_t(std::min<uint64_t>(InChunk, left ? left : 1)));
+    uint64_t done = 0;
+    Decoder::Status st = Decoder::Status::More;
+    try {
+        if (left == 0)
+            st = dec->feed(buf.data(), 0, sink);
+        while (left > 0 && st == Decoder::Status::More) {
+            size_t n = size_t(std::min<uint64_t>(buf.size(), left));
+            archive.file().readExact(pos, buf.data(), n);
+            if (crypto)
+                crypto->decrypt(buf.data(), n);
+            pos += n;
+            left -= n;
+            done += n;
+            st = dec->feed(buf.data(), n, sink);
+            if (progress)
+                progress(done);
+        }
+    } catch (const TooLong&) {
+        st = Decoder::Status::Error;
+    }
+    // One password in 256 passes the header check; its data then fails.
+    const DecodeResult bad = crypto ? DecodeResult::PasswordOrData : DecodeResult::DataError;
+    if (st == Decoder::Status::Error)
+        return bad;
+    if (st != Decoder::Status::End && !(e.method == fmt::Stored && written == e.size))
+        return bad;
+    if (written != e.size || crc != e.crc)
+        return bad;
+    return DecodeResult::Ok;
+}
+
+} // namespace qm::zip

@@ -1,0 +1,28 @@
+#pragma once
+// Reading one entry's data: decryption, decoding, the size bound and the
+// CRC check, chunk by chunk.
+#include "platform/zip/ArchiveReader.h"
+#include "platform/zip/Codecs.h"
+
+#include <functional>
+#include <string_view>
+
+namespace qm::zip {
+
+enum class DecodeResult {
+    Ok,
+    BadPassword, // encrypted and no password, or the password check failed
+    DataError,   // the stream is damaged, cut short, too long, or the CRC differs
+    PasswordOrData, // encrypted: the password passed its one-byte check, the data did not
+    Unsupported, // a method the engine cannot decode
+};
+
+// Decodes `e` (whose local header is `h`) with `password`; the plain bytes go
+// to `out`. The output never exceeds the entry's recorded size: more is
+// reported as a data error at once. `progress` gets the compressed bytes
+// read so far after each chunk; it may throw (AbortError) to stop.
+DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h,
+                         std::string_view password, const ByteSink& out,
+                         const std::function<void(uint64_t)>& progress);
+
+} // namespace qm::zip

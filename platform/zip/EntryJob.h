@@ -1,0 +1,53 @@
+#pragma once
+// One entry's compression as a self-contained job: it reads the source file
+// from its start, computes the CRC, compresses and (with a password)
+// encrypts, and hands the resulting bytes to a sink. It knows nothing of the
+// archive around it, so jobs can run side by side, each with its own
+// EntryCompressor, and their output be placed in order afterwards.
+#include "platform/zip/Codecs.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm::zip {
+
+struct CompressJob {
+    int fd = -1;               // the source, open for reading
+    uint64_t expectedSize = 0; // size when the file was chosen; no more is read
+    int method = 0;            // 0, 8 or 18
+    int level = 6;             // 0 stores
+    std::string password;      // empty: no encryption
+    uint8_t checkByte = 0;     // last byte of the encryption header
+};
+
+struct CompressResult {
+    uint32_t crc = 0;
+    uint64_t size = 0;           // bytes read
+    uint64_t compressedSize = 0; // bytes handed to the sink (header included)
+    bool sizeChanged = false;    // the file grew or shrank while it was read
+};
+
+// Reading the source failed with errno `err`.
+struct SourceError {
+    int err;
+};
+
+class EntryCompressor {
+public:
+    EntryCompressor();
+    CompressResult run(const CompressJob& job, const ByteSink& out, const std::function<void(uint64_t)>& progress);
+
+private:
+    Encoder& encoderFor(int method, int level);
+
+    std::vector<unsigned char> in_;
+    std::vector<unsigned char> scratch_;
+    std::unique_ptr<Encoder> encoder_;
+    int encMethod_ = -1;
+    int encLevel_ = -1;
+};
+
+} // namespace qm::zip

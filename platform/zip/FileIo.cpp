@@ -1,0 +1,241 @@
+#include "platform/zip/FileIo.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::zip {
+
+namespace {
+constexpr size_t OutBuffer = 1 << 20;
+}
+
+OutFile::~OutFile()
+{
+    close();
+}
+
+void OutFile::attach(int fd, std::filesystem::path path, const IoFaults* faults)
+{
+    close();
+    fd_ = fd;
+    path_ = std::move(path);
+    faults_ = faults;
+    if (!buf_) {
+        buf_.reset(new char[OutBuffer]);
+        cap_ = OutBuffer;
+    }
+    used_ = 0;
+    base_ = 0;
+}
+
+void OutFile::writeAt(uint64_t at, const char* p, size_t n)
+{
+    while (n > 0) {
+        if (faults_ && faults_->beforeWrite) {
+            int err = faults_->beforeWrite(path_, at, n);
+            if (err != 0)
+                throw IoError{err, path_};
+        }
+        ssize_t w = ::pwrite(fd_, p, n, off_t(at));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            throw IoError{errno, path_};
+        }
+        if (w == 0)
+            throw IoError{ENOSPC, path_};
+        p += w;
+        n -= size_t(w);
+        at += uint64_t(w);
+    }
+}
+
+void OutFile::write(const void* data, size_t n)
+{
+    const char* p = static_cast<const char*>(data);
+    if (used_ + n > cap_)
+        flush();
+    if (n >= cap_) {
+        writeAt(base_, p, n);
+        base_ += n;
+        return;
+    }
+    std::memcpy(buf_.get() + used_, p, n);
+    used_ += n;
+}
+
+void OutFile::flush()
+{
+    if (used_ == 0)
+        return;
+    writeAt(base_, buf_.get(), used_);
+    base_ += used_;
+    used_ = 0;
+}
+
+void OutFile::patch(uint64_t at, const void* data, size_t n)
+{
+    const char* p = static_cast<const char*>(data);
+    if (at < base_) {
+        size_t before = size_t(std::min<uint64_t>(n, base_ - at));
+        writeAt(at, p, before);
+        at += before;
+        p += before;
+        n -= before;
+    }
+    if (n > 0)
+        std::memcpy(buf_.get() + (at - base_), p, n);
+}
+
+void OutFile::truncate(uint64_t at)
+{
+    if (at >= base_) {
+        used_ = size_t(at - base_);
+        return;
+    }
+    used_ = 0;
+    base_ = at;
+    if (::ftruncate(fd_, off_t(at)) != 0)
+        throw IoError{errno, path_};
+}
+
+void OutFile::commit()
+{
+    flush();
+    if (::fsync(fd_) != 0 && errno != EINVAL)
+        throw IoError{errno, path_};
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        throw IoError{errno, path_};
+}
+
+void OutFile::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    used_ = 0;
+}
+
+InFile::~InFile()
+{
+    close();
+}
+
+bool InFile::open(const std::filesystem::path& path)
+{
+    close();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        errno = err ? err : EINVAL;
+        return false;
+    }
+    fd_ = fd;
+    size_ = uint64_t(st.st_size);
+    path_ = path;
+    return true;
+}
+
+void InFile::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+size_t InFile::readAt(uint64_t at, void* buf, size_t n) const
+{
+    char* p = static_cast<char*>(buf);
+    size_t got = 0;
+    while (got < n) {
+        ssize_t r = ::pread(fd_, p + got, n - got, off_t(at + got));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            throw IoError{errno, path_};
+        }
+        if (r == 0)
+            break;
+        got += size_t(r);
+    }
+    return got;
+}
+
+void InFile::readExact(uint64_t at, void* buf, size_t n) const
+{
+    if (at > size_ || n > size_ - at || readAt(at, buf, n) != n)
+        throw FormatError{"the archive is cut short"};
+}
+
+int TempFile::create(const std::filesystem::path& folder, int dirfd, mode_t mode)
+{
+    discard();
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char rnd[6];
+        if (::getentropy(rnd, sizeof rnd) != 0)
+            std::memset(rnd, 0, sizeof rnd);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, ".~qmz%02x%02x%02x%02x%02x%02x%x.tmp", rnd[0], rnd[1], rnd[2], rnd[3], rnd[4],
+                      rnd[5], ++counter);
+        std::string name = buf;
+        int fd = dirfd >= 0 ? ::openat(dirfd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode)
+                            : ::open((folder / name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0) {
+            path_ = folder / name;
+            name_ = name;
+            dirfd_ = dirfd;
+            return fd;
+        }
+        if (errno != EEXIST)
+            throw IoError{errno, folder};
+    }
+    throw IoError{EEXIST, folder};
+}
+
+void TempFile::discard()
+{
+    if (path_.empty())
+        return;
+    if (dirfd_ >= 0)
+        ::unlinkat(dirfd_, name_.c_str(), 0);
+    else
+        ::unlink(path_.c_str());
+    path_.clear();
+}
+
+void writeAllFd(int fd, const void* data, size_t n, const std::filesystem::path& path, const IoFaults* faults,
+                uint64_t offsetHint)
+{
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+        if (faults && faults->beforeWrite) {
+            int err = faults->beforeWrite(path, offsetHint, n);
+            if (err != 0)
+                throw IoError{err, path};
+        }
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            throw IoError{errno, path};
+        }
+        if (w == 0)
+            throw IoError{ENOSPC, path};
+        p += w;
+        n -= size_t(w);
+        offsetHint += uint64_t(w);
+    }
+}
+
+} // namespace qm::zip

@@ -1,0 +1,215 @@
+#include "platform/zip/Names.h"
+
+#include "platform/fs/NoCase.h"
+#include "platform/fs/Wildcard.h"
+
+#include <algorithm>
+
+namespace qm::zip::names {
+
+namespace {
+
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::vector<std::string_view> components(std::string_view name)
+{
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i == name.size() || name[i] == '/' || name[i] == '\\') {
+            parts.push_back(name.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
+bool isDriveSpec(std::string_view c)
+{
+    return c.size() >= 2 && c[1] == ':' &&
+           ((c[0] >= 'A' && c[0] <= 'Z') || (c[0] >= 'a' && c[0] <= 'z'));
+}
+
+std::string slashes(std::string_view s)
+{
+    std::string out(s);
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> splitList(std::string_view text)
+{
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == '\r' || text[i] == '\n' || text[i] == '|') {
+            std::string_view item = trimBlanks(text.substr(start, i - start));
+            if (!item.empty())
+                items.emplace_back(item);
+            start = i + 1;
+        }
+    }
+    return items;
+}
+
+std::string shown(std::string_view archiveName)
+{
+    std::string out(archiveName);
+    std::replace(out.begin(), out.end(), '/', '\\');
+    return out;
+}
+
+std::string toStored(std::string_view name, bool folder)
+{
+    std::vector<std::string_view> parts = components(name);
+    std::string out;
+    bool first = true;
+    for (std::string_view c : parts) {
+        if (first && isDriveSpec(c)) {
+            c.remove_prefix(2); // "C:" or "C:name"
+        }
+        first = false;
+        if (c.empty() || c == "." || c == "..")
+            continue;
+        if (!out.empty())
+            out += '/';
+        out += c;
+    }
+    if (folder && !out.empty())
+        out += '/';
+    return out;
+}
+
+std::optional<std::vector<std::string>> safeComponents(std::string_view name)
+{
+    if (name.empty() || name.front() == '/' || name.front() == '\\')
+        return std::nullopt;
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7f)
+            return std::nullopt;
+    std::vector<std::string_view> parts = components(name);
+    std::vector<std::string> out;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::string_view c = parts[i];
+        if (i == 0 && isDriveSpec(c))
+            return std::nullopt;
+        if (c == "..")
+            return std::nullopt;
+        if (c.empty() || c == ".") {
+            // "a//b" and "a/./b" stay inside; a final "/" marks a folder.
+            continue;
+        }
+        out.emplace_back(c);
+    }
+    if (out.empty())
+        return std::nullopt;
+    return out;
+}
+
+EntrySelector::EntrySelector(std::vector<std::string> items, bool includeSubfolders) : subfolders_(includeSubfolders)
+{
+    for (const std::string& raw : items) {
+        std::string s = slashes(raw);
+        while (!s.empty() && s.front() == '/')
+            s.erase(0, 1);
+        Item it;
+        size_t slash = s.rfind('/');
+        if (slash == std::string::npos) {
+            it.mask = s;
+        } else {
+            it.folder = s.substr(0, slash);
+            it.mask = s.substr(slash + 1);
+        }
+        if (it.folder.empty() && it.mask.empty())
+            continue;
+        items_.push_back(std::move(it));
+    }
+}
+
+bool EntrySelector::matches(std::string_view archiveName) const
+{
+    if (items_.empty())
+        return true;
+    std::string name = slashes(archiveName);
+    bool isFolder = !name.empty() && name.back() == '/';
+    if (isFolder)
+        name.pop_back();
+    size_t slash = name.rfind('/');
+    std::string_view folder = slash == std::string::npos ? std::string_view() : std::string_view(name).substr(0, slash);
+    std::string_view base = slash == std::string::npos ? std::string_view(name) : std::string_view(name).substr(slash + 1);
+
+    for (const Item& it : items_) {
+        if (it.folder.empty()) {
+            if ((folder.empty() || subfolders_) && fs::matchesMask(base, it.mask))
+                return true;
+            continue;
+        }
+        if (it.mask.empty()) {
+            // "docs\": the folder entry itself, and with subfolders what is below it.
+            if (fs::matchesMask(name, it.folder))
+                return true;
+            if (subfolders_ && folder.size() >= it.folder.size()) {
+                for (size_t cut = it.folder.size(); cut <= folder.size(); ++cut) {
+                    if (cut == folder.size() || folder[cut] == '/') {
+                        if (fs::matchesMask(folder.substr(0, cut), it.folder))
+                            return true;
+                    }
+                }
+            }
+            continue;
+        }
+        if (fs::matchesMask(base, it.mask)) {
+            if (fs::matchesMask(folder, it.folder))
+                return true;
+            if (subfolders_) {
+                for (size_t cut = 0; cut < folder.size(); ++cut)
+                    if (folder[cut] == '/' && fs::matchesMask(folder.substr(0, cut), it.folder))
+                        return true;
+            }
+        }
+    }
+    return false;
+}
+
+ExcludeSet::ExcludeSet(std::string_view text)
+{
+    for (std::string item : splitList(text)) {
+        item = slashes(item);
+        bool plain = item.find_first_of("*?/.") == std::string::npos;
+        if (plain)
+            item = "*." + item;
+        else if (item.size() > 1 && item[0] == '.' && item.find_first_of("*?/", 1) == std::string::npos &&
+                 item.find('.', 1) == std::string::npos)
+            item = "*" + item;
+        masks_.push_back(item);
+    }
+}
+
+bool ExcludeSet::excludes(std::string_view relativePath) const
+{
+    std::string path = slashes(relativePath);
+    while (!path.empty() && path.back() == '/')
+        path.pop_back();
+    size_t slash = path.rfind('/');
+    std::string_view base = slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+    for (const std::string& m : masks_) {
+        if (m.find('/') != std::string::npos) {
+            if (fs::matchesMask(path, m))
+                return true;
+        } else if (fs::matchesMask(base, m)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace qm::zip::names

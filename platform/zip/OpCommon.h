@@ -1,0 +1,45 @@
+#pragma once
+// Pieces the methods of the control share: running a method inside its
+// frame, opening the archive named by ArchivePath, turning failures into
+// result codes, and putting a finished archive in place of the old one.
+#include "platform/zip/ArchiveReader.h"
+#include "platform/zip/OpContext.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace qm::zip {
+
+// Runs `body` as method `op` of `zip`: refuses while another method runs,
+// clears AbortRequested, turns an abort into 518 and engine failures into
+// result codes, uses up the AddListEntry list, and raises OperationDone.
+int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& body);
+
+// The result code of a failed write.
+int writeFailure(const IoError& e);
+
+// The host path of a Windows-form path, or nothing when it cannot name a file.
+std::optional<std::filesystem::path> nativeOf(const std::string& winPath);
+
+// Opens the archive of ArchivePath. Returns 0 or a result code.
+int openArchive(const std::string& archivePath, ArchiveReader& reader);
+
+// The listing record of an entry.
+ListedEntry listedEntry(const ArchiveEntry& e);
+
+// Ratio in percent saved, 0..100; 0 for empty data.
+int savedPercent(uint64_t compressed, uint64_t size);
+
+// Writes the temporary archive to disk and renames it over `target`, which
+// keeps its permissions. A temporary file on another file system is first
+// copied beside the target. The old archive is never touched until the new
+// one is whole. Throws IoError.
+void putInPlace(OutFile& temp, TempFile& tempFile, const std::filesystem::path& target, const IoFaults* faults,
+                OpContext& ctx);
+
+// The file an archive path finally names (a symbolic link is written through).
+std::filesystem::path resolveTarget(const std::filesystem::path& target);
+
+} // namespace qm::zip

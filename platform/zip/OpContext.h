@@ -1,0 +1,62 @@
+#pragma once
+// The frame of one running method: the current-operation value, event
+// delivery to every sink, the owner's yield hook with the abort check, and
+// the overall percentage. Internal to the control.
+#include "platform/zip/PavikZip.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace qm::zip {
+
+class OpContext {
+public:
+    OpContext(PavikZip& zip, int op);
+    ~OpContext();
+    OpContext(const OpContext&) = delete;
+    OpContext& operator=(const OpContext&) = delete;
+
+    PavikZip& zip() { return zip_; }
+
+    // Calls `f(sink)` for every sink (a sink may remove itself meanwhile).
+    template <class F>
+    void emit(F f)
+    {
+        std::vector<ZipEvents*> sinks = zip_.sinks();
+        for (ZipEvents* s : sinks)
+            if (zip_.hasSink(s))
+                f(*s);
+    }
+
+    // Between steps: lets the owner run, then stops (AbortError) when asked.
+    void step();
+    // Within a step (per chunk): the same, at most every few hundredths of a second.
+    void tick();
+    void checkAbort() const;
+
+    void fileProgress(const std::string& name, int percent);
+    void skipped(const std::string& name, const std::string& source, const std::string& target, int reason);
+    void warning(const std::string& name, int code);
+
+    // Overall progress by bytes: the total, then what is done; an event
+    // goes out whenever the whole percentage changes.
+    void setTotal(uint64_t total) { total_ = total; }
+    void setDone(uint64_t done);
+    void complete();
+
+    // Ends the method: OperationDone with `result`, which is returned.
+    int finish(int result);
+
+private:
+    PavikZip& zip_;
+    uint64_t total_ = 0;
+    uint64_t done_ = 0;
+    int lastTotal_ = -1;
+    std::chrono::steady_clock::time_point lastYield_;
+};
+
+// Percent of `part` in `whole`, 0..100; 100 when `whole` is 0.
+int percentOf(uint64_t part, uint64_t whole);
+
+} // namespace qm::zip

@@ -1,0 +1,353 @@
+// Extraction into ExtractFolder. Names that would leave the folder are
+// refused; folders are opened one by one without following symbolic links;
+// each file is written to a temporary file beside its target and renamed
+// into place only when it is complete and its CRC is right.
+#include "platform/fs/WinPath.h"
+#include "platform/zip/EntryDecode.h"
+#include "platform/zip/Filters.h"
+#include "platform/zip/Names.h"
+#include "platform/zip/OpCommon.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::zip {
+
+namespace stdfs = std::filesystem;
+namespace dt = qm::datetime;
+
+namespace {
+
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
+    Fd& operator=(Fd&& o) noexcept
+    {
+        std::swap(fd, o.fd);
+        return *this;
+    }
+};
+
+// Opens (making them when missing) the folders `comps[0..count)` below
+// `root`, never following a symbolic link. Gives -1 and the skip reason.
+Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, int& reason)
+{
+    Fd cur(::dup(root));
+    if (cur.fd < 0) {
+        reason = skip::CannotWrite;
+        return Fd();
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const char* c = comps[i].c_str();
+        int next = ::openat(cur.fd, c, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && errno == ENOENT) {
+            if (::mkdirat(cur.fd, c, 0777) != 0 && errno != EEXIST) {
+                reason = skip::CannotWrite;
+                return Fd();
+            }
+            next = ::openat(cur.fd, c, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+        if (next < 0) {
+            struct stat st {};
+            if (::fstatat(cur.fd, c, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                reason = skip::LinkInPath;
+            else
+                reason = skip::CannotWrite;
+            return Fd();
+        }
+        cur = Fd(next);
+    }
+    return cur;
+}
+
+std::string shownTarget(const std::string& folder, const std::vector<std::string>& comps)
+{
+    std::string t = folder;
+    for (const std::string& c : comps)
+        t = qm::fs::joinPath(t, c);
+    return t;
+}
+
+struct FolderTime {
+    std::vector<std::string> comps;
+    int64_t modified;
+};
+
+class ExtractRun {
+public:
+    ExtractRun(PavikZip& z, OpContext& ctx) : z_(z), ctx_(ctx) {}
+    int run();
+
+private:
+    void extractOne(const ArchiveEntry& e, const std::vector<std::string>& comps);
+    void note(int code)
+    {
+        auto rank = [](int c) {
+            switch (c) {
+            case result::DataError: return 6;
+            case result::ArchiveDamaged: return 5;
+            case result::UnsafeEntries: return 4;
+            case result::BadPassword: return 3;
+            case result::EntriesNotWritten: return 2;
+            default: return 1;
+            }
+        };
+        if (worst_ == result::Ok || rank(code) > rank(worst_))
+            worst_ = code;
+    }
+    void skipped(const std::string& name, const std::string& target, int reason)
+    {
+        ctx_.skipped(name, z_.ArchivePath, target, reason);
+    }
+
+    PavikZip& z_;
+    OpContext& ctx_;
+    ArchiveReader archive_;
+    Fd root_;
+    std::string password_;
+    int worst_ = result::Ok;
+    uint64_t done_ = 0;
+    std::vector<FolderTime> folderTimes_;
+};
+
+int ExtractRun::run()
+{
+    int r = openArchive(z_.ArchivePath, archive_);
+    if (r != result::Ok)
+        return r;
+    std::optional<stdfs::path> folder = nativeOf(z_.ExtractFolder);
+    if (!folder)
+        return result::ExtractFolderFailed;
+    std::error_code ec;
+    stdfs::create_directories(*folder, ec);
+    root_ = Fd(::open(folder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (root_.fd < 0)
+        return result::ExtractFolderFailed;
+    password_ = z_.Password;
+
+    std::vector<std::string> items = names::splitList(z_.FileMask);
+    for (const std::string& e : z_.listEntries())
+        if (!e.empty())
+            items.push_back(e);
+    names::EntrySelector selector(items, z_.IncludeSubfolders);
+    Filters filters = filtersOf(z_);
+    std::vector<const ArchiveEntry*> chosen;
+    uint64_t total = 0;
+    for (const ArchiveEntry& e : archive_.entries()) {
+        if (!selector.matches(e.name))
+            continue;
+        bool ok = e.isFolder() ? filters.passFolder(int(e.attributes()))
+                               : filters.passFile(e.name, int(e.attributes()), e.size, e.modified());
+        if (!ok)
+            continue;
+        chosen.push_back(&e);
+        total += e.size;
+    }
+    if (chosen.empty())
+        return result::NothingToDo;
+    ctx_.setTotal(total);
+    ctx_.setDone(0);
+
+    for (const ArchiveEntry* e : chosen) {
+        ctx_.step();
+        const std::string name = names::shown(e->name);
+        bool skipIt = false;
+        ctx_.emit([&](ZipEvents& s) { s.BeforeUnzip(name, skipIt); });
+        if (skipIt) {
+            skipped(name, "", skip::SkippedByHandler);
+        } else if ((e->externalAttr & 0x08) && !e->isFolder() && e->host() != fmt::HostUnix) {
+            // A volume label: nothing to write.
+        } else if (auto comps = names::safeComponents(e->name)) {
+            if (!z_.KeepFolderNames) {
+                if (e->isFolder())
+                    comps->clear();
+                else
+                    comps = std::vector<std::string>{comps->back()};
+            }
+            if (!comps->empty())
+                extractOne(*e, *comps);
+        } else {
+            skipped(name, "", skip::UnsafeName);
+            note(result::UnsafeEntries);
+        }
+        done_ += e->size;
+        ctx_.setDone(done_);
+    }
+
+    // Folder times last, once nothing more is written into them.
+    for (const FolderTime& f : folderTimes_) {
+        int reason = 0;
+        Fd parent = openFolders(root_.fd, f.comps, f.comps.size() - 1, reason);
+        if (parent.fd < 0)
+            continue;
+        struct timespec ts[2];
+        ts[0].tv_sec = f.modified;
+        ts[0].tv_nsec = 0;
+        ts[1] = ts[0];
+        ::utimensat(parent.fd, f.comps.back().c_str(), ts, AT_SYMLINK_NOFOLLOW);
+    }
+    ctx_.complete();
+    return worst_;
+}
+
+void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string>& comps)
+{
+    const std::string name = names::shown(e.name);
+    std::string target = shownTarget(z_.ExtractFolder, comps);
+    int reason = 0;
+    if (e.isFolder()) {
+        Fd dir = openFolders(root_.fd, comps, comps.size(), reason);
+        if (dir.fd < 0) {
+            skipped(name, target, reason);
+            note(result::EntriesNotWritten);
+            return;
+        }
+        int64_t m = e.times.modified ? *e.times.modified : int64_t(dt::toTimeT(e.modified()));
+        folderTimes_.push_back({comps, m});
+        return;
+    }
+    Fd parent = openFolders(root_.fd, comps, comps.size() - 1, reason);
+    if (parent.fd < 0) {
+        skipped(name, target, reason);
+        note(result::EntriesNotWritten);
+        return;
+    }
+    const std::string& leaf = comps.back();
+    struct stat st {};
+    bool exists = ::fstatat(parent.fd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        skipped(name, target, skip::FolderInTheWay);
+        note(result::EntriesNotWritten);
+        return;
+    }
+    if (z_.SkipWhenExisting && exists) {
+        skipped(name, target, skip::TargetExists);
+        return;
+    }
+    if (z_.SkipWhenMissing && !exists) {
+        skipped(name, target, skip::TargetMissing);
+        return;
+    }
+    const int64_t entryTime = e.times.modified ? *e.times.modified : int64_t(dt::toTimeT(e.modified()));
+    if (z_.SkipWhenOlderDate && exists) {
+        bool older = e.times.modified ? entryTime < int64_t(st.st_mtime)
+                                      : ((uint32_t(e.dosDate) << 16) | e.dosTime) <
+                                            fmt::dosFromTimeT(int64_t(st.st_mtime)).packed();
+        if (older) {
+            skipped(name, target, skip::OlderThanTarget);
+            return;
+        }
+    }
+    // Entries carry no version information, so "older version" never applies.
+
+    ctx_.fileProgress(name, 0);
+    LocalHeader h;
+    try {
+        h = archive_.readLocal(e);
+    } catch (const FormatError&) {
+        skipped(name, target, skip::DataError);
+        note(result::DataError);
+        return;
+    }
+    TempFile temp;
+    OutFile out;
+    try {
+        int fd = temp.create(stdfs::path(), parent.fd, 0666);
+        out.attach(fd, temp.path(), z_.faults());
+    } catch (const IoError& err) {
+        if (writeFailure(err) == result::DiskFull)
+            throw;
+        skipped(name, target, skip::CannotWrite);
+        note(result::EntriesNotWritten);
+        return;
+    }
+    int last = 0;
+    DecodeResult d;
+    try {
+        d = decodeEntry(
+            archive_, e, h, password_, [&out](const unsigned char* p, size_t n) { out.write(p, n); },
+            [&](uint64_t bytes) {
+                int pct = percentOf(bytes, e.compressedSize);
+                if (pct != last && pct < 100) {
+                    last = pct;
+                    ctx_.fileProgress(name, pct);
+                }
+                ctx_.setDone(done_ + uint64_t((static_cast<unsigned __int128>(bytes) * e.size) /
+                                              (e.compressedSize ? e.compressedSize : 1)));
+                ctx_.tick();
+            });
+        if (d == DecodeResult::Ok)
+            out.flush();
+    } catch (const IoError& err) {
+        if (writeFailure(err) == result::DiskFull)
+            throw; // no room: the run ends here, the partial file goes
+        skipped(name, target, skip::CannotWrite);
+        note(result::EntriesNotWritten);
+        return;
+    }
+    switch (d) {
+    case DecodeResult::Ok:
+        break;
+    case DecodeResult::BadPassword:
+        skipped(name, target, skip::BadPassword);
+        note(result::BadPassword);
+        return;
+    case DecodeResult::DataError:
+        skipped(name, target, skip::DataError);
+        note(result::DataError);
+        return;
+    case DecodeResult::PasswordOrData:
+        skipped(name, target, skip::PasswordOrData);
+        note(result::BadPassword);
+        return;
+    case DecodeResult::Unsupported:
+        skipped(name, target, skip::UnsupportedMethod);
+        note(result::UnsupportedMethod);
+        return;
+    }
+
+    // Permissions and times, then the rename that puts the file in place.
+    struct stat now {};
+    ::fstat(out.fd(), &now);
+    mode_t mode = now.st_mode & 0777;
+    uint32_t unixMode = e.unixMode();
+    if (unixMode != 0 && S_ISREG(unixMode))
+        mode = unixMode & 0777;
+    if (e.attributes() & 1)
+        mode &= ~mode_t(0222);
+    if (::fchmod(out.fd(), mode) != 0)
+        ctx_.warning(name, warning::AttributesNotSet);
+    struct timespec ts[2];
+    ts[0].tv_sec = e.times.accessed ? *e.times.accessed : entryTime;
+    ts[0].tv_nsec = 0;
+    ts[1].tv_sec = entryTime;
+    ts[1].tv_nsec = 0;
+    if (::futimens(out.fd(), ts) != 0)
+        ctx_.warning(name, warning::TimeNotSet);
+    out.close();
+    if (::renameat(parent.fd, temp.name().c_str(), parent.fd, leaf.c_str()) != 0) {
+        skipped(name, target, skip::CannotWrite);
+        note(result::EntriesNotWritten);
+        return;
+    }
+    temp.keep();
+    ctx_.fileProgress(name, 100);
+}
+
+} // namespace
+
+int PavikZip::Extract()
+{
+    return runOperation(*this, operation::Unzip, [this](OpContext& ctx) { return ExtractRun(*this, ctx).run(); });
+}
+
+} // namespace qm::zip

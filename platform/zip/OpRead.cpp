@@ -1,0 +1,130 @@
+// Listing, the archive summary and the test of every entry.
+#include "platform/zip/EntryDecode.h"
+#include "platform/zip/Names.h"
+#include "platform/zip/OpCommon.h"
+
+namespace qm::zip {
+
+int PavikZip::ListEntries()
+{
+    return runOperation(*this, operation::List, [this](OpContext& ctx) {
+        ArchiveReader archive;
+        int r = openArchive(ArchivePath, archive);
+        if (r != result::Ok)
+            return r;
+        const auto& entries = archive.entries();
+        int last = -1;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            ctx.tick();
+            ListedEntry l = listedEntry(entries[i]);
+            ctx.emit([&](ZipEvents& s) { s.FileListed(l); });
+            int pct = percentOf(i + 1, entries.size());
+            if (pct != last) {
+                last = pct;
+                ctx.emit([&](ZipEvents& s) { s.ListingProgress(pct); });
+            }
+        }
+        return int(result::Ok);
+    });
+}
+
+int PavikZip::ArchiveInfo(int64_t& files, int64_t& compressedSize, int64_t& uncompressedSize, int& ratio,
+                          bool& spanned)
+{
+    return runOperation(*this, operation::Info, [&](OpContext&) {
+        ArchiveReader archive;
+        int r = openArchive(ArchivePath, archive);
+        if (r != result::Ok)
+            return r;
+        uint64_t count = 0, packed = 0, plain = 0;
+        for (const ArchiveEntry& e : archive.entries()) {
+            if (!e.isFolder())
+                ++count;
+            packed += e.compressedSize;
+            plain += e.size;
+        }
+        files = int64_t(count);
+        compressedSize = int64_t(packed);
+        uncompressedSize = int64_t(plain);
+        ratio = savedPercent(packed, plain);
+        spanned = archive.spanned();
+        return int(result::Ok);
+    });
+}
+
+int PavikZip::Test(bool /*fullTest*/)
+{
+    return runOperation(*this, operation::Test, [this](OpContext& ctx) {
+        ArchiveReader archive;
+        int r = openArchive(ArchivePath, archive);
+        if (r != result::Ok)
+            return r;
+        uint64_t total = 0;
+        for (const ArchiveEntry& e : archive.entries())
+            total += e.compressedSize;
+        ctx.setTotal(total);
+        ctx.setDone(0);
+        uint64_t done = 0;
+        int worst = result::Ok;
+        auto note = [&](int code) {
+            // A damaged entry outweighs a password problem, which outweighs a method we lack.
+            auto rank = [](int c) {
+                return c == result::ArchiveDamaged ? 4 : c == result::DataError ? 3 : c == result::BadPassword ? 2
+                                                                                                             : 1;
+            };
+            if (worst == result::Ok || rank(code) > rank(worst))
+                worst = code;
+        };
+        const std::string password = Password;
+        for (const ArchiveEntry& e : archive.entries()) {
+            ctx.step();
+            const std::string name = names::shown(e.name);
+            ctx.emit([&](ZipEvents& s) { s.BeforeTest(name); });
+            ctx.fileProgress(name, 0);
+            DecodeResult d;
+            try {
+                LocalHeader h = archive.readLocal(e);
+                int last = 0;
+                d = decodeEntry(archive, e, h, password, [](const unsigned char*, size_t) {},
+                                [&](uint64_t bytes) {
+                                    int pct = percentOf(bytes, e.compressedSize);
+                                    if (pct != last && pct < 100) {
+                                        last = pct;
+                                        ctx.fileProgress(name, pct);
+                                    }
+                                    ctx.setDone(done + bytes);
+                                    ctx.tick();
+                                });
+            } catch (const FormatError&) {
+                d = DecodeResult::DataError;
+            }
+            done += e.compressedSize;
+            ctx.setDone(done);
+            switch (d) {
+            case DecodeResult::Ok:
+                ctx.fileProgress(name, 100);
+                break;
+            case DecodeResult::BadPassword:
+                ctx.skipped(name, ArchivePath, "", skip::BadPassword);
+                note(result::BadPassword);
+                break;
+            case DecodeResult::DataError:
+                ctx.skipped(name, ArchivePath, "", skip::DataError);
+                note(result::DataError);
+                break;
+            case DecodeResult::PasswordOrData:
+                ctx.skipped(name, ArchivePath, "", skip::PasswordOrData);
+                note(result::BadPassword);
+                break;
+            case DecodeResult::Unsupported:
+                ctx.skipped(name, ArchivePath, "", skip::UnsupportedMethod);
+                note(result::UnsupportedMethod);
+                break;
+            }
+        }
+        ctx.complete();
+        return worst;
+    });
+}
+
+} // namespace qm::zip

@@ -1,0 +1,93 @@
+// Removing entries: the archive is rewritten without them (a stub in front
+// of it stays), through a temporary file as a build is.
+#include "platform/zip/ArchiveWriter.h"
+#include "platform/zip/Names.h"
+#include "platform/zip/OpCommon.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::zip {
+
+namespace stdfs = std::filesystem;
+
+int PavikZip::Remove()
+{
+    return runOperation(*this, operation::Remove, [this](OpContext& ctx) {
+        ArchiveReader archive;
+        int r = openArchive(ArchivePath, archive);
+        if (r != result::Ok)
+            return r;
+        if (SplitPartSize > 0 || SpanMode == 1)
+            return int(result::NotAvailable);
+        std::vector<std::string> items = names::splitList(FileMask);
+        for (const std::string& e : listEntries())
+            if (!e.empty())
+                items.push_back(e);
+        // An empty selection removes nothing (never the whole archive).
+        if (items.empty())
+            return int(result::NothingToDo);
+        names::EntrySelector selector(items, IncludeSubfolders);
+        std::vector<bool> drop(archive.entries().size(), false);
+        bool any = false;
+        uint64_t total = 0;
+        for (size_t i = 0; i < drop.size(); ++i) {
+            drop[i] = selector.matches(archive.entries()[i].name);
+            any = any || drop[i];
+            if (!drop[i])
+                total += archive.entries()[i].compressedSize;
+        }
+        if (!any)
+            return int(result::NothingToDo);
+
+        stdfs::path target = resolveTarget(*nativeOf(ArchivePath));
+        stdfs::path folder = target.parent_path();
+        if (UseTempArchive) {
+            if (TempArchiveFolder.empty()) {
+                const char* tmp = std::getenv("TMPDIR");
+                folder = tmp && *tmp ? tmp : "/tmp";
+            } else if (auto t = nativeOf(TempArchiveFolder)) {
+                folder = *t;
+            } else {
+                return int(result::TempFolderFailed);
+            }
+        }
+        TempFile temp;
+        OutFile out;
+        try {
+            out.attach(temp.create(folder.empty() ? stdfs::path(".") : folder), temp.path(), faults());
+        } catch (const IoError& e) {
+            int code = writeFailure(e);
+            return code == result::DiskFull ? code : UseTempArchive ? int(result::TempFolderFailed) : code;
+        }
+        ArchiveWriter w(out);
+        if (archive.prefixSize() > 0)
+            w.copyBytes(archive.file(), 0, archive.prefixSize());
+        ctx.setTotal(total);
+        ctx.setDone(0);
+        uint64_t done = 0;
+        for (size_t i = 0; i < drop.size(); ++i) {
+            ctx.step();
+            const ArchiveEntry& e = archive.entries()[i];
+            if (drop[i]) {
+                const std::string name = names::shown(e.name);
+                ctx.emit([&](ZipEvents& s) { s.BeforeRemove(name); });
+                ctx.fileProgress(name, 100);
+                continue;
+            }
+            w.copyEntry(archive, e, [&](uint64_t bytes) {
+                ctx.setDone(done + bytes);
+                ctx.tick();
+            });
+            done += e.compressedSize;
+        }
+        w.finish(archive.comment());
+        ctx.complete();
+        putInPlace(out, temp, target, faults(), ctx);
+        return int(result::Ok);
+    });
+}
+
+} // namespace qm::zip

@@ -1,0 +1,84 @@
+#include "platform/zip/PavikZip.h"
+
+#include <algorithm>
+
+namespace qm::zip {
+
+PavikZip::PavikZip() = default;
+PavikZip::~PavikZip() = default;
+
+void PavikZip::ResetToDefaults()
+{
+    // Everything but the owner's hooks goes back to what a new control holds.
+    PavikZip fresh;
+    ArchivePath = fresh.ArchivePath;
+    SplitPartSize = fresh.SplitPartSize;
+    SpanMode = fresh.SpanMode;
+    UseTempArchive = fresh.UseTempArchive;
+    TempArchiveFolder = fresh.TempArchiveFolder;
+    SourceFolder = fresh.SourceFolder;
+    KeepFolderNames = fresh.KeepFolderNames;
+    IncludeSubfolders = fresh.IncludeSubfolders;
+    ExtractFolder = fresh.ExtractFolder;
+    FileMask = fresh.FileMask;
+    ExcludeMasks = fresh.ExcludeMasks;
+    OldestDate = fresh.OldestDate;
+    NewestDate = fresh.NewestDate;
+    SmallestSize = fresh.SmallestSize;
+    LargestSize = fresh.LargestSize;
+    RequiredAttributes = fresh.RequiredAttributes;
+    ExcludedAttributes = fresh.ExcludedAttributes;
+    SkipWhenExisting = fresh.SkipWhenExisting;
+    SkipWhenMissing = fresh.SkipWhenMissing;
+    SkipWhenOlderDate = fresh.SkipWhenOlderDate;
+    SkipWhenOlderVersion = fresh.SkipWhenOlderVersion;
+    Level = fresh.Level;
+    HeaderSet = fresh.HeaderSet;
+    Password = fresh.Password;
+    IncludeOpenFiles = fresh.IncludeOpenFiles;
+    Method = fresh.Method;
+    SfxStubPath = fresh.SfxStubPath;
+    SfxButtonText = fresh.SfxButtonText;
+    SfxMessageText = fresh.SfxMessageText;
+    SfxString = fresh.SfxString;
+    SfxDefaultFolder = fresh.SfxDefaultFolder;
+    SfxExistingFileMode = fresh.SfxExistingFileMode;
+    SfxReadmePath = fresh.SfxReadmePath;
+    SfxRunAfter = fresh.SfxRunAfter;
+    SfxInstallMode = fresh.SfxInstallMode;
+    SfxGroupItemProgram = fresh.SfxGroupItemProgram;
+    SfxGroupItemName = fresh.SfxGroupItemName;
+    SfxAssociations = fresh.SfxAssociations;
+    SfxIconPath = fresh.SfxIconPath;
+    AbortRequested = false;
+    list_.clear();
+}
+
+int PavikZip::AddListEntry(const std::string& path)
+{
+    list_.push_back(path);
+    return result::Ok;
+}
+
+std::string PavikZip::ErrorText(int kind, int code) const
+{
+    return errorText(kind, code);
+}
+
+void PavikZip::addEventSink(ZipEvents* sink)
+{
+    if (sink && !hasSink(sink))
+        sinks_.push_back(sink);
+}
+
+void PavikZip::removeEventSink(ZipEvents* sink)
+{
+    sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), sink), sinks_.end());
+}
+
+bool PavikZip::hasSink(const ZipEvents* s) const
+{
+    return std::find(sinks_.begin(), sinks_.end(), s) != sinks_.end();
+}
+
+} // namespace qm::zip

@@ -1,0 +1,131 @@
+#pragma once
+// The zip control: one object that builds, updates, lists, tests, extracts
+// and prunes ZIP archives. Owners set its properties (public members that
+// keep their values from one operation to the next), call its methods (each
+// returns a result code, see ResultCodes.h, whose text ErrorText gives) and
+// receive its events through ZipEvents sinks, synchronously on their own
+// thread. Between steps of a method the control calls the owner's yield hook
+// (a window's DoEvents), so that a Cancel button can set AbortRequested; the
+// method then ends with 518.
+//
+// Paths are Windows-form ("C:\home\ann\x.zip"). Names inside archives use
+// "/" as the format wants; events show them with "\".
+#include "platform/datetime/DateTime.h"
+#include "platform/zip/FileIo.h"
+#include "platform/zip/ResultCodes.h"
+#include "platform/zip/ZipEvents.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm::zip {
+
+class PavikZip {
+public:
+    PavikZip();
+    ~PavikZip();
+    PavikZip(const PavikZip&) = delete;
+    PavikZip& operator=(const PavikZip&) = delete;
+
+    // ---- Archive
+    std::string ArchivePath;
+    int64_t SplitPartSize = 0;      // bytes; 0 = one file
+    int SpanMode = 0;               // 0 never, 1 always, 2 auto detect
+    bool UseTempArchive = false;    // build through a temporary archive in TempArchiveFolder
+    std::string TempArchiveFolder;  // "" = the system's temporary folder
+    // ---- Files
+    std::string SourceFolder;       // "" = the current folder
+    bool KeepFolderNames = true;    // store (and restore) folder names
+    bool IncludeSubfolders = true;
+    std::string ExtractFolder;
+    std::string FileMask = "*";     // names, masks or paths, one a line (CR LF) or separated by "|"
+    std::string ExcludeMasks;       // masks, or bare file types ("tmp"), one a line or separated by "|"
+    qm::datetime::DateTime OldestDate;  // 12/30/1899 (the zero date) = no limit
+    qm::datetime::DateTime NewestDate;  // a date without time of day includes that whole day
+    int64_t SmallestSize = 0;       // bytes; 0 = no limit
+    int64_t LargestSize = 0;        // bytes; 0 = no limit
+    int32_t RequiredAttributes = 0; // 1 read-only, 2 hidden, 4 system, 8 volume, 16 folder, 32 archive,
+    int32_t ExcludedAttributes = 0; // 1024 alias (symbolic link), 2048 compressed
+    bool SkipWhenExisting = false;
+    bool SkipWhenMissing = false;
+    bool SkipWhenOlderDate = false;
+    bool SkipWhenOlderVersion = false;
+    // ---- Compression
+    int Level = 6;                  // 0 (stored), 1, 6, 9
+    int HeaderSet = 0;              // 1 extended time stamp, 2 NTFS file times, 4 security, 8 Unicode path
+    std::string Password;           // "" = none
+    bool IncludeOpenFiles = false;
+    int Method = 8;                 // 0 stored, 8 deflated, 18 Burrows-Wheeler
+    // ---- Self-extractor
+    std::string SfxStubPath;        // "" = a plain archive
+    std::array<std::string, 13> SfxButtonText;
+    std::array<std::string, 13> SfxMessageText;
+    std::array<std::string, 8> SfxString;
+    std::string SfxDefaultFolder;
+    int SfxExistingFileMode = 0;
+    std::string SfxReadmePath;
+    std::string SfxRunAfter;
+    bool SfxInstallMode = false;
+    std::string SfxGroupItemProgram;
+    std::string SfxGroupItemName;
+    std::string SfxAssociations;
+    std::string SfxIconPath;
+    // ---- Control
+    bool AbortRequested = false;    // set while a method runs to stop it (518)
+
+    // The operation running now (operation:: values), Idle between methods.
+    int CurrentOperation() const { return current_; }
+
+    // ---- Methods
+    // Adds one name, mask or path to the files to process of the next
+    // operation (with FileMask). The list is used up by that operation.
+    int AddListEntry(const std::string& path);
+    int ListEntries();
+    int ArchiveInfo(int64_t& files, int64_t& compressedSize, int64_t& uncompressedSize, int& ratio,
+                    bool& spanned);
+    int Build();
+    int Extract();
+    int Remove();
+    // Decodes and checks every entry. `fullTest` is accepted for callers that
+    // pass it; every test is a full one.
+    int Test(bool fullTest = true);
+    // The text of a code: kind 0 results, 1 warnings, 2 skip reasons and warnings.
+    std::string ErrorText(int kind, int code) const;
+
+    // Puts every setting back to its default (archive, files, filters, skip
+    // rules, compression, password, self-extractor) and empties the list of
+    // AddListEntry. Owners call it before each build so nothing of one
+    // project carries over into the next archive.
+    void ResetToDefaults();
+
+    // ---- Owner hooks
+    void addEventSink(ZipEvents* sink);
+    void removeEventSink(ZipEvents* sink);
+    // Called between steps of every method (and every few hundredths of a
+    // second while a large file is processed).
+    void setYieldHook(std::function<void()> hook) { yield_ = std::move(hook); }
+    // Test hook: makes the control's own writes fail on demand.
+    void setIoFaultsForTesting(IoFaults faults) { faults_ = std::move(faults); }
+
+    // For the operations (internal).
+    const std::vector<ZipEvents*>& sinks() const { return sinks_; }
+    bool hasSink(const ZipEvents* s) const;
+    const std::function<void()>& yieldHook() const { return yield_; }
+    const IoFaults* faults() const { return faults_.beforeWrite ? &faults_ : nullptr; }
+    std::vector<std::string>& listEntries() { return list_; }
+    void setCurrentOperation(int op) { current_ = op; }
+
+private:
+    std::vector<ZipEvents*> sinks_;
+    std::function<void()> yield_;
+    IoFaults faults_;
+    std::vector<std::string> list_;
+    int current_ = operation::Idle;
+};
+
+std::string errorText(int kind, int code);
+
+} // namespace qm::zip

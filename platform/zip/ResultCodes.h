@@ -1,0 +1,85 @@
+#pragma once
+// The codes the zip control answers with: results of its methods, reasons
+// for skipping a file, and warnings. ErrorText (ZipTexts.cpp) has a text for
+// every one of them.
+namespace qm::zip {
+
+// Results of the methods (text kind 0).
+namespace result {
+inline constexpr int Ok = 0;
+inline constexpr int ArchiveNotFound = 501;
+inline constexpr int NotAnArchive = 502;
+inline constexpr int ArchiveDamaged = 503;
+inline constexpr int ArchiveUnreadable = 504;
+inline constexpr int WriteFailed = 505;
+inline constexpr int DiskFull = 506;
+inline constexpr int NothingToDo = 507;
+inline constexpr int BadPassword = 508;
+inline constexpr int DataError = 509;
+inline constexpr int UnsupportedMethod = 510;
+inline constexpr int BadSetting = 511;
+inline constexpr int SourceNotFound = 512;
+inline constexpr int ExtractFolderFailed = 513;
+inline constexpr int TempFolderFailed = 514;
+inline constexpr int NotAvailable = 515;
+inline constexpr int UnsafeEntries = 516;
+inline constexpr int EntriesNotWritten = 517;
+inline constexpr int UserAbort = 518;
+inline constexpr int Halted = 519;
+inline constexpr int NoArchivePath = 521;
+inline constexpr int Busy = 522;
+inline constexpr int TargetFolderMissing = 523;
+} // namespace result
+
+// Why a file or entry was skipped (text kind 2).
+namespace skip {
+inline constexpr int AlreadyInArchive = 1;
+inline constexpr int NotInArchive = 2;
+inline constexpr int OlderThanInArchive = 3;
+inline constexpr int TargetExists = 4;
+inline constexpr int TargetMissing = 5;
+inline constexpr int OlderThanTarget = 6;
+inline constexpr int UnsafeName = 7;
+inline constexpr int BadPassword = 8;
+inline constexpr int DataError = 9;
+inline constexpr int CannotRead = 10;
+inline constexpr int CannotWrite = 11;
+inline constexpr int LinkInPath = 12;
+inline constexpr int NotRegularFile = 13;
+inline constexpr int DuplicateName = 14;
+inline constexpr int UnsupportedMethod = 15;
+inline constexpr int InvalidName = 16;
+inline constexpr int SkippedByHandler = 17;
+inline constexpr int FolderInTheWay = 18;
+inline constexpr int FileInUse = 19;
+inline constexpr int NotFound = 20;
+inline constexpr int PasswordOrData = 21;
+} // namespace skip
+
+// Warnings (text kind 1, and kind 2 as well).
+namespace warning {
+inline constexpr int FileChanged = 101;
+inline constexpr int TimeNotSet = 102;
+inline constexpr int AttributesNotSet = 103;
+inline constexpr int NameAdjusted = 104;
+} // namespace warning
+
+// Text kinds of ErrorText.
+namespace textkind {
+inline constexpr int Result = 0;
+inline constexpr int Warning = 1;
+inline constexpr int Skip = 2;
+} // namespace textkind
+
+// Current operation (read-only property).
+namespace operation {
+inline constexpr int Idle = 0;
+inline constexpr int Info = 1;
+inline constexpr int List = 2;
+inline constexpr int Zip = 3;
+inline constexpr int Unzip = 4;
+inline constexpr int Remove = 5;
+inline constexpr int Test = 6;
+} // namespace operation
+
+} // namespace qm::zip

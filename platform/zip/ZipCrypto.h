@@ -1,0 +1,40 @@
+#pragma once
+// Traditional PKWARE encryption: three 32-bit keys driven by the password and
+// by each plain byte, a 12-byte header in front of the data whose last byte
+// checks the password.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace qm::zip {
+
+class ZipCrypto {
+public:
+    static constexpr size_t HeaderSize = 12;
+
+    explicit ZipCrypto(std::string_view password);
+
+    void encrypt(unsigned char* buf, size_t n);
+    void decrypt(unsigned char* buf, size_t n);
+
+    // Fills `header` with a fresh encryption header whose last plain byte is
+    // `check` (high byte of the CRC, or of the DOS time when a data
+    // descriptor follows the data), encrypted in place.
+    void makeHeader(unsigned char (&header)[HeaderSize], uint8_t check);
+    // Decrypts `header` in place and tells whether its last byte is `check`.
+    bool checkHeader(unsigned char (&header)[HeaderSize], uint8_t check);
+
+private:
+    uint8_t streamByte() const
+    {
+        uint16_t t = uint16_t(k2_ | 2);
+        return uint8_t((t * (t ^ 1)) >> 8);
+    }
+    void update(uint8_t plain);
+
+    uint32_t k0_ = 0x12345678;
+    uint32_t k1_ = 0x23456789;
+    uint32_t k2_ = 0x34567890;
+};
+
+} // namespace qm::zip

@@ -1,0 +1,95 @@
+#include "platform/zip/ResultCodes.h"
+
+#include <string>
+
+namespace qm::zip {
+
+namespace {
+
+const char* resultText(int code)
+{
+    switch (code) {
+    case result::Ok: return "The operation completed successfully.";
+    case result::ArchiveNotFound: return "The archive file could not be found.";
+    case result::NotAnArchive: return "The file is not a ZIP archive.";
+    case result::ArchiveDamaged: return "The archive is damaged and cannot be used.";
+    case result::ArchiveUnreadable: return "The archive file could not be opened for reading.";
+    case result::WriteFailed: return "The archive could not be written; any earlier archive is unchanged.";
+    case result::DiskFull:
+        return "There is not enough room on the disk to write the archive; any earlier archive is unchanged.";
+    case result::NothingToDo: return "No files were found to process.";
+    case result::BadPassword: return "One or more entries need a password that is missing or wrong.";
+    case result::DataError: return "One or more entries are damaged (data or CRC check failed).";
+    case result::UnsupportedMethod: return "One or more entries use a compression method that is not supported.";
+    case result::BadSetting:
+        return "A setting holds a value that cannot be used (compression method, level or folder).";
+    case result::SourceNotFound: return "The folder to take files from could not be found.";
+    case result::ExtractFolderFailed: return "The folder to extract into could not be created or used.";
+    case result::TempFolderFailed: return "The temporary archive could not be created in the temporary folder.";
+    case result::NotAvailable: return "Split, spanned and self-extracting archives are not available.";
+    case result::UnsafeEntries:
+        return "Entries whose names would place them outside the extraction folder were not extracted.";
+    case result::EntriesNotWritten: return "One or more entries could not be written.";
+    case result::UserAbort: return "The operation was stopped by the user.";
+    case result::Halted: return "Processing was halted.";
+    case result::NoArchivePath: return "No archive file is named.";
+    case result::Busy: return "The control is still busy with another operation.";
+    case result::TargetFolderMissing: return "The folder that should hold the archive does not exist.";
+    default: return nullptr;
+    }
+}
+
+const char* skipText(int code)
+{
+    switch (code) {
+    case skip::AlreadyInArchive: return "The file is already in the archive.";
+    case skip::NotInArchive: return "The file is not in the archive yet.";
+    case skip::OlderThanInArchive: return "The file is older than its copy in the archive.";
+    case skip::TargetExists: return "A file of that name already exists in the destination.";
+    case skip::TargetMissing: return "No file of that name exists in the destination.";
+    case skip::OlderThanTarget: return "The entry is older than the file in the destination.";
+    case skip::UnsafeName: return "The name would place the file outside the destination folder.";
+    case skip::BadPassword: return "The password is missing or wrong.";
+    case skip::DataError: return "The data is damaged (data or CRC check failed).";
+    case skip::CannotRead: return "The file could not be read.";
+    case skip::CannotWrite: return "The file could not be written.";
+    case skip::LinkInPath: return "A symbolic link stands in the way; it is not followed.";
+    case skip::NotRegularFile: return "Not an ordinary file (device, pipe or socket).";
+    case skip::DuplicateName: return "Another file is already stored under the same name.";
+    case skip::UnsupportedMethod: return "The entry uses a compression method that is not supported.";
+    case skip::InvalidName: return "The name is empty or not valid.";
+    case skip::SkippedByHandler: return "Skipped on request.";
+    case skip::FolderInTheWay: return "A folder of that name is in the way.";
+    case skip::FileInUse: return "The file is in use by another program (open files are not included).";
+    case skip::NotFound: return "The file could not be found.";
+    case skip::PasswordOrData: return "The password is wrong, or the data is damaged.";
+    default: return nullptr;
+    }
+}
+
+const char* warningText(int code)
+{
+    switch (code) {
+    case warning::FileChanged: return "The file changed while it was read; the archive holds what was read.";
+    case warning::TimeNotSet: return "The file's date and time could not be set.";
+    case warning::AttributesNotSet: return "The file's attributes could not be set.";
+    case warning::NameAdjusted: return "The stored name was adjusted to a relative name.";
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+std::string errorText(int kind, int code)
+{
+    const char* text = nullptr;
+    if (kind == textkind::Result)
+        text = resultText(code);
+    else if (kind == textkind::Warning || kind == textkind::Skip)
+        text = code >= 100 ? warningText(code) : skipText(code);
+    if (text)
+        return text;
+    return "Unknown code " + std::to_string(code) + ".";
+}
+
+} // namespace qm::zip

@@ -1,0 +1,109 @@
+#include "ZipTestUtil.h"
+
+#include "platform/fs/Paths.h"
+
+#include <random>
+#include <zlib.h>
+
+namespace qm::zip::test {
+
+namespace stdfs = std::filesystem;
+
+std::string win(const stdfs::path& p)
+{
+    return qm::fs::fromNative(p);
+}
+
+void makeFiles(const stdfs::path& root, const std::map<std::string, std::string>& files)
+{
+    for (const auto& [rel, content] : files) {
+        stdfs::path p = root / rel;
+        if (!rel.empty() && rel.back() == '/') {
+            stdfs::create_directories(p);
+            continue;
+        }
+        stdfs::create_directories(p.parent_path());
+        qm::test::writeFile(p, content);
+    }
+}
+
+std::map<std::string, std::string> readTree(const stdfs::path& root)
+{
+    std::map<std::string, std::string> out;
+    for (auto it = stdfs::recursive_directory_iterator(root); it != stdfs::recursive_directory_iterator(); ++it) {
+        std::string rel = stdfs::relative(it->path(), root).generic_string();
+        if (it->is_directory())
+            out[rel + "/"] = "";
+        else
+            out[rel] = qm::test::readFile(it->path());
+    }
+    return out;
+}
+
+std::string textBytes(size_t n, unsigned seed)
+{
+    static const char* words[] = {"backup ", "archive ", "folder ", "project ", "the ", "of ", "zip\r\n", "data "};
+    std::mt19937 rng(seed);
+    std::string s;
+    s.reserve(n + 16);
+    while (s.size() < n)
+        s += words[rng() % 8];
+    s.resize(n);
+    return s;
+}
+
+std::string randomBytes(size_t n, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (char& c : s)
+        c = char(rng() & 0xff);
+    return s;
+}
+
+namespace {
+void p16(std::string& o, uint32_t v) { o.push_back(char(v & 0xff)); o.push_back(char((v >> 8) & 0xff)); }
+void p32(std::string& o, uint32_t v) { p16(o, v & 0xffff); p16(o, v >> 16); }
+} // namespace
+
+std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o)
+{
+    std::string out, cd;
+    std::vector<uint32_t> offsets;
+    for (const RawEntry& e : entries) {
+        uint32_t crc = e.computeCrc ? uint32_t(crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), uInt(e.data.size())))
+                                    : e.crc;
+        uint32_t size = e.sizeOverride >= 0 ? uint32_t(e.sizeOverride) : uint32_t(e.data.size());
+        offsets.push_back(uint32_t(out.size()));
+        p32(out, 0x04034b50); p16(out, 20); p16(out, 0); p16(out, uint32_t(e.method)); p16(out, 0); p16(out, 0x21);
+        p32(out, crc); p32(out, uint32_t(e.data.size())); p32(out, size);
+        p16(out, uint32_t(e.name.size())); p16(out, 0);
+        out += e.name;
+        out += e.data;
+        uint32_t off = o.pointAllAtFirst ? 0 : offsets.back();
+        p32(cd, 0x02014b50); p16(cd, 20); p16(cd, 20); p16(cd, 0); p16(cd, uint32_t(e.method)); p16(cd, 0);
+        p16(cd, 0x21); p32(cd, crc); p32(cd, uint32_t(e.data.size())); p32(cd, size);
+        p16(cd, uint32_t(e.name.size())); p16(cd, 0); p16(cd, 0); p16(cd, 0); p16(cd, 0); p32(cd, 0x20);
+        p32(cd, uint32_t(int64_t(off) + o.offsetShift));
+        cd += e.name;
+    }
+    uint32_t cdStart = uint32_t(out.size());
+    out += cd;
+    uint32_t count = o.countOverride >= 0 ? uint32_t(o.countOverride) : uint32_t(entries.size());
+    p32(out, 0x06054b50); p16(out, 0); p16(out, 0); p16(out, count); p16(out, count);
+    p32(out, uint32_t(cd.size())); p32(out, cdStart); p16(out, uint32_t(o.comment.size()));
+    out += o.comment;
+    return out;
+}
+
+std::vector<std::string> allFiles(const stdfs::path& root)
+{
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (auto it = stdfs::recursive_directory_iterator(root, ec); !ec && it != stdfs::recursive_directory_iterator();
+         it.increment(ec))
+        out.push_back(stdfs::relative(it->path(), root).generic_string());
+    return out;
+}
+
+} // namespace qm::zip::test

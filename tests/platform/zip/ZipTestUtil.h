@@ -1,0 +1,98 @@
+#pragma once
+// Helpers of the zip control's tests: an event recorder, a file tree maker,
+// raw archive bytes for hostile cases, and folder comparison.
+#include "TestSupport.h"
+#include "platform/zip/PavikZip.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qm::zip::test {
+
+// Records what the control reports.
+struct Recorder : ZipEvents {
+    struct Skip {
+        std::string name;
+        int reason;
+    };
+    std::vector<ListedEntry> listed;
+    std::vector<Skip> skips;
+    std::vector<std::pair<std::string, int>> warnings;
+    std::vector<int> totals;
+    std::vector<std::string> started; // names of FileProgress with 0
+    std::vector<int> done;
+    std::vector<int> opsSeen;         // CurrentOperation during events
+    PavikZip* zip = nullptr;
+
+    void FileListed(const ListedEntry& e) override { listed.push_back(e); seeOp(); }
+    void FileSkipped(const std::string& n, const std::string&, const std::string&, int r) override
+    {
+        skips.push_back({n, r});
+    }
+    void Warning(const std::string& n, int c) override { warnings.push_back({n, c}); }
+    void TotalProgress(int p) override { totals.push_back(p); seeOp(); }
+    void FileProgress(const std::string& n, int p) override
+    {
+        if (p == 0)
+            started.push_back(n);
+    }
+    void OperationDone(int r) override { done.push_back(r); seeOp(); }
+    void seeOp()
+    {
+        if (zip)
+            opsSeen.push_back(zip->CurrentOperation());
+    }
+    bool skipped(const std::string& name, int reason) const
+    {
+        for (const Skip& s : skips)
+            if (s.name == name && s.reason == reason)
+                return true;
+        return false;
+    }
+    void clear()
+    {
+        listed.clear();
+        skips.clear();
+        warnings.clear();
+        totals.clear();
+        started.clear();
+        done.clear();
+        opsSeen.clear();
+    }
+};
+
+// Windows form of a host path.
+std::string win(const std::filesystem::path& p);
+
+// Writes `files` (relative path -> content) below `root`.
+void makeFiles(const std::filesystem::path& root, const std::map<std::string, std::string>& files);
+// Relative path -> content of every file below `root` (folders end in "/").
+std::map<std::string, std::string> readTree(const std::filesystem::path& root);
+// Bytes that compress well, and bytes that do not.
+std::string textBytes(size_t n, unsigned seed = 1);
+std::string randomBytes(size_t n, unsigned seed = 7);
+
+// An archive made by hand, for cases our writer never makes.
+struct RawEntry {
+    std::string name;
+    std::string data;          // stored as is (method 0)
+    int method = 0;
+    uint32_t crc = 0;          // 0: computed from data
+    bool computeCrc = true;
+    int64_t sizeOverride = -1; // declared uncompressed size
+};
+struct RawOptions {
+    std::string comment;
+    int64_t countOverride = -1;       // entries claimed by the end record
+    int64_t offsetShift = 0;          // added to every local header offset
+    bool pointAllAtFirst = false;     // every entry's offset is the first one's
+};
+std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o = {});
+
+// Lists every file below `root`, for "nothing appeared here" checks.
+std::vector<std::string> allFiles(const std::filesystem::path& root);
+
+} // namespace qm::zip::test
