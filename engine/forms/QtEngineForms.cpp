@@ -1,0 +1,27 @@
+#include "engine/forms/QtEngineForms.h"
+
+#include "engine/BackupType.h"
+#include "engine/forms/frmBackupType.h"
+#include "engine/forms/frmSplitSize.h"
+#include "mainwindow/ProgramState.h"
+#include "platform/ui/UiServices.h"
+
+namespace qm::engine {
+
+void QtEngineForms::showBackupType(const BackupTypeSetup& setup)
+{
+    frmBackupType dialog(state_);
+    dialog.apply(setup);
+    state_.ui().showModal(dialog);
+}
+
+void QtEngineForms::showSplitSize(const std::string& ArchiveType, const std::string& ParentForm)
+{
+    frmSplitSize dialog(state_);
+    dialog.ArchiveType = ArchiveType;
+    dialog.ParentForm = ParentForm;
+    dialog.setChooseTargetDir(picker_);
+    state_.ui().showModal(dialog);
+}
+
+} // namespace qm::engine

@@ -1,0 +1,96 @@
+#include "mainwindow/ProjectList.h"
+
+#include "mainwindow/FileListBox.h"
+#include "mainwindow/ProgramState.h"
+#include "platform/datetime/DateText.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/WinPath.h"
+#include "platform/profile/Profile.h"
+
+#include <optional>
+
+namespace qm::app {
+
+namespace {
+
+std::string trimmed(const std::string& s)
+{
+    std::size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::string orNoBackup(const std::string& date)
+{
+    return trimmed(date).empty() ? std::string(NoBackupDate) : date;
+}
+
+std::string get(const qm::profile::IniDocument& doc, std::string_view section, std::string_view key)
+{
+    return qm::profile::getString(doc, section, key, "");
+}
+
+} // namespace
+
+RowFamily rowFamily(const std::string& zipDate, const std::string& aceDate)
+{
+    std::optional<qm::datetime::DateTime> zip = qm::datetime::parseDateTime(orNoBackup(zipDate));
+    std::optional<qm::datetime::DateTime> ace = qm::datetime::parseDateTime(orNoBackup(aceDate));
+    // An unreadable date ranks below every readable one (nullopt < value).
+    return zip < ace ? RowFamily::Ace : RowFamily::Zip;
+}
+
+ProjectRow projectRow(const qm::profile::IniDocument& doc)
+{
+    const std::string aceDate = orNoBackup(get(doc, "ACE BACKUP OPTIONS", "ACELastBackupDate"));
+    const std::string zipDate = orNoBackup(get(doc, "FILES AND FOLDERS-QMT", "ZIPLastBackupDate"));
+    ProjectRow row;
+    row.family = rowFamily(zipDate, aceDate);
+    std::string date = row.family == RowFamily::Zip ? zipDate : aceDate;
+    if (date == NoBackupDate)
+        date.clear();
+    const std::string format = get(doc, "BACKUP OPTIONS", "AutoBackupFormat");
+    row.text = get(doc, "SOURCES", "ProjectName");
+    row.sub[0] = date;
+    if (row.family == RowFamily::Zip) {
+        row.sub[1] = format == "ACE" ? get(doc, "ACE BACKUP OPTIONS", "ACEBackupOption")
+                                     : get(doc, "BACKUP OPTIONS", "ZIPBackupOption");
+        row.sub[2] = get(doc, "COMMENTS", "ZIPComments");
+        row.sub[3] = get(doc, "FILES AND FOLDERS-QMT", "ProjectFolder");
+        row.sub[4] = get(doc, "FILES AND FOLDERS-QMT", "ZIPLastBackupFolder");
+    } else {
+        row.sub[1] = get(doc, "ACE BACKUP OPTIONS", "ACEBackupOption");
+        row.sub[2] = get(doc, "ACE COMMENTS", "ACEComments");
+        row.sub[3] = get(doc, "FILES AND FOLDERS-QMT", "ProjectFolder");
+        row.sub[4] = get(doc, "ACE BACKUP OPTIONS", "ACELastBackupFolder");
+    }
+    return row;
+}
+
+std::vector<ProjectRow> PopulateList(ProgramState& state, const FileListBox& File1)
+{
+    std::vector<ProjectRow> rows;
+    rows.reserve(static_cast<std::size_t>(File1.ListCount()));
+    for (int i = 0; i < File1.ListCount(); ++i) {
+        state.store.CurrentProjectIni = qm::fs::joinPath(File1.Path(), File1.List(i));
+        // One read of the file; each value is then looked up as the profile
+        // reader looks it up. A file that cannot be read reads as empty.
+        qm::profile::IniDocument doc;
+        try {
+            doc = qm::profile::loadDocumentOrEmpty(qm::fs::toNative(state.store.CurrentProjectIni));
+        } catch (const std::exception&) {
+        }
+        rows.push_back(projectRow(doc));
+    }
+    return rows;
+}
+
+void ListSort::columnClick(int column)
+{
+    SortKey = column;
+    Sorted = true;
+    Descending = !Descending;
+}
+
+} // namespace qm::app

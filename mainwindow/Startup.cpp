@@ -1,0 +1,173 @@
+#include "mainwindow/Startup.h"
+
+#include "mainwindow/FileListBox.h"
+#include "mainwindow/ProgramState.h"
+#include "mainwindow/TasksFolder.h"
+#include "platform/datetime/Numbers.h"
+#include "platform/fs/FileLock.h"
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/WinPath.h"
+#include "platform/registry/Registry.h"
+
+#include <filesystem>
+
+namespace qm::app {
+
+namespace {
+
+// Runs one start-up step; a failure leaves that step undone.
+template <class Fn>
+void step(Fn&& fn)
+{
+    try {
+        fn();
+    } catch (const std::exception&) {
+    }
+}
+
+// A registry value as text: a string up to its first NUL, a number as its
+// decimal digits, anything else empty.
+std::string registryText(std::string_view name)
+{
+    using namespace qm::registry;
+    std::optional<Value> v = queryValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", name);
+    if (!v)
+        return {};
+    if (v->type == regtype::Sz)
+        return v->data.substr(0, v->data.find('\0'));
+    if (v->type == regtype::Dword && v->data.size() == 4) {
+        std::uint32_t n = 0;
+        for (int i = 3; i >= 0; --i)
+            n = (n << 8) | static_cast<unsigned char>(v->data[static_cast<std::size_t>(i)]);
+        return std::to_string(static_cast<std::int32_t>(n));
+    }
+    return {};
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+} // namespace
+
+void registryWinAceInfo(std::string& path, std::string& version)
+{
+    path = registryText("Path");
+    version = registryText("Version");
+}
+
+bool winAceVersionAccepted(const std::string& version)
+{
+    // The text "2.11" reads as exactly the constant below, so 2.11 passes.
+    std::optional<double> n = qm::datetime::parseNumber(version);
+    return n && *n >= 2.11;
+}
+
+std::string commandLineText(const std::vector<std::string>& arguments)
+{
+    std::string text;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (i)
+            text += ' ';
+        text += arguments[i];
+    }
+    return text;
+}
+
+std::string runCommandFrom(const std::string& commandLine)
+{
+    std::size_t b = 0, e = commandLine.size();
+    while (b < e && isBlank(commandLine[b]))
+        ++b;
+    while (e > b && isBlank(commandLine[e - 1]))
+        --e;
+    return commandLine.substr(b, e - b);
+}
+
+PurgeResult PurgeHidden(const std::string& tempFolder)
+{
+    PurgeResult result;
+    std::vector<qm::fs::FileEntry> entries;
+    std::filesystem::path native;
+    try {
+        native = qm::fs::toNative(tempFolder);
+        entries = qm::fs::listFolder(tempFolder, "*");
+    } catch (const std::exception&) {
+        return result;
+    }
+    for (const qm::fs::FileEntry& e : entries) {
+        // Folders stay, and so do links that lead to one.
+        if (e.attributes & qm::fs::attr::Directory)
+            continue;
+        const std::filesystem::path file = native / e.name;
+        std::error_code ec;
+        if (qm::fs::isFileLocked(file) || !std::filesystem::remove(file, ec) || ec)
+            result.skipped.push_back(e.name);
+        else
+            ++result.deleted;
+    }
+    return result;
+}
+
+StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::string& commandLine,
+                       const WinAceLookup& lookup)
+{
+    Form1Variables& f = state.Form1;
+    f.AppDone = false;
+    f.TargetCopy.clear();
+
+    const std::string app = ProgramState::programFolder();
+    state.store.UserOptionsIni = app + "\\Options\\User Options";
+
+    const std::string projects = app + "\\Projects";
+    step([&] {
+        if (!qm::fs::isFolder(projects))
+            qm::fs::makeFolder(projects);
+    });
+
+    state.HelpFile = app + "\\Quillmate.chm";
+    state.ChosenFolder.clear();
+
+    // Always the program folder's Temp, whatever the user options name.
+    const std::string temp = app + "\\Temp";
+    step([&] {
+        if (qm::fs::isFolder(temp))
+            PurgeHidden(temp);
+        else
+            qm::fs::makeFolder(temp);
+    });
+
+    state.OSFamily = "NT";
+    step([&] { state.TasksFolder = tasksFolder(); });
+    step([&] {
+        const std::string job = state.TasksFolder + "\\Nightwick.job";
+        if (state.TasksFolder.empty() || qm::fs::exists(job))
+            return;
+        const std::string source = app + "\\Nightwick.job";
+        if (!qm::fs::exists(source))
+            return;
+        ensureTasksFolder();
+        qm::fs::copyFile(source, job);
+    });
+
+    step([&] { state.store.LoadUserOptions(); });
+
+    step([&] {
+        if (state.store.UserOptionsRecord(1).UserDefaultCompression != "ACE" || !lookup)
+            return;
+        std::string path, version;
+        lookup(path, version);
+        if (winAceVersionAccepted(version))
+            f.WinAceLocation = path;
+    });
+
+    step([&] { File1.setPath(projects); });
+
+    StartupResult result;
+    if (!runCommandFrom(commandLine).empty()) {
+        f.strRunCommand = runCommandFrom(commandLine);
+        result.Timer1Enabled = true;
+    }
+    return result;
+}
+
+} // namespace qm::app

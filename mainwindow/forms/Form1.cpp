@@ -1,0 +1,444 @@
+#include "mainwindow/forms/Form1.h"
+
+#include "engine/ArchiveKinds.h"
+#include "mainwindow/ProgramState.h"
+#include "mainwindow/forms/ButtonBar.h"
+#include "platform/fs/Paths.h"
+#include "platform/process/Shell.h"
+#include "platform/ui/UiServices.h"
+#include "restore/forms/frmViewZip.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace qm::app {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Rows compare by their texts, without regard to case first.
+class ProjectItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QString a = text(column), b = other.text(column);
+        const int c = QString::compare(a, b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+    }
+};
+
+QStyle::StandardPixmap iconFor(std::string_view key)
+{
+    static const std::map<std::string_view, QStyle::StandardPixmap> icons{
+        {"Backup", QStyle::SP_DialogSaveButton},      {"BackupDue", QStyle::SP_BrowserReload},
+        {"Restore", QStyle::SP_DialogOpenButton},     {"View", QStyle::SP_FileDialogContentsView},
+        {"Test", QStyle::SP_DialogApplyButton},       {"ZIPManager", QStyle::SP_DirIcon},
+        {"Add", QStyle::SP_FileIcon},                 {"Edit", QStyle::SP_FileDialogDetailedView},
+        {"Delete", QStyle::SP_TrashIcon},             {"Rename", QStyle::SP_FileLinkIcon},
+        {"Clone", QStyle::SP_FileDialogNewFolder},    {"UserOptions", QStyle::SP_ComputerIcon},
+        {"Defaults", QStyle::SP_FileDialogListView},  {"BackData", QStyle::SP_DriveHDIcon},
+        {"RestoreDB", QStyle::SP_ArrowBack},          {"ViewLog", QStyle::SP_FileDialogInfoView},
+        {"ClearLog", QStyle::SP_DialogResetButton},   {"OpenExternal", QStyle::SP_DirOpenIcon},
+        {"OpenNotepad", QStyle::SP_FileIcon},         {"OpenFavorite", QStyle::SP_DialogYesButton},
+        {"SendQMTTo", QStyle::SP_ArrowRight},         {"SendEXETo", QStyle::SP_ArrowForward},
+        {"Network", QStyle::SP_DriveNetIcon},         {"Network2", QStyle::SP_DialogCancelButton},
+        {"Contents", QStyle::SP_DialogHelpButton},    {"About", QStyle::SP_MessageBoxInformation},
+    };
+    auto it = icons.find(key);
+    return it == icons.end() ? QStyle::SP_FileIcon : it->second;
+}
+
+// The logo: the program's initial on a rounded tile.
+QPixmap logoPixmap()
+{
+    QPixmap pm(48, 48);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0x1f, 0x5f, 0x8f));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(2, 2, 44, 44), 9, 9);
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(30);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 48, 46), Qt::AlignCenter, "Q");
+    return pm;
+}
+
+std::filesystem::path::string_type hostPath(const std::string& winPath) { return qm::fs::toNative(winPath).string(); }
+
+} // namespace
+
+Form1::Form1(ProgramState& state, QWidget* parent)
+    : QMainWindow(parent), state_(state), engineForms_(state)
+{
+    setObjectName("Form1");
+    setWindowTitle("Quillmate 3.0");
+    quit_ = [] { QCoreApplication::exit(0); };
+
+    auto* central = new QWidget(this);
+    central->setObjectName("centralWidget");
+    setCentralWidget(central);
+
+    buildButtonBar();
+
+    Label1 = new QLabel("Projects", central);
+    Label1->setObjectName("Label1");
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    Label1->setFont(bold);
+
+    Picture1 = new QLabel(central);
+    Picture1->setObjectName("Picture1");
+    Picture1->setPixmap(logoPixmap());
+    Picture1->setToolTip("Quillmate");
+    Picture1->installEventFilter(this);
+
+    Command1 = new QToolButton(central);
+    Command1->setObjectName("Command1");
+    Command1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    Command1->setIconSize(QSize(32, 32));
+    Command1->setAutoRaise(true);
+    Command1->setToolTip("Exit");
+    Command1->setAccessibleName("Exit");
+    connect(Command1, &QToolButton::clicked, this, [this] { dispatch(*this, Command::ExitProgram); });
+
+    ListView1 = new QTreeWidget(central);
+    ListView1->setObjectName("ListView1");
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QStringList headers;
+    for (const ListColumn& c : ProjectListColumns)
+        headers << qs(c.caption);
+    ListView1->setHeaderLabels(headers);
+    ListView1->header()->setSectionsClickable(true);
+    ListView1->header()->setSortIndicatorShown(false);
+    const int widths[] = {170, 150, 100, 200, 200, 200};
+    for (int i = 0; i < 6; ++i)
+        ListView1->setColumnWidth(i, widths[i]);
+    ListView1->viewport()->installEventFilter(this);
+    ListView1->hide();
+    connect(ListView1->header(), &QHeaderView::sectionClicked, this, [this](int c) { ListView1_ColumnClick(c); });
+
+    buildHiddenFrame();
+    buildMenus();
+
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(Label1, 0, Qt::AlignBottom);
+    heading->addStretch(1);
+    heading->addWidget(Picture1);
+    heading->addWidget(Command1);
+    auto* right = new QVBoxLayout;
+    right->addLayout(heading);
+    right->addWidget(ListView1, 1);
+    right->addWidget(Frame1);
+    auto* layout = new QHBoxLayout(central);
+    layout->addWidget(ButtonBar1);
+    layout->addLayout(right, 1);
+
+    setTabOrder(ButtonBar1, ListView1);
+    setTabOrder(ListView1, Command1);
+
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, [this] { dispatch(*this, Command::Help); });
+
+    resize(1060, 680);
+}
+
+Form1::~Form1()
+{
+    state_.Form1.ZipTypeBut.onChange(nullptr);
+    state_.Form1.Check1.onChange(nullptr);
+}
+
+void Form1::buildMenus()
+{
+    auto addItems = [this](QMenu* m, const Menu& def) {
+        for (const MenuItem& item : def.items) {
+            QAction* a = item.separator() ? m->addSeparator() : m->addAction(qs(item.caption));
+            a->setObjectName(qs(item.name));
+            actions_[qs(item.name)] = a;
+            if (item.separator())
+                continue;
+            const Command c = *item.command;
+            a->setEnabled(commandAvailable(c));
+            connect(a, &QAction::triggered, this, [this, c] { dispatch(*this, c); });
+        }
+    };
+    for (const Menu& def : qm::app::menuBar()) {
+        QMenu* m = QMainWindow::menuBar()->addMenu(qs(def.caption));
+        m->setObjectName(qs(def.name));
+        m->menuAction()->setObjectName(qs(def.name));
+        menus_[qs(def.name)] = m;
+        addItems(m, def);
+    }
+    File1PopMnu = new QMenu(this);
+    File1PopMnu->setObjectName(qs(popupMenu().name));
+    menus_[qs(popupMenu().name)] = File1PopMnu;
+    addItems(File1PopMnu, popupMenu());
+}
+
+void Form1::buildButtonBar()
+{
+    ButtonBar1 = new ButtonBar(centralWidget());
+    ButtonBar1->setFixedWidth(170);
+    for (const BarGroup& g : barGroups())
+        ButtonBar1->addGroup(qs(g.caption), qs(g.key), qs(g.tooltip));
+    for (const BarItem& item : barItems()) {
+        QToolButton* b = ButtonBar1->addItem(qs(item.group), qs(item.caption), qs(item.key), qs(item.tooltip),
+                                             style()->standardIcon(iconFor(item.key)));
+        b->setEnabled(commandAvailable(item.command));
+    }
+    connect(ButtonBar1, &ButtonBar::ItemClick, this,
+            [this](const QString& key, int position) { ButtonBar1_ItemClick(key, position); });
+}
+
+void Form1::buildHiddenFrame()
+{
+    Frame1 = new QGroupBox("Please Select Backup/Restore Type", centralWidget());
+    Frame1->setObjectName("Frame1");
+    auto* group = new QButtonGroup(Frame1);
+    group->setExclusive(false);
+    auto* layout = new QVBoxLayout(Frame1);
+    for (const qm::engine::ArchiveKind& k : qm::engine::archiveKinds()) {
+        auto* b = new QRadioButton(qs(k.form1Caption), Frame1);
+        b->setObjectName("ZipTypeBut");
+        b->setProperty("Index", k.index);
+        b->setAutoExclusive(false);
+        group->addButton(b, k.index);
+        layout->addWidget(b);
+        ZipTypeBut[static_cast<std::size_t>(k.index)] = b;
+        connect(b, &QRadioButton::toggled, this, [this, i = k.index](bool on) {
+            if (!mirroring_)
+                state_.Form1.ZipTypeBut.setValue(i, on);
+        });
+    }
+    Check1 = new QCheckBox(qs(qm::engine::DeleteFlagCaption), Frame1);
+    Check1->setObjectName("Check1");
+    layout->addWidget(Check1);
+    connect(Check1, &QCheckBox::toggled, this, [this](bool on) {
+        if (!mirroring_)
+            state_.Form1.Check1.setValue(on ? 1 : 0);
+    });
+    state_.Form1.ZipTypeBut.onChange([this] { mirrorZipTypeBut(); });
+    state_.Form1.Check1.onChange([this] { mirrorCheck1(); });
+    mirrorZipTypeBut();
+    mirrorCheck1();
+    Frame1->hide();
+}
+
+void Form1::mirrorZipTypeBut()
+{
+    mirroring_ = true;
+    for (int i = 0; i < ZipTypeButCount; ++i)
+        ZipTypeBut[static_cast<std::size_t>(i)]->setChecked(state_.Form1.ZipTypeBut.value(i));
+    mirroring_ = false;
+}
+
+void Form1::mirrorCheck1()
+{
+    mirroring_ = true;
+    Check1->setChecked(state_.Form1.Check1.value() == 1);
+    mirroring_ = false;
+}
+
+QAction* Form1::action(const QString& name) const
+{
+    auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QMenu* Form1::menu(const QString& name) const
+{
+    auto it = menus_.find(name);
+    return it == menus_.end() ? nullptr : it->second;
+}
+
+void Form1::Form_Load(const std::string& commandLine, const WinAceLookup& lookup)
+{
+    Frame1->hide();
+    const StartupResult r = FormLoad(state_, File1, commandLine, lookup);
+    QPointer<Form1> self(this);
+    state_.ui().singleShot(100, [self] {
+        if (self)
+            self->Timer2_Timer();
+    });
+    if (r.Timer1Enabled)
+        state_.ui().singleShot(3000, [self] {
+            if (self)
+                self->Timer1_Timer();
+        });
+}
+
+void Form1::Timer2_Timer()
+{
+    state_.ui().busyPointer();
+    try {
+        PopulateList();
+    } catch (const std::exception& e) {
+        state_.ui().normalPointer();
+        state_.ui().msgBox(std::string("The project list could not be filled: ") + e.what(),
+                           qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
+    }
+    state_.ui().normalPointer();
+    ListView1->show();
+    ListView1->repaint();
+}
+
+void Form1::Timer1_Timer()
+{
+    try {
+        ExplorerView(state_.Form1.strRunCommand);
+    } catch (const std::exception& e) {
+        state_.ui().msgBox(std::string("The archive could not be opened: ") + e.what(),
+                           qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
+    }
+}
+
+void Form1::PopulateList()
+{
+    ListView1->hide();
+    ListView1->clear();
+    for (const ProjectRow& row : qm::app::PopulateList(state_, File1)) {
+        QStringList texts{qs(row.text)};
+        for (const std::string& s : row.sub)
+            texts << qs(s);
+        ListView1->addTopLevelItem(new ProjectItem(texts));
+    }
+}
+
+void Form1::ListView1_ColumnClick(int column)
+{
+    sort_.columnClick(column);
+    ListView1->sortItems(sort_.SortKey, sort_.Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    ListView1->repaint();
+}
+
+void Form1::ButtonBar1_ItemClick(const QString& groupKey, int position)
+{
+    qm::app::ButtonBar1_ItemClick(*this, groupKey.toStdString(), position);
+}
+
+qm::restore::frmViewZip& Form1::viewZip()
+{
+    if (!viewZip_) {
+        viewZip_ = new qm::restore::frmViewZip(state_.Form1);
+        QPointer<Form1> self(this);
+        viewZip_->onUnload([self] {
+            if (self)
+                self->show();
+        });
+    }
+    return *viewZip_;
+}
+
+void Form1::addListedRow(const qm::restore::ViewZipRow& row)
+{
+    ++state_.Form1.mRowCount;
+    qm::restore::frmViewZip& v = viewZip();
+    v.ListView1->setVisible(false);
+    v.AddListedRow(state_.Form1.mRowCount, row);
+}
+
+void Form1::ExplorerView(const std::string& ArchivePath)
+{
+    qm::restore::frmViewZip& v = viewZip();
+    v.strRunCommand = ArchivePath;
+    v.setWindowTitle(QString::fromStdString("Viewing: " + ArchivePath));
+    v.show();
+    v.ProjectName = ArchivePath;
+    std::string path = ArchivePath;
+    std::erase(path, '"');
+    state_.Form1.ProjectName = path;
+    if (lister_)
+        lister_(path);
+}
+
+void Form1::startProgram(const std::string& commandLine, const std::string& what)
+{
+    const qm::process::ShellResult r = qm::process::startCommandLine(commandLine, hostPath);
+    if (!qm::process::shellcode::succeeded(r.code))
+        state_.ui().msgBox("Could not start " + what + ":\r\n\r\n" + commandLine,
+                           qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
+}
+
+void Form1::BackupAllDue()
+{
+    startProgram(ProgramState::programFolder() + "\\Nightwick.exe usemax", "the unattended back-up program");
+}
+
+void Form1::ZipManager()
+{
+    state_.Form1.mRowCount = 0;
+    startProgram(ProgramState::programFolder() + "\\glidepack.exe", "the ZIP manager");
+}
+
+void Form1::Help()
+{
+    qm::process::ShellRequest request("open", state_.HelpFile);
+    const qm::process::ShellResult r = qm::process::shellExecute(request, hostPath);
+    if (!qm::process::shellcode::succeeded(r.code))
+        state_.ui().msgBox("The help file could not be opened:\r\n\r\n" + state_.HelpFile,
+                           qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
+}
+
+void Form1::ExitProgram()
+{
+    // Every other window first, in the order the application holds them, then this one.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isWindow() && !qobject_cast<QMenu*>(w))
+            w->close();
+    close();
+    if (quit_)
+        quit_();
+}
+
+void Form1::RefreshList()
+{
+    state_.store.CurrentProjectIni.clear();
+    File1.Refresh();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ListView1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::RightButton)
+                File1PopMnu->popup(me->globalPosition().toPoint());
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                dispatch(*this, Command::ViewArchive);
+        }
+    } else if (watched == Picture1 && event->type() == QEvent::MouseButtonRelease) {
+        dispatch(*this, Command::GoFenwold);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace qm::app

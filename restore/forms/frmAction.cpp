@@ -1,0 +1,50 @@
+#include "restore/forms/frmAction.h"
+
+#include "platform/ui/UiServices.h"
+#include "restore/ActionLog.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qm::restore {
+
+frmAction::frmAction(qm::ui::UiServices& ui, QWidget* parent)
+    : QDialog(parent), ui_(ui)
+{
+    setObjectName("frmAction");
+    setWindowTitle("WinAce Action Log");
+    List1 = new QListWidget(this);
+    List1->setObjectName("List1");
+    cmdClose = new QPushButton("&Close", this);
+    cmdClose->setObjectName("cmdClose");
+    cmdClose->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(List1, 1);
+    layout->addLayout(buttons);
+    setTabOrder(List1, cmdClose);
+    resize(560, 360);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void frmAction::showEvent(QShowEvent* event)
+{
+    if (!loaded_) {
+        loaded_ = true;
+        Form_Load();
+    }
+    QDialog::showEvent(event);
+}
+
+void frmAction::Form_Load()
+{
+    for (const std::string& line : readActionLog(WinAceLocation))
+        List1->addItem(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    ui_.normalPointer();
+}
+
+} // namespace qm::restore
