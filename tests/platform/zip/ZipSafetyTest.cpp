@@ -1,0 +1,292 @@
+// Hostile archives, planted links, a stopped build and a full disk: every
+// case ends with a result code, nothing is written outside the target, and
+// an archive being replaced survives any failure.
+#include "ZipTestUtil.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <zlib.h>
+
+namespace qm::zip::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+using qm::test::TempDir;
+
+class ZipSafety : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        zip.addEventSink(&rec);
+        out = tmp.path() / "out";
+        outside = tmp.path() / "outside";
+        stdfs::create_directories(outside);
+    }
+    int extractRaw(const std::string& bytes)
+    {
+        stdfs::path a = tmp.path() / "hostile.zip";
+        qm::test::writeFile(a, bytes);
+        zip.ArchivePath = win(a);
+        zip.ExtractFolder = win(out);
+        zip.FileMask = "*";
+        return zip.Extract();
+    }
+    // Everything below the temporary folder except the archives and `out`.
+    std::vector<std::string> strayFiles()
+    {
+        std::vector<std::string> stray;
+        for (const std::string& f : allFiles(tmp.path()))
+            if (f.rfind("out", 0) != 0 && f.rfind("good-src", 0) != 0 && f.find(".zip") == std::string::npos)
+                stray.push_back(f);
+        return stray;
+    }
+    std::string deflateRaw(const std::string& in)
+    {
+        z_stream z{};
+        deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+        std::string out(deflateBound(&z, uLong(in.size())), '\0');
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+        z.avail_in = uInt(in.size());
+        z.next_out = reinterpret_cast<Bytef*>(out.data());
+        z.avail_out = uInt(out.size());
+        deflate(&z, Z_FINISH);
+        out.resize(z.total_out);
+        deflateEnd(&z);
+        return out;
+    }
+    // A real archive of a few files, made by the control.
+    std::string goodArchive()
+    {
+        stdfs::path src = tmp.path() / "good-src";
+        makeFiles(src, {{"a.txt", textBytes(20000)}, {"b/c.bin", randomBytes(3000)}, {"d.txt", "small"}});
+        PavikZip z;
+        z.ArchivePath = win(tmp.path() / "good.zip");
+        z.SourceFolder = win(src);
+        EXPECT_EQ(z.Build(), result::Ok);
+        return qm::test::readFile(tmp.path() / "good.zip");
+    }
+
+    TempDir tmp{"qm-zip-safe"};
+    stdfs::path out, outside;
+    PavikZip zip;
+    Recorder rec;
+};
+
+TEST_F(ZipSafety, NamesThatLeaveTheFolderAreRefused)
+{
+    const std::string escape = "/tmp/qm-zip-escape-" + std::to_string(::getpid());
+    std::vector<RawEntry> entries = {
+        {"../x", "1"}, {escape, "2"}, {"C:\\x", "3"}, {"..\\x", "4"}, {"a/../../x", "5"},
+        {"C:x", "6"}, {"ok/fine.txt", "7"},
+    };
+    EXPECT_EQ(extractRaw(rawZip(entries)), result::UnsafeEntries);
+    EXPECT_EQ(qm::test::readFile(out / "ok/fine.txt"), "7");
+    EXPECT_EQ(allFiles(out), (std::vector<std::string>{"ok", "ok/fine.txt"}));
+    EXPECT_TRUE(strayFiles().empty());
+    EXPECT_FALSE(stdfs::exists(escape));
+    for (const char* n : {"..\\x", "C:\\x", "a\\..\\..\\x"})
+        EXPECT_TRUE(rec.skipped(n, skip::UnsafeName)) << n;
+}
+
+TEST_F(ZipSafety, PlantedLinksAreNeverFollowed)
+{
+    stdfs::create_directories(out);
+    stdfs::create_directory_symlink(outside, out / "sub");
+    qm::test::writeFile(outside / "target.txt", "keep me");
+    stdfs::create_symlink(outside / "target.txt", out / "leaf.txt");
+    EXPECT_EQ(extractRaw(rawZip({{"sub/x.txt", "evil"}, {"leaf.txt", "new content"}})), result::EntriesNotWritten);
+    EXPECT_TRUE(rec.skipped("sub\\x.txt", skip::LinkInPath));
+    EXPECT_FALSE(stdfs::exists(outside / "x.txt"));
+    // The link itself is replaced by the new file; what it pointed at stays.
+    EXPECT_EQ(qm::test::readFile(outside / "target.txt"), "keep me");
+    EXPECT_FALSE(stdfs::is_symlink(out / "leaf.txt"));
+    EXPECT_EQ(qm::test::readFile(out / "leaf.txt"), "new content");
+}
+
+TEST_F(ZipSafety, DamagedDirectoriesGiveAnErrorCode)
+{
+    std::vector<RawEntry> two = {{"a.txt", "aaaa"}, {"b.txt", "bbbb"}};
+    RawOptions overlap;
+    overlap.pointAllAtFirst = true;
+    RawOptions tooMany;
+    tooMany.countOverride = 3;
+    RawOptions tooFew;
+    tooFew.countOverride = 1;
+    RawOptions shifted;
+    shifted.offsetShift = 1000;
+    for (const RawOptions& o : {overlap, tooMany, tooFew, shifted}) {
+        std::string bytes = rawZip(two, o);
+        EXPECT_EQ(extractRaw(bytes), result::ArchiveDamaged);
+        EXPECT_EQ(zip.ListEntries(), result::ArchiveDamaged);
+        EXPECT_EQ(zip.Test(), result::ArchiveDamaged);
+    }
+    EXPECT_FALSE(stdfs::exists(out / "a.txt"));
+    EXPECT_EQ(extractRaw("not an archive at all"), result::NotAnArchive);
+    zip.ArchivePath = win(tmp.path() / "missing.zip");
+    EXPECT_EQ(zip.ListEntries(), result::ArchiveNotFound);
+}
+
+TEST_F(ZipSafety, TruncatedAndCorruptedArchivesNeverCrash)
+{
+    const std::string good = goodArchive();
+    for (size_t cut = 0; cut < good.size(); cut += 53) {
+        std::string bytes = good.substr(0, cut);
+        EXPECT_NE(extractRaw(bytes), result::Ok) << cut;
+        EXPECT_NE(zip.Test(), result::Ok) << cut;
+    }
+    // Data cut out of the middle: the directory no longer fits the file.
+    std::string holed = good.substr(0, 100) + good.substr(400);
+    EXPECT_NE(extractRaw(holed), result::Ok);
+
+    std::mt19937 rng(42);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = good;
+        for (int k = 0; k < 4; ++k)
+            bytes[rng() % bytes.size()] = char(rng());
+        stdfs::remove_all(out);
+        int r = extractRaw(bytes);
+        zip.Test();
+        zip.ListEntries();
+        (void)r;
+        for (const std::string& f : allFiles(out))
+            EXPECT_EQ(f.find(".."), std::string::npos) << f;
+    }
+    EXPECT_TRUE(strayFiles().empty());
+}
+
+TEST_F(ZipSafety, OutputNeverPassesTheRecordedSize)
+{
+    std::string zeros(20 << 20, '\0');
+    RawEntry bomb{"bomb.bin", deflateRaw(zeros), 8};
+    bomb.computeCrc = false;
+    bomb.crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), uInt(1000)));
+    bomb.sizeOverride = 1000;
+    EXPECT_EQ(extractRaw(rawZip({bomb})), result::DataError);
+    EXPECT_TRUE(rec.skipped("bomb.bin", skip::DataError));
+    EXPECT_TRUE(allFiles(out).empty()); // the partial file is gone
+    EXPECT_EQ(zip.Test(), result::DataError);
+}
+
+TEST_F(ZipSafety, StoppedBuildLeavesTheOldArchive)
+{
+    stdfs::path src = tmp.path() / "src";
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 500; ++i)
+        files["f" + std::to_string(i) + ".txt"] = textBytes(200, unsigned(i));
+    makeFiles(src, files);
+    stdfs::path archive = tmp.path() / "backup.zip";
+    zip.ArchivePath = win(archive);
+    zip.SourceFolder = win(src);
+    ASSERT_EQ(zip.Build(), result::Ok);
+    const std::string before = qm::test::readFile(archive);
+    for (int i = 0; i < 500; ++i)
+        qm::test::writeFile(src / ("f" + std::to_string(i) + ".txt"), "changed");
+
+    // Cancel from an event handler...
+    ZipEventHandlers h;
+    int started = 0;
+    h.onFileProgress = [&](const std::string&, int pct) {
+        if (pct == 0 && ++started == 100)
+            zip.AbortRequested = true;
+    };
+    zip.addEventSink(&h);
+    EXPECT_EQ(zip.Build(), result::UserAbort);
+    EXPECT_EQ(rec.done.back(), result::UserAbort);
+    EXPECT_EQ(qm::test::readFile(archive), before);
+    EXPECT_EQ(allFiles(tmp.path()).size(), 503u); // outside, src, its files, the archive
+    zip.removeEventSink(&h);
+
+    // ...or from the owner's yield hook, as a Cancel button does.
+    int calls = 0;
+    zip.setYieldHook([&] {
+        if (++calls == 50)
+            zip.AbortRequested = true;
+    });
+    EXPECT_EQ(zip.Build(), result::UserAbort);
+    EXPECT_EQ(qm::test::readFile(archive), before);
+    EXPECT_FALSE(zip.AbortRequested && zip.CurrentOperation() != operation::Idle);
+
+    // The next run starts afresh.
+    zip.setYieldHook(nullptr);
+    EXPECT_EQ(zip.Build(), result::Ok);
+}
+
+TEST_F(ZipSafety, FullDiskLeavesTheOldArchive)
+{
+    stdfs::path src = tmp.path() / "src";
+    makeFiles(src, {{"big.bin", randomBytes(400000)}, {"small.txt", "x"}});
+    stdfs::path archive = tmp.path() / "backup.zip";
+    zip.ArchivePath = win(archive);
+    zip.SourceFolder = win(src);
+    zip.FileMask = "small.txt";
+    ASSERT_EQ(zip.Build(), result::Ok);
+    const std::string before = qm::test::readFile(archive);
+
+    IoFaults faults;
+    faults.beforeWrite = [](const stdfs::path&, uint64_t offset, size_t n) {
+        return offset + n > 100000 ? ENOSPC : 0;
+    };
+    zip.setIoFaultsForTesting(faults);
+    zip.FileMask = "*";
+    EXPECT_EQ(zip.Build(), result::DiskFull);
+    EXPECT_EQ(qm::test::readFile(archive), before);
+    EXPECT_EQ(allFiles(tmp.path()).size(), 5u); // outside, src, two files, the archive
+
+    zip.UseTempArchive = true;
+    zip.TempArchiveFolder = win(tmp.path() / "src");
+    EXPECT_EQ(zip.Build(), result::DiskFull);
+    EXPECT_EQ(qm::test::readFile(archive), before);
+    EXPECT_EQ(allFiles(tmp.path()).size(), 5u);
+    EXPECT_NE(zip.ErrorText(0, result::DiskFull).find("room"), std::string::npos);
+
+    // Extraction that runs out of room stops and leaves no partial file.
+    zip.setIoFaultsForTesting({});
+    zip.UseTempArchive = false;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    zip.setIoFaultsForTesting(faults);
+    zip.ExtractFolder = win(out);
+    makeFiles(out, {{"big.bin", "old"}});
+    EXPECT_EQ(zip.Extract(), result::DiskFull);
+    EXPECT_EQ(qm::test::readFile(out / "big.bin"), "old");
+    EXPECT_EQ(allFiles(out).size(), 2u); // small.txt came first and is whole
+}
+
+TEST_F(ZipSafety, OneMethodAtATime)
+{
+    (void)goodArchive();
+    zip.ArchivePath = win(tmp.path() / "good.zip");
+    int inner = -1;
+    ZipEventHandlers h;
+    h.onFileListed = [&](const ListedEntry&) {
+        if (inner < 0)
+            inner = zip.Build();
+    };
+    zip.addEventSink(&h);
+    EXPECT_EQ(zip.ListEntries(), result::Ok);
+    EXPECT_EQ(inner, result::Busy);
+}
+
+TEST_F(ZipSafety, EveryCodeHasItsOwnText)
+{
+    std::set<std::string> texts;
+    for (int code : {result::Ok, result::ArchiveNotFound, result::NotAnArchive, result::ArchiveDamaged,
+                     result::ArchiveUnreadable, result::WriteFailed, result::DiskFull, result::NothingToDo,
+                     result::BadPassword, result::DataError, result::UnsupportedMethod, result::BadSetting,
+                     result::SourceNotFound, result::ExtractFolderFailed, result::TempFolderFailed,
+                     result::NotAvailable, result::UnsafeEntries, result::EntriesNotWritten, result::UserAbort,
+                     result::Halted, result::NoArchivePath, result::Busy, result::TargetFolderMissing}) {
+        std::string t = zip.ErrorText(textkind::Result, code);
+        EXPECT_EQ(t.find("Unknown"), std::string::npos) << code;
+        EXPECT_TRUE(texts.insert(t).second) << code;
+    }
+    for (int code = 1; code <= 21; ++code)
+        EXPECT_EQ(zip.ErrorText(textkind::Skip, code).find("Unknown"), std::string::npos) << code;
+    for (int code = 101; code <= 104; ++code) {
+        EXPECT_EQ(zip.ErrorText(textkind::Warning, code).find("Unknown"), std::string::npos) << code;
+        EXPECT_EQ(zip.ErrorText(textkind::Skip, code), zip.ErrorText(textkind::Warning, code));
+    }
+    EXPECT_NE(zip.ErrorText(0, 4242).find("4242"), std::string::npos);
+}
+
+} // namespace
+} // namespace qm::zip::test
