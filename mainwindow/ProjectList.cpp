@@ -35,9 +35,9 @@ std::string get(const qm::profile::IniDocument& doc, std::string_view section, s
 
 RowFamily rowFamily(const std::string& zipDate, const std::string& aceDate)
 {
-    std::optional<qm::datetime::DateTime> zip = qm::datetime::parseDateTime(orNoBackup(zipDate));
-    std::optional<qm::datetime::DateTime> ace = qm::datetime::parseDateTime(orNoBackup(aceDate));
-    // An unreadable date ranks below every readable one (nullopt < value).
+    const qm::datetime::DateTime none = *qm::datetime::parseDateTime(NoBackupDate);
+    const qm::datetime::DateTime zip = qm::datetime::parseDateTime(orNoBackup(zipDate)).value_or(none);
+    const qm::datetime::DateTime ace = qm::datetime::parseDateTime(orNoBackup(aceDate)).value_or(none);
     return zip < ace ? RowFamily::Ace : RowFamily::Zip;
 }
 

@@ -41,8 +41,9 @@ enum class RowFamily { Zip, Ace };
 //  - the ZIP family when the ACE date is earlier, the ACE family when the
 //    ZIP date is earlier;
 //  - equal dates (both empty included) give the ZIP family;
-//  - a text that does not read as a date counts as earlier than any date
-//    that does, so the other family wins; two unreadable texts are equal.
+//  - a text that does not read as a date counts as 1/1/1900 (no back-up)
+//    in the comparison; when its family is chosen, the row shows the text
+//    as stored, so the user sees what is wrong.
 RowFamily rowFamily(const std::string& zipDate, const std::string& aceDate);
 
 struct ProjectRow {

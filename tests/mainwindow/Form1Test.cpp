@@ -1,0 +1,360 @@
+// The main window offscreen: its surfaces and their wiring to the
+// procedures, the start-up timers, the list, the hidden archive kind frame,
+// the archive contents window hand-over and Exit.
+#include "mainwindow/ProgramState.h"
+#include "mainwindow/forms/ButtonBar.h"
+#include "mainwindow/forms/Form1.h"
+#include "platform/ui/FakeUiServices.h"
+#include "restore/forms/frmViewZip.h"
+
+#include "ProgramFolder.h"
+#include "Recording.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <set>
+#include <thread>
+
+using namespace qm::app;
+
+namespace {
+
+using RecordingForm1 = Recording<Form1>;
+
+class Form1Test : public ProgramFolderTest {
+protected:
+    Form1Test() { ui_.setUnscriptedResult(qm::ui::mb::OK); }
+
+    std::vector<std::string> columnTexts(const QTreeWidget* list, int column) const
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            texts.push_back(list->topLevelItem(i)->text(column).toStdString());
+        return texts;
+    }
+
+    qm::ui::FakeUiServices ui_;
+    ProgramState state_{ui_};
+};
+
+std::string procedureOf(const std::string& name, const std::vector<MenuRoute>& routes)
+{
+    for (const MenuRoute& r : routes)
+        if (name == r.item)
+            return r.procedure;
+    return {};
+}
+
+TEST_F(Form1Test, MenuBarHasTheMenusAndItemsInOrder)
+{
+    RecordingForm1 form(state_);
+    EXPECT_EQ(form.windowTitle(), "Quillmate 3.0");
+    EXPECT_EQ(form.objectName(), "Form1");
+    const QList<QAction*> menus = form.menuBar()->actions();
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"FileMnu", "&File"},         {"mnuArchive", "&Archive"},     {"mnuRecords", "&Records"},
+        {"mnuOptions", "&Options"},   {"mnuUtilities", "&Utilities"}, {"HelpMnu", "&Help"}};
+    ASSERT_EQ(menus.size(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(menus[i]->objectName().toStdString(), expected[static_cast<std::size_t>(i)].first);
+        EXPECT_EQ(menus[i]->text().toStdString(), expected[static_cast<std::size_t>(i)].second);
+    }
+    auto captions = [&](const char* menu) {
+        std::vector<std::string> out;
+        for (QAction* a : form.menu(menu)->actions())
+            out.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+        return out;
+    };
+    EXPECT_EQ(captions("FileMnu"),
+              (std::vector<std::string>{"Open E&xternal Zip Program", "Open &NotePad", "Open Other &Favorite",
+                                        "Send &QMT to", "Send &EXE to", "&Map Network Drive",
+                                        "&Unmap Network Drive", "&Exit"}));
+    EXPECT_EQ(captions("mnuArchive"),
+              (std::vector<std::string>{"&Back up Single Project", "Back up All Projects &Due", "&Restore", "&View",
+                                        "&Test", "-", "&Glidepack"}));
+    EXPECT_EQ(captions("mnuRecords"),
+              (std::vector<std::string>{"&Add", "&Edit", "&Delete", "Re&name", "&Clone"}));
+    EXPECT_EQ(captions("mnuOptions"), (std::vector<std::string>{"&User Settings", "Record &Defaults"}));
+    EXPECT_EQ(captions("mnuUtilities"),
+              (std::vector<std::string>{"&Back up Data", "&Restore Data", "&View Log", "&Clear Log"}));
+    EXPECT_EQ(captions("HelpMnu"), (std::vector<std::string>{"&Contents", "&About"}));
+    EXPECT_EQ(captions("File1PopMnu"),
+              (std::vector<std::string>{"Add", "Edit", "Delete", "Rename", "Refresh", "Clone", "-", "Send QMT to",
+                                        "Send EXE to", "-", "Back up", "Restore", "Test", "View"}));
+    EXPECT_EQ(form.File1PopMnu->title(), "");
+    EXPECT_FALSE(form.menuBar()->actions().contains(form.File1PopMnu->menuAction()));
+}
+
+TEST_F(Form1Test, EveryMenuItemIsWiredToItsProcedure)
+{
+    RecordingForm1 form(state_);
+    for (const MenuRoute& route : ExpectedMenus) {
+        QAction* a = form.action(route.item);
+        ASSERT_NE(a, nullptr) << route.item;
+        EXPECT_EQ(a->objectName(), route.item);
+        const bool available = commandAvailable(*menuCommand(route.item));
+        EXPECT_EQ(a->isEnabled(), available) << route.item;
+        a->setEnabled(true); // disabled items still reach their (empty) procedure
+        form.calls.clear();
+        a->trigger();
+        EXPECT_EQ(form.calls, std::vector<std::string>{route.procedure}) << route.item;
+    }
+    // The procedures of this build are the enabled ones.
+    RecordingForm1 fresh(state_);
+    std::set<std::string> enabled;
+    for (const MenuRoute& route : ExpectedMenus)
+        if (fresh.action(route.item)->isEnabled())
+            enabled.insert(route.item);
+    EXPECT_EQ(enabled, (std::set<std::string>{"mnuDue", "mnuZIPManager", "RefreshPopMnu", "ExitMnu", "ContentsMnu"}));
+    EXPECT_EQ(procedureOf("mnuUserSettings", ExpectedMenus), "UserOptionsModeless");
+}
+
+TEST_F(Form1Test, ButtonBarHasItsGroupsAndItemsWiredToTheirProcedures)
+{
+    RecordingForm1 form(state_);
+    ButtonBar* bar = form.ButtonBar1;
+    ASSERT_EQ(bar->count(), 6);
+    const std::vector<std::vector<std::string>> groups{
+        {"Archive", "Back up, restore, test, view your projects"},
+        {"Records", "Add, Edit, Delete, Rename, Clone Projects"},
+        {"Options", "User options and program defaults"},
+        {"Utilities", "View and maintain log, back up project definitions"},
+        {"File", "Miscellaneous file operations"},
+        {"Help", "Help topics and other info"}};
+    for (int i = 0; i < 6; ++i) {
+        const auto& g = groups[static_cast<std::size_t>(i)];
+        EXPECT_EQ(bar->itemText(i).toStdString(), g[0]);
+        EXPECT_EQ(bar->widget(i)->objectName().toStdString(), g[0]);
+        EXPECT_EQ(bar->itemToolTip(i).toStdString(), g[1]);
+    }
+    for (const BarItem& item : barItems()) {
+        QToolButton* b = bar->item(QString::fromUtf8(item.group.data(), item.group.size()), item.position);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->objectName().toStdString(), item.key);
+        EXPECT_EQ(b->text().toStdString(), item.caption);
+        EXPECT_EQ(b->toolTip().toStdString(), item.tooltip);
+        EXPECT_EQ(b->isEnabled(), commandAvailable(item.command));
+    }
+    EXPECT_EQ(bar->itemCount("Archive"), 6);
+    EXPECT_EQ(bar->itemCount("File"), 7);
+    for (const BarRoute& route : ExpectedBar) {
+        QToolButton* b = bar->item(route.group, route.position);
+        b->setEnabled(true);
+        form.calls.clear();
+        b->click();
+        EXPECT_EQ(form.calls, std::vector<std::string>{route.procedure}) << route.group << route.position;
+    }
+    form.calls.clear();
+    form.ButtonBar1_ItemClick("Archive", 7);
+    form.ButtonBar1_ItemClick("Help", 0);
+    EXPECT_TRUE(form.calls.empty());
+    // Spot checks of texts as specified.
+    EXPECT_EQ(bar->item("Archive", 5)->toolTip().toStdString(),
+              "Test the selected's projects ZIP file for defects (will try to repair if a problem exists)");
+    EXPECT_EQ(bar->item("File", 1)->text().toStdString(), "Open External ZIPper");
+    EXPECT_EQ(bar->item("Help", 2)->objectName().toStdString(), "About");
+}
+
+TEST_F(Form1Test, WindowControlsReachTheirProcedures)
+{
+    RecordingForm1 form(state_);
+    form.Command1->click();
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(form.Picture1, &release);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+    QCoreApplication::sendEvent(form.ListView1->viewport(), &dbl);
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"ExitProgram", "GoFenwold", "ViewArchive"}));
+    EXPECT_TRUE(form.Command1->text().isEmpty());
+}
+
+TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
+{
+    project("Work", {"[SOURCES]", "ProjectName=Work", "[FILES AND FOLDERS-QMT]", "ZIPLastBackupDate=1/1/1900"});
+    project("Home", {"[SOURCES]", "ProjectName=Home"});
+    Form1 form(state_);
+    form.Form_Load("  \"C:\\Back ups\\x.qmt\"  ", nullptr);
+    EXPECT_EQ(ui_.timerDelays(), (std::vector<int>{100, 3000}));
+    EXPECT_TRUE(form.Frame1->isHidden());
+    EXPECT_TRUE(form.ListView1->isHidden());
+
+    ASSERT_TRUE(ui_.fireNextTimer());
+    EXPECT_FALSE(form.ListView1->isHidden());
+    EXPECT_EQ(columnTexts(form.ListView1, 0), (std::vector<std::string>{"Home", "Work"}));
+    EXPECT_EQ(ui_.busyCalls(), 1);
+    EXPECT_FALSE(ui_.isBusy());
+
+    ASSERT_TRUE(ui_.fireNextTimer());
+    EXPECT_EQ(ui_.nowMs(), 3000);
+    qm::restore::frmViewZip& view = form.viewZip();
+    EXPECT_EQ(view.windowTitle().toStdString(), "Viewing: \"C:\\Back ups\\x.qmt\"");
+    EXPECT_EQ(view.strRunCommand, "\"C:\\Back ups\\x.qmt\"");
+    EXPECT_EQ(view.ProjectName, "\"C:\\Back ups\\x.qmt\"");
+    EXPECT_EQ(state_.Form1.ProjectName, "C:\\Back ups\\x.qmt");
+    view.close();
+}
+
+TEST_F(Form1Test, NoCommandLineNoSecondTimer)
+{
+    Form1 form(state_);
+    form.Form_Load("", nullptr);
+    EXPECT_EQ(ui_.timerDelays(), std::vector<int>{100});
+}
+
+TEST_F(Form1Test, ColumnClicksSortByTextFlippingTheOrder)
+{
+    project("a", {"[SOURCES]", "ProjectName=a", "[COMMENTS]", "ZIPComments=beta"});
+    project("b", {"[SOURCES]", "ProjectName=b", "[COMMENTS]", "ZIPComments=Alpha"});
+    project("c", {"[SOURCES]", "ProjectName=c", "[COMMENTS]", "ZIPComments=gamma"});
+    Form1 form(state_);
+    form.Form_Load("", nullptr);
+    ui_.fireTimers();
+    form.ListView1_ColumnClick(3);
+    EXPECT_EQ(columnTexts(form.ListView1, 3), (std::vector<std::string>{"gamma", "beta", "Alpha"}));
+    form.ListView1_ColumnClick(3);
+    EXPECT_EQ(columnTexts(form.ListView1, 3), (std::vector<std::string>{"Alpha", "beta", "gamma"}));
+    form.ListView1_ColumnClick(0);
+    EXPECT_EQ(columnTexts(form.ListView1, 0), (std::vector<std::string>{"c", "b", "a"}));
+}
+
+TEST_F(Form1Test, RefreshRereadsTheFolderButNotTheRows)
+{
+    project("a", {"[SOURCES]", "ProjectName=a"});
+    Form1 form(state_);
+    form.Form_Load("", nullptr);
+    ui_.fireTimers();
+    EXPECT_FALSE(state_.store.CurrentProjectIni.empty());
+    project("b", {"[SOURCES]", "ProjectName=b"});
+    form.action("RefreshPopMnu")->trigger();
+    EXPECT_EQ(state_.store.CurrentProjectIni, "");
+    EXPECT_EQ(form.File1.ListCount(), 2);
+    EXPECT_EQ(form.ListView1->topLevelItemCount(), 1);
+}
+
+TEST_F(Form1Test, HiddenFrameMirrorsTheArchiveKindState)
+{
+    Form1 form(state_);
+    EXPECT_EQ(form.Frame1->title(), "Please Select Backup/Restore Type");
+    EXPECT_EQ(form.ZipTypeBut[7]->text(), "ACE EXE");
+    EXPECT_EQ(form.ZipTypeBut[11]->text(), "ACE EXE span");
+    EXPECT_EQ(form.Check1->text(), "Delete old back-up and rebuild");
+
+    state_.Form1.ZipTypeBut.setValue(4, true);
+    EXPECT_TRUE(form.ZipTypeBut[4]->isChecked());
+    state_.Form1.ZipTypeBut.setValue(9, true);
+    EXPECT_FALSE(form.ZipTypeBut[4]->isChecked());
+    EXPECT_TRUE(form.ZipTypeBut[9]->isChecked());
+    state_.Form1.Check1.setValue(1);
+    EXPECT_TRUE(form.Check1->isChecked());
+
+    // Setting the window's option sets the state (and clears the others).
+    form.ZipTypeBut[2]->setChecked(true);
+    EXPECT_EQ(state_.Form1.ZipTypeBut.selected(), 2);
+    EXPECT_FALSE(form.ZipTypeBut[9]->isChecked());
+    form.Check1->setChecked(false);
+    EXPECT_EQ(state_.Form1.Check1.value(), 0);
+}
+
+TEST_F(Form1Test, StateOutlivesTheWindow)
+{
+    {
+        Form1 form(state_);
+        state_.Form1.ZipTypeBut.setValue(1, true);
+    }
+    state_.Form1.ZipTypeBut.setValue(5, true); // no window listens any more
+    state_.Form1.Check1.setValue(1);
+    EXPECT_EQ(state_.Form1.ZipTypeBut.selected(), 5);
+}
+
+TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
+{
+    Form1 form(state_);
+    form.addListedRow({"a.txt", "1", "1", "", "", "32"});
+    form.addListedRow({"b.txt", "2", "2", "", "", "32"});
+    EXPECT_EQ(state_.Form1.mRowCount, 2);
+    qm::restore::frmViewZip& view = form.viewZip();
+    EXPECT_TRUE(view.ListView1->isHidden());
+    EXPECT_EQ(columnTexts(view.ListView1, 0), (std::vector<std::string>{"a.txt", "b.txt"}));
+    form.hide();
+    view.cmdClose->click();
+    EXPECT_EQ(state_.Form1.mRowCount, 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isVisible()); // the main window shows itself again
+    // A new listing makes a new window.
+    form.addListedRow({"c.txt", "3", "3", "", "", "32"});
+    EXPECT_EQ(columnTexts(form.viewZip().ListView1, 0), std::vector<std::string>{"c.txt"});
+    form.viewZip().close();
+}
+
+TEST_F(Form1Test, ExitClosesEveryWindowAndEndsTheProgram)
+{
+    Form1 form(state_);
+    int quits = 0;
+    form.setQuit([&] { ++quits; });
+    form.show();
+    form.ExplorerView("C:\\x.qmt");
+    QPointer<qm::restore::frmViewZip> view(&form.viewZip());
+    QDialog other;
+    other.show();
+    state_.Form1.mRowCount = 3;
+
+    form.action("ExitMnu")->trigger();
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(other.isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(view.isNull());
+    EXPECT_EQ(state_.Form1.mRowCount, 0);
+}
+
+TEST_F(Form1Test, ProgramsThatCannotStartAreReported)
+{
+    Form1 form(state_);
+    form.Form_Load("", nullptr);
+    state_.Form1.mRowCount = 4;
+    form.action("mnuDue")->trigger();
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
+    EXPECT_EQ(ui_.boxes()[0].icon, qm::ui::Icon::Critical);
+    EXPECT_NE(ui_.boxes()[0].prompt.find("\\Nightwick.exe usemax"), std::string::npos);
+
+    form.action("mnuZIPManager")->trigger();
+    EXPECT_EQ(state_.Form1.mRowCount, 0);
+    ASSERT_EQ(ui_.boxes().size(), 2u);
+    EXPECT_NE(ui_.boxes()[1].prompt.find("\\glidepack.exe"), std::string::npos);
+
+    form.action("ContentsMnu")->trigger();
+    ASSERT_EQ(ui_.boxes().size(), 3u);
+    EXPECT_NE(ui_.boxes()[2].prompt.find("Quillmate.chm"), std::string::npos);
+}
+
+TEST_F(Form1Test, BackUpAllDueStartsTheRunnerWithoutWaiting)
+{
+    // A stand-in runner that records its arguments and stays a while.
+    const std::filesystem::path runner = native("Nightwick");
+    qm::test::writeFile(runner, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\nsleep 2\n");
+    std::filesystem::permissions(runner, std::filesystem::perms::owner_all);
+    Form1 form(state_);
+    const auto before = std::chrono::steady_clock::now();
+    form.BackupAllDue();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
+    EXPECT_TRUE(ui_.boxes().empty());
+    for (int i = 0; i < 200 && !std::filesystem::exists(native("started")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(qm::test::readFile(native("started")), "usemax\n");
+}
+
+} // namespace

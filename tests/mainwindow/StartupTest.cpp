@@ -1,0 +1,234 @@
+// Start-up of the main window on a temporary program folder: the folders it
+// prepares, the Temp purge, the scheduled job file, the user options, the
+// WinAce rule and the command line.
+#include "mainwindow/FileListBox.h"
+#include "mainwindow/ProgramState.h"
+#include "mainwindow/Startup.h"
+#include "mainwindow/TasksFolder.h"
+#include "platform/fs/FileLock.h"
+#include "platform/registry/Registry.h"
+#include "platform/ui/FakeUiServices.h"
+
+#include "ProgramFolder.h"
+
+#include <set>
+
+using namespace qm::app;
+namespace fs = std::filesystem;
+using qm::test::readFile;
+using qm::test::writeFile;
+
+namespace {
+
+class StartupTest : public ProgramFolderTest {
+protected:
+    StartupResult load(const std::string& commandLine = {}, const WinAceLookup& lookup = nullptr)
+    {
+        return FormLoad(state_, File1_, commandLine, lookup);
+    }
+    void options(const std::string& body)
+    {
+        fs::create_directories(native("Options"));
+        writeFile(native("Options/User Options"), "[USER OPTIONS]\r\n" + body);
+    }
+
+    qm::ui::FakeUiServices ui_;
+    ProgramState state_{ui_};
+    FileListBox File1_;
+};
+
+TEST_F(StartupTest, CreatesProjectsAndTempAndSetsTheStartValues)
+{
+    state_.Form1.AppDone = true;
+    state_.Form1.TargetCopy = "_";
+    state_.ChosenFolder = "D:\\old";
+    const StartupResult r = load();
+
+    EXPECT_TRUE(fs::is_directory(native("Projects")));
+    EXPECT_TRUE(fs::is_directory(native("Temp")));
+    EXPECT_FALSE(fs::exists(native("Filelists"))); // nothing else is made
+    EXPECT_FALSE(state_.Form1.AppDone);
+    EXPECT_EQ(state_.Form1.TargetCopy, "");
+    EXPECT_EQ(state_.ChosenFolder, "");
+    EXPECT_EQ(state_.OSFamily, "NT");
+    EXPECT_EQ(state_.TasksFolder, qm::fs::fromNative(tasks()));
+    EXPECT_EQ(state_.store.UserOptionsIni, win("Options") + "\\User Options");
+    EXPECT_EQ(state_.HelpFile, win("Quillmate.chm"));
+    EXPECT_EQ(File1_.Path(), win("Projects"));
+    EXPECT_EQ(File1_.ListCount(), 0);
+    EXPECT_FALSE(r.Timer1Enabled);
+    EXPECT_EQ(state_.Form1.strRunCommand, "");
+    EXPECT_TRUE(ui_.boxes().empty());
+}
+
+TEST_F(StartupTest, TempLosesEveryFileButKeepsSubfoldersAndLockedFiles)
+{
+    fs::create_directories(native("Temp/sub"));
+    writeFile(native("Temp/normal.txt"), "n");
+    writeFile(native("Temp/.hidden"), "h");
+    writeFile(native("Temp/readonly.txt"), "r");
+    fs::permissions(native("Temp/readonly.txt"), fs::perms::owner_read, fs::perm_options::replace);
+    writeFile(native("Temp/sub/inner.txt"), "i");
+    writeFile(native("Temp/locked.txt"), "l");
+    writeFile(native("Temp/zlast.txt"), "z");
+    qm::fs::FileLock lock = qm::fs::FileLock::acquire(native("Temp/locked.txt"));
+    ASSERT_TRUE(lock.locked());
+    // A link to a file outside Temp: the link goes, what it leads to stays.
+    qm::test::TempDir outside("qm-mw-outside");
+    writeFile(outside / "precious.txt", "p");
+    fs::create_symlink(outside / "precious.txt", native("Temp/link.txt"));
+
+    load();
+
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(native("Temp")))
+        left.insert(e.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"locked.txt", "sub"}));
+    EXPECT_EQ(readFile(native("Temp/sub/inner.txt")), "i");
+    EXPECT_EQ(readFile(outside / "precious.txt"), "p");
+}
+
+TEST_F(StartupTest, PurgeLooksAtEachFileOnceAndReportsWhatItLeft)
+{
+    fs::create_directories(native("Temp"));
+    writeFile(native("Temp/a"), "a");
+    writeFile(native("Temp/b"), "b");
+    qm::fs::FileLock lock = qm::fs::FileLock::acquire(native("Temp/a"));
+    const PurgeResult r = PurgeHidden(win("Temp"));
+    EXPECT_EQ(r.deleted, 1);
+    EXPECT_EQ(r.skipped, std::vector<std::string>{"a"});
+    EXPECT_TRUE(fs::exists(native("Temp/a")));
+    // A missing folder is no failure.
+    EXPECT_EQ(PurgeHidden(win("NoSuchTemp")).deleted, 0);
+}
+
+TEST_F(StartupTest, JobFileIsCopiedOnceAndNeverReplaced)
+{
+    writeFile(native("Nightwick.job"), "first\r\n");
+    load();
+    ASSERT_TRUE(fs::exists(tasks() / "Nightwick.job"));
+    EXPECT_EQ(readFile(tasks() / "Nightwick.job"), "first\r\n");
+    EXPECT_EQ(fs::status(tasks()).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    writeFile(native("Nightwick.job"), "second\r\n");
+    ProgramState again(ui_);
+    FileListBox list;
+    FormLoad(again, list, "", nullptr);
+    EXPECT_EQ(readFile(tasks() / "Nightwick.job"), "first\r\n");
+}
+
+TEST_F(StartupTest, MissingJobFileInTheProgramFolderIsPassedOver)
+{
+    load();
+    EXPECT_FALSE(fs::exists(tasks() / "Nightwick.job"));
+    EXPECT_EQ(state_.OSFamily, "NT");
+    EXPECT_TRUE(ui_.boxes().empty());
+}
+
+TEST_F(StartupTest, TasksFolderFollowsTheXdgRule)
+{
+    EXPECT_EQ(tasksFolderNative(), data_ / "quillmate" / "Tasks");
+    qm::test::ScopedEnv relative("XDG_DATA_HOME", "relative/path");
+    qm::test::ScopedEnv home("HOME", "/home/someone");
+    EXPECT_EQ(tasksFolderNative(), fs::path("/home/someone/.local/share/quillmate/Tasks"));
+}
+
+TEST_F(StartupTest, UserOptionsAreLoaded)
+{
+    options("UserTempFolder=D:\\scratch\r\nUserDefaultCompression=ZIP\r\n");
+    load();
+    EXPECT_EQ(state_.store.UserOptionsRecord(1).UserDefaultCompression, "ZIP");
+    EXPECT_EQ(state_.store.TempFolder, "D:\\scratch");
+}
+
+TEST_F(StartupTest, WinAceIsAcceptedFromVersion211)
+{
+    struct Case {
+        std::string version;
+        bool accepted;
+    } cases[] = {{"2.11", true}, {"3", true},     {"2.2", true},   {"2.5", true},  {"211", true},
+                 {" 2.11 ", true}, {"2.10", false}, {"2.1", false}, {"", false},   {"abc", false},
+                 {"2.11b", false}, {"v3", false},   {"-3", false}};
+    options("UserDefaultCompression=ACE\r\n");
+    for (const Case& c : cases) {
+        ProgramState state(ui_);
+        FileListBox list;
+        FormLoad(state, list, "", [&](std::string& path, std::string& version) {
+            path = "C:\\Program Files\\WinAce\\winace.exe";
+            version = c.version;
+        });
+        EXPECT_EQ(state.Form1.WinAceLocation, c.accepted ? "C:\\Program Files\\WinAce\\winace.exe" : "")
+            << "version \"" << c.version << "\"";
+    }
+}
+
+TEST_F(StartupTest, WinAceIsLookedUpOnlyForExactlyAce)
+{
+    for (const char* compression : {"ace", "ZIP", ""}) {
+        options(std::string("UserDefaultCompression=") + compression + "\r\n");
+        bool asked = false;
+        ProgramState state(ui_);
+        FileListBox list;
+        FormLoad(state, list, "", [&](std::string& path, std::string& version) {
+            asked = true;
+            path = "C:\\winace.exe";
+            version = "3";
+        });
+        EXPECT_FALSE(asked) << compression;
+        EXPECT_EQ(state.Form1.WinAceLocation, "");
+    }
+}
+
+TEST_F(StartupTest, WinAceLookupReadsTheRegistry)
+{
+    using namespace qm::registry;
+    std::string path, version;
+    registryWinAceInfo(path, version);
+    EXPECT_EQ(path, "");
+    EXPECT_EQ(version, "");
+
+    setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Path", textValue("C:\\Ace\\winace.exe"));
+    setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Version", dwordValue(211));
+    registryWinAceInfo(path, version);
+    EXPECT_EQ(path, "C:\\Ace\\winace.exe");
+    EXPECT_EQ(version, "211");
+
+    setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Version", textValue("2.10", regtype::ExpandSz));
+    registryWinAceInfo(path, version);
+    EXPECT_EQ(version, "");
+
+    options("UserDefaultCompression=ACE\r\n");
+    setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Version", textValue("2.11"));
+    FormLoad(state_, File1_, "");
+    EXPECT_EQ(state_.Form1.WinAceLocation, "C:\\Ace\\winace.exe");
+}
+
+TEST_F(StartupTest, CommandLinePathIsTrimmedWithItsQuotesKept)
+{
+    const StartupResult r = load("   \"C:\\My Backups\\week 1.qmt\" \t");
+    EXPECT_TRUE(r.Timer1Enabled);
+    EXPECT_EQ(state_.Form1.strRunCommand, "\"C:\\My Backups\\week 1.qmt\"");
+
+    EXPECT_EQ(commandLineText({"C:\\My", "Backups\\x.qmt"}), "C:\\My Backups\\x.qmt");
+    EXPECT_EQ(commandLineText({}), "");
+
+    // Nothing but blanks names no archive.
+    ProgramState state(ui_);
+    FileListBox list;
+    EXPECT_FALSE(FormLoad(state, list, "   ", nullptr).Timer1Enabled);
+    EXPECT_EQ(state.Form1.strRunCommand, "");
+}
+
+TEST_F(StartupTest, FileListHoldsTheProjectFilesOnly)
+{
+    project("beta", {"[SOURCES]"});
+    project("Alpha", {"[SOURCES]"});
+    project(".hidden", {"[SOURCES]"});
+    fs::create_directories(native("Projects/folder"));
+    load();
+    EXPECT_EQ(File1_.names(), (std::vector<std::string>{"Alpha", "beta"}));
+    EXPECT_TRUE(File1_.contains("ALPHA"));
+    EXPECT_EQ(File1_.List(5), "");
+}
+
+} // namespace
