@@ -76,6 +76,16 @@ void ArchiveWriter::endEntry(WrittenEntry& e)
         char crc[4];
         set32(crc, e.crc);
         out_.patch(e.localOffset + 14, crc, 4);
+    }
+    {
+        // The method may have changed on the way (data that would not shrink is stored).
+        char head[6];
+        set16(head, e.needed);
+        set16(head + 2, e.flags);
+        set16(head + 4, e.method);
+        out_.patch(e.localOffset + 4, head, 6);
+    }
+    if (!(e.flags & FlagDescriptor)) {
         if (e.localZip64) {
             char sizes[16];
             set64(sizes, e.size);

@@ -3,6 +3,7 @@
 #include "platform/zip/ZipCrypto.h"
 #include "platform/zip/ZipFormat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
@@ -13,6 +14,22 @@ namespace qm::zip {
 
 namespace {
 constexpr size_t ReadChunk = 512 * 1024;
+// Files from this size on are first tried on a sample: packed or random
+// data (photos, archives) is then stored without a full compression pass.
+constexpr uint64_t ProbeFrom = 256 * 1024;
+constexpr size_t ProbeSize = 64 * 1024;
+} // namespace
+
+bool EntryCompressor::looksIncompressible(const unsigned char* data, size_t n)
+{
+    n = std::min(n, ProbeSize);
+    uLong bound = compressBound(uLong(n));
+    if (probe_.size() < bound)
+        probe_.resize(bound);
+    uLongf got = bound;
+    if (compress2(probe_.data(), &got, data, uLong(n), 1) != Z_OK)
+        return false;
+    return got * 100 >= uLong(n) * 97;
 }
 
 EntryCompressor::EntryCompressor() : in_(ReadChunk) {}
@@ -35,7 +52,8 @@ CompressResult EntryCompressor::run(const CompressJob& job, const ByteSink& out,
                                     const std::function<void(uint64_t)>& progress)
 {
     CompressResult r;
-    Encoder& enc = encoderFor(job.method, job.level);
+    r.method = job.level <= 0 ? fmt::Stored : job.method;
+    Encoder* enc = &encoderFor(job.method, job.level);
     std::optional<ZipCrypto> crypto;
     ByteSink sink = [&](const unsigned char* p, size_t n) {
         r.compressedSize += n;
@@ -74,7 +92,12 @@ CompressResult EntryCompressor::run(const CompressJob& job, const ByteSink& out,
             break;
         }
         crc = crc32_z(crc, in_.data(), size_t(got));
-        enc.write(in_.data(), size_t(got), target);
+        if (at == 0 && r.method != fmt::Stored && job.expectedSize >= ProbeFrom &&
+            looksIncompressible(in_.data(), size_t(got))) {
+            r.method = fmt::Stored;
+            enc = &encoderFor(fmt::Stored, 0);
+        }
+        enc->write(in_.data(), size_t(got), target);
         at += uint64_t(got);
         if (progress)
             progress(at);
@@ -88,7 +111,7 @@ CompressResult EntryCompressor::run(const CompressJob& job, const ByteSink& out,
         if (more > 0)
             r.sizeChanged = true; // it grew: the archive holds what was there when chosen
     }
-    enc.finish(target);
+    enc->finish(target);
     r.crc = uint32_t(crc);
     r.size = at;
     return r;

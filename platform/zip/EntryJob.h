@@ -24,6 +24,7 @@ struct CompressJob {
 };
 
 struct CompressResult {
+    int method = 0;              // the method used: stored when the data would not shrink
     uint32_t crc = 0;
     uint64_t size = 0;           // bytes read
     uint64_t compressedSize = 0; // bytes handed to the sink (header included)
@@ -42,9 +43,11 @@ public:
 
 private:
     Encoder& encoderFor(int method, int level);
+    bool looksIncompressible(const unsigned char* data, size_t n);
 
     std::vector<unsigned char> in_;
     std::vector<unsigned char> scratch_;
+    std::vector<unsigned char> probe_;
     std::unique_ptr<Encoder> encoder_;
     int encMethod_ = -1;
     int encLevel_ = -1;

@@ -372,6 +372,7 @@ bool BuildRun::writeNew(ArchiveWriter& w, const Planned& p)
             skipped(shownName, it.source, skip::CannotRead);
             return false;
         }
+        method = res.method;
         uint64_t data = res.compressedSize - (encrypt ? 12 : 0);
         if (method != fmt::Stored && data > res.size) {
             // Incompressible: stored is smaller.
@@ -381,6 +382,8 @@ bool BuildRun::writeNew(ArchiveWriter& w, const Planned& p)
         }
         break;
     }
+    e.method = uint16_t(method);
+    e.needed = large ? 45 : (method == fmt::Stored && !encrypt) ? 10 : 20;
     e.crc = res.crc;
     e.size = res.size;
     e.compressedSize = res.compressedSize;

@@ -28,6 +28,7 @@ protected:
             {"empty.txt", ""},
             {"text.txt", textBytes(200000)},
             {"noise.bin", randomBytes(50000)},
+            {"photo.jpg", randomBytes(300000, 11)},
             {"docs/readme.txt", "read me\r\n"},
             {"docs/deep/notes.log", textBytes(4000, 5)},
             {"na\xc3\xafve.txt", "unicode"},
