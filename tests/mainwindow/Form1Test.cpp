@@ -179,6 +179,11 @@ TEST_F(Form1Test, WindowControlsReachTheirProcedures)
     QCoreApplication::sendEvent(form.ListView1->viewport(), &dbl);
     EXPECT_EQ(form.calls, (std::vector<std::string>{"ExitProgram", "GoFenwold", "ViewArchive"}));
     EXPECT_TRUE(form.Command1->text().isEmpty());
+    // Tab goes from the bar to the list to the exit button.
+    QWidget* next = form.ListView1->nextInFocusChain();
+    while (next && !(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    EXPECT_EQ(next, form.Command1);
 }
 
 TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)

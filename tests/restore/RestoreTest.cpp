@@ -1,0 +1,134 @@
+// The action log window and the archive contents window's shell.
+#include "mainwindow/ProgramState.h"
+#include "platform/fs/Paths.h"
+#include "platform/ui/FakeUiServices.h"
+#include "restore/ActionLog.h"
+#include "restore/ViewZipRows.h"
+#include "restore/forms/frmAction.h"
+#include "restore/forms/frmViewZip.h"
+
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace qm::restore;
+
+namespace {
+
+std::vector<std::string> listTexts(const QListWidget* list)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < list->count(); ++i)
+        out.push_back(list->item(i)->text().toStdString());
+    return out;
+}
+
+TEST(ActionLogTest, LogLivesBesideTheProgram)
+{
+    EXPECT_EQ(actionLogPath("C:\\Program Files\\WinAce\\winace.exe"), "C:\\Program Files\\WinAce\\action.log");
+    EXPECT_EQ(actionLogPath("C:\\winace.exe"), "C:\\action.log");
+    EXPECT_EQ(actionLogPath("winace.exe"), "action.log");
+    EXPECT_EQ(actionLogPath(""), "action.log");
+}
+
+TEST(ActionLogTest, WindowListsTheLinesInOrder)
+{
+    qm::test::TempDir dir("qm-action");
+    qm::test::writeFile(dir / "action.log", "first line\r\n\r\nthird\nfourth\rlast");
+    const std::string winace = qm::fs::fromNative(dir / "winace.exe");
+    qm::ui::FakeUiServices ui;
+    ui.busyPointer();
+    frmAction form(ui);
+    form.WinAceLocation = winace;
+    form.show();
+    EXPECT_EQ(listTexts(form.List1), (std::vector<std::string>{"first line", "", "third", "fourth", "last"}));
+    EXPECT_FALSE(ui.isBusy());
+    EXPECT_EQ(form.cmdClose->text(), "&Close");
+    form.cmdClose->click();
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(ActionLogTest, MissingLogGivesAnEmptyList)
+{
+    qm::test::TempDir dir("qm-action");
+    qm::ui::FakeUiServices ui;
+    for (std::string location : {qm::fs::fromNative(dir / "winace.exe"), std::string(), std::string("Q:\\x\\y.exe")}) {
+        frmAction form(ui);
+        form.WinAceLocation = location;
+        form.show();
+        EXPECT_EQ(form.List1->count(), 0) << location;
+        form.close();
+    }
+    EXPECT_TRUE(ui.boxes().empty());
+}
+
+TEST(ViewZipTest, DesignOfTheContentsWindow)
+{
+    qm::ui::FakeUiServices ui;
+    qm::app::ProgramState state(ui);
+    auto* form = new frmViewZip(state.Form1);
+    QStringList headers;
+    for (int i = 0; i < form->ListView1->columnCount(); ++i)
+        headers << form->ListView1->headerItem()->text(i);
+    EXPECT_EQ(headers, (QStringList{"Filename", "Size", "Compressed", "Modified", "Created", "Attributes"}));
+    EXPECT_EQ(form->Label1->text(), "Files:");
+    EXPECT_EQ(form->Label3->text(), "Compressed size:");
+    EXPECT_EQ(form->Label5->text(), "Uncompressed size:");
+    EXPECT_EQ(form->Label7->text(), "Ratio:");
+    EXPECT_EQ(form->Label9->text(), "Spanned:");
+    EXPECT_EQ(form->Label11->text(), "Archive Comment:");
+    EXPECT_EQ(form->lblDescription->text(), "");
+    EXPECT_TRUE(form->Frame5->isHidden());
+    EXPECT_TRUE(form->cmdClose->isEnabled());
+    delete form;
+}
+
+TEST(ViewZipTest, RowsGoWhereTheCountSaysAndNeverFail)
+{
+    EXPECT_EQ(rowPosition(1, 0), 0);
+    EXPECT_EQ(rowPosition(3, 2), 2);
+    EXPECT_EQ(rowPosition(40000, 2), 2); // a count that ran ahead appends
+    EXPECT_EQ(rowPosition(0, 2), 0);
+
+    qm::datetime::DateTime when{2026, 3, 7, 14, 5, 9};
+    const ViewZipRow row = listedRow("docs\\a.txt", 1200, 300, when, qm::datetime::DateTime{2026, 3, 7}, 33);
+    EXPECT_EQ(row, (ViewZipRow{"docs\\a.txt", "1200", "300", "3/7/2026 2:05:09 PM", "3/7/2026", "33"}));
+}
+
+TEST(ViewZipTest, ClosingUnloadsAndResetsTheRowCount)
+{
+    qm::ui::FakeUiServices ui;
+    qm::app::ProgramState state(ui);
+    int unloads = 0;
+    QPointer<frmViewZip> form = new frmViewZip(state.Form1);
+    form->onUnload([&] { ++unloads; });
+    form->show();
+    form->AddListedRow(1, {"a", "1", "1", "", "", "32"});
+    form->AddListedRow(5, {"b", "1", "1", "", "", "32"});
+    EXPECT_EQ(form->ListView1->topLevelItemCount(), 2);
+    state.Form1.mRowCount = 2;
+    form->cmdClose->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(state.Form1.mRowCount, 0);
+    EXPECT_EQ(unloads, 1);
+
+    // Any other close does the same.
+    QPointer<frmViewZip> other = new frmViewZip(state.Form1);
+    other->show();
+    state.Form1.mRowCount = 7;
+    other->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(other.isNull());
+    EXPECT_EQ(state.Form1.mRowCount, 0);
+}
+
+} // namespace
