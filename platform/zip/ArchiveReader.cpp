@@ -260,6 +260,7 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
         bool needZip64 = en.size == fmt::Max32 || en.compressedSize == fmt::Max32 ||
                          en.localOffset == fmt::Max32 || en.diskStart == fmt::Max16;
         if (needZip64) {
+            // Without a Zip64 block the values stand as written (4 GiB - 1 is legal).
             bool seen = false;
             fmt::forEachExtra(en.extra, [&](uint16_t id, const unsigned char* d, size_t len) {
                 if (id != fmt::ExtraZip64 || seen)
@@ -277,9 +278,6 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
                 if (en.localOffset == fmt::Max32) take64(en.localOffset);
                 if (en.diskStart == fmt::Max16 && pos + 4 <= len) en.diskStart = get32(d + pos);
             });
-            if (!seen && (en.size == fmt::Max32 || en.compressedSize == fmt::Max32 || en.localOffset == fmt::Max32)) {
-                // Without the block the values stand as written (a 4 GiB - 1 value is legal).
-            }
         }
         if (en.diskStart != 0)
             throw FormatError{"an entry starts on another disk"};

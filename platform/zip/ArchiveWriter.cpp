@@ -137,6 +137,8 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
     e.compressedSize = old.compressedSize;
     e.size = old.size;
     e.centralExtra = withoutExtra(old.extra, ExtraZip64);
+    if (e.name != old.rawName) // a Unicode path block would no longer match the stored name
+        e.centralExtra = withoutExtra(e.centralExtra, ExtraUnicodePath);
     e.localOffset = out_.offset();
     e.localZip64 = hasZip64Block(lh.extra);
     // The name is written as decoded (UTF-8, "/"), so the flag must say so.

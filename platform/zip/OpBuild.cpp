@@ -334,11 +334,11 @@ bool BuildRun::writeNew(ArchiveWriter& w, const Planned& p)
     }
 
     const bool encrypt = !z_.Password.empty();
-    int method = (z_.Level == 0 || z_.Method == fmt::Stored) ? fmt::Stored : z_.Method;
+    const uint64_t size = uint64_t(st.st_size);
+    int method = (z_.Level == 0 || z_.Method == fmt::Stored || size == 0) ? fmt::Stored : z_.Method;
     e.externalAttr = (uint32_t(S_IFREG | (st.st_mode & 07777)) << 16) | dosAttrs | 0x20;
     e.centralExtra = extras(it, e.name, false);
     const std::string localExtra = extras(it, e.name, true);
-    const uint64_t size = uint64_t(st.st_size);
     const bool large = size >= LargeEntry;
 
     int fileLast = -1;

@@ -27,7 +27,8 @@ int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& bo
     } catch (const AbortError&) {
         r = result::UserAbort;
     } catch (const IoError& e) {
-        r = writeFailure(e);
+        bool reading = op == operation::List || op == operation::Info || op == operation::Test;
+        r = reading ? result::ArchiveUnreadable : writeFailure(e);
     } catch (const FormatError& e) {
         r = e.notArchive ? result::NotAnArchive : e.multiDisk ? result::NotAvailable : result::ArchiveDamaged;
     }

@@ -9,7 +9,9 @@
 // method then ends with 518.
 //
 // Paths are Windows-form ("C:\home\ann\x.zip"). Names inside archives use
-// "/" as the format wants; events show them with "\".
+// "/" as the format wants; events show them with "\". An exception thrown by
+// an event handler or the yield hook ends the method and reaches its caller;
+// a build's temporary archive is removed on the way.
 #include "platform/datetime/DateTime.h"
 #include "platform/zip/FileIo.h"
 #include "platform/zip/ResultCodes.h"

@@ -2,6 +2,7 @@
 // back with what went in.
 #include "ZipTestUtil.h"
 
+#include "platform/fs/FileLock.h"
 #include "platform/zip/ArchiveReader.h"
 
 #include <gtest/gtest.h>
@@ -413,6 +414,64 @@ TEST_F(ZipRoundTrip, ExtraHeadersKeepTimesAndUnicodeNames)
     struct stat back {};
     ::stat((out / "text.txt").c_str(), &back);
     EXPECT_EQ(back.st_mtime, st.st_mtime);
+}
+
+TEST_F(ZipRoundTrip, FilesHeldOpenForWritingNeedIncludeOpenFiles)
+{
+    qm::fs::FileLock held = qm::fs::FileLock::acquire(src / "text.txt");
+    build();
+    EXPECT_TRUE(rec.skipped("text.txt", skip::FileInUse));
+    zip.IncludeOpenFiles = true;
+    rec.clear();
+    build();
+    EXPECT_TRUE(rec.skips.empty());
+    ASSERT_EQ(extract(), result::Ok);
+    EXPECT_EQ(extractedFiles(), files);
+}
+
+TEST_F(ZipRoundTrip, TemporaryArchiveOnAnotherFileSystem)
+{
+    // /dev/shm is a separate (memory) file system where it exists: the
+    // finished archive is then copied beside the target and renamed.
+    if (!stdfs::is_directory("/dev/shm") || ::access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "no second file system to use";
+    auto leftovers = [](const stdfs::path& folder) {
+        int n = 0;
+        for (auto& e : stdfs::directory_iterator(folder))
+            n += e.path().filename().string().rfind(".~qmz", 0) == 0;
+        return n;
+    };
+    const int before = leftovers("/dev/shm");
+    qm::test::ScopedEnv tmpdir("TMPDIR", "/dev/shm");
+    zip.UseTempArchive = true;
+    zip.TempArchiveFolder.clear(); // the system's temporary folder
+    build();
+    ASSERT_EQ(extract(), result::Ok);
+    EXPECT_EQ(extractedFiles(), files);
+    EXPECT_EQ(leftovers("/dev/shm"), before);
+    EXPECT_EQ(leftovers(tmp.path()), 0);
+}
+
+TEST_F(ZipRoundTrip, ProgressEndsAtOneHundredEvenWithoutData)
+{
+    stdfs::remove_all(src);
+    makeFiles(src, {{"a.txt", ""}, {"b/", ""}});
+    build();
+    ASSERT_FALSE(rec.totals.empty());
+    EXPECT_EQ(rec.totals.back(), 100);
+    for (size_t i = 1; i < rec.totals.size(); ++i)
+        EXPECT_LE(rec.totals[i - 1], rec.totals[i]);
+    EXPECT_EQ(rec.done.back(), result::Ok);
+    int64_t files = 0, packed = 0, plain = 0;
+    int ratio = -1;
+    bool spanned = true;
+    ASSERT_EQ(zip.ArchiveInfo(files, packed, plain, ratio, spanned), result::Ok);
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(ratio, 0);
+    rec.clear();
+    EXPECT_EQ(extract(), result::Ok);
+    EXPECT_EQ(rec.totals.back(), 100);
+    EXPECT_TRUE(stdfs::is_directory(out / "b"));
 }
 
 TEST_F(ZipRoundTrip, DefaultsComeBackWithOneCall)
