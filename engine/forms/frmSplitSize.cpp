@@ -50,6 +50,7 @@ frmSplitSize::frmSplitSize(qm::app::ProgramState& state, QWidget* parent)
     cmdGetTarget = new QPushButton("...", vsElastic1);
     cmdGetTarget->setObjectName("cmdGetTarget");
     cmdGetTarget->setEnabled(false);
+    cmdGetTarget->setFixedWidth(cmdGetTarget->fontMetrics().horizontalAdvance("...") + 24);
     cmdOkay = new QPushButton("&Okay", vsElastic1);
     cmdOkay->setObjectName("cmdOkay");
     cmdOkay->setDefault(true);

@@ -138,7 +138,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     ListView1->setHeaderLabels(headers);
     ListView1->header()->setSectionsClickable(true);
     ListView1->header()->setSortIndicatorShown(false);
-    const int widths[] = {170, 150, 100, 200, 200, 200};
+    const int widths[] = {150, 150, 95, 170, 170, 170};
     for (int i = 0; i < 6; ++i)
         ListView1->setColumnWidth(i, widths[i]);
     ListView1->viewport()->installEventFilter(this);
@@ -210,8 +210,12 @@ void Form1::buildButtonBar()
     for (const BarGroup& g : barGroups())
         ButtonBar1->addGroup(qs(g.caption), qs(g.key), qs(g.tooltip));
     for (const BarItem& item : barItems()) {
+        // Some standard icons come only small; the bar shows them all at one size.
+        QPixmap pm = style()->standardIcon(iconFor(item.key)).pixmap(32, 32);
+        if (pm.width() < 32)
+            pm = pm.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         QToolButton* b = ButtonBar1->addItem(qs(item.group), qs(item.caption), qs(item.key), qs(item.tooltip),
-                                             style()->standardIcon(iconFor(item.key)));
+                                             QIcon(pm));
         b->setEnabled(commandAvailable(item.command));
     }
     connect(ButtonBar1, &ButtonBar::ItemClick, this,

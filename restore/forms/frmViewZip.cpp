@@ -53,7 +53,9 @@ frmViewZip::frmViewZip(qm::app::Form1Variables& form1, QWidget* parent)
         headers << QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size()));
     ListView1->setHeaderLabels(headers);
     ListView1->header()->setSectionsClickable(true);
-    ListView1->setColumnWidth(0, 260);
+    const int widths[] = {240, 80, 85, 150, 150, 70};
+    for (int i = 0; i < 6; ++i)
+        ListView1->setColumnWidth(i, widths[i]);
 
     // Commands of the window that its own operations bring; closed for now.
     cmdOpen = button(this, "cmdOpen", "&Open");
