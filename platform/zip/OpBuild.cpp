@@ -97,6 +97,8 @@ int BuildRun::run()
     if (::stat(target_.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
             return result::WriteFailed;
+        if (!(st.st_mode & S_IWUSR))
+            return result::ArchiveReadOnly; // a read-only file is protected, as on the file system
         leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
         if (st.st_size > 0) {
             int r = openArchive(z_.ArchivePath, old_);

@@ -43,6 +43,9 @@ int PavikZip::Remove()
             return int(result::NothingToDo);
 
         stdfs::path target = resolveTarget(*nativeOf(ArchivePath));
+        struct stat st {};
+        if (::stat(target.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR))
+            return int(result::ArchiveReadOnly);
         stdfs::path folder = target.parent_path();
         if (UseTempArchive) {
             if (TempArchiveFolder.empty()) {

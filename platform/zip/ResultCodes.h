@@ -29,6 +29,7 @@ inline constexpr int Halted = 519;
 inline constexpr int NoArchivePath = 521;
 inline constexpr int Busy = 522;
 inline constexpr int TargetFolderMissing = 523;
+inline constexpr int ArchiveReadOnly = 524;
 } // namespace result
 
 // Why a file or entry was skipped (text kind 2).

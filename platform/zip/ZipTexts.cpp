@@ -35,6 +35,7 @@ const char* resultText(int code)
     case result::NoArchivePath: return "No archive file is named.";
     case result::Busy: return "The control is still busy with another operation.";
     case result::TargetFolderMissing: return "The folder that should hold the archive does not exist.";
+    case result::ArchiveReadOnly: return "The archive file is read-only; it was left as it is.";
     default: return nullptr;
     }
 }

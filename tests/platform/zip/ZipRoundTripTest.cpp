@@ -474,6 +474,29 @@ TEST_F(ZipRoundTrip, ProgressEndsAtOneHundredEvenWithoutData)
     EXPECT_TRUE(stdfs::is_directory(out / "b"));
 }
 
+TEST_F(ZipRoundTrip, PermissionsComeBackAndReadOnlyArchivesStayUntouched)
+{
+    stdfs::permissions(src / "docs/readme.txt", stdfs::perms::owner_write | stdfs::perms::group_write |
+                                                    stdfs::perms::others_write,
+                       stdfs::perm_options::remove);
+    stdfs::permissions(src / "text.txt", stdfs::perms::owner_exec, stdfs::perm_options::add);
+    build();
+    ASSERT_EQ(extract(), result::Ok);
+    auto perms = [](const stdfs::path& p) { return stdfs::status(p).permissions(); };
+    EXPECT_EQ(perms(out / "docs/readme.txt") & stdfs::perms::owner_write, stdfs::perms::none);
+    EXPECT_NE(perms(out / "text.txt") & stdfs::perms::owner_exec, stdfs::perms::none);
+
+    stdfs::permissions(archive, stdfs::perms::owner_write | stdfs::perms::group_write | stdfs::perms::others_write,
+                       stdfs::perm_options::remove);
+    const std::string before = qm::test::readFile(archive);
+    qm::test::writeFile(src / "new.txt", "new");
+    zip.ArchivePath = win(archive);
+    EXPECT_EQ(zip.Build(), result::ArchiveReadOnly);
+    zip.FileMask = "text.txt";
+    EXPECT_EQ(zip.Remove(), result::ArchiveReadOnly);
+    EXPECT_EQ(qm::test::readFile(archive), before);
+}
+
 TEST_F(ZipRoundTrip, DefaultsComeBackWithOneCall)
 {
     zip.Password = "p";

@@ -274,7 +274,8 @@ TEST_F(ZipSafety, EveryCodeHasItsOwnText)
                      result::BadPassword, result::DataError, result::UnsupportedMethod, result::BadSetting,
                      result::SourceNotFound, result::ExtractFolderFailed, result::TempFolderFailed,
                      result::NotAvailable, result::UnsafeEntries, result::EntriesNotWritten, result::UserAbort,
-                     result::Halted, result::NoArchivePath, result::Busy, result::TargetFolderMissing}) {
+                     result::Halted, result::NoArchivePath, result::Busy, result::TargetFolderMissing,
+                     result::ArchiveReadOnly}) {
         std::string t = zip.ErrorText(textkind::Result, code);
         EXPECT_EQ(t.find("Unknown"), std::string::npos) << code;
         EXPECT_TRUE(texts.insert(t).second) << code;
