@@ -8,7 +8,6 @@
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
-#include "platform/registry/Registry.h"
 
 #include <filesystem>
 
@@ -26,34 +25,9 @@ void step(Fn&& fn)
     }
 }
 
-// A registry value as text: a string up to its first NUL, a number as its
-// decimal digits, anything else empty.
-std::string registryText(std::string_view name)
-{
-    using namespace qm::registry;
-    std::optional<Value> v = queryValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", name);
-    if (!v)
-        return {};
-    if (v->type == regtype::Sz)
-        return v->data.substr(0, v->data.find('\0'));
-    if (v->type == regtype::Dword && v->data.size() == 4) {
-        std::uint32_t n = 0;
-        for (int i = 3; i >= 0; --i)
-            n = (n << 8) | static_cast<unsigned char>(v->data[static_cast<std::size_t>(i)]);
-        return std::to_string(static_cast<std::int32_t>(n));
-    }
-    return {};
-}
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 } // namespace
-
-void registryWinAceInfo(std::string& path, std::string& version)
-{
-    path = registryText("Path");
-    version = registryText("Version");
-}
 
 bool winAceVersionAccepted(const std::string& version)
 {

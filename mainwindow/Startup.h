@@ -4,6 +4,8 @@
 // unattended runner, loads the user options, decides whether WinAce may be
 // used, and keeps the archive named on the command line. Every step that
 // fails is passed over without a message; start-up always goes on.
+#include "store/SystemLookups.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,11 +17,6 @@ class FileListBox;
 
 // WinAce's program path and version text as the registry gives them.
 using WinAceLookup = std::function<void(std::string& path, std::string& version)>;
-
-// The lookup of the registry: HKEY_CURRENT_USER\SOFTWARE\e-merge\WinAce,
-// values "Path" and "Version" (text as stored, a number as its decimal
-// digits, anything else empty).
-void registryWinAceInfo(std::string& path, std::string& version);
 
 // WinAce is usable when its version text reads as a decimal number of at
 // least 2.11 (the number, not the parts: 2.2 passes, 2.10 does not). An
@@ -63,6 +60,6 @@ struct StartupResult {
 //    "ACE" as default compression and the version is accepted;
 //  - File1 pointed at Projects; strRunCommand from the command line.
 StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::string& commandLine,
-                       const WinAceLookup& lookup = registryWinAceInfo);
+                       const WinAceLookup& lookup = qm::store::GetWinAceInfo);
 
 } // namespace qm::app

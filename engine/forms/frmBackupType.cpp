@@ -3,6 +3,7 @@
 #include "engine/BackupType.h"
 #include "mainwindow/ProgramState.h"
 #include "platform/ui/UiServices.h"
+#include "store/SystemLookups.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -129,7 +130,7 @@ void frmBackupType::showEvent(QShowEvent* event)
 void frmBackupType::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        state_.ui().normalPointer();
+        qm::store::NormalPointer(state_.ui());
     QDialog::changeEvent(event);
 }
 

@@ -301,15 +301,15 @@ void Form1::Form_Load(const std::string& commandLine, const WinAceLookup& lookup
 
 void Form1::Timer2_Timer()
 {
-    state_.ui().busyPointer();
+    qm::store::BusyPointer(state_.ui());
     try {
         PopulateList();
     } catch (const std::exception& e) {
-        state_.ui().normalPointer();
+        qm::store::NormalPointer(state_.ui());
         state_.ui().msgBox(std::string("The project list could not be filled: ") + e.what(),
                            qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
     }
-    state_.ui().normalPointer();
+    qm::store::NormalPointer(state_.ui());
     ListView1->show();
     ListView1->repaint();
 }

@@ -51,7 +51,7 @@ public:
     // timers (the list after 100 ms; with an archive on the command line,
     // that archive after 3000 ms). `commandLine` is the text after the
     // program name.
-    void Form_Load(const std::string& commandLine, const WinAceLookup& lookup = registryWinAceInfo);
+    void Form_Load(const std::string& commandLine, const WinAceLookup& lookup = qm::store::GetWinAceInfo);
 
     ProgramState& state() const { return state_; }
     FileListBox File1;

@@ -1,6 +1,7 @@
 #include "restore/forms/frmAction.h"
 
 #include "platform/ui/UiServices.h"
+#include "store/SystemLookups.h"
 #include "restore/ActionLog.h"
 
 #include <QHBoxLayout>
@@ -44,7 +45,7 @@ void frmAction::Form_Load()
 {
     for (const std::string& line : readActionLog(WinAceLocation))
         List1->addItem(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-    ui_.normalPointer();
+    qm::store::NormalPointer(ui_);
 }
 
 } // namespace qm::restore

@@ -179,28 +179,23 @@ TEST_F(StartupTest, WinAceIsLookedUpOnlyForExactlyAce)
     }
 }
 
-TEST_F(StartupTest, WinAceLookupReadsTheRegistry)
+TEST_F(StartupTest, WinAceIsLookedUpInTheRegistryByDefault)
 {
     using namespace qm::registry;
-    std::string path, version;
-    registryWinAceInfo(path, version);
-    EXPECT_EQ(path, "");
-    EXPECT_EQ(version, "");
+    options("UserDefaultCompression=ACE\r\n");
+    FormLoad(state_, File1_, "");
+    EXPECT_EQ(state_.Form1.WinAceLocation, "");
 
     setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Path", textValue("C:\\Ace\\winace.exe"));
     setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Version", dwordValue(211));
-    registryWinAceInfo(path, version);
-    EXPECT_EQ(path, "C:\\Ace\\winace.exe");
-    EXPECT_EQ(version, "211");
+    ProgramState state(ui_);
+    FormLoad(state, File1_, "");
+    EXPECT_EQ(state.Form1.WinAceLocation, "C:\\Ace\\winace.exe");
 
-    setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Version", textValue("2.10", regtype::ExpandSz));
-    registryWinAceInfo(path, version);
-    EXPECT_EQ(version, "");
-
-    options("UserDefaultCompression=ACE\r\n");
-    setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Version", textValue("2.11"));
-    FormLoad(state_, File1_, "");
-    EXPECT_EQ(state_.Form1.WinAceLocation, "C:\\Ace\\winace.exe");
+    setValue(hkey::CurrentUser, "SOFTWARE\\e-merge\\WinAce", "Version", textValue("2.10"));
+    ProgramState refused(ui_);
+    FormLoad(refused, File1_, "");
+    EXPECT_EQ(refused.Form1.WinAceLocation, "");
 }
 
 TEST_F(StartupTest, CommandLinePathIsTrimmedWithItsQuotesKept)
