@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -353,8 +354,10 @@ qm::restore::frmViewZip& Form1::viewZip()
     if (!viewZip_) {
         viewZip_ = new qm::restore::frmViewZip(state_.Form1);
         QPointer<Form1> self(this);
+        // The contents window brings the main window back, unless the user
+        // has closed the main window meanwhile.
         viewZip_->onUnload([self] {
-            if (self)
+            if (self && !self->unloaded_)
                 self->show();
         });
     }
@@ -426,6 +429,12 @@ void Form1::RefreshList()
 {
     state_.store.CurrentProjectIni.clear();
     File1.Refresh();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    unloaded_ = true;
+    QMainWindow::closeEvent(event);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

@@ -124,6 +124,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the window by its frame unloads this window only; windows left
+    // open keep the program running.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
@@ -143,6 +146,7 @@ private:
     std::function<void()> quit_;
     std::function<int(const std::string&)> lister_;
     bool mirroring_ = false;
+    bool unloaded_ = false;
 };
 
 } // namespace qm::app

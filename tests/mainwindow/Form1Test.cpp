@@ -301,7 +301,11 @@ TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
     // A new listing makes a new window.
     form.addListedRow({"c.txt", "3", "3", "", "", "32"});
     EXPECT_EQ(columnTexts(form.viewZip().ListView1, 0), std::vector<std::string>{"c.txt"});
+    // Once the main window has been closed, the contents window leaves it closed.
+    form.close();
     form.viewZip().close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST_F(Form1Test, ExitClosesEveryWindowAndEndsTheProgram)
