@@ -1,0 +1,136 @@
+#include "runner/Runner.h"
+
+#include "platform/datetime/DateText.h"
+#include "platform/datetime/Numbers.h"
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
+#include "platform/ui/UiServices.h"
+#include "runner/DueRule.h"
+#include "runner/RunRecords.h"
+#include "store/SystemLookups.h"
+
+namespace qm::runner {
+
+namespace {
+
+// The oldest WinAce the run will start.
+constexpr double WinAceMinimumVersion = 2.11;
+
+} // namespace
+
+Runner::Runner(qm::ui::UiServices& ui, const qm::datetime::Clock& clock, RunnerView& view)
+    : state(ui), winAceLookup(qm::store::GetWinAceInfo), ui_(ui), clock_(clock), view_(view),
+      log_(RunLog::defaultPath())
+{
+    PavikZip1.addEventSink(this);
+    PavikZip1.setYieldHook([this] { ui_.doEvents(); });
+}
+
+Runner::~Runner()
+{
+    PavikZip1.removeEventSink(this);
+}
+
+void Runner::Form_Load(const std::vector<std::string>& arguments)
+{
+    const std::string app = qm::fs::appPath();
+    try {
+        if (!qm::fs::isFolder(app + "\\Temp"))
+            qm::fs::makeFolder(app + "\\Temp");
+    } catch (const std::exception&) {
+        // A run without its Temp folder still backs up projects that do not use it.
+    }
+    file1Path_ = app + "\\Projects";
+
+    if (arguments.size() == 1 && arguments[0] == "usemax") {
+        state.Form1.LeaveMessage = true;
+        view_.setCaption(UseMaxCaption);
+    }
+
+    std::string path, version;
+    if (winAceLookup)
+        winAceLookup(path, version);
+    // A missing or unreadable version means WinAce is not used.
+    const std::optional<double> v = qm::datetime::parseNumber(version);
+    if (v && *v >= WinAceMinimumVersion)
+        state.Form1.WinAceLocation = path;
+}
+
+void Runner::Timer1_Timer()
+{
+    if (timerFired_ || quitBeforeRun_)
+        return;
+    timerFired_ = true;
+    LoadUserOptionsForRun(state.store);
+    AutoBegin();
+    FinishRun();
+}
+
+void Runner::Command1_Click()
+{
+    PavikZip1.AbortRequested = true;
+    view_.unloadAllWindows();
+    if (!timerFired_ && !finished_) {
+        // No run yet: with its windows gone the program ends.
+        quitBeforeRun_ = true;
+        finished_ = true;
+        view_.endProcess();
+    }
+}
+
+void Runner::runTail()
+{
+    if (finished_)
+        return;
+    MakeAce();
+    if (finished_)
+        return;
+
+    NightwickVariables& f = state.Form1;
+    const qm::store::UserOptionsRecord& u = state.store.UserOptionsRecord(1);
+    f.UserDBBackupPath = u.ProjectINIBackupPath;
+    if (f.UserDBBackupPath.empty() || !qm::fs::isFolder(f.UserDBBackupPath)) {
+        FinishRun();
+        return;
+    }
+
+    const bool due = u.UserBackINIOption == "automatic" &&
+                     scheduleDue(u.UserBackINISchedule, u.UserLastINIBackup, Now());
+    if (due) {
+        // Stamped before the backup is made: a backup that fails is not
+        // tried again before the schedule falls due again.
+        state.store.WriteIni("User Options", "UserLastINIBackup", qm::datetime::formatDateTime(Now()),
+                             qm::fs::appPath() + "\\Options\\User Options");
+    }
+    view_.unloadMainWindow();
+    if (due)
+        BackupDataFiles(f.UserDBBackupPath);
+    if (finished_)
+        return;
+    MakeAce();
+}
+
+void Runner::FinishRun()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    log_.close();
+    if (state.Form1.LeaveMessage)
+        ui_.msgBox(DoneMessage, qm::ui::mb::OKOnly | qm::ui::mb::Information, DoneTitle);
+    view_.unloadAllWindows();
+    view_.endProcess();
+}
+
+void Runner::TotalProgress(int percent)
+{
+    view_.setProgress(PavikZip1.ArchivePath + ": " + std::to_string(percent) + "% complete", percent);
+}
+
+void Runner::CommentRequest(std::string& comment)
+{
+    if (state.Form1.UseComments == "yes")
+        comment = state.Form1.ZIPComments;
+}
+
+} // namespace qm::runner

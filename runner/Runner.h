@@ -1,0 +1,100 @@
+#pragma once
+// Nightwick's run: the logic of its main window without the window. Start-up
+// (Form_Load), the timer that runs the whole run once (Timer1_Timer), the
+// ZIP pass (AutoBegin), the tail with the ACE passes and the data-file step,
+// the Quit button (Command1_Click) and the end of the run (FinishRun).
+//
+// The window is reached only through RunnerView; boxes through UiServices;
+// "now" through a Clock, so the run can be driven without a display.
+//
+// FinishRun ends the run: it asks the view to end the process and every
+// step after it returns at once, so nothing of the run happens after it.
+#include "platform/datetime/Clock.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/ZipEvents.h"
+#include "runner/RunLog.h"
+#include "runner/RunnerView.h"
+#include "runner/RunnerState.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm::ui {
+class UiServices;
+}
+
+namespace qm::runner {
+
+inline constexpr const char* MainCaption = "Quillmate, version 3.0: Back up and Restore your favorite folders";
+inline constexpr const char* UseMaxCaption = "Archiving all Projects Due for Back-up";
+inline constexpr int Timer1Interval = 1000; // ms from load to the run
+inline constexpr const char* DoneTitle = "Archiving Done";
+inline constexpr const char* DoneMessage = "Archive processing complete.\r\nYou can view the log file to get the status.";
+
+class Runner : private qm::zip::ZipEvents {
+public:
+    Runner(qm::ui::UiServices& ui, const qm::datetime::Clock& clock, RunnerView& view);
+    ~Runner() override;
+    Runner(const Runner&) = delete;
+    Runner& operator=(const Runner&) = delete;
+
+    RunnerState state;
+    qm::zip::PavikZip PavikZip1;
+    // Where WinAce's path and version come from (GetWinAceInfo by default).
+    std::function<void(std::string& path, std::string& version)> winAceLookup;
+
+    // ---- The window's handlers
+    // Prepares Temp and the project folder, the argument rule ("usemax",
+    // exactly, alone) and WinAce's path.
+    void Form_Load(const std::vector<std::string>& arguments);
+    // Runs the whole run, once: user options, ZIP pass and tail, end.
+    void Timer1_Timer();
+    // Quit: stops a running ZIP backup and unloads the windows. Before the
+    // run has started the program simply ends.
+    void Command1_Click();
+
+    // ---- The run
+    void AutoBegin();
+    // The ACE pass and the data-file backup (their steps in the run are in
+    // place; the work itself is added by their own modules).
+    virtual void MakeAce();
+    virtual void BackupDataFiles(std::string& UserDBBackupPath);
+    // Shows the completion message when started with "usemax", unloads the
+    // windows and ends the program. Only the first call acts.
+    void FinishRun();
+
+    bool finished() const { return finished_; }
+    const std::string& File1Path() const { return file1Path_; }
+    RunLog& log() { return log_; }
+    qm::datetime::DateTime Now() const { return clock_.now(); }
+
+protected:
+    qm::ui::UiServices& ui() const { return ui_; }
+    RunnerView& view() const { return view_; }
+
+private:
+    // After the ZIP projects: ACE pass, data-file decision and stamp,
+    // data-file backup, second ACE pass.
+    void runTail();
+    // The ZIP pass's parts.
+    std::vector<std::string> dueZipProjects(const std::vector<std::string>& files);
+    // Backs up one due project; false when the user stopped the run.
+    bool backUpZipProject(const std::string& fileName, int& successes);
+    void logCancelled(const std::string& name, const std::string& what, const std::string& why);
+
+    // The zip control's events during a backup.
+    void TotalProgress(int percent) override;
+    void CommentRequest(std::string& comment) override;
+
+    qm::ui::UiServices& ui_;
+    const qm::datetime::Clock& clock_;
+    RunnerView& view_;
+    RunLog log_;
+    std::string file1Path_;
+    bool timerFired_ = false;
+    bool quitBeforeRun_ = false;
+    bool finished_ = false;
+};
+
+} // namespace qm::runner

@@ -1,0 +1,201 @@
+// The ZIP pass: every project due for an automatic ZIP backup is backed up
+// with the zip control under its record's settings, logged in autoback.log
+// and stamped in its project file; a summary closes the pass, and the tail
+// of the run follows.
+#include "runner/Runner.h"
+
+#include "platform/datetime/DateText.h"
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
+#include "platform/zip/ResultCodes.h"
+#include "runner/DueRule.h"
+#include "runner/ProjectFiles.h"
+#include "runner/RecordCheck.h"
+#include "runner/RunRecords.h"
+#include "runner/ZipSettings.h"
+#include "store/ZipUpdate.h"
+
+#include <set>
+
+namespace qm::runner {
+
+namespace {
+
+using F = qm::store::ProjectField;
+
+constexpr const char* StartedLine = "Quillmate automated back up operation started ";
+constexpr const char* DiskFullLine =
+    "Target Drive/Directory has insufficient space to store your database. Choose another location and try again.";
+
+// A folder that is there; an empty name, a bad name or a drive that is not
+// ready counts as missing.
+bool folderFound(const std::string& path)
+{
+    return !path.empty() && qm::fs::isFolder(path);
+}
+
+} // namespace
+
+std::vector<std::string> Runner::dueZipProjects(const std::vector<std::string>& files)
+{
+    // Projects are chosen by their exact file names, so a file that only
+    // resembles a due name (or names a pattern) is never taken along.
+    std::vector<std::string> due;
+    for (const std::string& name : files) {
+        const std::string path = file1Path_ + "\\" + name;
+        const std::string format = state.store.ReadIni("Backup Options", "AutoBackupFormat", path, "");
+        const std::string last = state.store.ReadIni("Files and Folders-QMT", "ZIPLastBackupDate", path, "");
+        const std::string option = state.store.ReadIni("Backup Options", "ZIPBackupOption", path, "");
+        const std::string frequency = state.store.ReadIni("Backup Options", "ZIPBackupFrequency", path, "");
+        if (projectDue(option, format, "ZIP", frequency, last, Now()))
+            due.push_back(name);
+    }
+    return due;
+}
+
+void Runner::AutoBegin()
+{
+    const std::vector<std::string> files = projectFileNames(file1Path_);
+    if (files.empty()) {
+        log_.open();
+        log_.event(Now(), "No files found to process");
+        log_.dashes(RunLog::PassSeparator);
+        log_.close();
+        runTail();
+        return;
+    }
+
+    const std::vector<std::string> due = dueZipProjects(files);
+    if (due.empty()) {
+        log_.open();
+        log_.event(Now(), StartedLine);
+        log_.event(Now(), "No records due for back up");
+        log_.dashes(RunLog::PassSeparator);
+        log_.close();
+        runTail();
+        return;
+    }
+
+    log_.open();
+    log_.event(Now(), StartedLine);
+    int successes = 0;
+    const int count = static_cast<int>(due.size());
+    for (int position = 1; position <= count; ++position) {
+        if (!backUpZipProject(due[size_t(position - 1)], successes))
+            return; // stopped by the user: the run has ended
+        if (position == count) {
+            log_.event(Now(), "End of back up operations");
+            log_.event(Now(), "Summary:");
+            log_.more(std::to_string(position) + "\tProjects due for back-up");
+            log_.more(std::to_string(successes) + "\tProjects successfully backed up");
+            log_.dashes(RunLog::PassSeparator);
+            log_.close();
+        }
+    }
+    runTail();
+}
+
+void Runner::logCancelled(const std::string& name, const std::string& what, const std::string& why)
+{
+    log_.event(Now(), "Error backing up ZIP project: " + name + ":");
+    log_.more(what);
+    log_.more(why);
+    log_.event(Now(), name + " back-up cancelled");
+    log_.dashes(RunLog::PassSeparator);
+}
+
+bool Runner::backUpZipProject(const std::string& fileName, int& successes)
+{
+    qm::store::Store& store = state.store;
+    NightwickVariables& f = state.Form1;
+    const std::string app = qm::fs::appPath();
+
+    store.CurrentProjectIni = app + "\\Projects\\" + fileName;
+    LoadProjectForRun(store, store.CurrentProjectIni, "ZIP");
+    const qm::store::ProjectRecord& rec = store.ProjectRecord(1);
+    const std::string& name = rec[F::ProjectName];
+    const std::string& target = rec[F::ZIPDefaultRestoreFromFolder];
+
+    if (!folderFound(rec[F::ProjectFolder]) || !folderFound(target)) {
+        logCancelled(name, "Target folder (" + target + ")", "not found or drive not ready");
+        return true;
+    }
+
+    f.ShortName = name;
+    f.ProjectFolder = rec[F::ProjectFolder];
+    f.ZIPBackFile = rec[F::ZIPBackFile];
+    f.ZipDefaultRestoreFrom = target;
+    f.ZIPDoSubFolders = rec[F::ZIPDoSubFolders];
+    f.UseComments = rec[F::ZIPUseComments];
+    f.ZIPComments = rec[F::ZIPComments];
+
+    bool failed = false;
+    std::string message;
+    CheckValues(rec, failed, "zip", message);
+    if (failed)
+        log_.event(Now(), message); // the project is backed up all the same
+
+    const int extraHeaders = ExtraHeaderValue(rec);
+    view_.setStatus("Compressing " + name + " files");
+    f.ProjectName = target + "\\" + rec[F::ZIPBackFile];
+
+    ZipSetup setup;
+    setup.archivePath = f.ProjectName;
+    setup.extraHeaders = extraHeaders;
+    setup.appPath = app;
+    setup.userTempFolder = store.UserOptionsRecord(1).UserTempFolder;
+    const ZipSetupResult prepared = SetZipProperties(PavikZip1, rec, setup);
+    store.TempFolder = prepared.TempFolder;
+    if (prepared.listFailed) {
+        PavikZip1.ResetToDefaults();
+        logCancelled(name, "File list (" + prepared.listFile + ")", "not found or could not be read");
+        return true;
+    }
+
+    int result = qm::zip::result::Ok;
+    int errorNumber = 0;
+    try {
+        result = PavikZip1.Build();
+    } catch (const qm::RtError& e) {
+        errorNumber = e.number;
+        result = -1;
+        message = e.description;
+    } catch (const std::exception& e) {
+        result = -1;
+        message = e.what();
+    }
+
+    if (result == qm::zip::result::Ok) {
+        log_.event(Now(), name);
+        log_.more("successfully backed up to " + target);
+        store.WriteIni("Files and Folders-QMT", "ZIPLastBackupDate", qm::datetime::formatDateTime(Now()),
+                       store.CurrentProjectIni);
+        store.WriteIni("Files and Folders-QMT", "ZIPLastBackupFolder", target, store.CurrentProjectIni);
+        ++successes;
+    } else if (result == qm::zip::result::UserAbort) {
+        log_.event(Now(), name + " backup operations aborted by user");
+        log_.dashes(RunLog::PassSeparator);
+        log_.close();
+        FinishRun();
+        return false;
+    } else if (result == qm::zip::result::Halted) {
+        log_.event(Now(), name + " processing halted due to error.");
+        log_.dashes(RunLog::PassSeparator);
+    } else if (result == -1) {
+        log_.event(Now(), message + " for " + name);
+    } else {
+        log_.event(Now(), PavikZip1.ErrorText(qm::zip::textkind::Result, result) + "for " + name);
+    }
+
+    // The control reports a full disk by its result code.
+    if (errorNumber == qm::rterr::DiskFull || result == qm::zip::result::DiskFull)
+        log_.event(Now(), DiskFullLine);
+
+    if (rec[F::ZIPArchiveDate] == "latest") {
+        std::string archive = PavikZip1.ArchivePath;
+        qm::store::CheckDate(PavikZip1, archive);
+    }
+    return true;
+}
+
+} // namespace qm::runner

@@ -1,0 +1,237 @@
+#include "runner/ZipSettings.h"
+
+#include "platform/datetime/DateText.h"
+#include "platform/datetime/Numbers.h"
+#include "platform/fs/Paths.h"
+#include "platform/zip/PavikZip.h"
+#include "store/ProjectRecord.h"
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace qm::runner {
+
+namespace {
+
+using F = qm::store::ProjectField;
+
+bool yes(const qm::store::ProjectRecord& rec, F f)
+{
+    return rec[f] == "yes";
+}
+
+bool hasFullPath(const std::string& text)
+{
+    return text.find(":\\") != std::string::npos || text.find("\\\\") != std::string::npos;
+}
+
+// A 32-bit whole number, as a size setting is read; nothing when the text
+// is not one.
+std::optional<int64_t> size32(const std::string& text)
+{
+    std::optional<long long> n = qm::datetime::parseWholeNumber(text);
+    if (!n || *n < std::numeric_limits<int32_t>::min() || *n > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return *n;
+}
+
+// A project name that can stand in a file name of the Filelists folder.
+bool usableListName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || c == '\\' || c == '/')
+            return false;
+    return true;
+}
+
+// The lines of a file list (CR LF or LF ends, blank lines left out);
+// nothing when the file cannot be read.
+std::optional<std::vector<std::string>> readList(const std::string& winPath)
+{
+    std::ifstream in;
+    try {
+        in.open(qm::fs::toNative(winPath), std::ios::binary);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (!in)
+        return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find('\n', pos);
+        std::string line = bytes.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        // An empty line names nothing; handed on it would stand for the
+        // whole source folder.
+        if (!line.empty())
+            lines.push_back(std::move(line));
+        if (end == std::string::npos)
+            break;
+        pos = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+bool isBlank(const std::string& text)
+{
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+int ExtraHeaderValue(const qm::store::ProjectRecord& rec)
+{
+    if (yes(rec, F::ZIPPKWareHeader))
+        return 2;
+    if (yes(rec, F::ZIPInfoZipHeader))
+        return 1;
+    if (yes(rec, F::ZIPNTSecurityHeader))
+        return 4;
+    if (yes(rec, F::ZIPUnicodeHeader))
+        return 8;
+    return 0;
+}
+
+ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const qm::store::ProjectRecord& rec,
+                                const ZipSetup& setup)
+{
+    ZipSetupResult out;
+    zip.ResetToDefaults();
+
+    zip.ArchivePath = setup.archivePath;
+    zip.IncludeSubfolders = yes(rec, F::ZIPDoSubFolders);
+    zip.KeepFolderNames = yes(rec, F::ZIPPreservePaths);
+    if (!isBlank(rec[F::ZIPFilesToProcess]))
+        zip.FileMask = rec[F::ZIPFilesToProcess];
+
+    const std::string& level = rec[F::ZIPCompressionLevel];
+    if (isBlank(level))
+        zip.Level = 9;
+    else if (level == "none")
+        zip.Level = 0;
+    else if (level == "low")
+        zip.Level = 1;
+    else if (level == "medium")
+        zip.Level = 6;
+    else if (level == "high")
+        zip.Level = 9;
+
+    zip.HeaderSet = setup.extraHeaders;
+    if (yes(rec, F::ZIPUsePassword))
+        zip.Password = rec[F::ZIPDefaultPassword];
+    if (!isBlank(rec[F::ZIPBackupExcludeTypes]))
+        zip.ExcludeMasks = rec[F::ZIPBackupExcludeTypes];
+    if (yes(rec, F::ZIPDoOpenFiles))
+        zip.IncludeOpenFiles = true;
+    if (yes(rec, F::ZIPSkipIfExisting))
+        zip.SkipWhenExisting = true;
+    if (yes(rec, F::ZIPSkipIfNotExisting))
+        zip.SkipWhenMissing = true;
+    if (yes(rec, F::ZIPSkipIfOlderDate))
+        zip.SkipWhenOlderDate = true;
+    if (yes(rec, F::ZIPSkipIfOlderVersion))
+        zip.SkipWhenOlderVersion = true;
+
+    // Attributes that must be clear. Links have their own bit here (1024),
+    // so excluding them never drops the bits chosen before.
+    int32_t excluded = zip.ExcludedAttributes;
+    if (yes(rec, F::ZIPExcludeAttribNone))
+        excluded = 0;
+    const std::pair<F, int32_t> excludeBits[] = {
+        {F::ZIPExcludeAttribReadOnly, 1}, {F::ZIPExcludeAttribHidden, 2},  {F::ZIPExcludeAttribSystem, 4},
+        {F::ZIPExcludeAttribVolume, 8},   {F::ZIPExcludeAttribFolder, 16}, {F::ZIPExcludeAttribArchive, 32},
+        {F::ZIPExcludeAttribAlias, 1024}, {F::ZIPExcludeAttribCompressed, 2048},
+    };
+    for (const auto& [field, bit] : excludeBits)
+        if (yes(rec, field))
+            excluded |= bit;
+    zip.ExcludedAttributes = excluded;
+
+    // Attributes that must be set; "none" adds nothing.
+    int32_t required = zip.RequiredAttributes;
+    const std::pair<F, int32_t> requireBits[] = {
+        {F::ZIPIncludeAttribReadOnly, 1}, {F::ZIPIncludeAttribHidden, 2},  {F::ZIPIncludeAttribSystem, 4},
+        {F::ZIPIncludeAttribVolume, 8},   {F::ZIPIncludeAttribFolder, 16}, {F::ZIPIncludeAttribArchive, 32},
+    };
+    for (const auto& [field, bit] : requireBits)
+        if (yes(rec, field))
+            required |= bit;
+    zip.RequiredAttributes = required;
+
+    // A date or size that cannot be read sets nothing.
+    if (!rec[F::ZIPMinFileDate].empty())
+        if (auto d = qm::datetime::parseDateTime(rec[F::ZIPMinFileDate]))
+            zip.OldestDate = *d;
+    if (!rec[F::ZIPMaxFileDate].empty())
+        if (auto d = qm::datetime::parseDateTime(rec[F::ZIPMaxFileDate]))
+            zip.NewestDate = *d;
+    if (!rec[F::ZIPMinFileSize].empty())
+        if (auto n = size32(rec[F::ZIPMinFileSize]))
+            zip.SmallestSize = *n;
+    if (!rec[F::ZIPMaxFileSize].empty())
+        if (auto n = size32(rec[F::ZIPMaxFileSize]))
+            zip.LargestSize = *n;
+
+    const std::string& span = rec[F::ZIPSpanOption];
+    zip.SpanMode = span == "always" ? 1 : span == "auto detect" ? 2 : 0;
+
+    // The files: a mask or names in the source folder, full paths, or the
+    // project's file list.
+    const std::string& source = rec[F::ProjectFolder];
+    if (zip.FileMask != "(list)") {
+        if (!hasFullPath(zip.FileMask))
+            zip.SourceFolder = source;
+    } else {
+        zip.FileMask.clear();
+        const std::string& name = rec[F::ProjectName];
+        out.listFile = setup.appPath + "\\Filelists\\" + name + "-ZIP";
+        std::optional<std::vector<std::string>> lines;
+        if (usableListName(name))
+            lines = readList(out.listFile);
+        if (!lines) {
+            out.listFailed = true;
+        } else {
+            int fullPaths = 0;
+            for (const std::string& line : *lines) {
+                zip.AddListEntry(line);
+                ++out.listEntries;
+                if (hasFullPath(line))
+                    ++fullPaths;
+            }
+            if (fullPaths == 0)
+                zip.SourceFolder = source;
+        }
+    }
+
+    out.TempFolder = setup.userTempFolder.empty() ? setup.appPath + "\\Temp" : setup.userTempFolder;
+    if (rec[F::UseTempFolder] == "yes") {
+        zip.UseTempArchive = true;
+        zip.TempArchiveFolder = out.TempFolder;
+    } else {
+        zip.UseTempArchive = false;
+    }
+
+    const std::string& method = rec[F::ZIPCompressionMethod];
+    if (isBlank(method))
+        zip.Method = 18;
+    else if (method == "pvzBurrowsWheeler")
+        zip.Method = 18;
+    else if (method == "pvzDeflated")
+        zip.Method = 8;
+    else if (method == "pvzStored")
+        zip.Method = 0;
+    return out;
+}
+
+} // namespace qm::runner
