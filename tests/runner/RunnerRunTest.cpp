@@ -1,0 +1,332 @@
+// The run without a window: start-up rules, the ZIP pass's log and stamps,
+// the tail's order, Quit and the end of the run, with a scripted UI and a
+// clock the test sets.
+#include "RunnerHome.h"
+
+#include "platform/datetime/Clock.h"
+#include "platform/datetime/DateText.h"
+#include "platform/profile/Profile.h"
+#include "platform/ui/FakeUiServices.h"
+#include "runner/RunLock.h"
+#include "runner/Runner.h"
+
+namespace {
+
+using qm::datetime::DateTime;
+namespace mb = qm::ui::mb;
+
+// The window as a list of what happened to it, shared with the run's own
+// steps so their order can be checked.
+struct Trace {
+    std::vector<std::string> steps;
+    bool has(const std::string& s) const { return std::find(steps.begin(), steps.end(), s) != steps.end(); }
+};
+
+class TraceView : public qm::runner::RunnerView {
+public:
+    explicit TraceView(Trace& t) : t_(t) {}
+    void setCaption(const std::string& c) override { caption = c; }
+    void setStatus(const std::string& s) override { status = s; }
+    void setProgress(const std::string& text, int percent) override
+    {
+        progress = text;
+        percents.push_back(percent);
+    }
+    void unloadMainWindow() override { t_.steps.push_back("unload main window"); }
+    void unloadAllWindows() override { t_.steps.push_back("unload all"); }
+    void endProcess() override { t_.steps.push_back("end"); }
+
+    std::string caption = qm::runner::MainCaption;
+    std::string status;
+    std::string progress;
+    std::vector<int> percents;
+
+private:
+    Trace& t_;
+};
+
+class TracedRunner : public qm::runner::Runner {
+public:
+    TracedRunner(qm::ui::UiServices& ui, const qm::datetime::Clock& clock, TraceView& view, Trace& t)
+        : Runner(ui, clock, view), t_(t)
+    {
+        winAceLookup = [](std::string& path, std::string& version) {
+            path.clear();
+            version.clear();
+        };
+    }
+    void MakeAce() override { t_.steps.push_back("ace pass"); }
+    void BackupDataFiles(std::string& folder) override { t_.steps.push_back("data files " + folder); }
+
+private:
+    Trace& t_;
+};
+
+class RunTest : public RunnerHome {
+protected:
+    RunTest() { ui_.onProblem([](const std::string& p) { ADD_FAILURE() << p; }); }
+
+    // Start-up and the timer's run, as the window would drive them.
+    void run(const std::vector<std::string>& args = {})
+    {
+        runner_.Form_Load(args);
+        runner_.Timer1_Timer();
+    }
+    void userOptions(const std::string& text) { qm::test::writeFile(native("Options/User Options"), text); }
+
+    qm::ui::FakeUiServices ui_;
+    qm::datetime::FixedClock clock_{DateTime{2026, 3, 7, 14, 5, 9}};
+    Trace trace_;
+    TraceView view_{trace_};
+    TracedRunner runner_{ui_, clock_, view_, trace_};
+};
+
+TEST_F(RunTest, UseMaxExactlyAloneChangesTheCaptionAndShowsTheCompletionMessage)
+{
+    ui_.answer(mb::OK);
+    run({"usemax"});
+    EXPECT_EQ(view_.caption, "Archiving all Projects Due for Back-up");
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].title, "Archiving Done");
+    EXPECT_EQ(ui_.boxes()[0].prompt, "Archive processing complete.\r\nYou can view the log file to get the status.");
+    EXPECT_EQ(ui_.boxes()[0].icon, qm::ui::Icon::Information);
+    EXPECT_EQ(ui_.boxes()[0].buttons, mb::OKOnly);
+    // The message comes before the windows go and the program ends.
+    EXPECT_EQ(trace_.steps.back(), "end");
+    EXPECT_TRUE(runner_.finished());
+}
+
+TEST_F(RunTest, OtherArgumentsRunQuietly)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"USEMAX"}, {"usemax "}, {"usemax", "now"}, {"/usemax"}}) {
+        Trace t;
+        TraceView v(t);
+        TracedRunner r(ui_, clock_, v, t);
+        r.Form_Load(args);
+        r.Timer1_Timer();
+        EXPECT_EQ(v.caption, qm::runner::MainCaption);
+        EXPECT_TRUE(r.finished());
+        EXPECT_TRUE(t.has("ace pass"));
+    }
+    EXPECT_TRUE(ui_.boxes().empty());
+}
+
+TEST_F(RunTest, WinAceIsUsedFrom2_11On)
+{
+    const std::pair<const char*, bool> versions[] = {
+        {"2.11", true}, {"2.5", true}, {"3", true}, {"2.1", false}, {"", false}, {"beta", false}};
+    for (const auto& [version, used] : versions) {
+        Trace t;
+        TraceView v(t);
+        TracedRunner r(ui_, clock_, v, t);
+        r.winAceLookup = [v = std::string(version)](std::string& path, std::string& ver) {
+            path = "C:\\Tools\\WinAce\\winace.exe";
+            ver = v;
+        };
+        r.Form_Load({});
+        EXPECT_EQ(r.state.Form1.WinAceLocation, used ? "C:\\Tools\\WinAce\\winace.exe" : "") << version;
+    }
+}
+
+TEST_F(RunTest, StartUpMakesTempAndRunsOnlyOnce)
+{
+    std::filesystem::remove_all(native("Temp"));
+    run();
+    EXPECT_TRUE(std::filesystem::is_directory(native("Temp")));
+    EXPECT_EQ(runner_.File1Path(), win("Projects"));
+    const std::string log = logText();
+    runner_.Timer1_Timer();
+    EXPECT_EQ(logText(), log);
+}
+
+TEST_F(RunTest, EmptyProjectFolderAndNothingDue)
+{
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{"<Now>\tNo files found to process", dashes()}));
+    EXPECT_TRUE(trace_.has("ace pass"));
+
+    // A project that is not due, and a file that only looks like the due
+    // pattern's first entry.
+    std::filesystem::remove(native("autoback.log"));
+    qm::store::ProjectRecord manual = zipProject("Manual");
+    manual[F::ZIPBackupOption] = "manual";
+    writeProject("Manual", manual);
+    qm::store::ProjectRecord notDue = zipProject("Later.zzzz");
+    notDue[F::ZIPLastBackupDate] = "3/7/2026 8:00:00 AM";
+    makeSource("Later.zzzz", {{"x.txt", "x"}});
+    writeProject("Later.zzzz", notDue);
+    Trace t;
+    TraceView v(t);
+    TracedRunner again(ui_, clock_, v, t);
+    again.Form_Load({});
+    again.Timer1_Timer();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{"<Now>\tQuillmate automated back up operation started ",
+                                                    "<Now>\tNo records due for back up", dashes()}));
+    EXPECT_FALSE(std::filesystem::exists(native("out/Later.zzzz.qmt")));
+}
+
+TEST_F(RunTest, LogLinesCarryTheClocksDateText)
+{
+    run();
+    EXPECT_EQ(logText().substr(0, 21), "3/7/2026 2:05:09 PM\tN");
+}
+
+TEST_F(RunTest, ProjectsAreBackedUpInOrderWithCheckMessagesAndFailures)
+{
+    // "A": a missing source; "B": backed up although its check fails (no
+    // subfolder option); "C": a file list that is missing; "D": nothing to zip.
+    qm::store::ProjectRecord a = zipProject("A");
+    writeProject("A", a);
+    qm::store::ProjectRecord b = zipProject("B");
+    b[F::ZIPDoSubFolders] = "";
+    b[F::ZIPComments] = "the comment";
+    b[F::ZIPUseComments] = "yes";
+    makeSource("B", {{"one.txt", "1"}});
+    writeProject("B", b);
+    qm::store::ProjectRecord c = zipProject("C");
+    c[F::ZIPFilesToProcess] = "(list)";
+    makeSource("C", {{"one.txt", "1"}});
+    writeProject("C", c);
+    qm::store::ProjectRecord d = zipProject("D");
+    d[F::ZIPFilesToProcess] = "*.none";
+    makeSource("D", {{"one.txt", "1"}});
+    writeProject("D", d);
+
+    run();
+    const std::string target = win("out");
+    EXPECT_EQ(logLines(),
+              (std::vector<std::string>{
+                  "<Now>\tQuillmate automated back up operation started ",
+                  "<Now>\tError backing up ZIP project: A:",
+                  "\t\t\tTarget folder (" + target + ")",
+                  "\t\t\tnot found or drive not ready",
+                  "<Now>\tA back-up cancelled",
+                  dashes(),
+                  "<Now>\tThe Process Subfolders option has not been set.",
+                  "<Now>\tB",
+                  "\t\t\tsuccessfully backed up to " + target,
+                  "<Now>\tError backing up ZIP project: C:",
+                  "\t\t\tFile list (" + win("Filelists") + "\\C-ZIP)",
+                  "\t\t\tnot found or could not be read",
+                  "<Now>\tC back-up cancelled",
+                  dashes(),
+                  "<Now>\t" + runner_.PavikZip1.ErrorText(0, qm::zip::result::NothingToDo) + "for D",
+                  "<Now>\tEnd of back up operations",
+                  "<Now>\tSummary:",
+                  "\t\t\t4\tProjects due for back-up",
+                  "\t\t\t1\tProjects successfully backed up",
+                  dashes(),
+              }));
+    // Only B is stamped; the comment came from the record; the window followed.
+    EXPECT_EQ(qm::profile::getString(native("Projects/B"), "Files and Folders-QMT", "ZIPLastBackupDate", "?"),
+              "3/7/2026 2:05:09 PM");
+    EXPECT_EQ(qm::profile::getString(native("Projects/A"), "Files and Folders-QMT", "ZIPLastBackupDate", "?"), "");
+    EXPECT_EQ(qm::profile::getString(native("Projects/C"), "Files and Folders-QMT", "ZIPLastBackupDate", "?"), "");
+    // The archive's comment is the last thing in its file.
+    const std::string archiveB = qm::test::readFile(native("out/B.qmt"));
+    EXPECT_EQ(archiveB.substr(archiveB.size() - 11), "the comment");
+    EXPECT_EQ(view_.status, "Compressing D files");
+    EXPECT_EQ(runner_.state.Form1.ProjectName, target + "\\D.qmt");
+    EXPECT_FALSE(view_.percents.empty());
+    EXPECT_NE(view_.progress.find(target + "\\"), std::string::npos);
+    EXPECT_NE(view_.progress.find("% complete"), std::string::npos);
+    EXPECT_TRUE(ui_.boxes().empty());
+}
+
+TEST_F(RunTest, TheTailStampsAndBacksUpDueDataFilesBetweenTheAcePasses)
+{
+    std::filesystem::create_directories(native("databk"));
+    userOptions("[USER OPTIONS]\r\nProjectINIBackupPath=" + win("databk") +
+                "\r\nUserBackINIOption=automatic\r\nUserBackINISchedule=7\r\nUserLastINIBackup=2/28/2026 11:00:00 PM\r\n");
+    run();
+    EXPECT_EQ(trace_.steps, (std::vector<std::string>{"ace pass", "unload main window", "data files " + win("databk"),
+                                                      "ace pass", "unload all", "end"}));
+    EXPECT_EQ(qm::profile::getString(native("Options/User Options"), "User Options", "UserLastINIBackup", ""),
+              "3/7/2026 2:05:09 PM");
+}
+
+TEST_F(RunTest, DataFilesNotDueOrManualAreLeftAlone)
+{
+    std::filesystem::create_directories(native("databk"));
+    const std::string sixDays = "[USER OPTIONS]\r\nProjectINIBackupPath=" + win("databk") +
+                                "\r\nUserBackINIOption=automatic\r\nUserBackINISchedule=7\r\n"
+                                "UserLastINIBackup=3/1/2026 11:00:00 PM\r\n";
+    userOptions(sixDays);
+    run();
+    EXPECT_EQ(trace_.steps, (std::vector<std::string>{"ace pass", "unload main window", "ace pass", "unload all", "end"}));
+    EXPECT_EQ(qm::test::readFile(native("Options/User Options")), sixDays);
+
+    const std::string manual = "[USER OPTIONS]\r\nProjectINIBackupPath=" + win("databk") +
+                               "\r\nUserBackINIOption=manual\r\nUserBackINISchedule=1\r\n";
+    userOptions(manual);
+    Trace t;
+    TraceView v(t);
+    TracedRunner r(ui_, clock_, v, t);
+    r.Form_Load({});
+    r.Timer1_Timer();
+    EXPECT_EQ(t.steps, (std::vector<std::string>{"ace pass", "unload main window", "ace pass", "unload all", "end"}));
+    EXPECT_EQ(qm::test::readFile(native("Options/User Options")), manual);
+}
+
+TEST_F(RunTest, AMissingDataFolderEndsTheRunAfterTheFirstAcePass)
+{
+    userOptions("[USER OPTIONS]\r\nProjectINIBackupPath=" + win("nowhere") +
+                "\r\nUserBackINIOption=automatic\r\nUserBackINISchedule=1\r\n");
+    ui_.answer(mb::OK);
+    run({"usemax"});
+    EXPECT_EQ(trace_.steps, (std::vector<std::string>{"ace pass", "unload all", "end"}));
+    EXPECT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(qm::profile::getString(native("Options/User Options"), "User Options", "UserLastINIBackup", "?"), "?");
+}
+
+TEST_F(RunTest, QuitStopsTheRunningBackupAndEndsTheRun)
+{
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 40; ++i)
+        files["f" + std::to_string(i) + ".txt"] = std::string(2000, char('a' + i % 26));
+    makeSource("Big", files);
+    writeProject("Big", zipProject("Big"));
+    makeSource("Next", {{"n.txt", "n"}});
+    writeProject("Next", zipProject("Next"));
+    ui_.onDoEvents([this] {
+        if (!trace_.has("unload all"))
+            runner_.Command1_Click();
+    });
+    ui_.answer(mb::OK);
+    run({"usemax"});
+    EXPECT_EQ(logLines(), (std::vector<std::string>{"<Now>\tQuillmate automated back up operation started ",
+                                                    "<Now>\tBig backup operations aborted by user", dashes()}));
+    // No second project, no tail; the completion message still comes.
+    EXPECT_EQ(trace_.steps, (std::vector<std::string>{"unload all", "unload all", "end"}));
+    EXPECT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(native("out/Big.qmt")));
+    EXPECT_FALSE(std::filesystem::exists(native("out/Next.qmt")));
+    EXPECT_EQ(qm::profile::getString(native("Projects/Big"), "Files and Folders-QMT", "ZIPLastBackupDate", "?"), "");
+}
+
+TEST_F(RunTest, QuitBeforeTheTimerEndsWithoutARun)
+{
+    writeProject("P", zipProject("P"));
+    runner_.Form_Load({"usemax"});
+    runner_.Command1_Click();
+    runner_.Timer1_Timer();
+    EXPECT_EQ(trace_.steps, (std::vector<std::string>{"unload all", "end"}));
+    EXPECT_EQ(logText(), "");
+    EXPECT_TRUE(ui_.boxes().empty());
+}
+
+TEST_F(RunTest, OneRunAtATime)
+{
+    bool unavailable = true;
+    qm::fs::FileLock first = qm::runner::takeRunLock(unavailable);
+    EXPECT_TRUE(first.locked());
+    EXPECT_FALSE(unavailable);
+    qm::fs::FileLock second = qm::runner::takeRunLock(unavailable);
+    EXPECT_FALSE(second.locked());
+    EXPECT_FALSE(unavailable);
+    first.release();
+    EXPECT_TRUE(qm::runner::takeRunLock(unavailable).locked());
+}
+
+} // namespace
