@@ -1,6 +1,7 @@
 #include "platform/zip/ArchiveReader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -139,12 +140,13 @@ private:
 
 } // namespace
 
-void ArchiveReader::open(const std::filesystem::path& path)
+void ArchiveReader::open(const std::filesystem::path& path, const PartLocator& locateParts)
 {
     entries_.clear();
     comment_.clear();
     rawComment_.clear();
     prefix_ = 0;
+    lead_ = 0;
     spanned_ = false;
     if (!file_.open(path))
         throw IoError{errno, path};
@@ -167,7 +169,7 @@ void ArchiveReader::open(const std::filesystem::path& path)
     if (found < 0)
         throw FormatError{"no end record was found", true};
     const unsigned char* e = &tail[found];
-    const uint64_t endPos = size - tailLen + uint64_t(found);
+    const uint64_t endInLast = size - tailLen + uint64_t(found); // in the last part
     uint32_t disk = get16(e + 4);
     uint32_t cdDisk = get16(e + 6);
     uint64_t onDisk = get16(e + 8);
@@ -178,57 +180,101 @@ void ArchiveReader::open(const std::filesystem::path& path)
     comment_ = fmt::isValidUtf8(rawComment_) ? rawComment_ : fmt::cp437ToUtf8(rawComment_);
 
     // Zip64: the locator sits right before the end record.
-    uint64_t dirEnd = endPos; // where the directory (and its Zip64 record) must end
-    if (endPos >= fmt::Zip64LocatorSize) {
+    bool zip64 = false;
+    uint32_t recDisk = 0;
+    uint64_t recPos = 0;
+    uint32_t parts = disk + 1;
+    if (endInLast >= fmt::Zip64LocatorSize) {
         unsigned char loc[fmt::Zip64LocatorSize];
-        file_.readExact(endPos - fmt::Zip64LocatorSize, loc, sizeof loc);
+        file_.readExact(endInLast - fmt::Zip64LocatorSize, loc, sizeof loc);
         if (get32(loc) == fmt::Zip64LocatorSig) {
-            uint64_t recPos = get64(loc + 8);
-            uint64_t locPos = endPos - fmt::Zip64LocatorSize;
-            unsigned char rec[fmt::Zip64EndSize];
-            auto isRecord = [&](uint64_t at) {
-                if (at + fmt::Zip64EndSize > locPos)
-                    return false;
-                file_.readExact(at, rec, sizeof rec);
-                return get32(rec) == fmt::Zip64EndSig;
-            };
-            uint64_t actual = 0;
-            bool ok = isRecord(recPos);
-            if (ok) {
-                actual = recPos;
-            } else if (locPos >= fmt::Zip64EndSize && isRecord(locPos - fmt::Zip64EndSize)) {
-                actual = locPos - fmt::Zip64EndSize; // offsets relative to a prefix
-                ok = true;
-            }
-            if (!ok)
-                throw FormatError{"the Zip64 end record is missing"};
-            disk = get32(rec + 16);
-            cdDisk = get32(rec + 20);
-            onDisk = get64(rec + 24);
-            count = get64(rec + 32);
-            cdSize = get64(rec + 40);
-            cdOffset = get64(rec + 48);
-            dirEnd = actual;
+            zip64 = true;
+            recDisk = get32(loc + 4);
+            recPos = get64(loc + 8);
+            uint32_t total = get32(loc + 16);
+            if (total > 1 || disk != 0)
+                parts = std::max<uint32_t>(total, 1);
         }
     }
-    if (disk != 0 || cdDisk != 0) {
+    if (parts == 0 || parts > 0xffff)
+        throw FormatError{"the number of parts is not possible"};
+
+    uint64_t endPos = endInLast; // in the whole
+    if (parts > 1 || cdDisk != 0) {
         spanned_ = true;
-        throw FormatError{"the archive is part of a split or spanned set", false, true};
+        if (!locateParts)
+            throw FormatError{"the archive is part of a split or spanned set", false, true};
+        std::vector<std::filesystem::path> paths = locateParts(path, parts);
+        std::filesystem::path failed;
+        if (paths.size() != parts || !file_.openParts(paths, &failed))
+            throw IoError{errno ? errno : ENOENT, failed};
+        endPos = file_.partStart(parts - 1) + endInLast;
+        if (file_.partSize(parts - 1) != size)
+            throw FormatError{"the last part changed while it was read"};
     }
-    if (onDisk != count)
+
+    uint64_t dirEnd = endPos; // where the directory (and its Zip64 record) must end
+    if (zip64) {
+        const uint64_t locPos = endPos - fmt::Zip64LocatorSize;
+        unsigned char rec[fmt::Zip64EndSize];
+        auto isRecord = [&](uint64_t at) {
+            if (at > locPos || locPos - at < fmt::Zip64EndSize)
+                return false;
+            file_.readExact(at, rec, sizeof rec);
+            return get32(rec) == fmt::Zip64EndSig;
+        };
+        uint64_t actual = 0;
+        bool ok = recDisk < parts && isRecord(globalOffset(recDisk, recPos));
+        if (ok) {
+            actual = globalOffset(recDisk, recPos);
+        } else if (locPos >= fmt::Zip64EndSize && isRecord(locPos - fmt::Zip64EndSize)) {
+            actual = locPos - fmt::Zip64EndSize; // offsets relative to a prefix
+            ok = true;
+        }
+        if (!ok)
+            throw FormatError{"the Zip64 end record is missing"};
+        disk = get32(rec + 16);
+        cdDisk = get32(rec + 20);
+        onDisk = get64(rec + 24);
+        count = get64(rec + 32);
+        cdSize = get64(rec + 40);
+        cdOffset = get64(rec + 48);
+        dirEnd = actual;
+    }
+    if (disk + 1 != parts || cdDisk >= parts)
+        throw FormatError{"the disk numbers of the end record disagree"};
+    if (parts == 1 && onDisk != count)
         throw FormatError{"the entry counts of the end record disagree"};
-    if (cdSize > dirEnd || cdOffset > dirEnd - cdSize)
-        throw FormatError{"the central directory lies outside the file"};
-    prefix_ = dirEnd - (cdOffset + cdSize);
+    if (onDisk > count)
+        throw FormatError{"the entry counts of the end record disagree"};
+    if (parts == 1) {
+        if (cdSize > dirEnd || cdOffset > dirEnd - cdSize)
+            throw FormatError{"the central directory lies outside the file"};
+        prefix_ = dirEnd - (cdOffset + cdSize);
+    } else {
+        // Parts keep their own offsets: nothing comes in front.
+        if (cdOffset > file_.partSize(cdDisk))
+            throw FormatError{"the central directory lies outside its part"};
+        uint64_t cdStart = globalOffset(cdDisk, cdOffset);
+        if (cdSize > dirEnd || cdStart > dirEnd - cdSize)
+            throw FormatError{"the central directory lies outside the archive"};
+        cdOffset = cdStart;
+    }
     if (count > cdSize / fmt::CentralHeaderSize)
         throw FormatError{"the entry count does not fit the central directory"};
     readDirectory(cdOffset + prefix_, cdSize, count);
+}
+
+uint64_t ArchiveReader::globalOffset(uint32_t disk, uint64_t offset) const
+{
+    return file_.partStart(disk) + offset;
 }
 
 void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t count)
 {
     DirReader r(file_, cdStart, cdSize);
     entries_.reserve(size_t(count));
+    const uint32_t parts = uint32_t(file_.partCount());
     for (uint64_t i = 0; i < count; ++i) {
         const unsigned char* h = r.take(fmt::CentralHeaderSize);
         if (get32(h) != fmt::CentralSig)
@@ -279,17 +325,23 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
                 if (en.diskStart == fmt::Max16 && pos + 4 <= len) en.diskStart = get32(d + pos);
             });
         }
-        if (en.diskStart != 0)
-            throw FormatError{"an entry starts on another disk"};
         en.name = decodeName(en.rawName, en.flags, en.host(), en.extra);
         en.comment = (en.flags & fmt::FlagUtf8) || fmt::isValidUtf8(en.rawComment) ? en.rawComment
                                                                                     : fmt::cp437ToUtf8(en.rawComment);
         fmt::readTimes(en.extra, en.times);
 
-        // Offsets are relative to the archive's start, which may follow a stub.
-        if (en.localOffset > cdStart - prefix_)
-            throw FormatError{"an entry's offset lies outside the archive"};
-        en.localOffset += prefix_;
+        if (parts == 1) {
+            // Offsets are relative to the archive's start, which may follow a stub.
+            if (en.diskStart != 0)
+                throw FormatError{"an entry starts on another disk"};
+            if (en.localOffset > cdStart - prefix_)
+                throw FormatError{"an entry's offset lies outside the archive"};
+            en.localOffset += prefix_;
+        } else {
+            if (en.diskStart >= parts || en.localOffset >= file_.partSize(en.diskStart))
+                throw FormatError{"an entry's offset lies outside its part"};
+            en.localOffset = globalOffset(en.diskStart, en.localOffset);
+        }
         if (en.localOffset + fmt::LocalHeaderSize > cdStart ||
             en.compressedSize > cdStart - en.localOffset - fmt::LocalHeaderSize)
             throw FormatError{"an entry's data runs into the central directory"};
@@ -313,6 +365,7 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
         if (a.localOffset + fmt::LocalHeaderSize + a.compressedSize > a.extentEnd)
             throw FormatError{"two entries overlap"};
     }
+    lead_ = order.empty() ? cdStart : entries_[order.front()].localOffset;
 }
 
 LocalHeader ArchiveReader::readLocal(const ArchiveEntry& e) const

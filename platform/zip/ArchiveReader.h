@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,18 +61,35 @@ struct LocalHeader {
     std::string extra;
 };
 
+// How the reader reaches the other parts of a split or spanned archive:
+// given the last part (the one with the end record) and the number of
+// parts, it returns the paths of all parts, first to last. It may throw
+// (FormatError with a code, AbortError).
+using PartLocator =
+    std::function<std::vector<std::filesystem::path>(const std::filesystem::path& last, uint32_t count)>;
+
 class ArchiveReader {
 public:
     // Opens `path` and reads its directory. Throws IoError when the file
     // cannot be read, FormatError when it is not a ZIP archive or is damaged.
-    void open(const std::filesystem::path& path);
+    // An archive of several parts needs `parts` (else FormatError with
+    // multiDisk); its parts are then read as one file.
+    void open(const std::filesystem::path& path, const PartLocator& parts = {});
 
     const std::vector<ArchiveEntry>& entries() const { return entries_; }
     const std::string& comment() const { return comment_; }
     const std::string& rawComment() const { return rawComment_; }
-    // Bytes in front of the archive that belong to no entry (a stub).
+    // Bytes in front of the archive whose offsets do not count (a stub in
+    // front of an archive with offsets from its own start).
     uint64_t prefixSize() const { return prefix_; }
+    // Bytes in front of the first entry (a stub and its configuration, a
+    // split archive's signature): what a rewrite copies unchanged.
+    uint64_t leadSize() const { return lead_; }
+    // The archive has several parts (split or spanned).
     bool spanned() const { return spanned_; }
+    // Keeps `owner` (for example copies of spanned disks) alive as long as
+    // the reader.
+    void keepAlive(std::shared_ptr<void> owner) { keep_ = std::move(owner); }
     const InFile& file() const { return file_; }
 
     // Reads and checks the local header of `e`; throws FormatError.
@@ -81,8 +100,12 @@ public:
 
 private:
     void readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t count);
+    // Where `offset` of part `disk` lies in the whole.
+    uint64_t globalOffset(uint32_t disk, uint64_t offset) const;
 
     InFile file_;
+    std::shared_ptr<void> keep_;
+    uint64_t lead_ = 0;
     std::vector<ArchiveEntry> entries_;
     std::string comment_;
     std::string rawComment_;

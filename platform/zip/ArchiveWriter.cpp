@@ -25,7 +25,6 @@ bool hasZip64Block(std::string_view extra)
 void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, bool large)
 {
     e.flags |= nameFlag(e.name, e.comment);
-    e.localOffset = out_.offset();
     e.localZip64 = large;
     if (large && e.needed < 45)
         e.needed = 45;
@@ -53,8 +52,12 @@ void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, b
     put16(h, uint16_t(e.name.size()));
     put16(h, uint16_t(extra.size()));
     h += e.name;
-    e.localExtraStart = e.localOffset + LocalHeaderSize + e.name.size();
     h += extra;
+    out_.keepTogether(h.size());
+    e.localOffset = out_.offset();
+    e.disk = out_.disk();
+    e.diskOffset = out_.diskOffset();
+    e.localExtraStart = e.localOffset + LocalHeaderSize + e.name.size();
     out_.write(h.data(), h.size());
 }
 
@@ -71,6 +74,7 @@ void ArchiveWriter::endEntry(WrittenEntry& e)
             put32(d, uint32_t(e.compressedSize));
             put32(d, uint32_t(e.size));
         }
+        out_.keepTogether(d.size());
         out_.write(d.data(), d.size());
     } else {
         char crc[4];
@@ -139,7 +143,6 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
     e.centralExtra = withoutExtra(old.extra, ExtraZip64);
     if (e.name != old.rawName) // a Unicode path block would no longer match the stored name
         e.centralExtra = withoutExtra(e.centralExtra, ExtraUnicodePath);
-    e.localOffset = out_.offset();
     e.localZip64 = hasZip64Block(lh.extra);
     // The name is written as decoded (UTF-8, "/"), so the flag must say so.
     e.flags = uint16_t((e.flags & ~FlagUtf8) | nameFlag(e.name, e.comment));
@@ -169,6 +172,10 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
     put16(h, uint16_t(localExtra.size()));
     h += e.name;
     h += localExtra;
+    out_.keepTogether(h.size());
+    e.localOffset = out_.offset();
+    e.disk = out_.disk();
+    e.diskOffset = out_.diskOffset();
     out_.write(h.data(), h.size());
 
     std::vector<char> buf(size_t(std::min<uint64_t>(old.compressedSize ? old.compressedSize : 1, 1 << 20)));
@@ -196,9 +203,72 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
             put32(d, uint32_t(e.compressedSize));
             put32(d, uint32_t(e.size));
         }
+        out_.keepTogether(d.size());
         out_.write(d.data(), d.size());
     }
     entries_.push_back(std::move(e));
+}
+
+std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
+{
+    std::string h;
+    std::string z64;
+    bool bigSize = e.size >= Max32;
+    bool bigComp = e.compressedSize >= Max32;
+    bool bigOffset = e.diskOffset >= Max32;
+    bool bigDisk = e.disk >= Max16;
+    if (bigSize) put64(z64, e.size);
+    if (bigComp) put64(z64, e.compressedSize);
+    if (bigOffset) put64(z64, e.diskOffset);
+    if (bigDisk) put32(z64, e.disk);
+    std::string extra;
+    if (!z64.empty()) {
+        put16(extra, ExtraZip64);
+        put16(extra, uint16_t(z64.size()));
+        extra += z64;
+    }
+    extra += e.centralExtra;
+    if (extra.size() > 0xffff)
+        extra.resize(z64.empty() ? 0 : 4 + z64.size());
+    std::string entryComment = e.comment.size() > 0xffff ? e.comment.substr(0, 0xffff) : e.comment;
+    uint16_t needed = e.needed;
+    if (!z64.empty() && needed < 45)
+        needed = 45;
+    put32(h, CentralSig);
+    put16(h, e.madeBy);
+    put16(h, needed);
+    put16(h, e.flags);
+    put16(h, e.method);
+    put16(h, e.dosTime);
+    put16(h, e.dosDate);
+    put32(h, e.crc);
+    put32(h, bigComp ? Max32 : uint32_t(e.compressedSize));
+    put32(h, bigSize ? Max32 : uint32_t(e.size));
+    put16(h, uint16_t(e.name.size()));
+    put16(h, uint16_t(extra.size()));
+    put16(h, uint16_t(entryComment.size()));
+    put16(h, bigDisk ? Max16 : uint16_t(e.disk));
+    put16(h, e.internalAttr);
+    put32(h, e.externalAttr);
+    put32(h, bigOffset ? Max32 : uint32_t(e.diskOffset));
+    h += e.name;
+    h += extra;
+    h += entryComment;
+    return h;
+}
+
+bool ArchiveWriter::needsZip64() const
+{
+    if (entries_.size() >= Max16 || out_.diskOffset() >= Max32 || out_.disk() >= Max16)
+        return true;
+    uint64_t cdSize = 0;
+    for (const WrittenEntry& e : entries_) {
+        if (e.localZip64 || e.size >= Max32 || e.compressedSize >= Max32 || e.diskOffset >= Max32 ||
+            e.disk >= Max16)
+            return true;
+        cdSize += centralHeader(e).size();
+    }
+    return cdSize >= Max32 || out_.diskOffset() + cdSize >= Max32;
 }
 
 void ArchiveWriter::finish(const std::string& commentIn)
@@ -210,80 +280,61 @@ void ArchiveWriter::finish(const std::string& commentIn)
             --cut;
         comment.resize(cut);
     }
-    const uint64_t cdStart = out_.offset();
-    std::string h;
-    for (const WrittenEntry& e : entries_) {
-        h.clear();
-        std::string z64;
-        bool bigSize = e.size >= Max32;
-        bool bigComp = e.compressedSize >= Max32;
-        bool bigOffset = e.localOffset >= Max32;
-        if (bigSize) put64(z64, e.size);
-        if (bigComp) put64(z64, e.compressedSize);
-        if (bigOffset) put64(z64, e.localOffset);
-        std::string extra;
-        if (!z64.empty()) {
-            put16(extra, ExtraZip64);
-            put16(extra, uint16_t(z64.size()));
-            extra += z64;
+    uint64_t cdSize = 0;
+    uint32_t cdDisk = out_.disk();
+    uint64_t cdOffset = out_.diskOffset();
+    uint32_t lastDisk = cdDisk;
+    uint64_t onLastDisk = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        std::string h = centralHeader(entries_[i]);
+        out_.keepTogether(h.size());
+        if (i == 0) {
+            cdDisk = out_.disk();
+            cdOffset = out_.diskOffset();
         }
-        extra += e.centralExtra;
-        if (extra.size() > 0xffff)
-            extra.resize(z64.empty() ? 0 : 4 + z64.size());
-        std::string entryComment = e.comment.size() > 0xffff ? e.comment.substr(0, 0xffff) : e.comment;
-        uint16_t needed = e.needed;
-        if (!z64.empty() && needed < 45)
-            needed = 45;
-        put32(h, CentralSig);
-        put16(h, e.madeBy);
-        put16(h, needed);
-        put16(h, e.flags);
-        put16(h, e.method);
-        put16(h, e.dosTime);
-        put16(h, e.dosDate);
-        put32(h, e.crc);
-        put32(h, bigComp ? Max32 : uint32_t(e.compressedSize));
-        put32(h, bigSize ? Max32 : uint32_t(e.size));
-        put16(h, uint16_t(e.name.size()));
-        put16(h, uint16_t(extra.size()));
-        put16(h, uint16_t(entryComment.size()));
-        put16(h, 0); // disk
-        put16(h, e.internalAttr);
-        put32(h, e.externalAttr);
-        put32(h, bigOffset ? Max32 : uint32_t(e.localOffset));
-        h += e.name;
-        h += extra;
-        h += entryComment;
+        if (out_.disk() != lastDisk) {
+            lastDisk = out_.disk();
+            onLastDisk = 0;
+        }
+        ++onLastDisk;
         out_.write(h.data(), h.size());
+        cdSize += h.size();
     }
-    const uint64_t cdEnd = out_.offset();
-    const uint64_t cdSize = cdEnd - cdStart;
     const uint64_t count = entries_.size();
-    h.clear();
-    bool zip64 = count >= Max16 || cdSize >= Max32 || cdStart >= Max32;
+    bool zip64 = count >= Max16 || cdSize >= Max32 || cdOffset >= Max32 || cdDisk >= Max16 ||
+                 out_.disk() >= Max16;
+    const size_t endSize = (zip64 ? Zip64EndSize + Zip64LocatorSize : 0) + EndRecordSize + comment.size();
+    out_.keepTogether(endSize);
+    if (out_.disk() != lastDisk) {
+        lastDisk = out_.disk();
+        onLastDisk = 0;
+    }
+    const uint32_t z64Disk = out_.disk();
+    const uint64_t z64Offset = out_.diskOffset();
+    std::string h;
     if (zip64) {
         put32(h, Zip64EndSig);
         put64(h, Zip64EndSize - 12);
         put16(h, (HostUnix << 8) | 45);
         put16(h, 45);
-        put32(h, 0);
-        put32(h, 0);
-        put64(h, count);
+        put32(h, lastDisk);
+        put32(h, cdDisk);
+        put64(h, onLastDisk);
         put64(h, count);
         put64(h, cdSize);
-        put64(h, cdStart);
+        put64(h, cdOffset);
         put32(h, Zip64LocatorSig);
-        put32(h, 0);
-        put64(h, cdEnd);
-        put32(h, 1);
+        put32(h, z64Disk);
+        put64(h, z64Offset);
+        put32(h, lastDisk + 1);
     }
     put32(h, EndSig);
-    put16(h, 0);
-    put16(h, 0);
-    put16(h, uint16_t(std::min<uint64_t>(count, Max16)));
+    put16(h, uint16_t(std::min<uint64_t>(lastDisk, Max16)));
+    put16(h, uint16_t(std::min<uint64_t>(cdDisk, Max16)));
+    put16(h, uint16_t(std::min<uint64_t>(onLastDisk, Max16)));
     put16(h, uint16_t(std::min<uint64_t>(count, Max16)));
     put32(h, uint32_t(std::min<uint64_t>(cdSize, Max32)));
-    put32(h, uint32_t(std::min<uint64_t>(cdStart, Max32)));
+    put32(h, uint32_t(std::min<uint64_t>(cdOffset, Max32)));
     put16(h, uint16_t(comment.size()));
     h += comment;
     out_.write(h.data(), h.size());

@@ -3,11 +3,13 @@
 // known, or followed by a data descriptor), entries copied unchanged from an
 // older archive, the central directory and the end records, with Zip64
 // records wherever sizes, offsets or counts need them.
+#include "platform/zip/ArchiveOutput.h"
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/FileIo.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,9 @@ struct WrittenEntry {
     uint32_t crc = 0;
     uint64_t compressedSize = 0;
     uint64_t size = 0;
-    uint64_t localOffset = 0;
+    uint64_t localOffset = 0; // over the whole archive
+    uint32_t disk = 0;        // the part that holds the local header
+    uint64_t diskOffset = 0;  // where in that part
     std::string centralExtra; // blocks other than Zip64
     // Set while the entry is being written.
     bool localZip64 = false;
@@ -37,7 +41,8 @@ struct WrittenEntry {
 
 class ArchiveWriter {
 public:
-    explicit ArchiveWriter(OutFile& out) : out_(out) {}
+    explicit ArchiveWriter(ArchiveOutput& out) : out_(out) {}
+    explicit ArchiveWriter(OutFile& out) : own_(std::make_unique<SingleOutput>(out)), out_(*own_) {}
 
     // Writes the local header of `e` (name, flags, method and times set).
     // `large` reserves Zip64 sizes in the local header, for data that may
@@ -54,14 +59,23 @@ public:
     // Copies raw bytes (a stub in front of the archive).
     void copyBytes(const InFile& src, uint64_t from, uint64_t length);
 
+    // Whether the archive needs Zip64 records: an entry that needed them
+    // (sizes or offsets of 4 GiB), 65535 entries or more, or a directory that
+    // would start or end beyond 4 GiB.
+    bool needsZip64() const;
+
     // Central directory, Zip64 records when needed, end record with comment.
+    // Records are kept whole within a part; the end records share the last.
     void finish(const std::string& comment);
 
     const std::vector<WrittenEntry>& entries() const { return entries_; }
-    OutFile& out() { return out_; }
+    ArchiveOutput& out() { return out_; }
 
 private:
-    OutFile& out_;
+    std::string centralHeader(const WrittenEntry& e) const;
+
+    std::unique_ptr<SingleOutput> own_;
+    ArchiveOutput& out_;
     std::vector<WrittenEntry> entries_;
 };
 

@@ -18,7 +18,7 @@ OutFile::~OutFile()
     close();
 }
 
-void OutFile::attach(int fd, std::filesystem::path path, const IoFaults* faults)
+void OutFile::attach(int fd, std::filesystem::path path, const IoFaults* faults, uint64_t offset)
 {
     close();
     fd_ = fd;
@@ -29,7 +29,7 @@ void OutFile::attach(int fd, std::filesystem::path path, const IoFaults* faults)
         cap_ = OutBuffer;
     }
     used_ = 0;
-    base_ = 0;
+    base_ = offset;
 }
 
 void OutFile::writeAt(uint64_t at, const char* p, size_t n)
@@ -129,43 +129,80 @@ InFile::~InFile()
 
 bool InFile::open(const std::filesystem::path& path)
 {
+    return openParts({path});
+}
+
+bool InFile::openParts(const std::vector<std::filesystem::path>& parts, std::filesystem::path* failed)
+{
     close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        errno = err ? err : EINVAL;
-        return false;
+    for (const std::filesystem::path& p : parts) {
+        int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        int err = 0;
+        if (fd < 0)
+            err = errno;
+        else if (::fstat(fd, &st) != 0)
+            err = errno;
+        else if (!S_ISREG(st.st_mode))
+            err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        if (err != 0) {
+            if (fd >= 0)
+                ::close(fd);
+            if (failed)
+                *failed = p;
+            close();
+            errno = err;
+            return false;
+        }
+        parts_.push_back(Part{fd, size_, uint64_t(st.st_size), p});
+        size_ += uint64_t(st.st_size);
+        path_ = p;
     }
-    fd_ = fd;
-    size_ = uint64_t(st.st_size);
-    path_ = path;
-    return true;
+    return !parts_.empty();
 }
 
 void InFile::close()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    for (Part& p : parts_)
+        if (p.fd >= 0)
+            ::close(p.fd);
+    parts_.clear();
+    size_ = 0;
 }
 
 size_t InFile::readAt(uint64_t at, void* buf, size_t n) const
 {
     char* p = static_cast<char*>(buf);
     size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::pread(fd_, p + got, n - got, off_t(at + got));
+    // The part that holds `at`: the last one that starts at or before it.
+    size_t i = 0;
+    {
+        size_t lo = 0, hi = parts_.size();
+        while (lo < hi) {
+            size_t mid = (lo + hi) / 2;
+            if (parts_[mid].start <= at)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        i = lo == 0 ? 0 : lo - 1;
+    }
+    while (got < n && i < parts_.size()) {
+        const Part& part = parts_[i];
+        uint64_t pos = at + got;
+        if (pos >= part.start + part.size) {
+            ++i;
+            continue;
+        }
+        size_t want = size_t(std::min<uint64_t>(n - got, part.start + part.size - pos));
+        ssize_t r = ::pread(part.fd, p + got, want, off_t(pos - part.start));
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            throw IoError{errno, path_};
+            throw IoError{errno, part.path};
         }
         if (r == 0)
-            break;
+            break; // the part shrank meanwhile
         got += size_t(r);
     }
     return got;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace qm::zip {
 
@@ -29,7 +30,8 @@ struct IoError {
 struct FormatError {
     std::string what;
     bool notArchive = false; // no end record at all: not a ZIP archive
-    bool multiDisk = false;  // part of a split or spanned set
+    bool multiDisk = false;  // part of a split or spanned set that cannot be read here
+    int code = 0;            // a result code that says more than "damaged", or 0
 };
 
 // The owner asked the running operation to stop.
@@ -42,8 +44,8 @@ public:
     OutFile& operator=(const OutFile&) = delete;
     ~OutFile();
 
-    // Takes over `fd` (closed by the object).
-    void attach(int fd, std::filesystem::path path, const IoFaults* faults);
+    // Takes over `fd` (closed by the object); writing goes on at `offset`.
+    void attach(int fd, std::filesystem::path path, const IoFaults* faults, uint64_t offset = 0);
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     const std::filesystem::path& path() const { return path_; }
@@ -71,6 +73,8 @@ private:
     uint64_t base_ = 0;
 };
 
+// A file read by position; or the parts of a split archive read as one
+// file, each part following the one before it.
 class InFile {
 public:
     InFile() = default;
@@ -80,11 +84,18 @@ public:
 
     // False with errno set when the file cannot be opened.
     bool open(const std::filesystem::path& path);
+    // Opens `parts` in order as one file; false with errno set (and
+    // `failed` naming the part) when one cannot be opened.
+    bool openParts(const std::vector<std::filesystem::path>& parts, std::filesystem::path* failed = nullptr);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return !parts_.empty(); }
     uint64_t size() const { return size_; }
-    int fd() const { return fd_; }
+    // The (last) file opened.
     const std::filesystem::path& path() const { return path_; }
+    size_t partCount() const { return parts_.size(); }
+    // Where part `i` begins within the whole, and its size.
+    uint64_t partStart(size_t i) const { return parts_[i].start; }
+    uint64_t partSize(size_t i) const { return parts_[i].size; }
 
     // Reads up to `n` bytes at `at`; fewer only at the end of the file.
     size_t readAt(uint64_t at, void* buf, size_t n) const;
@@ -92,7 +103,13 @@ public:
     void readExact(uint64_t at, void* buf, size_t n) const;
 
 private:
-    int fd_ = -1;
+    struct Part {
+        int fd = -1;
+        uint64_t start = 0;
+        uint64_t size = 0;
+        std::filesystem::path path;
+    };
+    std::vector<Part> parts_;
     uint64_t size_ = 0;
     std::filesystem::path path_;
 };

@@ -1,13 +1,22 @@
 // Build: a new archive, or an update of an existing one (entries replaced
 // by name, new ones added, the rest copied unchanged), always written to a
-// temporary file that takes the old archive's place only when complete.
+// temporary file (or temporary parts) that takes the old archive's place
+// only when complete. A split archive's parts are written side by side; a
+// spanned archive is made whole in the temporary folder first and then
+// written disk by disk. A self-extractor's program and configuration go in
+// front of the archive, whose offsets then count from the file's start.
+#include "platform/fs/Drives.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/WinPath.h"
 #include "platform/zip/ArchiveWriter.h"
 #include "platform/zip/EntryJob.h"
 #include "platform/zip/Gather.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
+#include "platform/zip/SfxSettings.h"
+#include "platform/zip/VolumeOutput.h"
+#include "platform/zip/Volumes.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -45,7 +54,12 @@ public:
     int run();
 
 private:
+    enum class Layout { Single, Split, Spanned };
+    int checkSettings();
     int openTemp(const stdfs::path& targetFolder);
+    int writeArchive(ArchiveWriter& w, const std::string& comment);
+    void placeSplit(VolumeOutput& vo);
+    void removeStaleParts();
     void plan(std::vector<SourceItem>& found);
     bool writeNew(ArchiveWriter& w, const Planned& p);
     void copyOld(ArchiveWriter& w, size_t index);
@@ -71,48 +85,112 @@ private:
     std::vector<int> replacedBy_; // per old entry: index in planned_, or -1
     EntryCompressor compressor_;
     uint64_t done_ = 0;
+    Layout layout_ = Layout::Single;
+    SfxPrefix sfx_;
+    bool isSfx_ = false;
+    std::vector<std::unique_ptr<TempFile>> parts_; // the temporary parts of a split archive
+    stdfs::path partsFolder_;
 };
 
-int BuildRun::run()
+bool onRemovableDrive(const std::string& winPath)
+{
+    std::string p = qm::fs::toBackslashes(winPath);
+    if (p.size() < 2 || p[1] != ':')
+        return false;
+    std::optional<qm::fs::Drive> d = qm::fs::findDrive(p[0]);
+    return d && d->type == qm::fs::drivetype::Removable;
+}
+
+int BuildRun::checkSettings()
 {
     if (z_.Method != 0 && z_.Method != 8 && z_.Method != 18)
         return result::BadSetting;
     if (z_.Level < 0 || z_.Level > 9)
         return result::BadSetting;
+    if (z_.SpanMode < 0 || z_.SpanMode > 2 || z_.SplitPartSize < 0)
+        return result::BadSetting;
     if (z_.ArchivePath.empty())
         return result::NoArchivePath;
-    if (z_.SplitPartSize > 0 || z_.SpanMode == 1 || !z_.SfxStubPath.empty())
-        return result::NotAvailable;
-
-    std::optional<stdfs::path> native = nativeOf(z_.ArchivePath);
-    if (!native)
-        return result::TargetFolderMissing;
-    target_ = resolveTarget(*native);
-    stdfs::path folder = target_.parent_path();
-    struct stat st {};
-    if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return result::TargetFolderMissing;
-
-    std::set<std::pair<uint64_t, uint64_t>> leaveOut;
-    if (::stat(target_.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode))
-            return result::WriteFailed;
-        if (!(st.st_mode & S_IWUSR))
-            return result::ArchiveReadOnly; // a read-only file is protected, as on the file system
-        leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
-        if (st.st_size > 0) {
-            int r = openArchive(z_.ArchivePath, old_);
-            if (r != result::Ok)
-                return r;
-            hasOld_ = true;
+    if (z_.SpanMode == 1 || (z_.SpanMode == 2 && onRemovableDrive(z_.ArchivePath)))
+        layout_ = Layout::Spanned;
+    else if (z_.SplitPartSize > 0)
+        layout_ = Layout::Split;
+    if (layout_ != Layout::Single && z_.SplitPartSize > 0 && z_.SplitPartSize < MinPartSize)
+        return result::SplitSizeTooSmall;
+    isSfx_ = !z_.SfxStubPath.empty();
+    if (isSfx_) {
+        // A stub runs from its own file and finds the archive from there:
+        // it cannot be one of several parts side by side.
+        if (layout_ == Layout::Split)
+            return result::SfxCannotSplit;
+        sfx_ = makeSfxPrefix(z_);
+        if (sfx_.result != result::Ok) {
+            if (sfx_.result == result::SfxValueTooLong)
+                ctx_.warning(sfx_.property, warning::SfxValueTooLong);
+            return sfx_.result;
         }
     }
+    return result::Ok;
+}
 
-    int r = openTemp(folder);
+int BuildRun::run()
+{
+    int r = checkSettings();
     if (r != result::Ok)
         return r;
-    if (::fstat(tempFd_, &st) == 0)
-        leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
+
+    struct stat st {};
+    std::set<std::pair<uint64_t, uint64_t>> leaveOut;
+    stdfs::path folder;
+    if (layout_ == Layout::Spanned) {
+        // Made whole in the temporary folder, then written disk by disk; an
+        // archive already on the disk in the drive is not carried over.
+        std::optional<stdfs::path> t = tempFolderOf(z_);
+        if (!t)
+            return result::TempFolderFailed;
+        folder = *t;
+    } else {
+        std::optional<stdfs::path> native = nativeOf(z_.ArchivePath);
+        if (!native)
+            return result::TargetFolderMissing;
+        target_ = resolveTarget(*native);
+        folder = target_.parent_path();
+        if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return result::TargetFolderMissing;
+        if (::stat(target_.c_str(), &st) == 0) {
+            if (!S_ISREG(st.st_mode))
+                return result::WriteFailed;
+            if (!(st.st_mode & S_IWUSR))
+                return result::ArchiveReadOnly; // a read-only file is protected, as on the file system
+            leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
+            if (st.st_size > 0) {
+                r = openArchive(ctx_, z_.ArchivePath, old_, false);
+                if (r != result::Ok)
+                    return r;
+                hasOld_ = true;
+            }
+        }
+        for (const stdfs::path& p : existingSplitParts(target_))
+            if (::stat(p.c_str(), &st) == 0)
+                leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
+    }
+
+    if (layout_ == Layout::Split) {
+        if (z_.UseTempArchive) {
+            std::optional<stdfs::path> t = tempFolderOf(z_);
+            if (!t || ::stat(t->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+                return result::TempFolderFailed;
+            partsFolder_ = *t;
+        } else {
+            partsFolder_ = folder.empty() ? stdfs::path(".") : folder;
+        }
+    } else {
+        r = openTemp(folder);
+        if (r != result::Ok)
+            return r;
+        if (::fstat(tempFd_, &st) == 0)
+            leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
+    }
 
     // The files to take.
     GatherSettings g;
@@ -150,8 +228,15 @@ int BuildRun::run()
     if (planned_.empty()) {
         if (!hasOld_)
             return result::NothingToDo;
-        if (comment == oldComment)
+        if (comment == oldComment && !isSfx_ && layout_ == Layout::Single && !old_.spanned())
             return result::Ok; // nothing would change
+    }
+    if (isSfx_) {
+        // The stub reads no Zip64 records: a file that would need them stops
+        // the build before anything is compressed.
+        for (const Planned& p : planned_)
+            if (p.item.size >= LargeEntry)
+                return result::SfxNeedsZip64;
     }
 
     uint64_t total = 0;
@@ -164,12 +249,61 @@ int BuildRun::run()
     ctx_.setTotal(total);
     ctx_.setDone(0);
 
+    if (layout_ == Layout::Split) {
+        VolumeOutput::Hooks hooks;
+        hooks.open = [this](uint32_t) {
+            parts_.push_back(std::make_unique<TempFile>());
+            VolumeOutput::Volume v;
+            v.fd = parts_.back()->create(partsFolder_);
+            v.path = parts_.back()->path();
+            v.capacity = uint64_t(z_.SplitPartSize);
+            return v;
+        };
+        hooks.dropped = [this](uint32_t index) { parts_.resize(index); };
+        VolumeOutput vo(hooks, z_.faults());
+        ArchiveWriter w(vo);
+        char sig[4];
+        fmt::set32(sig, SpanningSig);
+        vo.write(sig, 4);
+        r = writeArchive(w, comment);
+        if (r != result::Ok)
+            return r;
+        if (vo.count() == 1) {
+            fmt::set32(sig, SinglePartMarker);
+            vo.patch(0, sig, 4);
+        }
+        vo.finish();
+        ctx_.complete();
+        placeSplit(vo);
+        return result::Ok;
+    }
+
     OutFile out;
     out.attach(tempFd_, temp_.path(), z_.faults());
     tempFd_ = -1;
     ArchiveWriter w(out);
-    if (hasOld_ && old_.prefixSize() > 0)
-        w.copyBytes(old_.file(), 0, old_.prefixSize());
+    if (layout_ == Layout::Single) {
+        if (isSfx_)
+            out.write(sfx_.bytes.data(), sfx_.bytes.size());
+        else if (hasOld_ && !old_.spanned() && old_.leadSize() > 0)
+            w.copyBytes(old_.file(), 0, old_.leadSize()); // a stub in front stays
+    }
+    r = writeArchive(w, comment);
+    if (r != result::Ok)
+        return r;
+    ctx_.complete();
+    if (layout_ == Layout::Spanned) {
+        out.commit();
+        spanArchive(z_, ctx_, temp_.path(), isSfx_ ? sfx_.bytes : std::string());
+        return result::Ok;
+    }
+    putInPlace(out, temp_, target_, z_.faults(), ctx_, isSfx_);
+    removeStaleParts();
+    return result::Ok;
+}
+
+int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
+{
     if (hasOld_) {
         for (size_t i = 0; i < old_.entries().size(); ++i) {
             ctx_.step();
@@ -186,10 +320,37 @@ int BuildRun::run()
     }
     if (w.entries().empty() && !hasOld_)
         return result::NothingToDo;
+    if (isSfx_ && w.needsZip64())
+        return result::SfxNeedsZip64;
     w.finish(comment);
-    ctx_.complete();
-    putInPlace(out, temp_, target_, z_.faults(), ctx_);
     return result::Ok;
+}
+
+void BuildRun::placeSplit(VolumeOutput& vo)
+{
+    std::vector<stdfs::path> paths;
+    for (const auto& p : parts_)
+        paths.push_back(p->path());
+    struct stat st {};
+    mode_t mode = ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+    if (mode == 0) {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    (void)vo;
+    placeSplitSet(paths, target_, mode, z_.faults(), ctx_);
+    for (auto& p : parts_)
+        p->keep();
+}
+
+void BuildRun::removeStaleParts()
+{
+    // An old split set gave way to one file: its other parts go too.
+    if (!hasOld_ || !old_.spanned())
+        return;
+    for (const stdfs::path& p : existingSplitParts(target_))
+        ::unlink(p.c_str());
 }
 
 int BuildRun::openTemp(const stdfs::path& targetFolder)
@@ -365,7 +526,7 @@ bool BuildRun::writeNew(ArchiveWriter& w, const Planned& p)
         job.level = method == fmt::Stored ? 0 : z_.Level;
         job.password = z_.Password;
         job.checkByte = uint8_t(e.dosTime >> 8);
-        OutFile& out = w.out();
+        ArchiveOutput& out = w.out();
         try {
             res = compressor_.run(
                 job, [&out](const unsigned char* d, size_t n) { out.write(d, n); }, onChunk);

@@ -2,8 +2,11 @@
 
 #include "platform/fs/Paths.h"
 #include "platform/zip/Names.h"
+#include "platform/zip/VolumeOutput.h"
+#include "platform/zip/Volumes.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +34,8 @@ int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& bo
         r = reading ? result::ArchiveUnreadable : writeFailure(e);
     } catch (const FormatError& e) {
         r = e.notArchive ? result::NotAnArchive : e.multiDisk ? result::NotAvailable : result::ArchiveDamaged;
+    } catch (const ResultError& e) {
+        r = e.code;
     }
     return ctx.finish(r);
 }
@@ -53,21 +58,51 @@ std::optional<stdfs::path> nativeOf(const std::string& winPath)
     }
 }
 
-int openArchive(const std::string& archivePath, ArchiveReader& reader)
+std::optional<stdfs::path> tempFolderOf(const PavikZip& z)
+{
+    if (z.UseTempArchive && !z.TempArchiveFolder.empty())
+        return nativeOf(z.TempArchiveFolder);
+    const char* tmp = std::getenv("TMPDIR");
+    return stdfs::path(tmp && *tmp ? tmp : "/tmp");
+}
+
+int openArchive(OpContext& ctx, const std::string& archivePath, ArchiveReader& reader, bool askForDisks)
 {
     if (archivePath.empty())
         return result::NoArchivePath;
-    std::optional<stdfs::path> native = nativeOf(archivePath);
-    if (!native)
-        return result::ArchiveNotFound;
-    try {
-        reader.open(*native);
-    } catch (const IoError& e) {
-        return e.err == ENOENT || e.err == ENOTDIR ? result::ArchiveNotFound : result::ArchiveUnreadable;
-    } catch (const FormatError& e) {
-        return e.notArchive ? result::NotAnArchive : e.multiDisk ? result::NotAvailable : result::ArchiveDamaged;
+    std::optional<stdfs::path> temp = tempFolderOf(ctx.zip());
+    DiskSlot slot(ctx, archivePath);
+    const bool mayAsk = askForDisks && slot.removable();
+    for (int round = 0;; ++round) {
+        // A spanned set's last disk holds the end record; a removable drive
+        // may hold another disk of the set, or none, for now.
+        int code = result::Ok;
+        std::optional<stdfs::path> native = nativeOf(archivePath);
+        if (!native) {
+            code = result::ArchiveNotFound;
+        } else {
+            std::shared_ptr<void> keep;
+            try {
+                reader.open(*native, partLocator(ctx, archivePath, askForDisks, temp ? *temp : "/tmp", keep));
+                reader.keepAlive(keep);
+                return result::Ok;
+            } catch (const IoError& e) {
+                code = e.err == ENOENT || e.err == ENOTDIR ? result::ArchiveNotFound : result::ArchiveUnreadable;
+            } catch (const FormatError& e) {
+                code = e.notArchive ? result::NotAnArchive
+                                    : e.multiDisk ? result::NotAvailable : result::ArchiveDamaged;
+            } catch (const ResultError& e) {
+                return e.code;
+            }
+        }
+        if (!mayAsk || round >= 3 || (code != result::ArchiveNotFound && code != result::NotAnArchive))
+            return code;
+        bool ready = false;
+        ctx.emit([&](ZipEvents& s) { s.DiskRequest(0, ready); });
+        if (!ready)
+            throw AbortError{};
+        ctx.step();
     }
-    return result::Ok;
 }
 
 int savedPercent(uint64_t compressed, uint64_t size)
@@ -121,14 +156,23 @@ void syncFolder(const stdfs::path& folder)
 } // namespace
 
 void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, const IoFaults* faults,
-                OpContext& ctx)
+                OpContext& ctx, bool executable)
 {
     struct stat old {};
     bool hadOld = ::stat(target.c_str(), &old) == 0;
     temp.flush();
     stdfs::path from = tempFile.path();
-    if (hadOld)
-        ::chmod(from.c_str(), old.st_mode & 07777);
+    mode_t mode = 0;
+    bool setMode = hadOld || executable;
+    if (hadOld) {
+        mode = old.st_mode & 07777;
+        if (executable)
+            mode |= (mode & 0444) >> 2; // execute wherever it may be read
+    } else if (executable) {
+        mode = 0755;
+    }
+    if (setMode)
+        ::chmod(from.c_str(), mode);
     temp.commit();
 
     if (::rename(from.c_str(), target.c_str()) == 0) {
@@ -159,8 +203,8 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, co
         ctx.tick();
     }
     copy.flush();
-    if (hadOld)
-        ::chmod(beside.path().c_str(), old.st_mode & 07777);
+    if (setMode)
+        ::chmod(beside.path().c_str(), mode);
     copy.commit();
     if (::rename(beside.path().c_str(), target.c_str()) != 0)
         throw IoError{errno, target};

@@ -23,8 +23,16 @@ int writeFailure(const IoError& e);
 // The host path of a Windows-form path, or nothing when it cannot name a file.
 std::optional<std::filesystem::path> nativeOf(const std::string& winPath);
 
-// Opens the archive of ArchivePath. Returns 0 or a result code.
-int openArchive(const std::string& archivePath, ArchiveReader& reader);
+// Opens the archive of ArchivePath, with the parts of a split archive. With
+// `askForDisks`, a spanned archive's disks are asked for (DiskRequest): the
+// last one when the disk in a removable drive holds no end record, then the
+// others, which are copied into the temporary folder for the operation.
+// Returns 0 or a result code; throws AbortError when a disk is not ready.
+int openArchive(OpContext& ctx, const std::string& archivePath, ArchiveReader& reader, bool askForDisks = true);
+
+// The folder for temporary files of the control: TempArchiveFolder when
+// UseTempArchive is set and it is given, else the system's.
+std::optional<std::filesystem::path> tempFolderOf(const PavikZip& z);
 
 // The listing record of an entry.
 ListedEntry listedEntry(const ArchiveEntry& e);
@@ -33,11 +41,12 @@ ListedEntry listedEntry(const ArchiveEntry& e);
 int savedPercent(uint64_t compressed, uint64_t size);
 
 // Writes the temporary archive to disk and renames it over `target`, which
-// keeps its permissions. A temporary file on another file system is first
-// copied beside the target. The old archive is never touched until the new
-// one is whole. Throws IoError.
+// keeps its permissions (a new file gets the default ones, or 0755 when
+// `executable`; an old one then gains execute bits where it may be read). A
+// temporary file on another file system is first copied beside the target.
+// The old archive is never touched until the new one is whole. Throws IoError.
 void putInPlace(OutFile& temp, TempFile& tempFile, const std::filesystem::path& target, const IoFaults* faults,
-                OpContext& ctx);
+                OpContext& ctx, bool executable = false);
 
 // The file an archive path finally names (a symbolic link is written through).
 std::filesystem::path resolveTarget(const std::filesystem::path& target);

@@ -121,7 +121,7 @@ private:
 
 int ExtractRun::run()
 {
-    int r = openArchive(z_.ArchivePath, archive_);
+    int r = openArchive(ctx_, z_.ArchivePath, archive_);
     if (r != result::Ok)
         return r;
     std::optional<stdfs::path> folder = nativeOf(z_.ExtractFolder);

@@ -9,7 +9,7 @@ int PavikZip::ListEntries()
 {
     return runOperation(*this, operation::List, [this](OpContext& ctx) {
         ArchiveReader archive;
-        int r = openArchive(ArchivePath, archive);
+        int r = openArchive(ctx, ArchivePath, archive);
         if (r != result::Ok)
             return r;
         const auto& entries = archive.entries();
@@ -31,9 +31,9 @@ int PavikZip::ListEntries()
 int PavikZip::ArchiveInfo(int64_t& files, int64_t& compressedSize, int64_t& uncompressedSize, int& ratio,
                           bool& spanned)
 {
-    return runOperation(*this, operation::Info, [&](OpContext&) {
+    return runOperation(*this, operation::Info, [&](OpContext& ctx) {
         ArchiveReader archive;
-        int r = openArchive(ArchivePath, archive);
+        int r = openArchive(ctx, ArchivePath, archive);
         if (r != result::Ok)
             return r;
         uint64_t count = 0, packed = 0, plain = 0;
@@ -56,7 +56,7 @@ int PavikZip::Test(bool /*fullTest*/)
 {
     return runOperation(*this, operation::Test, [this](OpContext& ctx) {
         ArchiveReader archive;
-        int r = openArchive(ArchivePath, archive);
+        int r = openArchive(ctx, ArchivePath, archive);
         if (r != result::Ok)
             return r;
         uint64_t total = 0;

@@ -17,10 +17,11 @@ int PavikZip::Remove()
 {
     return runOperation(*this, operation::Remove, [this](OpContext& ctx) {
         ArchiveReader archive;
-        int r = openArchive(ArchivePath, archive);
+        int r = openArchive(ctx, ArchivePath, archive, false);
         if (r != result::Ok)
             return r;
-        if (SplitPartSize > 0 || SpanMode == 1)
+        // Parts and disks are not rewritten: the set stays as it is.
+        if (archive.spanned())
             return int(result::NotAvailable);
         std::vector<std::string> items = names::splitList(FileMask);
         for (const std::string& e : listEntries())
@@ -66,8 +67,9 @@ int PavikZip::Remove()
             return code == result::DiskFull ? code : UseTempArchive ? int(result::TempFolderFailed) : code;
         }
         ArchiveWriter w(out);
-        if (archive.prefixSize() > 0)
-            w.copyBytes(archive.file(), 0, archive.prefixSize());
+        // A self-extractor's program and configuration stay in front.
+        if (archive.leadSize() > 0)
+            w.copyBytes(archive.file(), 0, archive.leadSize());
         ctx.setTotal(total);
         ctx.setDone(0);
         uint64_t done = 0;

@@ -34,8 +34,15 @@ public:
 
     // ---- Archive
     std::string ArchivePath;
-    int64_t SplitPartSize = 0;      // bytes; 0 = one file
-    int SpanMode = 0;               // 0 never, 1 always, 2 auto detect
+    // Bytes per part of a split archive (ArchivePath is the last part, the
+    // others end in .z01, .z02, ...); 0 = one file. At least 65536. With
+    // spanning it caps what goes on each disk.
+    int64_t SplitPartSize = 0;
+    // 0 never, 1 always, 2 when ArchivePath is on a removable drive. A
+    // spanned archive is written disk by disk onto ArchivePath's drive,
+    // asking for each disk through DiskRequest; every disk holds a file of
+    // ArchivePath's name.
+    int SpanMode = 0;
     bool UseTempArchive = false;    // build through a temporary archive in TempArchiveFolder
     std::string TempArchiveFolder;  // "" = the system's temporary folder
     // ---- Files
@@ -62,18 +69,34 @@ public:
     bool IncludeOpenFiles = false;
     int Method = 8;                 // 0 stored, 8 deflated, 18 Burrows-Wheeler
     // ---- Self-extractor
-    std::string SfxStubPath;        // "" = a plain archive
+    // The extractor program put in front of the archive; "" = a plain archive.
+    // An empty text below means our own default for it.
+    std::string SfxStubPath;
+    // Buttons: 0 OK, 1 Cancel, 2 Abort, 3 Skip file, 4 Skip all, 5 Yes, 6 No,
+    // 7 Yes to all (overwrite all), 8 No to all (overwrite none), 9 Continue,
+    // 10 Exit, 11 Agree, 12 Refuse. At most 30 bytes each.
     std::array<std::string, 13> SfxButtonText;
+    // Messages: 0 success, 1 failure ("%e" the code), 2 folder not created
+    // ("%d"), 3 introduction (asked before anything when set), 4 licence
+    // (agreed to before extraction when set; up to 8000 bytes), 5 folder
+    // prompt, 6 password prompt, 7 insert the last disk, 8 insert disk "%n",
+    // 9 confirm stopping, 10 create folder "%d", 11 overwrite "%f",
+    // 12 progress. Prompts (5..12) up to 256 bytes, the others 2000.
     std::array<std::string, 13> SfxMessageText;
-    std::array<std::string, 8> SfxString;
-    std::string SfxDefaultFolder;
-    int SfxExistingFileMode = 0;
-    std::string SfxReadmePath;
-    std::string SfxRunAfter;
-    bool SfxInstallMode = false;
-    std::string SfxGroupItemProgram;
-    std::string SfxGroupItemName;
+    // Strings: 0 folder browser title, 1 window title (100 bytes), 2 progress
+    // note, 3 network drive text ("%s" share, "%c" server), 4 network text.
+    std::array<std::string, 5> SfxString;
+    std::string SfxDefaultFolder;   // "" = the folder of the program when it runs
+    int SfxExistingFileMode = 0;    // 0 ask, 1 never overwrite, 2 always overwrite, 3 overwrite older files
+    std::string SfxReadmePath;      // shown after extraction
+    std::string SfxRunAfter;        // command list run after extraction
+    bool SfxInstallMode = false;    // extract, run SfxRunAfter, then delete what was extracted
+    std::string SfxGroupItemProgram; // with SfxGroupItemName: a program group of that name
+    std::string SfxGroupItemName;    // holding one item for the program
+    // File associations: lines "description|extension|program"; one pair of
+    // enclosing double quotes is dropped.
     std::string SfxAssociations;
+    // Accepted and kept, but not written: our programs carry no icon.
     std::string SfxIconPath;
     // ---- Control
     bool AbortRequested = false;    // set while a method runs to stop it (518)

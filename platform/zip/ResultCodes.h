@@ -30,6 +30,17 @@ inline constexpr int NoArchivePath = 521;
 inline constexpr int Busy = 522;
 inline constexpr int TargetFolderMissing = 523;
 inline constexpr int ArchiveReadOnly = 524;
+// 526 and 527 are left free: callers take them as a successful listing.
+inline constexpr int SplitSizeTooSmall = 530;
+inline constexpr int PartMissing = 531;
+inline constexpr int WrongDisk = 532;
+inline constexpr int TooManyParts = 533;
+inline constexpr int SfxStubUnreadable = 534;
+inline constexpr int SfxStubUnusable = 535;
+inline constexpr int SfxValueTooLong = 536;
+inline constexpr int SfxBadAssociation = 537;
+inline constexpr int SfxNeedsZip64 = 538;
+inline constexpr int SfxCannotSplit = 539;
 } // namespace result
 
 // Why a file or entry was skipped (text kind 2).
@@ -63,6 +74,7 @@ inline constexpr int FileChanged = 101;
 inline constexpr int TimeNotSet = 102;
 inline constexpr int AttributesNotSet = 103;
 inline constexpr int NameAdjusted = 104;
+inline constexpr int SfxValueTooLong = 105; // the name is the property, e.g. "SfxMessageText(4)"
 } // namespace warning
 
 // Text kinds of ErrorText.

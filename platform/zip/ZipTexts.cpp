@@ -26,7 +26,7 @@ const char* resultText(int code)
     case result::SourceNotFound: return "The folder to take files from could not be found.";
     case result::ExtractFolderFailed: return "The folder to extract into could not be created or used.";
     case result::TempFolderFailed: return "The temporary archive could not be created in the temporary folder.";
-    case result::NotAvailable: return "Split, spanned and self-extracting archives are not available.";
+    case result::NotAvailable: return "This cannot be done with a split or spanned archive.";
     case result::UnsafeEntries:
         return "Entries whose names would place them outside the extraction folder were not extracted.";
     case result::EntriesNotWritten: return "One or more entries could not be written.";
@@ -36,6 +36,24 @@ const char* resultText(int code)
     case result::Busy: return "The control is still busy with another operation.";
     case result::TargetFolderMissing: return "The folder that should hold the archive does not exist.";
     case result::ArchiveReadOnly: return "The archive file is read-only; it was left as it is.";
+    case result::SplitSizeTooSmall: return "The split size is too small: each part must hold at least 65536 bytes.";
+    case result::PartMissing: return "A part of the split archive is missing.";
+    case result::WrongDisk: return "The disk asked for was not inserted.";
+    case result::TooManyParts: return "The archive would need more parts or disks than the format allows.";
+    case result::SfxStubUnreadable: return "The self-extractor program file could not be read.";
+    case result::SfxStubUnusable:
+        return "The self-extractor program file cannot be used (it is too large, or it holds the configuration "
+               "marker itself).";
+    case result::SfxValueTooLong:
+        return "A self-extractor text is longer than the self-extractor accepts (captions 30 bytes, the window "
+               "title 100, folders and the command 255, prompts 256, messages 2000, the licence 8000).";
+    case result::SfxBadAssociation:
+        return "A file association of the self-extractor is not of the form description|extension|program.";
+    case result::SfxNeedsZip64:
+        return "The archive is too large for a self-extracting program: it would need Zip64 records, which the "
+               "self-extractor cannot read.";
+    case result::SfxCannotSplit:
+        return "A self-extracting program cannot be split into parts; make it one file or span it over disks.";
     default: return nullptr;
     }
 }
@@ -75,6 +93,7 @@ const char* warningText(int code)
     case warning::TimeNotSet: return "The file's date and time could not be set.";
     case warning::AttributesNotSet: return "The file's attributes could not be set.";
     case warning::NameAdjusted: return "The stored name was adjusted to a relative name.";
+    case warning::SfxValueTooLong: return "This self-extractor setting is longer than the self-extractor accepts.";
     default: return nullptr;
     }
 }

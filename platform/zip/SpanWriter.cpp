@@ -1,0 +1,114 @@
+// Writing a spanned archive disk by disk from the whole archive made in the
+// temporary folder.
+#include "platform/zip/ArchiveWriter.h"
+#include "platform/zip/VolumeOutput.h"
+#include "platform/zip/Volumes.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace qm::zip {
+
+namespace stdfs = std::filesystem;
+
+namespace {
+
+// Room kept free on each disk for the file system's own needs.
+constexpr uint64_t DiskReserve = 8192;
+// A disk with less room than this is taken as full.
+constexpr uint64_t LeastRoom = 4096;
+
+uint64_t roomOn(const stdfs::path& folder)
+{
+    struct statvfs vs {};
+    if (::statvfs(folder.c_str(), &vs) != 0)
+        return 0;
+    uint64_t free = uint64_t(vs.f_bavail) * uint64_t(vs.f_frsize);
+    return free > DiskReserve ? free - DiskReserve : 0;
+}
+
+bool makeFolders(const stdfs::path& folder)
+{
+    std::error_code ec;
+    stdfs::create_directories(folder, ec);
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const std::string& prefix)
+{
+    ArchiveReader src;
+    src.open(source);
+    DiskSlot slot(ctx, z.ArchivePath);
+    std::vector<FileIdentity> written; // disks finished in this run
+    std::unique_ptr<TempFile> temp;
+    stdfs::path target;
+
+    VolumeOutput::Hooks hooks;
+    hooks.open = [&](uint32_t index) {
+        const uint32_t number = index + 1;
+        uint64_t capacity = 0;
+        target = slot.request(number, [&](const stdfs::path& p) {
+            // The disk just finished is still in the drive: not this one.
+            if (std::optional<FileIdentity> id = identityOf(p))
+                if (std::find(written.begin(), written.end(), *id) != written.end())
+                    return false;
+            stdfs::path folder = p.parent_path();
+            if (!makeFolders(folder))
+                return false;
+            capacity = roomOn(folder);
+            if (z.SplitPartSize > 0)
+                capacity = std::min<uint64_t>(capacity, uint64_t(z.SplitPartSize));
+            return capacity >= LeastRoom;
+        });
+        slot.label(number);
+        temp = std::make_unique<TempFile>();
+        VolumeOutput::Volume v;
+        v.fd = temp->create(target.parent_path());
+        v.path = temp->path();
+        v.capacity = capacity;
+        return v;
+    };
+    hooks.closed = [&](uint32_t) {
+        if (::rename(temp->path().c_str(), target.c_str()) != 0)
+            throw IoError{errno, target};
+        temp->keep();
+        int fd = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+        if (std::optional<FileIdentity> id = identityOf(target))
+            written.push_back(*id);
+    };
+
+    VolumeOutput vo(hooks, z.faults());
+    ArchiveWriter w(vo);
+    if (!prefix.empty()) {
+        vo.keepTogether(prefix.size());
+        vo.write(prefix.data(), prefix.size());
+        if (vo.disk() != 0)
+            throw ResultError{result::DiskFull}; // the program must sit whole on the first disk
+    }
+    const uint64_t sigAt = vo.offset();
+    char sig[4];
+    fmt::set32(sig, SpanningSig);
+    vo.write(sig, 4);
+    for (const ArchiveEntry& e : src.entries()) {
+        ctx.step();
+        w.copyEntry(src, e, [&](uint64_t) { ctx.tick(); });
+    }
+    w.finish(src.comment());
+    if (vo.count() == 1) {
+        fmt::set32(sig, SinglePartMarker);
+        vo.patch(sigAt, sig, 4);
+    }
+    vo.finish();
+}
+
+} // namespace qm::zip

@@ -1,0 +1,352 @@
+#include "platform/zip/Volumes.h"
+
+#include "platform/fs/Drives.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/WinPath.h"
+#include "platform/profile/IniDocument.h"
+#include "platform/profile/Profile.h"
+#include "platform/zip/VolumeOutput.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::zip {
+
+namespace stdfs = std::filesystem;
+
+namespace {
+
+bool isRegular(const stdfs::path& p)
+{
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string partExtension(const stdfs::path& last, uint32_t index, bool upper)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, upper ? ".Z%02u" : ".z%02u", index + 1);
+    (void)last;
+    return buf;
+}
+
+bool allUpper(const std::string& s)
+{
+    bool letter = false;
+    for (unsigned char c : s) {
+        if (std::islower(c))
+            return false;
+        letter = letter || std::isupper(c);
+    }
+    return letter;
+}
+
+// The part as it exists, in either case of its extension.
+std::optional<stdfs::path> findPart(const stdfs::path& last, uint32_t index)
+{
+    stdfs::path p = splitPartPath(last, index);
+    if (isRegular(p))
+        return p;
+    bool upper = allUpper(last.extension().string());
+    stdfs::path other = last.parent_path() / (last.stem().string() + partExtension(last, index, !upper));
+    if (isRegular(other))
+        return other;
+    return std::nullopt;
+}
+
+void syncFolder(const stdfs::path& folder)
+{
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Copies `from` to a new temporary file in `folder`; the copy is kept by `keep`.
+stdfs::path copyInto(const stdfs::path& from, const stdfs::path& folder, TempFile& keep, mode_t mode,
+                     const IoFaults* faults, OpContext& ctx)
+{
+    InFile in;
+    if (!in.open(from))
+        throw IoError{errno, from};
+    OutFile out;
+    out.attach(keep.create(folder, -1, mode), keep.path(), faults);
+    std::vector<char> buf(1 << 20);
+    uint64_t at = 0;
+    while (at < in.size()) {
+        size_t n = in.readAt(at, buf.data(), buf.size());
+        if (n == 0)
+            break;
+        out.write(buf.data(), n);
+        at += n;
+        ctx.tick();
+    }
+    out.commit();
+    return keep.path();
+}
+
+// A folder of copies of spanned disks, removed with them.
+struct DiskCopies {
+    stdfs::path folder;
+    std::vector<std::unique_ptr<TempFile>> files;
+    ~DiskCopies()
+    {
+        files.clear();
+        if (!folder.empty())
+            ::rmdir(folder.c_str());
+    }
+};
+
+} // namespace
+
+stdfs::path splitPartPath(const stdfs::path& last, uint32_t index)
+{
+    bool upper = allUpper(last.extension().string());
+    return last.parent_path() / (last.stem().string() + partExtension(last, index, upper));
+}
+
+std::vector<stdfs::path> existingSplitParts(const stdfs::path& last)
+{
+    std::vector<stdfs::path> out;
+    for (uint32_t i = 0; i < VolumeOutput::MaxParts; ++i) {
+        std::optional<stdfs::path> p = findPart(last, i);
+        if (!p)
+            break;
+        out.push_back(*p);
+    }
+    return out;
+}
+
+void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& last, mode_t mode,
+                   const IoFaults* faults, OpContext& ctx)
+{
+    const stdfs::path folder = last.parent_path().empty() ? stdfs::path(".") : last.parent_path();
+    // Parts made on another file system are first copied beside the target,
+    // so that every step below is a rename.
+    std::vector<stdfs::path> parts = partsIn;
+    std::vector<std::unique_ptr<TempFile>> copies;
+    struct stat fst {};
+    if (::stat(folder.c_str(), &fst) != 0)
+        throw IoError{errno, folder};
+    for (stdfs::path& p : parts) {
+        struct stat pst {};
+        if (::stat(p.c_str(), &pst) == 0 && pst.st_dev == fst.st_dev)
+            continue;
+        copies.push_back(std::make_unique<TempFile>());
+        p = copyInto(p, folder, *copies.back(), 0600, faults, ctx);
+    }
+    for (const stdfs::path& p : parts)
+        ::chmod(p.c_str(), mode);
+
+    std::vector<stdfs::path> finals;
+    for (uint32_t i = 0; i + 1 < parts.size(); ++i)
+        finals.push_back(splitPartPath(last, i));
+    finals.push_back(last);
+
+    // The old set: the last part first, so it stops looking whole at once.
+    std::vector<stdfs::path> old;
+    if (::access(last.c_str(), F_OK) == 0)
+        old.push_back(last);
+    for (const stdfs::path& p : existingSplitParts(last))
+        old.push_back(p);
+    for (const stdfs::path& p : finals)
+        if (std::find(old.begin(), old.end(), p) == old.end() && ::access(p.c_str(), F_OK) == 0)
+            old.push_back(p);
+
+    std::vector<std::pair<stdfs::path, std::unique_ptr<TempFile>>> moved; // original, backup
+    std::vector<stdfs::path> placed;
+    auto rollBack = [&] {
+        for (const stdfs::path& p : placed)
+            ::unlink(p.c_str());
+        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+            if (::rename(it->second->path().c_str(), it->first.c_str()) == 0)
+                it->second->keep();
+        }
+    };
+    for (const stdfs::path& p : old) {
+        auto backup = std::make_unique<TempFile>();
+        try {
+            int fd = backup->create(folder);
+            ::close(fd);
+        } catch (const IoError&) {
+            rollBack();
+            throw;
+        }
+        if (::rename(p.c_str(), backup->path().c_str()) != 0) {
+            int err = errno;
+            rollBack();
+            throw IoError{err, p};
+        }
+        moved.emplace_back(p, std::move(backup));
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (::rename(parts[i].c_str(), finals[i].c_str()) != 0) {
+            int err = errno;
+            rollBack();
+            throw IoError{err, finals[i]};
+        }
+        placed.push_back(finals[i]);
+    }
+    for (auto& c : copies)
+        c->keep();
+    syncFolder(folder);
+    // The backups of the old set go with `moved`.
+}
+
+// ---- Disks
+
+std::string diskLabel(uint32_t number)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "PKBACK# %03u", number);
+    return buf;
+}
+
+std::optional<FileIdentity> identityOf(const stdfs::path& p)
+{
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    FileIdentity id;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    id.size = st.st_size;
+    id.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return id;
+}
+
+DiskSlot::DiskSlot(OpContext& ctx, std::string archivePath) : ctx_(ctx), archivePath_(std::move(archivePath))
+{
+    std::string p = qm::fs::toBackslashes(archivePath_);
+    if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0])))
+        letter_ = char(std::toupper(static_cast<unsigned char>(p[0])));
+}
+
+bool DiskSlot::removable() const
+{
+    if (!letter_)
+        return false;
+    std::optional<qm::fs::Drive> d = qm::fs::findDrive(letter_);
+    return d && d->type == qm::fs::drivetype::Removable;
+}
+
+std::optional<stdfs::path> DiskSlot::current() const
+{
+    try {
+        return qm::fs::toNative(archivePath_);
+    } catch (const qm::RtError&) {
+        return std::nullopt;
+    }
+}
+
+bool DiskSlot::labelFits(uint32_t number) const
+{
+    if (!letter_ || number == 0)
+        return true;
+    std::optional<qm::fs::Drive> d = qm::fs::findDrive(letter_);
+    if (!d)
+        return true;
+    const std::string& label = d->label;
+    if (label.compare(0, 6, "PKBACK") != 0 && label.compare(0, 6, "pkback") != 0)
+        return true;
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%03u", number % 1000);
+    return label.size() >= 11 && label.compare(8, 3, digits) == 0;
+}
+
+void DiskSlot::label(uint32_t number) const
+{
+    if (!removable())
+        return;
+    const stdfs::path file = qm::fs::drivesFile();
+    try {
+        // The letter's own section, as the file spells it.
+        std::string section = std::string(1, letter_) + ":";
+        for (const std::string& s : qm::profile::loadDocumentOrEmpty(file).sectionNames()) {
+            std::string t = s;
+            if (!t.empty() && t.back() == ':')
+                t.pop_back();
+            if (t.size() == 1 && std::toupper(static_cast<unsigned char>(t[0])) == letter_) {
+                section = s;
+                break;
+            }
+        }
+        qm::profile::writeString(file, section, "Label", diskLabel(number));
+    } catch (const qm::RtError&) {
+        // A disk without its label can still be read; the stub accepts it.
+    }
+}
+
+stdfs::path DiskSlot::request(uint32_t number, const std::function<bool(const stdfs::path&)>& accept)
+{
+    for (int round = 0; round < 3; ++round) {
+        bool ready = false;
+        ctx_.emit([&](ZipEvents& s) { s.DiskRequest(int(number), ready); });
+        if (!ready)
+            throw AbortError{};
+        ctx_.step();
+        std::optional<stdfs::path> p = current();
+        if (p && labelFits(number) && accept(*p))
+            return *p;
+    }
+    throw ResultError{result::WrongDisk};
+}
+
+// ---- Reading
+
+PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool askForDisks,
+                        const stdfs::path& tempFolder, std::shared_ptr<void>& keep)
+{
+    return [&ctx, archivePath, askForDisks, tempFolder, &keep](const stdfs::path& last, uint32_t count) {
+        std::vector<stdfs::path> paths;
+        if (findPart(last, 0)) {
+            for (uint32_t i = 0; i + 1 < count; ++i) {
+                std::optional<stdfs::path> p = findPart(last, i);
+                if (!p)
+                    throw ResultError{result::PartMissing};
+                paths.push_back(*p);
+            }
+            paths.push_back(last);
+            return paths;
+        }
+        if (!askForDisks)
+            throw FormatError{"the archive spans several disks", false, true};
+
+        // Spanned: the disk that is in is the last; the others are asked for
+        // in order and copied, so that the whole can be read as one.
+        auto copies = std::make_shared<DiskCopies>();
+        std::string tmpl = (tempFolder / ".~qmzdisks-XXXXXX").string();
+        if (!::mkdtemp(tmpl.data()))
+            throw IoError{errno, tempFolder};
+        copies->folder = tmpl;
+        keep = copies;
+        auto copyDisk = [&](const stdfs::path& from) {
+            copies->files.push_back(std::make_unique<TempFile>());
+            return copyInto(from, copies->folder, *copies->files.back(), 0600, nullptr, ctx);
+        };
+        std::vector<FileIdentity> seen;
+        if (auto id = identityOf(last))
+            seen.push_back(*id);
+        stdfs::path lastCopy = copyDisk(last);
+        DiskSlot slot(ctx, archivePath);
+        for (uint32_t k = 1; k < count; ++k) {
+            stdfs::path onDisk = slot.request(k, [&](const stdfs::path& p) {
+                std::optional<FileIdentity> id = identityOf(p);
+                return id && std::find(seen.begin(), seen.end(), *id) == seen.end();
+            });
+            if (auto id = identityOf(onDisk))
+                seen.push_back(*id);
+            paths.push_back(copyDisk(onDisk));
+        }
+        paths.push_back(lastCopy);
+        return paths;
+    };
+}
+
+} // namespace qm::zip

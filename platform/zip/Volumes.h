@@ -1,0 +1,95 @@
+#pragma once
+// Archives of several parts. A split archive's parts lie side by side:
+// "name.z01", "name.z02", ... and the last one under the archive's own name.
+// A spanned archive has one file of the archive's name on each of several
+// removable disks, which go through one drive one after another; disks are
+// asked for with DiskRequest (1, 2, ...; 0 = the last disk).
+#include "platform/zip/ArchiveReader.h"
+#include "platform/zip/OpContext.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace qm::zip {
+
+// The spanning signature at the start of a split or spanned archive, and the
+// marker that takes its place when all went into one part.
+inline constexpr uint32_t SpanningSig = 0x08074b50;
+inline constexpr uint32_t SinglePartMarker = 0x30304b50;
+// The smallest part of a split archive.
+inline constexpr int64_t MinPartSize = 65536;
+
+// Part `index` (0 = the first) of the split archive whose last part is
+// `last`: "name.z01", "name.z02", ...
+std::filesystem::path splitPartPath(const std::filesystem::path& last, uint32_t index);
+// The parts before `last` that exist now, from .z01 on, as long as they follow on.
+std::vector<std::filesystem::path> existingSplitParts(const std::filesystem::path& last);
+
+// Puts a finished split set in place of `last` and its parts: `parts` are
+// the new parts (the last one becomes `last`). The old set is moved aside
+// first and brought back when a step fails; the new last part comes last,
+// so that no set looks whole before it is. `mode` is given to every part.
+// Throws IoError.
+void placeSplitSet(const std::vector<std::filesystem::path>& parts, const std::filesystem::path& last,
+                   mode_t mode, const IoFaults* faults, OpContext& ctx);
+
+// The drive of a spanned archive: asking for its disks, finding the archive
+// file on the disk that is in, and labelling disks.
+class DiskSlot {
+public:
+    DiskSlot(OpContext& ctx, std::string archivePath);
+
+    // Whether the archive's drive is a removable drive of the drive table.
+    bool removable() const;
+    // Asks for disk `number` (0 = the last) and gives the host path of the
+    // archive file on the disk that is then in, once `accept` takes it. An
+    // answer of not ready ends the operation (AbortError); three disks that
+    // are not ready or not accepted end it with WrongDisk.
+    std::filesystem::path request(uint32_t number, const std::function<bool(const std::filesystem::path&)>& accept);
+    // The host path of the archive on the disk that is in now; nothing when
+    // the drive is not ready.
+    std::optional<std::filesystem::path> current() const;
+    // Labels the disk in the drive "PKBACK# nnn" where the drive can carry a
+    // label (a removable drive of the drive table keeps it as its Label).
+    void label(uint32_t number) const;
+    // Whether the disk in the drive may be disk `number`: a label of the
+    // spanning form must carry that number; any other label passes.
+    bool labelFits(uint32_t number) const;
+
+private:
+    OpContext& ctx_;
+    std::string archivePath_;
+    char letter_ = 0;
+};
+
+// The label of spanned disk `number`.
+std::string diskLabel(uint32_t number);
+
+// What identifies a file on a disk, to tell one disk from another.
+struct FileIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    int64_t mtimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> identityOf(const std::filesystem::path& p);
+
+// Reading: the parts of a split archive beside `last`, or, when there are
+// none and disks may be asked for, copies of a spanned archive's disks in
+// `tempFolder`; the copies live as long as `keep`.
+PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool askForDisks,
+                        const std::filesystem::path& tempFolder, std::shared_ptr<void>& keep);
+
+// Writing: copies the finished archive `source` disk by disk onto the drive
+// of the control's ArchivePath, `prefix` (a self-extractor's program and
+// configuration) first. Each disk is asked for (1, 2, ...) and labelled; its
+// file is written beside the old one and takes its name when the disk is
+// full or the archive complete. Throws AbortError, ResultError, IoError.
+void spanArchive(PavikZip& z, OpContext& ctx, const std::filesystem::path& source, const std::string& prefix);
+
+} // namespace qm::zip
