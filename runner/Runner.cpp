@@ -68,6 +68,7 @@ void Runner::Timer1_Timer()
 
 void Runner::Command1_Click()
 {
+    quitClicked_ = true;
     PavikZip1.AbortRequested = true;
     view_.unloadAllWindows();
     if (!timerFired_ && !finished_) {
@@ -125,6 +126,11 @@ void Runner::FinishRun()
 void Runner::TotalProgress(int percent)
 {
     view_.setProgress(PavikZip1.ArchivePath + ": " + std::to_string(percent) + "% complete", percent);
+}
+
+void Runner::DiskRequest(int disk, bool& ready)
+{
+    ready = disk == 1;
 }
 
 void Runner::CommentRequest(std::string& comment)

@@ -86,6 +86,10 @@ private:
     // The zip control's events during a backup.
     void TotalProgress(int percent) override;
     void CommentRequest(std::string& comment) override;
+    // Nobody can change disks during an unattended run: a spanned archive
+    // goes on the disk that is in the drive, and a request for any further
+    // disk is refused, which stops that project's build.
+    void DiskRequest(int disk, bool& ready) override;
 
     qm::ui::UiServices& ui_;
     const qm::datetime::Clock& clock_;
@@ -94,6 +98,7 @@ private:
     std::string file1Path_;
     bool timerFired_ = false;
     bool quitBeforeRun_ = false;
+    bool quitClicked_ = false;
     bool finished_ = false;
 };
 

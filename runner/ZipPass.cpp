@@ -172,13 +172,15 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
                        store.CurrentProjectIni);
         store.WriteIni("Files and Folders-QMT", "ZIPLastBackupFolder", target, store.CurrentProjectIni);
         ++successes;
-    } else if (result == qm::zip::result::UserAbort) {
+    } else if (result == qm::zip::result::UserAbort && quitClicked_) {
         log_.event(Now(), name + " backup operations aborted by user");
         log_.dashes(RunLog::PassSeparator);
         log_.close();
         FinishRun();
         return false;
-    } else if (result == qm::zip::result::Halted) {
+    } else if (result == qm::zip::result::Halted || result == qm::zip::result::UserAbort) {
+        // Stopped without the Quit button (a disk that could not be had):
+        // this project failed, the run goes on.
         log_.event(Now(), name + " processing halted due to error.");
         log_.dashes(RunLog::PassSeparator);
     } else if (result == -1) {
@@ -191,7 +193,7 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     if (errorNumber == qm::rterr::DiskFull || result == qm::zip::result::DiskFull)
         log_.event(Now(), DiskFullLine);
 
-    if (rec[F::ZIPArchiveDate] == "latest") {
+    if (rec[F::ZIPArchiveDate] == "latest" && result != qm::zip::result::UserAbort) {
         std::string archive = PavikZip1.ArchivePath;
         qm::store::CheckDate(PavikZip1, archive);
     }

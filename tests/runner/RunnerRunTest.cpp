@@ -305,6 +305,53 @@ TEST_F(RunTest, QuitStopsTheRunningBackupAndEndsTheRun)
     EXPECT_EQ(qm::profile::getString(native("Projects/Big"), "Files and Folders-QMT", "ZIPLastBackupDate", "?"), "");
 }
 
+TEST_F(RunTest, AStopWithoutQuitFailsThatProjectOnly)
+{
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 40; ++i)
+        files["f" + std::to_string(i) + ".txt"] = std::string(2000, char('a' + i % 26));
+    makeSource("Big", files);
+    writeProject("Big", zipProject("Big"));
+    makeSource("Next", {{"n.txt", "n"}});
+    writeProject("Next", zipProject("Next"));
+    // The control stops on its own (as when a further disk cannot be had).
+    ui_.onDoEvents([this] {
+        if (runner_.state.Form1.ShortName == "Big")
+            runner_.PavikZip1.AbortRequested = true;
+    });
+    run();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{
+                              "<Now>\tQuillmate automated back up operation started ",
+                              "<Now>\tBig processing halted due to error.",
+                              dashes(),
+                              "<Now>\tNext",
+                              "\t\t\tsuccessfully backed up to " + win("out"),
+                              "<Now>\tEnd of back up operations",
+                              "<Now>\tSummary:",
+                              "\t\t\t2\tProjects due for back-up",
+                              "\t\t\t1\tProjects successfully backed up",
+                              dashes(),
+                          }));
+    EXPECT_TRUE(trace_.has("ace pass"));
+}
+
+TEST_F(RunTest, ASpannedArchiveGoesOnTheDiskInTheDrive)
+{
+    qm::store::ProjectRecord spanned = zipProject("Span");
+    spanned[F::ZIPSpanOption] = "always";
+    makeSource("Span", {{"a.txt", std::string(5000, 'a')}});
+    writeProject("Span", spanned);
+    run();
+    EXPECT_EQ(logLines().at(1), "<Now>\tSpan");
+    runner_.PavikZip1.ResetToDefaults();
+    runner_.PavikZip1.ArchivePath = win("out") + "\\Span.qmt";
+    int64_t count = 0, packed = 0, size = 0;
+    int ratio = 0;
+    bool isSpanned = false;
+    EXPECT_EQ(runner_.PavikZip1.ArchiveInfo(count, packed, size, ratio, isSpanned), 0);
+    EXPECT_EQ(count, 1);
+}
+
 TEST_F(RunTest, QuitBeforeTheTimerEndsWithoutARun)
 {
     writeProject("P", zipProject("P"));
