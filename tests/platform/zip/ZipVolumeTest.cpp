@@ -1,0 +1,413 @@
+// Archives of several parts: split sets side by side, and spanned sets
+// written and read disk by disk through a removable drive whose medium the
+// test swaps whenever the control asks for a disk.
+#include "ZipTestUtil.h"
+
+#include "platform/fs/Drives.h"
+#include "platform/profile/Profile.h"
+#include "platform/zip/ArchiveReader.h"
+#include "platform/zip/SfxBlock.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+namespace qm::zip::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+using qm::test::TempDir;
+
+std::vector<std::string> namesIn(const stdfs::path& folder)
+{
+    std::vector<std::string> n;
+    if (stdfs::exists(folder))
+        for (const auto& e : stdfs::directory_iterator(folder))
+            n.push_back(e.path().filename().string());
+    std::sort(n.begin(), n.end());
+    return n;
+}
+
+class ZipVolumes : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        src = tmp.path() / "src";
+        out = tmp.path() / "out";
+        sets = tmp.path() / "sets";
+        stdfs::create_directories(sets);
+        files = {
+            {"empty.txt", ""},
+            {"text.txt", textBytes(150000)},
+            {"noise.bin", randomBytes(160000)},
+            {"photo.jpg", randomBytes(90000, 11)},
+            {"docs/readme.txt", "read me\r\n"},
+            {"docs/deep/notes.log", textBytes(5000, 3)},
+        };
+        makeFiles(src, files);
+        zip.addEventSink(&rec);
+        zip.SourceFolder = win(src);
+    }
+    std::map<std::string, std::string> extracted()
+    {
+        std::map<std::string, std::string> m;
+        for (auto& [k, v] : readTree(out))
+            if (k.back() != '/')
+                m[k] = v;
+        return m;
+    }
+    std::map<std::string, std::string> snapshot(const stdfs::path& folder)
+    {
+        std::map<std::string, std::string> m;
+        for (const std::string& n : namesIn(folder))
+            m[n] = qm::test::readFile(folder / n);
+        return m;
+    }
+    int extractAll(const std::string& archive)
+    {
+        stdfs::remove_all(out);
+        zip.ArchivePath = archive;
+        zip.ExtractFolder = win(out);
+        zip.FileMask = "*";
+        return zip.Extract();
+    }
+
+    TempDir tmp{"qm-zip-vol"};
+    stdfs::path src, out, sets;
+    std::map<std::string, std::string> files;
+    PavikZip zip;
+    Recorder rec;
+};
+
+TEST_F(ZipVolumes, SplitSetRoundTripsWithEveryPartWithinItsSize)
+{
+    const stdfs::path last = sets / "backup.zip";
+    zip.ArchivePath = win(last);
+    zip.SplitPartSize = 65536;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    std::vector<std::string> names = namesIn(sets);
+    ASSERT_EQ(names, (std::vector<std::string>{"backup.z01", "backup.z02", "backup.z03", "backup.z04", "backup.zip"}));
+    for (const std::string& n : names)
+        EXPECT_LE(stdfs::file_size(sets / n), 65536u) << n;
+    EXPECT_EQ(qm::test::readFile(sets / "backup.z01").substr(0, 8), std::string("PK\x07\x08PK\x03\x04", 8));
+
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(extractAll(win(last)), result::Ok);
+    EXPECT_EQ(extracted(), files);
+    int64_t count = 0, packed = 0, plain = 0;
+    int ratio = 0;
+    bool spanned = false;
+    ASSERT_EQ(zip.ArchiveInfo(count, packed, plain, ratio, spanned), result::Ok);
+    EXPECT_TRUE(spanned);
+    EXPECT_EQ(count, int64_t(files.size()));
+
+    // An update: one more file, the rest carried over from the old parts.
+    makeFiles(src, {{"added.txt", textBytes(20000, 9)}});
+    files["added.txt"] = textBytes(20000, 9);
+    zip.ArchivePath = win(last);
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_EQ(extractAll(win(last)), result::Ok);
+    EXPECT_EQ(extracted(), files);
+
+    // Larger parts: fewer of them, and none of the old ones left over.
+    zip.ArchivePath = win(last);
+    zip.SplitPartSize = 200000;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_EQ(namesIn(sets), (std::vector<std::string>{"backup.z01", "backup.zip"}));
+    // One file in place of the set.
+    zip.SplitPartSize = 0;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_EQ(namesIn(sets), std::vector<std::string>{"backup.zip"});
+    EXPECT_EQ(extractAll(win(last)), result::Ok);
+    EXPECT_EQ(extracted(), files);
+}
+
+TEST_F(ZipVolumes, SplitSizeRulesAndASetThatFitsOnePart)
+{
+    zip.ArchivePath = win(sets / "small.zip");
+    zip.SplitPartSize = 65535;
+    EXPECT_EQ(zip.Build(), result::SplitSizeTooSmall);
+    zip.SplitPartSize = -1;
+    EXPECT_EQ(zip.Build(), result::BadSetting);
+    EXPECT_TRUE(namesIn(sets).empty());
+
+    // Everything fits into the first part: one plain file, marked as a set
+    // that never needed a second part.
+    zip.SplitPartSize = 10'000'000;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_EQ(namesIn(sets), std::vector<std::string>{"small.zip"});
+    EXPECT_EQ(qm::test::readFile(sets / "small.zip").substr(0, 4), "PK00");
+    ArchiveReader r;
+    r.open(sets / "small.zip");
+    EXPECT_FALSE(r.spanned());
+    EXPECT_EQ(r.leadSize(), 4u);
+    EXPECT_EQ(extractAll(win(sets / "small.zip")), result::Ok);
+    EXPECT_EQ(extracted(), files);
+}
+
+TEST_F(ZipVolumes, FailedOrStoppedSplitBuildLeavesTheOldSetAsItWas)
+{
+    const stdfs::path last = sets / "backup.zip";
+    zip.ArchivePath = win(last);
+    zip.SplitPartSize = 65536;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    const auto before = snapshot(sets);
+    makeFiles(src, {{"more.bin", randomBytes(100000, 5)}});
+
+    // The disk fills up while the third new part is written.
+    std::set<stdfs::path> seen;
+    IoFaults faults;
+    faults.beforeWrite = [&](const stdfs::path& p, uint64_t, size_t) {
+        seen.insert(p);
+        return seen.size() >= 3 ? ENOSPC : 0;
+    };
+    zip.setIoFaultsForTesting(faults);
+    EXPECT_EQ(zip.Build(), result::DiskFull);
+    EXPECT_EQ(snapshot(sets), before);
+    zip.setIoFaultsForTesting({});
+
+    // Stopped half-way.
+    ZipEventHandlers stop;
+    stop.onFileProgress = [&](const std::string& name, int) {
+        if (name == "noise.bin")
+            zip.AbortRequested = true;
+    };
+    zip.addEventSink(&stop);
+    EXPECT_EQ(zip.Build(), result::UserAbort);
+    EXPECT_EQ(snapshot(sets), before);
+    zip.removeEventSink(&stop);
+
+    // The parts made in another folder, then put in place.
+    zip.UseTempArchive = true;
+    zip.TempArchiveFolder = win(tmp.path() / "work");
+    stdfs::create_directories(tmp.path() / "work");
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_TRUE(namesIn(tmp.path() / "work").empty());
+    files["more.bin"] = randomBytes(100000, 5);
+    EXPECT_EQ(extractAll(win(last)), result::Ok);
+    EXPECT_EQ(extracted(), files);
+
+    // Parts are not rewritten one by one; a part gone missing is named.
+    zip.ArchivePath = win(last);
+    zip.FileMask = "docs\\readme.txt";
+    EXPECT_EQ(zip.Remove(), result::NotAvailable);
+    stdfs::remove(sets / "backup.z02");
+    EXPECT_EQ(zip.ListEntries(), result::PartMissing);
+}
+
+// A removable drive A: whose medium (a folder, with its own label) the test
+// changes whenever the control asks for a disk.
+class DiskSwapper {
+public:
+    DiskSwapper(const stdfs::path& root) : root_(root)
+    {
+        stdfs::create_directories(qm::fs::drivesFile().parent_path());
+        insert("disk1");
+    }
+    ~DiskSwapper() { stdfs::remove(qm::fs::drivesFile()); }
+    // Takes the medium out (keeping its label with it) and puts `name` in.
+    void insert(const std::string& name)
+    {
+        if (!current_.empty())
+            labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+        stdfs::create_directories(root_ / name);
+        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / name).string());
+        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Type", "removable");
+        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Label", labels_[name]);
+        current_ = name;
+    }
+    void eject()
+    {
+        labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / "no-medium").string());
+        current_ = "no-medium";
+    }
+    std::string labelOf(const std::string& name)
+    {
+        if (name == current_)
+            labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+        return labels_[name];
+    }
+    stdfs::path folder(const std::string& name) const { return root_ / name; }
+
+private:
+    stdfs::path root_;
+    std::string current_;
+    std::map<std::string, std::string> labels_;
+};
+
+class ZipSpanning : public ZipVolumes {
+protected:
+    void SetUp() override
+    {
+        ZipVolumes::SetUp();
+        swapper = std::make_unique<DiskSwapper>(tmp.path() / "media");
+        swap.onDiskRequest = [this](int disk, bool& ready) {
+            requests.push_back(disk);
+            if (answer)
+                ready = answer(disk);
+        };
+        zip.addEventSink(&swap);
+        zip.UseTempArchive = true;
+        zip.TempArchiveFolder = win(tmp.path() / "work");
+        stdfs::create_directories(tmp.path() / "work");
+    }
+    // Disk n is the medium "disk<n>"; the last one is `lastDisk`.
+    void swapToNumbered()
+    {
+        answer = [this](int disk) {
+            swapper->insert("disk" + std::to_string(disk == 0 ? lastDisk : disk));
+            return true;
+        };
+    }
+
+    std::unique_ptr<DiskSwapper> swapper;
+    ZipEventHandlers swap;
+    std::function<bool(int)> answer;
+    std::vector<int> requests;
+    int lastDisk = 0;
+};
+
+TEST_F(ZipSpanning, ArchiveIsWrittenTestedAndExtractedDiskByDisk)
+{
+    swapToNumbered();
+    zip.ArchivePath = "A:\\backup.zip";
+    zip.SpanMode = 1;
+    zip.SplitPartSize = 65536; // what one disk takes
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_EQ(requests, (std::vector<int>{1, 2, 3, 4, 5}));
+    lastDisk = 5;
+    for (int d = 1; d <= 5; ++d) {
+        std::string name = "disk" + std::to_string(d);
+        EXPECT_EQ(namesIn(swapper->folder(name)), std::vector<std::string>{"backup.zip"}) << name;
+        EXPECT_LE(stdfs::file_size(swapper->folder(name) / "backup.zip"), 65536u);
+        EXPECT_EQ(swapper->labelOf(name), "PKBACK# 00" + std::to_string(d));
+    }
+    EXPECT_TRUE(namesIn(tmp.path() / "work").empty());
+
+    // Reading: the last disk first, then each one in turn.
+    requests.clear();
+    swapper->insert("disk1");
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(requests, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(extractAll("A:\\backup.zip"), result::Ok);
+    EXPECT_EQ(extracted(), files);
+    int64_t count = 0, packed = 0, plain = 0;
+    int ratio = 0;
+    bool spanned = false;
+    ASSERT_EQ(zip.ArchiveInfo(count, packed, plain, ratio, spanned), result::Ok);
+    EXPECT_TRUE(spanned);
+    EXPECT_TRUE(namesIn(tmp.path() / "work").empty()); // the copies of the disks are gone
+
+    // A disk that is not the one asked for is asked for again, three times.
+    swapper->insert("disk5");
+    requests.clear();
+    answer = [this](int disk) {
+        swapper->insert(disk == 0 ? "disk5" : "disk3");
+        return true;
+    };
+    EXPECT_EQ(zip.ListEntries(), result::WrongDisk);
+    EXPECT_EQ(requests, (std::vector<int>{1, 1, 1}));
+}
+
+TEST_F(ZipSpanning, DiskNotReadyStopsAndLeavesNothingThatLooksWhole)
+{
+    answer = [this](int disk) {
+        if (disk >= 3)
+            return false;
+        swapper->insert("disk" + std::to_string(disk));
+        return true;
+    };
+    zip.ArchivePath = "A:\\backup.zip";
+    zip.SpanMode = 2; // A: is removable
+    zip.SplitPartSize = 65536;
+    EXPECT_EQ(zip.Build(), result::UserAbort);
+    EXPECT_EQ(requests, (std::vector<int>{1, 2, 3}));
+    // The disks written so far hold no end record, and nothing else is left.
+    for (const char* d : {"disk1", "disk2"}) {
+        EXPECT_EQ(namesIn(swapper->folder(d)), std::vector<std::string>{"backup.zip"});
+        ArchiveReader r;
+        try {
+            r.open(swapper->folder(d) / "backup.zip");
+            ADD_FAILURE() << d << " reads as a whole archive";
+        } catch (const FormatError& e) {
+            EXPECT_TRUE(e.notArchive);
+        }
+    }
+    EXPECT_TRUE(namesIn(swapper->folder("disk3")).empty());
+    EXPECT_TRUE(namesIn(tmp.path() / "work").empty());
+
+    // Not ready for the first disk: nothing is written at all.
+    requests.clear();
+    answer = [](int) { return false; };
+    zip.ArchivePath = "A:\\fresh.zip";
+    EXPECT_EQ(zip.Build(), result::UserAbort);
+    EXPECT_EQ(requests, std::vector<int>{1});
+    EXPECT_EQ(namesIn(swapper->folder("disk3")), std::vector<std::string>{});
+
+    // Ready, but the first disk is never taken out: it is not written over.
+    requests.clear();
+    answer = [this](int disk) {
+        if (disk == 1)
+            swapper->insert("disk9");
+        return true;
+    };
+    zip.ArchivePath = "A:\\other.zip";
+    EXPECT_EQ(zip.Build(), result::WrongDisk);
+    EXPECT_EQ(requests, (std::vector<int>{1, 2, 2, 2}));
+    EXPECT_EQ(namesIn(swapper->folder("disk9")), std::vector<std::string>{"other.zip"});
+
+    // Reading with no medium in and the answer not ready.
+    requests.clear();
+    answer = [](int) { return false; };
+    swapper->eject();
+    zip.ArchivePath = "A:\\backup.zip";
+    EXPECT_EQ(zip.ListEntries(), result::UserAbort);
+    EXPECT_EQ(requests, std::vector<int>{0});
+}
+
+TEST_F(ZipSpanning, ArchiveThatFitsOneDiskIsAPlainArchive)
+{
+    swapToNumbered();
+    zip.ArchivePath = "A:\\backup.zip";
+    zip.SpanMode = 1;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_EQ(requests, std::vector<int>{1});
+    std::string bytes = qm::test::readFile(swapper->folder("disk1") / "backup.zip");
+    EXPECT_EQ(bytes.substr(0, 4), "PK00");
+    requests.clear();
+    EXPECT_EQ(extractAll("A:\\backup.zip"), result::Ok);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(extracted(), files);
+
+    // Auto-detect on a fixed drive: one file, no disks asked for.
+    zip.SpanMode = 2;
+    zip.ArchivePath = win(sets / "fixed.zip");
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(qm::test::readFile(sets / "fixed.zip").substr(0, 4), std::string("PK\x03\x04", 4));
+}
+
+TEST_F(ZipSpanning, SelfExtractorSpansWithItsProgramOnTheFirstDisk)
+{
+    const std::string stub = "\x7f" "ELF extractor" + randomBytes(2000, 8);
+    qm::test::writeFile(tmp.path() / "stub.bin", stub);
+    swapToNumbered();
+    zip.ArchivePath = "A:\\setup.exe";
+    zip.SpanMode = 2;
+    zip.SplitPartSize = 100000;
+    zip.SfxStubPath = win(tmp.path() / "stub.bin");
+    zip.SfxString[1] = "Spanned setup";
+    ASSERT_EQ(zip.Build(), result::Ok);
+    ASSERT_GE(requests.size(), 3u);
+    lastDisk = int(requests.size());
+    const stdfs::path first = swapper->folder("disk1") / "setup.exe";
+    EXPECT_EQ(qm::test::readFile(first).substr(0, stub.size()), stub);
+    std::optional<qm::sfx::SfxConfig> c = qm::sfx::loadFromFile(first.string());
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->Caption, "Spanned setup");
+    EXPECT_EQ(extractAll("A:\\setup.exe"), result::Ok);
+    EXPECT_EQ(extracted(), files);
+}
+
+} // namespace
+} // namespace qm::zip::test
