@@ -10,4 +10,9 @@ void Runner::BackupDataFiles(std::string& /*UserDBBackupPath*/)
     // Not in this build yet: no data-file archive is made.
 }
 
+bool Runner::DataFileBackupBuilt() const
+{
+    return false;
+}
+
 } // namespace qm::runner

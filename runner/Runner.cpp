@@ -95,7 +95,7 @@ void Runner::runTail()
         return;
     }
 
-    const bool due = u.UserBackINIOption == "automatic" &&
+    const bool due = DataFileBackupBuilt() && u.UserBackINIOption == "automatic" &&
                      scheduleDue(u.UserBackINISchedule, u.UserLastINIBackup, Now());
     if (due) {
         // Stamped before the backup is made: a backup that fails is not

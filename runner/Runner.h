@@ -60,6 +60,10 @@ public:
     // place; the work itself is added by their own modules).
     virtual void MakeAce();
     virtual void BackupDataFiles(std::string& UserDBBackupPath);
+    // Whether this build can make the data-file backup at all. Without it
+    // the tail never stamps UserLastINIBackup, so no backup is recorded
+    // that was never made.
+    virtual bool DataFileBackupBuilt() const;
     // Shows the completion message when started with "usemax", unloads the
     // windows and ends the program. Only the first call acts.
     void FinishRun();

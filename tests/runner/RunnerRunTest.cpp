@@ -57,6 +57,7 @@ public:
     }
     void MakeAce() override { t_.steps.push_back("ace pass"); }
     void BackupDataFiles(std::string& folder) override { t_.steps.push_back("data files " + folder); }
+    bool DataFileBackupBuilt() const override { return true; }
 
 private:
     Trace& t_;
@@ -244,6 +245,25 @@ TEST_F(RunTest, TheTailStampsAndBacksUpDueDataFilesBetweenTheAcePasses)
                                                       "ace pass", "unload all", "end"}));
     EXPECT_EQ(qm::profile::getString(native("Options/User Options"), "User Options", "UserLastINIBackup", ""),
               "3/7/2026 2:05:09 PM");
+}
+
+TEST_F(RunTest, DueDataFilesAreNotStampedWhileTheirBackupIsNotBuilt)
+{
+    std::filesystem::create_directories(native("databk"));
+    const std::string due = "[USER OPTIONS]\r\nProjectINIBackupPath=" + win("databk") +
+                            "\r\nUserBackINIOption=automatic\r\nUserBackINISchedule=7\r\n"
+                            "UserLastINIBackup=2/28/2026 11:00:00 PM\r\n";
+    userOptions(due);
+    Trace t;
+    TraceView v(t);
+    qm::runner::Runner r(ui_, clock_, v);
+    r.winAceLookup = [](std::string& path, std::string& version) {
+        path.clear();
+        version.clear();
+    };
+    r.Form_Load({});
+    r.Timer1_Timer();
+    EXPECT_EQ(qm::test::readFile(native("Options/User Options")), due);
 }
 
 TEST_F(RunTest, DataFilesNotDueOrManualAreLeftAlone)
