@@ -31,7 +31,11 @@ struct FormatError {
     std::string what;
     bool notArchive = false; // no end record at all: not a ZIP archive
     bool multiDisk = false;  // part of a split or spanned set that cannot be read here
-    int code = 0;            // a result code that says more than "damaged", or 0
+};
+
+// A failure that has its own result code (a missing part, a wrong disk).
+struct ResultError {
+    int code;
 };
 
 // The owner asked the running operation to stop.

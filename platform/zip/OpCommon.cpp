@@ -2,7 +2,6 @@
 
 #include "platform/fs/Paths.h"
 #include "platform/zip/Names.h"
-#include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
 
 #include <cerrno>

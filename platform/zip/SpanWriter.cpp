@@ -65,7 +65,7 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
             if (z.SplitPartSize > 0)
                 capacity = std::min<uint64_t>(capacity, uint64_t(z.SplitPartSize));
             return capacity >= LeastRoom;
-        });
+        }, false);
         slot.label(number);
         temp = std::make_unique<TempFile>();
         VolumeOutput::Volume v;

@@ -12,11 +12,6 @@
 
 namespace qm::zip {
 
-// A failure that has its own result code (a missing part, a wrong disk).
-struct ResultError {
-    int code;
-};
-
 class VolumeOutput : public ArchiveOutput {
 public:
     struct Volume {

@@ -226,6 +226,13 @@ DiskSlot::DiskSlot(OpContext& ctx, std::string archivePath) : ctx_(ctx), archive
     std::string p = qm::fs::toBackslashes(archivePath_);
     if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0])))
         letter_ = char(std::toupper(static_cast<unsigned char>(p[0])));
+    lastLabel_ = labelNow();
+}
+
+std::string DiskSlot::labelNow() const
+{
+    std::optional<qm::fs::Drive> d = letter_ ? qm::fs::findDrive(letter_) : std::nullopt;
+    return d ? d->label : std::string();
 }
 
 bool DiskSlot::removable() const
@@ -249,10 +256,9 @@ bool DiskSlot::labelFits(uint32_t number) const
 {
     if (!letter_ || number == 0)
         return true;
-    std::optional<qm::fs::Drive> d = qm::fs::findDrive(letter_);
-    if (!d)
+    const std::string label = labelNow();
+    if (label == lastLabel_)
         return true;
-    const std::string& label = d->label;
     if (label.compare(0, 6, "PKBACK") != 0 && label.compare(0, 6, "pkback") != 0)
         return true;
     char digits[8];
@@ -260,7 +266,7 @@ bool DiskSlot::labelFits(uint32_t number) const
     return label.size() >= 11 && label.compare(8, 3, digits) == 0;
 }
 
-void DiskSlot::label(uint32_t number) const
+void DiskSlot::label(uint32_t number)
 {
     if (!removable())
         return;
@@ -278,12 +284,14 @@ void DiskSlot::label(uint32_t number) const
             }
         }
         qm::profile::writeString(file, section, "Label", diskLabel(number));
+        lastLabel_ = labelNow();
     } catch (const qm::RtError&) {
         // A disk without its label can still be read; the stub accepts it.
     }
 }
 
-stdfs::path DiskSlot::request(uint32_t number, const std::function<bool(const stdfs::path&)>& accept)
+stdfs::path DiskSlot::request(uint32_t number, const std::function<bool(const stdfs::path&)>& accept,
+                             bool checkLabel)
 {
     for (int round = 0; round < 3; ++round) {
         bool ready = false;
@@ -292,8 +300,10 @@ stdfs::path DiskSlot::request(uint32_t number, const std::function<bool(const st
             throw AbortError{};
         ctx_.step();
         std::optional<stdfs::path> p = current();
-        if (p && labelFits(number) && accept(*p))
+        if (p && (!checkLabel || labelFits(number)) && accept(*p)) {
+            lastLabel_ = labelNow();
             return *p;
+        }
     }
     throw ResultError{result::WrongDisk};
 }
@@ -339,7 +349,7 @@ PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool ask
             stdfs::path onDisk = slot.request(k, [&](const stdfs::path& p) {
                 std::optional<FileIdentity> id = identityOf(p);
                 return id && std::find(seen.begin(), seen.end(), *id) == seen.end();
-            });
+            }, true);
             if (auto id = identityOf(onDisk))
                 seen.push_back(*id);
             paths.push_back(copyDisk(onDisk));

@@ -46,24 +46,32 @@ public:
     // Whether the archive's drive is a removable drive of the drive table.
     bool removable() const;
     // Asks for disk `number` (0 = the last) and gives the host path of the
-    // archive file on the disk that is then in, once `accept` takes it. An
-    // answer of not ready ends the operation (AbortError); three disks that
-    // are not ready or not accepted end it with WrongDisk.
-    std::filesystem::path request(uint32_t number, const std::function<bool(const std::filesystem::path&)>& accept);
+    // archive file on the disk that is then in, once `accept` takes it (and,
+    // with `checkLabel`, its label fits). An answer of not ready ends the
+    // operation (AbortError); three disks that are not ready or not accepted
+    // end it with WrongDisk.
+    std::filesystem::path request(uint32_t number, const std::function<bool(const std::filesystem::path&)>& accept,
+                                  bool checkLabel);
     // The host path of the archive on the disk that is in now; nothing when
     // the drive is not ready.
     std::optional<std::filesystem::path> current() const;
     // Labels the disk in the drive "PKBACK# nnn" where the drive can carry a
     // label (a removable drive of the drive table keeps it as its Label).
-    void label(uint32_t number) const;
+    void label(uint32_t number);
     // Whether the disk in the drive may be disk `number`: a label of the
-    // spanning form must carry that number; any other label passes.
+    // spanning form must carry that number; any other label passes, and so
+    // does a label that stayed as it was when the disk before was taken: the
+    // drive table's label belongs to the drive, and nothing changes it when
+    // a medium is swapped by hand, so it then says nothing about the disk.
     bool labelFits(uint32_t number) const;
 
 private:
+    std::string labelNow() const;
+
     OpContext& ctx_;
     std::string archivePath_;
     char letter_ = 0;
+    std::string lastLabel_; // the label when the disk before was taken
 };
 
 // The label of spanned disk `number`.

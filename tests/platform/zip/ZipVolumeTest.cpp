@@ -205,16 +205,20 @@ public:
     }
     ~DiskSwapper() { stdfs::remove(qm::fs::drivesFile()); }
     // Takes the medium out (keeping its label with it) and puts `name` in.
+    // With `labelsFollow` off, the drive's label stays as it was, as when a
+    // medium is swapped by hand and nothing updates the drive table.
     void insert(const std::string& name)
     {
-        if (!current_.empty())
+        if (!current_.empty() && labelsFollow)
             labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
         stdfs::create_directories(root_ / name);
         qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / name).string());
         qm::profile::writeString(qm::fs::drivesFile(), "A:", "Type", "removable");
-        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Label", labels_[name]);
+        if (labelsFollow)
+            qm::profile::writeString(qm::fs::drivesFile(), "A:", "Label", labels_[name]);
         current_ = name;
     }
+    bool labelsFollow = true;
     void eject()
     {
         labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
@@ -307,6 +311,19 @@ TEST_F(ZipSpanning, ArchiveIsWrittenTestedAndExtractedDiskByDisk)
     };
     EXPECT_EQ(zip.ListEntries(), result::WrongDisk);
     EXPECT_EQ(requests, (std::vector<int>{1, 1, 1}));
+
+    // Media swapped by hand: the drive keeps the label it had, which then
+    // tells nothing about the disk in it. Writing and reading still work.
+    swapper->labelsFollow = false;
+    swapToNumbered();
+    requests.clear();
+    zip.ArchivePath = "A:\\again.zip";
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_EQ(requests, (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", ""), "PKBACK# 005");
+    swapper->insert("disk5");
+    EXPECT_EQ(extractAll("A:\\again.zip"), result::Ok);
+    EXPECT_EQ(extracted(), files);
 }
 
 TEST_F(ZipSpanning, DiskNotReadyStopsAndLeavesNothingThatLooksWhole)
