@@ -41,7 +41,9 @@ public:
     // 0 never, 1 always, 2 when ArchivePath is on a removable drive. A
     // spanned archive is written disk by disk onto ArchivePath's drive,
     // asking for each disk through DiskRequest; every disk holds a file of
-    // ArchivePath's name.
+    // ArchivePath's name. Disks are labelled "PKBACK# 001", ...: on a
+    // removable drive of the drive table the label is kept as the drive's
+    // Label in the drives file.
     int SpanMode = 0;
     bool UseTempArchive = false;    // build through a temporary archive in TempArchiveFolder
     std::string TempArchiveFolder;  // "" = the system's temporary folder

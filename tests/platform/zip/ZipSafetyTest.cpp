@@ -275,14 +275,17 @@ TEST_F(ZipSafety, EveryCodeHasItsOwnText)
                      result::SourceNotFound, result::ExtractFolderFailed, result::TempFolderFailed,
                      result::NotAvailable, result::UnsafeEntries, result::EntriesNotWritten, result::UserAbort,
                      result::Halted, result::NoArchivePath, result::Busy, result::TargetFolderMissing,
-                     result::ArchiveReadOnly}) {
+                     result::ArchiveReadOnly, result::SplitSizeTooSmall, result::PartMissing, result::WrongDisk,
+                     result::TooManyParts, result::SfxStubUnreadable, result::SfxStubUnusable,
+                     result::SfxValueTooLong, result::SfxBadAssociation, result::SfxNeedsZip64,
+                     result::SfxCannotSplit}) {
         std::string t = zip.ErrorText(textkind::Result, code);
         EXPECT_EQ(t.find("Unknown"), std::string::npos) << code;
         EXPECT_TRUE(texts.insert(t).second) << code;
     }
     for (int code = 1; code <= 21; ++code)
         EXPECT_EQ(zip.ErrorText(textkind::Skip, code).find("Unknown"), std::string::npos) << code;
-    for (int code = 101; code <= 104; ++code) {
+    for (int code = 101; code <= 105; ++code) {
         EXPECT_EQ(zip.ErrorText(textkind::Warning, code).find("Unknown"), std::string::npos) << code;
         EXPECT_EQ(zip.ErrorText(textkind::Skip, code), zip.ErrorText(textkind::Warning, code));
     }

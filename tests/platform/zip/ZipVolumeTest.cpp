@@ -176,6 +176,13 @@ TEST_F(ZipVolumes, FailedOrStoppedSplitBuildLeavesTheOldSetAsItWas)
     EXPECT_EQ(snapshot(sets), before);
     zip.removeEventSink(&stop);
 
+    // A folder in the way of a new part: nothing can be put in place, and
+    // the old set comes back as it was.
+    stdfs::create_directories(sets / "backup.z05" / "inside");
+    EXPECT_EQ(zip.Build(), result::WriteFailed);
+    stdfs::remove_all(sets / "backup.z05");
+    EXPECT_EQ(snapshot(sets), before);
+
     // The parts made in another folder, then put in place.
     zip.UseTempArchive = true;
     zip.TempArchiveFolder = win(tmp.path() / "work");
