@@ -58,7 +58,7 @@ private:
     int checkSettings();
     int openTemp(const stdfs::path& targetFolder);
     int writeArchive(ArchiveWriter& w, const std::string& comment);
-    void placeSplit(VolumeOutput& vo);
+    void placeSplit();
     void removeStaleParts();
     void plan(std::vector<SourceItem>& found);
     bool writeNew(ArchiveWriter& w, const Planned& p);
@@ -274,7 +274,7 @@ int BuildRun::run()
         }
         vo.finish();
         ctx_.complete();
-        placeSplit(vo);
+        placeSplit();
         return result::Ok;
     }
 
@@ -326,7 +326,7 @@ int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
     return result::Ok;
 }
 
-void BuildRun::placeSplit(VolumeOutput& vo)
+void BuildRun::placeSplit()
 {
     std::vector<stdfs::path> paths;
     for (const auto& p : parts_)
@@ -338,7 +338,6 @@ void BuildRun::placeSplit(VolumeOutput& vo)
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    (void)vo;
     placeSplitSet(paths, target_, mode, z_.faults(), ctx_);
     for (auto& p : parts_)
         p->keep();

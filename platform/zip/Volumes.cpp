@@ -7,6 +7,7 @@
 #include "platform/profile/Profile.h"
 #include "platform/zip/VolumeOutput.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -27,11 +28,10 @@ bool isRegular(const stdfs::path& p)
     return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string partExtension(const stdfs::path& last, uint32_t index, bool upper)
+std::string partExtension(uint32_t index, bool upper)
 {
     char buf[16];
     std::snprintf(buf, sizeof buf, upper ? ".Z%02u" : ".z%02u", index + 1);
-    (void)last;
     return buf;
 }
 
@@ -53,7 +53,7 @@ std::optional<stdfs::path> findPart(const stdfs::path& last, uint32_t index)
     if (isRegular(p))
         return p;
     bool upper = allUpper(last.extension().string());
-    stdfs::path other = last.parent_path() / (last.stem().string() + partExtension(last, index, !upper));
+    stdfs::path other = last.parent_path() / (last.stem().string() + partExtension(index, !upper));
     if (isRegular(other))
         return other;
     return std::nullopt;
@@ -108,7 +108,7 @@ struct DiskCopies {
 stdfs::path splitPartPath(const stdfs::path& last, uint32_t index)
 {
     bool upper = allUpper(last.extension().string());
-    return last.parent_path() / (last.stem().string() + partExtension(last, index, upper));
+    return last.parent_path() / (last.stem().string() + partExtension(index, upper));
 }
 
 std::vector<stdfs::path> existingSplitParts(const stdfs::path& last)
