@@ -3,6 +3,7 @@
 #include "mainwindow/ProgramState.h"
 #include "mainwindow/Startup.h"
 #include "mainwindow/forms/Form1.h"
+#include "platform/net/Connections.h"
 #include "platform/ui/QtUiServices.h"
 
 #include <QApplication>
@@ -16,6 +17,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Quillmate");
     // What is left after the window system's own options: the program's arguments.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+
+    // Mapped network letters and shares resolve like local drives.
+    qm::net::installDriveHooks();
 
     qm::ui::QtUiServices ui;
     qm::app::ProgramState state(ui);
