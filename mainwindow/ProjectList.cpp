@@ -7,6 +7,7 @@
 #include "platform/fs/WinPath.h"
 #include "platform/profile/Profile.h"
 
+#include <filesystem>
 #include <optional>
 
 namespace qm::app {
@@ -75,10 +76,15 @@ std::vector<ProjectRow> PopulateList(ProgramState& state, const FileListBox& Fil
     for (int i = 0; i < File1.ListCount(); ++i) {
         state.store.CurrentProjectIni = qm::fs::joinPath(File1.Path(), File1.List(i));
         // One read of the file; each value is then looked up as the profile
-        // reader looks it up. A file that cannot be read reads as empty.
+        // reader looks it up. A file that cannot be read reads as empty, and
+        // so does anything but a regular file (reading a pipe or a device
+        // could wait, or run, for ever).
         qm::profile::IniDocument doc;
         try {
-            doc = qm::profile::loadDocumentOrEmpty(qm::fs::toNative(state.store.CurrentProjectIni));
+            const std::filesystem::path native = qm::fs::toNative(state.store.CurrentProjectIni);
+            std::error_code ec;
+            if (std::filesystem::is_regular_file(native, ec))
+                doc = qm::profile::loadDocumentOrEmpty(native);
         } catch (const std::exception&) {
         }
         rows.push_back(projectRow(doc));

@@ -74,7 +74,11 @@ PurgeResult PurgeHidden(const std::string& tempFolder)
             continue;
         const std::filesystem::path file = native / e.name;
         std::error_code ec;
-        if (qm::fs::isFileLocked(file) || !std::filesystem::remove(file, ec) || ec)
+        // Only a regular file of Temp itself can be held locked; opening
+        // anything else (a pipe, a device, what a link leads to) could wait
+        // for ever, and removing the name never touches it.
+        const bool regular = std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ec));
+        if ((regular && qm::fs::isFileLocked(file)) || !std::filesystem::remove(file, ec) || ec)
             result.skipped.push_back(e.name);
         else
             ++result.deleted;
@@ -117,7 +121,9 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
         if (state.TasksFolder.empty() || qm::fs::exists(job))
             return;
         const std::string source = app + "\\Nightwick.job";
-        if (!qm::fs::exists(source))
+        // Only a real file is copied: reading a pipe of that name would wait for ever.
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(qm::fs::toNative(source), ec))
             return;
         ensureTasksFolder();
         qm::fs::copyFile(source, job);

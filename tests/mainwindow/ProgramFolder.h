@@ -8,8 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 class ProgramFolderTest : public ::testing::Test {
 protected:
@@ -31,6 +38,31 @@ protected:
             text += l + "\r\n";
         std::filesystem::create_directories(native("Projects"));
         qm::test::writeFile(native("Projects/" + file), text);
+    }
+
+    // Runs `fn` and tells whether it finished within a few seconds although
+    // nobody writes to the named pipes `fifos`. When it has not, the pipes
+    // are opened for writing until it does, so that a test never hangs.
+    static bool finishesWithoutWriters(const std::vector<std::filesystem::path>& fifos,
+                                       const std::function<void()>& fn)
+    {
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            fn();
+            done = true;
+        });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!done && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const bool inTime = done;
+        while (!done) {
+            for (const std::filesystem::path& f : fifos)
+                if (int fd = ::open(f.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0)
+                    ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        worker.join();
+        return inTime;
     }
 
     qm::test::TempDir home_;

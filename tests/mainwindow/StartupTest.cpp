@@ -2,6 +2,7 @@
 // prepares, the Temp purge, the scheduled job file, the user options, the
 // WinAce rule and the command line.
 #include "mainwindow/FileListBox.h"
+#include "mainwindow/ProjectList.h"
 #include "mainwindow/ProgramState.h"
 #include "mainwindow/Startup.h"
 #include "mainwindow/TasksFolder.h"
@@ -12,6 +13,7 @@
 #include "ProgramFolder.h"
 
 #include <set>
+#include <sys/stat.h>
 
 using namespace qm::app;
 namespace fs = std::filesystem;
@@ -224,6 +226,38 @@ TEST_F(StartupTest, FileListHoldsTheProjectFilesOnly)
     EXPECT_EQ(File1_.names(), (std::vector<std::string>{"Alpha", "beta"}));
     EXPECT_TRUE(File1_.contains("ALPHA"));
     EXPECT_EQ(File1_.List(5), "");
+}
+
+TEST_F(StartupTest, StartUpNeverWaitsOnNamedPipes)
+{
+    // Pipes nobody writes to: in Temp, linked from Temp, among the projects
+    // and in place of the job file. Opening any of them would wait for ever.
+    qm::test::TempDir outside("qm-mw-outside");
+    fs::create_directories(native("Temp"));
+    fs::create_directories(native("Projects"));
+    const std::vector<fs::path> fifos{native("Temp/pipe"), outside / "pipe", native("Projects/pipe"),
+                                      native("Nightwick.job")};
+    for (const fs::path& f : fifos)
+        ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0) << f;
+    fs::create_symlink(outside / "pipe", native("Temp/link"));
+    project("Alpha", {"[SOURCES]", "ProjectName=Alpha"});
+    fs::create_symlink(native("Projects/Alpha"), native("Projects/Linked"));
+
+    std::vector<ProjectRow> rows;
+    EXPECT_TRUE(finishesWithoutWriters(fifos, [&] {
+        load();
+        rows = PopulateList(state_, File1_);
+    }));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(native("Temp/pipe"))));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(native("Temp/link"))));
+    EXPECT_TRUE(fs::is_fifo(outside / "pipe"));
+    EXPECT_FALSE(fs::exists(tasks() / "Nightwick.job"));
+    // The pipe among the projects gives an empty row; a link to a project
+    // file reads as that file.
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].text, "Alpha");
+    EXPECT_EQ(rows[1].text, "Alpha");
+    EXPECT_EQ(rows[2].text, "");
 }
 
 } // namespace
