@@ -2,7 +2,7 @@
 
 #include "store/ProjectLayout.h"
 #include "platform/fs/RtError.h"
-#include "platform/profile/IniDocument.h"
+#include "platform/fs/NoCase.h"
 
 namespace qm::store {
 
@@ -48,7 +48,7 @@ std::optional<ProjectField> fieldByName(std::string_view name)
     if (name.empty())
         return std::nullopt;
     for (std::size_t i = 0; i < FieldNames.size(); ++i)
-        if (qm::profile::equalsNoCase(FieldNames[i], name))
+        if (qm::fs::equalsNoCase(FieldNames[i], name))
             return static_cast<ProjectField>(i);
     return std::nullopt;
 }

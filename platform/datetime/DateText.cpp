@@ -1,5 +1,7 @@
 #include "platform/datetime/DateText.h"
 
+#include "platform/fs/Text.h"
+
 #include <cstdio>
 
 namespace qm::datetime {
@@ -74,15 +76,6 @@ private:
     size_t pos_ = 0;
 };
 
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // h:mm[:ss] with an optional AM/PM, which may follow blanks.
 bool parseTime(Scanner& sc, DateTime& dt)
 {
@@ -152,7 +145,7 @@ std::string formatIso(const DateTime& dt)
 
 std::optional<DateTime> parseDateTime(std::string_view text)
 {
-    text = trimBlanks(text);
+    text = qm::fs::trimBlanks(text);
     if (text.empty())
         return std::nullopt;
     Scanner sc(text);

@@ -1,5 +1,8 @@
 #include "platform/datetime/Numbers.h"
 
+#include "platform/fs/Text.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -10,15 +13,6 @@ namespace qm::datetime {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // Converts an unsigned decimal text (digits, ".", exponent) that has been
 // checked already. Out of range: infinity for a huge value, 0 for a tiny one.
@@ -48,8 +42,12 @@ double convert(const std::string& number)
         }
     }
     if (i < number.size()) {
+        // An exponent beyond any double decides by its sign alone.
+        const char* first = number.data() + i + 1 + (number[i + 1] == '+');
         long long exp = 0;
-        std::from_chars(number.data() + i + 1 + (number[i + 1] == '+'), number.data() + number.size(), exp);
+        if (std::from_chars(first, number.data() + number.size(), exp).ec != std::errc())
+            return *first == '-' ? 0.0 : std::numeric_limits<double>::infinity();
+        exp = std::clamp(exp, -100000LL, 100000LL);
         magnitude += exp;
     }
     return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
@@ -102,7 +100,7 @@ double val(std::string_view text)
 
 std::optional<long long> parseWholeNumber(std::string_view text)
 {
-    text = trimBlanks(text);
+    text = qm::fs::trimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -124,7 +122,7 @@ std::optional<long long> parseWholeNumber(std::string_view text)
 
 std::optional<double> parseNumber(std::string_view text)
 {
-    text = trimBlanks(text);
+    text = qm::fs::trimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';

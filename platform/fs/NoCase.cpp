@@ -106,6 +106,18 @@ bool equalsNoCase(std::string_view a, std::string_view b)
     return compareNoCase(a, b) == 0;
 }
 
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    size_t i = 0, j = 0;
+    while (j < prefix.size()) {
+        if (i >= text.size())
+            return false;
+        if (foldCodePoint(nextCodePoint(text, i)) != foldCodePoint(nextCodePoint(prefix, j)))
+            return false;
+    }
+    return true;
+}
+
 bool lessNoCase(std::string_view a, std::string_view b)
 {
     int c = compareNoCase(a, b);

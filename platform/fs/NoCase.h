@@ -12,6 +12,8 @@ std::string foldCase(std::string_view text);
 // <0, 0 or >0 as `a` sorts before, with or after `b` ignoring case.
 int compareNoCase(std::string_view a, std::string_view b);
 bool equalsNoCase(std::string_view a, std::string_view b);
+// True when `text` begins with `prefix`, ignoring case.
+bool startsWithNoCase(std::string_view text, std::string_view prefix);
 // Order for listings: ignoring case first, then by bytes so the order is total.
 bool lessNoCase(std::string_view a, std::string_view b);
 

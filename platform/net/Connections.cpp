@@ -5,6 +5,7 @@
 #include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
+#include "platform/fs/Text.h"
 #include "platform/net/Neighbourhood.h"
 #include "platform/profile/Profile.h"
 
@@ -32,7 +33,7 @@ std::string bootId()
     std::ifstream in("/proc/sys/kernel/random/boot_id");
     std::string id;
     std::getline(in, id);
-    return std::string(profile::trimBlanks(id));
+    return std::string(fs::trimBlanks(id));
 }
 
 std::string loginName()

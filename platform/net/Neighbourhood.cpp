@@ -1,5 +1,6 @@
 #include "platform/net/Neighbourhood.h"
 
+#include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
 #include "platform/profile/Profile.h"
@@ -14,7 +15,7 @@ namespace qm::net {
 
 namespace {
 
-bool same(std::string_view a, std::string_view b) { return profile::equalsNoCase(a, b); }
+bool same(std::string_view a, std::string_view b) { return fs::equalsNoCase(a, b); }
 
 profile::IniDocument loadNeighbourhood()
 {

@@ -1,17 +1,18 @@
 #include "platform/profile/IniDocument.h"
 
+#include "platform/fs/NoCase.h"
 #include "platform/fs/RtError.h"
+#include "platform/fs/Text.h"
 
 namespace qm::profile {
+
+using qm::fs::equalsNoCase;
+using qm::fs::trimBlanks;
 
 namespace {
 
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr int InvalidArgument = 5;
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
@@ -36,15 +37,6 @@ void checkWritable(std::string_view section, std::string_view key)
 }
 
 } // namespace
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::string_view dropQuotes(std::string_view s)
 {
@@ -87,16 +79,6 @@ std::string storedValue(std::string_view value)
         }
     }
     return out;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
 }
 
 IniDocument::IniDocument(std::string text)

@@ -5,7 +5,7 @@
 //   other CR belongs to the line (packed lists keep lone CRs in values);
 // - "[name]" opens a section; "key=value" is a key line; lines starting with
 //   ";" and lines without "=" are kept but are no keys;
-// - section and key names compare without regard to (ASCII) case;
+// - section and key names compare without regard to case (qm::fs::equalsNoCase);
 // - the first section of a name and the first key of a name in it win;
 // - blanks (spaces, tabs) around section names, keys and values are dropped.
 // Edits change only the lines they concern and keep every other byte; lines
@@ -18,9 +18,6 @@
 
 namespace qm::profile {
 
-// Text without the spaces and tabs that surround it.
-std::string_view trimBlanks(std::string_view s);
-
 // Text without one pair of enclosing quotation marks (both double or both
 // single); unchanged otherwise.
 std::string_view dropQuotes(std::string_view s);
@@ -31,9 +28,6 @@ std::string_view cutUtf8(std::string_view s, std::size_t maxBytes);
 // The form in which a value is stored on its line: every line break inside it
 // (CR LF or LF) becomes a single CR, so a value never splits its line.
 std::string storedValue(std::string_view value);
-
-// True when `a` and `b` are equal without regard to ASCII case.
-bool equalsNoCase(std::string_view a, std::string_view b);
 
 class IniDocument {
 public:

@@ -34,6 +34,9 @@ TEST(Numbers, ValReadsTheLeadingNumberLikeTheClassicFunction)
     EXPECT_EQ(val("-1e999"), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(val("1e-999"), 0.0);
     EXPECT_EQ(val("0.000e999"), 0.0);
+    // Exponents beyond any whole number decide by their sign.
+    EXPECT_EQ(val("1e-99999999999999999999"), 0.0);
+    EXPECT_EQ(val("1e9223372036854775807"), std::numeric_limits<double>::infinity());
 }
 
 TEST(Numbers, StrictParsersTakeTheWholeTextOrNothing)
