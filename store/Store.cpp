@@ -4,6 +4,7 @@
 #include "store/ProjectFile.h"
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Errors.h"
+#include "platform/fs/FileLock.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
 #include "platform/profile/Profile.h"
@@ -35,11 +36,14 @@ void checkProjectName(const std::string& name)
         throw qm::fs::makeRtError(qm::rterr::BadFileName, "project name \"" + name + "\"");
 }
 
-// Replaces the file at a Windows-form path atomically with `bytes`.
+// Replaces the file at a Windows-form path atomically with `bytes`, in turn
+// with the other program's single-key updates of the same folder.
 void writeWhole(const std::string& winPath, const std::string& bytes)
 {
-    detail::withFile(winPath, qm::fs::toNative(winPath),
-                     [&](const std::filesystem::path& native) { qm::fs::writeFileAtomic(native, bytes); });
+    detail::withFile(winPath, qm::fs::toNative(winPath), [&](const std::filesystem::path& native) {
+        auto lock = qm::fs::lockForUpdate(native);
+        qm::fs::writeFileAtomic(native, bytes);
+    });
 }
 
 } // namespace

@@ -75,6 +75,20 @@ FileLock FileLock::tryAcquire(const std::filesystem::path& native, Mode mode, bo
     return take(native, mode, create, false);
 }
 
+FileLock lockForUpdate(const std::filesystem::path& file)
+{
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::weakly_canonical(file, ec);
+    std::filesystem::path folder = (ec ? file : real).parent_path();
+    if (folder.empty())
+        folder = ".";
+    try {
+        return FileLock::acquire(folder, FileLock::Mode::Exclusive);
+    } catch (const qm::RtError&) {
+        return {};
+    }
+}
+
 bool isFileLocked(const std::filesystem::path& native)
 {
     try {

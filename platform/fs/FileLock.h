@@ -38,6 +38,15 @@ private:
     int fd_ = -1;
 };
 
+// Serialises the updates of `file` (read, change, replace) between programs
+// and threads: waits for an exclusive lock on the folder that holds it (after
+// symbolic links). The folder itself carries the lock, so nothing appears
+// beside the data files. One update of a folder at a time: an updater must
+// not take it again while it holds it. Gives a lock that holds nothing when
+// the folder cannot be locked (missing, or a file system without locks); the
+// update then goes ahead, or fails, on its own.
+FileLock lockForUpdate(const std::filesystem::path& file);
+
 // True when someone holds a lock on the host file that an exclusive lock
 // would wait for. False when the file cannot be opened (missing, ...).
 bool isFileLocked(const std::filesystem::path& native);

@@ -1,6 +1,7 @@
 #include "platform/profile/Profile.h"
 
 #include "platform/fs/AtomicFile.h"
+#include "platform/fs/FileLock.h"
 #include "platform/fs/RtError.h"
 
 namespace qm::profile {
@@ -58,6 +59,7 @@ std::string getString(const std::filesystem::path& file, std::string_view sectio
 void writeString(const std::filesystem::path& file, std::string_view section,
                  std::string_view key, std::string_view value)
 {
+    auto lock = qm::fs::lockForUpdate(file);
     IniDocument doc = loadDocumentOrEmpty(file);
     doc.setValue(section, key, value);
     saveDocument(file, doc);
@@ -65,6 +67,7 @@ void writeString(const std::filesystem::path& file, std::string_view section,
 
 void deleteKey(const std::filesystem::path& file, std::string_view section, std::string_view key)
 {
+    auto lock = qm::fs::lockForUpdate(file);
     IniDocument doc = loadDocumentOrEmpty(file);
     if (doc.removeKey(section, key))
         saveDocument(file, doc);
@@ -72,6 +75,7 @@ void deleteKey(const std::filesystem::path& file, std::string_view section, std:
 
 void deleteSection(const std::filesystem::path& file, std::string_view section)
 {
+    auto lock = qm::fs::lockForUpdate(file);
     IniDocument doc = loadDocumentOrEmpty(file);
     if (doc.removeSection(section))
         saveDocument(file, doc);

@@ -8,7 +8,9 @@
 // Writing updates the one key in place and keeps every other byte of the
 // file; a missing key goes at the end of its section, a missing section at
 // the end of the file, a missing file is created. Every rewrite replaces the
-// file atomically, so a failure never leaves half a file.
+// file atomically, so a failure never leaves half a file, and the updates of
+// one folder's files are serialised between programs (qm::fs::lockForUpdate),
+// so that two programs changing different keys of one file lose neither.
 #include "platform/profile/IniDocument.h"
 
 #include <cstddef>
@@ -29,6 +31,8 @@ IniDocument loadDocument(const std::filesystem::path& file);
 IniDocument loadDocumentOrEmpty(const std::filesystem::path& file);
 
 // Replaces the file atomically with the document's text. Throws qm::RtError.
+// A caller that read the document to change it holds qm::fs::lockForUpdate
+// from the read to this save.
 void saveDocument(const std::filesystem::path& file, const IniDocument& doc);
 
 // What the profile reader gives for `key` in `section` of `doc`: the value

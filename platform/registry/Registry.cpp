@@ -1,8 +1,10 @@
 #include "platform/registry/Registry.h"
 
 #include "platform/fs/FileLock.h"
+#include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
+#include "platform/fs/Text.h"
 #include "platform/profile/Profile.h"
 
 #include <cctype>
@@ -14,14 +16,11 @@ namespace stdfs = std::filesystem;
 
 namespace qm::registry {
 
+using fs::startsWithNoCase;
+
 namespace {
 
 constexpr const char* kDefaultValueName = "@";
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    return s.size() >= prefix.size() && profile::equalsNoCase(s.substr(0, prefix.size()), prefix);
-}
 
 // "\\A\\\\B\\" -> "A\\B": no leading, trailing or doubled separators.
 std::string normalizeKey(std::string_view path)
@@ -96,7 +95,7 @@ std::optional<std::string> parseHexBytes(std::string_view text)
 
 std::optional<std::uint32_t> parseDword(std::string_view text)
 {
-    std::string t(profile::trimBlanks(text));
+    std::string t(fs::trimBlanks(text));
     if (t.empty())
         return std::nullopt;
     bool negative = t[0] == '-';
@@ -147,14 +146,14 @@ std::string requireKey(std::string_view keyPath)
     return key;
 }
 
-// Runs `edit` on the hive under the registry lock and saves the document when
-// `edit` reports a change.
+// Runs `edit` on the hive under the update lock of its folder and saves the
+// document when `edit` reports a change.
 template <typename Edit>
 bool changeHive(const stdfs::path& file, Edit edit)
 {
     std::error_code ec;
     stdfs::create_directories(file.parent_path(), ec);
-    auto lock = fs::FileLock::acquire(file.parent_path() / ".lock", fs::FileLock::Mode::Exclusive, true);
+    auto lock = fs::lockForUpdate(file);
     profile::IniDocument doc = profile::loadDocumentOrEmpty(file);
     if (!edit(doc))
         return false;
@@ -309,7 +308,7 @@ bool deleteKey(std::uint32_t root, std::string_view keyPath)
         bool removed = false;
         for (const auto& section : doc.sectionNames()) {
             bool below = section.size() > key.size() && section[key.size()] == '\\' && startsWithNoCase(section, key);
-            if (profile::equalsNoCase(section, key) || below)
+            if (fs::equalsNoCase(section, key) || below)
                 while (doc.removeSection(section))
                     removed = true;
         }

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 namespace pf = qm::profile;
 using qm::test::readFile;
@@ -79,6 +82,61 @@ TEST(ProfileFile, DeleteKeyAndSection)
     EXPECT_EQ(readFile(dir / "d.ini"), "[a]\r\ny=2\r\n\r\n");
     pf::deleteKey(dir / "missing.ini", "a", "x");
     EXPECT_FALSE(fs::exists(dir / "missing.ini"));
+}
+
+// Two programs updating different keys of one file at the same time: no
+// update is lost, and a reader only ever sees whole files.
+TEST(ProfileFile, ConcurrentWritersInTwoProcessesLoseNothing)
+{
+    TempDir dir;
+    const fs::path file = dir / "User Options";
+    writeFile(file, "[USER OPTIONS]\r\nUserView=list\r\n");
+    constexpr int Writes = 60;
+
+    auto spawn = [&](auto body) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            bool ok = true;
+            try {
+                ok = body();
+            } catch (...) {
+                ok = false;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        return pid;
+    };
+    std::vector<pid_t> writers;
+    for (char who : {'a', 'b'})
+        writers.push_back(spawn([&, who] {
+            for (int i = 0; i < Writes; ++i)
+                pf::writeString(file, "User Options", std::string(1, who) + std::to_string(i), "v");
+            return true;
+        }));
+    const pid_t reader = spawn([&] {
+        for (int i = 0; i < 300; ++i) {
+            const std::string text = readFile(file);
+            if (!text.starts_with("[USER OPTIONS]\r\n") || !text.ends_with("\r\n"))
+                return false;
+        }
+        return true;
+    });
+    for (pid_t pid : writers) {
+        int status = -1;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_EQ(status, 0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(reader, &status, 0), reader);
+    EXPECT_EQ(status, 0) << "a reader saw part of a file";
+
+    const pf::IniDocument doc = pf::loadDocument(file);
+    int lost = 0;
+    for (char who : {'a', 'b'})
+        for (int i = 0; i < Writes; ++i)
+            lost += doc.value("User Options", std::string(1, who) + std::to_string(i)) ? 0 : 1;
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(doc.value("User Options", "UserView"), "list");
 }
 
 } // namespace
