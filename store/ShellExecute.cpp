@@ -48,82 +48,67 @@ bool CShellExecute::StillExecuting()
            }) != 0;
 }
 
-std::int32_t CShellExecute::Explore(std::int32_t, const std::string& strFolder, std::int32_t)
+std::int32_t CShellExecute::launch(const char* member, process::ShellRequest request)
 {
     LaunchCode = 0;
     ProcessHandle = {};
-    return guarded("Explore", [&] {
-        return launchResult(process::shellExecute({"explore", strFolder}, hostPaths()).code);
+    return guarded(member, [&] {
+        process::ShellResult r = process::shellExecute(request, hostPaths());
+        if (request.keepProcess) {
+            LaunchCode = r.code;
+            ProcessHandle = std::move(r.process);
+        }
+        return launchResult(r.code);
     });
+}
+
+// The process-keeping members: verb "Open", %NAME% replaced in the file and
+// start folder, the started process kept.
+static process::ShellRequest keptLaunch(const std::string& file, const std::string& parameters,
+                                        const std::string& startIn)
+{
+    process::ShellRequest rq{"Open", file, parameters, startIn};
+    rq.keepProcess = true;
+    rq.expandVariables = true;
+    return rq;
+}
+
+std::int32_t CShellExecute::Explore(std::int32_t, const std::string& strFolder, std::int32_t)
+{
+    return launch("Explore", {"explore", strFolder});
 }
 
 std::int32_t CShellExecute::LaunchDocument(std::int32_t, const std::string& strDocument,
                                            const std::string& strStartIn, std::int32_t)
 {
-    LaunchCode = 0;
-    ProcessHandle = {};
-    return guarded("LaunchDocument", [&] {
-        process::ShellRequest rq{"Open", strDocument, "", strStartIn};
-        rq.keepProcess = true;
-        rq.expandVariables = true;
-        process::ShellResult r = process::shellExecute(rq, hostPaths());
-        LaunchCode = r.code;
-        ProcessHandle = std::move(r.process);
-        return launchResult(r.code);
-    });
+    return launch("LaunchDocument", keptLaunch(strDocument, "", strStartIn));
 }
 
 std::int32_t CShellExecute::LaunchEmail(std::int32_t, const std::string& strAddress, std::int32_t)
 {
-    LaunchCode = 0;
-    ProcessHandle = {};
-    return guarded("LaunchEmail", [&] {
-        return launchResult(process::shellExecute({"", "mailto:" + strAddress}, hostPaths()).code);
-    });
+    return launch("LaunchEmail", {"", "mailto:" + strAddress});
 }
 
 std::int32_t CShellExecute::LaunchFolder(std::int32_t, const std::string& strFolder, std::int32_t)
 {
-    LaunchCode = 0;
-    ProcessHandle = {};
-    return guarded("LaunchFolder", [&] {
-        return launchResult(process::shellExecute({"open", strFolder}, hostPaths()).code);
-    });
+    return launch("LaunchFolder", {"open", strFolder});
 }
 
 std::int32_t CShellExecute::LaunchProgram(std::int32_t, const std::string& strProgram,
                                           const std::string& strParameters, const std::string& strStartIn,
                                           std::int32_t)
 {
-    LaunchCode = 0;
-    ProcessHandle = {};
-    return guarded("LaunchProgram", [&] {
-        process::ShellRequest rq{"Open", strProgram, strParameters, strStartIn};
-        rq.keepProcess = true;
-        rq.expandVariables = true;
-        process::ShellResult r = process::shellExecute(rq, hostPaths());
-        LaunchCode = r.code;
-        ProcessHandle = std::move(r.process);
-        return launchResult(r.code);
-    });
+    return launch("LaunchProgram", keptLaunch(strProgram, strParameters, strStartIn));
 }
 
 std::int32_t CShellExecute::LaunchURL(std::int32_t, const std::string& strURL, std::int32_t)
 {
-    LaunchCode = 0;
-    ProcessHandle = {};
-    return guarded("LaunchURL", [&] {
-        return launchResult(process::shellExecute({"", strURL}, hostPaths()).code);
-    });
+    return launch("LaunchURL", {"", strURL});
 }
 
 std::int32_t CShellExecute::PrintDocument(std::int32_t, const std::string& strDocument)
 {
-    LaunchCode = 0;
-    ProcessHandle = {};
-    return guarded("PrintDocument", [&] {
-        return launchResult(process::shellExecute({"print", strDocument}, hostPaths()).code);
-    });
+    return launch("PrintDocument", {"print", strDocument});
 }
 
 void RunAndWait(const std::string& strCommandLine)

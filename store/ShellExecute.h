@@ -13,7 +13,7 @@
 // Paths are in Windows form and reach the host through the drive table.
 // A program's parameters are handed over as written (split by Windows
 // command-line rules), so our own programs receive Windows-form paths.
-#include "platform/process/Child.h"
+#include "platform/process/Shell.h"
 
 #include <cstdint>
 #include <string>
@@ -68,6 +68,9 @@ public:
 private:
     template <typename Fn>
     std::int32_t guarded(const char* member, Fn fn);
+    // Clears the launch state, hands the request to the shell and, for a
+    // request that keeps its process, records its code and process.
+    std::int32_t launch(const char* member, process::ShellRequest request);
 
     qm::ui::UiServices& ui_;
     std::int32_t LaunchCode = 0;
