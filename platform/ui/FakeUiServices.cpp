@@ -46,6 +46,19 @@ void FakeUiServices::answerBox(BoxRecord& box)
     }
 }
 
+BoxRecord FakeUiServices::showBox(BoxRecord box, const char* event)
+{
+    box.busy = busy_;
+    // Recorded before it is answered, so that boxes shown by an answer's
+    // own actions come after it.
+    const size_t index = boxes_.size();
+    boxes_.push_back(box);
+    events_.push_back(std::string(event) + " " + box.title + ": " + box.prompt);
+    answerBox(box);
+    boxes_[index] = box;
+    return box;
+}
+
 int FakeUiServices::msgBox(const std::string& prompt, int style, const std::string& title)
 {
     BoxRecord box;
@@ -56,16 +69,7 @@ int FakeUiServices::msgBox(const std::string& prompt, int style, const std::stri
     box.buttons = buttonSetOf(style);
     box.icon = iconOf(style);
     box.defaultButton = defaultButtonOf(style);
-    box.busy = busy_;
-
-    // Recorded before it is answered, so that boxes shown by an answer's
-    // own actions come after it.
-    const size_t index = boxes_.size();
-    boxes_.push_back(box);
-    events_.push_back("box " + box.title + ": " + prompt);
-    answerBox(box);
-    boxes_[index] = box;
-    return box.result;
+    return showBox(std::move(box), "box").result;
 }
 
 std::string FakeUiServices::inputBox(const std::string& prompt, const std::string& title,
@@ -77,14 +81,7 @@ std::string FakeUiServices::inputBox(const std::string& prompt, const std::strin
     box.title = shownTitle(title);
     box.buttons = mb::OKCancel;
     box.defaultText = defaultText;
-    box.busy = busy_;
-
-    const size_t index = boxes_.size();
-    boxes_.push_back(box);
-    events_.push_back("input " + box.title + ": " + prompt);
-    answerBox(box);
-    boxes_[index] = box;
-    return box.text;
+    return showBox(std::move(box), "input").text;
 }
 
 void FakeUiServices::answer(int result)

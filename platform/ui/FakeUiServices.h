@@ -121,6 +121,8 @@ private:
         std::optional<BoxRecord::Kind> kind;   // empty: either kind (answerWith)
         std::function<void(BoxRecord&)> fn;
     };
+    // Records the box, answers it and gives it back as answered.
+    BoxRecord showBox(BoxRecord box, const char* event);
     void answerBox(BoxRecord& box);
     void problem(std::string text);
 
