@@ -52,34 +52,12 @@ std::vector<std::string> components(const std::string& rest, const std::string& 
     return out;
 }
 
-// The name under which `name` exists in `folder`: itself when it exists as
-// written, else the first entry (case-free order) equal to it without case.
-std::optional<std::string> matchEntry(const stdfs::path& folder, const std::string& name)
-{
-    struct stat st {};
-    if (::lstat((folder / name).c_str(), &st) == 0)
-        return name;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return std::nullopt;
-    std::optional<std::string> best;
-    while (dirent* e = ::readdir(dir)) {
-        std::string_view n = e->d_name;
-        if (n == "." || n == "..")
-            continue;
-        if (equalsNoCase(n, name) && (!best || lessNoCase(n, *best)))
-            best = std::string(n);
-    }
-    ::closedir(dir);
-    return best;
-}
-
 stdfs::path resolveUnder(stdfs::path base, const std::vector<std::string>& parts)
 {
     bool matching = true;
     for (const std::string& c : parts) {
         if (matching) {
-            std::optional<std::string> found = matchEntry(base, c);
+            std::optional<std::string> found = entryNoCase(base, c);
             if (found) {
                 base /= *found;
                 continue;
@@ -107,6 +85,26 @@ bool isBelow(const stdfs::path& path, const stdfs::path& root, size_t& depth)
 }
 
 } // namespace
+
+std::optional<std::string> entryNoCase(const stdfs::path& folder, const std::string& name)
+{
+    struct stat st {};
+    if (::lstat((folder / name).c_str(), &st) == 0)
+        return name;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return std::nullopt;
+    std::optional<std::string> best;
+    while (dirent* e = ::readdir(dir)) {
+        std::string_view n = e->d_name;
+        if (n == "." || n == "..")
+            continue;
+        if (equalsNoCase(n, name) && (!best || lessNoCase(n, *best)))
+            best = std::string(n);
+    }
+    ::closedir(dir);
+    return best;
+}
 
 stdfs::path toNative(const std::string& winPath)
 {

@@ -4,6 +4,7 @@
 #include "platform/fs/RtError.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace qm::fs {
@@ -17,6 +18,11 @@ namespace qm::fs {
 // (control characters, <>|"*?: in a component, an empty or non-letter drive),
 // 68 no drive at that letter, 71 removable drive not ready, 76 unknown share.
 std::filesystem::path toNative(const std::string& winPath);
+
+// The spelling under which `name` exists in the host folder `folder`: itself
+// when it exists as written, else the first entry (case-free order) equal to
+// it without case; nothing when there is none.
+std::optional<std::string> entryNoCase(const std::filesystem::path& folder, const std::string& name);
 
 // The Windows form of a host path (relative ones from the current folder):
 // under the drive whose host folder is the longest leading part of the path,

@@ -108,22 +108,6 @@ bool credentialsAccepted(const Share& share, const std::optional<std::string>& p
     return password.value_or("") == share.password;
 }
 
-// The entry of `dir` called `name`, spelled as written or, failing that, in
-// any letter case.
-std::optional<stdfs::path> childNoCase(const stdfs::path& dir, const std::string& name)
-{
-    std::error_code ec;
-    if (stdfs::exists(dir / name, ec))
-        return dir / name;
-    std::optional<stdfs::path> found;
-    for (const auto& entry : stdfs::directory_iterator(dir, ec)) {
-        std::string entryName = entry.path().filename().string();
-        if (fs::equalsNoCase(entryName, name) && (!found || entryName < found->filename().string()))
-            found = entry.path();
-    }
-    return found;
-}
-
 bool underFolder(const std::string& target, const std::string& folder)
 {
     return target == folder || (target.size() > folder.size() && target.compare(0, folder.size(), folder) == 0 &&
@@ -232,10 +216,10 @@ std::optional<stdfs::path> resolveRemote(std::string_view remoteName)
             --depth;
             continue;
         }
-        auto child = childNoCase(p, part);
+        auto child = fs::entryNoCase(p, part);
         if (!child)
             return std::nullopt;
-        p = *child;
+        p /= *child;
         ++depth;
     }
     return p;
