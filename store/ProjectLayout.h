@@ -27,13 +27,19 @@ struct ProjectLine {
 
 namespace detail {
 
-inline constexpr ProjectLine RawProjectLines[] = {
-#define QM_SECTION(written, asked) {ProjectLine::Kind::Section, written, -1, asked, {}},
-#define QM_KEY(name, number) {ProjectLine::Kind::Key, #name, number, {}, #name},
-#define QM_KEY_AS(name, number, section, key) {ProjectLine::Kind::Key, #name, number, section, key},
-#define QM_EMPTY_KEY(key) {ProjectLine::Kind::EmptyKey, key, -1, {}, {}},
-#define QM_BLANK() {ProjectLine::Kind::Blank, {}, -1, {}, {}},
-#define QM_TEMPLATE_END()
+// The lines as the table lists them, with one extra entry (templateEnd)
+// where the template of a new project file ends.
+struct RawLine : ProjectLine {
+    bool templateEnd = false;
+};
+
+inline constexpr RawLine RawProjectLines[] = {
+#define QM_SECTION(written, asked) {{ProjectLine::Kind::Section, written, -1, asked, {}}},
+#define QM_KEY(name, number) {{ProjectLine::Kind::Key, #name, number, {}, #name}},
+#define QM_KEY_AS(name, number, section, key) {{ProjectLine::Kind::Key, #name, number, section, key}},
+#define QM_EMPTY_KEY(key) {{ProjectLine::Kind::EmptyKey, key, -1, {}, {}}},
+#define QM_BLANK() {{ProjectLine::Kind::Blank, {}, -1, {}, {}}},
+#define QM_TEMPLATE_END() {{}, true},
 #include "store/ProjectLines.def"
 #undef QM_SECTION
 #undef QM_KEY
@@ -45,20 +51,8 @@ inline constexpr ProjectLine RawProjectLines[] = {
 
 inline constexpr std::size_t TemplateLineCount = [] {
     std::size_t n = 0;
-    bool done = false;
-#define QM_SECTION(written, asked) n += done ? 0 : 1;
-#define QM_KEY(name, number) n += done ? 0 : 1;
-#define QM_KEY_AS(name, number, section, key) n += done ? 0 : 1;
-#define QM_EMPTY_KEY(key) n += done ? 0 : 1;
-#define QM_BLANK() n += done ? 0 : 1;
-#define QM_TEMPLATE_END() done = true;
-#include "store/ProjectLines.def"
-#undef QM_SECTION
-#undef QM_KEY
-#undef QM_KEY_AS
-#undef QM_EMPTY_KEY
-#undef QM_BLANK
-#undef QM_TEMPLATE_END
+    while (!RawProjectLines[n].templateEnd)
+        ++n;
     return n;
 }();
 
@@ -67,14 +61,18 @@ inline constexpr std::size_t TemplateLineCount = [] {
 // Every line of a project file, in order; key lines carry the section the
 // loader asks for (the enclosing section's unless the line says otherwise).
 inline constexpr auto ProjectLines = [] {
-    std::array<ProjectLine, std::size(detail::RawProjectLines)> lines{};
+    std::array<ProjectLine, std::size(detail::RawProjectLines) - 1> lines{};
     std::string_view section;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        lines[i] = detail::RawProjectLines[i];
+    std::size_t i = 0;
+    for (const detail::RawLine& raw : detail::RawProjectLines) {
+        if (raw.templateEnd)
+            continue;
+        lines[i] = raw;
         if (lines[i].kind == ProjectLine::Kind::Section)
             section = lines[i].loadSection;
         else if (lines[i].kind == ProjectLine::Kind::Key && lines[i].loadSection.empty())
             lines[i].loadSection = section;
+        ++i;
     }
     return lines;
 }();
