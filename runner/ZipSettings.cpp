@@ -6,11 +6,13 @@
 #include "platform/zip/PavikZip.h"
 #include "store/ProjectRecord.h"
 
+#include <cerrno>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <limits>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace qm::runner {
@@ -50,36 +52,66 @@ bool usableListName(const std::string& name)
     return true;
 }
 
-// The lines of a file list (CR LF or LF ends, blank lines left out);
-// nothing when the file cannot be read.
+// The entries of a file list, one a line. A line ends at CR LF, LF or a
+// lone CR (lists edited by hand have them all), a UTF-8 byte-order mark in
+// front of the first line is not part of its entry, and blank lines are left
+// out: handed on, an empty entry would stand for the whole source folder.
+// Nothing when the list is not a plain file that can be read; something else
+// of that name (a pipe, a device) is never waited for.
 std::optional<std::vector<std::string>> readList(const std::string& winPath)
 {
-    std::ifstream in;
+    int fd = -1;
     try {
-        in.open(qm::fs::toNative(winPath), std::ios::binary);
+        fd = ::open(qm::fs::toNative(winPath).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (!in)
+    if (fd < 0)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return std::nullopt;
+    }
+
     std::vector<std::string> lines;
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t end = bytes.find('\n', pos);
-        std::string line = bytes.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        // An empty line names nothing; handed on it would stand for the
-        // whole source folder.
+    std::string line;
+    bool first = true;
+    auto endLine = [&] {
+        if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            line.erase(0, 3);
+        first = false;
         if (!line.empty())
             lines.push_back(std::move(line));
-        if (end == std::string::npos)
+        line.clear();
+    };
+    char buf[1 << 16];
+    bool afterCr = false;
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
             break;
-        pos = end + 1;
+        for (ssize_t i = 0; i < n; ++i) {
+            const char c = buf[i];
+            if (c == '\n' && afterCr) {
+                afterCr = false; // the LF of a CR LF
+                continue;
+            }
+            afterCr = c == '\r';
+            if (c == '\r' || c == '\n')
+                endLine();
+            else
+                line += c;
+        }
     }
+    ::close(fd);
+    endLine();
     return lines;
 }
 

@@ -12,6 +12,8 @@
 #include "runner/ZipSettings.h"
 #include "store/Store.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 using qm::datetime::DateTime;
@@ -333,6 +335,17 @@ TEST_F(ZipSetupTest, FileLists)
     out = apply(r);
     EXPECT_EQ(zip_.listEntries(), (std::vector<std::string>{"C:\\x\\a.txt", "\\\\SRV\\share\\b.txt"}));
     EXPECT_EQ(zip_.SourceFolder, "");
+
+    // Lists edited by hand: a byte-order mark, lines ended by CR alone, a
+    // last line without its end.
+    qm::test::writeFile(native("Filelists/Docs-ZIP"), "\xEF\xBB\xBF" "a.txt\rsub\\b.txt\r\rc.txt\r\n\nd.txt");
+    apply(r);
+    EXPECT_EQ(zip_.listEntries(), (std::vector<std::string>{"a.txt", "sub\\b.txt", "c.txt", "d.txt"}));
+
+    // Something that is not a file (a pipe nobody writes to) is not waited for.
+    std::filesystem::remove(native("Filelists/Docs-ZIP"));
+    ASSERT_EQ(::mkfifo(native("Filelists/Docs-ZIP").c_str(), 0600), 0);
+    EXPECT_TRUE(apply(r).listFailed);
 
     // No list, or a name that would leave the Filelists folder: the project fails.
     std::filesystem::remove(native("Filelists/Docs-ZIP"));
