@@ -83,6 +83,12 @@ void Runner::runTail()
 {
     if (finished_)
         return;
+    if (quitClicked_) {
+        // Quit came after the last archive was built: the run ends with the
+        // step that was running.
+        FinishRun();
+        return;
+    }
     MakeAce();
     if (finished_)
         return;

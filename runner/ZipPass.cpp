@@ -5,6 +5,7 @@
 #include "runner/Runner.h"
 
 #include "platform/datetime/DateText.h"
+#include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/zip/ResultCodes.h"
@@ -15,7 +16,10 @@
 #include "runner/ZipSettings.h"
 #include "store/ZipUpdate.h"
 
-#include <set>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm::runner {
 
@@ -33,6 +37,55 @@ bool folderFound(const std::string& path)
 {
     return !path.empty() && qm::fs::isFolder(path);
 }
+
+// Whether the control will write its archive disk by disk.
+bool spannedBuild(const qm::zip::PavikZip& zip)
+{
+    return zip.SpanMode == 1 || (zip.SpanMode == 2 && zip.ArchivePath.size() >= 3 &&
+                                 qm::fs::driveType(zip.ArchivePath.substr(0, 3)) ==
+                                     qm::fs::drivetype::Removable);
+}
+
+// The archive that was at a spanned project's path before its build. A
+// spanned archive's first disk takes that place as soon as it is written,
+// before the next disk is asked for; nobody can change disks during an
+// unattended run, so a build that stops there would leave only the start of
+// a set. The old archive waits beside it, under a hidden name, and comes
+// back unless the build succeeds.
+class PreviousArchive {
+public:
+    explicit PreviousArchive(const std::string& winPath)
+    {
+        try {
+            target_ = qm::fs::toNative(winPath);
+        } catch (const std::exception&) {
+            return;
+        }
+        aside_ = target_.parent_path() / ("." + target_.filename().string() + ".previous");
+        struct stat st {};
+        kept_ = ::lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                ::rename(target_.c_str(), aside_.c_str()) == 0;
+    }
+    ~PreviousArchive() { settle(false); }
+    PreviousArchive(const PreviousArchive&) = delete;
+    PreviousArchive& operator=(const PreviousArchive&) = delete;
+
+    void settle(bool built)
+    {
+        if (!kept_)
+            return;
+        kept_ = false;
+        if (built)
+            ::unlink(aside_.c_str());
+        else
+            ::rename(aside_.c_str(), target_.c_str());
+    }
+
+private:
+    std::filesystem::path target_;
+    std::filesystem::path aside_;
+    bool kept_ = false;
+};
 
 } // namespace
 
@@ -154,15 +207,27 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
 
     int result = qm::zip::result::Ok;
     int errorNumber = 0;
-    try {
-        result = PavikZip1.Build();
-    } catch (const qm::RtError& e) {
-        errorNumber = e.number;
-        result = -1;
-        message = e.description;
-    } catch (const std::exception& e) {
-        result = -1;
-        message = e.what();
+    if (quitClicked_) {
+        // Quit came while the control was not building (it was dating the
+        // archive before, and each operation starts with the flag down):
+        // this project is stopped before it starts.
+        result = qm::zip::result::UserAbort;
+    } else {
+        std::optional<PreviousArchive> previous;
+        if (spannedBuild(PavikZip1))
+            previous.emplace(PavikZip1.ArchivePath);
+        try {
+            result = PavikZip1.Build();
+        } catch (const qm::RtError& e) {
+            errorNumber = e.number;
+            result = -1;
+            message = e.description;
+        } catch (const std::exception& e) {
+            result = -1;
+            message = e.what();
+        }
+        if (previous)
+            previous->settle(result == qm::zip::result::Ok);
     }
 
     if (result == qm::zip::result::Ok) {

@@ -355,7 +355,7 @@ TEST_F(RunTest, AStopWithoutQuitFailsThatProjectOnly)
     EXPECT_TRUE(trace_.has("ace pass"));
 }
 
-TEST_F(RunTest, ASpannedArchiveGoesOnTheDiskInTheDrive)
+TEST_F(RunTest, ASpannedArchiveGoesOnTheDiskInTheDriveOrLeavesThePreviousOne)
 {
     qm::store::ProjectRecord spanned = zipProject("Span");
     spanned[F::ZIPSpanOption] = "always";
@@ -370,6 +370,76 @@ TEST_F(RunTest, ASpannedArchiveGoesOnTheDiskInTheDrive)
     bool isSpanned = false;
     EXPECT_EQ(runner_.PavikZip1.ArchiveInfo(count, packed, size, ratio, isSpanned), 0);
     EXPECT_EQ(count, 1);
+
+    // The next day the archive needs more than the disk in the drive holds:
+    // nobody can put in a second disk, and the first one must not be left
+    // holding the start of a set in place of the archive that was there.
+    const std::string previous = qm::test::readFile(native("out/Span.qmt"));
+    const std::string stamp = projectText("Span");
+    std::string noise;
+    for (uint32_t x = 12345; noise.size() < 200000;) {
+        x = x * 1103515245u + 12345u;
+        noise += char(x >> 24);
+    }
+    makeSource("Span", {{"b.bin", noise}});
+    clock_.advanceDays(1);
+    Trace t;
+    TraceView v(t);
+    TracedRunner r(ui_, clock_, v, t);
+    ui_.onDoEvents([&r] { r.PavikZip1.SplitPartSize = 65536; });
+    r.Form_Load({});
+    r.Timer1_Timer();
+    const std::vector<std::string> lines = logLines();
+    ASSERT_EQ(lines.size(), 16u);
+    EXPECT_EQ(lines.at(lines.size() - 7), "<Now>\tSpan processing halted due to error.");
+    EXPECT_TRUE(qm::test::readFile(native("out/Span.qmt")) == previous);
+    EXPECT_EQ(projectText("Span"), stamp);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(native("out")), {}), 1);
+}
+
+TEST_F(RunTest, QuitWhileAnArchiveIsDatedEndsTheRunBeforeAnythingElse)
+{
+    for (const char* quitAt : {"A", "B"}) {
+        std::filesystem::remove_all(native("out"));
+        std::filesystem::create_directories(native("out"));
+        std::filesystem::remove(native("autoback.log"));
+        for (const char* name : {"A", "B"}) {
+            qm::store::ProjectRecord p = zipProject(name);
+            p[F::ZIPArchiveDate] = "latest";
+            makeSource(name, {{"f.txt", name}});
+            writeProject(name, p);
+        }
+        Trace t;
+        TraceView v(t);
+        TracedRunner r(ui_, clock_, v, t);
+        // Quit is served while the archive is listed (a long listing
+        // yields to the window between entries).
+        qm::zip::ZipEventHandlers quit;
+        quit.onFileListed = [&](const qm::zip::ListedEntry&) {
+            if (r.state.Form1.ShortName == quitAt && !t.has("unload all"))
+                r.Command1_Click();
+        };
+        r.PavikZip1.addEventSink(&quit);
+        r.Form_Load({});
+        r.Timer1_Timer();
+
+        std::vector<std::string> expected{"<Now>\tQuillmate automated back up operation started ", "<Now>\tA",
+                                          "\t\t\tsuccessfully backed up to " + win("out")};
+        if (std::string(quitAt) == "A") {
+            // The next project is not started.
+            expected.insert(expected.end(), {"<Now>\tB backup operations aborted by user", dashes()});
+        } else {
+            expected.insert(expected.end(), {"<Now>\tB", "\t\t\tsuccessfully backed up to " + win("out"),
+                                             "<Now>\tEnd of back up operations", "<Now>\tSummary:",
+                                             "\t\t\t2\tProjects due for back-up",
+                                             "\t\t\t2\tProjects successfully backed up", dashes()});
+        }
+        EXPECT_EQ(logLines(), expected) << quitAt;
+        EXPECT_EQ(std::filesystem::exists(native("out/B.qmt")), std::string(quitAt) == "B");
+        // Nothing of the tail; the run ended.
+        EXPECT_EQ(t.steps, (std::vector<std::string>{"unload all", "unload all", "end"})) << quitAt;
+        r.PavikZip1.removeEventSink(&quit);
+    }
 }
 
 TEST_F(RunTest, QuitBeforeTheTimerEndsWithoutARun)
