@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <spawn.h>
+#include <system_error>
 #include <sys/wait.h>
 #include <thread>
 #include <time.h>
@@ -16,13 +17,18 @@ namespace {
 
 // Collects a child nobody watches any more. One short-lived thread per child
 // sleeps in waitpid until it ends.
-void reapInBackground(pid_t pid)
+void reapInBackground(pid_t pid) noexcept
 {
-    std::thread([pid] {
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
+    try {
+        std::thread([pid] {
+            int status = 0;
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the child is left to be collected when this
+        // program ends, which beats ending it now from a destructor.
+    }
 }
 
 void sleepFor(std::chrono::milliseconds ms)
