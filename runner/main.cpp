@@ -1,7 +1,8 @@
 // Nightwick: the unattended runner. Started by the scheduler (no argument)
 // or by Quillmate's "Back up All Due" (argument "usemax"), it backs up every
 // project that is due, logs the run in autoback.log and ends by itself.
-// Without a display it runs headless, so a scheduled start works anywhere.
+// Without a display (or with one it cannot reach) it runs headless, so a
+// scheduled start works anywhere.
 // Exit status: 0 after a run, 2 when another run holds the program folder.
 #include "platform/datetime/Clock.h"
 #include "platform/net/Connections.h"
@@ -20,22 +21,35 @@
 
 namespace {
 
-bool haveDisplay()
+bool isSet(const char* name)
 {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* v = std::getenv(name);
-        if (v && *v)
-            return true;
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
+// The window system to run on. Without a display the run is headless; with
+// one, the headless platform stands behind it, so that a display that
+// cannot be reached (a scheduled start after the desktop session ended)
+// still gives a run instead of ending the program before it starts.
+void choosePlatform()
+{
+    if (!isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        return;
     }
-    return false;
+    std::string platforms = isSet("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM")
+                            : isSet("WAYLAND_DISPLAY") ? "wayland;xcb"
+                                                       : "xcb";
+    if (platforms.find("offscreen") == std::string::npos)
+        platforms += ";offscreen";
+    setenv("QT_QPA_PLATFORM", platforms.c_str(), 1);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (!haveDisplay())
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    choosePlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Nightwick");
     // The run ends the program itself (FinishRun), also after its window went away.

@@ -300,9 +300,14 @@ TEST_F(NightwickProgram, ASecondStartFindsTheFirstAndEndsWithoutARun)
     EXPECT_EQ(logText(), "");
     EXPECT_FALSE(std::filesystem::exists(native("out/P.qmt")));
 
+    // Once the first has ended, the next one runs, also when it is handed a
+    // display that cannot be reached (a session that has ended).
     first.release();
-    EXPECT_EQ(runNightwick("2026-03-07 13:05:09"), 0);
+    qm::test::ScopedEnv gone("DISPLAY", ":9173");
+    qm::test::ScopedEnv platform("QT_QPA_PLATFORM", std::nullopt);
+    EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {"usemax"}, &output), 0) << output;
     EXPECT_TRUE(std::filesystem::exists(native("out/P.qmt")));
+    EXPECT_NE(output.find("Archiving Done: Archive processing complete."), std::string::npos) << output;
 }
 
 } // namespace
