@@ -12,8 +12,9 @@ namespace qm::runner {
 std::string runLockPath();
 
 // Takes the run lock when no other program holds it; an empty FileLock when
-// another run holds it. A lock file that cannot be made (a read-only
-// program folder) does not stop the run: the result then holds nothing and
+// another run holds it. Where the lock file cannot be made (a read-only
+// program folder) the program folder itself is locked; when neither can be
+// locked the run is not stopped: the result then holds nothing and
 // `unavailable` is set.
 qm::fs::FileLock takeRunLock(bool& unavailable);
 

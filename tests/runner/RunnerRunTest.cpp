@@ -464,6 +464,14 @@ TEST_F(RunTest, OneRunAtATime)
     EXPECT_FALSE(unavailable);
     first.release();
     EXPECT_TRUE(qm::runner::takeRunLock(unavailable).locked());
+
+    // No lock file can be made there: the program folder is locked instead.
+    std::filesystem::remove(native(".nightwick.lock"));
+    std::filesystem::create_symlink(native("gone/lock"), native(".nightwick.lock"));
+    first = qm::runner::takeRunLock(unavailable);
+    EXPECT_TRUE(first.locked());
+    EXPECT_FALSE(qm::runner::takeRunLock(unavailable).locked());
+    EXPECT_FALSE(unavailable);
 }
 
 } // namespace
