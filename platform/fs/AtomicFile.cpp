@@ -175,13 +175,17 @@ struct Fd {
 void openForReading(const stdfs::path& native, Fd& fd, struct stat& st)
 {
     const std::string what = native.string();
-    fd.fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting, so that a named pipe nobody writes to cannot
+    // hold the caller; only regular files are read (a pipe, socket or device
+    // could wait, or give bytes, for ever).
+    fd.fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd.fd < 0)
         throw rtErrorFromErrno(errno, what, native);
     if (::fstat(fd.fd, &st) != 0)
         throw rtErrorFromErrno(errno, what);
-    if (S_ISDIR(st.st_mode))
+    if (!S_ISREG(st.st_mode))
         throw makeRtError(rterr::PathFileAccess, what);
+    ::fcntl(fd.fd, F_SETFL, ::fcntl(fd.fd, F_GETFL) & ~O_NONBLOCK);
 }
 } // namespace
 

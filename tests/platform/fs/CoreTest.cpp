@@ -130,6 +130,10 @@ TEST(AtomicFile, ReadErrorsAndCopy)
     EXPECT_EQ(errorNumber([&] { readFileBytes(t / "missing"); }), 53);
     EXPECT_EQ(errorNumber([&] { readFileBytes(t / "nodir" / "missing"); }), 76);
     EXPECT_EQ(errorNumber([&] { readFileBytes(t.path()); }), 75);
+    // A named pipe nobody writes to is refused at once, never waited on.
+    ASSERT_EQ(::mkfifo((t / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(errorNumber([&] { readFileBytes(t / "pipe"); }), 75);
+    EXPECT_EQ(errorNumber([&] { copyFileAtomic(t / "pipe", t / "copy"); }), 75);
 
     writeFile(t / "src", "payload");
     ::chmod((t / "src").c_str(), 0604);
