@@ -187,16 +187,11 @@ void openForReading(const stdfs::path& native, Fd& fd, struct stat& st)
         throw makeRtError(rterr::PathFileAccess, what);
     ::fcntl(fd.fd, F_SETFL, ::fcntl(fd.fd, F_GETFL) & ~O_NONBLOCK);
 }
-} // namespace
 
-std::string readFileBytes(const stdfs::path& native)
+// Reads `fd` to its end, handing each piece to `sink`.
+template <class Sink>
+void readAll(const Fd& fd, const stdfs::path& native, Sink sink)
 {
-    Fd fd;
-    struct stat st {};
-    openForReading(native, fd, st);
-    std::string out;
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
-        out.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd.fd, buf, sizeof buf);
@@ -207,8 +202,20 @@ std::string readFileBytes(const stdfs::path& native)
         }
         if (n == 0)
             break;
-        out.append(buf, static_cast<size_t>(n));
+        sink(std::string_view(buf, static_cast<size_t>(n)));
     }
+}
+} // namespace
+
+std::string readFileBytes(const stdfs::path& native)
+{
+    Fd fd;
+    struct stat st {};
+    openForReading(native, fd, st);
+    std::string out;
+    if (st.st_size > 0)
+        out.reserve(static_cast<size_t>(st.st_size));
+    readAll(fd, native, [&](std::string_view piece) { out.append(piece); });
     return out;
 }
 
@@ -219,18 +226,7 @@ void copyFileAtomic(const stdfs::path& from, const stdfs::path& to)
     openForReading(from, in, st);
     AtomicFileWriter w(to);
     w.setMode(st.st_mode);
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(in.fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw rtErrorFromErrno(errno, from.string());
-        }
-        if (n == 0)
-            break;
-        w.write(std::string_view(buf, static_cast<size_t>(n)));
-    }
+    readAll(in, from, [&](std::string_view piece) { w.write(piece); });
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(w.fd(), times); // best effort: a copy without the old time is still a copy
     w.commit();
