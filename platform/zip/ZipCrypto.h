@@ -27,8 +27,9 @@ public:
 private:
     uint8_t streamByte() const
     {
-        uint16_t t = uint16_t(k2_ | 2);
-        return uint8_t((t * (t ^ 1)) >> 8);
+        // Unsigned: the product of two 16-bit values overflows an int.
+        uint32_t t = uint16_t(k2_ | 2);
+        return uint8_t((t * (t ^ 1u)) >> 8);
     }
     void update(uint8_t plain);
 
