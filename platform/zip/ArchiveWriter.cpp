@@ -61,21 +61,26 @@ void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, b
     out_.write(h.data(), h.size());
 }
 
+void ArchiveWriter::writeDescriptor(const WrittenEntry& e)
+{
+    std::string d;
+    put32(d, DescriptorSig);
+    put32(d, e.crc);
+    if (e.localZip64) {
+        put64(d, e.compressedSize);
+        put64(d, e.size);
+    } else {
+        put32(d, uint32_t(e.compressedSize));
+        put32(d, uint32_t(e.size));
+    }
+    out_.keepTogether(d.size());
+    out_.write(d.data(), d.size());
+}
+
 void ArchiveWriter::endEntry(WrittenEntry& e)
 {
     if (e.flags & FlagDescriptor) {
-        std::string d;
-        put32(d, DescriptorSig);
-        put32(d, e.crc);
-        if (e.localZip64) {
-            put64(d, e.compressedSize);
-            put64(d, e.size);
-        } else {
-            put32(d, uint32_t(e.compressedSize));
-            put32(d, uint32_t(e.size));
-        }
-        out_.keepTogether(d.size());
-        out_.write(d.data(), d.size());
+        writeDescriptor(e);
     } else {
         char crc[4];
         set32(crc, e.crc);
@@ -192,20 +197,8 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
         if (chunkDone)
             chunkDone(done);
     }
-    if (descriptor) {
-        std::string d;
-        put32(d, DescriptorSig);
-        put32(d, e.crc);
-        if (e.localZip64) {
-            put64(d, e.compressedSize);
-            put64(d, e.size);
-        } else {
-            put32(d, uint32_t(e.compressedSize));
-            put32(d, uint32_t(e.size));
-        }
-        out_.keepTogether(d.size());
-        out_.write(d.data(), d.size());
-    }
+    if (descriptor)
+        writeDescriptor(e);
     entries_.push_back(std::move(e));
 }
 

@@ -73,6 +73,8 @@ public:
 
 private:
     std::string centralHeader(const WrittenEntry& e) const;
+    // The data descriptor after an entry's data.
+    void writeDescriptor(const WrittenEntry& e);
 
     std::unique_ptr<SingleOutput> own_;
     ArchiveOutput& out_;

@@ -9,15 +9,6 @@ namespace qm::zip::names {
 
 namespace {
 
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::vector<std::string_view> components(std::string_view name)
 {
     std::vector<std::string_view> parts;
@@ -45,6 +36,15 @@ std::string slashes(std::string_view s)
 }
 
 } // namespace
+
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
 
 std::vector<std::string> splitList(std::string_view text)
 {

@@ -19,7 +19,6 @@
 #include "platform/zip/Volumes.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -176,14 +175,10 @@ int BuildRun::run()
     }
 
     if (layout_ == Layout::Split) {
-        if (z_.UseTempArchive) {
-            std::optional<stdfs::path> t = tempFolderOf(z_);
-            if (!t || ::stat(t->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-                return result::TempFolderFailed;
-            partsFolder_ = *t;
-        } else {
-            partsFolder_ = folder.empty() ? stdfs::path(".") : folder;
-        }
+        std::optional<stdfs::path> t = workFolderOf(z_, folder);
+        if (!t || ::stat(t->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return result::TempFolderFailed;
+        partsFolder_ = *t;
     } else {
         r = openTemp(folder);
         if (r != result::Ok)
@@ -354,20 +349,11 @@ void BuildRun::removeStaleParts()
 
 int BuildRun::openTemp(const stdfs::path& targetFolder)
 {
-    stdfs::path folder = targetFolder;
-    if (z_.UseTempArchive) {
-        if (z_.TempArchiveFolder.empty()) {
-            const char* tmp = std::getenv("TMPDIR");
-            folder = tmp && *tmp ? tmp : "/tmp";
-        } else {
-            std::optional<stdfs::path> t = nativeOf(z_.TempArchiveFolder);
-            if (!t)
-                return result::TempFolderFailed;
-            folder = *t;
-        }
-    }
+    std::optional<stdfs::path> folder = workFolderOf(z_, targetFolder);
+    if (!folder)
+        return result::TempFolderFailed;
     try {
-        tempFd_ = temp_.create(folder.empty() ? stdfs::path(".") : folder);
+        tempFd_ = temp_.create(*folder);
     } catch (const IoError& e) {
         if (e.err == ENOSPC || e.err == EDQUOT)
             return result::DiskFull;

@@ -65,6 +65,35 @@ std::optional<stdfs::path> tempFolderOf(const PavikZip& z)
     return stdfs::path(tmp && *tmp ? tmp : "/tmp");
 }
 
+std::optional<stdfs::path> workFolderOf(const PavikZip& z, const stdfs::path& targetFolder)
+{
+    if (z.UseTempArchive)
+        return tempFolderOf(z);
+    return targetFolder.empty() ? stdfs::path(".") : targetFolder;
+}
+
+stdfs::path copyToTemp(const stdfs::path& from, const stdfs::path& folder, TempFile& into, mode_t mode,
+                       const IoFaults* faults, OpContext& ctx)
+{
+    InFile in;
+    if (!in.open(from))
+        throw IoError{errno, from};
+    OutFile out;
+    out.attach(into.create(folder, -1, mode), into.path(), faults);
+    std::vector<char> buf(1 << 20);
+    uint64_t at = 0;
+    while (at < in.size()) {
+        size_t n = in.readAt(at, buf.data(), buf.size());
+        if (n == 0)
+            throw IoError{EIO, from}; // it shrank: a short copy must never take its place
+        out.write(buf.data(), n);
+        at += n;
+        ctx.tick();
+    }
+    out.commit();
+    return into.path();
+}
+
 int openArchive(OpContext& ctx, const std::string& archivePath, ArchiveReader& reader, bool askForDisks)
 {
     if (archivePath.empty())
@@ -185,26 +214,9 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, co
     // The temporary folder is on another file system: copy beside the
     // target first, so that the last step is still a rename.
     TempFile beside;
-    int out = beside.create(target.parent_path());
-    OutFile copy;
-    copy.attach(out, beside.path(), faults);
-    InFile in;
-    if (!in.open(from))
-        throw IoError{errno, from};
-    std::vector<char> buf(1 << 20);
-    uint64_t at = 0;
-    while (at < in.size()) {
-        size_t n = in.readAt(at, buf.data(), buf.size());
-        if (n == 0)
-            break;
-        copy.write(buf.data(), n);
-        at += n;
-        ctx.tick();
-    }
-    copy.flush();
+    copyToTemp(from, target.parent_path(), beside, 0666, faults, ctx);
     if (setMode)
         ::chmod(beside.path().c_str(), mode);
-    copy.commit();
     if (::rename(beside.path().c_str(), target.c_str()) != 0)
         throw IoError{errno, target};
     beside.keep();

@@ -33,6 +33,16 @@ int openArchive(OpContext& ctx, const std::string& archivePath, ArchiveReader& r
 // The folder for temporary files of the control: TempArchiveFolder when
 // UseTempArchive is set and it is given, else the system's.
 std::optional<std::filesystem::path> tempFolderOf(const PavikZip& z);
+// Where an archive being rewritten is made: the temporary folder above with
+// UseTempArchive, else `targetFolder` (the archive's own). Nothing when
+// TempArchiveFolder names no folder.
+std::optional<std::filesystem::path> workFolderOf(const PavikZip& z, const std::filesystem::path& targetFolder);
+
+// Copies the whole of `from` into a new temporary file in `folder` (owned by
+// `into`, created with `mode`) and writes it to the disk. Throws IoError,
+// also when `from` ends before the size it had when opened.
+std::filesystem::path copyToTemp(const std::filesystem::path& from, const std::filesystem::path& folder,
+                                 TempFile& into, mode_t mode, const IoFaults* faults, OpContext& ctx);
 
 // The listing record of an entry.
 ListedEntry listedEntry(const ArchiveEntry& e);

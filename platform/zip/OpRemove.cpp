@@ -5,7 +5,6 @@
 #include "platform/zip/OpCommon.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,21 +46,13 @@ int PavikZip::Remove()
         struct stat st {};
         if (::stat(target.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR))
             return int(result::ArchiveReadOnly);
-        stdfs::path folder = target.parent_path();
-        if (UseTempArchive) {
-            if (TempArchiveFolder.empty()) {
-                const char* tmp = std::getenv("TMPDIR");
-                folder = tmp && *tmp ? tmp : "/tmp";
-            } else if (auto t = nativeOf(TempArchiveFolder)) {
-                folder = *t;
-            } else {
-                return int(result::TempFolderFailed);
-            }
-        }
+        std::optional<stdfs::path> folder = workFolderOf(*this, target.parent_path());
+        if (!folder)
+            return int(result::TempFolderFailed);
         TempFile temp;
         OutFile out;
         try {
-            out.attach(temp.create(folder.empty() ? stdfs::path(".") : folder), temp.path(), faults());
+            out.attach(temp.create(*folder), temp.path(), faults());
         } catch (const IoError& e) {
             int code = writeFailure(e);
             return code == result::DiskFull ? code : UseTempArchive ? int(result::TempFolderFailed) : code;

@@ -1,5 +1,6 @@
 #include "platform/zip/SfxSettings.h"
 
+#include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
 
 #include <cerrno>
@@ -13,6 +14,7 @@ namespace qm::zip {
 namespace {
 
 using qm::sfx::SfxConfig;
+using names::trimBlanks;
 
 const char* const DefaultButtons[13] = {
     "OK", "Cancel", "Stop", "Skip file", "Skip all", "Yes", "No", "Yes to all", "No to all", "Continue", "Exit",
@@ -46,15 +48,6 @@ const char* const DefaultStrings[5] = {
 std::string indexed(const char* property, size_t i)
 {
     return std::string(property) + "(" + std::to_string(i) + ")";
-}
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
 }
 
 // "description|extension|program" lines to the stub's

@@ -5,6 +5,7 @@
 #include "platform/fs/WinPath.h"
 #include "platform/profile/IniDocument.h"
 #include "platform/profile/Profile.h"
+#include "platform/zip/OpCommon.h"
 #include "platform/zip/VolumeOutput.h"
 
 #include <algorithm>
@@ -68,29 +69,6 @@ void syncFolder(const stdfs::path& folder)
     }
 }
 
-// Copies `from` to a new temporary file in `folder`; the copy is kept by `keep`.
-stdfs::path copyInto(const stdfs::path& from, const stdfs::path& folder, TempFile& keep, mode_t mode,
-                     const IoFaults* faults, OpContext& ctx)
-{
-    InFile in;
-    if (!in.open(from))
-        throw IoError{errno, from};
-    OutFile out;
-    out.attach(keep.create(folder, -1, mode), keep.path(), faults);
-    std::vector<char> buf(1 << 20);
-    uint64_t at = 0;
-    while (at < in.size()) {
-        size_t n = in.readAt(at, buf.data(), buf.size());
-        if (n == 0)
-            break;
-        out.write(buf.data(), n);
-        at += n;
-        ctx.tick();
-    }
-    out.commit();
-    return keep.path();
-}
-
 // A folder of copies of spanned disks, removed with them.
 struct DiskCopies {
     stdfs::path folder;
@@ -139,7 +117,7 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
         if (::stat(p.c_str(), &pst) == 0 && pst.st_dev == fst.st_dev)
             continue;
         copies.push_back(std::make_unique<TempFile>());
-        p = copyInto(p, folder, *copies.back(), 0600, faults, ctx);
+        p = copyToTemp(p, folder, *copies.back(), 0600, faults, ctx);
     }
     for (const stdfs::path& p : parts)
         ::chmod(p.c_str(), mode);
@@ -338,7 +316,7 @@ PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool ask
         keep = copies;
         auto copyDisk = [&](const stdfs::path& from) {
             copies->files.push_back(std::make_unique<TempFile>());
-            return copyInto(from, copies->folder, *copies->files.back(), 0600, nullptr, ctx);
+            return copyToTemp(from, copies->folder, *copies->files.back(), 0600, nullptr, ctx);
         };
         std::vector<FileIdentity> seen;
         if (auto id = identityOf(last))
