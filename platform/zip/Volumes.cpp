@@ -305,6 +305,11 @@ PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool ask
         }
         if (!askForDisks)
             throw FormatError{"the archive spans several disks", false, true};
+        // Disks are asked for only where a disk can be changed: on any other
+        // drive the parts are simply not there.
+        DiskSlot slot(ctx, archivePath);
+        if (!slot.removable())
+            throw ResultError{result::PartMissing};
 
         // Spanned: the disk that is in is the last; the others are asked for
         // in order and copied, so that the whole can be read as one.
@@ -322,7 +327,6 @@ PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool ask
         if (auto id = identityOf(last))
             seen.push_back(*id);
         stdfs::path lastCopy = copyDisk(last);
-        DiskSlot slot(ctx, archivePath);
         for (uint32_t k = 1; k < count; ++k) {
             stdfs::path onDisk = slot.request(k, [&](const stdfs::path& p) {
                 std::optional<FileIdentity> id = identityOf(p);

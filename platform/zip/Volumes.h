@@ -89,7 +89,8 @@ std::optional<FileIdentity> identityOf(const std::filesystem::path& p);
 
 // Reading: the parts of a split archive beside `last`, or, when there are
 // none and disks may be asked for, copies of a spanned archive's disks in
-// `tempFolder`; the copies live as long as `keep`.
+// `tempFolder`; the copies live as long as `keep`. Disks are asked for only
+// on a removable drive; elsewhere missing parts end with PartMissing.
 PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool askForDisks,
                         const std::filesystem::path& tempFolder, std::shared_ptr<void>& keep);
 

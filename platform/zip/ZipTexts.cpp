@@ -37,7 +37,7 @@ const char* resultText(int code)
     case result::TargetFolderMissing: return "The folder that should hold the archive does not exist.";
     case result::ArchiveReadOnly: return "The archive file is read-only; it was left as it is.";
     case result::SplitSizeTooSmall: return "The split size is too small: each part must hold at least 65536 bytes.";
-    case result::PartMissing: return "A part of the split archive is missing.";
+    case result::PartMissing: return "A part of the split or spanned archive is missing.";
     case result::WrongDisk: return "The disk asked for was not inserted.";
     case result::TooManyParts: return "The archive would need more parts or disks than the format allows.";
     case result::SfxStubUnreadable: return "The self-extractor program file could not be read.";

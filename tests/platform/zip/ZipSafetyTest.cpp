@@ -121,6 +121,19 @@ TEST_F(ZipSafety, DamagedDirectoriesGiveAnErrorCode)
         EXPECT_EQ(zip.Test(), result::ArchiveDamaged);
     }
     EXPECT_FALSE(stdfs::exists(out / "a.txt"));
+    // An end record that claims a later disk, on a drive whose disk cannot
+    // be changed: no disk is asked for, the parts are missing.
+    std::string claimsDisk3 = rawZip(two);
+    claimsDisk3[claimsDisk3.size() - 22 + 4] = 2;
+    claimsDisk3[claimsDisk3.size() - 22 + 6] = 2;
+    int asked = 0;
+    ZipEventHandlers h;
+    h.onDiskRequest = [&](int, bool& ready) { ++asked, ready = true; };
+    zip.addEventSink(&h);
+    EXPECT_EQ(extractRaw(claimsDisk3), result::PartMissing);
+    EXPECT_EQ(zip.ListEntries(), result::PartMissing);
+    EXPECT_EQ(asked, 0);
+    zip.removeEventSink(&h);
     EXPECT_EQ(extractRaw("not an archive at all"), result::NotAnArchive);
     zip.ArchivePath = win(tmp.path() / "missing.zip");
     EXPECT_EQ(zip.ListEntries(), result::ArchiveNotFound);
