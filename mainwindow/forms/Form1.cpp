@@ -288,16 +288,17 @@ void Form1::Form_Load(const std::string& commandLine, const WinAceLookup& lookup
 {
     Frame1->hide();
     const StartupResult r = FormLoad(state_, File1, commandLine, lookup);
+    // The timers belong to this window: once it is closed they fire no more.
     QPointer<Form1> self(this);
-    state_.ui().singleShot(100, [self] {
-        if (self)
-            self->Timer2_Timer();
-    });
+    auto whileLoaded = [self](void (Form1::*handler)()) {
+        return [self, handler] {
+            if (self && !self->unloaded_)
+                (self->*handler)();
+        };
+    };
+    state_.ui().singleShot(100, whileLoaded(&Form1::Timer2_Timer));
     if (r.Timer1Enabled)
-        state_.ui().singleShot(3000, [self] {
-            if (self)
-                self->Timer1_Timer();
-        });
+        state_.ui().singleShot(3000, whileLoaded(&Form1::Timer1_Timer));
 }
 
 void Form1::Timer2_Timer()

@@ -212,6 +212,19 @@ TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
     view.close();
 }
 
+TEST_F(Form1Test, TimersOfAClosedMainWindowDoNotFire)
+{
+    project("Work", {"[SOURCES]", "ProjectName=Work"});
+    Form1 form(state_);
+    form.Form_Load("C:\\x.qmt", nullptr);
+    form.show();
+    form.close();
+    EXPECT_EQ(ui_.fireTimers(), 2);
+    EXPECT_EQ(form.ListView1->topLevelItemCount(), 0);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->objectName() == "frmViewZip" && w->isVisible());
+}
+
 TEST_F(Form1Test, NoCommandLineNoSecondTimer)
 {
     Form1 form(state_);

@@ -230,13 +230,14 @@ TEST_F(StartupTest, FileListHoldsTheProjectFilesOnly)
 
 TEST_F(StartupTest, StartUpNeverWaitsOnNamedPipes)
 {
-    // Pipes nobody writes to: in Temp, linked from Temp, among the projects
-    // and in place of the job file. Opening any of them would wait for ever.
+    // Pipes nobody writes to: in Temp, linked from Temp, among the projects,
+    // in place of the job file and of the user options. Opening any of them
+    // would wait for ever.
     qm::test::TempDir outside("qm-mw-outside");
-    fs::create_directories(native("Temp"));
-    fs::create_directories(native("Projects"));
+    for (const char* folder : {"Temp", "Projects", "Options"})
+        fs::create_directories(native(folder));
     const std::vector<fs::path> fifos{native("Temp/pipe"), outside / "pipe", native("Projects/pipe"),
-                                      native("Nightwick.job")};
+                                      native("Nightwick.job"), native("Options/User Options")};
     for (const fs::path& f : fifos)
         ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0) << f;
     fs::create_symlink(outside / "pipe", native("Temp/link"));
@@ -252,6 +253,7 @@ TEST_F(StartupTest, StartUpNeverWaitsOnNamedPipes)
     EXPECT_FALSE(fs::exists(fs::symlink_status(native("Temp/link"))));
     EXPECT_TRUE(fs::is_fifo(outside / "pipe"));
     EXPECT_FALSE(fs::exists(tasks() / "Nightwick.job"));
+    EXPECT_EQ(state_.store.UserOptionsRecord(1).UserDefaultCompression, "");
     // The pipe among the projects gives an empty row; a link to a project
     // file reads as that file.
     ASSERT_EQ(rows.size(), 3u);
