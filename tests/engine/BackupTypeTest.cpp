@@ -13,20 +13,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "TabOrder.h"
+
 #include <gtest/gtest.h>
 
 using namespace qm::engine;
 
 namespace {
 
-// The next widget that Tab reaches from `w`.
-QWidget* nextTab(QWidget* w)
-{
-    for (QWidget* n = w->nextInFocusChain(); n && n != w; n = n->nextInFocusChain())
-        if (n->focusPolicy() & Qt::TabFocus)
-            return n;
-    return nullptr;
-}
+using qm::test::nextTab;
 
 class BackupTypeTest : public ::testing::Test {
 protected:

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "TabOrder.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -21,14 +23,7 @@ using F = qm::store::ProjectField;
 
 namespace {
 
-// The next widget that Tab reaches from `w`.
-QWidget* nextTab(QWidget* w)
-{
-    for (QWidget* n = w->nextInFocusChain(); n && n != w; n = n->nextInFocusChain())
-        if (n->focusPolicy() & Qt::TabFocus)
-            return n;
-    return nullptr;
-}
+using qm::test::nextTab;
 
 class SplitSizeTest : public ::testing::Test {
 protected:
