@@ -139,7 +139,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     ListView1->setHeaderLabels(headers);
     ListView1->header()->setSectionsClickable(true);
     ListView1->header()->setSortIndicatorShown(false);
-    const int widths[] = {150, 150, 95, 170, 170, 170};
+    const int widths[] = {150, 140, 95, 165, 160, 140};
     for (int i = 0; i < 6; ++i)
         ListView1->setColumnWidth(i, widths[i]);
     ListView1->viewport()->installEventFilter(this);
