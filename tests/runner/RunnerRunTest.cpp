@@ -74,6 +74,18 @@ protected:
         runner_.Timer1_Timer();
     }
     void userOptions(const std::string& text) { qm::test::writeFile(native("Options/User Options"), text); }
+    // Two due projects: "Big", whose build yields to the window many times,
+    // then "Next".
+    void bigThenNext()
+    {
+        std::map<std::string, std::string> files;
+        for (int i = 0; i < 40; ++i)
+            files["f" + std::to_string(i) + ".txt"] = std::string(2000, char('a' + i % 26));
+        makeSource("Big", files);
+        writeProject("Big", zipProject("Big"));
+        makeSource("Next", {{"n.txt", "n"}});
+        writeProject("Next", zipProject("Next"));
+    }
 
     qm::ui::FakeUiServices ui_;
     qm::datetime::FixedClock clock_{DateTime{2026, 3, 7, 14, 5, 9}};
@@ -235,6 +247,31 @@ TEST_F(RunTest, ProjectsAreBackedUpInOrderWithCheckMessagesAndFailures)
     EXPECT_TRUE(ui_.boxes().empty());
 }
 
+TEST_F(RunTest, TwoProjectsWritingOneArchiveLeaveItWhole)
+{
+    // The second brings its files into the archive the first has just made.
+    for (const char* name : {"One", "Two"}) {
+        qm::store::ProjectRecord p = zipProject(name);
+        p[F::ZIPBackFile] = "shared.qmt";
+        makeSource(name, {{std::string(name) + ".txt", name}});
+        writeProject(name, p);
+    }
+    run();
+    qm::zip::PavikZip& zip = runner_.PavikZip1;
+    zip.ResetToDefaults();
+    zip.ArchivePath = win("out") + "\\shared.qmt";
+    int64_t count = 0, packed = 0, size = 0;
+    int ratio = 0;
+    bool spanned = false;
+    EXPECT_EQ(zip.ArchiveInfo(count, packed, size, ratio, spanned), 0);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(zip.Test(), 0);
+    for (const char* name : {"One", "Two"})
+        EXPECT_EQ(qm::profile::getString(native(std::string("Projects/") + name), "Files and Folders-QMT",
+                                         "ZIPLastBackupFolder", ""),
+                  win("out"));
+}
+
 TEST_F(RunTest, TheTailStampsAndBacksUpDueDataFilesBetweenTheAcePasses)
 {
     std::filesystem::create_directories(native("databk"));
@@ -302,13 +339,7 @@ TEST_F(RunTest, AMissingDataFolderEndsTheRunAfterTheFirstAcePass)
 
 TEST_F(RunTest, QuitStopsTheRunningBackupAndEndsTheRun)
 {
-    std::map<std::string, std::string> files;
-    for (int i = 0; i < 40; ++i)
-        files["f" + std::to_string(i) + ".txt"] = std::string(2000, char('a' + i % 26));
-    makeSource("Big", files);
-    writeProject("Big", zipProject("Big"));
-    makeSource("Next", {{"n.txt", "n"}});
-    writeProject("Next", zipProject("Next"));
+    bigThenNext();
     ui_.onDoEvents([this] {
         if (!trace_.has("unload all"))
             runner_.Command1_Click();
@@ -327,13 +358,7 @@ TEST_F(RunTest, QuitStopsTheRunningBackupAndEndsTheRun)
 
 TEST_F(RunTest, AStopWithoutQuitFailsThatProjectOnly)
 {
-    std::map<std::string, std::string> files;
-    for (int i = 0; i < 40; ++i)
-        files["f" + std::to_string(i) + ".txt"] = std::string(2000, char('a' + i % 26));
-    makeSource("Big", files);
-    writeProject("Big", zipProject("Big"));
-    makeSource("Next", {{"n.txt", "n"}});
-    writeProject("Next", zipProject("Next"));
+    bigThenNext();
     // The control stops on its own (as when a further disk cannot be had).
     ui_.onDoEvents([this] {
         if (runner_.state.Form1.ShortName == "Big")
