@@ -417,7 +417,9 @@ void Form1::Help()
 
 void Form1::ExitProgram()
 {
-    // Every other window first, in the order the application holds them, then this one.
+    // Every other window first, in the order the application holds them, then
+    // this one; a window that closes does not bring this one back meanwhile.
+    unloaded_ = true;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isWindow() && !qobject_cast<QMenu*>(w))
             w->close();
