@@ -273,6 +273,10 @@ void ArchiveWriter::finish(const std::string& commentIn)
             --cut;
         comment.resize(cut);
     }
+    // A comment that held the end record's signature would leave readers,
+    // which search for that record from the end, unsure where it is.
+    for (size_t at = comment.find("PK\x05\x06"); at != std::string::npos; at = comment.find("PK\x05\x06", at))
+        comment.replace(at + 2, 2, "  ");
     uint64_t cdSize = 0;
     uint32_t cdDisk = out_.disk();
     uint64_t cdOffset = out_.diskOffset();

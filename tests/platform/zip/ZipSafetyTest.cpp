@@ -139,6 +139,30 @@ TEST_F(ZipSafety, DamagedDirectoriesGiveAnErrorCode)
     EXPECT_EQ(zip.ListEntries(), result::ArchiveNotFound);
 }
 
+TEST_F(ZipSafety, CommentThatLooksLikeAnEndRecordIsNotTakenForOne)
+{
+    // The archive comment holds a fake end record that claims a third disk.
+    const std::string fake = std::string("PK\x05\x06\x02\x00\x02\x00", 8) + std::string(14, '\0') + " more text";
+    RawOptions o;
+    o.comment = fake;
+    stdfs::path a = tmp.path() / "commented.zip";
+    qm::test::writeFile(a, rawZip({{"a.txt", "aaaa"}}, o));
+    zip.ArchivePath = win(a);
+    EXPECT_EQ(zip.ListEntries(), result::Ok);
+    EXPECT_EQ(rec.listed.size(), 1u);
+    // An update keeps the comment, less the signature, so that no reader
+    // can mistake it for the archive's end.
+    stdfs::path src = tmp.path() / "src";
+    makeFiles(src, {{"b.txt", "bbbb"}});
+    zip.SourceFolder = win(src);
+    ASSERT_EQ(zip.Build(), result::Ok);
+    const std::string bytes = qm::test::readFile(a);
+    EXPECT_EQ(bytes.rfind("PK\x05\x06"), bytes.size() - 22 - fake.size());
+    rec.clear();
+    EXPECT_EQ(zip.ListEntries(), result::Ok);
+    EXPECT_EQ(rec.listed.size(), 2u);
+}
+
 TEST_F(ZipSafety, TruncatedAndCorruptedArchivesNeverCrash)
 {
     const std::string good = goodArchive();
