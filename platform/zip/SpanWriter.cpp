@@ -48,6 +48,7 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
     std::vector<FileIdentity> written; // disks finished in this run
     std::unique_ptr<TempFile> temp;
     stdfs::path target;
+    uint64_t room = 0; // what the disk now in takes
 
     VolumeOutput::Hooks hooks;
     hooks.open = [&](uint32_t index) {
@@ -72,6 +73,7 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
         v.fd = temp->create(target.parent_path());
         v.path = temp->path();
         v.capacity = capacity;
+        room = capacity;
         return v;
     };
     hooks.closed = [&](uint32_t) {
@@ -91,9 +93,11 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
     ArchiveWriter w(vo);
     if (!prefix.empty()) {
         vo.keepTogether(prefix.size());
+        // The program must sit whole on the first disk: one that cannot
+        // hold it is left as it was.
+        if (prefix.size() > room)
+            throw ResultError{result::DiskFull};
         vo.write(prefix.data(), prefix.size());
-        if (vo.disk() != 0)
-            throw ResultError{result::DiskFull}; // the program must sit whole on the first disk
     }
     const uint64_t sigAt = vo.offset();
     char sig[4];

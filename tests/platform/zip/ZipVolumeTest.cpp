@@ -431,6 +431,16 @@ TEST_F(ZipSpanning, SelfExtractorSpansWithItsProgramOnTheFirstDisk)
     EXPECT_EQ(c->Caption, "Spanned setup");
     EXPECT_EQ(extractAll("A:\\setup.exe"), result::Ok);
     EXPECT_EQ(extracted(), files);
+
+    // A program larger than a disk fails the build before the first disk's
+    // old file is replaced.
+    qm::test::writeFile(tmp.path() / "stub.bin", randomBytes(70000, 3));
+    swapper->insert("disk1");
+    const std::string before = qm::test::readFile(first);
+    zip.SplitPartSize = 65536;
+    EXPECT_EQ(zip.Build(), result::DiskFull);
+    EXPECT_TRUE(qm::test::readFile(first) == before);
+    EXPECT_EQ(namesIn(swapper->folder("disk1")), std::vector<std::string>{"setup.exe"});
 }
 
 } // namespace
