@@ -4,6 +4,7 @@
 #include "platform/fs/Wildcard.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace qm::zip::names {
 
@@ -33,6 +34,64 @@ std::string slashes(std::string_view s)
     std::string out(s);
     std::replace(out.begin(), out.end(), '\\', '/');
     return out;
+}
+
+// Whether `mask` matches the folder path `path`, or with `anyLevel` also
+// one of the folders above it ("a/b/c": "a/b/c", "a/b", "a"); with the
+// rules of fs::matchesMask. One pass over `path` whatever its depth, so a
+// hostile name of many levels costs no more than its length times the
+// mask's.
+bool folderMatches(std::string_view path, std::string_view mask, bool anyLevel)
+{
+    if (!anyLevel || mask.empty() || mask == "*" || mask == "*.*")
+        return fs::matchesMask(path, mask);
+    std::u32string m;
+    for (size_t pos = 0; pos < mask.size();)
+        m += fs::foldCodePoint(fs::nextCodePoint(mask, pos));
+    // "name." takes only names without an extension; "stem.*" also "stem".
+    const bool noExtension = m.size() > 1 && m.back() == U'.' && m.find_first_not_of(U'.') != std::u32string::npos;
+    if (noExtension)
+        m.pop_back();
+    const bool orStem = !noExtension && m.size() >= 2 && m.compare(m.size() - 2, 2, U".*") == 0;
+    const size_t stemEnd = orStem ? m.size() - 2 : std::u32string::npos;
+
+    // The glob as a set of positions in the mask, advanced one character at a time.
+    std::vector<char> live(m.size() + 1, 0), next(m.size() + 1, 0);
+    auto close = [&](std::vector<char>& set) {
+        for (size_t i = 0; i < m.size(); ++i)
+            if (set[i] && m[i] == U'*')
+                set[i + 1] = 1;
+    };
+    auto accepts = [&] { return live[m.size()] || (orStem && live[stemEnd]); };
+    live[0] = 1;
+    close(live);
+    bool sawDot = false;
+    for (size_t pos = 0; pos < path.size();) {
+        if (path[pos] == '/' && accepts())
+            return true;
+        char32_t c = fs::foldCodePoint(fs::nextCodePoint(path, pos));
+        sawDot = sawDot || c == U'.';
+        if (noExtension && sawDot)
+            return false; // every longer folder has the dot too
+        std::fill(next.begin(), next.end(), 0);
+        bool any = false;
+        for (size_t i = 0; i < m.size(); ++i) {
+            if (!live[i])
+                continue;
+            if (m[i] == U'*')
+                next[i] = 1;
+            else if (m[i] == U'?' || m[i] == c)
+                next[i + 1] = 1;
+            else
+                continue;
+            any = true;
+        }
+        if (!any)
+            return false;
+        live.swap(next);
+        close(live);
+    }
+    return accepts();
 }
 
 } // namespace
@@ -157,25 +216,12 @@ bool EntrySelector::matches(std::string_view archiveName) const
             // "docs\": the folder entry itself, and with subfolders what is below it.
             if (fs::matchesMask(name, it.folder))
                 return true;
-            if (subfolders_ && folder.size() >= it.folder.size()) {
-                for (size_t cut = it.folder.size(); cut <= folder.size(); ++cut) {
-                    if (cut == folder.size() || folder[cut] == '/') {
-                        if (fs::matchesMask(folder.substr(0, cut), it.folder))
-                            return true;
-                    }
-                }
-            }
+            if (subfolders_ && !folder.empty() && folderMatches(folder, it.folder, true))
+                return true;
             continue;
         }
-        if (fs::matchesMask(base, it.mask)) {
-            if (fs::matchesMask(folder, it.folder))
-                return true;
-            if (subfolders_) {
-                for (size_t cut = 0; cut < folder.size(); ++cut)
-                    if (folder[cut] == '/' && fs::matchesMask(folder.substr(0, cut), it.folder))
-                        return true;
-            }
-        }
+        if (fs::matchesMask(base, it.mask) && folderMatches(folder, it.folder, subfolders_))
+            return true;
     }
     return false;
 }

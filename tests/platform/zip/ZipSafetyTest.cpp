@@ -3,6 +3,7 @@
 // an archive being replaced survives any failure.
 #include "ZipTestUtil.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <random>
 #include <zlib.h>
@@ -161,6 +162,22 @@ TEST_F(ZipSafety, CommentThatLooksLikeAnEndRecordIsNotTakenForOne)
     rec.clear();
     EXPECT_EQ(zip.ListEntries(), result::Ok);
     EXPECT_EQ(rec.listed.size(), 2u);
+}
+
+TEST_F(ZipSafety, DeepNamesAreMatchedAgainstFolderMasksInOnePass)
+{
+    std::string deep;
+    while (deep.size() < 65000)
+        deep += "a/";
+    const auto start = std::chrono::steady_clock::now();
+    zip.FileMask = "docs\\*.txt";
+    stdfs::path a = tmp.path() / "deep.zip";
+    qm::test::writeFile(a, rawZip({{deep + "x.txt", "x"}, {"docs/a/b.txt", "b"}}));
+    zip.ArchivePath = win(a);
+    zip.ExtractFolder = win(out);
+    EXPECT_EQ(zip.Extract(), result::Ok);
+    EXPECT_EQ(allFiles(out), (std::vector<std::string>{"docs", "docs/a", "docs/a/b.txt"}));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST_F(ZipSafety, TruncatedAndCorruptedArchivesNeverCrash)
