@@ -38,6 +38,13 @@ void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, b
     extra += localExtra;
     if (extra.size() > 0xffff)
         extra.resize(large ? 20 : 0);
+    writeLocalHeader(e, 0, large ? Max32 : 0, large ? Max32 : 0, extra);
+    e.localExtraStart = e.localOffset + LocalHeaderSize + e.name.size();
+}
+
+void ArchiveWriter::writeLocalHeader(WrittenEntry& e, uint32_t crc, uint32_t compressedSize, uint32_t size,
+                                     const std::string& extra)
+{
     std::string h;
     h.reserve(LocalHeaderSize + e.name.size() + extra.size());
     put32(h, LocalSig);
@@ -46,9 +53,9 @@ void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, b
     put16(h, e.method);
     put16(h, e.dosTime);
     put16(h, e.dosDate);
-    put32(h, 0);                     // crc, patched or in the descriptor
-    put32(h, large ? Max32 : 0);     // compressed size
-    put32(h, large ? Max32 : 0);     // size
+    put32(h, crc);
+    put32(h, compressedSize);
+    put32(h, size);
     put16(h, uint16_t(e.name.size()));
     put16(h, uint16_t(extra.size()));
     h += e.name;
@@ -57,7 +64,6 @@ void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, b
     e.localOffset = out_.offset();
     e.disk = out_.disk();
     e.diskOffset = out_.diskOffset();
-    e.localExtraStart = e.localOffset + LocalHeaderSize + e.name.size();
     out_.write(h.data(), h.size());
 }
 
@@ -145,22 +151,23 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
     e.crc = old.crc;
     e.compressedSize = old.compressedSize;
     e.size = old.size;
+    // The name is written as decoded (UTF-8, "/"), and the flag says so;
+    // but a code page 437 name that would outgrow its 16-bit length as
+    // UTF-8 keeps its stored bytes (and its comment too).
+    const bool asStored = e.name.size() > Max16;
+    if (asStored) {
+        e.name = old.rawName;
+        e.comment = old.rawComment;
+    }
     e.centralExtra = withoutExtra(old.extra, ExtraZip64);
     if (e.name != old.rawName) // a Unicode path block would no longer match the stored name
         e.centralExtra = withoutExtra(e.centralExtra, ExtraUnicodePath);
     e.localZip64 = hasZip64Block(lh.extra);
-    // The name is written as decoded (UTF-8, "/"), so the flag must say so.
-    e.flags = uint16_t((e.flags & ~FlagUtf8) | nameFlag(e.name, e.comment));
+    if (!asStored)
+        e.flags = uint16_t((e.flags & ~FlagUtf8) | nameFlag(e.name, e.comment));
     bool descriptor = (lh.flags & FlagDescriptor) != 0;
     e.flags = uint16_t(descriptor ? (e.flags | FlagDescriptor) : (e.flags & ~FlagDescriptor));
 
-    std::string h;
-    put32(h, LocalSig);
-    put16(h, e.needed);
-    put16(h, e.flags);
-    put16(h, e.method);
-    put16(h, e.dosTime);
-    put16(h, e.dosDate);
     std::string localExtra = withoutExtra(lh.extra, ExtraUnicodePath);
     std::string z64;
     if (e.localZip64) {
@@ -170,18 +177,11 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
         put64(z64, descriptor ? 0 : e.compressedSize);
         localExtra = z64 + withoutExtra(localExtra, ExtraZip64);
     }
-    put32(h, descriptor ? 0 : e.crc);
-    put32(h, descriptor ? 0 : (e.localZip64 ? Max32 : uint32_t(e.compressedSize)));
-    put32(h, descriptor ? 0 : (e.localZip64 ? Max32 : uint32_t(e.size)));
-    put16(h, uint16_t(e.name.size()));
-    put16(h, uint16_t(localExtra.size()));
-    h += e.name;
-    h += localExtra;
-    out_.keepTogether(h.size());
-    e.localOffset = out_.offset();
-    e.disk = out_.disk();
-    e.diskOffset = out_.diskOffset();
-    out_.write(h.data(), h.size());
+    if (localExtra.size() > Max16)
+        localExtra = z64; // the other blocks no longer fit beside it
+    writeLocalHeader(e, descriptor ? 0 : e.crc,
+                     descriptor ? 0 : (e.localZip64 ? Max32 : uint32_t(e.compressedSize)),
+                     descriptor ? 0 : (e.localZip64 ? Max32 : uint32_t(e.size)), localExtra);
 
     std::vector<char> buf(size_t(std::min<uint64_t>(old.compressedSize ? old.compressedSize : 1, 1 << 20)));
     uint64_t pos = lh.dataOffset;

@@ -73,6 +73,9 @@ public:
 
 private:
     std::string centralHeader(const WrittenEntry& e) const;
+    // The local header of `e`, whose position it records.
+    void writeLocalHeader(WrittenEntry& e, uint32_t crc, uint32_t compressedSize, uint32_t size,
+                          const std::string& extra);
     // The data descriptor after an entry's data.
     void writeDescriptor(const WrittenEntry& e);
 

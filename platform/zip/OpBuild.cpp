@@ -376,7 +376,7 @@ void BuildRun::plan(std::vector<SourceItem>& found)
         ctx_.emit([&](ZipEvents& s) { s.EntryNaming(name, it.source); });
         if (name != it.name)
             name = names::toStored(name, it.folder);
-        if (name.empty()) {
+        if (name.empty() || name.size() > fmt::Max16) { // a stored name has a 16-bit length
             skipped(it.source, it.source, skip::InvalidName);
             continue;
         }

@@ -180,6 +180,24 @@ TEST_F(ZipSafety, DeepNamesAreMatchedAgainstFolderMasksInOnePass)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
+TEST_F(ZipSafety, UpdateKeepsNamesThatWouldNotFitAsUtf8)
+{
+    // 30000 code page 437 characters that each take three bytes in UTF-8.
+    const std::string longName(30000, '\xb0');
+    stdfs::path a = tmp.path() / "old.zip";
+    qm::test::writeFile(a, rawZip({{longName, "old data"}}));
+    stdfs::path src = tmp.path() / "src";
+    makeFiles(src, {{"new.txt", "new"}});
+    zip.ArchivePath = win(a);
+    zip.SourceFolder = win(src);
+    ASSERT_EQ(zip.Build(), result::Ok);
+    rec.clear();
+    EXPECT_EQ(zip.ListEntries(), result::Ok);
+    ASSERT_EQ(rec.listed.size(), 2u);
+    EXPECT_EQ(rec.listed[0].name.size(), 90000u);
+    EXPECT_EQ(zip.Test(), result::Ok);
+}
+
 TEST_F(ZipSafety, TruncatedAndCorruptedArchivesNeverCrash)
 {
     const std::string good = goodArchive();
