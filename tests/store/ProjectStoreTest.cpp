@@ -137,20 +137,11 @@ TEST_F(ProjectFile, AFailedSaveThrowsAndKeepsTheOldFile)
     writeFile(native("Projects/Old"), old);
     store_.CurrentProjectIni = win("Projects/Old");
     store_.ProjectRecord(1) = numberedRecord();
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     int number = 0;
-    try {
-        store_.SaveProject();
-    } catch (const qm::RtError& e) {
-        number = e.number;
+    {
+        qm::test::FileSizeLimit limit(1000);
+        number = qm::test::rtErrorNumber([&] { store_.SaveProject(); });
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_EQ(number, qm::rterr::DiskFull);
     EXPECT_EQ(readFile(native("Projects/Old")), old);

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -49,6 +51,37 @@ ScopedEnv::~ScopedEnv()
         setenv(name_.c_str(), old_->c_str(), 1);
     else
         unsetenv(name_.c_str());
+}
+
+int rtErrorNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const qm::RtError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("getrlimit failed");
+    oldCur_ = limit.rlim_cur;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("setrlimit failed");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = oldCur_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler_);
 }
 
 std::string readFile(const fs::path& p)

@@ -1,7 +1,10 @@
 #pragma once
 // Helpers shared by the test programs: temporary folders, scoped environment
 // variables and small file utilities.
+#include "platform/fs/RtError.h"
+
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +40,24 @@ public:
 private:
     std::string name_;
     std::optional<std::string> old_;
+};
+
+// Runs `f` and gives the number of the run-time error it throws, 0 when none.
+int rtErrorNumber(const std::function<void()>& f);
+
+// Lowers the file-size limit for the life of the object, so that writes fail
+// part-way with "disk full" (this works for root too); SIGXFSZ is ignored
+// meanwhile.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long oldCur_ = 0;
+    void (*oldHandler_)(int) = nullptr;
 };
 
 std::string readFile(const std::filesystem::path& p);

@@ -23,15 +23,6 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const qm::RtError& e) {
-        return e.number;
-    }
-    return 0;
-}
 
 size_t entriesIn(const stdfs::path& dir)
 {
@@ -93,15 +84,11 @@ TEST(AtomicFile, FailedWriteKeepsTheOldFile)
     writeFile(f, "old content");
 
     // The file-size limit makes the write itself fail half-way, also for root.
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    int number = errorNumber([&] { writeFileAtomic(f, std::string(100000, 'n')); });
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    int number = 0;
+    {
+        qm::test::FileSizeLimit limit(4096);
+        number = qm::test::rtErrorNumber([&] { writeFileAtomic(f, std::string(100000, 'n')); });
+    }
 
     EXPECT_EQ(number, 61);
     EXPECT_EQ(readFile(f), "old content");
@@ -109,9 +96,9 @@ TEST(AtomicFile, FailedWriteKeepsTheOldFile)
 
     // A folder that is really a file, a missing folder, a folder as target.
     writeFile(t / "plain", "p");
-    EXPECT_EQ(errorNumber([&] { writeFileAtomic(t / "plain" / "x", "y"); }), 76);
-    EXPECT_EQ(errorNumber([&] { writeFileAtomic(t / "none" / "x", "y"); }), 76);
-    EXPECT_EQ(errorNumber([&] { writeFileAtomic(t / "Projects", "y"); }), 75);
+    EXPECT_EQ(qm::test::rtErrorNumber([&] { writeFileAtomic(t / "plain" / "x", "y"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([&] { writeFileAtomic(t / "none" / "x", "y"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([&] { writeFileAtomic(t / "Projects", "y"); }), 75);
     EXPECT_TRUE(stdfs::is_directory(t / "Projects"));
     EXPECT_EQ(readFile(t / "plain"), "p");
 
@@ -127,13 +114,13 @@ TEST(AtomicFile, FailedWriteKeepsTheOldFile)
 TEST(AtomicFile, ReadErrorsAndCopy)
 {
     TempDir t;
-    EXPECT_EQ(errorNumber([&] { readFileBytes(t / "missing"); }), 53);
-    EXPECT_EQ(errorNumber([&] { readFileBytes(t / "nodir" / "missing"); }), 76);
-    EXPECT_EQ(errorNumber([&] { readFileBytes(t.path()); }), 75);
+    EXPECT_EQ(qm::test::rtErrorNumber([&] { readFileBytes(t / "missing"); }), 53);
+    EXPECT_EQ(qm::test::rtErrorNumber([&] { readFileBytes(t / "nodir" / "missing"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([&] { readFileBytes(t.path()); }), 75);
     // A named pipe nobody writes to is refused at once, never waited on.
     ASSERT_EQ(::mkfifo((t / "pipe").c_str(), 0600), 0);
-    EXPECT_EQ(errorNumber([&] { readFileBytes(t / "pipe"); }), 75);
-    EXPECT_EQ(errorNumber([&] { copyFileAtomic(t / "pipe", t / "copy"); }), 75);
+    EXPECT_EQ(qm::test::rtErrorNumber([&] { readFileBytes(t / "pipe"); }), 75);
+    EXPECT_EQ(qm::test::rtErrorNumber([&] { copyFileAtomic(t / "pipe", t / "copy"); }), 75);
 
     writeFile(t / "src", "payload");
     ::chmod((t / "src").c_str(), 0604);

@@ -20,15 +20,6 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const qm::RtError& e) {
-        return e.number;
-    }
-    return 0;
-}
 
 // The test folder is drive T:, so paths read as the programs write them.
 struct FileOpsTest : ::testing::Test {
@@ -71,12 +62,12 @@ TEST_F(FileOpsTest, Attributes)
     EXPECT_EQ(getAttributes("T:\\doc.txt"), attr::ReadOnly | attr::Archive);
     EXPECT_EQ(stdfs::status(t / "doc.txt").permissions() & stdfs::perms::all & ~stdfs::perms::owner_read
                   & ~stdfs::perms::group_read & ~stdfs::perms::others_read, stdfs::perms::none);
-    EXPECT_EQ(errorNumber([] { deleteFile("T:\\doc.txt"); }), 75); // read-only is protected
+    EXPECT_EQ(qm::test::rtErrorNumber([] { deleteFile("T:\\doc.txt"); }), 75); // read-only is protected
     setAttributes("T:\\doc.txt", attr::Normal);
     EXPECT_EQ(getAttributes("T:\\doc.txt"), attr::Archive);
 
-    EXPECT_EQ(errorNumber([] { getAttributes("T:\\nothing"); }), 53);
-    EXPECT_EQ(errorNumber([] { getAttributes("T:\\no\\nothing"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { getAttributes("T:\\nothing"); }), 53);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { getAttributes("T:\\no\\nothing"); }), 76);
     EXPECT_TRUE(exists("T:\\DOC.TXT"));
     EXPECT_TRUE(isFolder("T:\\FOLDER\\"));
     EXPECT_FALSE(isFolder("T:\\doc.txt"));
@@ -97,8 +88,8 @@ TEST_F(FileOpsTest, ListingOrderMasksAndDirSearch)
     EXPECT_EQ(names(listFolder("T:\\Backups", "*.zip")), (std::vector<std::string>{"Alpha.ZIP", "beta.zip"}));
     EXPECT_EQ(names(listFolder("T:\\Backups", "*.")),
               (std::vector<std::string>{"_first", "alpha-ZIP", "Gamma", "Sub"}));
-    EXPECT_EQ(errorNumber([] { listFolder("T:\\missing"); }), 76);
-    EXPECT_EQ(errorNumber([] { listFolder("T:\\Backups\\Gamma"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { listFolder("T:\\missing"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { listFolder("T:\\Backups\\Gamma"); }), 76);
 
     EXPECT_EQ(dirNames("T:\\Backups\\*.*"),
               (std::vector<std::string>{"_first", "alpha-ZIP", "Alpha.ZIP", "beta.zip", "Gamma", "Zeta.txt"}));
@@ -110,7 +101,7 @@ TEST_F(FileOpsTest, ListingOrderMasksAndDirSearch)
     EXPECT_EQ(dirNames("T:\\*.*", attr::Directory), (std::vector<std::string>{"Backups"})); // no dots at a root
     EXPECT_TRUE(dirNames("T:\\Nowhere\\*.*").empty());
     EXPECT_EQ(dirNames("T:\\", attr::Volume), (std::vector<std::string>{"WORK"}));
-    EXPECT_EQ(errorNumber([] { dirNames("Q:\\*.*"); }), 68);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { dirNames("Q:\\*.*"); }), 68);
 }
 
 TEST_F(FileOpsTest, TimesAndSizes)
@@ -126,7 +117,7 @@ TEST_F(FileOpsTest, TimesAndSizes)
     FileEntry e = fileInfo("T:\\a.bin");
     EXPECT_EQ(e.name, "a.bin");
     EXPECT_GT(e.created.time_since_epoch().count(), old.time_since_epoch().count());
-    EXPECT_EQ(errorNumber([] { setModifiedTime("T:\\none", FileTime{}); }), 53);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { setModifiedTime("T:\\none", FileTime{}); }), 53);
 
     DiskSpace space = diskSpace("T:\\not\\yet\\made");
     EXPECT_GT(space.total, 0u);
@@ -136,30 +127,30 @@ TEST_F(FileOpsTest, TimesAndSizes)
 TEST_F(FileOpsTest, FolderAndFileOperations)
 {
     makeFolder("T:\\Projects");
-    EXPECT_EQ(errorNumber([] { makeFolder("T:\\projects"); }), 75);
-    EXPECT_EQ(errorNumber([] { makeFolder("T:\\a\\b"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { makeFolder("T:\\projects"); }), 75);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { makeFolder("T:\\a\\b"); }), 76);
     makeFolders("T:\\PROJECTS\\Temp\\deep");
     EXPECT_TRUE(stdfs::is_directory(t / "Projects" / "Temp" / "deep"));
     makeFolders("T:\\Projects\\Temp");
 
     writeFile(t / "Projects" / "alpha", "A");
     writeFile(t / "Projects" / "beta", "B");
-    EXPECT_EQ(errorNumber([] { renameFile("T:\\Projects\\alpha", "T:\\Projects\\BETA"); }), 58);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { renameFile("T:\\Projects\\alpha", "T:\\Projects\\BETA"); }), 58);
     renameFile("T:\\Projects\\alpha", "T:\\Projects\\Alpha"); // a change of case only
     EXPECT_TRUE(stdfs::exists(t / "Projects" / "Alpha"));
     EXPECT_FALSE(stdfs::exists(t / "Projects" / "alpha"));
     renameFile("T:\\projects\\ALPHA", "T:\\Projects\\Temp\\gamma");
     EXPECT_EQ(readFile(t / "Projects" / "Temp" / "gamma"), "A");
-    EXPECT_EQ(errorNumber([] { renameFile("T:\\Projects\\none", "T:\\Projects\\x"); }), 53);
-    EXPECT_EQ(errorNumber([] { renameFile("T:\\Projects\\beta", "T:\\none\\x"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { renameFile("T:\\Projects\\none", "T:\\Projects\\x"); }), 53);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { renameFile("T:\\Projects\\beta", "T:\\none\\x"); }), 76);
 
     copyFile("T:\\Projects\\beta", "T:\\Projects\\Temp\\GAMMA"); // replaces the existing "gamma"
     EXPECT_EQ(readFile(t / "Projects" / "Temp" / "gamma"), "B");
-    EXPECT_EQ(errorNumber([] { copyFile("T:\\Projects\\beta", "T:\\Projects\\Temp"); }), 75);
-    EXPECT_EQ(errorNumber([] { copyFile("T:\\Projects\\none", "T:\\Projects\\x"); }), 53);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { copyFile("T:\\Projects\\beta", "T:\\Projects\\Temp"); }), 75);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { copyFile("T:\\Projects\\none", "T:\\Projects\\x"); }), 53);
 
-    EXPECT_EQ(errorNumber([] { removeFolder("T:\\Projects\\Temp"); }), 75);
-    EXPECT_EQ(errorNumber([] { removeFolder("T:\\Projects\\gone"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { removeFolder("T:\\Projects\\Temp"); }), 75);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { removeFolder("T:\\Projects\\gone"); }), 76);
 
     writeFile(t / "Temp" / "a.tmp", "");
     writeFile(t / "Temp" / "B.TMP", "");
@@ -167,9 +158,9 @@ TEST_F(FileOpsTest, FolderAndFileOperations)
     writeFile(t / "Temp" / "keep.txt", "");
     deleteFile("T:\\Temp\\*.tmp");
     EXPECT_EQ(names(listFolder("T:\\Temp")), (std::vector<std::string>{".c.tmp", "keep.txt"}));
-    EXPECT_EQ(errorNumber([] { deleteFile("T:\\Temp\\*.tmp"); }), 53);
-    EXPECT_EQ(errorNumber([] { deleteFile("T:\\Temp\\none.txt"); }), 53);
-    EXPECT_EQ(errorNumber([] { deleteFile("T:\\Projects"); }), 75);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { deleteFile("T:\\Temp\\*.tmp"); }), 53);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { deleteFile("T:\\Temp\\none.txt"); }), 53);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { deleteFile("T:\\Projects"); }), 75);
     deleteFile("T:\\temp\\KEEP.TXT");
     EXPECT_FALSE(stdfs::exists(t / "Temp" / "keep.txt"));
 }

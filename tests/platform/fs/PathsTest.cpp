@@ -15,15 +15,6 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const qm::RtError& e) {
-        return e.number;
-    }
-    return 0;
-}
 
 // Each test writes its own drives file; atomic writes give the file a new
 // identity, so the table is re-read.
@@ -97,7 +88,7 @@ TEST_F(PathsTest, ConnectedDrivesAndShares)
     EXPECT_EQ(driveType("D:\\"), drivetype::Removable); // the drives file keeps its letters
     EXPECT_EQ(toNative("N:\\temp"), data / "Backups" / "Temp");
 
-    EXPECT_EQ(errorNumber([] { toNative("\\\\FILESRV\\public\\x"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { toNative("\\\\FILESRV\\public\\x"); }), 76);
     setUncResolver([&](const std::string& server, const std::string& share) -> std::optional<stdfs::path> {
         if (server == "FILESRV" && share == "public")
             return data;
@@ -105,8 +96,8 @@ TEST_F(PathsTest, ConnectedDrivesAndShares)
     });
     EXPECT_EQ(toNative("\\\\FILESRV\\public\\backups\\x.zip"), data / "Backups" / "x.zip");
     EXPECT_EQ(driveType("\\\\FILESRV\\public\\"), drivetype::Remote);
-    EXPECT_EQ(errorNumber([] { toNative("\\\\OTHER\\share"); }), 76);
-    EXPECT_EQ(errorNumber([] { toNative("\\\\FILESRV"); }), 52);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { toNative("\\\\OTHER\\share"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { toNative("\\\\FILESRV"); }), 52);
 }
 
 TEST_F(PathsTest, ComponentsMatchWithoutCase)
@@ -130,11 +121,11 @@ TEST_F(PathsTest, BadNamesAndUnavailableDrives)
 {
     for (const char* bad : {"", "F:\\a*b", "F:\\a?", "F:\\a|b", "F:\\<x>", "F:\\\"q\"", "F:\\a\tb",
                             "1:\\x", ":\\x", "F:\\a:b", "foo:bar"})
-        EXPECT_EQ(errorNumber([&] { toNative(bad); }), 52) << bad;
-    EXPECT_EQ(errorNumber([] { toNative("Q:\\x"); }), 68);
-    EXPECT_EQ(errorNumber([] { toNative("E:\\setup.exe"); }), 71);
+        EXPECT_EQ(qm::test::rtErrorNumber([&] { toNative(bad); }), 52) << bad;
+    EXPECT_EQ(qm::test::rtErrorNumber([] { toNative("Q:\\x"); }), 68);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { toNative("E:\\setup.exe"); }), 71);
     stdfs::remove(usb);
-    EXPECT_EQ(errorNumber([] { toNative("D:\\"); }), 71); // removable, not ready
+    EXPECT_EQ(qm::test::rtErrorNumber([] { toNative("D:\\"); }), 71); // removable, not ready
 }
 
 TEST_F(PathsTest, RoundTrips)
