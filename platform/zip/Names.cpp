@@ -1,6 +1,7 @@
 #include "platform/zip/Names.h"
 
 #include "platform/fs/NoCase.h"
+#include "platform/fs/Text.h"
 #include "platform/fs/Wildcard.h"
 
 #include <algorithm>
@@ -96,22 +97,13 @@ bool folderMatches(std::string_view path, std::string_view mask, bool anyLevel)
 
 } // namespace
 
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::vector<std::string> splitList(std::string_view text)
 {
     std::vector<std::string> items;
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
         if (i == text.size() || text[i] == '\r' || text[i] == '\n' || text[i] == '|') {
-            std::string_view item = trimBlanks(text.substr(start, i - start));
+            std::string_view item = qm::fs::trimBlanks(text.substr(start, i - start));
             if (!item.empty())
                 items.emplace_back(item);
             start = i + 1;

@@ -9,9 +9,6 @@
 
 namespace qm::zip::names {
 
-// `s` without blanks and tabs at both ends.
-std::string_view trimBlanks(std::string_view s);
-
 // The items of a list property: separated by CR, LF or "|", blanks around
 // each item dropped, empty items left out.
 std::vector<std::string> splitList(std::string_view text);

@@ -1,5 +1,6 @@
 #include "platform/zip/SfxSettings.h"
 
+#include "platform/fs/Text.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
 
@@ -14,7 +15,7 @@ namespace qm::zip {
 namespace {
 
 using qm::sfx::SfxConfig;
-using names::trimBlanks;
+using qm::fs::trimBlanks;
 
 const char* const DefaultButtons[13] = {
     "OK", "Cancel", "Stop", "Skip file", "Skip all", "Yes", "No", "Yes to all", "No to all", "Continue", "Exit",
