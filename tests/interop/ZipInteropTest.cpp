@@ -24,15 +24,7 @@ protected:
     {
         src = tmp.path() / "src";
         out = tmp.path() / "out";
-        files = {
-            {"empty.txt", ""},
-            {"text.txt", textBytes(200000)},
-            {"noise.bin", randomBytes(50000)},
-            {"photo.jpg", randomBytes(300000, 11)},
-            {"docs/readme.txt", "read me\r\n"},
-            {"docs/deep/notes.log", textBytes(4000, 5)},
-            {"na\xc3\xafve.txt", "unicode"},
-        };
+        files = mixedTree(50000, 300000);
         makeFiles(src, files);
     }
     stdfs::path build(const std::string& name, int method, const std::string& password = "",

@@ -23,15 +23,7 @@ protected:
     {
         src = tmp.path() / "src";
         out = tmp.path() / "out";
-        files = {
-            {"empty.txt", ""},
-            {"text.txt", textBytes(200000)},
-            {"noise.bin", randomBytes(150000)},
-            {"photo.jpg", randomBytes(200000, 11)},
-            {"docs/readme.txt", "read me\r\n"},
-            {"docs/deep/notes.log", textBytes(4000, 5)},
-            {"na\xc3\xafve.txt", "unicode"},
-        };
+        files = mixedTree(150000, 200000);
         makeFiles(src, files);
     }
     int sh(const std::string& script, std::string* output = nullptr)

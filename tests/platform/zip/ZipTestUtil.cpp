@@ -106,4 +106,17 @@ std::vector<std::string> allFiles(const stdfs::path& root)
     return out;
 }
 
+std::map<std::string, std::string> mixedTree(size_t noiseBytes, size_t photoBytes)
+{
+    return {
+        {"empty.txt", ""},
+        {"text.txt", textBytes(200000)},
+        {"noise.bin", randomBytes(noiseBytes)},
+        {"photo.jpg", randomBytes(photoBytes, 11)},
+        {"docs/readme.txt", "read me\r\n"},
+        {"docs/deep/notes.log", textBytes(4000, 5)},
+        {"na\xc3\xafve.txt", "unicode"},
+    };
+}
+
 } // namespace qm::zip::test

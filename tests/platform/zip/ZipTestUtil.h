@@ -74,6 +74,9 @@ std::map<std::string, std::string> readTree(const std::filesystem::path& root);
 // Bytes that compress well, and bytes that do not.
 std::string textBytes(size_t n, unsigned seed = 1);
 std::string randomBytes(size_t n, unsigned seed = 7);
+// A small mixed tree for peer tests: an empty file, text, incompressible
+// data of the given sizes, nested folders and a non-ASCII name.
+std::map<std::string, std::string> mixedTree(size_t noiseBytes, size_t photoBytes);
 
 // An archive made by hand, for cases our writer never makes.
 struct RawEntry {
