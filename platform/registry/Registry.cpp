@@ -161,6 +161,34 @@ bool changeHive(const stdfs::path& file, Edit edit)
     return true;
 }
 
+// True when `section` names a key below `key`.
+bool isBelow(std::string_view section, std::string_view key)
+{
+    return section.size() > key.size() && section[key.size()] == '\\' && startsWithNoCase(section, key);
+}
+
+bool addKey(profile::IniDocument& doc, const std::string& key)
+{
+    if (doc.hasSection(key))
+        return false;
+    // A section is made by giving it a value and taking the value away.
+    doc.setValue(key, kDefaultValueName, "");
+    doc.removeKey(key, kDefaultValueName);
+    return true;
+}
+
+// Removes the key with every key below it.
+bool removeTree(profile::IniDocument& doc, const std::string& key)
+{
+    bool removed = false;
+    for (const auto& section : doc.sectionNames()) {
+        if (fs::equalsNoCase(section, key) || isBelow(section, key))
+            while (doc.removeSection(section))
+                removed = true;
+    }
+    return removed;
+}
+
 } // namespace
 
 Value textValue(std::string_view text, std::uint32_t type)
@@ -255,7 +283,7 @@ bool keyExists(std::uint32_t root, std::string_view keyPath)
     if (doc.hasSection(key))
         return true;
     for (const auto& section : doc.sectionNames())
-        if (section.size() > key.size() && section[key.size()] == '\\' && startsWithNoCase(section, key))
+        if (isBelow(section, key))
             return true;
     return false;
 }
@@ -274,45 +302,70 @@ std::optional<Value> queryValue(std::uint32_t root, std::string_view keyPath, st
 
 void createKey(std::uint32_t root, std::string_view keyPath)
 {
-    std::string key = requireKey(keyPath);
-    changeHive(requireHive(root), [&](profile::IniDocument& doc) {
-        if (doc.hasSection(key))
-            return false;
-        // A section is made by giving it a value and taking the value away.
-        doc.setValue(key, kDefaultValueName, "");
-        doc.removeKey(key, kDefaultValueName);
-        return true;
-    });
+    apply(root, Batch().createKey(keyPath));
 }
 
 void setValue(std::uint32_t root, std::string_view keyPath, std::string_view name, const Value& value)
 {
-    std::string key = requireKey(keyPath);
-    changeHive(requireHive(root), [&](profile::IniDocument& doc) {
-        doc.setValue(key, valueKey(name), encodeValue(value));
-        return true;
-    });
+    apply(root, Batch().setValue(keyPath, name, value));
 }
 
 bool deleteValue(std::uint32_t root, std::string_view keyPath, std::string_view name)
 {
-    std::string key = requireKey(keyPath);
-    return changeHive(requireHive(root),
-                      [&](profile::IniDocument& doc) { return doc.removeKey(key, valueKey(name)); });
+    return apply(root, Batch().deleteValue(keyPath, name));
 }
 
 bool deleteKey(std::uint32_t root, std::string_view keyPath)
 {
-    std::string key = requireKey(keyPath);
-    return changeHive(requireHive(root), [&](profile::IniDocument& doc) {
-        bool removed = false;
-        for (const auto& section : doc.sectionNames()) {
-            bool below = section.size() > key.size() && section[key.size()] == '\\' && startsWithNoCase(section, key);
-            if (fs::equalsNoCase(section, key) || below)
-                while (doc.removeSection(section))
-                    removed = true;
+    return apply(root, Batch().deleteKey(keyPath));
+}
+
+Batch& Batch::createKey(std::string_view keyPath)
+{
+    steps_.push_back({Kind::CreateKey, std::string(keyPath), {}, {}});
+    return *this;
+}
+
+Batch& Batch::setValue(std::string_view keyPath, std::string_view name, const Value& value)
+{
+    steps_.push_back({Kind::SetValue, std::string(keyPath), std::string(name), value});
+    return *this;
+}
+
+Batch& Batch::deleteValue(std::string_view keyPath, std::string_view name)
+{
+    steps_.push_back({Kind::DeleteValue, std::string(keyPath), std::string(name), {}});
+    return *this;
+}
+
+Batch& Batch::deleteKey(std::string_view keyPath)
+{
+    steps_.push_back({Kind::DeleteKey, std::string(keyPath), {}, {}});
+    return *this;
+}
+
+bool apply(std::uint32_t root, const Batch& batch)
+{
+    stdfs::path file = requireHive(root);
+    for (const auto& step : batch.steps())
+        requireKey(step.key);
+    // Every step edits the document in memory; a step that throws leaves the
+    // file untouched.
+    return changeHive(file, [&](profile::IniDocument& doc) {
+        bool changed = false;
+        for (const auto& step : batch.steps()) {
+            std::string key = normalizeKey(step.key);
+            switch (step.kind) {
+            case Batch::Kind::CreateKey: changed |= addKey(doc, key); break;
+            case Batch::Kind::SetValue:
+                doc.setValue(key, valueKey(step.name), encodeValue(step.value));
+                changed = true;
+                break;
+            case Batch::Kind::DeleteValue: changed |= doc.removeKey(key, valueKey(step.name)); break;
+            case Batch::Kind::DeleteKey: changed |= removeTree(doc, key); break;
+            }
         }
-        return removed;
+        return changed;
     });
 }
 

@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm::registry {
 
@@ -78,5 +79,35 @@ void setValue(std::uint32_t root, std::string_view keyPath, std::string_view nam
 // with every key below it.
 bool deleteValue(std::uint32_t root, std::string_view keyPath, std::string_view name);
 bool deleteKey(std::uint32_t root, std::string_view keyPath);
+
+// Several changes to one hive that belong together (a registration): apply()
+// makes them, in the order they were added, in one atomic rewrite of the
+// hive, so either every change reaches the file or none does. Each step
+// follows the rules of the single write of its name above.
+class Batch {
+public:
+    Batch& createKey(std::string_view keyPath);
+    Batch& setValue(std::string_view keyPath, std::string_view name, const Value& value);
+    Batch& deleteValue(std::string_view keyPath, std::string_view name);
+    Batch& deleteKey(std::string_view keyPath);
+    bool empty() const { return steps_.empty(); }
+
+    enum class Kind { CreateKey, SetValue, DeleteValue, DeleteKey };
+    struct Step {
+        Kind kind;
+        std::string key;
+        std::string name;
+        Value value;
+    };
+    const std::vector<Step>& steps() const { return steps_; }
+
+private:
+    std::vector<Step> steps_;
+};
+
+// True when the hive changed (a batch that only deletes what is not there
+// leaves the file alone). Throws qm::RtError as the single writes do; the
+// hive then stays as it was.
+bool apply(std::uint32_t root, const Batch& batch);
 
 } // namespace qm::registry

@@ -144,3 +144,26 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing)
             EXPECT_EQ(queryValue(hkey::CurrentUser, "Software\\Load", "v" + std::to_string(t) + "_" + std::to_string(i)),
                       dwordValue(static_cast<std::uint32_t>(t * 100 + i)));
 }
+
+TEST_F(RegistryTest, BatchIsAppliedInOrderInOneRewriteOrNotAtAll)
+{
+    setValue(hkey::CurrentUser, "Old\\Tree\\Leaf", "x", dwordValue(1));
+    setValue(hkey::CurrentUser, "Keep", "y", dwordValue(2));
+    Batch replace;
+    replace.deleteKey("Old").setValue("Old", "", textValue("fresh")).createKey("Empty").deleteValue("Keep", "y");
+    EXPECT_TRUE(apply(hkey::CurrentUser, replace));
+    EXPECT_FALSE(keyExists(hkey::CurrentUser, "Old\\Tree"));
+    EXPECT_EQ(queryValue(hkey::CurrentUser, "Old", ""), textValue("fresh")); // written after its removal
+    EXPECT_TRUE(keyExists(hkey::CurrentUser, "Empty"));
+    EXPECT_FALSE(queryValue(hkey::CurrentUser, "Keep", "y"));
+
+    const std::string before = hiveText();
+    EXPECT_FALSE(apply(hkey::CurrentUser, Batch().deleteKey("Nothing").createKey("Empty")));
+    // One bad step anywhere refuses the whole batch.
+    EXPECT_EQ(qm::test::rtErrorNumber([] {
+                  apply(hkey::CurrentUser, Batch().deleteKey("Old").setValue("New", "a=b", dwordValue(3)));
+              }),
+              5);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { apply(hkey::CurrentUser, Batch().deleteKey("Old").createKey("\\")); }), 5);
+    EXPECT_EQ(hiveText(), before);
+}

@@ -1,0 +1,2 @@
+// A library that is no automation server: it has no DllGetClassObject.
+extern "C" int qmNoEntryLibrary() { return 1; }
