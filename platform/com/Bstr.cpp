@@ -1,5 +1,7 @@
 #include "platform/com/Bstr.h"
 
+#include "platform/fs/Text.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -20,25 +22,6 @@ std::uint32_t byteLength(BSTR s)
 }
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 void appendUtf16(std::u16string& out, char32_t c)
 {
@@ -145,7 +128,7 @@ std::string utf8FromUtf16(std::u16string_view utf16)
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = kReplacement;
         }
-        appendUtf8(out, c);
+        fs::appendUtf8(out, c);
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "platform/com/DispatchTable.h"
 
+#include "platform/fs/NoCase.h"
+
 #include <limits>
 #include <new>
 
@@ -9,18 +11,8 @@ namespace {
 
 [[noreturn]] void fault(HRESULT code, UINT arg) { throw DispatchFault{code, static_cast<int>(arg)}; }
 
-char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool sameName(std::u16string_view a, std::string_view b)
-{
-    std::u16string wide = utf16FromUtf8(b);
-    if (a.size() != wide.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(wide[i]))
-            return false;
-    return true;
-}
+// Member names compare without case, as automation clients spell them freely.
+bool sameName(std::u16string_view a, std::string_view b) { return fs::equalsNoCase(utf8FromUtf16(a), b); }
 
 } // namespace
 

@@ -71,54 +71,33 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src)
     return S_OK;
 }
 
-void setI2(VARIANT& v, SHORT value)
+namespace {
+
+// `v` emptied and given type `t`, for its value to be filled in.
+VARIANT& typed(VARIANT& v, VARTYPE t)
 {
     v = VARIANT{};
-    v.vt = VT_I2;
-    v.iVal = value;
+    v.vt = t;
+    return v;
 }
 
-void setI4(VARIANT& v, LONG value)
+template <class T>
+Variant made(void (*set)(VARIANT&, T), T value)
 {
-    v = VARIANT{};
-    v.vt = VT_I4;
-    v.lVal = value;
+    VARIANT v;
+    set(v, value);
+    return Variant::attach(v);
 }
 
-void setBool(VARIANT& v, bool value)
-{
-    v = VARIANT{};
-    v.vt = VT_BOOL;
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-}
+} // namespace
 
-void setDate(VARIANT& v, DATE value)
-{
-    v = VARIANT{};
-    v.vt = VT_DATE;
-    v.date = value;
-}
-
-void setBstr(VARIANT& v, BSTR owned)
-{
-    v = VARIANT{};
-    v.vt = VT_BSTR;
-    v.bstrVal = owned;
-}
-
-void setDispatch(VARIANT& v, IDispatch* owned)
-{
-    v = VARIANT{};
-    v.vt = VT_DISPATCH;
-    v.pdispVal = owned;
-}
-
-void setUnknown(VARIANT& v, IUnknown* owned)
-{
-    v = VARIANT{};
-    v.vt = VT_UNKNOWN;
-    v.punkVal = owned;
-}
+void setI2(VARIANT& v, SHORT value) { typed(v, VT_I2).iVal = value; }
+void setI4(VARIANT& v, LONG value) { typed(v, VT_I4).lVal = value; }
+void setBool(VARIANT& v, bool value) { typed(v, VT_BOOL).boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; }
+void setDate(VARIANT& v, DATE value) { typed(v, VT_DATE).date = value; }
+void setBstr(VARIANT& v, BSTR owned) { typed(v, VT_BSTR).bstrVal = owned; }
+void setDispatch(VARIANT& v, IDispatch* owned) { typed(v, VT_DISPATCH).pdispVal = owned; }
+void setUnknown(VARIANT& v, IUnknown* owned) { typed(v, VT_UNKNOWN).punkVal = owned; }
 
 Variant Variant::attach(VARIANT& v)
 {
@@ -127,55 +106,18 @@ Variant Variant::attach(VARIANT& v)
     return out;
 }
 
-Variant Variant::fromLong(LONG value)
-{
-    Variant out;
-    setI4(out.v_, value);
-    return out;
-}
-
-Variant Variant::fromShort(SHORT value)
-{
-    Variant out;
-    setI2(out.v_, value);
-    return out;
-}
-
-Variant Variant::fromBool(bool value)
-{
-    Variant out;
-    setBool(out.v_, value);
-    return out;
-}
-
-Variant Variant::fromDate(DATE value)
-{
-    Variant out;
-    setDate(out.v_, value);
-    return out;
-}
-
-Variant Variant::fromText(std::u16string_view text)
-{
-    Variant out;
-    setBstr(out.v_, bstrFromUtf16(text));
-    return out;
-}
-
-Variant Variant::fromUtf8(std::string_view text)
-{
-    Variant out;
-    setBstr(out.v_, bstrFromUtf8(text));
-    return out;
-}
+Variant Variant::fromLong(LONG value) { return made(setI4, value); }
+Variant Variant::fromShort(SHORT value) { return made(setI2, value); }
+Variant Variant::fromBool(bool value) { return made(setBool, value); }
+Variant Variant::fromDate(DATE value) { return made(setDate, value); }
+Variant Variant::fromText(std::u16string_view text) { return made(setBstr, bstrFromUtf16(text)); }
+Variant Variant::fromUtf8(std::string_view text) { return made(setBstr, bstrFromUtf8(text)); }
 
 Variant Variant::fromDispatch(IDispatch* object)
 {
-    Variant out;
     if (object)
         object->AddRef();
-    setDispatch(out.v_, object);
-    return out;
+    return made(setDispatch, object);
 }
 
 Variant::Variant(const Variant& other) { VariantCopy(&v_, &other.v_); }

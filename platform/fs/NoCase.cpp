@@ -1,5 +1,7 @@
 #include "platform/fs/NoCase.h"
 
+#include "platform/fs/Text.h"
+
 namespace qm::fs {
 
 char32_t nextCodePoint(std::string_view text, size_t& pos)
@@ -47,25 +49,6 @@ char32_t foldCodePoint(char32_t c)
     if (c >= 0x400 && c <= 0x40F)
         return c + 80;
     return c;
-}
-
-static void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 std::string foldCase(std::string_view text)

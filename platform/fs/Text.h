@@ -1,11 +1,15 @@
 #pragma once
 // Small text helpers shared by every layer. Case-free comparison lives in
 // NoCase.h.
+#include <string>
 #include <string_view>
 
 namespace qm::fs {
 
 // Text without the spaces and tabs that surround it.
 std::string_view trimBlanks(std::string_view s);
+
+// Appends the UTF-8 form of one code point.
+void appendUtf8(std::string& out, char32_t c);
 
 } // namespace qm::fs
