@@ -34,4 +34,10 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
+int FindLastChar(std::string_view text, char c)
+{
+    const std::size_t at = text.rfind(c);
+    return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
+}
+
 } // namespace qm::fs

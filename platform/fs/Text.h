@@ -12,4 +12,7 @@ std::string_view trimBlanks(std::string_view s);
 // Appends the UTF-8 form of one code point.
 void appendUtf8(std::string& out, char32_t c);
 
+// The 1-based position of the last `c` in `text`, 0 when there is none.
+int FindLastChar(std::string_view text, char c);
+
 } // namespace qm::fs

@@ -2,6 +2,7 @@
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Errors.h"
 #include "platform/fs/NoCase.h"
+#include "platform/fs/Text.h"
 #include "platform/fs/Wildcard.h"
 #include "platform/fs/WinPath.h"
 
@@ -147,6 +148,14 @@ TEST(NoCase, FoldsLettersBeyondAscii)
     EXPECT_TRUE(lessNoCase("ABC", "abc")); // ties are broken by bytes
     EXPECT_FALSE(lessNoCase("abc", "ABC"));
     EXPECT_EQ(foldCase(std::string("A\xff" "B")), std::string("a\xff" "b")); // bad bytes kept
+}
+
+TEST(Text, FindLastChar)
+{
+    EXPECT_EQ(FindLastChar("abcde", '\\'), 0);
+    EXPECT_EQ(FindLastChar("a\\b\\c", '\\'), 4);
+    EXPECT_EQ(FindLastChar("\\", '\\'), 1);
+    EXPECT_EQ(FindLastChar("", '\\'), 0);
 }
 
 TEST(Wildcard, WindowsMaskRules)

@@ -1,0 +1,65 @@
+#include "zipmanager/forms/FormKit.h"
+
+#include "zipmanager/ZipManagerText.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QPalette>
+#include <QRegularExpressionValidator>
+
+namespace qm::zipmanager::kit {
+
+namespace {
+
+// Drops every typed character that NumericKeyOnly turns into 0; keys that
+// type nothing (arrows, Delete, shortcuts) pass.
+class NumericKeys : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (text.size() == 1) {
+                const int code = text.at(0).unicode();
+                const bool typing = code == 8 || (code >= 32 && code != 127);
+                if (typing && NumericKeyOnly(code) == 0)
+                    return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void chainTabOrder(std::initializer_list<QWidget*> widgets)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* w : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void setFieldEnabled(QWidget* field, bool enabled)
+{
+    field->setEnabled(enabled);
+    QPalette p = field->palette();
+    const QPalette system = QApplication::palette(field);
+    p.setColor(QPalette::All, QPalette::Base, enabled ? system.color(QPalette::Active, QPalette::Base)
+                                                      : system.color(QPalette::Active, QPalette::Button));
+    field->setPalette(p);
+}
+
+void makeNumberField(QLineEdit* edit)
+{
+    edit->installEventFilter(new NumericKeys(edit));
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*\\.?[0-9]*"), edit));
+}
+
+} // namespace qm::zipmanager::kit

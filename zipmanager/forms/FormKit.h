@@ -1,0 +1,54 @@
+#pragma once
+// Small widget chores the ZIP manager's forms share: text conversions,
+// controls made with their name and caption, tab order, the enabled look of
+// text fields, number fields and check boxes read as the tool reads them.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace qm::zipmanager::kit {
+
+inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+inline std::string str(const QString& s) { return s.toStdString(); }
+
+// A control of type W with its objectName and caption.
+template <class W>
+W* named(QWidget* parent, const char* name, const QString& caption = {})
+{
+    auto* w = new W(caption, parent);
+    w->setObjectName(name);
+    return w;
+}
+// A control without a caption (fields, lists, bars).
+template <class W>
+W* field(QWidget* parent, const char* name)
+{
+    auto* w = new W(parent);
+    w->setObjectName(name);
+    return w;
+}
+
+// Tab walks the widgets in this order.
+void chainTabOrder(std::initializer_list<QWidget*> widgets);
+
+// Enables or disables a text field; its background becomes the window's
+// text background when enabled and the button face when disabled.
+void setFieldEnabled(QWidget* field, bool enabled);
+
+// A number field: typed characters go through NumericKeyOnly, and pasted
+// text can bring in nothing but digits and the one decimal point the field
+// may show.
+void makeNumberField(QLineEdit* edit);
+
+// A box counts as checked unless it is unchecked (the grayed state counts).
+inline bool isOn(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
+inline void setOn(QCheckBox* box, bool on) { box->setCheckState(on ? Qt::Checked : Qt::Unchecked); }
+
+} // namespace qm::zipmanager::kit
