@@ -18,6 +18,8 @@
 
 int main(int argc, char** argv)
 {
+    // Taken first, so that a request to end that comes during start-up waits for the window.
+    const int stopRequests = qm::process::stopSignalDescriptor();
     QApplication app(argc, argv);
     QApplication::setApplicationName("glidepack");
     const QTemporaryDir noSettings;
@@ -34,8 +36,8 @@ int main(int argc, char** argv)
 
     // The session's request to end closes the window as its frame would.
     std::unique_ptr<QSocketNotifier> stop;
-    if (const int fd = qm::process::stopSignalDescriptor(); fd >= 0) {
-        stop = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    if (stopRequests >= 0) {
+        stop = std::make_unique<QSocketNotifier>(stopRequests, QSocketNotifier::Read);
         QObject::connect(stop.get(), &QSocketNotifier::activated, &form, [&form] {
             qm::process::drainStopSignals();
             form.close();

@@ -1,0 +1,307 @@
+// The ZIP manager's main window offscreen, on a real zip control and on
+// archives made by Info-ZIP zip: listing, delete, test, warnings, abort,
+// closing while a build runs, and File New on an existing name.
+#include "ZipToolHome.h"
+
+#include "platform/zip/ResultCodes.h"
+#include "zipmanager/ZipManager.h"
+#include "zipmanager/forms/frmMain.h"
+#include "zipmanager/forms/frmResults.h"
+#include "zipmanager/forms/frmZip.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <sys/stat.h>
+
+using namespace qm::zipmanager;
+namespace mb = qm::ui::mb;
+
+namespace {
+
+class FrmMainTest : public ZipToolHome {
+protected:
+    FrmMainTest() { form_.show(); }
+
+    void open(const std::string& rel)
+    {
+        form_.xZip.ArchivePath = win(rel);
+        form_.Form_Load();
+    }
+    std::string status() const { return form_.lblStatusBar->text().toStdString(); }
+    bool actionsEnabled() const { return form_.mnuActions->menuAction()->isEnabled(); }
+    std::vector<std::pair<std::string, std::string>> namesAndPaths() const
+    {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const ZipListRow& r : form_.rows())
+            out.emplace_back(r.text(), r.path());
+        return out;
+    }
+    // The next results window: its text goes to `text`, then it is closed.
+    void collectResults(std::string& text)
+    {
+        onModal<frmResults>([&text](frmResults& r) {
+            text = r.Text();
+            r.cmdOk->click();
+        });
+    }
+    // The next add-files dialog takes `files` and is left with "&Zip!".
+    void addFilesDialog(const std::string& files)
+    {
+        onModal<frmZip>([files](frmZip& d) {
+            d.txtFilesToProcess->setPlainText(QString::fromStdString(files));
+            d.cmdZip->click();
+        });
+    }
+    // Many files in "src", so that a build yields many times.
+    std::string manyFiles(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            qm::test::writeFile(native("src/f" + std::to_string(i) + ".txt"), std::string(20000, char('a' + i % 26)));
+        return win("src");
+    }
+
+    frmMain form_{services_};
+};
+
+TEST_F(FrmMainTest, AFileThatIsNoArchiveIsNotOpened)
+{
+    qm::test::writeFile(native("notes.zip"), "this is not an archive");
+    open("notes.zip");
+    EXPECT_EQ(status(), "Could not read " + win("notes.zip"));
+    EXPECT_EQ(form_.windowTitle().toStdString(), IdleCaption);
+    EXPECT_FALSE(actionsEnabled());
+    EXPECT_TRUE(form_.xZip.ArchivePath.empty());
+    EXPECT_EQ(form_.lstMain->topLevelItemCount(), 0);
+    EXPECT_FALSE(form_.cmdAbort->isEnabled());
+    EXPECT_FALSE(form_.prbGlobalProgress->isVisible());
+}
+
+TEST_F(FrmMainTest, AnEmptyArchiveIsOpenedWithoutResults)
+{
+    qm::test::writeFile(native("empty.zip"), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    open("empty.zip");
+    EXPECT_EQ(status(), win("empty.zip") + " opened.");
+    EXPECT_EQ(form_.windowTitle().toStdString(), win("empty.zip") + " - Quillmate ZIP Manager");
+    EXPECT_TRUE(actionsEnabled());
+    EXPECT_EQ(form_.lstMain->topLevelItemCount(), 0);
+    EXPECT_TRUE(ui_.modalShows().empty());
+}
+
+TEST_F(FrmMainTest, FolderRowsAndDeletingSelectedRows)
+{
+    qm::test::writeFile(native("top.txt"), "top");
+    qm::test::writeFile(native("keep.txt"), "keep");
+    qm::test::writeFile(native("docs/a.txt"), "a");
+    zipWith("set.zip", {}, {"top.txt", "keep.txt", "docs/", "docs/a.txt"});
+    open("set.zip");
+    ASSERT_EQ(namesAndPaths(), (std::vector<std::pair<std::string, std::string>>{
+                                   {"top.txt", ""}, {"keep.txt", ""}, {"<dir>", "docs"}, {"a.txt", "docs"}}));
+
+    emit form_.mnuActions->aboutToShow();
+    EXPECT_FALSE(form_.mnuActionsRemove->isEnabled());
+    form_.lstMain->topLevelItem(0)->setSelected(true);
+    form_.lstMain->topLevelItem(3)->setSelected(true);
+    emit form_.mnuActions->aboutToShow();
+    EXPECT_TRUE(form_.mnuActionsRemove->isEnabled());
+
+    ui_.answer(mb::OK);
+    std::string results, mask;
+    bool subfolders = true;
+    onModal<frmResults>([&](frmResults& r) {
+        results = r.Text();
+        mask = form_.xZip.FileMask;
+        subfolders = form_.xZip.IncludeSubfolders;
+        r.cmdOk->click();
+    });
+    form_.mnuActionsRemove->trigger();
+    EXPECT_EQ(ui_.boxes().at(0).prompt, RemoveQuestion);
+    EXPECT_EQ(mask, "top.txt\r\ndocs\\a.txt\r\n");
+    EXPECT_FALSE(subfolders);
+    EXPECT_NE(results.find("Removing completed: "), std::string::npos) << results;
+    EXPECT_EQ(namesAndPaths(),
+              (std::vector<std::pair<std::string, std::string>>{{"keep.txt", ""}, {"<dir>", "docs"}}));
+    EXPECT_EQ(unzipNames("set.zip"), (std::vector<std::string>{"keep.txt", "docs/"}));
+}
+
+TEST_F(FrmMainTest, CancelledDeleteRemovesNothing)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("one.zip", {}, {"a.txt"});
+    open("one.zip");
+    form_.lstMain->topLevelItem(0)->setSelected(true);
+    ui_.answer(mb::Cancel);
+    form_.mnuActionsRemove->trigger();
+    EXPECT_EQ(unzipNames("one.zip"), std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(FrmMainTest, TestOfADamagedArchiveShowsTheControlsText)
+{
+    qm::test::writeFile(native("a.txt"), "the quick brown fox jumps over the lazy dog");
+    zipWith("bad.zip", {"-0"}, {"a.txt"});
+    std::string bytes = qm::test::readFile(native("bad.zip"));
+    const std::size_t at = bytes.find("quick");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] ^= 0x20;
+    qm::test::writeFile(native("bad.zip"), bytes);
+    open("bad.zip");
+    const std::string before = status();
+
+    std::string results;
+    collectResults(results);
+    form_.mnuActionsTest->trigger();
+    EXPECT_NE(results.find("Testing a.txt\r\n"), std::string::npos) << results;
+    EXPECT_NE(results.find("Testing completed: " +
+                           form_.xZip.ErrorText(0, qm::zip::result::DataError) + "\r\n"),
+              std::string::npos)
+        << results;
+    EXPECT_EQ(status(), "Testing completed.");
+    EXPECT_NE(before, status());
+}
+
+TEST_F(FrmMainTest, AWarningDuringAListingShowsTheResultsFirst)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("w.zip", {}, {"a.txt"});
+    // The control raises no warnings while it lists; a second sink reports one.
+    qm::zip::ZipEventHandlers relay;
+    relay.onFileListed = [this](const qm::zip::ListedEntry&) { form_.manager().Warning("a.txt", 101); };
+    form_.xZip.addEventSink(&relay);
+    std::string results, statusMeanwhile;
+    onModal<frmResults>([&](frmResults& r) {
+        results = r.Text();
+        statusMeanwhile = status();
+        r.cmdOk->click();
+    });
+    open("w.zip");
+    form_.xZip.removeEventSink(&relay);
+    EXPECT_EQ(results, "Warning: " + form_.xZip.ErrorText(1, 101) + "\r\n");
+    EXPECT_EQ(statusMeanwhile, NoArchiveStatus);
+    EXPECT_EQ(status(), win("w.zip") + " opened.");
+}
+
+TEST_F(FrmMainTest, AbortDuringAnAddKeepsTheOldArchive)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("keep.zip", {}, {"a.txt"});
+    const std::string old = qm::test::readFile(native("keep.zip"));
+    const std::string src = manyFiles(40);
+    open("keep.zip");
+
+    int yields = 0;
+    bool busyMeanwhile = false;
+    ui_.onDoEvents([&] {
+        if (form_.xZip.CurrentOperation() == qm::zip::operation::Zip && ++yields == 5) {
+            busyMeanwhile = form_.cmdAbort->isEnabled() && !actionsEnabled();
+            form_.cmdAbort->click();
+        }
+    });
+    addFilesDialog(src);
+    std::string results;
+    collectResults(results);
+    form_.mnuActionsAdd->trigger();
+    EXPECT_TRUE(busyMeanwhile);
+    EXPECT_NE(results.find("Zipping completed: " + form_.xZip.ErrorText(0, qm::zip::result::UserAbort)),
+              std::string::npos)
+        << results;
+    EXPECT_EQ(qm::test::readFile(native("keep.zip")), old);
+    EXPECT_EQ(form_.lstMain->topLevelItemCount(), 1); // relisted
+    EXPECT_FALSE(form_.cmdAbort->isEnabled());
+}
+
+TEST_F(FrmMainTest, ClosingDuringAnAddWaitsForTheControl)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("keep.zip", {}, {"a.txt"});
+    const std::string old = qm::test::readFile(native("keep.zip"));
+    const std::string src = manyFiles(40);
+    open("keep.zip");
+
+    int yields = 0;
+    bool stillOpen = false;
+    ui_.onDoEvents([&] {
+        if (form_.xZip.CurrentOperation() == qm::zip::operation::Zip && ++yields == 5) {
+            form_.close();
+            stillOpen = form_.isVisible();
+        }
+    });
+    addFilesDialog(src);
+    // No results window is scripted: none may show once the window is closing.
+    form_.mnuActionsAdd->trigger();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(form_.isVisible());
+    EXPECT_EQ(qm::test::readFile(native("keep.zip")), old);
+    EXPECT_EQ(ui_.modalShows().size(), 1u);
+}
+
+TEST_F(FrmMainTest, NewOnAnExistingNameKeepsItWhenTheAddIsCancelled)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("first.zip", {}, {"a.txt"});
+    zipWith("second.zip", {}, {"a.txt"});
+    const std::string second = qm::test::readFile(native("second.zip"));
+    open("first.zip");
+
+    files_.files.push_back({win("second.zip")});
+    onModal<frmZip>([](frmZip& d) { d.cmdCancel->click(); });
+    form_.mnuFileNew->trigger();
+    EXPECT_EQ(qm::test::readFile(native("second.zip")), second);
+    EXPECT_EQ(form_.xZip.ArchivePath, win("first.zip"));
+    EXPECT_EQ(status(), win("first.zip") + " opened.");
+}
+
+TEST_F(FrmMainTest, NewReplacesAnExistingFileOnlyWhenFilesAreAdded)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    qm::test::writeFile(native("b.txt"), "b");
+    zipWith("old.zip", {}, {"a.txt"});
+    files_.files.push_back({win("old.zip")});
+    addFilesDialog(win("b.txt"));
+    std::string results;
+    collectResults(results);
+    form_.mnuFileNew->trigger();
+    EXPECT_EQ(files_.requests.at(0).title, "New Zip File");
+    EXPECT_EQ(namesAndPaths().size(), 1u);
+    EXPECT_EQ(namesAndPaths()[0].first, "b.txt");
+    EXPECT_EQ(status(), win("old.zip") + " opened.");
+}
+
+TEST_F(FrmMainTest, NewOnAFileThatCannotBeDeletedStartsNothing)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("locked.zip", {}, {"a.txt"});
+    ASSERT_EQ(::chmod(native("locked.zip").c_str(), 0444), 0);
+    const std::string old = qm::test::readFile(native("locked.zip"));
+    files_.files.push_back({win("locked.zip")});
+    addFilesDialog(win("a.txt"));
+    ui_.answer(mb::OK);
+    form_.mnuFileNew->trigger();
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
+    EXPECT_NE(ui_.boxes()[0].prompt.find(win("locked.zip")), std::string::npos);
+    EXPECT_EQ(qm::test::readFile(native("locked.zip")), old);
+    EXPECT_TRUE(form_.xZip.ArchivePath.empty());
+    EXPECT_EQ(form_.windowTitle().toStdString(), IdleCaption);
+}
+
+TEST_F(FrmMainTest, DiskRequestsAskForTheLastDiskFirst)
+{
+    bool ready = true;
+    ui_.answer(mb::Cancel);
+    form_.manager().DiskRequest(0, ready);
+    EXPECT_FALSE(ready);
+    EXPECT_EQ(ui_.boxes().at(0).prompt,
+              "This zip file is part of a multiple disks zip file. Please insert the last disk of the set.");
+    EXPECT_EQ(ui_.boxes()[0].style, mb::OKCancel | mb::Information);
+    ui_.answer(mb::OK);
+    form_.manager().DiskRequest(3, ready);
+    EXPECT_TRUE(ready);
+    EXPECT_EQ(ui_.boxes().at(1).prompt, "Please insert disk #3");
+}
+
+} // namespace
