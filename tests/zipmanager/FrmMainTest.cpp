@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <memory>
 #include <sys/stat.h>
 
 using namespace qm::zipmanager;
@@ -58,12 +59,23 @@ protected:
             d.cmdZip->click();
         });
     }
-    // Many files in "src", so that a build yields many times.
-    std::string manyFiles(int count)
+    // Opens "keep.zip" (one entry) and sets up an add of forty files in
+    // "src", so that the build yields many times; `act` runs at its fifth
+    // yield. Gives the archive's bytes before the add.
+    std::string addManyFilesTo(const std::function<void()>& act)
     {
-        for (int i = 0; i < count; ++i)
+        qm::test::writeFile(native("a.txt"), "a");
+        zipWith("keep.zip", {}, {"a.txt"});
+        for (int i = 0; i < 40; ++i)
             qm::test::writeFile(native("src/f" + std::to_string(i) + ".txt"), std::string(20000, char('a' + i % 26)));
-        return win("src");
+        open("keep.zip");
+        auto yields = std::make_shared<int>(0);
+        ui_.onDoEvents([this, yields, act] {
+            if (form_.xZip.CurrentOperation() == qm::zip::operation::Zip && ++*yields == 5)
+                act();
+        });
+        addFilesDialog(win("src"));
+        return qm::test::readFile(native("keep.zip"));
     }
 
     frmMain form_{services_};
@@ -187,21 +199,11 @@ TEST_F(FrmMainTest, AWarningDuringAListingShowsTheResultsFirst)
 
 TEST_F(FrmMainTest, AbortDuringAnAddKeepsTheOldArchive)
 {
-    qm::test::writeFile(native("a.txt"), "a");
-    zipWith("keep.zip", {}, {"a.txt"});
-    const std::string old = qm::test::readFile(native("keep.zip"));
-    const std::string src = manyFiles(40);
-    open("keep.zip");
-
-    int yields = 0;
     bool busyMeanwhile = false;
-    ui_.onDoEvents([&] {
-        if (form_.xZip.CurrentOperation() == qm::zip::operation::Zip && ++yields == 5) {
-            busyMeanwhile = form_.cmdAbort->isEnabled() && !actionsEnabled();
-            form_.cmdAbort->click();
-        }
+    const std::string old = addManyFilesTo([&] {
+        busyMeanwhile = form_.cmdAbort->isEnabled() && !actionsEnabled();
+        form_.cmdAbort->click();
     });
-    addFilesDialog(src);
     std::string results;
     collectResults(results);
     form_.mnuActionsAdd->trigger();
@@ -216,21 +218,11 @@ TEST_F(FrmMainTest, AbortDuringAnAddKeepsTheOldArchive)
 
 TEST_F(FrmMainTest, ClosingDuringAnAddWaitsForTheControl)
 {
-    qm::test::writeFile(native("a.txt"), "a");
-    zipWith("keep.zip", {}, {"a.txt"});
-    const std::string old = qm::test::readFile(native("keep.zip"));
-    const std::string src = manyFiles(40);
-    open("keep.zip");
-
-    int yields = 0;
     bool stillOpen = false;
-    ui_.onDoEvents([&] {
-        if (form_.xZip.CurrentOperation() == qm::zip::operation::Zip && ++yields == 5) {
-            form_.close();
-            stillOpen = form_.isVisible();
-        }
+    const std::string old = addManyFilesTo([&] {
+        form_.close();
+        stillOpen = form_.isVisible();
     });
-    addFilesDialog(src);
     // No results window is scripted: none may show once the window is closing.
     form_.mnuActionsAdd->trigger();
     EXPECT_TRUE(stillOpen);

@@ -56,6 +56,19 @@ void setFieldEnabled(QWidget* field, bool enabled)
     field->setPalette(p);
 }
 
+QHBoxLayout* okCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel)
+{
+    ok = named<QPushButton>(dialog, "cmdOk", "&OK");
+    ok->setDefault(true);
+    cancel = named<QPushButton>(dialog, "cmdCancel", "&Cancel");
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
 void makeNumberField(QLineEdit* edit)
 {
     edit->installEventFilter(new NumericKeys(edit));

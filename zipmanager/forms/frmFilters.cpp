@@ -91,13 +91,7 @@ frmFilters::frmFilters(ToolServices services, QWidget* parent) : QDialog(parent)
     lblMinSize->setBuddy(txtMinSizeToProcess);
     lblMaxSize->setBuddy(txtMaxSizeToProcess);
 
-    cmdOk = named<QPushButton>(this, "cmdOk", "&OK");
-    cmdOk->setDefault(true);
-    cmdCancel = named<QPushButton>(this, "cmdCancel", "&Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
+    QHBoxLayout* buttons = okCancelRow(this, cmdOk, cmdCancel);
     auto* lower = new QHBoxLayout;
     lower->addWidget(fraDates, 1);
     lower->addWidget(fraSizes, 1);
@@ -111,7 +105,6 @@ frmFilters::frmFilters(ToolServices services, QWidget* parent) : QDialog(parent)
                    txtMinSizeToProcess, txtMaxSizeToProcess, cmdOk, cmdCancel});
 
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
 void frmFilters::ShowForm(qm::zip::PavikZip& zip, bool& result)

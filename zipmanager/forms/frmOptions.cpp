@@ -51,16 +51,10 @@ frmOptions::frmOptions(ToolServices services, QWidget* parent) : QDialog(parent)
         named<QCheckBox>(fraExtraInfo, "chkExtraSecurityDsc", "Windows NT file security and permissions");
     chkExtraUnicode = named<QCheckBox>(fraExtraInfo, "chkExtraUnicode", "Unicode filenames");
     auto* extra = new QVBoxLayout(fraExtraInfo);
-    for (QCheckBox* b : {chkExtraExtTimeStamp, chkExtraFileTimes, chkExtraSecurityDsc, chkExtraUnicode})
+    for (QCheckBox* b : headerBoxes())
         extra->addWidget(b);
 
-    cmdOk = named<QPushButton>(this, "cmdOk", "&OK");
-    cmdOk->setDefault(true);
-    cmdCancel = named<QPushButton>(this, "cmdCancel", "&Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
+    QHBoxLayout* buttons = okCancelRow(this, cmdOk, cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraTempFiles);
     layout->addWidget(fraSpanning);
@@ -76,7 +70,6 @@ frmOptions::frmOptions(ToolServices services, QWidget* parent) : QDialog(parent)
         confirmed_ = true;
         accept();
     });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
 void frmOptions::ShowForm(qm::zip::PavikZip& zip, bool& result)
@@ -92,10 +85,7 @@ void frmOptions::ShowForm(qm::zip::PavikZip& zip, bool& result)
     setOn(chkUseTempFolder, f.useTemp);
     chkUseTempFolder_Click();
     txtTempFolder->setText(qs(f.tempFolder));
-    setOn(chkExtraExtTimeStamp, f.headers[0]);
-    setOn(chkExtraFileTimes, f.headers[1]);
-    setOn(chkExtraSecurityDsc, f.headers[2]);
-    setOn(chkExtraUnicode, f.headers[3]);
+    setOn(headerBoxes(), f.headers);
 
     services_.ui.showModal(*this);
 
@@ -111,8 +101,7 @@ OptionsFields frmOptions::fields() const
         f.spanMode = span_->checkedId();
     f.useTemp = isOn(chkUseTempFolder);
     f.tempFolder = str(txtTempFolder->text());
-    f.headers = {isOn(chkExtraExtTimeStamp), isOn(chkExtraFileTimes), isOn(chkExtraSecurityDsc),
-                 isOn(chkExtraUnicode)};
+    f.headers = isOn(headerBoxes());
     return f;
 }
 

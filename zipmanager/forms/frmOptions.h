@@ -43,6 +43,10 @@ public:
     void cmdBrowseTempFolder_Click();
 
 private:
+    std::array<QCheckBox*, 4> headerBoxes() const
+    {
+        return {chkExtraExtTimeStamp, chkExtraFileTimes, chkExtraSecurityDsc, chkExtraUnicode};
+    }
     OptionsFields fields() const;
 
     ToolServices services_;

@@ -21,14 +21,7 @@ frmPassword::frmPassword(ToolServices services, QWidget* parent) : QDialog(paren
     lblPassword->setBuddy(txtPassword);
     lblPasswordExplanation = named<QLabel>(this, "lblPasswordExplanation");
     lblPasswordExplanation->setWordWrap(true);
-    cmdOk = named<QPushButton>(this, "cmdOk", "&OK");
-    cmdOk->setDefault(true);
-    cmdCancel = named<QPushButton>(this, "cmdCancel", "&Cancel");
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
+    QHBoxLayout* buttons = okCancelRow(this, cmdOk, cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblPassword);
     layout->addWidget(txtPassword);
@@ -42,7 +35,6 @@ frmPassword::frmPassword(ToolServices services, QWidget* parent) : QDialog(paren
         confirmed_ = true;
         accept();
     });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
 void frmPassword::ShowForm(qm::zip::PavikZip& zip, bool& result)

@@ -53,9 +53,7 @@ frmSfx::frmSfx(ToolServices services, QWidget* parent) : QDialog(parent), servic
     lblReadme->setBuddy(txtReadme);
     lblIcon->setBuddy(txtIcon);
 
-    cmdOk = named<QPushButton>(this, "cmdOk", "&OK");
-    cmdOk->setDefault(true);
-    cmdCancel = named<QPushButton>(this, "cmdCancel", "&Cancel");
+    QHBoxLayout* buttons = okCancelRow(this, cmdOk, cmdCancel);
 
     auto* files = new QGridLayout;
     files->addWidget(lblSelfBinModule, 0, 0);
@@ -69,10 +67,6 @@ frmSfx::frmSfx(ToolServices services, QWidget* parent) : QDialog(parent), servic
     files->addWidget(txtIcon, 3, 1);
     files->addWidget(cmdIcon, 3, 2);
     files->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(chkMakeSfx);
     layout->addLayout(files);
@@ -90,7 +84,6 @@ frmSfx::frmSfx(ToolServices services, QWidget* parent) : QDialog(parent), servic
         confirmed_ = true;
         accept();
     });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
 void frmSfx::ShowForm(qm::zip::PavikZip& zip, bool& result)

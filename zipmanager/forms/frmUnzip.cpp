@@ -49,7 +49,7 @@ frmUnzip::frmUnzip(ToolServices services, QWidget* parent) : QDialog(parent), se
     chkSkipIfOlderVersion = named<QCheckBox>(fraSkip, "chkSkipIfOlderVersion",
                                              "Are older versions of files already in the destination folder");
     auto* skip = new QVBoxLayout(fraSkip);
-    for (QCheckBox* b : {chkSkipIfExisting, chkSkipIfNotExisting, chkSkipIfOlderDate, chkSkipIfOlderVersion})
+    for (QCheckBox* b : skipBoxes())
         skip->addWidget(b);
 
     fraPassword = named<QGroupBox>(this, "fraPassword", "Password protected files");
@@ -110,10 +110,7 @@ void frmUnzip::ShowForm(qm::zip::PavikZip& zip, const std::vector<ZipListRow>& r
     txtFilesToProcess->setPlainText(qs(linesForField(f.files)));
     setOn(chkProcessSubFolders, f.subfolders);
     setOn(chkPreservePaths, f.preservePaths);
-    setOn(chkSkipIfExisting, f.skip[0]);
-    setOn(chkSkipIfNotExisting, f.skip[1]);
-    setOn(chkSkipIfOlderDate, f.skip[2]);
-    setOn(chkSkipIfOlderVersion, f.skip[3]);
+    setOn(skipBoxes(), f.skip);
     txtDefaultPassword->setText(qs(f.password));
 
     services_.ui.showModal(*this);
@@ -130,8 +127,7 @@ UnzipFields frmUnzip::fields() const
     f.files = linesFromField(str(txtFilesToProcess->toPlainText()));
     f.subfolders = isOn(chkProcessSubFolders);
     f.preservePaths = isOn(chkPreservePaths);
-    f.skip = {isOn(chkSkipIfExisting), isOn(chkSkipIfNotExisting), isOn(chkSkipIfOlderDate),
-              isOn(chkSkipIfOlderVersion)};
+    f.skip = isOn(skipBoxes());
     f.password = str(txtDefaultPassword->text());
     return f;
 }

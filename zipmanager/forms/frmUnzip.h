@@ -49,6 +49,10 @@ public:
     void cmdFilters_Click();
 
 private:
+    std::array<QCheckBox*, 4> skipBoxes() const
+    {
+        return {chkSkipIfExisting, chkSkipIfNotExisting, chkSkipIfOlderDate, chkSkipIfOlderVersion};
+    }
     UnzipFields fields() const;
 
     ToolServices services_;

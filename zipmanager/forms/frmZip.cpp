@@ -49,7 +49,7 @@ frmZip::frmZip(ToolServices services, QWidget* parent) : QDialog(parent), servic
     chkSkipIfOlderVersion =
         named<QCheckBox>(fraSkip, "chkSkipIfOlderVersion", "Are older &versions than files already in the zip file");
     auto* skip = new QVBoxLayout(fraSkip);
-    for (QCheckBox* b : {chkSkipIfExisting, chkSkipIfNotExisting, chkSkipIfOlderDate, chkSkipIfOlderVersion})
+    for (QCheckBox* b : skipBoxes())
         skip->addWidget(b);
 
     fraSplitting = named<QGroupBox>(this, "fraSplitting", "Splitting");
@@ -128,10 +128,7 @@ void frmZip::ShowForm(qm::zip::PavikZip& zip, bool& result)
     cmbCompLevel->setCurrentIndex(f.level);
     setOn(chkPreservePaths, f.paths);
     setOn(chkProcessSubFolders, f.subfolders);
-    setOn(chkSkipIfExisting, f.skip[0]);
-    setOn(chkSkipIfNotExisting, f.skip[1]);
-    setOn(chkSkipIfOlderDate, f.skip[2]);
-    setOn(chkSkipIfOlderVersion, f.skip[3]);
+    setOn(skipBoxes(), f.skip);
     txtSplitSize->setText(qs(f.splitSize));
     setOn(chkSplitting, false);
     chkSplitting_Click();
@@ -151,8 +148,7 @@ AddFilesFields frmZip::fields() const
     f.level = std::max(cmbCompLevel->currentIndex(), 0);
     f.paths = isOn(chkPreservePaths);
     f.subfolders = isOn(chkProcessSubFolders);
-    f.skip = {isOn(chkSkipIfExisting), isOn(chkSkipIfNotExisting), isOn(chkSkipIfOlderDate),
-              isOn(chkSkipIfOlderVersion)};
+    f.skip = isOn(skipBoxes());
     f.splitting = isOn(chkSplitting);
     f.splitSize = str(txtSplitSize->text());
     return f;

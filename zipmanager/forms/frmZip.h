@@ -58,6 +58,10 @@ public:
     void chkSplitting_Click();
 
 private:
+    std::array<QCheckBox*, 4> skipBoxes() const
+    {
+        return {chkSkipIfExisting, chkSkipIfNotExisting, chkSkipIfOlderDate, chkSkipIfOlderVersion};
+    }
     AddFilesFields fields() const;
 
     ToolServices services_;
