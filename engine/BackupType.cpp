@@ -1,6 +1,6 @@
 #include "engine/BackupType.h"
 
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 
 namespace qm::engine {
 

@@ -1,6 +1,6 @@
 #include "engine/CheckValues.h"
 
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 #include "store/ProjectRecord.h"
 
 #include <functional>

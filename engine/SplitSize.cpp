@@ -1,6 +1,7 @@
 #include "engine/SplitSize.h"
 
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
+#include "engine/ArchiveKinds.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/ui/UiServices.h"
 #include "store/ProjectRecord.h"
@@ -61,6 +62,15 @@ bool splitSizeOkay(qm::app::ProgramState& state, std::string_view ArchiveType, c
     state.Form1.ZipSplitSize = std::to_string(*bytes);
     state.Form1.AceSplitSize = std::to_string(*bytes);
     return true;
+}
+
+std::optional<std::string> splitSizeTargetChosen(qm::app::ProgramState& state,
+                                                 const std::optional<std::string>& folder)
+{
+    if (!folder || !state.Form1.ZipTypeBut.value(kind::ZipMulti))
+        return std::nullopt;
+    state.ChosenFolder = *folder;
+    return folder;
 }
 
 void splitSizeCancel(qm::app::ProgramState& state, std::string_view ArchiveType)

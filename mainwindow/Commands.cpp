@@ -7,40 +7,15 @@ namespace {
 using P = Form1Procedures;
 using C = Command;
 
-// Procedures that later parts of the program bring are marked false; their
-// surfaces stay disabled until then.
+#define QM_BUILT_yes true
+#define QM_BUILT_no false
 constexpr std::array<CommandEntry, CommandCount> Table{{
-    {C::BackupArchive, "BackupArchive", &P::BackupArchive, false},
-    {C::BackupAllDue, "BackupAllDue", &P::BackupAllDue, true},
-    {C::RestoreArchive, "RestoreArchive", &P::RestoreArchive, false},
-    {C::ViewArchive, "ViewArchive", &P::ViewArchive, false},
-    {C::TestArchive, "TestArchive", &P::TestArchive, false},
-    {C::ZipManager, "ZipManager", &P::ZipManager, true},
-    {C::AddNew, "AddNew", &P::AddNew, false},
-    {C::EditRecord, "EditRecord", &P::EditRecord, false},
-    {C::DeleteRecord, "DeleteRecord", &P::DeleteRecord, false},
-    {C::RenameRecord, "RenameRecord", &P::RenameRecord, false},
-    {C::CloneRecord, "CloneRecord", &P::CloneRecord, false},
-    {C::UserOptionsModal, "UserOptionsModal", &P::UserOptionsModal, false},
-    {C::UserOptionsModeless, "UserOptionsModeless", &P::UserOptionsModeless, false},
-    {C::ShowDefaults, "ShowDefaults", &P::ShowDefaults, false},
-    {C::BackUpDB, "BackUpDB", &P::BackUpDB, false},
-    {C::RestoreDB, "RestoreDB", &P::RestoreDB, false},
-    {C::ViewLog, "ViewLog", &P::ViewLog, false},
-    {C::ClearLog, "ClearLog", &P::ClearLog, false},
-    {C::OpenExternalZIP, "OpenExternalZIP", &P::OpenExternalZIP, false},
-    {C::OpenNotePad, "OpenNotePad", &P::OpenNotePad, false},
-    {C::OpenFavorite, "OpenFavorite", &P::OpenFavorite, false},
-    {C::SendQMT, "SendQMT", &P::SendQMT, false},
-    {C::SendEXE, "SendEXE", &P::SendEXE, false},
-    {C::NetworkMap, "NetworkMap", &P::NetworkMap, false},
-    {C::UnMapDrive, "UnMapDrive", &P::UnMapDrive, false},
-    {C::Help, "Help", &P::Help, true},
-    {C::About, "About", &P::About, false},
-    {C::ExitProgram, "ExitProgram", &P::ExitProgram, true},
-    {C::RefreshList, "RefreshList", &P::RefreshList, true},
-    {C::GoFenwold, "GoFenwold", &P::GoFenwold, false},
+#define QM_COMMAND(procedure, built) {C::procedure, #procedure, &P::procedure, QM_BUILT_##built},
+#include "mainwindow/Commands.def"
+#undef QM_COMMAND
 }};
+#undef QM_BUILT_yes
+#undef QM_BUILT_no
 
 constexpr BarGroup Groups[] = {
     {"Archive", "Archive", "Back up, restore, test, view your projects"},

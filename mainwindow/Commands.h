@@ -3,9 +3,9 @@
 // surface to them: the button bar (group key and 1-based position), the menu
 // bar, the project list's pop-up menu and the window's own controls. Each
 // command calls one public procedure of the main window (Form1Procedures).
-// A command whose procedure is not in this build yet is unavailable: its
-// surfaces are disabled, and dispatching it reaches a procedure that does
-// nothing.
+// The commands themselves are listed once, in Commands.def; a command whose
+// procedure is not in this build yet is unavailable: its surfaces are
+// disabled, and dispatching it reaches a procedure that does nothing.
 #include <array>
 #include <optional>
 #include <span>
@@ -13,51 +13,26 @@
 
 namespace qm::app {
 
-// The public procedures of the main window that the surfaces call.
+// The public procedures of the main window that the surfaces call, one per
+// line of Commands.def. Procedures (Procedures.h) is the program's one.
 class Form1Procedures {
 public:
     virtual ~Form1Procedures() = default;
-    virtual void BackupArchive() = 0;
-    virtual void BackupAllDue() = 0;          // starts the unattended runner
-    virtual void RestoreArchive() = 0;
-    virtual void ViewArchive() = 0;
-    virtual void TestArchive() = 0;
-    virtual void ZipManager() = 0;            // starts the ZIP manager
-    virtual void AddNew() = 0;
-    virtual void EditRecord() = 0;
-    virtual void DeleteRecord() = 0;
-    virtual void RenameRecord() = 0;
-    virtual void CloneRecord() = 0;
-    virtual void UserOptionsModal() = 0;      // user options window, modal
-    virtual void UserOptionsModeless() = 0;   // user options window, modeless
-    virtual void ShowDefaults() = 0;
-    virtual void BackUpDB() = 0;
-    virtual void RestoreDB() = 0;
-    virtual void ViewLog() = 0;
-    virtual void ClearLog() = 0;
-    virtual void OpenExternalZIP() = 0;
-    virtual void OpenNotePad() = 0;
-    virtual void OpenFavorite() = 0;
-    virtual void SendQMT() = 0;
-    virtual void SendEXE() = 0;
-    virtual void NetworkMap() = 0;            // network browser window, modal
-    virtual void UnMapDrive() = 0;            // disconnect window, modal
-    virtual void Help() = 0;
-    virtual void About() = 0;                 // about box, modeless
-    virtual void ExitProgram() = 0;           // Exit: every window closed, the program ends
-    virtual void RefreshList() = 0;           // "Refresh" of the pop-up menu
-    virtual void GoFenwold() = 0;             // the logo picture's link
+#define QM_COMMAND(procedure, built) virtual void procedure() = 0;
+#include "mainwindow/Commands.def"
+#undef QM_COMMAND
 };
 
 enum class Command {
-    BackupArchive, BackupAllDue, RestoreArchive, ViewArchive, TestArchive, ZipManager,
-    AddNew, EditRecord, DeleteRecord, RenameRecord, CloneRecord,
-    UserOptionsModal, UserOptionsModeless, ShowDefaults,
-    BackUpDB, RestoreDB, ViewLog, ClearLog,
-    OpenExternalZIP, OpenNotePad, OpenFavorite, SendQMT, SendEXE, NetworkMap, UnMapDrive,
-    Help, About, ExitProgram, RefreshList, GoFenwold,
+#define QM_COMMAND(procedure, built) procedure,
+#include "mainwindow/Commands.def"
+#undef QM_COMMAND
 };
-inline constexpr int CommandCount = static_cast<int>(Command::GoFenwold) + 1;
+inline constexpr int CommandCount = 0
+#define QM_COMMAND(procedure, built) +1
+#include "mainwindow/Commands.def"
+#undef QM_COMMAND
+    ;
 
 struct CommandEntry {
     Command command;

@@ -1,7 +1,7 @@
 #include "mainwindow/ProjectList.h"
 
-#include "mainwindow/FileListBox.h"
-#include "mainwindow/ProgramState.h"
+#include "app/FileListBox.h"
+#include "app/ProgramState.h"
 #include "platform/datetime/DateText.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"

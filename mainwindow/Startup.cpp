@@ -1,7 +1,7 @@
 #include "mainwindow/Startup.h"
 
-#include "mainwindow/FileListBox.h"
-#include "mainwindow/ProgramState.h"
+#include "app/FileListBox.h"
+#include "app/ProgramState.h"
 #include "mainwindow/TasksFolder.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/FileLock.h"
@@ -93,7 +93,7 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
     f.AppDone = false;
     f.TargetCopy.clear();
 
-    const std::string app = ProgramState::programFolder();
+    const std::string app = qm::fs::appPath();
     state.store.UserOptionsIni = app + "\\Options\\User Options";
 
     const std::string projects = app + "\\Projects";

@@ -1,10 +1,15 @@
-// Quillmate: the main program. Its main window is Form1; the program state
-// lives here for the whole run and is handed to every window by reference.
-#include "mainwindow/ProgramState.h"
+// Quillmate: the main program. Its main window is Form1; the program state,
+// the window factories and the procedures live here for the whole run and
+// are handed to whoever needs them by reference.
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "engine/forms/QtEngineForms.h"
+#include "mainwindow/Procedures.h"
 #include "mainwindow/Startup.h"
 #include "mainwindow/forms/Form1.h"
 #include "platform/net/Connections.h"
 #include "platform/ui/QtUiServices.h"
+#include "restore/forms/QtRestoreForms.h"
 
 #include <QApplication>
 
@@ -24,6 +29,13 @@ int main(int argc, char** argv)
     qm::ui::QtUiServices ui;
     qm::app::ProgramState state(ui);
     qm::app::Form1 form(state);
+
+    qm::engine::QtEngineForms engineForms(state);
+    qm::restore::QtRestoreForms restoreForms(state, form);
+    qm::app::Windows windows{engineForms, restoreForms};
+
+    qm::app::Procedures procedures(state, form, windows);
+    form.attach(procedures);
     form.Form_Load(qm::app::commandLineText(arguments));
     form.show();
     return app.exec();

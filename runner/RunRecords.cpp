@@ -1,5 +1,6 @@
 #include "runner/RunRecords.h"
 
+#include "platform/fs/Paths.h"
 #include "store/ProjectRecord.h"
 #include "store/Store.h"
 
@@ -123,7 +124,7 @@ void LoadProjectForRun(qm::store::Store& store, const std::string& path, const s
 void LoadUserOptionsForRun(qm::store::Store& store)
 {
     store.UserOptionsRecord.redim(1);
-    store.UserOptionsIni = qm::store::Store::programFolder() + "\\Options\\User Options";
+    store.UserOptionsIni = qm::fs::appPath() + "\\Options\\User Options";
     qm::store::UserOptionsRecord& u = store.UserOptionsRecord(1);
     const std::string& file = store.UserOptionsIni;
     auto read = [&](const char* key) { return store.ReadIni("User Options", key, file, ""); };
@@ -138,7 +139,7 @@ void LoadUserOptionsForRun(qm::store::Store& store)
     u.UserLastINIBackup = read("UserLastINIBackup");
     u.UserDefaultCompression = read("UserDefaultCompression");
     store.TempFolder =
-        u.UserTempFolder.empty() ? qm::store::Store::programFolder() + "\\Temp" : u.UserTempFolder;
+        u.UserTempFolder.empty() ? qm::fs::appPath() + "\\Temp" : u.UserTempFolder;
 }
 
 } // namespace qm::runner

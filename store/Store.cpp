@@ -53,13 +53,11 @@ Store::Store(qm::ui::UiServices& ui)
 {
 }
 
-std::string Store::programFolder() { return qm::fs::appPath(); }
-
-std::string Store::userOptionsPath() { return programFolder() + "\\Options\\User Options"; }
+std::string Store::userOptionsPath() { return qm::fs::appPath() + "\\Options\\User Options"; }
 
 std::string Store::projectPath(const std::string& projectName)
 {
-    return programFolder() + "\\Projects\\" + projectName;
+    return qm::fs::appPath() + "\\Projects\\" + projectName;
 }
 
 std::string Store::ReadIni(const std::string& section, const std::string& key, const std::string& file,
@@ -81,7 +79,7 @@ void Store::LoadUserOptions()
     UserOptionsIni = userOptionsPath();
     UserOptionsRecord(1) = userOptionsFromDocument(readQuietly(UserOptionsIni));
     const std::string& temp = UserOptionsRecord(1).UserTempFolder;
-    TempFolder = temp.empty() ? programFolder() + "\\Temp" : temp;
+    TempFolder = temp.empty() ? qm::fs::appPath() + "\\Temp" : temp;
 }
 
 void Store::SaveUserOptions()

@@ -63,9 +63,7 @@ public:
     // that would leave the Projects folder).
     void CreateProjectFile(const std::string& ProjectName);
 
-    // The program folder (Windows form, no trailing backslash) and the files
-    // the store keeps in it.
-    static std::string programFolder();
+    // The files the store keeps in the program folder (qm::fs::appPath()).
     static std::string userOptionsPath();
     static std::string projectPath(const std::string& projectName);
 

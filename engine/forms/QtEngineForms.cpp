@@ -3,7 +3,7 @@
 #include "engine/BackupType.h"
 #include "engine/forms/frmBackupType.h"
 #include "engine/forms/frmSplitSize.h"
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 #include "platform/ui/UiServices.h"
 
 namespace qm::engine {
@@ -17,10 +17,9 @@ void QtEngineForms::showBackupType(const BackupTypeSetup& setup)
 
 void QtEngineForms::showSplitSize(const std::string& ArchiveType, const std::string& ParentForm)
 {
-    frmSplitSize dialog(state_);
+    frmSplitSize dialog(state_, pickers_);
     dialog.ArchiveType = ArchiveType;
     dialog.ParentForm = ParentForm;
-    dialog.setChooseTargetDir(picker_);
     state_.ui().showModal(dialog);
 }
 

@@ -3,29 +3,30 @@
 // it as its caller would and shows it modally through the window runtime.
 #include "engine/EngineForms.h"
 
-#include <functional>
-
 namespace qm::app {
 class ProgramState;
+}
+namespace qm::pickers {
+class PickerForms;
 }
 
 namespace qm::engine {
 
-class frmSplitSize;
-
 class QtEngineForms : public EngineForms {
 public:
-    explicit QtEngineForms(qm::app::ProgramState& state) : state_(state) {}
+    // `pickers`: the folder picker of the split-size dialog's target button
+    // (none: the button is disabled).
+    explicit QtEngineForms(qm::app::ProgramState& state, qm::pickers::PickerForms* pickers = nullptr)
+        : state_(state), pickers_(pickers)
+    {
+    }
 
     void showBackupType(const BackupTypeSetup& setup) override;
     void showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) override;
 
-    // The folder picker the split-size dialog's target button opens.
-    void setChooseTargetDir(std::function<void(frmSplitSize&)> picker) { picker_ = std::move(picker); }
-
 private:
     qm::app::ProgramState& state_;
-    std::function<void(frmSplitSize&)> picker_;
+    qm::pickers::PickerForms* pickers_;
 };
 
 } // namespace qm::engine

@@ -1,7 +1,7 @@
 #include "engine/forms/frmBackupType.h"
 
 #include "engine/BackupType.h"
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 #include "platform/ui/UiServices.h"
 #include "store/SystemLookups.h"
 

@@ -1,7 +1,8 @@
 #include "engine/forms/frmSplitSize.h"
 
 #include "engine/SplitSize.h"
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
+#include "pickers/PickerForms.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -18,8 +19,8 @@ namespace {
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 } // namespace
 
-frmSplitSize::frmSplitSize(qm::app::ProgramState& state, QWidget* parent)
-    : QDialog(parent), state_(state)
+frmSplitSize::frmSplitSize(qm::app::ProgramState& state, qm::pickers::PickerForms* pickers, QWidget* parent)
+    : QDialog(parent), state_(state), pickers_(pickers)
 {
     setObjectName("frmSplitSize");
     setWindowTitle("Split Size");
@@ -49,7 +50,7 @@ frmSplitSize::frmSplitSize(qm::app::ProgramState& state, QWidget* parent)
     Label3->setBuddy(Text2);
     cmdGetTarget = new QPushButton("...", vsElastic1);
     cmdGetTarget->setObjectName("cmdGetTarget");
-    cmdGetTarget->setEnabled(false);
+    cmdGetTarget->setEnabled(pickers_ != nullptr);
     cmdGetTarget->setFixedWidth(cmdGetTarget->fontMetrics().horizontalAdvance("...") + 24);
     cmdOkay = new QPushButton("&Okay", vsElastic1);
     cmdOkay->setObjectName("cmdOkay");
@@ -103,12 +104,6 @@ frmSplitSize::frmSplitSize(qm::app::ProgramState& state, QWidget* parent)
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }
 
-void frmSplitSize::setChooseTargetDir(std::function<void(frmSplitSize&)> picker)
-{
-    picker_ = std::move(picker);
-    cmdGetTarget->setEnabled(static_cast<bool>(picker_));
-}
-
 void frmSplitSize::showEvent(QShowEvent* event)
 {
     if (!loaded_) {
@@ -147,8 +142,12 @@ void frmSplitSize::Option1_Click()
 
 void frmSplitSize::cmdGetTarget_Click()
 {
-    if (picker_)
-        picker_(*this);
+    if (!pickers_)
+        return;
+    qm::pickers::FolderRequest request;
+    request.ParentForm = "frmSplitSize";
+    if (std::optional<std::string> folder = splitSizeTargetChosen(state_, pickers_->chooseTargetDir(request)))
+        Text2->setText(QString::fromStdString(*folder));
 }
 
 void frmSplitSize::cmdOkay_Click()

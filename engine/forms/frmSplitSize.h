@@ -6,7 +6,6 @@
 // it by its frame count as Cancel.
 #include <QDialog>
 #include <array>
-#include <functional>
 #include <string>
 
 class QButtonGroup;
@@ -18,21 +17,22 @@ class QRadioButton;
 namespace qm::app {
 class ProgramState;
 }
+namespace qm::pickers {
+class PickerForms;
+}
 
 namespace qm::engine {
 
 class frmSplitSize : public QDialog {
     Q_OBJECT
 public:
-    explicit frmSplitSize(qm::app::ProgramState& state, QWidget* parent = nullptr);
+    // `pickers` opens the target folder dialog behind the target button;
+    // without pickers the button is disabled.
+    explicit frmSplitSize(qm::app::ProgramState& state, qm::pickers::PickerForms* pickers = nullptr,
+                          QWidget* parent = nullptr);
 
     std::string ParentForm;
     std::string ArchiveType;
-
-    // The folder picker behind the target button; while none is set the
-    // button is disabled. It is called with this dialog and writes the chosen
-    // folder into Text2 (and ChosenFolder) itself.
-    void setChooseTargetDir(std::function<void(frmSplitSize&)> picker);
 
     QWidget* vsElastic1 = nullptr;
     std::array<QRadioButton*, 7> Option1{};
@@ -60,7 +60,7 @@ protected:
 private:
     qm::app::ProgramState& state_;
     QButtonGroup* group_ = nullptr;
-    std::function<void(frmSplitSize&)> picker_;
+    qm::pickers::PickerForms* pickers_ = nullptr;
     bool loaded_ = false;
     bool answered_ = false;
 };

@@ -1,12 +1,9 @@
 #include "mainwindow/forms/Form1.h"
 
 #include "engine/ArchiveKinds.h"
-#include "mainwindow/ProgramState.h"
+#include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
-#include "platform/fs/Paths.h"
-#include "platform/process/Shell.h"
 #include "platform/ui/UiServices.h"
-#include "restore/forms/frmViewZip.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
@@ -88,12 +86,10 @@ QPixmap logoPixmap()
     return pm;
 }
 
-std::filesystem::path::string_type hostPath(const std::string& winPath) { return qm::fs::toNative(winPath).string(); }
-
 } // namespace
 
 Form1::Form1(ProgramState& state, QWidget* parent)
-    : QMainWindow(parent), state_(state), engineForms_(state)
+    : QMainWindow(parent), File1(state.Form1.File1), state_(state)
 {
     setObjectName("Form1");
     setWindowTitle("Quillmate 3.0");
@@ -125,7 +121,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     Command1->setAutoRaise(true);
     Command1->setToolTip("Exit");
     Command1->setAccessibleName("Exit");
-    connect(Command1, &QToolButton::clicked, this, [this] { dispatch(*this, Command::ExitProgram); });
+    connect(Command1, &QToolButton::clicked, this, [this] { run(Command::ExitProgram); });
 
     ListView1 = new QTreeWidget(central);
     ListView1->setObjectName("ListView1");
@@ -166,7 +162,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     setTabOrder(ListView1, Command1);
 
     auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { dispatch(*this, Command::Help); });
+    connect(f1, &QShortcut::activated, this, [this] { run(Command::Help); });
 
     resize(1060, 680);
 }
@@ -188,7 +184,7 @@ void Form1::buildMenus()
                 continue;
             const Command c = *item.command;
             a->setEnabled(commandAvailable(c));
-            connect(a, &QAction::triggered, this, [this, c] { dispatch(*this, c); });
+            connect(a, &QAction::triggered, this, [this, c] { run(c); });
         }
     };
     for (const Menu& def : qm::app::menuBar()) {
@@ -287,7 +283,9 @@ QMenu* Form1::menu(const QString& name) const
 void Form1::Form_Load(const std::string& commandLine, const WinAceLookup& lookup)
 {
     Frame1->hide();
-    const StartupResult r = FormLoad(state_, File1, commandLine, lookup);
+    if (!procedures_)
+        return;
+    const StartupResult r = procedures_->Form_Load(commandLine, lookup);
     // The timers belong to this window: once it is closed they fire no more.
     QPointer<Form1> self(this);
     auto whileLoaded = [self](void (Form1::*handler)()) {
@@ -303,32 +301,18 @@ void Form1::Form_Load(const std::string& commandLine, const WinAceLookup& lookup
 
 void Form1::Timer2_Timer()
 {
-    qm::store::BusyPointer(state_.ui());
-    try {
-        PopulateList();
-    } catch (const std::exception& e) {
-        qm::store::NormalPointer(state_.ui());
-        state_.ui().msgBox(std::string("The project list could not be filled: ") + e.what(),
-                           qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
-    }
-    qm::store::NormalPointer(state_.ui());
-    ListView1->show();
-    ListView1->repaint();
+    if (procedures_)
+        procedures_->Timer2_Timer();
 }
 
 void Form1::Timer1_Timer()
 {
-    try {
-        ExplorerView(state_.Form1.strRunCommand);
-    } catch (const std::exception& e) {
-        state_.ui().msgBox(std::string("The archive could not be opened: ") + e.what(),
-                           qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
-    }
+    if (procedures_)
+        procedures_->Timer1_Timer();
 }
 
 void Form1::PopulateList()
 {
-    ListView1->hide();
     ListView1->clear();
     for (const ProjectRow& row : qm::app::PopulateList(state_, File1)) {
         QStringList texts{qs(row.text)};
@@ -347,75 +331,80 @@ void Form1::ListView1_ColumnClick(int column)
 
 void Form1::ButtonBar1_ItemClick(const QString& groupKey, int position)
 {
-    qm::app::ButtonBar1_ItemClick(*this, groupKey.toStdString(), position);
+    if (std::optional<Command> c = barCommand(groupKey.toStdString(), position))
+        run(*c);
 }
 
-qm::restore::frmViewZip& Form1::viewZip()
+void Form1::run(Command c)
 {
-    if (!viewZip_) {
-        viewZip_ = new qm::restore::frmViewZip(state_.Form1);
-        QPointer<Form1> self(this);
-        // The contents window brings the main window back, unless the user
-        // has closed the main window meanwhile.
-        viewZip_->onUnload([self] {
-            if (self && !self->unloaded_)
-                self->show();
-        });
-    }
-    return *viewZip_;
+    if (procedures_ && (commandsEnabled_ || c == Command::ExitProgram))
+        dispatch(*procedures_, c);
 }
 
-void Form1::addListedRow(const qm::restore::ViewZipRow& row)
+void Form1::applyCommandState()
 {
-    ++state_.Form1.mRowCount;
-    qm::restore::frmViewZip& v = viewZip();
-    v.ListView1->setVisible(false);
-    v.AddListedRow(state_.Form1.mRowCount, row);
+    auto on = [this](Command c) { return commandAvailable(c) && (commandsEnabled_ || c == Command::ExitProgram); };
+    for (const BarItem& item : barItems())
+        if (QToolButton* b = ButtonBar1->item(qs(item.group), item.position))
+            b->setEnabled(on(item.command));
+    auto apply = [&](const Menu& def) {
+        for (const MenuItem& item : def.items)
+            if (!item.separator())
+                if (QAction* a = action(qs(item.name)))
+                    a->setEnabled(on(*item.command));
+    };
+    for (const Menu& def : qm::app::menuBar())
+        apply(def);
+    apply(popupMenu());
 }
 
-void Form1::ExplorerView(const std::string& ArchivePath)
+// ---- MainWindowView
+
+std::vector<ListRow> Form1::selectedRows() const
 {
-    qm::restore::frmViewZip& v = viewZip();
-    v.strRunCommand = ArchivePath;
-    v.setWindowTitle(QString::fromStdString("Viewing: " + ArchivePath));
-    v.show();
-    v.ProjectName = ArchivePath;
-    std::string path = ArchivePath;
-    std::erase(path, '"');
-    state_.Form1.ProjectName = path;
-    if (lister_)
-        lister_(path);
+    std::vector<ListRow> rows;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        if (QTreeWidgetItem* item = ListView1->topLevelItem(i); item->isSelected())
+            rows.push_back({i, item->text(0).toStdString()});
+    return rows;
 }
 
-void Form1::startProgram(const std::string& commandLine, const std::string& what)
+void Form1::setCell(int index, int column, const std::string& text)
 {
-    const qm::process::ShellResult r = qm::process::startCommandLine(commandLine, hostPath);
-    if (!qm::process::shellcode::succeeded(r.code))
-        state_.ui().msgBox("Could not start " + what + ":\r\n\r\n" + commandLine,
-                           qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
+    if (column < 0 || column >= ListView1->columnCount())
+        return;
+    if (QTreeWidgetItem* item = ListView1->topLevelItem(index))
+        item->setText(column, qs(text));
 }
 
-void Form1::BackupAllDue()
+void Form1::rebuildList()
 {
-    startProgram(ProgramState::programFolder() + "\\Nightwick.exe usemax", "the unattended back-up program");
+    ListView1->hide();
+    // Shown again whatever happens, so a failure leaves what was read.
+    const auto showList = qScopeGuard([this] {
+        ListView1->show();
+        ListView1->repaint();
+    });
+    PopulateList();
 }
 
-void Form1::ZipManager()
+void Form1::repaintList() { ListView1->repaint(); }
+
+void Form1::enableCommands(bool enabled)
 {
-    state_.Form1.mRowCount = 0;
-    startProgram(ProgramState::programFolder() + "\\glidepack.exe", "the ZIP manager");
+    commandsEnabled_ = enabled;
+    applyCommandState();
 }
 
-void Form1::Help()
+void Form1::hideMainWindow() { hide(); }
+
+void Form1::showMainWindow()
 {
-    qm::process::ShellRequest request("open", state_.HelpFile);
-    const qm::process::ShellResult r = qm::process::shellExecute(request, hostPath);
-    if (!qm::process::shellcode::succeeded(r.code))
-        state_.ui().msgBox("The help file could not be opened:\r\n\r\n" + state_.HelpFile,
-                           qm::ui::mb::OKOnly | qm::ui::mb::Critical, "Error!");
+    if (!unloaded_)
+        show();
 }
 
-void Form1::ExitProgram()
+void Form1::unloadAllWindows()
 {
     // Every other window first, in the order the application holds them, then
     // this one; a window that closes does not bring this one back meanwhile.
@@ -424,14 +413,12 @@ void Form1::ExitProgram()
         if (w != this && w->isWindow() && !qobject_cast<QMenu*>(w))
             w->close();
     close();
-    if (quit_)
-        quit_();
 }
 
-void Form1::RefreshList()
+void Form1::endProgram()
 {
-    state_.store.CurrentProjectIni.clear();
-    File1.Refresh();
+    if (quit_)
+        quit_();
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -449,10 +436,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
                 File1PopMnu->popup(me->globalPosition().toPoint());
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-                dispatch(*this, Command::ViewArchive);
+                run(Command::ViewArchive);
         }
     } else if (watched == Picture1 && event->type() == QEvent::MouseButtonRelease) {
-        dispatch(*this, Command::GoFenwold);
+        run(Command::GoFenwold);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -4,20 +4,17 @@
 // the logo, and the hidden frame whose option buttons and check box mirror
 // the archive kind state (ZipTypeBut, Check1) of the program state.
 //
-// Every command surface goes through the one dispatch table (Commands.h) to
-// a public procedure of this window. The window's logic lives in plain C++
-// (Startup, ProjectList, the engine, the restore code); this class wires it
-// to widgets.
+// The window holds widgets, menus and timers only. Every command surface
+// goes through the one dispatch table (Commands.h) to the procedures it is
+// attached to (Procedures.h); its timers call the procedures too. The
+// procedures reach the window back through MainWindowView.
+#include "app/MainWindowView.h"
+#include "app/ProgramState.h"
 #include "mainwindow/Commands.h"
-#include "mainwindow/FileListBox.h"
-#include "mainwindow/ProgramState.h"
 #include "mainwindow/ProjectList.h"
 #include "mainwindow/Startup.h"
-#include "engine/forms/QtEngineForms.h"
-#include "restore/ViewZipRow.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <array>
 #include <functional>
 #include <map>
@@ -32,20 +29,20 @@ class QRadioButton;
 class QToolButton;
 class QTreeWidget;
 
-namespace qm::restore {
-class frmViewZip;
-}
-
 namespace qm::app {
 
 class ButtonBar;
-class ProgramState;
+class Procedures;
 
-class Form1 : public QMainWindow, public Form1Procedures {
+class Form1 : public QMainWindow, public MainWindowView {
     Q_OBJECT
 public:
     explicit Form1(ProgramState& state, QWidget* parent = nullptr);
     ~Form1() override;
+
+    // The procedures behind every command and timer; until attached the
+    // window's commands do nothing.
+    void attach(Procedures& procedures) { procedures_ = &procedures; }
 
     // The load handler: runs the start-up steps and starts the two one-shot
     // timers (the list after 100 ms; with an archive on the command line,
@@ -54,8 +51,7 @@ public:
     void Form_Load(const std::string& commandLine, const WinAceLookup& lookup = qm::store::GetWinAceInfo);
 
     ProgramState& state() const { return state_; }
-    FileListBox File1;
-    qm::engine::QtEngineForms& engineForms() { return engineForms_; }
+    FileListBox& File1; // the program state's File1
 
     // ---- Controls, by their names
     ButtonBar* ButtonBar1 = nullptr;
@@ -71,56 +67,27 @@ public:
     QAction* action(const QString& name) const;
     QMenu* menu(const QString& name) const;
 
-    // ---- Public procedures and handlers of this part of the program
+    // ---- Handlers
+    // Fills ListView1 from the project files File1 lists.
     void PopulateList();
     void Timer2_Timer();
     void Timer1_Timer();
-    void ExplorerView(const std::string& ArchivePath);
     void ListView1_ColumnClick(int column);
     void ButtonBar1_ItemClick(const QString& groupKey, int position);
     const ListSort& listSort() const { return sort_; }
-    // The archive contents window, created on first use.
-    qm::restore::frmViewZip& viewZip();
-    // A listed archive entry becomes the next row of the contents window
-    // (mRowCount counts them and gives the row's position).
-    void addListedRow(const qm::restore::ViewZipRow& row);
     // How the program ends after Exit has closed every window (tests replace it).
     void setQuit(std::function<void()> quit) { quit_ = std::move(quit); }
-    // How an archive named on the command line is listed into the contents
-    // window once the zip control is there; gives the control's result.
-    void setArchiveLister(std::function<int(const std::string&)> lister) { lister_ = std::move(lister); }
 
-    // ---- Form1Procedures
-    void BackupArchive() override {}
-    void BackupAllDue() override;
-    void RestoreArchive() override {}
-    void ViewArchive() override {}
-    void TestArchive() override {}
-    void ZipManager() override;
-    void AddNew() override {}
-    void EditRecord() override {}
-    void DeleteRecord() override {}
-    void RenameRecord() override {}
-    void CloneRecord() override {}
-    void UserOptionsModal() override {}
-    void UserOptionsModeless() override {}
-    void ShowDefaults() override {}
-    void BackUpDB() override {}
-    void RestoreDB() override {}
-    void ViewLog() override {}
-    void ClearLog() override {}
-    void OpenExternalZIP() override {}
-    void OpenNotePad() override {}
-    void OpenFavorite() override {}
-    void SendQMT() override {}
-    void SendEXE() override {}
-    void NetworkMap() override {}
-    void UnMapDrive() override {}
-    void Help() override;
-    void About() override {}
-    void ExitProgram() override;
-    void RefreshList() override;
-    void GoFenwold() override {}
+    // ---- MainWindowView
+    std::vector<ListRow> selectedRows() const override;
+    void setCell(int index, int column, const std::string& text) override;
+    void rebuildList() override;
+    void repaintList() override;
+    void enableCommands(bool enabled) override;
+    void hideMainWindow() override;
+    void showMainWindow() override;
+    void unloadAllWindows() override;
+    void endProgram() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -134,19 +101,21 @@ private:
     void buildHiddenFrame();
     void mirrorZipTypeBut();
     void mirrorCheck1();
-    // Starts a program folder command line without waiting; a failure is reported.
-    void startProgram(const std::string& commandLine, const std::string& what);
+    // Runs a command through the dispatch table; while the commands are off
+    // only Exit runs.
+    void run(Command c);
+    // Each surface enabled as its command's availability says, or all off.
+    void applyCommandState();
 
     ProgramState& state_;
-    qm::engine::QtEngineForms engineForms_;
+    Procedures* procedures_ = nullptr;
     ListSort sort_;
     std::map<QString, QAction*> actions_;
     std::map<QString, QMenu*> menus_;
-    QPointer<qm::restore::frmViewZip> viewZip_;
     std::function<void()> quit_;
-    std::function<int(const std::string&)> lister_;
     bool mirroring_ = false;
     bool unloaded_ = false;
+    bool commandsEnabled_ = true;
 };
 
 } // namespace qm::app

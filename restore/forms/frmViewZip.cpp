@@ -1,6 +1,6 @@
 #include "restore/forms/frmViewZip.h"
 
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 #include "restore/ViewZipRows.h"
 
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 #include "engine/BackupType.h"
 #include "engine/forms/QtEngineForms.h"
 #include "engine/forms/frmBackupType.h"
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 #include "platform/ui/FakeUiServices.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "engine/SplitSize.h"
 #include "engine/forms/QtEngineForms.h"
 #include "engine/forms/frmSplitSize.h"
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 #include "platform/ui/FakeUiServices.h"
 #include "store/ProjectRecord.h"
 
@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "FakeWindows.h"
 #include "TabOrder.h"
 
 #include <gtest/gtest.h>
@@ -246,15 +247,26 @@ TEST_F(SplitSizeTest, TargetButtonWaitsForAPicker)
 {
     auto d = open("ZIP");
     EXPECT_FALSE(d->cmdGetTarget->isEnabled());
-    int picked = 0;
-    d->setChooseTargetDir([&](frmSplitSize& dialog) {
-        ++picked;
-        dialog.Text2->setText("K:\\");
-    });
-    EXPECT_TRUE(d->cmdGetTarget->isEnabled());
-    d->cmdGetTarget->click();
-    EXPECT_EQ(picked, 1);
-    EXPECT_EQ(d->Text2->text(), "K:\\");
+    qm::test::FakePickerForms pickers;
+    pickers.folders = {"K:\\", std::nullopt, "L:\\"};
+    frmSplitSize withPicker(state_, &pickers);
+    withPicker.ArchiveType = "ZIP";
+    withPicker.show();
+    EXPECT_TRUE(withPicker.cmdGetTarget->isEnabled());
+    f_.ZipTypeBut.setValue(qm::engine::kind::ZipMulti, true);
+    withPicker.cmdGetTarget->click();
+    ASSERT_EQ(pickers.folderRequests.size(), 1u);
+    EXPECT_EQ(pickers.folderRequests[0].ParentForm, "frmSplitSize");
+    EXPECT_EQ(withPicker.Text2->text(), "K:\\");
+    EXPECT_EQ(state_.ChosenFolder, "K:\\");
+    // Cancel in the picker changes nothing; neither does a folder chosen for
+    // another archive kind.
+    withPicker.cmdGetTarget->click();
+    f_.ZipTypeBut.setValue(qm::engine::kind::ZipSpan, true);
+    withPicker.cmdGetTarget->click();
+    EXPECT_EQ(pickers.folderRequests.size(), 3u);
+    EXPECT_EQ(withPicker.Text2->text(), "K:\\");
+    EXPECT_EQ(state_.ChosenFolder, "K:\\");
 }
 
 TEST_F(SplitSizeTest, ShownModallyThroughTheWindowRuntime)

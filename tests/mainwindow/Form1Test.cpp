@@ -1,10 +1,14 @@
 // The main window offscreen: its surfaces and their wiring to the
 // procedures, the start-up timers, the list, the hidden archive kind frame,
 // the archive contents window hand-over and Exit.
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "engine/forms/QtEngineForms.h"
+#include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
 #include "mainwindow/forms/Form1.h"
 #include "platform/ui/FakeUiServices.h"
+#include "restore/forms/QtRestoreForms.h"
 #include "restore/forms/frmViewZip.h"
 
 #include "ProgramFolder.h"
@@ -25,13 +29,29 @@
 #include <QTreeWidget>
 
 #include <set>
-#include <thread>
 
 using namespace qm::app;
 
 namespace {
 
-using RecordingForm1 = Recording<Form1>;
+// Form1 wired as main() wires it: procedures of type P over the real
+// windows of the engine and of the restore code.
+template <class P>
+struct Wired : Form1 {
+    explicit Wired(ProgramState& s) : Form1(s), restore(s, *this), procs(s, *this, windows) { attach(procs); }
+    qm::restore::frmViewZip& viewZip() { return restore.viewZip(); }
+
+    qm::engine::QtEngineForms engine{state()};
+    qm::restore::QtRestoreForms restore;
+    Windows windows{engine, restore};
+    P procs;
+};
+using WiredForm1 = Wired<Procedures>;
+// Every command only records that its procedure was called.
+struct RecordingForm1 : Wired<Recording<Procedures>> {
+    using Wired::Wired;
+    std::vector<std::string>& calls = procs.calls;
+};
 
 class Form1Test : public ProgramFolderTest {
 protected:
@@ -190,7 +210,7 @@ TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
 {
     project("Work", {"[SOURCES]", "ProjectName=Work", "[FILES AND FOLDERS-QMT]", "ZIPLastBackupDate=1/1/1900"});
     project("Home", {"[SOURCES]", "ProjectName=Home"});
-    Form1 form(state_);
+    WiredForm1 form(state_);
     form.Form_Load("  \"C:\\Back ups\\x.qmt\"  ", nullptr);
     EXPECT_EQ(ui_.timerDelays(), (std::vector<int>{100, 3000}));
     EXPECT_TRUE(form.Frame1->isHidden());
@@ -215,7 +235,7 @@ TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
 TEST_F(Form1Test, TimersOfAClosedMainWindowDoNotFire)
 {
     project("Work", {"[SOURCES]", "ProjectName=Work"});
-    Form1 form(state_);
+    WiredForm1 form(state_);
     form.Form_Load("C:\\x.qmt", nullptr);
     form.show();
     form.close();
@@ -227,7 +247,7 @@ TEST_F(Form1Test, TimersOfAClosedMainWindowDoNotFire)
 
 TEST_F(Form1Test, NoCommandLineNoSecondTimer)
 {
-    Form1 form(state_);
+    WiredForm1 form(state_);
     form.Form_Load("", nullptr);
     EXPECT_EQ(ui_.timerDelays(), std::vector<int>{100});
 }
@@ -237,7 +257,7 @@ TEST_F(Form1Test, ColumnClicksSortByTextFlippingTheOrder)
     project("a", {"[SOURCES]", "ProjectName=a", "[COMMENTS]", "ZIPComments=beta"});
     project("b", {"[SOURCES]", "ProjectName=b", "[COMMENTS]", "ZIPComments=Alpha"});
     project("c", {"[SOURCES]", "ProjectName=c", "[COMMENTS]", "ZIPComments=gamma"});
-    Form1 form(state_);
+    WiredForm1 form(state_);
     form.Form_Load("", nullptr);
     ui_.fireTimers();
     form.ListView1_ColumnClick(3);
@@ -251,7 +271,7 @@ TEST_F(Form1Test, ColumnClicksSortByTextFlippingTheOrder)
 TEST_F(Form1Test, RefreshRereadsTheFolderButNotTheRows)
 {
     project("a", {"[SOURCES]", "ProjectName=a"});
-    Form1 form(state_);
+    WiredForm1 form(state_);
     form.Form_Load("", nullptr);
     ui_.fireTimers();
     EXPECT_FALSE(state_.store.CurrentProjectIni.empty());
@@ -299,9 +319,9 @@ TEST_F(Form1Test, StateOutlivesTheWindow)
 
 TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
 {
-    Form1 form(state_);
-    form.addListedRow({"a.txt", "1", "1", "", "", "32"});
-    form.addListedRow({"b.txt", "2", "2", "", "", "32"});
+    WiredForm1 form(state_);
+    form.procs.addListedRow({"a.txt", "1", "1", "", "", "32"});
+    form.procs.addListedRow({"b.txt", "2", "2", "", "", "32"});
     EXPECT_EQ(state_.Form1.mRowCount, 2);
     qm::restore::frmViewZip& view = form.viewZip();
     EXPECT_TRUE(view.ListView1->isHidden());
@@ -312,7 +332,7 @@ TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isVisible()); // the main window shows itself again
     // A new listing makes a new window.
-    form.addListedRow({"c.txt", "3", "3", "", "", "32"});
+    form.procs.addListedRow({"c.txt", "3", "3", "", "", "32"});
     EXPECT_EQ(columnTexts(form.viewZip().ListView1, 0), std::vector<std::string>{"c.txt"});
     // Once the main window has been closed, the contents window leaves it closed.
     form.close();
@@ -323,11 +343,11 @@ TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
 
 TEST_F(Form1Test, ExitClosesEveryWindowAndEndsTheProgram)
 {
-    Form1 form(state_);
+    WiredForm1 form(state_);
     int quits = 0;
     form.setQuit([&] { ++quits; });
     form.show();
-    form.ExplorerView("C:\\x.qmt");
+    form.procs.ExplorerView("C:\\x.qmt");
     QPointer<qm::restore::frmViewZip> view(&form.viewZip());
     QDialog other;
     other.show();
@@ -342,41 +362,47 @@ TEST_F(Form1Test, ExitClosesEveryWindowAndEndsTheProgram)
     EXPECT_EQ(state_.Form1.mRowCount, 0);
 }
 
-TEST_F(Form1Test, ProgramsThatCannotStartAreReported)
+TEST_F(Form1Test, CommandsAreOffWhileAnOperationRunsAllButExit)
 {
-    Form1 form(state_);
-    form.Form_Load("", nullptr);
-    state_.Form1.mRowCount = 4;
-    form.action("mnuDue")->trigger();
-    ASSERT_EQ(ui_.boxes().size(), 1u);
-    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
-    EXPECT_EQ(ui_.boxes()[0].icon, qm::ui::Icon::Critical);
-    EXPECT_NE(ui_.boxes()[0].prompt.find("\\Nightwick.exe usemax"), std::string::npos);
+    RecordingForm1 form(state_);
+    form.enableCommands(false);
+    EXPECT_FALSE(form.action("mnuDue")->isEnabled());
+    EXPECT_FALSE(form.action("RefreshPopMnu")->isEnabled());
+    EXPECT_FALSE(form.ButtonBar1->item("Help", 1)->isEnabled());
+    EXPECT_TRUE(form.action("ExitMnu")->isEnabled());
+    form.ButtonBar1_ItemClick("Archive", 2);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+    QCoreApplication::sendEvent(form.ListView1->viewport(), &dbl);
+    form.Command1->click();
+    EXPECT_EQ(form.calls, std::vector<std::string>{"ExitProgram"});
 
-    form.action("mnuZIPManager")->trigger();
-    EXPECT_EQ(state_.Form1.mRowCount, 0);
-    ASSERT_EQ(ui_.boxes().size(), 2u);
-    EXPECT_NE(ui_.boxes()[1].prompt.find("\\glidepack.exe"), std::string::npos);
-
-    form.action("ContentsMnu")->trigger();
-    ASSERT_EQ(ui_.boxes().size(), 3u);
-    EXPECT_NE(ui_.boxes()[2].prompt.find("Quillmate.chm"), std::string::npos);
+    form.enableCommands(true);
+    EXPECT_TRUE(form.action("mnuDue")->isEnabled());
+    EXPECT_TRUE(form.ButtonBar1->item("Help", 1)->isEnabled());
+    EXPECT_FALSE(form.action("mnuBackup")->isEnabled()); // not in this build
 }
 
-TEST_F(Form1Test, BackUpAllDueStartsTheRunnerWithoutWaiting)
+TEST_F(Form1Test, RowsAreReachedByTheirPositionAsShown)
 {
-    // A stand-in runner that records its arguments and stays a while.
-    const std::filesystem::path runner = native("Nightwick");
-    qm::test::writeFile(runner, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\nsleep 2\n");
-    std::filesystem::permissions(runner, std::filesystem::perms::owner_all);
-    Form1 form(state_);
-    const auto before = std::chrono::steady_clock::now();
-    form.BackupAllDue();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
-    EXPECT_TRUE(ui_.boxes().empty());
-    for (int i = 0; i < 200 && !std::filesystem::exists(native("started")); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(qm::test::readFile(native("started")), "usemax\n");
+    for (const char* name : {"a", "b", "c"})
+        project(name, {"[SOURCES]", std::string("ProjectName=") + name});
+    WiredForm1 form(state_);
+    form.Form_Load("", nullptr);
+    ui_.fireTimers();
+    form.ListView1_ColumnClick(0); // c, b, a
+    form.ListView1->topLevelItem(0)->setSelected(true);
+    form.ListView1->topLevelItem(2)->setSelected(true);
+    const std::vector<ListRow> rows = form.selectedRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].index, 0);
+    EXPECT_EQ(rows[0].text, "c");
+    EXPECT_EQ(rows[1].index, 2);
+    EXPECT_EQ(rows[1].text, "a");
+    form.setCell(2, 1, "3/7/2026 2:05:09 PM");
+    form.setCell(9, 1, "no such row");
+    form.setCell(0, 6, "no such column");
+    EXPECT_EQ(columnTexts(form.ListView1, 1), (std::vector<std::string>{"", "", "3/7/2026 2:05:09 PM"}));
 }
 
 } // namespace

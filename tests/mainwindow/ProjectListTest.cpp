@@ -1,7 +1,7 @@
 // The project list's rows: the family by the later date, the columns each
 // family shows, "1/1/1900", unreadable dates and files, and the sort order.
-#include "mainwindow/FileListBox.h"
-#include "mainwindow/ProgramState.h"
+#include "app/FileListBox.h"
+#include "app/ProgramState.h"
 #include "mainwindow/ProjectList.h"
 #include "platform/ui/FakeUiServices.h"
 

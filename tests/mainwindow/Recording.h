@@ -1,5 +1,7 @@
 #pragma once
-// A set of main-window procedures that records which one ran.
+// A set of main-window procedures that records which one ran: every
+// procedure of Base (the interface, or the program's Procedures) is
+// replaced by one that notes its name.
 #include "mainwindow/Commands.h"
 
 #include <string>
@@ -12,36 +14,9 @@ template <class Base>
 struct Recording : Base {
     using Base::Base;
     std::vector<std::string> calls;
-    QM_RECORD(BackupArchive)
-    QM_RECORD(BackupAllDue)
-    QM_RECORD(RestoreArchive)
-    QM_RECORD(ViewArchive)
-    QM_RECORD(TestArchive)
-    QM_RECORD(ZipManager)
-    QM_RECORD(AddNew)
-    QM_RECORD(EditRecord)
-    QM_RECORD(DeleteRecord)
-    QM_RECORD(RenameRecord)
-    QM_RECORD(CloneRecord)
-    QM_RECORD(UserOptionsModal)
-    QM_RECORD(UserOptionsModeless)
-    QM_RECORD(ShowDefaults)
-    QM_RECORD(BackUpDB)
-    QM_RECORD(RestoreDB)
-    QM_RECORD(ViewLog)
-    QM_RECORD(ClearLog)
-    QM_RECORD(OpenExternalZIP)
-    QM_RECORD(OpenNotePad)
-    QM_RECORD(OpenFavorite)
-    QM_RECORD(SendQMT)
-    QM_RECORD(SendEXE)
-    QM_RECORD(NetworkMap)
-    QM_RECORD(UnMapDrive)
-    QM_RECORD(Help)
-    QM_RECORD(About)
-    QM_RECORD(ExitProgram)
-    QM_RECORD(RefreshList)
-    QM_RECORD(GoFenwold)
+#define QM_COMMAND(name, built) QM_RECORD(name)
+#include "mainwindow/Commands.def"
+#undef QM_COMMAND
 };
 
 #undef QM_RECORD

@@ -1,9 +1,9 @@
 // Start-up of the main window on a temporary program folder: the folders it
 // prepares, the Temp purge, the scheduled job file, the user options, the
 // WinAce rule and the command line.
-#include "mainwindow/FileListBox.h"
+#include "app/FileListBox.h"
 #include "mainwindow/ProjectList.h"
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 #include "mainwindow/Startup.h"
 #include "mainwindow/TasksFolder.h"
 #include "platform/fs/FileLock.h"

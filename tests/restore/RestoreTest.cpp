@@ -1,5 +1,5 @@
 // The action log window and the archive contents window's shell.
-#include "mainwindow/ProgramState.h"
+#include "app/ProgramState.h"
 #include "platform/fs/Paths.h"
 #include "platform/ui/FakeUiServices.h"
 #include "restore/ActionLog.h"

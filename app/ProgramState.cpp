@@ -1,6 +1,4 @@
-#include "mainwindow/ProgramState.h"
-
-#include "platform/fs/Paths.h"
+#include "app/ProgramState.h"
 
 #include <algorithm>
 
@@ -59,7 +57,5 @@ ProgramState::ProgramState(qm::ui::UiServices& ui)
     : store(ui), ui_(ui)
 {
 }
-
-std::string ProgramState::programFolder() { return qm::fs::appPath(); }
 
 } // namespace qm::app

@@ -11,6 +11,9 @@
 // needs it. It holds no Qt object, so the engine, the restore code and their
 // tests use it without a display. The main window's hidden option buttons
 // and check box mirror ZipTypeBut and Check1 through their change listeners.
+//
+// The program folder is qm::fs::appPath(); nothing here keeps a copy of it.
+#include "app/FileListBox.h"
 #include "store/Store.h"
 
 #include <functional>
@@ -86,6 +89,10 @@ struct Form1Variables {
     // ("Delete old back-up and rebuild").
     OptionGroup ZipTypeBut{ZipTypeButCount};
     CheckValue Check1;
+
+    // File1, the file list box of the Projects folder behind the project list
+    // (start-up points it there; Refresh and the record operations re-read it).
+    FileListBox File1;
 };
 
 class ProgramState {
@@ -109,9 +116,6 @@ public:
     std::string OSFamily;     // "NT"
     std::string TasksFolder;  // where the scheduled job file goes (Windows form)
     std::string HelpFile;     // the program's help file
-
-    // The program folder (Windows form, no final "\").
-    static std::string programFolder();
 
 private:
     qm::ui::UiServices& ui_;

@@ -1,4 +1,4 @@
-#include "mainwindow/FileListBox.h"
+#include "app/FileListBox.h"
 
 #include "platform/fs/FileOps.h"
 #include "platform/fs/NoCase.h"

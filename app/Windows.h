@@ -1,0 +1,41 @@
+#pragma once
+// The window factories of the Quillmate program, gathered in one place. Each
+// subsystem that has windows declares one factory interface in its own root
+// (engine/EngineForms.h, restore/RestoreForms.h, pickers/PickerForms.h,
+// editor/EditorForms.h, options/OptionsForms.h) and implements it with its Qt
+// dialogs in its forms/ folder (engine/forms/QtEngineForms.h, ...). main()
+// builds the implementations and hands this struct to the procedures; tests
+// hand fakes (tests/support/FakeWindows.h).
+//
+// A caller includes the factory header it uses; this header only names them.
+// A factory whose windows are not built yet is null: nothing reaches it
+// while its commands are not available (mainwindow/Commands.def), and the
+// few controls that would open it are disabled. It becomes a reference
+// when its windows are built.
+namespace qm::engine {
+class EngineForms;
+}
+namespace qm::restore {
+class RestoreForms;
+}
+namespace qm::pickers {
+class PickerForms;
+}
+namespace qm::editor {
+class EditorForms;
+}
+namespace qm::options {
+class OptionsForms;
+}
+
+namespace qm::app {
+
+struct Windows {
+    qm::engine::EngineForms& engine;     // archive kind and split-size dialogs
+    qm::restore::RestoreForms& restore;  // archive contents window
+    qm::pickers::PickerForms* pickers = nullptr;  // folder and file pickers
+    qm::editor::EditorForms* editor = nullptr;    // record editor
+    qm::options::OptionsForms* options = nullptr; // user options window
+};
+
+} // namespace qm::app

@@ -1,0 +1,103 @@
+#include "mainwindow/Procedures.h"
+
+#include "app/ErrorBox.h"
+#include "app/MainWindowView.h"
+#include "app/Windows.h"
+#include "mainwindow/OutsidePrograms.h"
+#include "platform/fs/Paths.h"
+#include "restore/RestoreForms.h"
+#include "store/SystemLookups.h"
+
+#include <algorithm>
+
+namespace qm::app {
+
+Procedures::Procedures(ProgramState& state, MainWindowView& view, Windows& windows)
+    : state_(state), view_(view), windows_(windows)
+{
+}
+
+// The procedures that are not built yet (built "no" in Commands.def) do nothing.
+#define QM_BODY_yes(procedure)
+#define QM_BODY_no(procedure) \
+    void Procedures::procedure() {}
+#define QM_COMMAND(procedure, built) QM_BODY_##built(procedure)
+#include "mainwindow/Commands.def"
+#undef QM_COMMAND
+#undef QM_BODY_yes
+#undef QM_BODY_no
+
+// ---- Start-up
+
+StartupResult Procedures::Form_Load(const std::string& commandLine, const WinAceLookup& lookup)
+{
+    return FormLoad(state_, state_.Form1.File1, commandLine, lookup);
+}
+
+void Procedures::Timer2_Timer()
+{
+    qm::store::BusyPointer(state_.ui());
+    try {
+        view_.rebuildList();
+    } catch (const std::exception& e) {
+        qm::store::NormalPointer(state_.ui());
+        showError(state_.ui(), std::string("The project list could not be filled: ") + e.what());
+    }
+    qm::store::NormalPointer(state_.ui());
+}
+
+void Procedures::Timer1_Timer()
+{
+    try {
+        ExplorerView(state_.Form1.strRunCommand);
+    } catch (const std::exception& e) {
+        showError(state_.ui(), std::string("The archive could not be opened: ") + e.what());
+    }
+}
+
+// ---- Archive viewing
+
+void Procedures::ExplorerView(const std::string& ArchivePath)
+{
+    windows_.restore.showContents(ArchivePath);
+    std::string path = ArchivePath;
+    std::erase(path, '"');
+    state_.Form1.ProjectName = path;
+    if (lister_)
+        lister_(path);
+}
+
+void Procedures::addListedRow(const qm::restore::ViewZipRow& row)
+{
+    ++state_.Form1.mRowCount;
+    windows_.restore.addContentsRow(state_.Form1.mRowCount, row);
+}
+
+// ---- Commands
+
+void Procedures::BackupAllDue()
+{
+    StartProgram(state_.ui(), qm::fs::appPath() + "\\Nightwick.exe usemax", "the unattended back-up program");
+}
+
+void Procedures::ZipManager()
+{
+    state_.Form1.mRowCount = 0;
+    StartProgram(state_.ui(), qm::fs::appPath() + "\\glidepack.exe", "the ZIP manager");
+}
+
+void Procedures::Help() { OpenHelpFile(state_.ui(), state_.HelpFile); }
+
+void Procedures::ExitProgram()
+{
+    view_.unloadAllWindows();
+    view_.endProgram();
+}
+
+void Procedures::RefreshList()
+{
+    state_.store.CurrentProjectIni.clear();
+    state_.Form1.File1.Refresh();
+}
+
+} // namespace qm::app

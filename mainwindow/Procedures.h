@@ -1,0 +1,69 @@
+#pragma once
+// The main window's procedures in plain C++: every command of Commands.def,
+// the load handler's steps and the work of its two start-up timers. They
+// work on the program state, reach the window only through MainWindowView
+// and other windows only through the factories of app::Windows, so each of
+// them runs and is tested without a display.
+//
+// Form1 forwards to them: it calls the commands through the dispatch table
+// and its timers' handlers here. A procedure that grows large gets a file of
+// its own beside this one (RecordOps, OutsidePrograms) or in its subsystem
+// (engine/Backup, restore/Restore); the body here then only calls it.
+#include "app/ProgramState.h"
+#include "mainwindow/Commands.h"
+#include "mainwindow/Startup.h"
+#include "restore/ViewZipRow.h"
+
+#include <functional>
+#include <string>
+
+namespace qm::app {
+
+class MainWindowView;
+struct Windows;
+
+class Procedures : public Form1Procedures {
+public:
+    Procedures(ProgramState& state, MainWindowView& view, Windows& windows);
+    Procedures(const Procedures&) = delete;
+    Procedures& operator=(const Procedures&) = delete;
+
+    ProgramState& state() const { return state_; }
+    MainWindowView& view() const { return view_; }
+    Windows& windows() const { return windows_; }
+
+    // ---- The commands (Commands.def)
+#define QM_COMMAND(procedure, built) void procedure() override;
+#include "mainwindow/Commands.def"
+#undef QM_COMMAND
+
+    // ---- Start-up
+    // The load handler's steps (FormLoad) on File1; `commandLine` is the
+    // text after the program name.
+    StartupResult Form_Load(const std::string& commandLine, const WinAceLookup& lookup = qm::store::GetWinAceInfo);
+    // The list timer: the project list is read afresh under the busy pointer;
+    // a failure is reported and the list shown all the same.
+    void Timer2_Timer();
+    // The command-line timer: the archive named on the command line is opened
+    // in the contents window; a failure is reported.
+    void Timer1_Timer();
+
+    // ---- Archive viewing
+    // Opens the contents window on `ArchivePath` (as given) and lists the
+    // archive into it: ProjectName takes the path without its quotes.
+    void ExplorerView(const std::string& ArchivePath);
+    // A listed archive entry becomes the next row of the contents window
+    // (mRowCount counts them and gives the row's position).
+    void addListedRow(const qm::restore::ViewZipRow& row);
+    // How an archive is listed into the contents window once the zip control
+    // is there; gives the control's result.
+    void setArchiveLister(std::function<int(const std::string&)> lister) { lister_ = std::move(lister); }
+
+private:
+    ProgramState& state_;
+    MainWindowView& view_;
+    Windows& windows_;
+    std::function<int(const std::string&)> lister_;
+};
+
+} // namespace qm::app

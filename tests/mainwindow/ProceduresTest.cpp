@@ -1,0 +1,109 @@
+// The main window's procedures without a window: a fake main window and
+// fake window factories stand in for Form1 and the other windows.
+#include "app/ProgramState.h"
+#include "mainwindow/Procedures.h"
+#include "platform/ui/FakeUiServices.h"
+
+#include "FakeMainWindowView.h"
+#include "FakeWindows.h"
+#include "ProgramFolder.h"
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+using namespace qm::app;
+
+namespace {
+
+class ProceduresTest : public ProgramFolderTest {
+protected:
+    ProceduresTest() { ui_.setUnscriptedResult(qm::ui::mb::OK); }
+
+    qm::ui::FakeUiServices ui_;
+    ProgramState state_{ui_};
+    qm::test::FakeMainWindowView view_;
+    qm::test::FakeWindows windows_;
+    Procedures procs_{state_, view_, windows_.windows};
+};
+
+TEST_F(ProceduresTest, ProgramsThatCannotStartAreReported)
+{
+    procs_.Form_Load("", nullptr);
+    state_.Form1.mRowCount = 4;
+    dispatch(procs_, Command::BackupAllDue);
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
+    EXPECT_EQ(ui_.boxes()[0].icon, qm::ui::Icon::Critical);
+    EXPECT_NE(ui_.boxes()[0].prompt.find("\\Nightwick.exe usemax"), std::string::npos);
+
+    dispatch(procs_, Command::ZipManager);
+    EXPECT_EQ(state_.Form1.mRowCount, 0);
+    ASSERT_EQ(ui_.boxes().size(), 2u);
+    EXPECT_NE(ui_.boxes()[1].prompt.find("\\glidepack.exe"), std::string::npos);
+
+    dispatch(procs_, Command::Help);
+    ASSERT_EQ(ui_.boxes().size(), 3u);
+    EXPECT_NE(ui_.boxes()[2].prompt.find("Quillmate.chm"), std::string::npos);
+}
+
+TEST_F(ProceduresTest, BackUpAllDueStartsTheRunnerWithoutWaiting)
+{
+    // A stand-in runner that records its arguments and stays a while.
+    const std::filesystem::path runner = native("Nightwick");
+    qm::test::writeFile(runner, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\nsleep 2\n");
+    std::filesystem::permissions(runner, std::filesystem::perms::owner_all);
+    const auto before = std::chrono::steady_clock::now();
+    procs_.BackupAllDue();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
+    EXPECT_TRUE(ui_.boxes().empty());
+    for (int i = 0; i < 200 && !std::filesystem::exists(native("started")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(qm::test::readFile(native("started")), "usemax\n");
+}
+
+TEST_F(ProceduresTest, ExitClosesEveryWindowThenEndsTheProgram)
+{
+    dispatch(procs_, Command::ExitProgram);
+    EXPECT_EQ(view_.calls, (std::vector<std::string>{"unloadAllWindows", "endProgram"}));
+}
+
+TEST_F(ProceduresTest, TheListTimerRebuildsUnderTheBusyPointerAndReportsAFailure)
+{
+    bool busyMeanwhile = false;
+    view_.onRebuild = [&] { busyMeanwhile = ui_.isBusy(); };
+    procs_.Timer2_Timer();
+    EXPECT_TRUE(busyMeanwhile);
+    EXPECT_FALSE(ui_.isBusy());
+    EXPECT_TRUE(ui_.boxes().empty());
+
+    view_.onRebuild = [] { throw std::runtime_error("disk gone"); };
+    procs_.Timer2_Timer();
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_FALSE(ui_.boxes()[0].busy);
+    EXPECT_EQ(ui_.boxes()[0].prompt, "The project list could not be filled: disk gone");
+    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
+    EXPECT_FALSE(ui_.isBusy());
+}
+
+TEST_F(ProceduresTest, TheCommandLineArchiveOpensInTheContentsWindowAndIsListed)
+{
+    std::vector<std::string> listed;
+    procs_.setArchiveLister([&](const std::string& path) {
+        listed.push_back(path);
+        procs_.addListedRow({"a.txt", "1", "1", "", "", "32"});
+        procs_.addListedRow({"b.txt", "2", "2", "", "", "32"});
+        return 0;
+    });
+    state_.Form1.strRunCommand = "\"C:\\Back ups\\x.qmt\"";
+    procs_.Timer1_Timer();
+    EXPECT_EQ(windows_.restore.shown, std::vector<std::string>{"\"C:\\Back ups\\x.qmt\""});
+    EXPECT_EQ(state_.Form1.ProjectName, "C:\\Back ups\\x.qmt");
+    EXPECT_EQ(listed, std::vector<std::string>{"C:\\Back ups\\x.qmt"});
+    ASSERT_EQ(windows_.restore.rows.size(), 2u);
+    EXPECT_EQ(windows_.restore.rows[1].first, 2);
+    EXPECT_EQ(windows_.restore.rows[1].second[0], "b.txt");
+    EXPECT_EQ(state_.Form1.mRowCount, 2);
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#pragma once
+// Window factories for procedures under test: each records what it was
+// asked to show, and the pickers answer from a script (nothing once the
+// script is used up, as Cancel would). FakeWindows bundles them into the
+// app::Windows the procedures take.
+//
+//   FakeWindows w;
+//   w.pickers.folders.push_back("F:\\Back ups");   // the next folder chosen
+//   Procedures p(state, view, w.windows);
+#include "app/Windows.h"
+#include "editor/EditorForms.h"
+#include "engine/BackupType.h"
+#include "engine/EngineForms.h"
+#include "options/OptionsForms.h"
+#include "pickers/PickerForms.h"
+#include "restore/RestoreForms.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm::test {
+
+// Answers are written into the program state by `onBackupType` and
+// `onSplitSize`, as a user's choice would be.
+struct FakeEngineForms : qm::engine::EngineForms {
+    std::vector<std::string> shown; // "BackupType <frame caption>", "SplitSize <type> <parent>"
+    std::function<void(const qm::engine::BackupTypeSetup&)> onBackupType;
+    std::function<void(const std::string&)> onSplitSize;
+    void showBackupType(const qm::engine::BackupTypeSetup& setup) override
+    {
+        shown.push_back("BackupType " + setup.frameCaption);
+        if (onBackupType)
+            onBackupType(setup);
+    }
+    void showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) override
+    {
+        shown.push_back("SplitSize " + ArchiveType + " " + ParentForm);
+        if (onSplitSize)
+            onSplitSize(ArchiveType);
+    }
+};
+
+struct FakeRestoreForms : qm::restore::RestoreForms {
+    std::vector<std::string> shown;                   // archives shown in the contents window
+    std::vector<std::pair<int, qm::restore::ViewZipRow>> rows; // rows added, with their index
+    void showContents(const std::string& ArchivePath) override { shown.push_back(ArchivePath); }
+    void addContentsRow(int index, const qm::restore::ViewZipRow& row) override { rows.emplace_back(index, row); }
+};
+
+struct FakePickerForms : qm::pickers::PickerForms {
+    std::deque<std::optional<std::string>> folders; // next answers of chooseTargetDir
+    std::deque<std::optional<std::string>> files;   // next answers of chooseFile
+    std::vector<qm::pickers::FolderRequest> folderRequests;
+    std::vector<qm::pickers::FileRequest> fileRequests;
+    std::optional<std::string> chooseTargetDir(const qm::pickers::FolderRequest& request) override
+    {
+        folderRequests.push_back(request);
+        return next(folders);
+    }
+    std::optional<std::string> chooseFile(const qm::pickers::FileRequest& request) override
+    {
+        fileRequests.push_back(request);
+        return next(files);
+    }
+
+private:
+    static std::optional<std::string> next(std::deque<std::optional<std::string>>& answers)
+    {
+        if (answers.empty())
+            return std::nullopt;
+        std::optional<std::string> a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+struct FakeEditorForms : qm::editor::EditorForms {
+    std::vector<qm::editor::EditorOpening> openings;
+    void showEditor(const qm::editor::EditorOpening& opening) override { openings.push_back(opening); }
+};
+
+struct FakeOptionsForms : qm::options::OptionsForms {
+    std::vector<bool> openings; // modal or not, per opening
+    void showUserOptions(bool modal) override { openings.push_back(modal); }
+};
+
+struct FakeWindows {
+    FakeEngineForms engine;
+    FakeRestoreForms restore;
+    FakePickerForms pickers;
+    FakeEditorForms editor;
+    FakeOptionsForms options;
+    qm::app::Windows windows{engine, restore, &pickers, &editor, &options};
+};
+
+} // namespace qm::test
