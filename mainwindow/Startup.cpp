@@ -2,12 +2,12 @@
 
 #include "app/FileListBox.h"
 #include "app/ProgramState.h"
-#include "mainwindow/TasksFolder.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/FileLock.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
+#include "platform/tasksched/TasksFolder.h"
 
 #include <filesystem>
 
@@ -115,7 +115,7 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
     });
 
     state.OSFamily = "NT";
-    step([&] { state.TasksFolder = tasksFolder(); });
+    step([&] { state.TasksFolder = qm::tasksched::tasksFolder(); });
     step([&] {
         const std::string job = state.TasksFolder + "\\Nightwick.job";
         if (state.TasksFolder.empty() || qm::fs::exists(job))
@@ -125,7 +125,7 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
         std::error_code ec;
         if (!std::filesystem::is_regular_file(qm::fs::toNative(source), ec))
             return;
-        ensureTasksFolder();
+        qm::tasksched::ensureTasksFolder();
         qm::fs::copyFile(source, job);
     });
 

@@ -5,7 +5,8 @@
 #include "mainwindow/ProjectList.h"
 #include "app/ProgramState.h"
 #include "mainwindow/Startup.h"
-#include "mainwindow/TasksFolder.h"
+#include "platform/tasksched/Job.h"
+#include "platform/tasksched/TasksFolder.h"
 #include "platform/fs/FileLock.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/FakeUiServices.h"
@@ -16,6 +17,7 @@
 #include <sys/stat.h>
 
 using namespace qm::app;
+using qm::tasksched::tasksFolderNative;
 namespace fs = std::filesystem;
 using qm::test::readFile;
 using qm::test::writeFile;
@@ -117,6 +119,16 @@ TEST_F(StartupTest, JobFileIsCopiedOnceAndNeverReplaced)
     FileListBox list;
     FormLoad(again, list, "", nullptr);
     EXPECT_EQ(readFile(tasks() / "Nightwick.job"), "first\r\n");
+}
+
+TEST_F(StartupTest, BuiltJobFileIsCopiedAsATask)
+{
+    fs::copy_file(qm::test::programDir() / "Nightwick.job", native("Nightwick.job"));
+    load();
+    const auto job = qm::tasksched::loadJob(tasks() / "Nightwick.job");
+    ASSERT_TRUE(job);
+    ASSERT_EQ(job->triggers.size(), 1u);
+    EXPECT_EQ(job->triggers[0].wStartHour, 21);
 }
 
 TEST_F(StartupTest, MissingJobFileInTheProgramFolderIsPassedOver)

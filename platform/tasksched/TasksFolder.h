@@ -5,11 +5,11 @@
 // Its files belong to the user alone, so the folder is made with mode 0700.
 //
 // This is the one place that computes the path; the task scheduler layer
-// and its agent take it from here.
+// and its agent take it from here, with the user the tasks belong to.
 #include <filesystem>
 #include <string>
 
-namespace qm::app {
+namespace qm::tasksched {
 
 // The host path of the tasks folder (not created here).
 std::filesystem::path tasksFolderNative();
@@ -21,4 +21,14 @@ std::string tasksFolder();
 // its mode to 0700. Throws qm::RtError when it cannot be created.
 void ensureTasksFolder();
 
-} // namespace qm::app
+// The same for any folder of tasks (the agent's --tasks, tests).
+void ensurePrivateFolder(const std::filesystem::path& folder);
+
+// $HOME, else the home folder of the user's account, else "/".
+std::filesystem::path homeFolder();
+
+// The login name of the user running this program ($USER when the account
+// has no entry).
+std::string userName();
+
+} // namespace qm::tasksched

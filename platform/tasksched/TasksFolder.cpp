@@ -1,4 +1,4 @@
-#include "mainwindow/TasksFolder.h"
+#include "platform/tasksched/TasksFolder.h"
 
 #include "platform/fs/Errors.h"
 #include "platform/fs/Paths.h"
@@ -7,9 +7,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace qm::app {
-
-namespace {
+namespace qm::tasksched {
 
 std::filesystem::path homeFolder()
 {
@@ -20,7 +18,13 @@ std::filesystem::path homeFolder()
     return "/";
 }
 
-} // namespace
+std::string userName()
+{
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_name)
+        return pw->pw_name;
+    const char* user = std::getenv("USER");
+    return user ? user : "";
+}
 
 std::filesystem::path tasksFolderNative()
 {
@@ -34,16 +38,17 @@ std::filesystem::path tasksFolderNative()
 
 std::string tasksFolder() { return qm::fs::fromNative(tasksFolderNative()); }
 
-void ensureTasksFolder()
+void ensureTasksFolder() { ensurePrivateFolder(tasksFolderNative()); }
+
+void ensurePrivateFolder(const std::filesystem::path& folder)
 {
-    const std::filesystem::path folder = tasksFolderNative();
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (!ec)
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, ec);
     if (ec)
-        throw qm::fs::rtErrorFromErrno(ec.value(), tasksFolder());
+        throw qm::fs::rtErrorFromErrno(ec.value(), qm::fs::fromNative(folder));
 }
 
-} // namespace qm::app
+} // namespace qm::tasksched

@@ -1,0 +1,410 @@
+#include "platform/tasksched/AgentInstall.h"
+
+#include "platform/fs/AtomicFile.h"
+#include "platform/process/ProgramLookup.h"
+#include "platform/tasksched/TasksFolder.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <ostream>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace qm::tasksched {
+
+namespace stdfs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNoBackend = "no scheduler backend: install cron or run a systemd user session";
+constexpr const char* kService = "quillmate-agent.service";
+constexpr const char* kTimer = "quillmate-agent.timer";
+constexpr const char* kBootService = "quillmate-agent-boot.service";
+constexpr const char* kAutostart = "quillmate-agent.desktop";
+
+struct ToolResult {
+    bool started = false;
+    int status = -1; // exit status, -1 when it did not end normally
+    std::string out;
+    std::string err;
+};
+
+// Runs a program found on PATH with `input` on its standard input.
+ToolResult runTool(const std::string& name, const std::vector<std::string>& args, const std::string& input = {})
+{
+    ToolResult r;
+    const auto path = process::findOnPath(name);
+    if (!path)
+        return r;
+    int in[2], out[2], err[2];
+    if (::pipe2(in, O_CLOEXEC) || ::pipe2(out, O_CLOEXEC) || ::pipe2(err, O_CLOEXEC))
+        return r;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    std::vector<std::string> argv{name};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> ptrs;
+    for (std::string& a : argv)
+        ptrs.push_back(a.data());
+    ptrs.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawn(&pid, path->c_str(), &actions, nullptr, ptrs.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    for (int fd : {in[0], out[1], err[1]})
+        ::close(fd);
+    if (spawned == 0) {
+        r.started = true;
+        // Small texts both ways: write everything, then read both outputs.
+        for (std::size_t at = 0; at < input.size();) {
+            const ssize_t n = ::write(in[1], input.data() + at, input.size() - at);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            at += static_cast<std::size_t>(n);
+        }
+    }
+    ::close(in[1]);
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* into[2] = {&r.out, &r.err};
+    int open = spawned == 0 ? 2 : 0;
+    while (open > 0) {
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            char buf[4096];
+            const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+            if (n > 0) {
+                into[i]->append(buf, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    ::close(out[0]);
+    ::close(err[0]);
+    if (spawned == 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return r;
+}
+
+bool plainWord(const std::string& s)
+{
+    return !s.empty() && s.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_/.+-") ==
+                             std::string::npos;
+}
+
+// The agent's path as a word of a cron command (run by /bin/sh, with "%"
+// meaning a line break to cron).
+std::string cronWord(const std::string& path)
+{
+    std::string word;
+    if (plainWord(path)) {
+        word = path;
+    } else {
+        word = "'";
+        for (char c : path)
+            word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        word += "'";
+    }
+    std::string escaped;
+    for (char c : word)
+        escaped += c == '%' ? std::string("\\%") : std::string(1, c);
+    return escaped;
+}
+
+// The agent's path as the first word of a unit's ExecStart ("%" is a
+// specifier there).
+std::string unitWord(const std::string& path)
+{
+    std::string word;
+    const bool quote = !plainWord(path);
+    for (char c : path) {
+        if (c == '%')
+            word += "%%";
+        else if (quote && (c == '"' || c == '\\'))
+            word += std::string("\\") + c;
+        else
+            word += c;
+    }
+    return quote ? '"' + word + '"' : word;
+}
+
+// The agent's path as the program of a desktop entry's Exec key.
+std::string desktopWord(const std::string& path)
+{
+    if (plainWord(path))
+        return path;
+    std::string word = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '`' || c == '$')
+            word += std::string("\\") + c;
+        else if (c == '\\')
+            word += "\\\\\\\\"; // escaped for the quoted word, then for the string
+        else if (c == '%')
+            word += "%%";
+        else
+            word += c;
+    }
+    return word + "\"";
+}
+
+stdfs::path configHome()
+{
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        return xdg;
+    return homeFolder() / ".config";
+}
+
+stdfs::path unitFolder() { return configHome() / "systemd" / "user"; }
+stdfs::path autostartFile() { return configHome() / "autostart" / kAutostart; }
+
+bool writeText(const stdfs::path& file, const std::string& text, std::ostream& err)
+{
+    try {
+        std::error_code ec;
+        stdfs::create_directories(file.parent_path(), ec);
+        fs::writeFileAtomic(file, text);
+        return true;
+    } catch (const RtError& e) {
+        err << file.string() << ": " << e.description << "\n";
+        return false;
+    }
+}
+
+bool installAutostart(const std::string& agent, std::ostream& err)
+{
+    return writeText(autostartFile(),
+                     "[Desktop Entry]\n"
+                     "Type=Application\n"
+                     "Name=Quillmate task agent\n"
+                     "Comment=Runs the Quillmate tasks that start at log-on\n"
+                     "Exec=" + desktopWord(agent) + " event logon\n"
+                     "NoDisplay=true\n"
+                     "X-GNOME-Autostart-enabled=true\n",
+                     err);
+}
+
+// The current crontab; nothing when it cannot be read.
+std::optional<std::string> readCrontab(std::ostream& err)
+{
+    const ToolResult r = runTool("crontab", {"-l"});
+    if (r.started && r.status == 0)
+        return r.out;
+    if (r.started && r.err.find("no crontab for") != std::string::npos)
+        return std::string();
+    err << "crontab -l failed: " << (r.started ? r.err : std::string("crontab could not be started")) << "\n";
+    return std::nullopt;
+}
+
+bool writeCrontab(const std::string& text, std::ostream& err)
+{
+    const ToolResult r = text.empty() ? runTool("crontab", {"-r"}) : runTool("crontab", {"-"}, text);
+    if (r.started && r.status == 0)
+        return true;
+    err << "crontab could not be written: " << r.err << "\n";
+    return false;
+}
+
+int installCron(const std::string& agent, std::ostream& out, std::ostream& err)
+{
+    const auto current = readCrontab(err);
+    if (!current)
+        return 1;
+    const auto next = withCronBlock(*current, cronBlock(agent));
+    if (!next) {
+        err << "the crontab has \"" << CronBlockBegin << "\" without \"" << CronBlockEnd
+            << "\"; mend it with crontab -e and install again\n";
+        return 1;
+    }
+    if (*next != *current && !writeCrontab(*next, err))
+        return 1;
+    out << "installed into the crontab\n";
+    return 0;
+}
+
+bool systemctl(const std::vector<std::string>& args, std::ostream& err)
+{
+    std::vector<std::string> all{"--user"};
+    all.insert(all.end(), args.begin(), args.end());
+    const ToolResult r = runTool("systemctl", all);
+    if (r.started && r.status == 0)
+        return true;
+    err << "systemctl --user";
+    for (const std::string& a : args)
+        err << " " << a;
+    err << " failed: " << r.err << "\n";
+    return false;
+}
+
+int installSystemd(const std::string& agent, std::ostream& out, std::ostream& err)
+{
+    const stdfs::path units = unitFolder();
+    const std::string exec = unitWord(agent);
+    const bool written =
+        writeText(units / kService,
+                  "[Unit]\nDescription=Quillmate task agent: fires the scheduled tasks that are due\n\n"
+                  "[Service]\nType=oneshot\nExecStart=" + exec + " tick\n",
+                  err) &&
+        writeText(units / kTimer,
+                  "[Unit]\nDescription=Runs the Quillmate task agent every minute\n\n"
+                  "[Timer]\nOnCalendar=minutely\nPersistent=true\n\n"
+                  "[Install]\nWantedBy=timers.target\n",
+                  err) &&
+        writeText(units / kBootService,
+                  "[Unit]\nDescription=Quillmate task agent: the tasks that run at start-up\n\n"
+                  "[Service]\nType=oneshot\nExecStart=" + exec + " event boot\n\n"
+                  "[Install]\nWantedBy=default.target\n",
+                  err);
+    if (!written || !systemctl({"daemon-reload"}, err) || !systemctl({"enable", "--now", kTimer}, err) ||
+        !systemctl({"enable", kBootService}, err))
+        return 1;
+    out << "installed as systemd user units\n";
+    return 0;
+}
+
+bool systemdAnswers() { return runTool("systemctl", {"--user", "show-environment"}).status == 0; }
+
+} // namespace
+
+std::string cronBlock(const std::string& agent)
+{
+    const std::string word = cronWord(agent);
+    return std::string(CronBlockBegin) + "\n* * * * * " + word + " tick\n@reboot " + word + " event boot\n" +
+           CronBlockEnd + "\n";
+}
+
+namespace {
+
+struct BlockSpan {
+    std::size_t begin = std::string::npos; // first byte of the begin line
+    std::size_t end = std::string::npos;   // after the end line's line break
+};
+
+// Where our block is: the first begin line and the first end line after it.
+BlockSpan findBlock(const std::string& text)
+{
+    BlockSpan span;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t next = text.find('\n', at);
+        next = next == std::string::npos ? text.size() : next + 1;
+        std::string_view line(text.data() + at, next - at);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
+        if (span.begin == std::string::npos && line == CronBlockBegin) {
+            span.begin = at;
+        } else if (span.begin != std::string::npos && line == CronBlockEnd) {
+            span.end = next;
+            break;
+        }
+        at = next;
+    }
+    return span;
+}
+
+} // namespace
+
+std::optional<std::string> withCronBlock(const std::string& crontab, const std::string& block)
+{
+    const BlockSpan span = findBlock(crontab);
+    if (span.begin != std::string::npos && span.end == std::string::npos)
+        return std::nullopt;
+    if (span.begin != std::string::npos) {
+        std::string tail = crontab.substr(span.end);
+        std::string text = crontab.substr(0, span.begin) + block;
+        return text + tail;
+    }
+    std::string text = crontab;
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    return text + block;
+}
+
+std::string withoutCronBlock(const std::string& crontab)
+{
+    const BlockSpan span = findBlock(crontab);
+    if (span.begin == std::string::npos || span.end == std::string::npos)
+        return crontab;
+    return crontab.substr(0, span.begin) + crontab.substr(span.end);
+}
+
+int installAgent(Backend backend, const std::string& agent, std::ostream& out, std::ostream& err)
+{
+    if (backend == Backend::Automatic) {
+        if (process::findOnPath("crontab"))
+            backend = Backend::Cron;
+        else if (systemdAnswers())
+            backend = Backend::Systemd;
+        else {
+            err << kNoBackend << "\n";
+            return 3;
+        }
+    }
+    if (backend == Backend::Cron && !process::findOnPath("crontab")) {
+        err << "crontab is not on PATH; " << kNoBackend << "\n";
+        return 3;
+    }
+    if (backend == Backend::Systemd && !systemdAnswers()) {
+        err << "systemctl --user does not answer; " << kNoBackend << "\n";
+        return 3;
+    }
+    const int result = backend == Backend::Cron ? installCron(agent, out, err) : installSystemd(agent, out, err);
+    if (result != 0)
+        return result;
+    return installAutostart(agent, err) ? 0 : 1;
+}
+
+int uninstallAgent(std::ostream& out, std::ostream& err)
+{
+    int result = 0;
+    if (process::findOnPath("crontab")) {
+        if (const auto current = readCrontab(err)) {
+            const std::string next = withoutCronBlock(*current);
+            if (next != *current) {
+                if (writeCrontab(next, err))
+                    out << "removed from the crontab\n";
+                else
+                    result = 1;
+            }
+        } else {
+            result = 1;
+        }
+    }
+    const stdfs::path units = unitFolder();
+    std::error_code ec;
+    if (stdfs::exists(units / kTimer, ec) || stdfs::exists(units / kBootService, ec)) {
+        if (process::findOnPath("systemctl")) {
+            systemctl({"disable", "--now", kTimer}, err);
+            systemctl({"disable", kBootService}, err);
+        }
+        for (const char* unit : {kService, kTimer, kBootService})
+            stdfs::remove(units / unit, ec);
+        if (process::findOnPath("systemctl"))
+            systemctl({"daemon-reload"}, err);
+        out << "removed the systemd user units\n";
+    }
+    stdfs::remove(autostartFile(), ec);
+    return result;
+}
+
+} // namespace qm::tasksched

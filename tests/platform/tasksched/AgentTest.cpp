@@ -1,0 +1,195 @@
+// The agent program, run as the scheduler runs it: ticks at chosen times
+// over a temporary tasks folder, events, and installing into fake cron and
+// systemd commands (never the machine's own).
+#include "TaskTestUtil.h"
+#include "TestSupport.h"
+
+#include "platform/tasksched/AgentInstall.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace qmtest;
+using qm::test::readFile;
+using qm::test::writeFile;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+void writeScript(const stdfs::path& file, const std::string& body)
+{
+    writeFile(file, "#!/bin/sh\n" + body);
+    stdfs::permissions(file, stdfs::perms::owner_all);
+}
+
+// Runs the agent with its output and errors together.
+int agent(const std::string& args, std::string* out = nullptr)
+{
+    const std::string program = (qm::test::programDir() / "quillmate-task-agent").string();
+    std::string text;
+    const int code = qm::test::runCommand({"/bin/sh", "-c", "'" + program + "' " + args + " 2>&1"}, &text);
+    if (out)
+        *out = text;
+    return code;
+}
+
+int lines(const stdfs::path& file)
+{
+    std::error_code ec;
+    if (!stdfs::exists(file, ec))
+        return 0;
+    const std::string text = readFile(file);
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class AgentTick : public ::testing::Test {
+protected:
+    AgentTick()
+    {
+        stdfs::create_directories(tasks_);
+        stdfs::permissions(tasks_, stdfs::perms::owner_all);
+        writeScript(dir_ / "fire.sh", "echo fired >> \"$1\"\n");
+    }
+    void job(const std::string& name, std::vector<TASK_TRIGGER> triggers)
+    {
+        saveJob(tasks_ / (name + ".job"), jobRunning((dir_ / "fire.sh").string(), marker_.string(), std::move(triggers)));
+    }
+    int tick(const std::string& now, std::string* out = nullptr)
+    {
+        return agent("tick --tasks " + tasks_.string() + " --now " + now, out);
+    }
+    // The fired run has ended and its line is written.
+    bool firedTimes(int n)
+    {
+        return eventually([&] { return lines(marker_) == n && readRunState(tasks_ / "Fire.job.state").Pid == 0; });
+    }
+
+    qm::test::TempDir dir_{"qm-agent"};
+    stdfs::path tasks_ = dir_ / "Tasks";
+    stdfs::path marker_ = dir_ / "marker";
+};
+
+TEST_F(AgentTick, ArmsThenFiresOncePerDuePeriod)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    ASSERT_EQ(tick("2026-01-02T22:00"), 0); // first sight: only armed
+    EXPECT_EQ(readRunState(tasks_ / "Fire.job.state").LastFired, (DateTime{2026, 1, 2, 22, 0, 0}));
+    EXPECT_EQ(tick("2026-01-03T20:59"), 0);
+    ASSERT_EQ(tick("2026-01-03T21:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    ASSERT_EQ(tick("2026-01-03T21:01"), 0);
+    // Three days missed: one run.
+    ASSERT_EQ(tick("2026-01-06T22:00"), 0);
+    ASSERT_TRUE(firedTimes(2));
+
+    std::string out;
+    ASSERT_EQ(agent("tick --dry-run --tasks " + tasks_.string() + " --now 2026-01-07T21:30", &out), 0);
+    EXPECT_EQ(out, "fire Fire.job\n");
+    EXPECT_EQ(readRunState(tasks_ / "Fire.job.state").LastFired, (DateTime{2026, 1, 6, 22, 0, 0}));
+    EXPECT_TRUE(firedTimes(2));
+}
+
+TEST_F(AgentTick, NothingFiresFromWhatOthersMayWrite)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    tick("2026-01-02T20:00");
+    chmod((tasks_ / "Fire.job").c_str(), 0666);
+    std::string out;
+    EXPECT_EQ(tick("2026-01-02T21:00", &out), 0);
+    EXPECT_NE(out.find("Fire.job can be written by other users: skipped"), std::string::npos) << out;
+    chmod((tasks_ / "Fire.job").c_str(), 0600);
+    chmod(tasks_.c_str(), 0777);
+    EXPECT_EQ(tick("2026-01-02T21:00", &out), 1);
+    EXPECT_NE(out.find("can be written by other users: nothing fires"), std::string::npos) << out;
+    EXPECT_EQ(lines(marker_), 0);
+}
+
+TEST_F(AgentTick, EventsFireTheirTriggersOnly)
+{
+    job("Fire", {trigger(TASK_EVENT_TRIGGER_AT_SYSTEMSTART, 0, 0, 0)});
+    std::string out;
+    ASSERT_EQ(agent("event logon --dry-run --tasks " + tasks_.string(), &out), 0);
+    EXPECT_EQ(out, "");
+    ASSERT_EQ(agent("event boot --tasks " + tasks_.string()), 0);
+    EXPECT_TRUE(firedTimes(1));
+}
+
+// A crontab that lives in a file: "no crontab for ..." until one is written.
+class AgentInstall : public ::testing::Test {
+protected:
+    AgentInstall()
+    {
+        stdfs::create_directories(bin_);
+        writeScript(bin_ / "crontab", "case \"$1\" in\n"
+                                      "  -l) [ -f \"$FAKE_CRONTAB\" ] || { echo \"no crontab for tester\" >&2; exit 1; }\n"
+                                      "      cat \"$FAKE_CRONTAB\" ;;\n"
+                                      "  -r) rm -f \"$FAKE_CRONTAB\" ;;\n"
+                                      "  -) cat > \"$FAKE_CRONTAB\" ;;\n"
+                                      "esac\n");
+    }
+    std::string crontab() { return stdfs::exists(store_) ? readFile(store_) : std::string("<none>"); }
+
+    qm::test::TempDir dir_{"qm-install"};
+    stdfs::path bin_ = dir_ / "bin";
+    stdfs::path store_ = dir_ / "crontab.txt";
+    qm::test::ScopedEnv path_{"PATH", bin_.string() + ":/usr/bin:/bin"};
+    qm::test::ScopedEnv store_env_{"FAKE_CRONTAB", store_.string()};
+    qm::test::ScopedEnv config_{"XDG_CONFIG_HOME", (dir_ / "config").string()};
+};
+
+TEST_F(AgentInstall, CronBlockIsOursAloneAndComesOutAgain)
+{
+    const std::string program = (qm::test::programDir() / "quillmate-task-agent").string();
+    ASSERT_EQ(agent("install"), 0);
+    EXPECT_EQ(crontab(), cronBlock(program));
+    EXPECT_NE(crontab().find("* * * * * " + program + " tick\n@reboot " + program + " event boot\n"),
+              std::string::npos);
+    EXPECT_TRUE(stdfs::exists(dir_ / "config/autostart/quillmate-agent.desktop"));
+    ASSERT_EQ(agent("uninstall"), 0);
+    EXPECT_EQ(crontab(), "<none>");
+    EXPECT_FALSE(stdfs::exists(dir_ / "config/autostart/quillmate-agent.desktop"));
+
+    const std::string mine = "MAILTO=\"\"\r\n# my own\n0 1 * * * /usr/bin/true 50\\%\n";
+    writeFile(store_, mine);
+    ASSERT_EQ(agent("install --cron"), 0);
+    ASSERT_EQ(agent("install --cron"), 0);
+    EXPECT_EQ(crontab(), mine + cronBlock(program));
+    ASSERT_EQ(agent("uninstall"), 0);
+    EXPECT_EQ(crontab(), mine);
+}
+
+TEST(CronBlock, EditsKeepEveryOtherByte)
+{
+    const std::string block = cronBlock("/opt/q 100%/agent");
+    EXPECT_NE(block.find("'/opt/q 100\\%/agent' tick"), std::string::npos);
+    EXPECT_EQ(withCronBlock("a\nb", block), "a\nb\n" + block); // a final line end of its own
+    EXPECT_EQ(withCronBlock("a\n" + cronBlock("/old") + "z\n", block), "a\n" + block + "z\n");
+    EXPECT_EQ(withoutCronBlock("a\n" + block + "z"), "a\nz");
+    EXPECT_EQ(withCronBlock(std::string(CronBlockBegin) + "\nhand edit\n", block), std::nullopt);
+}
+
+TEST_F(AgentInstall, SystemdUnitsWhenThereIsNoCron)
+{
+    stdfs::remove(bin_ / "crontab");
+    writeScript(bin_ / "systemctl", "echo \"$*\" >> \"" + (dir_ / "systemctl.log").string() + "\"\n");
+    qm::test::ScopedEnv onlyFakes("PATH", bin_.string());
+    ASSERT_EQ(agent("install"), 0);
+    const stdfs::path units = dir_ / "config/systemd/user";
+    EXPECT_NE(readFile(units / "quillmate-agent.timer").find("OnCalendar=minutely\nPersistent=true\n"),
+              std::string::npos);
+    EXPECT_NE(readFile(units / "quillmate-agent.service").find(" tick\n"), std::string::npos);
+    EXPECT_NE(readFile(dir_ / "systemctl.log").find("--user enable --now quillmate-agent.timer\n"), std::string::npos);
+    ASSERT_EQ(agent("uninstall"), 0);
+    EXPECT_FALSE(stdfs::exists(units / "quillmate-agent.timer"));
+}
+
+TEST_F(AgentInstall, NoBackendIsAnError)
+{
+    qm::test::ScopedEnv nothing("PATH", (dir_ / "empty").string());
+    std::string out;
+    EXPECT_EQ(agent("install", &out), 3);
+    EXPECT_EQ(out, "no scheduler backend: install cron or run a systemd user session\n");
+}
+
+} // namespace
