@@ -264,7 +264,7 @@ int installSystemd(const std::string& agent, std::ostream& out, std::ostream& er
     const bool written =
         writeText(units / kService,
                   "[Unit]\nDescription=Quillmate task agent: fires the scheduled tasks that are due\n\n"
-                  "[Service]\nType=oneshot\nExecStart=" + exec + " tick\n",
+                  "[Service]\nType=oneshot\nKillMode=process\nExecStart=" + exec + " tick\n",
                   err) &&
         writeText(units / kTimer,
                   "[Unit]\nDescription=Runs the Quillmate task agent every minute\n\n"
@@ -273,7 +273,7 @@ int installSystemd(const std::string& agent, std::ostream& out, std::ostream& er
                   err) &&
         writeText(units / kBootService,
                   "[Unit]\nDescription=Quillmate task agent: the tasks that run at start-up\n\n"
-                  "[Service]\nType=oneshot\nExecStart=" + exec + " event boot\n\n"
+                  "[Service]\nType=oneshot\nKillMode=process\nExecStart=" + exec + " event boot\n\n"
                   "[Install]\nWantedBy=default.target\n",
                   err);
     if (!written || !systemctl({"daemon-reload"}, err) || !systemctl({"enable", "--now", kTimer}, err) ||

@@ -11,7 +11,8 @@
 // stays as it was. "no crontab for ..." counts as an empty crontab.
 // Systemd: the user units quillmate-agent.service and .timer (every minute,
 // catching up after sleep) and quillmate-agent-boot.service (start of the
-// user's session), enabled through "systemctl --user".
+// user's session), enabled through "systemctl --user"; the services leave
+// the runs they start alive when the agent ends (KillMode=process).
 // Log-on: an XDG autostart entry, quillmate-agent.desktop, for both.
 #include <iosfwd>
 #include <optional>

@@ -6,6 +6,7 @@
 #include "platform/profile/IniDocument.h"
 
 #include <limits>
+#include <type_traits>
 
 namespace qm::tasksched {
 
@@ -26,6 +27,45 @@ std::string storable(std::string_view value)
     return v;
 }
 
+// The keys of a job's sections and the fields they hold, in file order;
+// `Owner` is Job or const Job (TASK_TRIGGER likewise), so writing and
+// reading walk the same list.
+template <class Owner, class Visit>
+void taskFields(Owner& job, Visit&& visit)
+{
+    visit("ApplicationName", job.ApplicationName);
+    visit("Parameters", job.Parameters);
+    visit("WorkingDirectory", job.WorkingDirectory);
+    visit("Comment", job.Comment);
+    visit("Creator", job.Creator);
+    visit("Account", job.Account);
+    visit("Priority", job.Priority);
+    visit("Flags", job.Flags);
+    visit("MaxRunTimeMs", job.MaxRunTimeMs);
+    visit("IdleMinutes", job.IdleMinutes);
+    visit("DeadlineMinutes", job.DeadlineMinutes);
+}
+
+template <class Owner, class Visit>
+void triggerFields(Owner& t, Visit&& visit)
+{
+    visit("Type", t.TriggerType);
+    visit("BeginYear", t.wBeginYear);
+    visit("BeginMonth", t.wBeginMonth);
+    visit("BeginDay", t.wBeginDay);
+    visit("EndYear", t.wEndYear);
+    visit("EndMonth", t.wEndMonth);
+    visit("EndDay", t.wEndDay);
+    visit("StartHour", t.wStartHour);
+    visit("StartMinute", t.wStartMinute);
+    visit("MinutesDuration", t.MinutesDuration);
+    visit("MinutesInterval", t.MinutesInterval);
+    visit("Flags", t.rgFlags);
+    visit("Word1", t.Type.Word1);
+    visit("Word2", t.Type.Word2);
+    visit("Word3", t.Type.Word3);
+}
+
 class Writer {
 public:
     void section(const std::string& name)
@@ -34,11 +74,14 @@ public:
             text_ += "\r\n";
         text_ += '[' + name + "]\r\n";
     }
-    void text(std::string_view key, std::string_view value)
+    template <class T>
+    void operator()(std::string_view key, const T& value)
     {
-        text_.append(key).append("=").append(storable(value)).append("\r\n");
+        if constexpr (std::is_same_v<T, std::string>)
+            text_.append(key).append("=").append(storable(value)).append("\r\n");
+        else
+            (*this)(key, std::to_string(value));
     }
-    void number(std::string_view key, long long value) { text(key, std::to_string(value)); }
     std::string take() { return std::move(text_); }
 
 private:
@@ -51,24 +94,23 @@ class Reader {
 public:
     Reader(const profile::IniDocument& doc, std::string section) : doc_(doc), section_(std::move(section)) {}
 
-    void text(std::string_view key, std::string& field) const
-    {
-        if (auto v = doc_.value(section_, key))
-            field = *v;
-    }
     template <class T>
-    void number(std::string_view key, T& field)
+    void operator()(std::string_view key, T& field)
     {
         auto v = doc_.value(section_, key);
         if (!v)
             return;
-        auto n = datetime::parseWholeNumber(*v);
-        if (!n || *n < static_cast<long long>(std::numeric_limits<T>::min()) ||
-            *n > static_cast<long long>(std::numeric_limits<T>::max())) {
-            ok_ = false;
-            return;
+        if constexpr (std::is_same_v<T, std::string>) {
+            field = *v;
+        } else {
+            auto n = datetime::parseWholeNumber(*v);
+            if (!n || *n < static_cast<long long>(std::numeric_limits<T>::min()) ||
+                *n > static_cast<long long>(std::numeric_limits<T>::max())) {
+                ok_ = false;
+                return;
+            }
+            field = static_cast<T>(*n);
         }
-        field = static_cast<T>(*n);
     }
     bool ok() const { return ok_; }
 
@@ -84,35 +126,10 @@ std::string formatJob(const Job& job)
 {
     Writer w;
     w.section(kTask);
-    w.text("ApplicationName", job.ApplicationName);
-    w.text("Parameters", job.Parameters);
-    w.text("WorkingDirectory", job.WorkingDirectory);
-    w.text("Comment", job.Comment);
-    w.text("Creator", job.Creator);
-    w.text("Account", job.Account);
-    w.number("Priority", job.Priority);
-    w.number("Flags", job.Flags);
-    w.number("MaxRunTimeMs", job.MaxRunTimeMs);
-    w.number("IdleMinutes", job.IdleMinutes);
-    w.number("DeadlineMinutes", job.DeadlineMinutes);
+    taskFields(job, w);
     for (std::size_t i = 0; i < job.triggers.size(); ++i) {
-        const TASK_TRIGGER& t = job.triggers[i];
         w.section(triggerSection(i));
-        w.number("Type", t.TriggerType);
-        w.number("BeginYear", t.wBeginYear);
-        w.number("BeginMonth", t.wBeginMonth);
-        w.number("BeginDay", t.wBeginDay);
-        w.number("EndYear", t.wEndYear);
-        w.number("EndMonth", t.wEndMonth);
-        w.number("EndDay", t.wEndDay);
-        w.number("StartHour", t.wStartHour);
-        w.number("StartMinute", t.wStartMinute);
-        w.number("MinutesDuration", t.MinutesDuration);
-        w.number("MinutesInterval", t.MinutesInterval);
-        w.number("Flags", t.rgFlags);
-        w.number("Word1", t.Type.Word1);
-        w.number("Word2", t.Type.Word2);
-        w.number("Word3", t.Type.Word3);
+        triggerFields(job.triggers[i], w);
     }
     return w.take();
 }
@@ -124,37 +141,13 @@ std::optional<Job> parseJob(std::string_view text)
         return std::nullopt;
     Job job;
     Reader r(doc, kTask);
-    r.text("ApplicationName", job.ApplicationName);
-    r.text("Parameters", job.Parameters);
-    r.text("WorkingDirectory", job.WorkingDirectory);
-    r.text("Comment", job.Comment);
-    r.text("Creator", job.Creator);
-    r.text("Account", job.Account);
-    r.number("Priority", job.Priority);
-    r.number("Flags", job.Flags);
-    r.number("MaxRunTimeMs", job.MaxRunTimeMs);
-    r.number("IdleMinutes", job.IdleMinutes);
-    r.number("DeadlineMinutes", job.DeadlineMinutes);
+    taskFields(job, r);
     if (!r.ok())
         return std::nullopt;
     for (std::size_t i = 0; doc.hasSection(triggerSection(i)); ++i) {
         TASK_TRIGGER t;
         Reader tr(doc, triggerSection(i));
-        tr.number("Type", t.TriggerType);
-        tr.number("BeginYear", t.wBeginYear);
-        tr.number("BeginMonth", t.wBeginMonth);
-        tr.number("BeginDay", t.wBeginDay);
-        tr.number("EndYear", t.wEndYear);
-        tr.number("EndMonth", t.wEndMonth);
-        tr.number("EndDay", t.wEndDay);
-        tr.number("StartHour", t.wStartHour);
-        tr.number("StartMinute", t.wStartMinute);
-        tr.number("MinutesDuration", t.MinutesDuration);
-        tr.number("MinutesInterval", t.MinutesInterval);
-        tr.number("Flags", t.rgFlags);
-        tr.number("Word1", t.Type.Word1);
-        tr.number("Word2", t.Type.Word2);
-        tr.number("Word3", t.Type.Word3);
+        triggerFields(t, tr);
         if (!tr.ok())
             return std::nullopt;
         job.triggers.push_back(t);

@@ -235,9 +235,13 @@ bool noRunToCome(const Job& job)
         if (reportFd > 3)
             ::close_range(3, static_cast<unsigned>(reportFd - 1), 0);
         ::close_range(static_cast<unsigned>(reportFd + 1), ~0u, 0);
-        if (int null = ::open("/dev/null", O_RDONLY); null >= 0 && null != 0) {
-            ::dup2(null, 0);
-            ::close(null);
+        // Like a task of the system, the run has no terminal; and whoever
+        // started it (the agent under cron, say) does not wait for its output.
+        if (int null = ::open("/dev/null", O_RDWR); null >= 0) {
+            for (int fd = 0; fd < 3; ++fd)
+                ::dup2(null, fd);
+            if (null > 2)
+                ::close(null);
         }
         if (plan.job.Priority == IDLE_PRIORITY_CLASS)
             ::setpriority(PRIO_PROCESS, 0, 19);

@@ -12,7 +12,8 @@
 //   - the argument vector from Parameters by Windows command-line rules;
 //   - in WorkingDirectory (the home folder when empty);
 //   - with the lowest processor priority (nice 19) for the idle class;
-//   - with QT_QPA_PLATFORM=offscreen when no display is set.
+//   - with QT_QPA_PLATFORM=offscreen when no display is set;
+//   - with standard input and output on /dev/null, as a task has no terminal.
 // The supervisor then waits for the program, ends it at MaxRunTimeMs (TERM
 // to its group, KILL after the grace period; Terminated 1), records
 // ExitCode (128 + signal when killed) and clears Pid. A task with the

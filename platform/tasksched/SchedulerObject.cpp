@@ -4,6 +4,7 @@
 #include "platform/com/TaskMem.h"
 #include "platform/fs/FileLock.h"
 #include "platform/fs/NoCase.h"
+#include "platform/tasksched/Counted.h"
 #include "platform/tasksched/Results.h"
 #include "platform/tasksched/TaskNames.h"
 #include "platform/tasksched/TaskObject.h"
@@ -24,47 +25,6 @@ using com::S_FALSE;
 using com::S_OK;
 
 namespace {
-
-// Reference counting and QueryInterface for an object of one interface.
-template <class Interface>
-class Counted : public Interface {
-public:
-    HRESULT QueryInterface(const IID& riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (riid != IUnknown::iid && riid != Interface::iid) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<Interface*>(this);
-        this->AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        const ULONG n = --refs_;
-        if (n == 0)
-            delete this;
-        return n;
-    }
-
-protected:
-    virtual ~Counted() = default;
-
-private:
-    std::atomic<ULONG> refs_{0};
-};
-
-template <class T>
-HRESULT giveNew(T* object, const IID& riid, void** out)
-{
-    object->AddRef();
-    const HRESULT hr = object->QueryInterface(riid, out);
-    object->Release();
-    return hr;
-}
 
 class WorkItemNames final : public Counted<IEnumWorkItems> {
 public:

@@ -4,6 +4,7 @@
 #include "platform/datetime/Clock.h"
 #include "platform/fs/FileLock.h"
 #include "platform/fs/Paths.h"
+#include "platform/tasksched/Counted.h"
 #include "platform/tasksched/Launch.h"
 #include "platform/tasksched/Results.h"
 #include "platform/tasksched/RunState.h"
@@ -337,33 +338,13 @@ private:
 
 namespace {
 
-class TriggerObject final : public ITaskTrigger {
+class TriggerObject final : public Counted<ITaskTrigger> {
 public:
     TriggerObject(TaskObject* task, std::shared_ptr<TASK_TRIGGER> slot) : task_(task), slot_(std::move(slot))
     {
         static_cast<ITask*>(task_)->AddRef();
     }
-
-    HRESULT QueryInterface(const IID& riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (riid != IUnknown::iid && riid != ITaskTrigger::iid) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<ITaskTrigger*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        const ULONG n = --refs_;
-        if (n == 0)
-            delete this;
-        return n;
-    }
+    ~TriggerObject() override { static_cast<ITask*>(task_)->Release(); }
 
     HRESULT SetTrigger(const TASK_TRIGGER* t) override
     {
@@ -387,19 +368,13 @@ public:
     HRESULT GetTriggerString(LPWSTR* text) override { return giveString(triggerText(*slot_), text); }
 
 private:
-    ~TriggerObject() { static_cast<ITask*>(task_)->Release(); }
-
     TaskObject* task_;
     std::shared_ptr<TASK_TRIGGER> slot_;
-    std::atomic<ULONG> refs_{0};
 };
 
 HRESULT giveTrigger(TaskObject* task, std::shared_ptr<TASK_TRIGGER> slot, ITaskTrigger** out)
 {
-    auto* trigger = new TriggerObject(task, std::move(slot));
-    trigger->AddRef();
-    *out = trigger;
-    return S_OK;
+    return giveNew(new TriggerObject(task, std::move(slot)), ITaskTrigger::iid, reinterpret_cast<void**>(out));
 }
 
 } // namespace

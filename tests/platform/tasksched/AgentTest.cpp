@@ -105,6 +105,27 @@ TEST_F(AgentTick, NothingFiresFromWhatOthersMayWrite)
     EXPECT_EQ(lines(marker_), 0);
 }
 
+TEST_F(AgentTick, RunningAndDisabledTasksWaitTheirTurn)
+{
+    TASK_TRIGGER window = daily(2026, 1, 1, 21, 0);
+    window.rgFlags = TASK_TRIGGER_FLAG_KILL_AT_DURATION_END;
+    window.MinutesDuration = 1;
+    saveJob(tasks_ / "Slow.job", jobRunning("sleep", "30", {window}));
+    Job off = jobRunning((dir_ / "fire.sh").string(), marker_.string(), {daily(2026, 1, 1, 21, 0)});
+    off.Flags = TASK_FLAG_DISABLED;
+    saveJob(tasks_ / "Off.job", off);
+    tick("2026-01-02T20:00");
+
+    ASSERT_EQ(tick("2026-01-02T21:00:59"), 0); // one second left of the trigger's minute
+    const RunState running = readRunState(tasks_ / "Slow.job.state");
+    ASSERT_NE(running.Pid, 0);
+    ASSERT_EQ(tick("2026-01-03T21:00:30"), 0);
+    EXPECT_EQ(readRunState(tasks_ / "Slow.job.state").LastRun, running.LastRun); // not started twice
+    ASSERT_TRUE(eventually([&] { return readRunState(tasks_ / "Slow.job.state").Pid == 0; }));
+    EXPECT_TRUE(readRunState(tasks_ / "Slow.job.state").Terminated);
+    EXPECT_EQ(lines(marker_), 0);
+}
+
 TEST_F(AgentTick, EventsFireTheirTriggersOnly)
 {
     job("Fire", {trigger(TASK_EVENT_TRIGGER_AT_SYSTEMSTART, 0, 0, 0)});

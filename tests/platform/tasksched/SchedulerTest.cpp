@@ -282,6 +282,43 @@ TEST_F(SchedulerTest, TerminateEndsTheRunAndOnlyThatProcess)
     EXPECT_EQ(task->Terminate(), SCHED_E_TASK_NOT_RUNNING);
 }
 
+TEST_F(SchedulerTest, RunTakesWindowsPathsAndSetsTheProgramUp)
+{
+    const std::string script = (dir_ / "report.sh").string();
+    qm::test::writeFile(script, "#!/bin/sh\n{ pwd; echo \"$QT_QPA_PLATFORM\"; nice; echo \"$1|$2\"; } > out.txt\n");
+    stdfs::permissions(script, stdfs::perms::owner_all);
+    stdfs::create_directories(dir_ / "Work Folder");
+    Job job = jobRunning(qm::fs::fromNative(script), "\"two words\" \"\"", {daily(2026, 1, 1)});
+    ComPtr<ITask> task = add("Report", job);
+    task->SetWorkingDirectory(u(qm::fs::fromNative(dir_ / "work folder")).c_str()); // any letter case
+    task->SetPriority(IDLE_PRIORITY_CLASS);
+    ComPtr<IPersistFile> file;
+    task.queryInterface(file);
+    ASSERT_EQ(file->Save(nullptr, true), com::S_OK);
+
+    qm::test::ScopedEnv noDisplay("DISPLAY", std::nullopt), noWayland("WAYLAND_DISPLAY", std::nullopt),
+        noPlatform("QT_QPA_PLATFORM", std::nullopt);
+    ASSERT_EQ(task->Run(), com::S_OK);
+    ASSERT_TRUE(ended(task.get()));
+    EXPECT_EQ(qm::test::readFile(dir_ / "Work Folder/out.txt"),
+              (dir_ / "Work Folder").string() + "\noffscreen\n19\ntwo words|\n");
+}
+
+TEST_F(SchedulerTest, DeleteWhenDoneRemovesATaskWithNoRunToCome)
+{
+    Job job = jobRunning("true", "", {trigger(TASK_TIME_TRIGGER_ONCE, 2026, 1, 1, 9)});
+    ComPtr<ITask> task = add("Once", job);
+    task->SetFlags(TASK_FLAG_DELETE_WHEN_DONE);
+    ComPtr<IPersistFile> file;
+    task.queryInterface(file);
+    file->Save(nullptr, true);
+    SYSTEMTIME next{};
+    ASSERT_EQ(task->GetNextRunTime(&next), com::S_OK);
+    EXPECT_EQ(next.wYear, 0); // nothing to come: all zero
+    ASSERT_EQ(task->Run(), com::S_OK);
+    EXPECT_TRUE(eventually([&] { return !stdfs::exists(dir_ / "Once.job") && !stdfs::exists(dir_ / "Once.job.state"); }));
+}
+
 TEST_F(SchedulerTest, TimeLimitEndsARun)
 {
     Job job = jobRunning("sleep", "30", {daily(2026, 1, 1)});
