@@ -127,6 +127,9 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
             return;
         qm::tasksched::ensureTasksFolder();
         qm::fs::copyFile(source, job);
+        // A job file that others may change is never fired.
+        std::filesystem::permissions(qm::fs::toNative(job),
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ec);
     });
 
     step([&] { state.store.LoadUserOptions(); });

@@ -124,7 +124,10 @@ TEST_F(StartupTest, JobFileIsCopiedOnceAndNeverReplaced)
 TEST_F(StartupTest, BuiltJobFileIsCopiedAsATask)
 {
     fs::copy_file(qm::test::programDir() / "Nightwick.job", native("Nightwick.job"));
+    fs::permissions(native("Nightwick.job"), fs::perms::group_write | fs::perms::others_write, fs::perm_options::add);
     load();
+    EXPECT_EQ(fs::status(tasks() / "Nightwick.job").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
     const auto job = qm::tasksched::loadJob(tasks() / "Nightwick.job");
     ASSERT_TRUE(job);
     ASSERT_EQ(job->triggers.size(), 1u);
