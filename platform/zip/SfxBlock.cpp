@@ -236,11 +236,21 @@ int64_t findMarker(std::string_view data, uint64_t from, uint64_t to)
 int64_t findMarkerInFile(int fd, uint64_t from, uint64_t to)
 {
     const auto m = marker();
-    std::vector<unsigned char> buf(SearchChunk + MarkerSize);
+    return findPatternInFile(fd, std::string_view(reinterpret_cast<const char*>(m.data()), m.size()), from, to);
+}
+
+int64_t findPatternInFile(int fd, std::string_view pattern, uint64_t from, uint64_t to)
+{
+    const size_t size = pattern.size();
+    if (size == 0 || from >= to)
+        return -1;
+    std::vector<char> buf(SearchChunk + size);
     size_t carry = 0; // bytes kept from the previous read, starting at `base`
     uint64_t base = from;
     while (base + carry < to) {
-        size_t want = size_t(std::min<uint64_t>(SearchChunk, to + MarkerSize - 1 - (base + carry)));
+        // Read no further than the last byte a match starting before `to` can use.
+        uint64_t room = to == ToEndOfFile ? SearchChunk : to + size - 1 - (base + carry);
+        size_t want = size_t(std::min<uint64_t>(SearchChunk, room));
         ssize_t got;
         do {
             got = ::pread(fd, buf.data() + carry, want, off_t(base + carry));
@@ -248,13 +258,13 @@ int64_t findMarkerInFile(int fd, uint64_t from, uint64_t to)
         if (got <= 0)
             return -1;
         size_t have = carry + size_t(got);
-        auto it = std::search(buf.begin(), buf.begin() + long(have), m.begin(), m.end());
+        auto it = std::search(buf.begin(), buf.begin() + long(have), pattern.begin(), pattern.end());
         if (it != buf.begin() + long(have)) {
             uint64_t at = base + uint64_t(it - buf.begin());
             return at < to ? int64_t(at) : -1;
         }
-        // Keep the last few bytes: a marker may straddle two reads.
-        size_t keep = std::min(have, MarkerSize - 1);
+        // Keep the last few bytes: a match may straddle two reads.
+        size_t keep = std::min(have, size - 1);
         std::memmove(buf.data(), buf.data() + (have - keep), keep);
         base += have - keep;
         carry = keep;

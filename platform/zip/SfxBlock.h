@@ -137,6 +137,11 @@ int64_t findMarker(std::string_view data, uint64_t from, uint64_t to = MarkerSea
 // The same in an open file, read in SearchChunk pieces; -1 when absent or
 // on a read error.
 int64_t findMarkerInFile(int fd, uint64_t from = MarkerSearchStart, uint64_t to = MarkerSearchLimit);
+// Offset of the first `pattern` in an open file that starts at or after
+// `from` and before `to` (ToEndOfFile: anywhere up to the end), read in
+// SearchChunk pieces; -1 when absent, for an empty pattern or on a read error.
+inline constexpr uint64_t ToEndOfFile = UINT64_MAX;
+int64_t findPatternInFile(int fd, std::string_view pattern, uint64_t from, uint64_t to);
 
 // Finds and reads the block of the self-extracting program `path` (a host
 // path). `blockStart` gets the offset right after the marker, `blockEnd` the

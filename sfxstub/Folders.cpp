@@ -1,0 +1,217 @@
+#include "sfxstub/Folders.h"
+
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/WinPath.h"
+#include "platform/registry/Registry.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace stdfs = std::filesystem;
+
+namespace qm::sfxstub {
+
+namespace {
+
+std::optional<stdfs::path> native(const std::string& path)
+{
+    try {
+        return qm::fs::toNative(path);
+    } catch (const qm::RtError&) {
+        return std::nullopt;
+    }
+}
+
+std::string currentFolder()
+{
+    std::error_code ec;
+    stdfs::path cwd = stdfs::current_path(ec);
+    return qm::fs::fromNative(ec ? stdfs::path("/") : cwd);
+}
+
+// Removes `name` in the open folder `dirfd`: a folder with its contents, or
+// anything else (a link included) by itself.
+void removeEntry(int dirfd, const std::string& name)
+{
+    struct stat st {};
+    if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (!S_ISDIR(st.st_mode)) {
+        ::unlinkat(dirfd, name.c_str(), 0);
+        return;
+    }
+    int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(dir)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..")
+            names.push_back(n);
+    }
+    for (const std::string& n : names)
+        removeEntry(::dirfd(dir), n);
+    ::closedir(dir);
+    ::unlinkat(dirfd, name.c_str(), AT_REMOVEDIR);
+}
+
+// The per-user folder that stands for the system drive.
+stdfs::path systemDriveFolder()
+{
+    if (const char* v = std::getenv(SystemDriveVariable); v && *v)
+        return v;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
+        return stdfs::path(data) / "quillmate" / "drive_c";
+    const char* home = std::getenv("HOME");
+    return stdfs::path(home && *home ? home : "/") / ".local" / "share" / "quillmate" / "drive_c";
+}
+
+std::string limited(std::string s)
+{
+    return s.size() > PathLimit ? std::string() : s;
+}
+
+} // namespace
+
+std::optional<std::string> MakeAbsolute(std::string_view path, size_t limit)
+{
+    std::string p = qm::fs::toBackslashes(path);
+    if (p.empty())
+        return std::nullopt;
+    std::string root;
+    std::string rest;
+    if (p.size() >= 2 && p[1] == ':') {
+        if (!std::isalpha(static_cast<unsigned char>(p[0])))
+            return std::nullopt;
+        root = p.substr(0, 2) + "\\";
+        rest = p.substr(2);
+    } else if (p.rfind("\\\\", 0) == 0) {
+        size_t server = p.find('\\', 2);
+        if (server == std::string::npos || server == 2)
+            return std::nullopt;
+        size_t share = p.find('\\', server + 1);
+        if (share == server + 1)
+            return std::nullopt;
+        root = p.substr(0, share == std::string::npos ? p.size() : share) + "\\";
+        rest = share == std::string::npos ? std::string() : p.substr(share);
+    } else {
+        const std::string cwd = currentFolder();
+        root = qm::fs::driveRoot(cwd);
+        rest = p[0] == '\\' ? p : cwd.substr(root.size()) + "\\" + p;
+    }
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos <= rest.size()) {
+        size_t cut = rest.find('\\', pos);
+        if (cut == std::string::npos)
+            cut = rest.size();
+        std::string c = rest.substr(pos, cut - pos);
+        pos = cut + 1;
+        if (c.empty() || c == ".")
+            continue;
+        if (c == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(c);
+    }
+    std::string out = root;
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i ? "\\" : "") + parts[i];
+    if (!parts.empty() && p.back() == '\\')
+        out += '\\';
+    if (out.size() > limit)
+        return std::nullopt;
+    return out;
+}
+
+bool CreateFolderTree(const std::string& path, std::string& tempRoot)
+{
+    std::optional<stdfs::path> host = native(path);
+    if (!host)
+        return false;
+    if (::mkdir(host->c_str(), 0777) == 0) {
+        tempRoot = path;
+        return true;
+    }
+    if (errno != ENOENT)
+        return false;
+    size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos || cut == 0)
+        return false;
+    std::string parent = path.substr(0, cut);
+    if (parent.size() == 2 && parent[1] == ':')
+        return false; // the drive's root itself is missing
+    if (!CreateFolderTree(parent, tempRoot))
+        return false;
+    return ::mkdir(host->c_str(), 0777) == 0;
+}
+
+void DeleteFolderTree(const std::string& path)
+{
+    std::optional<stdfs::path> host = native(qm::fs::withoutTrailingBackslash(path));
+    if (!host || !host->has_parent_path() || host->filename().empty() || *host == host->root_path())
+        return;
+    int parent = ::open(host->parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0)
+        return;
+    removeEntry(parent, host->filename().string());
+    ::close(parent);
+}
+
+Claim claimPrivateFolder(const std::string& path, std::string& tempRoot)
+{
+    std::optional<stdfs::path> host = native(path);
+    if (!host)
+        return Claim::Failed;
+    std::string made; // outermost folder made above the new one
+    const std::string parent = qm::fs::parentFolder(path);
+    if (!parent.empty() && !qm::fs::exists(parent) && !CreateFolderTree(parent, made))
+        return Claim::Failed;
+    if (::mkdir(host->c_str(), 0700) != 0)
+        return errno == EEXIST ? Claim::Taken : Claim::Failed;
+    tempRoot = made.empty() ? path : made;
+    return Claim::Free;
+}
+
+void LookUpSpecialFolders(SfxConfig& c)
+{
+    c.SystemDrive = limited(qm::fs::withoutTrailingBackslash(qm::fs::fromNative(systemDriveFolder())));
+    c.WindowsFolder = limited(c.SystemDrive.empty() ? "" : c.SystemDrive + "\\Windows");
+    c.SystemFolder = limited(c.WindowsFolder.empty() ? "" : c.WindowsFolder + "\\System32");
+    const char* tmp = std::getenv("TMPDIR");
+    c.TempFolder = limited(qm::fs::withoutTrailingBackslash(qm::fs::fromNative(tmp && *tmp == '/' ? tmp : "/tmp")));
+    c.ProgramFilesFolder.clear();
+    std::optional<qm::registry::Value> v = qm::registry::queryValue(
+        qm::registry::hkey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir", "");
+    if (v && (v->type == qm::registry::regtype::Sz || v->type == qm::registry::regtype::ExpandSz)) {
+        std::string text = v->data;
+        if (!text.empty() && text.back() == '\0')
+            text.pop_back();
+        c.ProgramFilesFolder = limited(text);
+    }
+    if (c.ProgramFilesFolder.empty() && !c.SystemDrive.empty())
+        c.ProgramFilesFolder = limited(c.SystemDrive + "\\Program Files");
+}
+
+std::string ownProgramFile()
+{
+    std::error_code ec;
+    stdfs::path p = stdfs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : p.string();
+}
+
+} // namespace qm::sfxstub

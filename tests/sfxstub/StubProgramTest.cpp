@@ -1,0 +1,118 @@
+// The built stubs: what their files hold, and self-extractors made by our
+// zip control with them, run offscreen through the headless copy.
+#include "HeadlessSfx.h"
+#include "SfxTestUtil.h"
+
+#include "platform/zip/ArchiveReader.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/SfxBlock.h"
+
+#include <gtest/gtest.h>
+
+namespace qm::sfxstub::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+using qm::test::readFile;
+
+class StubProgram : public ::testing::Test {
+protected:
+    stdfs::path stub(const char* name) { return qm::test::programDir() / name; }
+
+    // A self-extractor of `files` made with `stubName`; the archive's methods in `methods`.
+    stdfs::path make(const char* stubName, int method, std::vector<int>* methods = nullptr)
+    {
+        qm::zip::PavikZip z;
+        z.ArchivePath = win(tmp / "made.exe");
+        z.SourceFolder = win(src);
+        z.Method = method;
+        z.SfxStubPath = win(stub(stubName));
+        EXPECT_EQ(z.Build(), 0);
+        if (methods) {
+            qm::zip::ArchiveReader r;
+            r.open(tmp / "made.exe");
+            for (const auto& e : r.entries())
+                methods->push_back(e.method);
+        }
+        return tmp / "made.exe";
+    }
+    // Copies the self-extractor into an empty folder and runs it there.
+    int runIn(const stdfs::path& made, const stdfs::path& folder, std::string* out)
+    {
+        stdfs::remove_all(folder);
+        stdfs::create_directories(folder);
+        qm::test::copyHeadlessSfx(made, folder / "setup.exe");
+        return qm::test::runSfx(folder / "setup.exe", out);
+    }
+    bool sameTree(const stdfs::path& out)
+    {
+        return qm::test::runCommand({"diff", "-r", "-x", "setup.exe", src.string(), out.string()}) == 0;
+    }
+
+    qm::test::TempDir tmp{"qm-sfx-program"};
+    stdfs::path src = tmp / "src";
+    void SetUp() override
+    {
+        for (const char* s : {"pvksfxbz.bin", "pvksfx32.bin"})
+            if (!stdfs::exists(stub(s)))
+                GTEST_FAIL() << s << " is not built in " << qm::test::programDir();
+        qm::zip::test::makeFiles(src, {{"notes.txt", qm::zip::test::textBytes(60000)},
+                                       {"photos/raw.bin", qm::zip::test::randomBytes(40000)},
+                                       {"photos/list.txt", "a\r\nb\r\n"},
+                                       {"empty.txt", ""}});
+    }
+};
+
+TEST_F(StubProgram, StubsHoldNoMarkerAndNoWholeSignature)
+{
+    const auto m = qm::sfx::marker();
+    const std::string marker(reinterpret_cast<const char*>(m.data()), m.size());
+    for (const char* s : {"pvksfxbz.bin", "pvksfx32.bin"}) {
+        const std::string bytes = readFile(stub(s));
+        EXPECT_GT(bytes.size(), qm::sfx::MarkerSearchStart);
+        for (const std::string& sig : {std::string("PK\1\2", 4), std::string("PK\3\4", 4), std::string("PK\5\6", 4),
+                                      marker})
+            EXPECT_EQ(bytes.find(sig), std::string::npos) << s;
+    }
+}
+
+TEST_F(StubProgram, ExtractsStoredAndBurrowsWheelerEntriesAndReportsDamage)
+{
+    std::vector<int> methods;
+    const stdfs::path made = make("pvksfxbz.bin", 18, &methods);
+    EXPECT_NE(std::find(methods.begin(), methods.end(), 0), methods.end());
+    EXPECT_NE(std::find(methods.begin(), methods.end(), 18), methods.end());
+    std::string out;
+    EXPECT_EQ(runIn(made, tmp / "out", &out), 0) << out;
+    EXPECT_TRUE(sameTree(tmp / "out"));
+
+    // One byte of stored data changed: the CRC check fails.
+    std::string bytes = readFile(made);
+    const size_t at = bytes.find(readFile(src / "photos/raw.bin").substr(100, 32));
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = char(bytes[at] ^ 1);
+    qm::test::writeFile(tmp / "bad.exe", bytes);
+    EXPECT_EQ(runIn(tmp / "bad.exe", tmp / "bad", &out), 110) << out;
+    EXPECT_FALSE(stdfs::exists(tmp / "bad" / "photos" / "raw.bin"));
+}
+
+TEST_F(StubProgram, OnlyTheDeflateStubReadsDeflatedEntries)
+{
+    const stdfs::path made = make("pvksfx32.bin", 8);
+    std::string out;
+    EXPECT_EQ(runIn(made, tmp / "out32", &out), 0) << out;
+    EXPECT_TRUE(sameTree(tmp / "out32"));
+    // The other stub reports the entries it cannot decode: a failed run.
+    EXPECT_EQ(runIn(make("pvksfxbz.bin", 8), tmp / "outbz", &out), 40) << out;
+    EXPECT_FALSE(stdfs::exists(tmp / "outbz" / "notes.txt"));
+}
+
+TEST_F(StubProgram, HeadlessCopyRefusesAFileWithoutConfiguration)
+{
+    qm::test::writeFile(tmp / "plain.exe", readFile(stub("pvksfxbz.bin")));
+    std::filesystem::permissions(tmp / "plain.exe", std::filesystem::perms::owner_all);
+    EXPECT_THROW(qm::test::copyHeadlessSfx(tmp / "plain.exe", tmp / "x.exe"), std::runtime_error);
+}
+
+} // namespace
+} // namespace qm::sfxstub::test
