@@ -42,8 +42,10 @@ public:
     const std::vector<std::string>& extractedFiles() const { return ExtractedFiles; }
     const std::vector<std::string>& createdFolders() const { return CreatedFolders; }
 
-private:
+    // The engine's option vector for the current configuration.
     std::vector<std::string> engineArguments() const;
+
+private:
     int runActions();
     void showFailure(int result);
     void removeTemporaryFiles();
