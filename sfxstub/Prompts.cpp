@@ -49,27 +49,27 @@ bool scrollingText(int s)
 
 int AskOverwrite(SfxUi& ui, const SfxConfig& c, const std::string& file)
 {
-    return ui.messageBox({FillText(c.OverwriteText, 'f', file), c.Caption, style::YesNoAll, Icon::Question,
+    return ui.SfxMessageBox({FillText(c.OverwriteText, 'f', file), c.Caption, style::YesNoAll, Icon::Question,
                           Slot::Overwrite});
 }
 
 int AskInsertDisk(SfxUi& ui, const SfxConfig& c, int disk)
 {
     std::string text = disk > 0 ? FillNumber(c.InsertDiskText, 'n', disk) : c.InsertLastDiskText;
-    return ui.messageBox({text, c.Caption, style::OkCancel, Icon::Disk, Slot::InsertDisk});
+    return ui.SfxMessageBox({text, c.Caption, style::OkCancel, Icon::Disk, Slot::InsertDisk});
 }
 
 int AskCreateFolder(SfxUi& ui, const SfxConfig& c, const std::string& folder)
 {
     if (!c.ConfirmCreateFolder)
         return button::Yes;
-    return ui.messageBox({FillText(c.CreateFolderText, 'd', folder), c.Caption, style::YesNo, Icon::Folder,
+    return ui.SfxMessageBox({FillText(c.CreateFolderText, 'd', folder), c.Caption, style::YesNo, Icon::Folder,
                           Slot::CreateFolder});
 }
 
 void ShowFolderErrorMessage(SfxUi& ui, const SfxConfig& c, const std::string& folder)
 {
-    ui.messageBox({FillText(c.FolderErrorText, 'd', folder), c.Caption, style::Ok, Icon::Exclamation,
+    ui.SfxMessageBox({FillText(c.FolderErrorText, 'd', folder), c.Caption, style::Ok, Icon::Exclamation,
                    Slot::FolderError});
 }
 

@@ -93,19 +93,19 @@ int SfxSession::run()
         return result::BadConfiguration;
     }
     SfxConfig& c = config_;
-    ui_.registerClasses(c);
+    ui_.RegisterSfxClasses(c);
 
     int res = result::Ok;
-    if (c.ConfirmStart && ui_.messageBox({c.ConfirmText, c.Caption, style::ContinueExit}) != button::Continue)
+    if (c.ConfirmStart && ui_.SfxMessageBox({c.ConfirmText, c.Caption, style::ContinueExit}) != button::Continue)
         res = result::Stopped;
     if (c.ShowAgreement && res == result::Ok
-        && ui_.messageBox({c.AgreementText, c.Caption, style::Agreement}) != button::Continue)
+        && ui_.SfxMessageBox({c.AgreementText, c.Caption, style::Agreement}) != button::Continue)
         res = result::Stopped;
     if (res == result::Ok) {
         if (destinationBroken_)
             res = result::NoDestination;
         else if (c.AskDestination && !c.TempMode)
-            res = ui_.askDestinationFolder([this](const std::string& folder) {
+            res = ui_.AskDestinationFolder([this](const std::string& folder) {
                 return PrepareDestination(ui_, config_, folder);
             }) == 0 ? result::Ok : result::Stopped;
         else
@@ -118,9 +118,9 @@ int SfxSession::run()
         engine.SpannedMode = true;
         passwordCount_ = 0;
         if (c.ShowProgress)
-            ui_.showExtractWindow();
+            ui_.ShowExtractWindow();
         res = engine.UnzipMain(engineArguments());
-        ui_.closeExtractWindow();
+        ui_.CloseExtractWindow();
     }
 
     bool failed = res > 0 && !suppressed;
@@ -137,7 +137,7 @@ int SfxSession::run()
         showFailure(res);
     if (c.TempMode)
         removeTemporaryFiles();
-    ui_.unregisterClasses();
+    ui_.UnregisterSfxClasses();
     return res;
 }
 
@@ -154,7 +154,7 @@ int SfxSession::runActions()
     }
     if (c.ShowSuccessMessage)
         if (std::optional<std::string> text = ExpandMacros(c, c.SuccessText, MessageRemoval, TextLimit))
-            ui_.messageBox({*text, c.Caption, style::Ok, Icon::Information});
+            ui_.SfxMessageBox({*text, c.Caption, style::Ok, Icon::Information});
     ShowReadme(c);
     RunPostCommands(c);
     return result::Ok;
@@ -165,7 +165,7 @@ void SfxSession::showFailure(int res)
     SfxConfig& c = config_;
     std::string text = FillNumber(c.FailureText, 'e', res);
     std::optional<std::string> expanded = ExpandMacros(c, text, MessageRemoval, TextLimit);
-    ui_.messageBox({expanded.value_or(text), c.Caption, style::Ok, Icon::Exclamation});
+    ui_.SfxMessageBox({expanded.value_or(text), c.Caption, style::Ok, Icon::Exclamation});
 }
 
 void SfxSession::removeTemporaryFiles()
@@ -214,7 +214,7 @@ int SfxSession::OnEngineEvent(EngineEvent& e)
             e.answer = PasswordGiven;
             passwordCount_ = 2;
         } else if (c.AllowPasswordPrompt) {
-            int r = ui_.askPassword(e.name);
+            int r = ui_.AskPassword(e.name);
             if (r == 0) {
                 e.reply = c.LastPassword;
                 e.answer = PasswordGiven;
@@ -251,7 +251,7 @@ int SfxSession::OnEngineEvent(EngineEvent& e)
         break;
     default: break;
     }
-    if (ui_.extractWindowShown() && ui_.pumpMessages())
+    if (ui_.extractWindowShown() && ui_.PumpMessages())
         return 1;
     return 0;
 }

@@ -41,31 +41,31 @@ public:
     virtual ~SfxUi() = default;
 
     // Start-up and end: fonts and classes. `config` stays valid until
-    // unregisterClasses(); the dialogs read their texts from it.
-    virtual void registerClasses(SfxConfig& config) = 0;
-    virtual void unregisterClasses() = 0;
+    // UnregisterSfxClasses(); the dialogs read their texts from it.
+    virtual void RegisterSfxClasses(SfxConfig& config) = 0;
+    virtual void UnregisterSfxClasses() = 0;
 
     // The platform's plain message box, for when there is no configuration.
     virtual void standardMessage(const std::string& text, const std::string& caption) = 0;
     // The program's own box: the result of the button, the Escape result, or
     // ClosedByFrame. Owned by the progress window while that is shown.
-    virtual int messageBox(const BoxRequest& box) = 0;
+    virtual int SfxMessageBox(const BoxRequest& box) = 0;
     // 0 (the password is in LastPassword), 1060 skip file, 1080 skip always, 190 closed.
-    virtual int askPassword(const std::string& file) = 0;
+    virtual int AskPassword(const std::string& file) = 0;
 
-    virtual void showExtractWindow() = 0;
-    virtual void closeExtractWindow() = 0;
+    virtual void ShowExtractWindow() = 0;
+    virtual void CloseExtractWindow() = 0;
     virtual bool extractWindowShown() const = 0;
     virtual void setExtractFile(const std::string& text) = 0;
     virtual void setExtractPercent(int percent) = 0;
     // Handles what is pending for the progress window; true once the user
     // has confirmed a stop.
-    virtual bool pumpMessages() = 0;
+    virtual bool PumpMessages() = 0;
 
     // The destination dialog. `accept` is called with the folder typed at
     // OK and gives 0 when it is ready (the dialog closes) or another code
     // (the dialog stays). Returns 0 or 190.
-    virtual int askDestinationFolder(const std::function<int(const std::string&)>& accept) = 0;
+    virtual int AskDestinationFolder(const std::function<int(const std::string&)>& accept) = 0;
 
     // Waits, e.g. for the desktop to pick up a new program group.
     virtual void pause(int milliseconds) = 0;

@@ -12,13 +12,13 @@ namespace qm::sfxstub {
 QtSfxUi::QtSfxUi() = default;
 QtSfxUi::~QtSfxUi() = default;
 
-void QtSfxUi::registerClasses(SfxConfig& config)
+void QtSfxUi::RegisterSfxClasses(SfxConfig& config)
 {
     config_ = &config;
     fonts_ = SfxFonts::choose();
 }
 
-void QtSfxUi::unregisterClasses()
+void QtSfxUi::UnregisterSfxClasses()
 {
     extract_.reset();
     config_ = nullptr;
@@ -29,7 +29,7 @@ void QtSfxUi::standardMessage(const std::string& text, const std::string& captio
     QMessageBox::critical(nullptr, qs(caption), qs(text));
 }
 
-int QtSfxUi::messageBox(const BoxRequest& box)
+int QtSfxUi::SfxMessageBox(const BoxRequest& box)
 {
     pvkMessageBoxClass dialog(*config_, fonts_, box, extract_.get());
     auto corner = corners_.find(box.memory);
@@ -43,7 +43,7 @@ int QtSfxUi::messageBox(const BoxRequest& box)
     return r;
 }
 
-int QtSfxUi::askPassword(const std::string& file)
+int QtSfxUi::AskPassword(const std::string& file)
 {
     pvkGetPasswordClass dialog(*config_, fonts_, file, extract_.get());
     if (passwordAt_.x() >= 0)
@@ -60,15 +60,15 @@ int QtSfxUi::askPassword(const std::string& file)
     }
 }
 
-void QtSfxUi::showExtractWindow()
+void QtSfxUi::ShowExtractWindow()
 {
     extract_ = std::make_unique<pvkExtractClass>(*config_, fonts_,
-                                                 [this](const BoxRequest& b) { return messageBox(b); });
+                                                 [this](const BoxRequest& b) { return SfxMessageBox(b); });
     extract_->show();
     QApplication::processEvents();
 }
 
-void QtSfxUi::closeExtractWindow()
+void QtSfxUi::CloseExtractWindow()
 {
     extract_.reset();
 }
@@ -85,13 +85,13 @@ void QtSfxUi::setExtractPercent(int percent)
         extract_->setPercent(percent);
 }
 
-bool QtSfxUi::pumpMessages()
+bool QtSfxUi::PumpMessages()
 {
     QApplication::processEvents();
     return extract_ && extract_->stop() != 0;
 }
 
-int QtSfxUi::askDestinationFolder(const std::function<int(const std::string&)>& accept)
+int QtSfxUi::AskDestinationFolder(const std::function<int(const std::string&)>& accept)
 {
     pvkGetDirClass dialog(*config_, fonts_, accept, nullptr);
     dialog.centre();

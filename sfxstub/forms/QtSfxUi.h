@@ -16,18 +16,18 @@ public:
     QtSfxUi();
     ~QtSfxUi() override;
 
-    void registerClasses(SfxConfig& config) override;
-    void unregisterClasses() override;
+    void RegisterSfxClasses(SfxConfig& config) override;
+    void UnregisterSfxClasses() override;
     void standardMessage(const std::string& text, const std::string& caption) override;
-    int messageBox(const BoxRequest& box) override;
-    int askPassword(const std::string& file) override;
-    void showExtractWindow() override;
-    void closeExtractWindow() override;
+    int SfxMessageBox(const BoxRequest& box) override;
+    int AskPassword(const std::string& file) override;
+    void ShowExtractWindow() override;
+    void CloseExtractWindow() override;
     bool extractWindowShown() const override { return extract_ != nullptr; }
     void setExtractFile(const std::string& text) override;
     void setExtractPercent(int percent) override;
-    bool pumpMessages() override;
-    int askDestinationFolder(const std::function<int(const std::string&)>& accept) override;
+    bool PumpMessages() override;
+    int AskDestinationFolder(const std::function<int(const std::string&)>& accept) override;
     void pause(int milliseconds) override;
 
     pvkExtractClass* extractWindow() const { return extract_.get(); }

@@ -1,6 +1,7 @@
 // The self-extractor stub: the program in front of a self-extracting
 // archive. Its exit status is the session result's low byte.
 #include "platform/net/Connections.h"
+#include "sfxstub/ExitStatus.h"
 #include "sfxstub/Folders.h"
 #include "sfxstub/Session.h"
 #include "sfxstub/forms/QtSfxUi.h"
@@ -20,5 +21,5 @@ int main(int argc, char** argv)
 #endif
     qm::sfxstub::QtSfxUi ui;
     qm::sfxstub::SfxSession session(ui, qm::sfxstub::ownProgramFile(), methods);
-    return session.run() & 0xFF;
+    return qm::sfxstub::exitStatusOf(session.run());
 }

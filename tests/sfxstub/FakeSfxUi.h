@@ -28,10 +28,10 @@ struct FakeSfxUi : SfxUi {
     std::function<bool()> stopWhenPumped;     // true: the user confirmed a stop
     std::function<void()> duringRun;          // called at each pump
 
-    void registerClasses(SfxConfig& c) override { config = &c; }
-    void unregisterClasses() override {}
+    void RegisterSfxClasses(SfxConfig& c) override { config = &c; }
+    void UnregisterSfxClasses() override {}
     void standardMessage(const std::string& text, const std::string&) override { standard.push_back(text); }
-    int messageBox(const BoxRequest& box) override
+    int SfxMessageBox(const BoxRequest& box) override
     {
         boxes.push_back(box);
         if (!answers.empty()) {
@@ -41,7 +41,7 @@ struct FakeSfxUi : SfxUi {
         }
         return boxButtons(*config, box.style).front().result;
     }
-    int askPassword(const std::string& file) override
+    int AskPassword(const std::string& file) override
     {
         passwordFiles.push_back(file);
         if (passwords.empty())
@@ -52,22 +52,22 @@ struct FakeSfxUi : SfxUi {
             config->LastPassword = typed;
         return r;
     }
-    void showExtractWindow() override
+    void ShowExtractWindow() override
     {
         extractShown = true;
         ++extractWindows;
     }
-    void closeExtractWindow() override { extractShown = false; }
+    void CloseExtractWindow() override { extractShown = false; }
     bool extractWindowShown() const override { return extractShown; }
     void setExtractFile(const std::string& text) override { files.push_back(text); }
     void setExtractPercent(int percent) override { percents.push_back(percent); }
-    bool pumpMessages() override
+    bool PumpMessages() override
     {
         if (duringRun)
             duringRun();
         return stopWhenPumped && stopWhenPumped();
     }
-    int askDestinationFolder(const std::function<int(const std::string&)>& accept) override
+    int AskDestinationFolder(const std::function<int(const std::string&)>& accept) override
     {
         while (!destinations.empty()) {
             std::string typed = destinations.front();

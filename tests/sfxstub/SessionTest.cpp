@@ -5,6 +5,7 @@
 
 #include "platform/fs/Paths.h"
 #include "platform/registry/Registry.h"
+#include "sfxstub/ExitStatus.h"
 #include "sfxstub/Macros.h"
 #include "sfxstub/Session.h"
 
@@ -212,7 +213,7 @@ TEST_F(SfxSessionTest, InvalidConfigurationAndTheOptionVector)
     SfxSession bad(ui, exe.string());
     EXPECT_EQ(bad.run(), result::BadConfiguration);
     EXPECT_EQ(ui.standard, std::vector<std::string>{InvalidConfigurationText});
-    EXPECT_EQ(result::BadConfiguration & 0xFF, 255);
+    EXPECT_EQ(exitStatusOf(result::BadConfiguration), 255);
 
     auto c = baseConfig();
     c.OverwriteMode = 3;

@@ -26,7 +26,8 @@ void copyHeadlessSfx(const std::filesystem::path& from, const std::filesystem::p
 // Runs a self-extracting program with QT_QPA_PLATFORM=offscreen and gives its
 // exit status (the session result's low byte: 0, 40, 110, 190 ... 254 for
 // 510, 255 for an unreadable configuration); standard output and error go to
-// `output` when given.
+// `output` when given. sfxstub/ExitStatus.h reads the result back
+// (resultOfExitStatus).
 int runSfx(const std::filesystem::path& program, std::string* output = nullptr);
 
 } // namespace qm::test
