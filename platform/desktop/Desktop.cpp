@@ -191,8 +191,6 @@ bool DesktopProgramManager::execute(std::string_view command)
         group_ = args;
         const std::string id = "quillmate-" + slug(group_);
         const std::string menu =
-            "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
-            " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
             "<Menu>\n  <Name>Applications</Name>\n  <Menu>\n    <Name>" + xmlText(group_) + "</Name>\n"
             "    <Directory>" + id + ".directory</Directory>\n"
             "    <Include><Category>X-" + id + "</Category></Include>\n  </Menu>\n</Menu>\n";

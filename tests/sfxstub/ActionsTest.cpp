@@ -50,7 +50,7 @@ protected:
 
 TEST_F(SfxActions, AssociationsWithAQuotedProgramStopAtAMalformedLine)
 {
-    EXPECT_EQ(RegisterAssociations("txt|\"C:\\Program Files\\Ed\\ed.exe\"|Text note\n.qmx|view.exe|Demo|extra\n"
+    EXPECT_EQ(RegisterAssociations("txt|\"C:\\Program Files\\Ed\\ed.exe\"|Text note\n.qmx|view.exe\n"
                                    ".zzz|never.exe|Never"),
               0);
     EXPECT_EQ(classText(".txt"), "TxtFile");

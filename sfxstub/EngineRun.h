@@ -1,0 +1,124 @@
+#pragma once
+// Inside the extraction engine: one run of UnzipMain, its central-directory
+// entries and the helpers its parts share. Engine.cpp finds the archive and
+// walks its directory; EngineEntry.cpp extracts one entry.
+#include "sfxstub/Engine.h"
+#include "sfxstub/EngineIo.h"
+#include "sfxstub/SfxConfig.h"
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace qm::sfxstub::detail {
+
+inline uint16_t get16(const unsigned char* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+inline uint32_t get32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// The moment a DOS date and time name on this machine's clock, by the zone
+// rules of that date.
+std::time_t dosToTime(uint16_t date, uint16_t time);
+// Percentages of the progress events (100 for an empty divisor).
+int filePercent(uint64_t written, uint64_t size);
+int overallPercent(uint64_t written, uint64_t total);
+mode_t currentUmask();
+
+struct CentralEntry {
+    uint64_t localOffset = 0;
+    uint64_t compressed = 0;
+    uint64_t size = 0;
+    uint32_t crc = 0;
+    uint16_t disk = 0;
+    uint16_t method = 0;
+    uint8_t host = 0;
+    uint8_t dosAttributes = 0;
+    uint32_t unixMode = 0;
+    bool encrypted = false;
+    bool descriptor = false;
+    std::string name;
+    std::string comment;
+};
+
+class UnzipRun {
+public:
+    UnzipRun(const EngineCallback& cb, const Engine& engine, const Methods& m, bool spanned)
+        : callback_(cb), engine_(engine), methods_(m), spanned_(spanned)
+    {
+    }
+    int run(const std::vector<std::string>& argv);
+
+private:
+    int send(EngineEvent& e)
+    {
+        std::replace(e.name.begin(), e.name.end(), '/', '\\');
+        if (callback_ && callback_(e) == 1)
+            abort_ = true;
+        return e.answer;
+    }
+    void errorEvent(const std::string& name, int k)
+    {
+        EngineEvent e{event::Error, name};
+        e.number = k;
+        send(e);
+    }
+    void skip(const std::string& name, int k)
+    {
+        errorEvent(name, k);
+        raise(result::Skipped);
+    }
+    void raise(int code) { result_ = std::max(result_, code); }
+    void totalEvent()
+    {
+        EngineEvent e{event::Total};
+        e.number = overallPercent(overall_, totalSize_);
+        send(e);
+    }
+
+    int parseOptions(const std::vector<std::string>& argv);
+    int openArchive();
+    int findEnd(unsigned char (&end)[22], uint64_t& at);
+    int askForDisk(int n);
+    size_t readSpan(void* buf, size_t n);
+    bool readExact(void* buf, size_t n) { return readSpan(buf, n) == n; }
+    bool readLocalAt(uint64_t at, unsigned char (&h)[30]);
+    void readCentral(uint32_t total);
+    void extract(const CentralEntry& e, size_t index);
+    bool decodeInto(OutputFile& out, const CentralEntry& e, const std::string& name, uint64_t compressed,
+                    uint64_t size, std::optional<PkDecrypt>& keys, uint32_t& crc, uint64_t& written);
+
+    const EngineCallback& callback_;
+    const Engine& engine_;
+    const Methods& methods_;
+    const bool spanned_;
+
+    std::string archive_;
+    std::string dest_;
+    bool never_ = false, overwrite_ = false, update_ = false;
+    DiskInput in_;
+    int currentDisk_ = 1;
+    int lastDisk_ = 1;
+    uint64_t correction_ = 0;
+    std::vector<CentralEntry> entries_;
+    int result_ = result::Ok;
+    bool abort_ = false;
+    bool diskFull_ = false;
+    bool diskMissing_ = false;
+    bool overwriteAll_ = false, skipAll_ = false;
+    std::optional<std::string> password_;
+    int passwordFailures_ = 0;
+    int processed_ = 0;
+    uint64_t totalSize_ = 0;
+    uint64_t overall_ = 0;
+    mode_t umask_ = currentUmask();
+};
+
+} // namespace qm::sfxstub::detail
