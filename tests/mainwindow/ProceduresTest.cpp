@@ -57,7 +57,13 @@ TEST_F(ProceduresTest, BackUpAllDueStartsTheRunnerWithoutWaiting)
     procs_.BackupAllDue();
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
     EXPECT_TRUE(ui_.boxes().empty());
-    for (int i = 0; i < 200 && !std::filesystem::exists(native("started")); ++i)
+    // The shell makes the file before it writes the line: wait for the line.
+    auto written = [&] {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(native("started"), ec);
+        return !ec && size >= 7;
+    };
+    for (int i = 0; i < 500 && !written(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(qm::test::readFile(native("started")), "usemax\n");
 }
