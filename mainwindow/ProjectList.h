@@ -2,6 +2,8 @@
 // The project list: one row per file of the Projects folder with the
 // project's name, last back-up, backup mode, comment, source and target
 // folder, and the rules by which a row's columns are chosen.
+#include "platform/ui/Columns.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -17,17 +19,13 @@ class ProgramState;
 class FileListBox;
 
 // The six columns of ListView1, by position.
-struct ListColumn {
-    std::string_view key;
-    std::string_view caption;
-};
-inline constexpr std::array<ListColumn, 6> ProjectListColumns{{
-    {"ProjectName", "Project Name"},
-    {"LastBackup", "Last Back-up"},
-    {"BackupMode", "Backup Mode"},
-    {"Comments", "Comments"},
-    {"SourceFolder", "Source Folder"},
-    {"TargetFolder", "Target Folder"},
+inline constexpr std::array<qm::ui::ReportColumn, 6> ProjectListColumns{{
+    {"ProjectName", "Project Name", 150},
+    {"LastBackup", "Last Back-up", 140},
+    {"BackupMode", "Backup Mode", 95},
+    {"Comments", "Comments", 165},
+    {"SourceFolder", "Source Folder", 160},
+    {"TargetFolder", "Target Folder", 140},
 }};
 
 // The text that stands for "never backed up".

@@ -20,7 +20,7 @@ constexpr double WinAceMinimumVersion = 2.11;
 
 Runner::Runner(qm::ui::UiServices& ui, const qm::datetime::Clock& clock, RunnerView& view)
     : state(ui), winAceLookup(qm::store::GetWinAceInfo), ui_(ui), clock_(clock), view_(view),
-      log_(RunLog::defaultPath())
+      log_(qm::store::AutobackLog::defaultPath())
 {
     PavikZip1.addEventSink(this);
     PavikZip1.setYieldHook([this] { ui_.doEvents(); });

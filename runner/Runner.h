@@ -12,9 +12,9 @@
 #include "platform/datetime/Clock.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/ZipEvents.h"
-#include "runner/RunLog.h"
 #include "runner/RunnerView.h"
 #include "runner/RunnerState.h"
+#include "store/AutobackLog.h"
 
 #include <functional>
 #include <string>
@@ -70,7 +70,7 @@ public:
 
     bool finished() const { return finished_; }
     const std::string& File1Path() const { return file1Path_; }
-    RunLog& log() { return log_; }
+    qm::store::AutobackLog& log() { return log_; }
     qm::datetime::DateTime Now() const { return clock_.now(); }
 
 protected:
@@ -98,7 +98,7 @@ private:
     qm::ui::UiServices& ui_;
     const qm::datetime::Clock& clock_;
     RunnerView& view_;
-    RunLog log_;
+    qm::store::AutobackLog log_;
     std::string file1Path_;
     bool timerFired_ = false;
     bool quitBeforeRun_ = false;

@@ -8,18 +8,16 @@
 #include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/SetAside.h"
 #include "platform/zip/ResultCodes.h"
 #include "runner/DueRule.h"
 #include "runner/ProjectFiles.h"
 #include "runner/RecordCheck.h"
 #include "runner/RunRecords.h"
-#include "runner/ZipSettings.h"
+#include "store/ZipFromRecord.h"
 #include "store/ZipUpdate.h"
 
-#include <filesystem>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qm::runner {
 
@@ -50,42 +48,15 @@ bool spannedBuild(const qm::zip::PavikZip& zip)
 // spanned archive's first disk takes that place as soon as it is written,
 // before the next disk is asked for; nobody can change disks during an
 // unattended run, so a build that stops there would leave only the start of
-// a set. The old archive waits beside it, under a hidden name, and comes
-// back unless the build succeeds.
-class PreviousArchive {
-public:
-    explicit PreviousArchive(const std::string& winPath)
-    {
-        try {
-            target_ = qm::fs::toNative(winPath);
-        } catch (const std::exception&) {
-            return;
-        }
-        aside_ = target_.parent_path() / ("." + target_.filename().string() + ".previous");
-        struct stat st {};
-        kept_ = ::lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                ::rename(target_.c_str(), aside_.c_str()) == 0;
+// a set. The old archive waits beside it and comes back unless the build
+// succeeds. A path that names no file keeps nothing.
+void setAsideBefore(std::optional<qm::fs::SetAside>& previous, const std::string& winPath)
+{
+    try {
+        previous.emplace(qm::fs::toNative(winPath));
+    } catch (const std::exception&) {
     }
-    ~PreviousArchive() { settle(false); }
-    PreviousArchive(const PreviousArchive&) = delete;
-    PreviousArchive& operator=(const PreviousArchive&) = delete;
-
-    void settle(bool built)
-    {
-        if (!kept_)
-            return;
-        kept_ = false;
-        if (built)
-            ::unlink(aside_.c_str());
-        else
-            ::rename(aside_.c_str(), target_.c_str());
-    }
-
-private:
-    std::filesystem::path target_;
-    std::filesystem::path aside_;
-    bool kept_ = false;
-};
+}
 
 } // namespace
 
@@ -112,7 +83,7 @@ void Runner::AutoBegin()
     if (files.empty()) {
         log_.open();
         log_.event(Now(), "No files found to process");
-        log_.dashes(RunLog::PassSeparator);
+        log_.dashes(qm::store::AutobackLog::PassSeparator);
         log_.close();
         runTail();
         return;
@@ -123,7 +94,7 @@ void Runner::AutoBegin()
         log_.open();
         log_.event(Now(), StartedLine);
         log_.event(Now(), "No records due for back up");
-        log_.dashes(RunLog::PassSeparator);
+        log_.dashes(qm::store::AutobackLog::PassSeparator);
         log_.close();
         runTail();
         return;
@@ -141,7 +112,7 @@ void Runner::AutoBegin()
             log_.event(Now(), "Summary:");
             log_.more(std::to_string(position) + "\tProjects due for back-up");
             log_.more(std::to_string(successes) + "\tProjects successfully backed up");
-            log_.dashes(RunLog::PassSeparator);
+            log_.dashes(qm::store::AutobackLog::PassSeparator);
             log_.close();
         }
     }
@@ -154,7 +125,7 @@ void Runner::logCancelled(const std::string& name, const std::string& what, cons
     log_.more(what);
     log_.more(why);
     log_.event(Now(), name + " back-up cancelled");
-    log_.dashes(RunLog::PassSeparator);
+    log_.dashes(qm::store::AutobackLog::PassSeparator);
 }
 
 bool Runner::backUpZipProject(const std::string& fileName, int& successes)
@@ -188,16 +159,16 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     if (failed)
         log_.event(Now(), message); // the project is backed up all the same
 
-    const int extraHeaders = ExtraHeaderValue(rec);
+    const int extraHeaders = qm::store::ExtraHeaderValue(rec);
     view_.setStatus("Compressing " + name + " files");
     f.ProjectName = target + "\\" + rec[F::ZIPBackFile];
 
-    ZipSetup setup;
+    qm::store::ZipSetup setup;
     setup.archivePath = f.ProjectName;
     setup.extraHeaders = extraHeaders;
     setup.appPath = app;
     setup.userTempFolder = store.UserOptionsRecord(1).UserTempFolder;
-    const ZipSetupResult prepared = SetZipProperties(PavikZip1, rec, setup);
+    const qm::store::ZipSetupResult prepared = qm::store::SetZipProperties(PavikZip1, rec, setup);
     store.TempFolder = prepared.TempFolder;
     if (prepared.listFailed) {
         PavikZip1.ResetToDefaults();
@@ -213,9 +184,9 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
         // this project is stopped before it starts.
         result = qm::zip::result::UserAbort;
     } else {
-        std::optional<PreviousArchive> previous;
+        std::optional<qm::fs::SetAside> previous;
         if (spannedBuild(PavikZip1))
-            previous.emplace(PavikZip1.ArchivePath);
+            setAsideBefore(previous, PavikZip1.ArchivePath);
         try {
             result = PavikZip1.Build();
         } catch (const qm::RtError& e) {
@@ -239,7 +210,7 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
         ++successes;
     } else if (result == qm::zip::result::UserAbort && quitClicked_) {
         log_.event(Now(), name + " backup operations aborted by user");
-        log_.dashes(RunLog::PassSeparator);
+        log_.dashes(qm::store::AutobackLog::PassSeparator);
         log_.close();
         FinishRun();
         return false;
@@ -247,7 +218,7 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
         // Stopped without the Quit button (a disk that could not be had):
         // this project failed, the run goes on.
         log_.event(Now(), name + " processing halted due to error.");
-        log_.dashes(RunLog::PassSeparator);
+        log_.dashes(qm::store::AutobackLog::PassSeparator);
     } else if (result == -1) {
         log_.event(Now(), message + " for " + name);
     } else {

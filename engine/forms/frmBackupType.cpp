@@ -3,6 +3,7 @@
 #include "engine/BackupType.h"
 #include "app/ProgramState.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WidgetKit.h"
 #include "store/SystemLookups.h"
 
 #include <QButtonGroup>
@@ -16,7 +17,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace qm::engine {
+
+using qm::ui::named;
+using qm::ui::qs;
 
 frmBackupType::frmBackupType(qm::app::ProgramState& state, QWidget* parent)
     : QDialog(parent), state_(state)
@@ -24,20 +30,17 @@ frmBackupType::frmBackupType(qm::app::ProgramState& state, QWidget* parent)
     setObjectName("frmBackupType");
     setWindowTitle("Archive Options");
 
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName("Frame1");
+    Frame1 = named<QGroupBox>(this, "Frame1");
     group_ = new QButtonGroup(this);
     for (const ArchiveKind& k : archiveKinds()) {
-        auto* b = new QRadioButton(QString::fromUtf8(k.caption.data(), k.caption.size()), Frame1);
-        b->setObjectName("ZipTypeBut");
+        auto* b = named<QRadioButton>(Frame1, "ZipTypeBut", qs(k.caption));
         b->setProperty("Index", k.index);
-        b->setToolTip(QString::fromUtf8(k.tooltip.data(), k.tooltip.size()));
+        b->setToolTip(qs(k.tooltip));
         group_->addButton(b, k.index);
         ZipTypeBut[static_cast<std::size_t>(k.index)] = b;
     }
-    Check1 = new QCheckBox(QString::fromUtf8(DeleteFlagCaption.data(), DeleteFlagCaption.size()), Frame1);
-    Check1->setObjectName("Check1");
-    Check1->setToolTip(QString::fromUtf8(DeleteFlagTooltip.data(), DeleteFlagTooltip.size()));
+    Check1 = named<QCheckBox>(Frame1, "Check1", qs(DeleteFlagCaption));
+    Check1->setToolTip(qs(DeleteFlagTooltip));
 
     // One column: the ZIP and EXE kinds (option 3 beside option 2), then the ACE kinds.
     auto* grid = new QGridLayout(Frame1);
@@ -46,13 +49,10 @@ frmBackupType::frmBackupType(qm::app::ProgramState& state, QWidget* parent)
         grid->addWidget(ZipTypeBut[static_cast<std::size_t>(i)], rows[i], i == kind::ExeMulti ? 1 : 0);
     grid->addWidget(Check1, 11, 0, 1, 2);
 
-    cmdOkay = new QPushButton("&Okay", this);
-    cmdOkay->setObjectName("cmdOkay");
+    cmdOkay = named<QPushButton>(this, "cmdOkay", "&Okay");
     cmdOkay->setDefault(true);
-    cmdCancel = new QPushButton("&Cancel", this);
-    cmdCancel->setObjectName("cmdCancel");
-    Label1 = new QLabel(QString::fromUtf8(MultipleTypesText.data(), MultipleTypesText.size()), this);
-    Label1->setObjectName("Label1");
+    cmdCancel = named<QPushButton>(this, "cmdCancel", "&Cancel");
+    Label1 = named<QLabel>(this, "Label1", qs(MultipleTypesText));
     Label1->setWordWrap(true);
     Label1->setMinimumWidth(180);
 
@@ -65,14 +65,9 @@ frmBackupType::frmBackupType(qm::app::ProgramState& state, QWidget* parent)
     top->addWidget(Frame1, 1);
     top->addLayout(side);
 
-    QWidget* previous = ZipTypeBut[0];
-    for (int i : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}) {
-        setTabOrder(previous, ZipTypeBut[static_cast<std::size_t>(i)]);
-        previous = ZipTypeBut[static_cast<std::size_t>(i)];
-    }
-    setTabOrder(previous, Check1);
-    setTabOrder(Check1, cmdOkay);
-    setTabOrder(cmdOkay, cmdCancel);
+    std::vector<QWidget*> tabOrder(ZipTypeBut.begin(), ZipTypeBut.end());
+    tabOrder.insert(tabOrder.end(), {Check1, cmdOkay, cmdCancel});
+    qm::ui::chainTabOrder(tabOrder);
 
     connect(cmdOkay, &QPushButton::clicked, this, [this] { cmdOkay_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
@@ -82,7 +77,7 @@ frmBackupType::frmBackupType(qm::app::ProgramState& state, QWidget* parent)
 
 void frmBackupType::apply(const BackupTypeSetup& setup)
 {
-    Frame1->setTitle(QString::fromStdString(setup.frameCaption));
+    Frame1->setTitle(qs(setup.frameCaption));
     for (int i = 0; i < ArchiveKindCount; ++i)
         ZipTypeBut[static_cast<std::size_t>(i)]->setVisible(setup.shown[static_cast<std::size_t>(i)]);
     Label1->setVisible(setup.label1Visible);

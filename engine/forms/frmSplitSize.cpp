@@ -3,6 +3,7 @@
 #include "engine/SplitSize.h"
 #include "app/ProgramState.h"
 #include "pickers/PickerForms.h"
+#include "platform/ui/WidgetKit.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -13,11 +14,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace qm::engine {
 
-namespace {
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-} // namespace
+using qm::ui::field;
+using qm::ui::named;
+using qm::ui::qs;
 
 frmSplitSize::frmSplitSize(qm::app::ProgramState& state, qm::pickers::PickerForms* pickers, QWidget* parent)
     : QDialog(parent), state_(state), pickers_(pickers)
@@ -25,38 +28,28 @@ frmSplitSize::frmSplitSize(qm::app::ProgramState& state, qm::pickers::PickerForm
     setObjectName("frmSplitSize");
     setWindowTitle("Split Size");
 
-    vsElastic1 = new QWidget(this);
-    vsElastic1->setObjectName("vsElastic1");
+    vsElastic1 = field<QWidget>(this, "vsElastic1");
     group_ = new QButtonGroup(this);
     for (std::size_t i = 0; i < SplitPresets.size(); ++i) {
-        auto* b = new QRadioButton(qs(SplitPresets[i].caption), vsElastic1);
-        b->setObjectName("Option1");
+        auto* b = named<QRadioButton>(vsElastic1, "Option1", qs(SplitPresets[i].caption));
         b->setProperty("Index", static_cast<int>(i));
         group_->addButton(b, static_cast<int>(i));
         Option1[i] = b;
     }
-    Label2 = new QLabel("Value:", vsElastic1);
-    Label2->setObjectName("Label2");
-    Text1 = new QLineEdit(vsElastic1);
-    Text1->setObjectName("Text1");
+    Label2 = named<QLabel>(vsElastic1, "Label2", "Value:");
+    Text1 = field<QLineEdit>(vsElastic1, "Text1");
     Text1->setToolTip("You can change this value, or click okay to continue with current value");
     Label2->setBuddy(Text1);
-    Label1 = new QLabel("'Value' must be a number only, in kbytes", vsElastic1);
-    Label1->setObjectName("Label1");
-    Label3 = new QLabel("Target drive/folder:", vsElastic1);
-    Label3->setObjectName("Label3");
-    Text2 = new QLineEdit(vsElastic1);
-    Text2->setObjectName("Text2");
+    Label1 = named<QLabel>(vsElastic1, "Label1", "'Value' must be a number only, in kbytes");
+    Label3 = named<QLabel>(vsElastic1, "Label3", "Target drive/folder:");
+    Text2 = field<QLineEdit>(vsElastic1, "Text2");
     Label3->setBuddy(Text2);
-    cmdGetTarget = new QPushButton("...", vsElastic1);
-    cmdGetTarget->setObjectName("cmdGetTarget");
+    cmdGetTarget = named<QPushButton>(vsElastic1, "cmdGetTarget", "...");
     cmdGetTarget->setEnabled(pickers_ != nullptr);
     cmdGetTarget->setFixedWidth(cmdGetTarget->fontMetrics().horizontalAdvance("...") + 24);
-    cmdOkay = new QPushButton("&Okay", vsElastic1);
-    cmdOkay->setObjectName("cmdOkay");
+    cmdOkay = named<QPushButton>(vsElastic1, "cmdOkay", "&Okay");
     cmdOkay->setDefault(true);
-    Command1 = new QPushButton("&Cancel", vsElastic1);
-    Command1->setObjectName("Command1");
+    Command1 = named<QPushButton>(vsElastic1, "Command1", "&Cancel");
 
     auto* presets = new QVBoxLayout;
     for (QRadioButton* b : Option1)
@@ -85,15 +78,9 @@ frmSplitSize::frmSplitSize(qm::app::ProgramState& state, qm::pickers::PickerForm
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(vsElastic1);
 
-    QWidget* previous = Option1[0];
-    for (std::size_t i = 1; i < Option1.size(); ++i) {
-        setTabOrder(previous, Option1[i]);
-        previous = Option1[i];
-    }
-    for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, cmdGetTarget, cmdOkay, Command1}) {
-        setTabOrder(previous, w);
-        previous = w;
-    }
+    std::vector<QWidget*> tabOrder(Option1.begin(), Option1.end());
+    tabOrder.insert(tabOrder.end(), {Text1, Text2, cmdGetTarget, cmdOkay, Command1});
+    qm::ui::chainTabOrder(tabOrder);
 
     connect(group_, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on)
@@ -124,8 +111,8 @@ void frmSplitSize::Form_Load()
     }
     if (view.preset)
         Option1[static_cast<std::size_t>(*view.preset)]->setChecked(true);
-    Text1->setText(QString::fromStdString(view.Text1));
-    Text2->setText(QString::fromStdString(view.Text2));
+    Text1->setText(qs(view.Text1));
+    Text2->setText(qs(view.Text2));
 }
 
 void frmSplitSize::Option1_Click()
@@ -137,7 +124,7 @@ void frmSplitSize::Option1_Click()
             break;
         }
     }
-    Text1->setText(QString::fromStdString(presetText(selected)));
+    Text1->setText(qs(presetText(selected)));
 }
 
 void frmSplitSize::cmdGetTarget_Click()
@@ -147,12 +134,12 @@ void frmSplitSize::cmdGetTarget_Click()
     qm::pickers::FolderRequest request;
     request.ParentForm = "frmSplitSize";
     if (std::optional<std::string> folder = splitSizeTargetChosen(state_, pickers_->chooseTargetDir(request)))
-        Text2->setText(QString::fromStdString(*folder));
+        Text2->setText(qs(*folder));
 }
 
 void frmSplitSize::cmdOkay_Click()
 {
-    if (!splitSizeOkay(state_, ArchiveType, Text1->text().toStdString(), Text2->text().toStdString()))
+    if (!splitSizeOkay(state_, ArchiveType, qm::ui::str(Text1->text()), qm::ui::str(Text2->text())))
         return;
     answered_ = true;
     accept();

@@ -3,7 +3,9 @@
 #include "engine/ArchiveKinds.h"
 #include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
+#include "platform/ui/ReportList.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WidgetKit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,20 +33,9 @@ namespace qm::app {
 
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// Rows compare by their texts, without regard to case first.
-class ProjectItem : public QTreeWidgetItem {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const QString a = text(column), b = other.text(column);
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
-    }
-};
+using qm::ui::field;
+using qm::ui::named;
+using qm::ui::qs;
 
 QStyle::StandardPixmap iconFor(std::string_view key)
 {
@@ -101,21 +92,18 @@ Form1::Form1(ProgramState& state, QWidget* parent)
 
     buildButtonBar();
 
-    Label1 = new QLabel("Projects", central);
-    Label1->setObjectName("Label1");
+    Label1 = named<QLabel>(central, "Label1", "Projects");
     QFont bold = Label1->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     Label1->setFont(bold);
 
-    Picture1 = new QLabel(central);
-    Picture1->setObjectName("Picture1");
+    Picture1 = field<QLabel>(central, "Picture1");
     Picture1->setPixmap(logoPixmap());
     Picture1->setToolTip("Quillmate");
     Picture1->installEventFilter(this);
 
-    Command1 = new QToolButton(central);
-    Command1->setObjectName("Command1");
+    Command1 = field<QToolButton>(central, "Command1");
     Command1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     Command1->setIconSize(QSize(32, 32));
     Command1->setAutoRaise(true);
@@ -123,21 +111,8 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     Command1->setAccessibleName("Exit");
     connect(Command1, &QToolButton::clicked, this, [this] { run(Command::ExitProgram); });
 
-    ListView1 = new QTreeWidget(central);
+    ListView1 = new qm::ui::ReportList(ProjectListColumns, central);
     ListView1->setObjectName("ListView1");
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setAllColumnsShowFocus(true);
-    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    QStringList headers;
-    for (const ListColumn& c : ProjectListColumns)
-        headers << qs(c.caption);
-    ListView1->setHeaderLabels(headers);
-    ListView1->header()->setSectionsClickable(true);
-    ListView1->header()->setSortIndicatorShown(false);
-    const int widths[] = {150, 140, 95, 165, 160, 140};
-    for (int i = 0; i < 6; ++i)
-        ListView1->setColumnWidth(i, widths[i]);
     ListView1->viewport()->installEventFilter(this);
     ListView1->hide();
     connect(ListView1->header(), &QHeaderView::sectionClicked, this, [this](int c) { ListView1_ColumnClick(c); });
@@ -158,8 +133,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     layout->addWidget(ButtonBar1);
     layout->addLayout(right, 1);
 
-    setTabOrder(ButtonBar1, ListView1);
-    setTabOrder(ListView1, Command1);
+    qm::ui::chainTabOrder({ButtonBar1, ListView1, Command1});
 
     auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this, [this] { run(Command::Help); });
@@ -221,14 +195,12 @@ void Form1::buildButtonBar()
 
 void Form1::buildHiddenFrame()
 {
-    Frame1 = new QGroupBox("Please Select Backup/Restore Type", centralWidget());
-    Frame1->setObjectName("Frame1");
+    Frame1 = named<QGroupBox>(centralWidget(), "Frame1", "Please Select Backup/Restore Type");
     auto* group = new QButtonGroup(Frame1);
     group->setExclusive(false);
     auto* layout = new QVBoxLayout(Frame1);
     for (const qm::engine::ArchiveKind& k : qm::engine::archiveKinds()) {
-        auto* b = new QRadioButton(qs(k.form1Caption), Frame1);
-        b->setObjectName("ZipTypeBut");
+        auto* b = named<QRadioButton>(Frame1, "ZipTypeBut", qs(k.form1Caption));
         b->setProperty("Index", k.index);
         b->setAutoExclusive(false);
         group->addButton(b, k.index);
@@ -239,8 +211,7 @@ void Form1::buildHiddenFrame()
                 state_.Form1.ZipTypeBut.setValue(i, on);
         });
     }
-    Check1 = new QCheckBox(qs(qm::engine::DeleteFlagCaption), Frame1);
-    Check1->setObjectName("Check1");
+    Check1 = named<QCheckBox>(Frame1, "Check1", qs(qm::engine::DeleteFlagCaption));
     layout->addWidget(Check1);
     connect(Check1, &QCheckBox::toggled, this, [this](bool on) {
         if (!mirroring_)
@@ -313,19 +284,21 @@ void Form1::Timer1_Timer()
 
 void Form1::PopulateList()
 {
-    ListView1->clear();
+    std::vector<qm::ui::ReportRow> rows;
     for (const ProjectRow& row : qm::app::PopulateList(state_, File1)) {
-        QStringList texts{qs(row.text)};
-        for (const std::string& s : row.sub)
-            texts << qs(s);
-        ListView1->addTopLevelItem(new ProjectItem(texts));
+        qm::ui::ReportRow texts{row.text};
+        texts.insert(texts.end(), row.sub.begin(), row.sub.end());
+        rows.push_back(std::move(texts));
     }
+    ListView1->setRows(rows);
+    // Whole dates and folders: each column as wide as its texts.
+    ListView1->fitColumns();
 }
 
 void Form1::ListView1_ColumnClick(int column)
 {
     sort_.columnClick(column);
-    ListView1->sortItems(sort_.SortKey, sort_.Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    ListView1->sortByColumn(sort_.SortKey, sort_.Descending);
     ListView1->repaint();
 }
 
@@ -363,19 +336,12 @@ void Form1::applyCommandState()
 std::vector<ListRow> Form1::selectedRows() const
 {
     std::vector<ListRow> rows;
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-        if (QTreeWidgetItem* item = ListView1->topLevelItem(i); item->isSelected())
-            rows.push_back({i, item->text(0).toStdString()});
+    for (int i : ListView1->selectedRowIndexes())
+        rows.push_back({i, ListView1->cell(i, 0)});
     return rows;
 }
 
-void Form1::setCell(int index, int column, const std::string& text)
-{
-    if (column < 0 || column >= ListView1->columnCount())
-        return;
-    if (QTreeWidgetItem* item = ListView1->topLevelItem(index))
-        item->setText(column, qs(text));
-}
+void Form1::setCell(int index, int column, const std::string& text) { ListView1->setCell(index, column, text); }
 
 void Form1::rebuildList()
 {

@@ -27,7 +27,10 @@ class QLabel;
 class QMenu;
 class QRadioButton;
 class QToolButton;
-class QTreeWidget;
+
+namespace qm::ui {
+class ReportList;
+}
 
 namespace qm::app {
 
@@ -55,7 +58,7 @@ public:
 
     // ---- Controls, by their names
     ButtonBar* ButtonBar1 = nullptr;
-    QTreeWidget* ListView1 = nullptr;
+    qm::ui::ReportList* ListView1 = nullptr;
     QLabel* Label1 = nullptr;
     QToolButton* Command1 = nullptr;
     QLabel* Picture1 = nullptr;

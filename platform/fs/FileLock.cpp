@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -96,6 +97,36 @@ bool isFileLocked(const std::filesystem::path& native)
     } catch (const qm::RtError&) {
         return false;
     }
+}
+
+namespace {
+
+timespec toTimespec(std::chrono::system_clock::time_point t)
+{
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+    timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+    if (ts.tv_nsec < 0) { // before 1970
+        ts.tv_nsec += 1000000000;
+        ts.tv_sec -= 1;
+    }
+    return ts;
+}
+
+} // namespace
+
+bool setTimesUnlessLocked(const std::filesystem::path& native, std::chrono::system_clock::time_point accessed,
+                          std::chrono::system_clock::time_point modified)
+{
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) &&
+                        ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const timespec times[2] = {toTimespec(accessed), toTimespec(modified)};
+    const bool done = usable && ::futimens(fd, times) == 0;
+    ::close(fd);
+    return done;
 }
 
 } // namespace qm::fs

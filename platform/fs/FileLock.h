@@ -4,6 +4,7 @@
 // through different FileLock objects conflict even inside one process.
 #include "platform/fs/RtError.h"
 
+#include <chrono>
 #include <filesystem>
 
 namespace qm::fs {
@@ -46,6 +47,13 @@ private:
 // the folder cannot be locked (missing, or a file system without locks); the
 // update then goes ahead, or fails, on its own.
 FileLock lockForUpdate(const std::filesystem::path& file);
+
+// Gives the regular file `native` these access and modification times when
+// its owner may write it (a read-only file is not touched, whoever runs the
+// program) and no other program holds a lock on it. False when it is not
+// such a file or cannot be opened; its content is never touched.
+bool setTimesUnlessLocked(const std::filesystem::path& native, std::chrono::system_clock::time_point accessed,
+                          std::chrono::system_clock::time_point modified);
 
 // True when someone holds a lock on the host file that an exclusive lock
 // would wait for. False when the file cannot be opened (missing, ...).

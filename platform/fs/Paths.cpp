@@ -219,18 +219,29 @@ std::string appPath()
     return folder;
 }
 
+stdfs::path homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return "/";
+}
+
+stdfs::path dataHome()
+{
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg && xdg[0] == '/')
+        return xdg;
+    return homeFolder() / ".local" / "share";
+}
+
 stdfs::path platformDir()
 {
     if (const char* dir = std::getenv("QUILLMATE_PLATFORM_DIR"); dir && *dir)
         return dir;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && xdg[0] == '/')
         return stdfs::path(xdg) / "quillmate";
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) {
-        if (passwd* pw = ::getpwuid(::getuid()))
-            home = pw->pw_dir;
-    }
-    return stdfs::path(home ? home : "/") / ".config" / "quillmate";
+    return homeFolder() / ".config" / "quillmate";
 }
 
 } // namespace qm::fs

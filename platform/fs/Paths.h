@@ -34,6 +34,14 @@ std::string fromNative(const std::filesystem::path& native);
 // Windows-form path) when set.
 std::string appPath();
 
+// The user's home folder: $HOME, else the one the user database names,
+// else "/".
+std::filesystem::path homeFolder();
+
+// The user's data folder: $XDG_DATA_HOME when it is an absolute path, else
+// ~/.local/share (the XDG rule). Not created here.
+std::filesystem::path dataHome();
+
 // The platform configuration folder (drive table, network, registry):
 // $QUILLMATE_PLATFORM_DIR, else $XDG_CONFIG_HOME/quillmate, else
 // ~/.config/quillmate. Not created here.

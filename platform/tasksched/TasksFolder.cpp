@@ -9,14 +9,7 @@
 
 namespace qm::tasksched {
 
-std::filesystem::path homeFolder()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
-        return pw->pw_dir;
-    return "/";
-}
+std::filesystem::path homeFolder() { return qm::fs::homeFolder(); }
 
 std::string userName()
 {
@@ -26,15 +19,7 @@ std::string userName()
     return user ? user : "";
 }
 
-std::filesystem::path tasksFolderNative()
-{
-    std::filesystem::path data;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg && xdg[0] == '/')
-        data = xdg;
-    else
-        data = homeFolder() / ".local" / "share";
-    return data / "quillmate" / "Tasks";
-}
+std::filesystem::path tasksFolderNative() { return qm::fs::dataHome() / "quillmate" / "Tasks"; }
 
 std::string tasksFolder() { return qm::fs::fromNative(tasksFolderNative()); }
 

@@ -2,9 +2,9 @@
 // The window runtime's services that program logic needs: message and input
 // boxes, modal shows, the busy pointer, DoEvents and one-shot timers.
 // Production code uses the Qt implementation (QtUiServices); tests use the
-// scripted fake (FakeUiServices), which records every box and answers from a
-// script. This header has no Qt dependency so that logic can be written and
-// tested without a display.
+// scripted fake (tests/support/FakeUiServices.h), which records every box
+// and answers from a script. This header has no Qt dependency so that logic
+// can be written and tested without a display.
 #include <functional>
 #include <string>
 

@@ -2,9 +2,8 @@
 
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
+#include "platform/ui/ReportList.h"
 #include "restore/forms/frmViewZip.h"
-
-#include <QTreeWidget>
 
 namespace qm::restore {
 

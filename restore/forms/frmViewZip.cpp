@@ -1,39 +1,25 @@
 #include "restore/forms/frmViewZip.h"
 
 #include "app/ProgramState.h"
+#include "platform/ui/ReportList.h"
+#include "platform/ui/WidgetKit.h"
 #include "restore/ViewZipRows.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace qm::restore {
 
 namespace {
 
-QLabel* label(QWidget* parent, const char* name, const char* text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    return b;
-}
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+using qm::ui::named;
 
 } // namespace
 
@@ -43,54 +29,40 @@ frmViewZip::frmViewZip(qm::app::Form1Variables& form1, QWidget* parent)
     setObjectName("frmViewZip");
     setAttribute(Qt::WA_DeleteOnClose);
 
-    ListView1 = new QTreeWidget(this);
+    ListView1 = new qm::ui::ReportList(ViewZipColumns, this);
     ListView1->setObjectName("ListView1");
-    ListView1->setRootIsDecorated(false);
-    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView1->setUniformRowHeights(true);
-    QStringList headers;
-    for (std::string_view c : ViewZipColumns)
-        headers << QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size()));
-    ListView1->setHeaderLabels(headers);
-    ListView1->header()->setSectionsClickable(true);
-    const int widths[] = {240, 80, 85, 150, 150, 70};
-    for (int i = 0; i < 6; ++i)
-        ListView1->setColumnWidth(i, widths[i]);
 
     // Commands of the window that its own operations bring; closed for now.
-    cmdOpen = button(this, "cmdOpen", "&Open");
-    cmdExtract = button(this, "cmdExtract", "&Extract");
-    cmdDelete = button(this, "cmdDelete", "&Delete");
-    cmdSelectAll = button(this, "cmdSelectAll", "Select &All");
-    cmdUnselectAll = button(this, "cmdUnselectAll", "&Unselect All");
+    cmdOpen = named<QPushButton>(this, "cmdOpen", "&Open");
+    cmdExtract = named<QPushButton>(this, "cmdExtract", "&Extract");
+    cmdDelete = named<QPushButton>(this, "cmdDelete", "&Delete");
+    cmdSelectAll = named<QPushButton>(this, "cmdSelectAll", "Select &All");
+    cmdUnselectAll = named<QPushButton>(this, "cmdUnselectAll", "&Unselect All");
     for (QPushButton* b : {cmdOpen, cmdExtract, cmdDelete, cmdSelectAll, cmdUnselectAll})
         b->setEnabled(false);
-    cmdClose = button(this, "cmdClose", "&Close");
+    cmdClose = named<QPushButton>(this, "cmdClose", "&Close");
 
-    Label1 = label(this, "Label1", "Files:");
-    Label2 = label(this, "Label2", "");
-    Label3 = label(this, "Label3", "Compressed size:");
-    Label4 = label(this, "Label4", "");
-    Label5 = label(this, "Label5", "Uncompressed size:");
-    Label6 = label(this, "Label6", "");
-    Label7 = label(this, "Label7", "Ratio:");
-    Label8 = label(this, "Label8", "");
-    Label9 = label(this, "Label9", "Spanned:");
-    Label10 = label(this, "Label10", "");
-    Label11 = label(this, "Label11", "Archive Comment:");
-    lblDescription = label(this, "lblDescription", "");
+    Label1 = named<QLabel>(this, "Label1", "Files:");
+    Label2 = named<QLabel>(this, "Label2", "");
+    Label3 = named<QLabel>(this, "Label3", "Compressed size:");
+    Label4 = named<QLabel>(this, "Label4", "");
+    Label5 = named<QLabel>(this, "Label5", "Uncompressed size:");
+    Label6 = named<QLabel>(this, "Label6", "");
+    Label7 = named<QLabel>(this, "Label7", "Ratio:");
+    Label8 = named<QLabel>(this, "Label8", "");
+    Label9 = named<QLabel>(this, "Label9", "Spanned:");
+    Label10 = named<QLabel>(this, "Label10", "");
+    Label11 = named<QLabel>(this, "Label11", "Archive Comment:");
+    lblDescription = named<QLabel>(this, "lblDescription", "");
     lblDescription->setWordWrap(true);
     lblDescription->setTextFormat(Qt::PlainText);
 
-    Frame5 = new QGroupBox("Progress Watch", this);
-    Frame5->setObjectName("Frame5");
-    Label12 = label(Frame5, "Label12", "Restore Progress:");
-    vsElastic2 = new QProgressBar(Frame5);
-    vsElastic2->setObjectName("vsElastic2");
+    Frame5 = qm::ui::named<QGroupBox>(this, "Frame5", "Progress Watch");
+    Label12 = named<QLabel>(Frame5, "Label12", "Restore Progress:");
+    vsElastic2 = qm::ui::field<QProgressBar>(Frame5, "vsElastic2");
     vsElastic2->setRange(0, 100);
-    Label13 = label(Frame5, "Label13", "Last file skipped:");
-    SkippedTxt = new QLineEdit(Frame5);
-    SkippedTxt->setObjectName("SkippedTxt");
+    Label13 = named<QLabel>(Frame5, "Label13", "Last file skipped:");
+    SkippedTxt = qm::ui::field<QLineEdit>(Frame5, "SkippedTxt");
     SkippedTxt->setReadOnly(true);
     auto* progress = new QGridLayout(Frame5);
     progress->addWidget(Label12, 0, 0);
@@ -130,12 +102,7 @@ frmViewZip::frmViewZip(qm::app::Form1Variables& form1, QWidget* parent)
     bottom->addLayout(side, 1);
     layout->addLayout(bottom);
 
-    setTabOrder(ListView1, cmdOpen);
-    setTabOrder(cmdOpen, cmdExtract);
-    setTabOrder(cmdExtract, cmdDelete);
-    setTabOrder(cmdDelete, cmdSelectAll);
-    setTabOrder(cmdSelectAll, cmdUnselectAll);
-    setTabOrder(cmdUnselectAll, cmdClose);
+    qm::ui::chainTabOrder({ListView1, cmdOpen, cmdExtract, cmdDelete, cmdSelectAll, cmdUnselectAll, cmdClose});
 
     resize(760, 480);
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
@@ -145,10 +112,7 @@ frmViewZip::~frmViewZip() { unload(); }
 
 void frmViewZip::AddListedRow(int index, const ViewZipRow& row)
 {
-    QStringList texts;
-    for (const std::string& t : row)
-        texts << qs(t);
-    ListView1->insertTopLevelItem(rowPosition(index, ListView1->topLevelItemCount()), new QTreeWidgetItem(texts));
+    ListView1->insertRow(rowPosition(index, ListView1->topLevelItemCount()), {row.begin(), row.end()});
 }
 
 void frmViewZip::cmdClose_Click()

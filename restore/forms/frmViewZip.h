@@ -15,10 +15,12 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QTreeWidget;
 
 namespace qm::app {
 struct Form1Variables;
+}
+namespace qm::ui {
+class ReportList;
 }
 
 namespace qm::restore {
@@ -42,7 +44,7 @@ public:
     // Adds a row at the 1-based position `index` (past the end: appended).
     void AddListedRow(int index, const ViewZipRow& row);
 
-    QTreeWidget* ListView1 = nullptr;
+    qm::ui::ReportList* ListView1 = nullptr;
     QPushButton* cmdOpen = nullptr;
     QPushButton* cmdExtract = nullptr;
     QPushButton* cmdDelete = nullptr;

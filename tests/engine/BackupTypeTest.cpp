@@ -4,7 +4,7 @@
 #include "engine/forms/QtEngineForms.h"
 #include "engine/forms/frmBackupType.h"
 #include "app/ProgramState.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "TabOrder.h"
+#include "FormTest.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "engine/forms/QtEngineForms.h"
 #include "engine/forms/frmSplitSize.h"
 #include "app/ProgramState.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 #include "store/ProjectRecord.h"
 
 #include <QLabel>
@@ -13,7 +13,7 @@
 #include <QRadioButton>
 
 #include "FakeWindows.h"
-#include "TabOrder.h"
+#include "FormTest.h"
 
 #include <gtest/gtest.h>
 

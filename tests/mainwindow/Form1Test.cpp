@@ -7,11 +7,13 @@
 #include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
 #include "mainwindow/forms/Form1.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
+#include "platform/ui/ReportList.h"
 #include "restore/forms/frmViewZip.h"
 
-#include "ProgramFolder.h"
+#include "FormTest.h"
+#include "ProgramHome.h"
 #include "Recording.h"
 
 #include <QAction>
@@ -53,17 +55,9 @@ struct RecordingForm1 : Wired<Recording<Procedures>> {
     std::vector<std::string>& calls = procs.calls;
 };
 
-class Form1Test : public ProgramFolderTest {
+class Form1Test : public qm::test::ProgramHomeTest {
 protected:
     Form1Test() { ui_.setUnscriptedResult(qm::ui::mb::OK); }
-
-    std::vector<std::string> columnTexts(const QTreeWidget* list, int column) const
-    {
-        std::vector<std::string> texts;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            texts.push_back(list->topLevelItem(i)->text(column).toStdString());
-        return texts;
-    }
 
     qm::ui::FakeUiServices ui_;
     ProgramState state_{ui_};
@@ -200,10 +194,7 @@ TEST_F(Form1Test, WindowControlsReachTheirProcedures)
     EXPECT_EQ(form.calls, (std::vector<std::string>{"ExitProgram", "GoFenwold", "ViewArchive"}));
     EXPECT_TRUE(form.Command1->text().isEmpty());
     // Tab goes from the bar to the list to the exit button.
-    QWidget* next = form.ListView1->nextInFocusChain();
-    while (next && !(next->focusPolicy() & Qt::TabFocus))
-        next = next->nextInFocusChain();
-    EXPECT_EQ(next, form.Command1);
+    EXPECT_EQ(qm::test::nextTab(form.ListView1), form.Command1);
 }
 
 TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
@@ -218,7 +209,7 @@ TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
 
     ASSERT_TRUE(ui_.fireNextTimer());
     EXPECT_FALSE(form.ListView1->isHidden());
-    EXPECT_EQ(columnTexts(form.ListView1, 0), (std::vector<std::string>{"Home", "Work"}));
+    EXPECT_EQ(qm::test::texts(form.ListView1, 0), (std::vector<std::string>{"Home", "Work"}));
     EXPECT_EQ(ui_.busyCalls(), 1);
     EXPECT_FALSE(ui_.isBusy());
 
@@ -261,11 +252,11 @@ TEST_F(Form1Test, ColumnClicksSortByTextFlippingTheOrder)
     form.Form_Load("", nullptr);
     ui_.fireTimers();
     form.ListView1_ColumnClick(3);
-    EXPECT_EQ(columnTexts(form.ListView1, 3), (std::vector<std::string>{"gamma", "beta", "Alpha"}));
+    EXPECT_EQ(qm::test::texts(form.ListView1, 3), (std::vector<std::string>{"gamma", "beta", "Alpha"}));
     form.ListView1_ColumnClick(3);
-    EXPECT_EQ(columnTexts(form.ListView1, 3), (std::vector<std::string>{"Alpha", "beta", "gamma"}));
+    EXPECT_EQ(qm::test::texts(form.ListView1, 3), (std::vector<std::string>{"Alpha", "beta", "gamma"}));
     form.ListView1_ColumnClick(0);
-    EXPECT_EQ(columnTexts(form.ListView1, 0), (std::vector<std::string>{"c", "b", "a"}));
+    EXPECT_EQ(qm::test::texts(form.ListView1, 0), (std::vector<std::string>{"c", "b", "a"}));
 }
 
 TEST_F(Form1Test, RefreshRereadsTheFolderButNotTheRows)
@@ -325,7 +316,7 @@ TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
     EXPECT_EQ(state_.Form1.mRowCount, 2);
     qm::restore::frmViewZip& view = form.viewZip();
     EXPECT_TRUE(view.ListView1->isHidden());
-    EXPECT_EQ(columnTexts(view.ListView1, 0), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(qm::test::texts(view.ListView1, 0), (std::vector<std::string>{"a.txt", "b.txt"}));
     form.hide();
     view.cmdClose->click();
     EXPECT_EQ(state_.Form1.mRowCount, 0);
@@ -333,7 +324,7 @@ TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
     EXPECT_TRUE(form.isVisible()); // the main window shows itself again
     // A new listing makes a new window.
     form.procs.addListedRow({"c.txt", "3", "3", "", "", "32"});
-    EXPECT_EQ(columnTexts(form.viewZip().ListView1, 0), std::vector<std::string>{"c.txt"});
+    EXPECT_EQ(qm::test::texts(form.viewZip().ListView1, 0), std::vector<std::string>{"c.txt"});
     // Once the main window has been closed, the contents window leaves it closed.
     form.close();
     form.viewZip().close();
@@ -402,7 +393,7 @@ TEST_F(Form1Test, RowsAreReachedByTheirPositionAsShown)
     form.setCell(2, 1, "3/7/2026 2:05:09 PM");
     form.setCell(9, 1, "no such row");
     form.setCell(0, 6, "no such column");
-    EXPECT_EQ(columnTexts(form.ListView1, 1), (std::vector<std::string>{"", "", "3/7/2026 2:05:09 PM"}));
+    EXPECT_EQ(qm::test::texts(form.ListView1, 1), (std::vector<std::string>{"", "", "3/7/2026 2:05:09 PM"}));
 }
 
 } // namespace

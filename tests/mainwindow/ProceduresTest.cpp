@@ -2,11 +2,11 @@
 // fake window factories stand in for Form1 and the other windows.
 #include "app/ProgramState.h"
 #include "mainwindow/Procedures.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 
 #include "FakeMainWindowView.h"
 #include "FakeWindows.h"
-#include "ProgramFolder.h"
+#include "ProgramHome.h"
 
 #include <chrono>
 #include <stdexcept>
@@ -16,7 +16,7 @@ using namespace qm::app;
 
 namespace {
 
-class ProceduresTest : public ProgramFolderTest {
+class ProceduresTest : public qm::test::ProgramHomeTest {
 protected:
     ProceduresTest() { ui_.setUnscriptedResult(qm::ui::mb::OK); }
 

@@ -3,15 +3,15 @@
 #include "app/FileListBox.h"
 #include "app/ProgramState.h"
 #include "mainwindow/ProjectList.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 
-#include "ProgramFolder.h"
+#include "ProgramHome.h"
 
 using namespace qm::app;
 
 namespace {
 
-class ProjectListTest : public ProgramFolderTest {
+class ProjectListTest : public qm::test::ProgramHomeTest {
 protected:
     // A project with both families' keys filled; the dates are given.
     void both(const std::string& file, const std::string& zipDate, const std::string& aceDate,

@@ -9,9 +9,9 @@
 #include "platform/tasksched/TasksFolder.h"
 #include "platform/fs/FileLock.h"
 #include "platform/registry/Registry.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 
-#include "ProgramFolder.h"
+#include "ProgramHome.h"
 
 #include <set>
 #include <sys/stat.h>
@@ -24,7 +24,7 @@ using qm::test::writeFile;
 
 namespace {
 
-class StartupTest : public ProgramFolderTest {
+class StartupTest : public qm::test::ProgramHomeTest {
 protected:
     StartupResult load(const std::string& commandLine = {}, const WinAceLookup& lookup = nullptr)
     {

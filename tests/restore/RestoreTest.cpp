@@ -1,12 +1,14 @@
 // The action log window and the archive contents window's shell.
 #include "app/ProgramState.h"
 #include "platform/fs/Paths.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 #include "restore/ActionLog.h"
 #include "restore/ViewZipRows.h"
 #include "restore/forms/frmAction.h"
+#include "platform/ui/ReportList.h"
 #include "restore/forms/frmViewZip.h"
 
+#include "FormTest.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -22,14 +24,6 @@
 using namespace qm::restore;
 
 namespace {
-
-std::vector<std::string> listTexts(const QListWidget* list)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < list->count(); ++i)
-        out.push_back(list->item(i)->text().toStdString());
-    return out;
-}
 
 TEST(ActionLogTest, LogLivesBesideTheProgram)
 {
@@ -49,7 +43,7 @@ TEST(ActionLogTest, WindowListsTheLinesInOrder)
     frmAction form(ui);
     form.WinAceLocation = winace;
     form.show();
-    EXPECT_EQ(listTexts(form.List1), (std::vector<std::string>{"first line", "", "third", "fourth", "last"}));
+    EXPECT_EQ(qm::test::texts(form.List1), (std::vector<std::string>{"first line", "", "third", "fourth", "last"}));
     EXPECT_FALSE(ui.isBusy());
     EXPECT_EQ(form.cmdClose->text(), "&Close");
     form.cmdClose->click();

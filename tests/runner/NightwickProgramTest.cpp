@@ -1,7 +1,7 @@
 // The built Nightwick program, run offscreen on a program folder of its own
 // with the clock set through QUILLMATE_FAKE_NOW. Archives are read back with
 // Python's zipfile (method-18 entries decoded with the bzip2 library).
-#include "RunnerHome.h"
+#include "ProgramHome.h"
 
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/DateTime.h"
@@ -22,7 +22,7 @@ struct EntryCheck {
     std::string verdict;
 };
 
-class NightwickProgram : public RunnerHome {
+class NightwickProgram : public qm::test::RunnerHome {
 protected:
     void SetUp() override
     {

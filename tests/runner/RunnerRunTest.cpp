@@ -1,12 +1,12 @@
 // The run without a window: start-up rules, the ZIP pass's log and stamps,
 // the tail's order, Quit and the end of the run, with a scripted UI and a
 // clock the test sets.
-#include "RunnerHome.h"
+#include "ProgramHome.h"
 
 #include "platform/datetime/Clock.h"
 #include "platform/datetime/DateText.h"
 #include "platform/profile/Profile.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 #include "runner/RunLock.h"
 #include "runner/Runner.h"
 
@@ -63,7 +63,7 @@ private:
     Trace& t_;
 };
 
-class RunTest : public RunnerHome {
+class RunTest : public qm::test::RunnerHome {
 protected:
     RunTest() { ui_.onProblem([](const std::string& p) { ADD_FAILURE() << p; }); }
 

@@ -1,5 +1,5 @@
 // The single-value accessors on Windows-form paths, with their error boxes.
-#include "StoreFixture.h"
+#include "ProgramHome.h"
 
 #include "platform/ui/MsgBoxStyle.h"
 
@@ -8,7 +8,7 @@ using qm::test::writeFile;
 
 namespace {
 
-using IniAccess = StoreFixture;
+using IniAccess = qm::test::StoreFixture;
 
 TEST_F(IniAccess, ReadGivesTheValueOrExactlyTheDefault)
 {

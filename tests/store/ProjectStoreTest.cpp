@@ -1,5 +1,5 @@
 // Project files: the whole-file load, save and template, and record fields.
-#include "StoreFixture.h"
+#include "ProgramHome.h"
 
 #include "store/ProjectLayout.h"
 #include "platform/fs/RtError.h"
@@ -36,7 +36,7 @@ std::string lowerAscii(std::string s)
     return s;
 }
 
-using ProjectFile = StoreFixture;
+using ProjectFile = qm::test::StoreFixture;
 
 TEST_F(ProjectFile, SaveWritesTheWholeFileByteForByte)
 {
@@ -47,7 +47,7 @@ TEST_F(ProjectFile, SaveWritesTheWholeFileByteForByte)
 
     const std::string text = readFile(native("Projects/Golden"));
     EXPECT_EQ(text, golden("golden-project"));
-    EXPECT_EQ(crlfLines(text), 221);
+    EXPECT_EQ(qm::test::crlfLines(text), 221);
     EXPECT_TRUE(ui_.boxes().empty());
 }
 
@@ -109,7 +109,7 @@ TEST_F(ProjectFile, ValuesComeBackAsTheProfileReaderGivesThem)
     store_.SaveProject();
 
     const std::string text = readFile(native("Projects/Values"));
-    EXPECT_EQ(crlfLines(text), 221);
+    EXPECT_EQ(qm::test::crlfLines(text), 221);
     EXPECT_NE(text.find("\r\nZIPComments=first line\rsecond line\rthird\r\n"), std::string::npos);
 
     store_.LoadProject();
@@ -157,7 +157,7 @@ TEST_F(ProjectFile, CreateWritesTheTemplateOnly)
 
     const std::string text = readFile(native("Projects/My Project"));
     EXPECT_EQ(text, golden("golden-template"));
-    EXPECT_EQ(crlfLines(text), 74);
+    EXPECT_EQ(qm::test::crlfLines(text), 74);
     EXPECT_EQ(store_.CurrentProjectIni, win("Projects/My Project"));
     EXPECT_EQ(store_.ProjectRecord(1), numberedRecord());
 

@@ -9,7 +9,7 @@
 #include "platform/net/Neighbourhood.h"
 #include "platform/process/ProgramLookup.h"
 #include "platform/registry/Registry.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 
 #include "TestSupport.h"
 

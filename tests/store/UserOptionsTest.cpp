@@ -1,5 +1,5 @@
 // The user options file: load, save and the temporary folder.
-#include "StoreFixture.h"
+#include "ProgramHome.h"
 
 #include "platform/fs/RtError.h"
 #include "platform/ui/MsgBoxStyle.h"
@@ -19,7 +19,7 @@ UserOptionsRecord sampleOptions()
     return rec;
 }
 
-using UserOptions = StoreFixture;
+using UserOptions = qm::test::StoreFixture;
 
 TEST_F(UserOptions, SaveWritesElevenLinesAndSaysSo)
 {

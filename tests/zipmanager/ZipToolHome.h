@@ -3,7 +3,7 @@
 // (QUILLMATE_HOME), a work folder for archives and files, scripted boxes and
 // modal shows, and scripted file prompts.
 #include "platform/fs/Paths.h"
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 #include "zipmanager/FileDialogs.h"
 #include "zipmanager/forms/ToolServices.h"
 

@@ -36,16 +36,6 @@ protected:
 
 } // namespace
 
-void chainTabOrder(std::initializer_list<QWidget*> widgets)
-{
-    QWidget* previous = nullptr;
-    for (QWidget* w : widgets) {
-        if (previous)
-            QWidget::setTabOrder(previous, w);
-        previous = w;
-    }
-}
-
 void setFieldEnabled(QWidget* field, bool enabled)
 {
     field->setEnabled(enabled);

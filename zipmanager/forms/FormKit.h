@@ -1,7 +1,10 @@
 #pragma once
-// Small widget chores the ZIP manager's forms share: text conversions,
-// controls made with their name and caption, tab order, the enabled look of
-// text fields, number fields and check boxes read as the tool reads them.
+// Small widget chores the ZIP manager's forms share: the platform's widget
+// kit (text conversions, controls made with their name and caption, tab
+// order), the enabled look of text fields, number fields and check boxes
+// read as the tool reads them.
+#include "platform/ui/WidgetKit.h"
+
 #include <QCheckBox>
 #include <QDialog>
 #include <QHBoxLayout>
@@ -18,28 +21,11 @@
 
 namespace qm::zipmanager::kit {
 
-inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-inline std::string str(const QString& s) { return s.toStdString(); }
-
-// A control of type W with its objectName and caption.
-template <class W>
-W* named(QWidget* parent, const char* name, const QString& caption = {})
-{
-    auto* w = new W(caption, parent);
-    w->setObjectName(name);
-    return w;
-}
-// A control without a caption (fields, lists, bars).
-template <class W>
-W* field(QWidget* parent, const char* name)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
-
-// Tab walks the widgets in this order.
-void chainTabOrder(std::initializer_list<QWidget*> widgets);
+using qm::ui::chainTabOrder;
+using qm::ui::field;
+using qm::ui::named;
+using qm::ui::qs;
+using qm::ui::str;
 
 // Enables or disables a text field; its background becomes the window's
 // text background when enabled and the button face when disabled.

@@ -1,6 +1,6 @@
 // The scripted fake that logic tests run against: what it records, how it
 // answers, and how a test drives DoEvents and timers through it.
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,11 @@
 // The Qt services, offscreen: boxes answered by a timer that finds them and
 // presses a button, modal shows, the override cursor, DoEvents and timers,
 // the window guard, and the fake's modal script with a real form.
-#include "platform/ui/FakeUiServices.h"
 #include "platform/ui/QtUiServices.h"
 #include "platform/ui/WindowGuard.h"
+
+#include "FakeUiServices.h"
+#include "FormTest.h"
 
 #include <gtest/gtest.h>
 
@@ -23,36 +25,9 @@
 #include <memory>
 
 using namespace qm::ui;
+using qm::test::whenShown;
 
 namespace {
-
-// Runs `fn` on the first visible top-level widget of type T once it shows
-// (polling from the event loop). If none shows within two seconds the test
-// fails and every modal widget is closed so that nothing hangs.
-template <typename T>
-void whenShown(std::function<void(T*)> fn)
-{
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [fn, tries, poll] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* t = qobject_cast<T*>(w); t && t->isVisible()) {
-                fn(t);
-                *poll = nullptr;   // break the cycle
-                return;
-            }
-        }
-        if (++*tries > 400) {
-            ADD_FAILURE() << "the expected window never showed";
-            while (QWidget* m = QApplication::activeModalWidget())
-                m->close();
-            *poll = nullptr;
-            return;
-        }
-        QTimer::singleShot(5, *poll);
-    };
-    QTimer::singleShot(0, *poll);
-}
 
 void clickStandard(QMessageBox* box, QMessageBox::StandardButton which)
 {

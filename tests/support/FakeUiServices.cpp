@@ -1,4 +1,4 @@
-#include "platform/ui/FakeUiServices.h"
+#include "FakeUiServices.h"
 
 #include <algorithm>
 #include <stdexcept>

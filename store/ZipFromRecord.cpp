@@ -1,27 +1,22 @@
-#include "runner/ZipSettings.h"
+#include "store/ZipFromRecord.h"
 
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
+#include "platform/fs/AtomicFile.h"
 #include "platform/fs/Paths.h"
 #include "platform/zip/PavikZip.h"
 #include "store/ProjectRecord.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <fcntl.h>
 #include <limits>
-#include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
-namespace qm::runner {
+namespace qm::store {
 
 namespace {
 
-using F = qm::store::ProjectField;
+using F = ProjectField;
 
-bool yes(const qm::store::ProjectRecord& rec, F f)
+bool yes(const ProjectRecord& rec, F f)
 {
     return rec[f] == "yes";
 }
@@ -60,58 +55,25 @@ bool usableListName(const std::string& name)
 // of that name (a pipe, a device) is never waited for.
 std::optional<std::vector<std::string>> readList(const std::string& winPath)
 {
-    int fd = -1;
+    std::string text;
     try {
-        fd = ::open(qm::fs::toNative(winPath).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        text = qm::fs::readFileBytes(qm::fs::toNative(winPath));
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (fd < 0)
-        return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        text.erase(0, 3);
     std::vector<std::string> lines;
-    std::string line;
-    bool first = true;
-    auto endLine = [&] {
-        if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            line.erase(0, 3);
-        first = false;
-        if (!line.empty())
-            lines.push_back(std::move(line));
-        line.clear();
-    };
-    char buf[1 << 16];
-    bool afterCr = false;
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\r' && text[i] != '\n')
             continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        for (ssize_t i = 0; i < n; ++i) {
-            const char c = buf[i];
-            if (c == '\n' && afterCr) {
-                afterCr = false; // the LF of a CR LF
-                continue;
-            }
-            afterCr = c == '\r';
-            if (c == '\r' || c == '\n')
-                endLine();
-            else
-                line += c;
-        }
+        if (i > begin)
+            lines.push_back(text.substr(begin, i - begin));
+        if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n')
+            ++i; // the LF of a CR LF
+        begin = i + 1;
     }
-    ::close(fd);
-    endLine();
     return lines;
 }
 
@@ -122,7 +84,7 @@ bool isBlank(const std::string& text)
     return text.find_first_not_of(' ') == std::string::npos;
 }
 
-int ExtraHeaderValue(const qm::store::ProjectRecord& rec)
+int ExtraHeaderValue(const ProjectRecord& rec)
 {
     if (yes(rec, F::ZIPPKWareHeader))
         return 2;
@@ -135,7 +97,7 @@ int ExtraHeaderValue(const qm::store::ProjectRecord& rec)
     return 0;
 }
 
-ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const qm::store::ProjectRecord& rec,
+ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const ProjectRecord& rec,
                                 const ZipSetup& setup)
 {
     ZipSetupResult out;
@@ -215,8 +177,20 @@ ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const qm::store::Project
         if (auto n = size32(rec[F::ZIPMaxFileSize]))
             zip.LargestSize = *n;
 
-    const std::string& span = rec[F::ZIPSpanOption];
-    zip.SpanMode = span == "always" ? 1 : span == "auto detect" ? 2 : 0;
+    switch (setup.layout) {
+    case ZipSetup::Layout::AsRecord: {
+        const std::string& span = rec[F::ZIPSpanOption];
+        zip.SpanMode = span == "always" ? 1 : span == "auto detect" ? 2 : 0;
+        break;
+    }
+    case ZipSetup::Layout::Split:
+        zip.SplitPartSize = setup.splitPartSize;
+        zip.SpanMode = 0;
+        break;
+    case ZipSetup::Layout::Spanned:
+        zip.SpanMode = 1;
+        break;
+    }
 
     // The files: a mask or names in the source folder, full paths, or the
     // project's file list.
@@ -255,15 +229,17 @@ ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const qm::store::Project
     }
 
     const std::string& method = rec[F::ZIPCompressionMethod];
-    if (isBlank(method))
+    if (isBlank(method)) {
+        if (setup.blankMethod)
+            zip.Method = *setup.blankMethod;
+    } else if (method == "pvzBurrowsWheeler") {
         zip.Method = 18;
-    else if (method == "pvzBurrowsWheeler")
-        zip.Method = 18;
-    else if (method == "pvzDeflated")
+    } else if (method == "pvzDeflated") {
         zip.Method = 8;
-    else if (method == "pvzStored")
+    } else if (method == "pvzStored") {
         zip.Method = 0;
+    }
     return out;
 }
 
-} // namespace qm::runner
+} // namespace qm::store

@@ -1,0 +1,62 @@
+#pragma once
+// How a ZIP backup sets up the zip control from a project record; the
+// manual backup and the unattended one share it. The control is put back to
+// its defaults first, so nothing of the project before (password, filters,
+// attributes, list entries, folders) reaches this archive; then each
+// setting is given in a fixed order, a setting that the record leaves open
+// keeping the control's default. Where the two backups differ, ZipSetup
+// says which way to go.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace qm::zip {
+class PavikZip;
+}
+
+namespace qm::store {
+
+struct ProjectRecord;
+
+// The extra-header value: the bit of the first of ZIPPKWareHeader (2),
+// ZIPInfoZipHeader (1), ZIPNTSecurityHeader (4), ZIPUnicodeHeader (8) that
+// is "yes"; 0 when none is. Only one bit is ever set.
+int ExtraHeaderValue(const ProjectRecord& rec);
+
+struct ZipSetup {
+    std::string archivePath;     // the archive to build (the unattended run: target folder & "\" & name)
+    int extraHeaders = 0;
+    std::string appPath;         // the program folder (file lists, Temp)
+    std::string userTempFolder;  // the user option UserTempFolder
+
+    // How the archive is laid out: as the record's ZIPSpanOption says (the
+    // unattended backup and a manual single-file one), split into parts of
+    // splitPartSize bytes, or spanned over disks (manual split and spanned kinds).
+    enum class Layout { AsRecord, Split, Spanned };
+    Layout layout = Layout::AsRecord;
+    std::int64_t splitPartSize = 0;
+
+    // The method for a record whose ZIPCompressionMethod is blank: the
+    // unattended backup takes Burrows-Wheeler (18); nothing keeps the
+    // control's default, as the manual backup does.
+    std::optional<int> blankMethod = 18;
+};
+
+struct ZipSetupResult {
+    // The temporary folder in force (UserTempFolder, else the program
+    // folder's "Temp"); the caller keeps it as TempFolder.
+    std::string TempFolder;
+    // The project takes its files from a file list that could not be read
+    // (missing, unreadable, or a project name that does not make a file
+    // name); the archive must not be built.
+    bool listFailed = false;
+    std::string listFile;        // the file list's path, when one was used
+    int listEntries = 0;         // entries handed to the control
+};
+
+// True for an empty text or one of blanks (spaces) only.
+bool isBlank(const std::string& text);
+
+ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const ProjectRecord& rec, const ZipSetup& setup);
+
+} // namespace qm::store
