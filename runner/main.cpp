@@ -45,11 +45,25 @@ void choosePlatform()
     setenv("QT_QPA_PLATFORM", platforms.c_str(), 1);
 }
 
+// A headless run is read from its standard error (a scheduled run's mail):
+// the window system's own notes and warnings are left out of it, so that it
+// holds only the run's boxes and real failures.
+bool quietQt = false;
+
+void qtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (quietQt && (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg))
+        return;
+    std::cerr << message.toStdString() << '\n';
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     choosePlatform();
+    quietQt = !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY");
+    qInstallMessageHandler(qtMessages);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Nightwick");
     // The run ends the program itself (FinishRun), also after its window went away.
@@ -69,6 +83,7 @@ int main(int argc, char** argv)
     qm::runner::NoDisplayUiServices consoleUi(qtUi, std::cerr);
     const QString platform = QGuiApplication::platformName();
     const bool headless = platform == "offscreen" || platform == "minimal";
+    quietQt = headless;
     qm::ui::UiServices& ui = headless ? static_cast<qm::ui::UiServices&>(consoleUi) : qtUi;
 
     qm::datetime::SystemClock clock;

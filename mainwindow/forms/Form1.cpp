@@ -139,6 +139,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     connect(f1, &QShortcut::activated, this, [this] { run(Command::Help); });
 
     resize(1060, 680);
+    qm::ui::placeOnScreen(*this);
 }
 
 Form1::~Form1()

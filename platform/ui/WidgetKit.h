@@ -1,7 +1,7 @@
 #pragma once
 // The chores every form repeats, done once: text between std::string (UTF-8)
 // and QString, a control made with its name (objectName) and caption in one
-// call, and Tab order given as one list.
+// call, Tab order given as one list, and a window placed whole on its screen.
 //
 //   cmdOkay = named<QPushButton>(this, "cmdOkay", "&Okay");
 //   Text1 = field<QLineEdit>(this, "Text1");
@@ -43,5 +43,9 @@ inline void chainTabOrder(std::initializer_list<QWidget*> widgets)
 {
     chainTabOrder(std::span<QWidget* const>(widgets.begin(), widgets.size()));
 }
+
+// Makes a top-level window no larger than the free area of its screen and
+// centres it there, so that it opens whole, whatever the screen's size.
+void placeOnScreen(QWidget& window);
 
 } // namespace qm::ui

@@ -1,5 +1,6 @@
 #include "runner/forms/NightwickForm.h"
 
+#include "platform/ui/WidgetKit.h"
 #include "runner/Runner.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ NightwickForm::NightwickForm(QWidget* parent) : QWidget(parent)
     layout->addWidget(vsElastic2);
     layout->addLayout(buttons);
     resize(520, 150);
+    qm::ui::placeOnScreen(*this);
 
     Timer1.setObjectName("Timer1");
     Timer1.setInterval(Timer1Interval);

@@ -111,6 +111,9 @@ TEST_F(NightwickProgram, ADueProjectIsBackedUpLoggedStampedAndDueAgainTheNextDay
     EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {"usemax"}, &output), 0);
     // No display: the completion message is written out instead of waiting for a click.
     EXPECT_NE(output.find("Archiving Done: Archive processing complete."), std::string::npos) << output;
+    // And nothing else: no notes of the window system in a scheduled run's mail.
+    EXPECT_EQ(output, "Archiving Done: Archive processing complete.\n"
+                      "    You can view the log file to get the status. [OK]\n");
 
     const auto entries = readArchive("out/Alpha.qmt", native("src-Alpha").string());
     EXPECT_EQ(names(entries), (std::vector<std::string>{"data/", "data/table.csv", "notes.txt"}));

@@ -1,0 +1,164 @@
+// The layout rules of the source tree, checked on every include line:
+//  - POSIX headers (<unistd.h>, <fcntl.h>, <sys/...>) only in platform/ (and
+//    in tests/ and bench/, which measure the host);
+//  - Qt only in forms/ folders, in the Qt side of platform/ui, in the
+//    programs' main.cpp (and in tests/);
+//  - no mainwindow/ header outside mainwindow/;
+//  - forms never reach the process layer, the zip control or the store
+//    object directly, and no folder includes another folder's forms/;
+//  - no layer includes one above it: platform/ nothing above it, store/
+//    nothing but platform/, app/ nothing but platform/ and store/.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool startsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
+// The top folder of a relative path ("engine/forms/x.cpp" -> "engine").
+std::string topFolder(const std::string& rel) { return rel.substr(0, rel.find('/')); }
+
+// The subsystem a forms/ path belongs to ("engine/forms/..." -> "engine/"), "" when none.
+std::string formsOwner(const std::string& rel)
+{
+    const std::size_t at = rel.find("/forms/");
+    return at == std::string::npos ? std::string() : rel.substr(0, at + 1);
+}
+
+bool isQtFreeUiFile(const std::string& rel)
+{
+    static const char* const files[] = {"platform/ui/UiServices.h", "platform/ui/MsgBoxStyle.h",
+                                        "platform/ui/MsgBoxStyle.cpp", "platform/ui/Columns.h"};
+    return std::find(std::begin(files), std::end(files), rel) != std::end(files);
+}
+
+// What one include line of the file `rel` breaks; empty when nothing.
+std::string brokenRule(const std::string& rel, bool angle, const std::string& name)
+{
+    const std::string top = topFolder(rel);
+    const bool test = top == "tests" || top == "bench";
+    if (angle) {
+        const bool posix = name == "unistd.h" || name == "fcntl.h" || startsWith(name, "sys/");
+        if (posix && top != "platform" && !test)
+            return "POSIX outside platform/";
+        const bool qt = name.size() > 1 && name[0] == 'Q' && std::isupper(static_cast<unsigned char>(name[1]));
+        const bool qtAllowed = test || !formsOwner(rel).empty() || fs::path(rel).filename() == "main.cpp" ||
+                               (startsWith(rel, "platform/ui/") && !isQtFreeUiFile(rel));
+        if (qt && !qtAllowed)
+            return "Qt in a logic file";
+        return {};
+    }
+    if (startsWith(name, "mainwindow/") && top != "mainwindow" && !startsWith(rel, "tests/mainwindow/"))
+        return "mainwindow/ header outside mainwindow/";
+    if (!formsOwner(rel).empty() &&
+        (startsWith(name, "platform/process/") || startsWith(name, "platform/zip/") || name == "store/Store.h"))
+        return "forms/ reaching the process layer, the zip control or the store";
+    if (const std::string owner = formsOwner(name); !owner.empty() && !test && !startsWith(rel, owner) &&
+                                                    fs::path(rel).filename() != "main.cpp")
+        return "another folder's forms/";
+    const std::string target = topFolder(name);
+    const bool above = (top == "platform" && target != "platform") ||
+                       (top == "store" && target != "platform" && target != "store") ||
+                       (top == "app" && target != "platform" && target != "store" && target != "app");
+    if (above && name.find('/') != std::string::npos)
+        return "a layer above its own";
+    return {};
+}
+
+// Every broken rule of the tree under `root`, as "file: include: rule".
+std::vector<std::string> layoutProblems(const fs::path& root)
+{
+    static const std::regex include(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+    std::vector<std::string> problems;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path& p = it->path();
+        if (it->is_directory()) {
+            // Hidden folders and build folders (a CMake cache in them) are not sources.
+            if (p.filename().string()[0] == '.' || fs::exists(p / "CMakeCache.txt"))
+                it.disable_recursion_pending();
+            continue;
+        }
+        const std::string ext = p.extension().string();
+        if (ext != ".h" && ext != ".cpp" && ext != ".def")
+            continue;
+        const std::string rel = fs::relative(p, root).generic_string();
+        std::ifstream in(p);
+        std::string line;
+        std::smatch m;
+        while (std::getline(in, line))
+            if (std::regex_search(line, m, include))
+                if (std::string rule = brokenRule(rel, m[1] == "<", m[2]); !rule.empty())
+                    problems.push_back(rel + ": " + m[2].str() + ": " + rule);
+    }
+    std::sort(problems.begin(), problems.end());
+    return problems;
+}
+
+TEST(Layout, TheSourceTreeKeepsItsRules)
+{
+    const std::vector<std::string> problems = layoutProblems(qm::test::sourceDir());
+    for (const std::string& p : problems)
+        ADD_FAILURE() << p;
+    EXPECT_TRUE(problems.empty());
+}
+
+TEST(Layout, EachRuleIsFoundWhereItIsBroken)
+{
+    qm::test::TempDir tree("qm-layout");
+    auto source = [&](const std::string& rel, const std::string& include) {
+        qm::test::writeFile(tree / rel, "// a file\n#include " + include + "\nint x;\n");
+    };
+    // Allowed.
+    source("platform/fs/Ok.cpp", "<unistd.h>");
+    source("tests/store/OkTest.cpp", "<sys/stat.h>");
+    source("engine/forms/frmOk.cpp", "<QDialog>");
+    source("mainwindow/main.cpp", "<QApplication>");
+    source("platform/ui/ReportOk.cpp", "<QTreeWidget>");
+    source("mainwindow/Procedures.cpp", "\"restore/RestoreForms.h\"");
+    source("engine/SplitSizeOk.cpp", "\"pickers/PickerForms.h\"");
+    source("app/Ok.h", "\"store/Store.h\"");
+    source("build-x/CMakeCache.txt", "<unistd.h>");
+    source("build-x/x.cpp", "<unistd.h>");
+    // Broken.
+    source("store/Posix.cpp", "<fcntl.h>");
+    source("runner/Posix.cpp", "<sys/stat.h>");
+    source("engine/Logic.cpp", "<QString>");
+    source("platform/ui/UiServices.h", "<QWidget>");
+    source("restore/Up.h", "\"mainwindow/Commands.h\"");
+    source("engine/forms/frmZip.cpp", "\"platform/zip/PavikZip.h\"");
+    source("restore/forms/frmStore.cpp", "\"store/Store.h\"");
+    source("restore/Other.cpp", "\"engine/forms/frmSplitSize.h\"");
+    source("store/Above.h", "\"app/ProgramState.h\"");
+    source("platform/fs/Above.h", "\"store/Store.h\"");
+    source("app/Above.h", "\"engine/EngineForms.h\"");
+
+    EXPECT_EQ(layoutProblems(tree.path()),
+              (std::vector<std::string>{
+                  "app/Above.h: engine/EngineForms.h: a layer above its own",
+                  "engine/Logic.cpp: QString: Qt in a logic file",
+                  "engine/forms/frmZip.cpp: platform/zip/PavikZip.h: forms/ reaching the process layer, the zip "
+                  "control or the store",
+                  "platform/fs/Above.h: store/Store.h: a layer above its own",
+                  "platform/ui/UiServices.h: QWidget: Qt in a logic file",
+                  "restore/Other.cpp: engine/forms/frmSplitSize.h: another folder's forms/",
+                  "restore/Up.h: mainwindow/Commands.h: mainwindow/ header outside mainwindow/",
+                  "restore/forms/frmStore.cpp: store/Store.h: forms/ reaching the process layer, the zip control "
+                  "or the store",
+                  "runner/Posix.cpp: sys/stat.h: POSIX outside platform/",
+                  "store/Above.h: app/ProgramState.h: a layer above its own",
+                  "store/Posix.cpp: fcntl.h: POSIX outside platform/",
+              }));
+}
+
+} // namespace
