@@ -1,10 +1,12 @@
-// Attributes, listings, times and file operations by Windows-form path, and
-// advisory locks.
+// Attributes, listings, times and file operations by Windows-form path,
+// advisory locks, appending, and a file kept aside while its place is rebuilt.
+#include "platform/fs/AppendFile.h"
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Drives.h"
 #include "platform/fs/FileLock.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/SetAside.h"
 
 #include "TestSupport.h"
 
@@ -198,4 +200,85 @@ TEST(FileLockTest, ExclusiveSharedAndRelease)
         EXPECT_TRUE(c);
     }
     EXPECT_FALSE(isFileLocked(f));
+}
+
+TEST(FileLockTest, TimesAreSetOnlyOnAWritableUnlockedFile)
+{
+    TempDir t;
+    const stdfs::path f = t / "a.qmt";
+    writeFile(f, "zip");
+    const auto accessed = std::chrono::system_clock::from_time_t(1'600'000'000);
+    const auto modified = std::chrono::system_clock::from_time_t(1'700'000'000);
+    {
+        FileLock held = FileLock::tryAcquire(f);
+        EXPECT_FALSE(setTimesUnlessLocked(f, accessed, modified));
+    }
+    ASSERT_TRUE(setTimesUnlessLocked(f, accessed, modified));
+    std::optional<FileEntry> e = nativeInfo(f);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->modified, modified);
+    EXPECT_EQ(e->accessed, accessed);
+    EXPECT_EQ(readFile(f), "zip");
+
+    ::chmod(f.c_str(), 0444); // read-only, whoever runs the test
+    EXPECT_FALSE(setTimesUnlessLocked(f, accessed, accessed));
+    EXPECT_EQ(nativeInfo(f)->modified, modified);
+    EXPECT_FALSE(setTimesUnlessLocked(t.path(), accessed, modified));
+    EXPECT_FALSE(setTimesUnlessLocked(t / "missing", accessed, modified));
+}
+
+TEST(AppendFileTest, AppendsAndNeverThrows)
+{
+    TempDir t;
+    const stdfs::path log = t / "autoback.log";
+    writeFile(log, "old\r\n");
+    AppendFile a;
+    EXPECT_FALSE(a.write("lost"));
+    ASSERT_TRUE(a.open(log));
+    AppendFile b;
+    ASSERT_TRUE(b.open(log));
+    EXPECT_TRUE(a.write("one\r\n"));
+    EXPECT_TRUE(b.write("two\r\n")); // a second writer appends after the first, never over it
+    a.close();
+    EXPECT_FALSE(a.write("lost"));
+    EXPECT_EQ(readFile(log), "old\r\none\r\ntwo\r\n");
+    EXPECT_FALSE(AppendFile().open(t / "no such folder" / "x.log"));
+}
+
+TEST(SetAsideTest, TheOldFileIsDroppedAfterSuccessAndBackAfterAFailure)
+{
+    TempDir t;
+    const stdfs::path target = t / "p.qmt";
+    writeFile(target, "previous");
+    {
+        SetAside aside(target);
+        ASSERT_TRUE(aside.holds());
+        EXPECT_FALSE(stdfs::exists(target));
+        EXPECT_EQ(readFile(SetAside::asideName(target)), "previous");
+        writeFile(target, "half a new one");
+        aside.settle(false);
+        EXPECT_FALSE(aside.holds());
+    }
+    EXPECT_EQ(readFile(target), "previous");
+    EXPECT_FALSE(stdfs::exists(SetAside::asideName(target)));
+
+    {
+        SetAside aside(target);
+        writeFile(target, "new");
+        aside.settle(true);
+    }
+    EXPECT_EQ(readFile(target), "new");
+    EXPECT_FALSE(stdfs::exists(SetAside::asideName(target)));
+
+    {
+        SetAside forgotten(target); // never settled: the old file comes back
+        writeFile(target, "partial");
+    }
+    EXPECT_EQ(readFile(target), "new");
+
+    // Nothing there, or a folder: nothing is held, nothing is moved.
+    EXPECT_FALSE(SetAside(t / "missing.qmt").holds());
+    stdfs::create_directories(t / "folder.qmt");
+    EXPECT_FALSE(SetAside(t / "folder.qmt").holds());
+    EXPECT_TRUE(stdfs::is_directory(t / "folder.qmt"));
 }
