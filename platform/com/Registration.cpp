@@ -3,6 +3,7 @@
 #include "platform/com/TaskMem.h"
 #include "platform/fs/RtError.h"
 
+#include <filesystem>
 #include <new>
 
 namespace qm::com {
@@ -114,6 +115,23 @@ void addUnregistration(registry::Batch& batch, const InprocClass& c)
     batch.deleteKey(classKey(c.clsid));
 }
 
+namespace {
+std::string typeLibKey(const TypeLibrary& lib) { return "TypeLib\\" + formatGuid(lib.libid); }
+} // namespace
+
+void addRegistration(registry::Batch& batch, const TypeLibrary& lib)
+{
+    const std::string key = typeLibKey(lib) + "\\" + lib.version;
+    batch.createKey("TypeLib"); // stays when the last library goes
+    batch.deleteKey(typeLibKey(lib));
+    batch.setValue(key, "", text(lib.name));
+    batch.setValue(key + "\\FLAGS", "", text("0"));
+    batch.setValue(key + "\\HELPDIR", "", text(std::filesystem::path(lib.path).parent_path().string()));
+    batch.setValue(key + "\\0\\linux", "", text(lib.path));
+}
+
+void addUnregistration(registry::Batch& batch, const TypeLibrary& lib) { batch.deleteKey(typeLibKey(lib)); }
+
 HRESULT applyToClassesRoot(const registry::Batch& batch)
 {
     try {
@@ -141,6 +159,22 @@ HRESULT unregisterInprocClass(const InprocClass& c)
 {
     registry::Batch batch;
     addUnregistration(batch, c);
+    return applyToClassesRoot(batch);
+}
+
+HRESULT registerInprocServer(const InprocClass& c, const TypeLibrary& lib)
+{
+    registry::Batch batch;
+    addRegistration(batch, c);
+    addRegistration(batch, lib);
+    return applyToClassesRoot(batch);
+}
+
+HRESULT unregisterInprocServer(const InprocClass& c, const TypeLibrary& lib)
+{
+    registry::Batch batch;
+    addUnregistration(batch, c);
+    addUnregistration(batch, lib);
     return applyToClassesRoot(batch);
 }
 

@@ -7,6 +7,12 @@
 //   CLSID\{clsid}                @ = description; ProgID\@; VersionIndependentProgID\@;
 //                                Programmable (empty key); InprocServer32\@ = the library's
 //                                host path, ThreadingModel; TypeLib\@ = {libid}
+// A type library is registered under TypeLib (what the type library
+// registration of a server writes):
+//   TypeLib\{libid}\<version>   @ = name; FLAGS\@ = "0"; HELPDIR\@ = the folder
+//                              of `path`; 0\linux\@ = path (the file that holds it)
+// and unregistered by removing TypeLib\{libid} whole; TypeLib itself stays.
+//
 // A registration first removes the class's own key whole, then writes every
 // key in one atomic rewrite of the hive: a failed registration leaves the
 // keys that were there. The CLSID key itself is never removed.
@@ -40,10 +46,19 @@ struct InprocClass {
     bool programmable = false;
 };
 
+struct TypeLibrary {
+    GUID libid;
+    std::string version = "1.0";
+    std::string name;  // "Thing 1.0 Type Library"
+    std::string path;  // host path of the library that holds it
+};
+
 // The steps of registering and unregistering `c`, added to `batch`, so a
 // server can put more of its own keys into the same rewrite.
 void addRegistration(registry::Batch& batch, const InprocClass& c);
 void addUnregistration(registry::Batch& batch, const InprocClass& c);
+void addRegistration(registry::Batch& batch, const TypeLibrary& lib);
+void addUnregistration(registry::Batch& batch, const TypeLibrary& lib);
 // Applies a batch to HKEY_CLASSES_ROOT. S_OK, or E_ACCESSDENIED, E_INVALIDARG
 // (a key or name that cannot be stored) or E_FAIL, with the hive unchanged.
 HRESULT applyToClassesRoot(const registry::Batch& batch);
@@ -51,5 +66,10 @@ HRESULT applyToClassesRoot(const registry::Batch& batch);
 HRESULT registerInprocClass(const InprocClass& c);
 // Removes both ProgID keys and the class key; S_OK also when they were gone.
 HRESULT unregisterInprocClass(const InprocClass& c);
+// A class and its type library in one rewrite, and their removal. A server
+// library calls these rather than building a batch itself, so that none of
+// the registry's code is linked into it.
+HRESULT registerInprocServer(const InprocClass& c, const TypeLibrary& lib);
+HRESULT unregisterInprocServer(const InprocClass& c, const TypeLibrary& lib);
 
 } // namespace qm::com
