@@ -18,6 +18,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace qmtest {
 
@@ -54,7 +55,41 @@ LONG errorOf(const ComPtr<I>& object)
     return code;
 }
 
-inline std::string text(BSTR s) { return com::utf8FromBstr(s); }
+// The text of a string member's result.
+template <class Object, class Get>
+std::string textOf(const ComPtr<Object>& object, Get get)
+{
+    Bstr value;
+    ((*object.get()).*get)(value.out());
+    return value.utf8();
+}
+
+template <class Collection>
+LONG countOf(const ComPtr<Collection>& c)
+{
+    LONG n = -1;
+    c->get_Count(&n);
+    return n;
+}
+
+template <class I, class V>
+V valueOf(const ComPtr<I>& object, HRESULT (I::*get)(V*))
+{
+    V v{};
+    ((*object.get()).*get)(&v);
+    return v;
+}
+
+inline LONG statusOf(const ComPtr<ScheduledTask>& t) { return valueOf(t, &ScheduledTask::get_Status); }
+
+// Element `index` (from 1) of a collection as interface `I`; null on E_FAIL.
+template <class I, class Collection>
+ComPtr<I> itemOf(const ComPtr<Collection>& c, LONG index)
+{
+    Variant v;
+    c->get_Item(index, v.out());
+    return as<I>(v);
+}
 
 class CronoletTest : public ::testing::Test {
 public:
@@ -67,9 +102,13 @@ public:
     }
     void TearDown() override
     {
-        com::CoRevokeClassObject(cookie_);
+        if (cookie_)
+            com::CoRevokeClassObject(cookie_);
         com::CoFreeUnusedLibraries();
     }
+
+    // Takes the task scheduler class out of this process, as if it had none.
+    void dropTaskScheduler() { com::CoRevokeClassObject(std::exchange(cookie_, 0)); }
 
     std::filesystem::path tasks() const { return dir_.path() / "data" / "quillmate" / "Tasks"; }
 
@@ -93,6 +132,12 @@ public:
         Variant v;
         s->get_Task(Bstr(name).get(), v.out());
         return as<ScheduledTask>(v);
+    }
+    ComPtr<ScheduledTasks> listTasks(const ComPtr<IScheduler>& s)
+    {
+        Variant v;
+        s->get_Tasks(v.out());
+        return as<ScheduledTasks>(v);
     }
     ComPtr<ScheduledTask> newTask(const ComPtr<IScheduler>& s, const std::u16string& name)
     {
