@@ -49,38 +49,6 @@ HRESULT CTrigger::SetTrigger()
     return S_OK;
 }
 
-HRESULT CTrigger::getWord(com::WORD field, SHORT* pVal)
-{
-    if (!pVal)
-        return E_POINTER;
-    errorCode_ = 0;
-    *pVal = static_cast<SHORT>(field);
-    return S_OK;
-}
-
-HRESULT CTrigger::putWord(com::WORD& field, SHORT value)
-{
-    errorCode_ = 0;
-    field = static_cast<com::WORD>(value);
-    return S_OK;
-}
-
-HRESULT CTrigger::getLong(com::DWORD field, LONG* pVal)
-{
-    if (!pVal)
-        return E_POINTER;
-    errorCode_ = 0;
-    *pVal = static_cast<LONG>(field);
-    return S_OK;
-}
-
-HRESULT CTrigger::putLong(com::DWORD& field, LONG value)
-{
-    errorCode_ = 0;
-    field = static_cast<com::DWORD>(value);
-    return S_OK;
-}
-
 HRESULT CTrigger::getTyped(com::WORD field, std::initializer_list<int> types, SHORT* pVal)
 {
     if (!pVal)

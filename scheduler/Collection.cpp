@@ -2,6 +2,7 @@
 
 #include "platform/com/ComPtr.h"
 #include "platform/com/EnumVariant.h"
+#include "platform/tasksched/Counted.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,7 +10,6 @@
 namespace qm::cronolet {
 
 using com::E_FAIL;
-using com::E_NOINTERFACE;
 using com::E_OUTOFMEMORY;
 using com::E_POINTER;
 using com::S_FALSE;
@@ -18,35 +18,14 @@ using com::ULONG;
 
 namespace {
 
-// The enumerator of _NewEnum. It keeps its collection alive and walks the
-// collection's elements by position, so a refill while it lives only
-// changes what the next Next() sees.
-class CEnumVariant final : public com::IEnumVARIANT {
+// The enumerator of _NewEnum, counted as the task scheduler's objects are.
+// It keeps its collection alive and walks the collection's elements by
+// position, so a refill while it lives only changes what Next() sees.
+class CEnumVariant final : public tasksched::Counted<com::IEnumVARIANT> {
 public:
     CEnumVariant(com::ComPtr<IUnknown> owner, const std::vector<com::Variant>& items, std::size_t at)
         : owner_(std::move(owner)), items_(items), at_(at)
     {
-    }
-
-    HRESULT QueryInterface(const IID& riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (riid != IUnknown::iid && riid != IEnumVARIANT::iid) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IEnumVARIANT*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        const ULONG n = --refs_;
-        if (n == 0)
-            delete this;
-        return n;
     }
 
     HRESULT Next(ULONG count, VARIANT* items, ULONG* fetched) override
@@ -88,21 +67,20 @@ public:
             return E_POINTER;
         *copy = nullptr;
         try {
-            auto* clone = new CEnumVariant(owner_, items_, at_);
-            return clone->QueryInterface(IEnumVARIANT::iid, reinterpret_cast<void**>(copy));
+            return tasksched::giveNew(new CEnumVariant(owner_, items_, at_), IEnumVARIANT::iid,
+                                      reinterpret_cast<void**>(copy));
         } catch (...) {
             return E_OUTOFMEMORY;
         }
     }
 
 private:
-    ~CEnumVariant() = default;
+    ~CEnumVariant() override = default;
 
+    ModuleLock lock_;
     com::ComPtr<IUnknown> owner_;
     const std::vector<com::Variant>& items_; // owned by owner_
     std::size_t at_;
-    ULONG refs_ = 0;
-    ModuleLock lock_;
 };
 
 } // namespace
@@ -115,8 +93,8 @@ HRESULT CCollection<Interface>::get__NewEnum(IUnknown** pVal)
     *pVal = nullptr;
     try {
         auto owner = com::ComPtr<IUnknown>::share(static_cast<Interface*>(this));
-        auto* enumerator = new CEnumVariant(std::move(owner), items_, 0);
-        return enumerator->QueryInterface(IUnknown::iid, reinterpret_cast<void**>(pVal));
+        return tasksched::giveNew(new CEnumVariant(std::move(owner), items_, 0), IUnknown::iid,
+                                  reinterpret_cast<void**>(pVal));
     } catch (...) {
         return E_OUTOFMEMORY;
     }
