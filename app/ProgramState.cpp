@@ -1,5 +1,7 @@
 #include "app/ProgramState.h"
 
+#include "store/Launcher.h"
+
 #include <algorithm>
 
 namespace qm::app {
@@ -53,9 +55,12 @@ void CheckValue::setValue(int v)
         listener_();
 }
 
-ProgramState::ProgramState(qm::ui::UiServices& ui)
-    : store(ui), ui_(ui)
+ProgramState::ProgramState(qm::ui::UiServices& ui, qm::store::Launcher* launcher)
+    : store(ui), ui_(ui), ownLauncher_(launcher ? nullptr : new qm::store::ProcessLauncher),
+      launcher_(launcher ? launcher : ownLauncher_.get())
 {
 }
+
+ProgramState::~ProgramState() = default;
 
 } // namespace qm::app

@@ -17,12 +17,16 @@
 #include "store/Store.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace qm::ui {
 class UiServices;
+}
+namespace qm::store {
+class Launcher;
 }
 
 namespace qm::app {
@@ -97,11 +101,15 @@ struct Form1Variables {
 
 class ProgramState {
 public:
-    explicit ProgramState(qm::ui::UiServices& ui);
+    // `launcher`: how outside programs and documents are started; none: the
+    // process layer (a launcher of its own).
+    explicit ProgramState(qm::ui::UiServices& ui, qm::store::Launcher* launcher = nullptr);
+    ~ProgramState();
     ProgramState(const ProgramState&) = delete;
     ProgramState& operator=(const ProgramState&) = delete;
 
     qm::ui::UiServices& ui() const { return ui_; }
+    qm::store::Launcher& launcher() const { return *launcher_; }
 
     // The project store and its shared variables (ProjectRecord,
     // CurrentProjectIni, UserOptionsRecord, UserOptionsIni, TempFolder,
@@ -119,6 +127,8 @@ public:
 
 private:
     qm::ui::UiServices& ui_;
+    std::unique_ptr<qm::store::Launcher> ownLauncher_;
+    qm::store::Launcher* launcher_;
 };
 
 } // namespace qm::app

@@ -2,33 +2,99 @@
 
 #include "app/ErrorBox.h"
 #include "platform/fs/Paths.h"
-#include "platform/process/Shell.h"
-
-#include <filesystem>
+#include "platform/process/ShellCodes.h"
+#include "store/AutobackLog.h"
+#include "store/Launcher.h"
 
 namespace qm::app {
 
 namespace {
 
-std::string hostPath(const std::string& winPath) { return qm::fs::toNative(winPath).string(); }
+using qm::process::shellcode::succeeded;
+
+constexpr const char* CRLF = "\r\n";
+
+std::string cannotStart(const std::string& what, const std::string& command)
+{
+    return "Could not start " + what + ":" + CRLF + CRLF + command;
+}
+
+std::string userProgramFailed(const std::string& commandLine)
+{
+    return std::string("An error occurred while attempting to run") + CRLF + CRLF + commandLine + CRLF + CRLF +
+           "This could happen if you have recently" + CRLF + "made changes to the User Options." + CRLF +
+           "You must exit, then re-start Quillmate" + CRLF + "in order for the changes to take effect.";
+}
+
+// A launch that throws (a path the drive table cannot map, ...) fails like
+// one the shell refuses.
+template <class Fn>
+int guarded(Fn fn)
+{
+    try {
+        return fn();
+    } catch (const std::exception&) {
+        return qm::process::shellcode::OutOfResources;
+    }
+}
 
 } // namespace
 
-bool StartProgram(qm::ui::UiServices& ui, const std::string& commandLine, const std::string& what)
+bool OutsidePrograms::StartProgram(const std::string& commandLine, const std::string& what)
 {
-    const qm::process::ShellResult r = qm::process::startCommandLine(commandLine, hostPath);
-    if (qm::process::shellcode::succeeded(r.code))
+    if (succeeded(guarded([&] { return qm::store::startCommandLine(launcher_, commandLine); })))
         return true;
-    showError(ui, "Could not start " + what + ":\r\n\r\n" + commandLine);
+    showError(ui_, cannotStart(what, commandLine));
     return false;
 }
 
-void OpenHelpFile(qm::ui::UiServices& ui, const std::string& HelpFile)
+void OutsidePrograms::OpenHelpFile(const std::string& HelpFile)
 {
-    qm::process::ShellRequest request("open", HelpFile);
-    const qm::process::ShellResult r = qm::process::shellExecute(request, hostPath);
-    if (!qm::process::shellcode::succeeded(r.code))
-        showError(ui, "The help file could not be opened:\r\n\r\n" + HelpFile);
+    if (!succeeded(guarded([&] { return qm::store::StartDoc(launcher_, HelpFile); })))
+        showError(ui_, std::string("The help file could not be opened:") + CRLF + CRLF + HelpFile);
+}
+
+void OutsidePrograms::openLink(const std::string& link)
+{
+    if (!succeeded(guarded([&] { return qm::store::StartDoc(launcher_, link); })))
+        ui_.msgBox("There was an error launching your default web browser or connecting to the internet.",
+                   qm::ui::mb::OKOnly | qm::ui::mb::Critical);
+}
+
+void OutsidePrograms::GoFenwold() { openLink(WebAddress); }
+
+void OutsidePrograms::EmailAuthor() { openLink(std::string("mailto:") + MailAddress); }
+
+void OutsidePrograms::startUserProgram(const std::string& commandLine, const char* whenEmpty)
+{
+    if (commandLine.empty()) {
+        showError(ui_, std::string(whenEmpty) + CRLF + "Please click on the Options buttons to add one.");
+        return;
+    }
+    if (!succeeded(guarded([&] { return qm::store::startCommandLine(launcher_, commandLine); })))
+        showError(ui_, userProgramFailed(commandLine));
+}
+
+void OutsidePrograms::OpenExternalZIP(const std::string& UserZIPShellPath)
+{
+    startUserProgram(UserZIPShellPath, "No external ZIP shell defined.");
+}
+
+void OutsidePrograms::OpenFavorite(const std::string& UserFavoriteAppPath)
+{
+    startUserProgram(UserFavoriteAppPath, "No external favorite program defined.");
+}
+
+void OutsidePrograms::OpenNotePad() { StartProgram("Notepad.exe", "the text editor"); }
+
+void OutsidePrograms::ViewLog()
+{
+    const std::string log = qm::store::AutobackLog::defaultPath();
+    const int code = guarded([&] {
+        return qm::store::startProgram(launcher_, "notepad.exe", {qm::fs::toNative(log).string()});
+    });
+    if (!succeeded(code))
+        showError(ui_, cannotStart("the text editor", "notepad.exe " + log));
 }
 
 } // namespace qm::app

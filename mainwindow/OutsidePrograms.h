@@ -1,23 +1,59 @@
 #pragma once
-// The outside programs the main window starts and the documents it opens
-// through the shell. Each start returns at once, without waiting for the
-// program; a program or document that cannot be started is reported in an
-// error box and the main window goes on.
+// The outside programs the main window starts and the documents and links
+// it opens: the user's external archiver and favourite program (command
+// lines from the user options), the text editor, the log in the editor, the
+// help file, the maker's web site and mail address. Each start returns at
+// once, without waiting for the program; one that cannot be started is
+// reported in a box and the main window goes on.
 #include <string>
 
 namespace qm::ui {
 class UiServices;
 }
+namespace qm::store {
+class Launcher;
+}
 
 namespace qm::app {
 
-// Starts `commandLine` (Windows form, as a command line is split) as a
-// separate process. On failure: "Could not start " & what & ":" and the
-// command line. True when it started.
-bool StartProgram(qm::ui::UiServices& ui, const std::string& commandLine, const std::string& what);
+// The maker's links, as the about box shows them.
+inline constexpr const char* WebAddress = "https://quillmate.example.org/";
+inline constexpr const char* MailAddress = "help@quillmate.example.org";
 
-// Opens the help file `HelpFile` with the user's viewer; a failure is
-// reported with the file's name.
-void OpenHelpFile(qm::ui::UiServices& ui, const std::string& HelpFile);
+class OutsidePrograms {
+public:
+    OutsidePrograms(qm::ui::UiServices& ui, qm::store::Launcher& launcher) : ui_(ui), launcher_(launcher) {}
+
+    // Starts `commandLine` (Windows form, split as a command line is). On
+    // failure: "Could not start " & what & ":", a blank line and the
+    // command line (critical, "Error!"). True when it started.
+    bool StartProgram(const std::string& commandLine, const std::string& what);
+    // Opens the help file with the user's viewer; a failure is reported with
+    // the file's name.
+    void OpenHelpFile(const std::string& HelpFile);
+
+    // The web site and the mail address through the shell; a failure gives
+    // the one-line browser message (critical, the program's title).
+    void GoFenwold();
+    void EmailAuthor();
+
+    // The user's command lines: an empty one is reported before anything is
+    // started; one that names nothing startable gives the long message with
+    // the command line between its blank lines.
+    void OpenExternalZIP(const std::string& UserZIPShellPath);
+    void OpenFavorite(const std::string& UserFavoriteAppPath);
+
+    // The text editor, empty or on the program folder's autoback.log (its
+    // host path handed over as one argument).
+    void OpenNotePad();
+    void ViewLog();
+
+private:
+    void startUserProgram(const std::string& commandLine, const char* whenEmpty);
+    void openLink(const std::string& link);
+
+    qm::ui::UiServices& ui_;
+    qm::store::Launcher& launcher_;
+};
 
 } // namespace qm::app

@@ -3,9 +3,12 @@
 #include "app/ErrorBox.h"
 #include "app/MainWindowView.h"
 #include "app/Windows.h"
+#include "mainwindow/LogClearing.h"
+#include "mainwindow/MainForms.h"
 #include "mainwindow/OutsidePrograms.h"
 #include "platform/fs/Paths.h"
 #include "restore/RestoreForms.h"
+#include "store/AutobackLog.h"
 #include "store/SystemLookups.h"
 
 #include <algorithm>
@@ -75,18 +78,48 @@ void Procedures::addListedRow(const qm::restore::ViewZipRow& row)
 
 // ---- Commands
 
+OutsidePrograms Procedures::outside() const { return OutsidePrograms(state_.ui(), state_.launcher()); }
+
 void Procedures::BackupAllDue()
 {
-    StartProgram(state_.ui(), qm::fs::appPath() + "\\Nightwick.exe usemax", "the unattended back-up program");
+    outside().StartProgram(qm::fs::appPath() + "\\Nightwick.exe usemax", "the unattended back-up program");
 }
 
 void Procedures::ZipManager()
 {
     state_.Form1.mRowCount = 0;
-    StartProgram(state_.ui(), qm::fs::appPath() + "\\glidepack.exe", "the ZIP manager");
+    outside().StartProgram(qm::fs::appPath() + "\\glidepack.exe", "the ZIP manager");
 }
 
-void Procedures::Help() { OpenHelpFile(state_.ui(), state_.HelpFile); }
+void Procedures::Help() { outside().OpenHelpFile(state_.HelpFile); }
+
+void Procedures::ViewLog() { outside().ViewLog(); }
+
+void Procedures::ClearLog()
+{
+    qm::store::AutobackLog log(qm::store::AutobackLog::defaultPath());
+    clearLog(state_.ui(), log, qm::datetime::systemClock());
+}
+
+void Procedures::OpenExternalZIP()
+{
+    outside().OpenExternalZIP(state_.store.UserOptionsRecord(1).UserZIPShellPath);
+}
+
+void Procedures::OpenNotePad() { outside().OpenNotePad(); }
+
+void Procedures::OpenFavorite()
+{
+    outside().OpenFavorite(state_.store.UserOptionsRecord(1).UserFavoriteAppPath);
+}
+
+void Procedures::About()
+{
+    if (mainForms_)
+        mainForms_->showAbout();
+}
+
+void Procedures::GoFenwold() { outside().GoFenwold(); }
 
 void Procedures::ExitProgram()
 {

@@ -19,7 +19,9 @@
 
 namespace qm::app {
 
+class MainForms;
 class MainWindowView;
+class OutsidePrograms;
 struct Windows;
 
 class Procedures : public Form1Procedures {
@@ -58,12 +60,17 @@ public:
     // How an archive is listed into the contents window once the zip control
     // is there; gives the control's result.
     void setArchiveLister(std::function<int(const std::string&)> lister) { lister_ = std::move(lister); }
+    // The main window's own windows (the about box); until set, About does nothing.
+    void setMainForms(MainForms& forms) { mainForms_ = &forms; }
 
 private:
+    OutsidePrograms outside() const;
+
     ProgramState& state_;
     MainWindowView& view_;
     Windows& windows_;
     std::function<int(const std::string&)> lister_;
+    MainForms* mainForms_ = nullptr;
 };
 
 } // namespace qm::app

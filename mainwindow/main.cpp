@@ -7,6 +7,7 @@
 #include "mainwindow/Procedures.h"
 #include "mainwindow/Startup.h"
 #include "mainwindow/forms/Form1.h"
+#include "mainwindow/forms/QtMainForms.h"
 #include "platform/net/Connections.h"
 #include "platform/ui/QtUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
@@ -34,7 +35,10 @@ int main(int argc, char** argv)
     qm::restore::QtRestoreForms restoreForms(state, form);
     qm::app::Windows windows{engineForms, restoreForms};
 
+    qm::app::QtMainForms mainForms(state);
+
     qm::app::Procedures procedures(state, form, windows);
+    procedures.setMainForms(mainForms);
     form.attach(procedures);
     form.Form_Load(qm::app::commandLineText(arguments));
     form.show();

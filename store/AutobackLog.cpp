@@ -18,23 +18,24 @@ void AutobackLog::open()
     }
 }
 
-void AutobackLog::line(const std::string& text)
+bool AutobackLog::line(const std::string& text)
 {
     const bool byItself = !isOpen();
     if (byItself)
         open();
-    file_.write(text + "\r\n"); // a full disk or a lost file loses the line, not the run
+    const bool written = file_.write(text + "\r\n"); // a full disk or a lost file loses the line, not the run
     if (byItself)
         close();
+    return written;
 }
 
-void AutobackLog::event(const qm::datetime::DateTime& now, const std::string& message)
+bool AutobackLog::event(const qm::datetime::DateTime& now, const std::string& message)
 {
-    line(qm::datetime::formatDateTime(now) + "\t" + message);
+    return line(qm::datetime::formatDateTime(now) + "\t" + message);
 }
 
-void AutobackLog::more(const std::string& text) { line("\t\t\t" + text); }
+bool AutobackLog::more(const std::string& text) { return line("\t\t\t" + text); }
 
-void AutobackLog::dashes(int count) { line(std::string(size_t(count > 0 ? count : 0), '-')); }
+bool AutobackLog::dashes(int count) { return line(std::string(size_t(count > 0 ? count : 0), '-')); }
 
 } // namespace qm::store

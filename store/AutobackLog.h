@@ -28,14 +28,16 @@ public:
     void close() { file_.close(); }
     bool isOpen() const { return file_.isOpen(); }
 
+    // Each writer says whether its line reached the file; callers that only
+    // log may pass over the answer.
     // `text` and CR LF.
-    void line(const std::string& text);
+    bool line(const std::string& text);
     // An event line: the date-time text of `now`, TAB, the message.
-    void event(const qm::datetime::DateTime& now, const std::string& message);
+    bool event(const qm::datetime::DateTime& now, const std::string& message);
     // A continuation line: three TABs and the text.
-    void more(const std::string& text);
+    bool more(const std::string& text);
     // A line of `count` dashes.
-    void dashes(int count);
+    bool dashes(int count);
 
     // The separator that closes a backup pass and opens a manual run: 72 dashes.
     static constexpr int PassSeparator = 72;

@@ -1,9 +1,9 @@
 #include "store/ShellExecute.h"
 
-#include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
 #include "platform/process/Shell.h"
 #include "platform/ui/UiServices.h"
+#include "store/Launcher.h"
 
 #include <chrono>
 
@@ -13,11 +13,6 @@ namespace {
 
 // Run-time error number for failures that carry none of their own.
 constexpr int InternalError = 51;
-
-process::PathMapper hostPaths()
-{
-    return [](const std::string& winPath) { return qm::fs::toNative(winPath).string(); };
-}
 
 std::int32_t launchResult(int code)
 {

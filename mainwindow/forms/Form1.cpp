@@ -3,6 +3,7 @@
 #include "engine/ArchiveKinds.h"
 #include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
+#include "mainwindow/forms/Pictures.h"
 #include "platform/ui/ReportList.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WidgetKit.h"
@@ -20,7 +21,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QShortcut>
@@ -56,25 +56,6 @@ QStyle::StandardPixmap iconFor(std::string_view key)
     };
     auto it = icons.find(key);
     return it == icons.end() ? QStyle::SP_FileIcon : it->second;
-}
-
-// The logo: the program's initial on a rounded tile.
-QPixmap logoPixmap()
-{
-    QPixmap pm(48, 48);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0x1f, 0x5f, 0x8f));
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(2, 2, 44, 44), 9, 9);
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(30);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, 48, 46), Qt::AlignCenter, "Q");
-    return pm;
 }
 
 } // namespace

@@ -104,28 +104,42 @@ ShellResult spawnKept(const std::string& path, std::vector<std::string> argv, co
     return r;
 }
 
-// Starts an executable file found by a lookup.
-ShellResult startExecutable(const std::string& path, const std::vector<std::string>& args, const std::string& cwd)
+// An executable file found by a lookup, with its arguments: argv[0] is the
+// file; a file that is not a regular executable one gives its shell code.
+Resolved executable(const std::string& path, const std::vector<std::string>& args)
 {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0)
-        return ShellResult{codeForErrno(errno), {}};
+        return {codeForErrno(errno), {}};
     if (!S_ISREG(st.st_mode) || ::access(path.c_str(), X_OK) != 0)
-        return ShellResult{shellcode::AccessDenied, {}};
+        return {shellcode::AccessDenied, {}};
     std::vector<std::string> argv{path};
     argv.insert(argv.end(), args.begin(), args.end());
-    return spawnKept(path, std::move(argv), cwd);
+    return {0, std::move(argv)};
 }
 
-ShellResult startEditor(std::vector<std::string> args, const PathMapper& toHost, const std::string& cwd)
+// The user's text editor with these arguments.
+Resolved editor(const std::vector<std::string>& args)
 {
     auto argv = textEditorCommand();
     if (argv.empty())
-        return ShellResult{shellcode::NoAssociation, {}};
-    mapPathArguments(args, toHost);
-    std::string path = argv[0];
+        return {shellcode::NoAssociation, {}};
     argv.insert(argv.end(), args.begin(), args.end());
-    return spawnKept(path, std::move(argv), cwd);
+    return {0, std::move(argv)};
+}
+
+ShellResult startIn(const Resolved& r, const std::string& cwd)
+{
+    if (r.code || r.argv.empty())
+        return ShellResult{r.code ? r.code : shellcode::FileNotFound, {}};
+    return spawnKept(r.argv[0], r.argv, cwd);
+}
+
+std::vector<std::string> mappedArguments(std::string_view text, const PathMapper& toHost)
+{
+    auto args = splitArguments(text);
+    mapPathArguments(args, toHost);
+    return args;
 }
 
 // Hands a target to a handler program (xdg-open, lp) and gives it a moment
@@ -256,7 +270,7 @@ ShellResult shellExecute(const ShellRequest& rq, const PathMapper& toHost)
     Found found = h.code ? Found{h.code, {}} : resolveProgram(h.path, hostDir, verb == "open" && isBareName(file));
     if (found.code) {
         if (verb == "open" && isNotepadName(file))
-            return startEditor(splitArguments(rq.parameters), toHost, hostDir);
+            return startIn(editor(mappedArguments(rq.parameters, toHost)), hostDir);
         r.code = found.code;
         return r;
     }
@@ -285,7 +299,7 @@ ShellResult shellExecute(const ShellRequest& rq, const PathMapper& toHost)
         return runHandler("lp", found.path, rq.keepProcess, hostDir);
     }
     if (!isDir && S_ISREG(st.st_mode) && ::access(found.path.c_str(), X_OK) == 0) {
-        r = startExecutable(found.path, splitArguments(rq.parameters), hostDir);
+        r = startIn(executable(found.path, splitArguments(rq.parameters)), hostDir);
         if (!rq.keepProcess)
             r.process.detach();
         return r;
@@ -297,24 +311,42 @@ ShellResult shellExecute(const ShellRequest& rq, const PathMapper& toHost)
     return runHandler("xdg-open", found.path, rq.keepProcess, hostDir);
 }
 
-ShellResult startCommandLine(std::string_view commandLine, const PathMapper& toHost)
+Resolved resolveCommandLine(std::string_view commandLine, const PathMapper& toHost)
 {
     if (isBlankText(std::string(commandLine)))
-        return ShellResult{shellcode::FileNotFound, {}};
+        return {shellcode::FileNotFound, {}};
     int code = shellcode::FileNotFound;
     for (auto& [name, rest] : programCandidates(commandLine)) {
         HostPath h = hostPathOf(name, toHost);
         Found found = h.code ? Found{h.code, {}} : resolveProgram(h.path, {}, isBareName(name));
-        if (found.code == 0) {
-            auto args = splitArguments(rest);
-            mapPathArguments(args, toHost);
-            return startExecutable(found.path, args, {});
-        }
+        if (found.code == 0)
+            return executable(found.path, mappedArguments(rest, toHost));
         if (isNotepadName(name))
-            return startEditor(splitArguments(rest), toHost, {});
+            return editor(mappedArguments(rest, toHost));
         code = found.code; // the longest name tried speaks for the failure
     }
-    return ShellResult{code, {}};
+    return {code, {}};
+}
+
+Resolved resolveLaunch(const std::string& program, const std::vector<std::string>& arguments,
+                       const PathMapper& toHost)
+{
+    if (isBlankText(program))
+        return {shellcode::FileNotFound, {}};
+    HostPath h = hostPathOf(program, toHost);
+    Found found = h.code ? Found{h.code, {}} : resolveProgram(h.path, {}, isBareName(program));
+    if (found.code == 0)
+        return executable(found.path, arguments);
+    if (isNotepadName(program))
+        return editor(arguments);
+    return {found.code, {}};
+}
+
+ShellResult startResolved(const Resolved& resolved) { return startIn(resolved, {}); }
+
+ShellResult startCommandLine(std::string_view commandLine, const PathMapper& toHost)
+{
+    return startResolved(resolveCommandLine(commandLine, toHost));
 }
 
 void runAndWait(std::string_view commandLine, const PathMapper& toHost, const std::function<void()>& between)

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace qm::process {
 
@@ -66,6 +67,27 @@ ShellResult shellExecute(const ShellRequest& request, const PathMapper& toHost =
 // started this way are the user's own). Only executable files start; a
 // folder or a file without execute permission gives 5.
 ShellResult startCommandLine(std::string_view commandLine, const PathMapper& toHost = {});
+
+// What a start would run, found before anything starts: code 0 and the
+// argument vector (argv[0] the host path of the executable file, or the
+// text editor's program for "Notepad"), or the shell code of the failure.
+struct Resolved {
+    int code = shellcode::FileNotFound;
+    std::vector<std::string> argv;
+};
+
+// The program and arguments startCommandLine would start for this text.
+Resolved resolveCommandLine(std::string_view commandLine, const PathMapper& toHost = {});
+
+// `program` (a name or a path, Windows form or host; the ".exe", PATH and
+// "Notepad" rules as for a command text) with `arguments` handed over
+// exactly as given, each one argument whatever it holds.
+Resolved resolveLaunch(const std::string& program, const std::vector<std::string>& arguments,
+                       const PathMapper& toHost = {});
+
+// Starts what was resolved, without waiting; a failed resolution gives its
+// code and starts nothing.
+ShellResult startResolved(const Resolved& resolved);
 
 // Starts a command text as startCommandLine does and waits until it ends.
 // Without `between` the thread blocks in the kernel; with it, `between` runs

@@ -131,7 +131,9 @@ TEST_F(Form1Test, EveryMenuItemIsWiredToItsProcedure)
     for (const MenuRoute& route : ExpectedMenus)
         if (fresh.action(route.item)->isEnabled())
             enabled.insert(route.item);
-    EXPECT_EQ(enabled, (std::set<std::string>{"mnuDue", "mnuZIPManager", "RefreshPopMnu", "ExitMnu", "ContentsMnu"}));
+    EXPECT_EQ(enabled, (std::set<std::string>{"mnuDue", "mnuZIPManager", "RefreshPopMnu", "ExitMnu", "ContentsMnu",
+                                              "mnuViewLog", "mnuClearLog", "ExternalMnu", "NotePadMnu", "OtherMnu",
+                                              "AboutMnu"}));
     EXPECT_EQ(procedureOf("mnuUserSettings", ExpectedMenus), "UserOptionsModeless");
 }
 

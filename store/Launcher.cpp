@@ -1,0 +1,48 @@
+#include "store/Launcher.h"
+
+#include "platform/fs/Paths.h"
+
+namespace qm::store {
+
+namespace {
+
+int launch(Launcher& launcher, const qm::process::Resolved& resolved)
+{
+    return resolved.code ? resolved.code : launcher.start(resolved.argv);
+}
+
+} // namespace
+
+qm::process::PathMapper hostPaths()
+{
+    return [](const std::string& winPath) { return qm::fs::toNative(winPath).string(); };
+}
+
+int ProcessLauncher::shellExecute(const qm::process::ShellRequest& request)
+{
+    return qm::process::shellExecute(request, hostPaths()).code;
+}
+
+int ProcessLauncher::start(const std::vector<std::string>& argv)
+{
+    qm::process::ShellResult r = qm::process::startResolved({0, argv});
+    r.process.detach();
+    return r.code;
+}
+
+int StartDoc(Launcher& launcher, const std::string& document)
+{
+    return launcher.shellExecute(qm::process::ShellRequest("Open", document, "", "C:\\"));
+}
+
+int startCommandLine(Launcher& launcher, const std::string& commandLine)
+{
+    return launch(launcher, qm::process::resolveCommandLine(commandLine, hostPaths()));
+}
+
+int startProgram(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments)
+{
+    return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()));
+}
+
+} // namespace qm::store
