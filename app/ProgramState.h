@@ -3,8 +3,8 @@
 // names the rest of the program uses: the main window's public variables,
 // the hidden archive kind options and delete flag that the backup procedures
 // read and set, the module values set at start-up (ChosenFolder, OSFamily,
-// TasksFolder) and the project store (ProjectRecord, CurrentProjectIni,
-// UserOptionsRecord, ...).
+// TasksFolder), the project store (ProjectRecord, CurrentProjectIni,
+// UserOptionsRecord, ...) and the launcher that starts outside programs.
 //
 // One ProgramState belongs to the running program; it is created by main()
 // and passed by reference to the windows and to every piece of logic that

@@ -74,7 +74,6 @@ frmAbout::frmAbout(ProgramState& state, QWidget* parent) : QDialog(parent), stat
     texts->addWidget(lblVersion);
     texts->addSpacing(6);
     texts->addWidget(lblDescription);
-    texts->addStretch(1);
     auto* top = new QHBoxLayout;
     top->addWidget(picIcon, 0, Qt::AlignTop);
     top->addLayout(texts, 1);
@@ -98,7 +97,8 @@ frmAbout::frmAbout(ProgramState& state, QWidget* parent) : QDialog(parent), stat
     Label2->installEventFilter(this);
 
     Form_Load();
-    setFixedWidth(480);
+    // As high as the wrapped texts need at this width.
+    setFixedSize(480, layout->heightForWidth(480));
     qm::ui::placeOnScreen(*this);
 }
 

@@ -7,6 +7,8 @@
 #include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
 #include "mainwindow/forms/Form1.h"
+#include "mainwindow/forms/QtMainForms.h"
+#include "mainwindow/forms/frmAbout.h"
 #include "FakeUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
 #include "platform/ui/ReportList.h"
@@ -28,6 +30,7 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QThread>
 #include <QTreeWidget>
 
 #include <set>
@@ -40,12 +43,17 @@ namespace {
 // windows of the engine and of the restore code.
 template <class P>
 struct Wired : Form1 {
-    explicit Wired(ProgramState& s) : Form1(s), restore(s, *this), procs(s, *this, windows) { attach(procs); }
+    explicit Wired(ProgramState& s) : Form1(s), restore(s, *this), procs(s, *this, windows)
+    {
+        procs.setMainForms(mainForms);
+        attach(procs);
+    }
     qm::restore::frmViewZip& viewZip() { return restore.viewZip(); }
 
     qm::engine::QtEngineForms engine{state()};
     qm::restore::QtRestoreForms restore;
     Windows windows{engine, restore};
+    QtMainForms mainForms{state()};
     P procs;
 };
 using WiredForm1 = Wired<Procedures>;
@@ -197,6 +205,45 @@ TEST_F(Form1Test, WindowControlsReachTheirProcedures)
     EXPECT_TRUE(form.Command1->text().isEmpty());
     // Tab goes from the bar to the list to the exit button.
     EXPECT_EQ(qm::test::nextTab(form.ListView1), form.Command1);
+}
+
+// Real programs: a text editor and an xdg-open that note their arguments,
+// first on PATH, and a program folder with a blank in its name.
+TEST_F(Form1Test, TheLogAndTheWebSiteReachRealPrograms)
+{
+    namespace stdfs = std::filesystem;
+    const stdfs::path bin = native("bin");
+    stdfs::create_directories(bin);
+    auto recorder = [&](const char* name) {
+        const stdfs::path p = bin / name;
+        qm::test::writeFile(p, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + p.string() + ".tmp\"\nmv \"" + p.string() +
+                                   ".tmp\" \"" + p.string() + ".args\"\n");
+        stdfs::permissions(p, stdfs::perms::owner_all);
+        return p.string() + ".args";
+    };
+    auto written = [](const std::string& file) {
+        for (int i = 0; i < 500 && !stdfs::exists(file); ++i)
+            QThread::msleep(10);
+        return stdfs::exists(file) ? qm::test::readFile(file) : std::string("(nothing)");
+    };
+    const std::string editorArgs = recorder("edit");
+    const std::string openArgs = recorder("xdg-open");
+    qm::test::ScopedEnv visual("VISUAL", (bin / "edit").string());
+    qm::test::ScopedEnv path("PATH", bin.string() + ":" + std::getenv("PATH"));
+    stdfs::create_directories(native("Quill mate"));
+    qm::test::ScopedEnv home("QUILLMATE_HOME", native("Quill mate").string());
+
+    WiredForm1 form(state_);
+    form.action("mnuViewLog")->trigger();
+    EXPECT_EQ(written(editorArgs), native("Quill mate/autoback.log").string() + "\n");
+
+    form.action("AboutMnu")->trigger();
+    ASSERT_NE(form.mainForms.about(), nullptr);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(form.mainForms.about()->Label1, &release);
+    EXPECT_EQ(written(openArgs), "https://quillmate.example.org/\n");
+    EXPECT_TRUE(ui_.boxes().empty());
 }
 
 TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
