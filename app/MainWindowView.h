@@ -23,6 +23,9 @@ public:
     // ---- The project list
     // The selected rows, in the order they are shown; empty when none is.
     virtual std::vector<ListRow> selectedRows() const = 0;
+    // The position of the row whose text is `text` (exactly), as shown; -1
+    // when the list has none.
+    virtual int findRow(const std::string& text) const = 0;
     // Sets column `column` (0 the project name, 1 "Last Back-up" ... 5
     // "Target Folder") of the row at `index`; a row or column the list does
     // not have is ignored.
@@ -33,8 +36,10 @@ public:
     virtual void repaintList() = 0;
 
     // ---- Command surfaces (button bar, menus, pop-up menu, the list's double click)
-    // Off while an operation runs: every command but Exit refuses, painting
-    // goes on. On again: each surface as its command's availability says.
+    // Off while an operation runs: every command but Help and Exit refuses,
+    // painting goes on. On again: each surface as its command's availability
+    // says. Operations do not call it themselves: they hold the busy switch
+    // (app/BusySwitch.h), which calls it and makes Exit wait for them.
     virtual void enableCommands(bool enabled) = 0;
 
     // ---- The window

@@ -8,6 +8,7 @@
 namespace qm::engine {
 
 struct BackupTypeSetup;
+class StatusView;
 
 class EngineForms {
 public:
@@ -16,8 +17,11 @@ public:
     // main window's ProjectType, ZipTypeBut and Check1 when it returns.
     virtual void showBackupType(const BackupTypeSetup& setup) = 0;
     // frmSplitSize in mode `ArchiveType`, shown modally; the answer is in
-    // ZipSplitSize / AceSplitSize and ChosenFolder when it returns.
-    virtual void showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) = 0;
+    // ZipSplitSize / AceSplitSize and ChosenFolder when it returns. True when
+    // the user pressed Okay; false after Cancel, Esc or the frame's close.
+    virtual bool showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) = 0;
+    // StatusFrm, the progress window of a build (made on first use).
+    virtual StatusView& status() = 0;
 };
 
 } // namespace qm::engine

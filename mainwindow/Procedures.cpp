@@ -16,7 +16,7 @@
 namespace qm::app {
 
 Procedures::Procedures(ProgramState& state, MainWindowView& view, Windows& windows)
-    : state_(state), view_(view), windows_(windows)
+    : state_(state), view_(view), windows_(windows), busy_(view), backup_(state, view, windows, busy_)
 {
 }
 
@@ -70,12 +70,6 @@ void Procedures::ExplorerView(const std::string& ArchivePath)
         lister_(path);
 }
 
-void Procedures::addListedRow(const qm::restore::ViewZipRow& row)
-{
-    ++state_.Form1.mRowCount;
-    windows_.restore.addContentsRow(state_.Form1.mRowCount, row);
-}
-
 // ---- Commands
 
 OutsidePrograms Procedures::outside() const { return OutsidePrograms(state_.ui(), state_.launcher()); }
@@ -121,10 +115,17 @@ void Procedures::About()
 
 void Procedures::GoFenwold() { outside().GoFenwold(); }
 
+void Procedures::BackupArchive() { backup_.BackupArchive(); }
+
 void Procedures::ExitProgram()
 {
-    view_.unloadAllWindows();
-    view_.endProgram();
+    auto exit = [this] {
+        view_.unloadAllWindows();
+        view_.endProgram();
+    };
+    // While an operation runs it is asked to stop; the exit follows its end.
+    if (!busy_.deferExit(exit))
+        exit();
 }
 
 void Procedures::RefreshList()

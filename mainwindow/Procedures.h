@@ -9,10 +9,11 @@
 // and its timers' handlers here. A procedure that grows large gets a file of
 // its own beside this one (RecordOps, OutsidePrograms) or in its subsystem
 // (engine/Backup, restore/Restore); the body here then only calls it.
+#include "app/BusySwitch.h"
 #include "app/ProgramState.h"
+#include "engine/Backup.h"
 #include "mainwindow/Commands.h"
 #include "mainwindow/Startup.h"
-#include "restore/ViewZipRow.h"
 
 #include <functional>
 #include <string>
@@ -33,6 +34,10 @@ public:
     ProgramState& state() const { return state_; }
     MainWindowView& view() const { return view_; }
     Windows& windows() const { return windows_; }
+    // The busy switch every operation that yields holds while it runs.
+    BusySwitch& busy() { return busy_; }
+    // The manual backups, and the main window's zip control with its handlers.
+    qm::engine::Backup& backup() { return backup_; }
 
     // ---- The commands (Commands.def)
 #define QM_COMMAND(procedure, built) void procedure() override;
@@ -54,9 +59,6 @@ public:
     // Opens the contents window on `ArchivePath` (as given) and lists the
     // archive into it: ProjectName takes the path without its quotes.
     void ExplorerView(const std::string& ArchivePath);
-    // A listed archive entry becomes the next row of the contents window
-    // (mRowCount counts them and gives the row's position).
-    void addListedRow(const qm::restore::ViewZipRow& row);
     // How an archive is listed into the contents window once the zip control
     // is there; gives the control's result.
     void setArchiveLister(std::function<int(const std::string&)> lister) { lister_ = std::move(lister); }
@@ -69,6 +71,8 @@ private:
     ProgramState& state_;
     MainWindowView& view_;
     Windows& windows_;
+    BusySwitch busy_;
+    qm::engine::Backup backup_;
     std::function<int(const std::string&)> lister_;
     MainForms* mainForms_ = nullptr;
 };

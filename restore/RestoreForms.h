@@ -5,9 +5,13 @@
 // restore/forms/QtRestoreForms.h.
 #include "restore/ViewZipRow.h"
 
+#include <array>
 #include <string>
 
 namespace qm::restore {
+
+// The captions of the contents window's summary labels Label1 to Label10.
+using ContentsSummary = std::array<std::string, 10>;
 
 class RestoreForms {
 public:
@@ -21,6 +25,14 @@ public:
     // contents window (made, not shown, when there is none); its list stays
     // hidden while rows come in.
     virtual void addContentsRow(int index, const ViewZipRow& row) = 0;
+    // lblDescription, the archive comment (the window made, not shown, when
+    // there is none).
+    virtual void setContentsComment(const std::string& text) = 0;
+    // The summary labels Label1 to Label10, in that order (made, not shown,
+    // when there is none).
+    virtual void setContentsSummary(const ContentsSummary& labels) = 0;
+    // The list made visible and repainted (made, not shown, when there is none).
+    virtual void showContentsList() = 0;
 };
 
 } // namespace qm::restore

@@ -86,15 +86,13 @@ bool isBlank(const std::string& text)
 
 int ExtraHeaderValue(const ProjectRecord& rec)
 {
-    if (yes(rec, F::ZIPPKWareHeader))
-        return 2;
-    if (yes(rec, F::ZIPInfoZipHeader))
-        return 1;
-    if (yes(rec, F::ZIPNTSecurityHeader))
-        return 4;
-    if (yes(rec, F::ZIPUnicodeHeader))
-        return 8;
-    return 0;
+    int bits = 0;
+    const std::pair<F, int> headers[] = {
+        {F::ZIPInfoZipHeader, 1}, {F::ZIPPKWareHeader, 2}, {F::ZIPNTSecurityHeader, 4}, {F::ZIPUnicodeHeader, 8}};
+    for (const auto& [field, bit] : headers)
+        if (yes(rec, field))
+            bits |= bit;
+    return bits;
 }
 
 ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const ProjectRecord& rec,
@@ -163,19 +161,36 @@ ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const ProjectRecord& rec
             required |= bit;
     zip.RequiredAttributes = required;
 
-    // A date or size that cannot be read sets nothing.
-    if (!rec[F::ZIPMinFileDate].empty())
-        if (auto d = qm::datetime::parseDateTime(rec[F::ZIPMinFileDate]))
-            zip.OldestDate = *d;
-    if (!rec[F::ZIPMaxFileDate].empty())
-        if (auto d = qm::datetime::parseDateTime(rec[F::ZIPMaxFileDate]))
-            zip.NewestDate = *d;
-    if (!rec[F::ZIPMinFileSize].empty())
-        if (auto n = size32(rec[F::ZIPMinFileSize]))
-            zip.SmallestSize = *n;
-    if (!rec[F::ZIPMaxFileSize].empty())
-        if (auto n = size32(rec[F::ZIPMaxFileSize]))
-            zip.LargestSize = *n;
+    // A date or size that cannot be read sets nothing (strict: it is named).
+    auto unread = [&](F field, const char* key) {
+        if (setup.strictLimits && out.badLimit.empty() && !rec[field].empty())
+            out.badLimit = key;
+    };
+    auto dateLimit = [&](F field, const char* key, qm::datetime::DateTime& limit) {
+        if (rec[field].empty())
+            return;
+        if (auto d = qm::datetime::parseDateTime(rec[field]))
+            limit = *d;
+        else
+            unread(field, key);
+    };
+    auto sizeLimit = [&](F field, const char* key, int64_t& limit) {
+        if (rec[field].empty())
+            return;
+        std::optional<int64_t> n;
+        if (!setup.strictLimits)
+            n = size32(rec[field]);
+        else if (std::optional<long long> wide = qm::datetime::parseWholeNumber(rec[field]); wide && *wide >= 0)
+            n = *wide;
+        if (n)
+            limit = *n;
+        else
+            unread(field, key);
+    };
+    dateLimit(F::ZIPMinFileDate, "ZIPMinFileDate", zip.OldestDate);
+    dateLimit(F::ZIPMaxFileDate, "ZIPMaxFileDate", zip.NewestDate);
+    sizeLimit(F::ZIPMinFileSize, "ZIPMinFileSize", zip.SmallestSize);
+    sizeLimit(F::ZIPMaxFileSize, "ZIPMaxFileSize", zip.LargestSize);
 
     switch (setup.layout) {
     case ZipSetup::Layout::AsRecord: {

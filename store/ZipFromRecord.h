@@ -18,9 +18,9 @@ namespace qm::store {
 
 struct ProjectRecord;
 
-// The extra-header value: the bit of the first of ZIPPKWareHeader (2),
-// ZIPInfoZipHeader (1), ZIPNTSecurityHeader (4), ZIPUnicodeHeader (8) that
-// is "yes"; 0 when none is. Only one bit is ever set.
+// The extra-header value: the bits of ZIPInfoZipHeader (1), ZIPPKWareHeader
+// (2), ZIPNTSecurityHeader (4) and ZIPUnicodeHeader (8), each added when it
+// is "yes"; 0 when none is.
 int ExtraHeaderValue(const ProjectRecord& rec);
 
 struct ZipSetup {
@@ -40,6 +40,12 @@ struct ZipSetup {
     // unattended backup takes Burrows-Wheeler (18); nothing keeps the
     // control's default, as the manual backup does.
     std::optional<int> blankMethod = 18;
+
+    // How the date and size limits are read. The unattended backup passes
+    // over a limit that does not read and takes sizes as 32-bit numbers; the
+    // manual backup (strict) takes sizes as 64-bit numbers and refuses a
+    // limit that does not read (ZipSetupResult::badLimit).
+    bool strictLimits = false;
 };
 
 struct ZipSetupResult {
@@ -52,6 +58,9 @@ struct ZipSetupResult {
     bool listFailed = false;
     std::string listFile;        // the file list's path, when one was used
     int listEntries = 0;         // entries handed to the control
+    // With strictLimits: the key of the first date or size limit that does
+    // not read as one (ZIPMinFileDate, ...); the archive must not be built.
+    std::string badLimit;
 };
 
 // True for an empty text or one of blanks (spaces) only.

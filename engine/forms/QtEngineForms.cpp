@@ -15,12 +15,13 @@ void QtEngineForms::showBackupType(const BackupTypeSetup& setup)
     state_.ui().showModal(dialog);
 }
 
-void QtEngineForms::showSplitSize(const std::string& ArchiveType, const std::string& ParentForm)
+bool QtEngineForms::showSplitSize(const std::string& ArchiveType, const std::string& ParentForm)
 {
     frmSplitSize dialog(state_, pickers_);
     dialog.ArchiveType = ArchiveType;
     dialog.ParentForm = ParentForm;
     state_.ui().showModal(dialog);
+    return dialog.result() == QDialog::Accepted;
 }
 
 } // namespace qm::engine

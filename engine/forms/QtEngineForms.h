@@ -2,6 +2,7 @@
 // The engine's dialogs shown for real: each call creates the dialog, prepares
 // it as its caller would and shows it modally through the window runtime.
 #include "engine/EngineForms.h"
+#include "engine/forms/StatusFrm.h"
 
 namespace qm::app {
 class ProgramState;
@@ -22,9 +23,11 @@ public:
     }
 
     void showBackupType(const BackupTypeSetup& setup) override;
-    void showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) override;
+    bool showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) override;
+    StatusWindow& status() override { return status_; }
 
 private:
+    StatusWindow status_;
     qm::app::ProgramState& state_;
     qm::pickers::PickerForms* pickers_;
 };

@@ -290,15 +290,21 @@ void Form1::ButtonBar1_ItemClick(const QString& groupKey, int position)
         run(*c);
 }
 
+bool Form1::allowedNow(Command c) const
+{
+    // While an operation runs, only Help and Exit.
+    return commandsEnabled_ || c == Command::ExitProgram || c == Command::Help;
+}
+
 void Form1::run(Command c)
 {
-    if (procedures_ && (commandsEnabled_ || c == Command::ExitProgram))
+    if (procedures_ && allowedNow(c))
         dispatch(*procedures_, c);
 }
 
 void Form1::applyCommandState()
 {
-    auto on = [this](Command c) { return commandAvailable(c) && (commandsEnabled_ || c == Command::ExitProgram); };
+    auto on = [this](Command c) { return commandAvailable(c) && allowedNow(c); };
     for (const BarItem& item : barItems())
         if (QToolButton* b = ButtonBar1->item(qs(item.group), item.position))
             b->setEnabled(on(item.command));
@@ -321,6 +327,14 @@ std::vector<ListRow> Form1::selectedRows() const
     for (int i : ListView1->selectedRowIndexes())
         rows.push_back({i, ListView1->cell(i, 0)});
     return rows;
+}
+
+int Form1::findRow(const std::string& text) const
+{
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        if (ListView1->cell(i, 0) == text)
+            return i;
+    return -1;
 }
 
 void Form1::setCell(int index, int column, const std::string& text) { ListView1->setCell(index, column, text); }

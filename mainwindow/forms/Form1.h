@@ -83,6 +83,7 @@ public:
 
     // ---- MainWindowView
     std::vector<ListRow> selectedRows() const override;
+    int findRow(const std::string& text) const override;
     void setCell(int index, int column, const std::string& text) override;
     void rebuildList() override;
     void repaintList() override;
@@ -104,8 +105,10 @@ private:
     void buildHiddenFrame();
     void mirrorZipTypeBut();
     void mirrorCheck1();
-    // Runs a command through the dispatch table; while the commands are off
-    // only Exit runs.
+    // Whether a command may run now: while the commands are off only Help
+    // and Exit may.
+    bool allowedNow(Command c) const;
+    // Runs a command through the dispatch table, when it may run now.
     void run(Command c);
     // Each surface enabled as its command's availability says, or all off.
     void applyCommandState();

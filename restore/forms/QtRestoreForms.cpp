@@ -5,6 +5,8 @@
 #include "platform/ui/ReportList.h"
 #include "restore/forms/frmViewZip.h"
 
+#include <QLabel>
+
 namespace qm::restore {
 
 QtRestoreForms::QtRestoreForms(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow)
@@ -42,6 +44,27 @@ void QtRestoreForms::addContentsRow(int index, const ViewZipRow& row)
     frmViewZip& v = viewZip();
     v.ListView1->setVisible(false);
     v.AddListedRow(index, row);
+}
+
+void QtRestoreForms::setContentsComment(const std::string& text)
+{
+    viewZip().lblDescription->setText(QString::fromStdString(text));
+}
+
+void QtRestoreForms::setContentsSummary(const ContentsSummary& labels)
+{
+    frmViewZip& v = viewZip();
+    QLabel* const targets[] = {v.Label1, v.Label2, v.Label3, v.Label4, v.Label5,
+                               v.Label6, v.Label7, v.Label8, v.Label9, v.Label10};
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        targets[i]->setText(QString::fromStdString(labels[i]));
+}
+
+void QtRestoreForms::showContentsList()
+{
+    frmViewZip& v = viewZip();
+    v.ListView1->setVisible(true);
+    v.ListView1->repaint();
 }
 
 } // namespace qm::restore

@@ -25,6 +25,9 @@ public:
 
     void showContents(const std::string& ArchivePath) override;
     void addContentsRow(int index, const ViewZipRow& row) override;
+    void setContentsComment(const std::string& text) override;
+    void setContentsSummary(const ContentsSummary& labels) override;
+    void showContentsList() override;
 
     // The archive contents window, made when there is none.
     frmViewZip& viewZip();

@@ -281,8 +281,14 @@ TEST_F(SplitSizeTest, ShownModallyThroughTheWindowRuntime)
         d.show();
         d.cmdOkay->click();
     });
-    forms.showSplitSize("ZIP", "Form1");
+    EXPECT_TRUE(forms.showSplitSize("ZIP", "Form1"));
     EXPECT_EQ(f_.ZipSplitSize, "95000000");
+    // Cancel (or the frame's close) tells the caller nothing was chosen.
+    ui_.onShowModal([](QWidget& w) {
+        w.show();
+        dynamic_cast<frmSplitSize&>(w).Command1->click();
+    });
+    EXPECT_FALSE(forms.showSplitSize("ZIP", "Form1"));
     EXPECT_TRUE(ui_.problems().empty());
 }
 

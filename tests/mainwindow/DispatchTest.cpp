@@ -77,8 +77,8 @@ TEST(DispatchTest, OnlyThisBuildsProceduresAreAvailable)
     for (const CommandEntry& e : commandTable())
         if (e.available)
             available.insert(std::string(e.procedure));
-    EXPECT_EQ(available, (std::set<std::string>{"BackupAllDue", "ZipManager", "Help", "ExitProgram", "RefreshList",
-                                                "ViewLog", "ClearLog", "OpenExternalZIP", "OpenNotePad",
+    EXPECT_EQ(available, (std::set<std::string>{"BackupArchive", "BackupAllDue", "ZipManager", "Help", "ExitProgram",
+                                                "RefreshList", "ViewLog", "ClearLog", "OpenExternalZIP", "OpenNotePad",
                                                 "OpenFavorite", "About", "GoFenwold"}));
 }
 

@@ -57,6 +57,15 @@ struct Wired : Form1 {
     P procs;
 };
 using WiredForm1 = Wired<Procedures>;
+
+// A listed archive entry of that name, as the zip control reports it.
+qm::zip::ListedEntry entry(const std::string& name)
+{
+    qm::zip::ListedEntry e;
+    e.name = name;
+    e.attributes = 32;
+    return e;
+}
 // Every command only records that its procedure was called.
 struct RecordingForm1 : Wired<Recording<Procedures>> {
     using Wired::Wired;
@@ -139,9 +148,9 @@ TEST_F(Form1Test, EveryMenuItemIsWiredToItsProcedure)
     for (const MenuRoute& route : ExpectedMenus)
         if (fresh.action(route.item)->isEnabled())
             enabled.insert(route.item);
-    EXPECT_EQ(enabled, (std::set<std::string>{"mnuDue", "mnuZIPManager", "RefreshPopMnu", "ExitMnu", "ContentsMnu",
-                                              "mnuViewLog", "mnuClearLog", "ExternalMnu", "NotePadMnu", "OtherMnu",
-                                              "AboutMnu"}));
+    EXPECT_EQ(enabled, (std::set<std::string>{"mnuBackup", "BackUpMnu", "mnuDue", "mnuZIPManager", "RefreshPopMnu",
+                                              "ExitMnu", "ContentsMnu", "mnuViewLog", "mnuClearLog", "ExternalMnu",
+                                              "NotePadMnu", "OtherMnu", "AboutMnu"}));
     EXPECT_EQ(procedureOf("mnuUserSettings", ExpectedMenus), "UserOptionsModeless");
 }
 
@@ -360,8 +369,8 @@ TEST_F(Form1Test, StateOutlivesTheWindow)
 TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
 {
     WiredForm1 form(state_);
-    form.procs.addListedRow({"a.txt", "1", "1", "", "", "32"});
-    form.procs.addListedRow({"b.txt", "2", "2", "", "", "32"});
+    form.procs.backup().PavikZip1_FileListed(entry("a.txt"));
+    form.procs.backup().PavikZip1_FileListed(entry("b.txt"));
     EXPECT_EQ(state_.Form1.mRowCount, 2);
     qm::restore::frmViewZip& view = form.viewZip();
     EXPECT_TRUE(view.ListView1->isHidden());
@@ -372,7 +381,7 @@ TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isVisible()); // the main window shows itself again
     // A new listing makes a new window.
-    form.procs.addListedRow({"c.txt", "3", "3", "", "", "32"});
+    form.procs.backup().PavikZip1_FileListed(entry("c.txt"));
     EXPECT_EQ(qm::test::texts(form.viewZip().ListView1, 0), std::vector<std::string>{"c.txt"});
     // Once the main window has been closed, the contents window leaves it closed.
     form.close();
@@ -402,25 +411,27 @@ TEST_F(Form1Test, ExitClosesEveryWindowAndEndsTheProgram)
     EXPECT_EQ(state_.Form1.mRowCount, 0);
 }
 
-TEST_F(Form1Test, CommandsAreOffWhileAnOperationRunsAllButExit)
+TEST_F(Form1Test, CommandsAreOffWhileAnOperationRunsAllButHelpAndExit)
 {
     RecordingForm1 form(state_);
     form.enableCommands(false);
     EXPECT_FALSE(form.action("mnuDue")->isEnabled());
     EXPECT_FALSE(form.action("RefreshPopMnu")->isEnabled());
-    EXPECT_FALSE(form.ButtonBar1->item("Help", 1)->isEnabled());
+    EXPECT_TRUE(form.ButtonBar1->item("Help", 1)->isEnabled());
+    EXPECT_TRUE(form.action("ContentsMnu")->isEnabled());
     EXPECT_TRUE(form.action("ExitMnu")->isEnabled());
     form.ButtonBar1_ItemClick("Archive", 2);
     QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
     QCoreApplication::sendEvent(form.ListView1->viewport(), &dbl);
+    form.ButtonBar1_ItemClick("Help", 1);
     form.Command1->click();
-    EXPECT_EQ(form.calls, std::vector<std::string>{"ExitProgram"});
+    EXPECT_EQ(form.calls, (std::vector<std::string>{"Help", "ExitProgram"}));
 
     form.enableCommands(true);
     EXPECT_TRUE(form.action("mnuDue")->isEnabled());
     EXPECT_TRUE(form.ButtonBar1->item("Help", 1)->isEnabled());
-    EXPECT_FALSE(form.action("mnuBackup")->isEnabled()); // not in this build
+    EXPECT_FALSE(form.action("mnuRestore")->isEnabled()); // not in this build
 }
 
 TEST_F(Form1Test, RowsAreReachedByTheirPositionAsShown)

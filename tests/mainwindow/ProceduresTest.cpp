@@ -1,6 +1,8 @@
 // The main window's procedures without a window: a fake main window and
 // fake window factories stand in for Form1 and the other windows.
 #include "app/ProgramState.h"
+#include "engine/ArchiveKinds.h"
+#include "engine/BackupType.h"
 #include "mainwindow/Procedures.h"
 #include "FakeUiServices.h"
 
@@ -15,6 +17,15 @@
 using namespace qm::app;
 
 namespace {
+
+// A listed archive entry of that name, as the zip control reports it.
+qm::zip::ListedEntry entry(const std::string& name)
+{
+    qm::zip::ListedEntry e;
+    e.name = name;
+    e.attributes = 32;
+    return e;
+}
 
 class ProceduresTest : public qm::test::ProgramHomeTest {
 protected:
@@ -97,8 +108,8 @@ TEST_F(ProceduresTest, TheCommandLineArchiveOpensInTheContentsWindowAndIsListed)
     std::vector<std::string> listed;
     procs_.setArchiveLister([&](const std::string& path) {
         listed.push_back(path);
-        procs_.addListedRow({"a.txt", "1", "1", "", "", "32"});
-        procs_.addListedRow({"b.txt", "2", "2", "", "", "32"});
+        procs_.backup().PavikZip1_FileListed(entry("a.txt"));
+        procs_.backup().PavikZip1_FileListed(entry("b.txt"));
         return 0;
     });
     state_.Form1.strRunCommand = "\"C:\\Back ups\\x.qmt\"";
@@ -110,6 +121,38 @@ TEST_F(ProceduresTest, TheCommandLineArchiveOpensInTheContentsWindowAndIsListed)
     EXPECT_EQ(windows_.restore.rows[1].first, 2);
     EXPECT_EQ(windows_.restore.rows[1].second[0], "b.txt");
     EXPECT_EQ(state_.Form1.mRowCount, 2);
+}
+
+TEST_F(ProceduresTest, ExitDuringABackupStopsItAndExitsOnceItHasEnded)
+{
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 50; ++i)
+        files["f" + std::to_string(i)] = "x";
+    makeSource("Home", files);
+    std::filesystem::create_directories(native("out"));
+    writeProject("Home", zipProject("Home"));
+    view_.rows = {{"Home", "", "", "", "", ""}};
+    view_.selected = {0};
+    windows_.engine.onBackupType = [this](const auto&) {
+        std::array<bool, qm::engine::ArchiveKindCount> zip{true};
+        qm::engine::backupTypeOkay(state_.Form1, zip, false);
+    };
+    std::vector<std::string> callsAtExit;
+    ui_.atDoEvents(10, [&] {
+        dispatch(procs_, Command::ExitProgram);
+        callsAtExit = view_.calls;
+    });
+    dispatch(procs_, Command::BackupArchive);
+    // Exit came while the commands were off; nothing closed until the run ended.
+    EXPECT_EQ(callsAtExit, std::vector<std::string>{"enableCommands off"});
+    EXPECT_EQ(view_.calls, (std::vector<std::string>{"enableCommands off", "enableCommands on", "unloadAllWindows",
+                                                     "endProgram"}));
+    EXPECT_EQ(ui_.lastBox().prompt, "Back-up process aborted by user");
+    EXPECT_FALSE(std::filesystem::exists(native("out/Home.qmt")));
+    // Without a run, Exit does not wait.
+    view_.calls.clear();
+    dispatch(procs_, Command::ExitProgram);
+    EXPECT_EQ(view_.calls, (std::vector<std::string>{"unloadAllWindows", "endProgram"}));
 }
 
 } // namespace

@@ -65,13 +65,17 @@ TEST_F(ZipSetupTest, WordsBecomeSettings)
         EXPECT_EQ(zip_.SpanMode, mode) << word;
     }
 
-    // Only the first header that is "yes" counts.
-    r[F::ZIPUnicodeHeader] = "yes";
-    r[F::ZIPPKWareHeader] = "yes";
-    EXPECT_EQ(qm::store::ExtraHeaderValue(r), 2);
-    r[F::ZIPPKWareHeader] = "no";
-    r[F::ZIPNTSecurityHeader] = "yes";
-    EXPECT_EQ(qm::store::ExtraHeaderValue(r), 4);
+    // Each header that is "yes" adds its bit, in every combination; other
+    // words ("Yes") add nothing.
+    const std::pair<F, int> headers[] = {
+        {F::ZIPInfoZipHeader, 1}, {F::ZIPPKWareHeader, 2}, {F::ZIPNTSecurityHeader, 4}, {F::ZIPUnicodeHeader, 8}};
+    for (int combination = 0; combination < 16; ++combination) {
+        for (const auto& [field, bit] : headers)
+            r[field] = (combination & bit) ? "yes" : "Yes";
+        EXPECT_EQ(qm::store::ExtraHeaderValue(r), combination);
+    }
+    for (const auto& [field, bit] : headers)
+        r[field] = "no";
 
     r[F::ZIPExcludeAttribHidden] = "yes";
     r[F::ZIPExcludeAttribAlias] = "yes";
@@ -193,6 +197,30 @@ TEST_F(ZipSetupTest, AManualSplitOrSpannedBackupLaysTheArchiveOutItself)
     qm::store::SetZipProperties(zip_, r, s);
     EXPECT_EQ(zip_.SpanMode, 1);
     EXPECT_EQ(zip_.SplitPartSize, qm::zip::PavikZip().SplitPartSize);
+}
+
+TEST_F(ZipSetupTest, TheManualBackupReadsLimitsStrictlyAndSizesWide)
+{
+    qm::store::ProjectRecord r = completeRecord();
+    r[F::ZIPMinFileSize] = "10";
+    r[F::ZIPMaxFileSize] = "99999999999";
+    qm::store::ZipSetup s;
+    s.appPath = qm::fs::appPath();
+    s.strictLimits = true;
+    qm::store::ZipSetupResult out = qm::store::SetZipProperties(zip_, r, s);
+    EXPECT_EQ(out.badLimit, "");
+    EXPECT_EQ(zip_.LargestSize, 99999999999);
+
+    const std::pair<F, const char*> bad[] = {{F::ZIPMinFileDate, "ZIPMinFileDate"}, {F::ZIPMaxFileDate, "ZIPMaxFileDate"},
+                                             {F::ZIPMinFileSize, "ZIPMinFileSize"}, {F::ZIPMaxFileSize, "ZIPMaxFileSize"}};
+    for (const auto& [field, key] : bad) {
+        qm::store::ProjectRecord b = r;
+        b[field] = field == F::ZIPMaxFileSize ? "-5" : "soon";
+        EXPECT_EQ(qm::store::SetZipProperties(zip_, b, s).badLimit, key);
+        s.strictLimits = false; // the unattended backup passes over it
+        EXPECT_EQ(qm::store::SetZipProperties(zip_, b, s).badLimit, "");
+        s.strictLimits = true;
+    }
 }
 
 } // namespace

@@ -35,6 +35,13 @@ public:
                 out.push_back({i, rows[size_t(i)][0]});
         return out;
     }
+    int findRow(const std::string& text) const override
+    {
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (!rows[i].empty() && rows[i][0] == text)
+                return static_cast<int>(i);
+        return -1;
+    }
     void setCell(int index, int column, const std::string& text) override
     {
         calls.push_back("setCell " + std::to_string(index) + " " + std::to_string(column) + " " + text);

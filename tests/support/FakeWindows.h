@@ -11,6 +11,7 @@
 #include "editor/EditorForms.h"
 #include "engine/BackupType.h"
 #include "engine/EngineForms.h"
+#include "engine/StatusView.h"
 #include "options/OptionsForms.h"
 #include "pickers/PickerForms.h"
 #include "restore/RestoreForms.h"
@@ -23,31 +24,72 @@
 
 namespace qm::test {
 
+// The progress window: its texts as they are now, every call in order
+// ("show", "unload", "caption <text>", "percent 100", ...), and the cancel
+// action the owner gave (cancel() presses the window's Cancel).
+struct FakeStatusView : qm::engine::StatusView {
+    std::vector<std::string> calls;
+    bool visible = false;
+    std::string caption, banner, archiveFile, filename, skipped = "(none)";
+    int percent = 0;
+    bool bannerSmall = false;
+    std::function<void()> cancelAction;
+    // Cancel as the window's button: the owner's action, then the window unloads.
+    void cancel()
+    {
+        if (cancelAction)
+            cancelAction();
+        unload();
+    }
+    void show() override { visible = true; calls.push_back("show"); }
+    void unload() override { visible = false; calls.push_back("unload"); }
+    void setCaption(const std::string& t) override { caption = t; calls.push_back("caption " + t); }
+    void setBanner(const std::string& t) override { banner = t; calls.push_back("banner " + t); }
+    void setBannerSmall() override { bannerSmall = true; calls.push_back("bannerSmall"); }
+    void setArchiveFile(const std::string& t) override { archiveFile = t; }
+    void setFilename(const std::string& t) override { filename = t; }
+    void setPercent(int p) override { percent = p; calls.push_back("percent " + std::to_string(p)); }
+    void setSkipped(const std::string& t) override { skipped = t; calls.push_back("skipped " + t); }
+    void onCancel(std::function<void()> c) override { cancelAction = std::move(c); }
+};
+
 // Answers are written into the program state by `onBackupType` and
 // `onSplitSize`, as a user's choice would be.
 struct FakeEngineForms : qm::engine::EngineForms {
     std::vector<std::string> shown; // "BackupType <frame caption>", "SplitSize <type> <parent>"
     std::function<void(const qm::engine::BackupTypeSetup&)> onBackupType;
-    std::function<void(const std::string&)> onSplitSize;
+    std::function<bool(const std::string&)> onSplitSize;
     void showBackupType(const qm::engine::BackupTypeSetup& setup) override
     {
         shown.push_back("BackupType " + setup.frameCaption);
         if (onBackupType)
             onBackupType(setup);
     }
-    void showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) override
+    // Okay unless `onSplitSize` answers Cancel (false).
+    bool showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) override
     {
         shown.push_back("SplitSize " + ArchiveType + " " + ParentForm);
-        if (onSplitSize)
-            onSplitSize(ArchiveType);
+        return !onSplitSize || onSplitSize(ArchiveType);
     }
+    FakeStatusView statusView;
+    qm::engine::StatusView& status() override { return statusView; }
 };
 
 struct FakeRestoreForms : qm::restore::RestoreForms {
     std::vector<std::string> shown;                   // archives shown in the contents window
     std::vector<std::pair<int, qm::restore::ViewZipRow>> rows; // rows added, with their index
+    std::string comment;                              // lblDescription
+    qm::restore::ContentsSummary summary;             // Label1 to Label10
+    bool listVisible = true;                          // ListView1
     void showContents(const std::string& ArchivePath) override { shown.push_back(ArchivePath); }
-    void addContentsRow(int index, const qm::restore::ViewZipRow& row) override { rows.emplace_back(index, row); }
+    void addContentsRow(int index, const qm::restore::ViewZipRow& row) override
+    {
+        listVisible = false;
+        rows.emplace_back(index, row);
+    }
+    void setContentsComment(const std::string& text) override { comment = text; }
+    void setContentsSummary(const qm::restore::ContentsSummary& labels) override { summary = labels; }
+    void showContentsList() override { listVisible = true; }
 };
 
 struct FakePickerForms : qm::pickers::PickerForms {

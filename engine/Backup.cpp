@@ -1,0 +1,159 @@
+// The backup's owner and the dispatcher of every manual backup.
+#include "engine/Backup.h"
+
+#include "app/BusySwitch.h"
+#include "app/ErrorBox.h"
+#include "app/MainWindowView.h"
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "engine/ArchiveKinds.h"
+#include "engine/BackupType.h"
+#include "engine/CheckValues.h"
+#include "engine/EngineForms.h"
+#include "engine/StatusView.h"
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
+#include "platform/ui/UiServices.h"
+#include "store/ProjectRecord.h"
+#include "store/SystemLookups.h"
+
+namespace qm::engine {
+
+namespace {
+
+using F = qm::store::ProjectField;
+using namespace qm::ui;
+
+// Whether `path` names a folder whose attributes can be read.
+bool readableFolder(const std::string& path)
+{
+    try {
+        return (qm::fs::getAttributes(path) & qm::fs::attr::Directory) != 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// The operation kind CheckValues gets for the kind ZipTypeBut records.
+std::string checkKind(const qm::app::OptionGroup& kinds)
+{
+    if (kinds.isAnyOf({kind::Exe, kind::ExeSpan}))
+        return "exe";
+    if (kinds.isAnyOf({kind::AceExe, kind::AceExeMulti, kind::AceExeSpan}))
+        return "aceexe";
+    if (kinds.isAnyOf({kind::Ace, kind::AceMulti, kind::AceSpan}))
+        return "ace";
+    return "zip";
+}
+
+constexpr const char* NotBuiltYet = "This archive type cannot be made by this version of Quillmate.";
+
+} // namespace
+
+std::string runErrorText(const std::exception& e)
+{
+    if (const auto* rt = dynamic_cast<const qm::RtError*>(&e))
+        return "Error: " + std::to_string(rt->number) + ". " + rt->description;
+    return "Error: 51. " + std::string(e.what());
+}
+
+Backup::Backup(qm::app::ProgramState& state, qm::app::MainWindowView& view, qm::app::Windows& windows,
+               qm::app::BusySwitch& busy, const qm::datetime::Clock& clock)
+    : state_(state), view_(view), windows_(windows), busy_(busy), clock_(clock),
+      log_(qm::store::AutobackLog::defaultPath())
+{
+    PavikZip1.addEventSink(this);
+    PavikZip1.setYieldHook([this] { state_.ui().doEvents(); });
+    windows_.engine.status().onCancel([this] { PavikZip1.AbortRequested = true; });
+}
+
+Backup::~Backup()
+{
+    windows_.engine.status().onCancel(nullptr);
+    PavikZip1.removeEventSink(this);
+}
+
+void Backup::BackupArchive()
+{
+    UiServices& ui = state_.ui();
+    qm::store::Store& store = state_.store;
+    qm::app::Form1Variables& f = state_.Form1;
+
+    qm::store::BusyPointer(ui);
+    const std::vector<qm::app::ListRow> rows = view_.selectedRows();
+    if (rows.size() > 1) {
+        qm::app::showError(ui, "Cannot select more than one project at a time for back-up.");
+        qm::store::NormalPointer(ui);
+        return;
+    }
+    if (rows.empty()) {
+        qm::store::NormalPointer(ui);
+        qm::app::showError(ui, "No project selected");
+        return;
+    }
+    store.CurrentProjectIni = qm::fs::appPath() + "\\Projects\\" + rows[0].text;
+    store.LoadProject();
+    qm::store::NormalPointer(ui);
+
+    windows_.engine.showBackupType(setupForBackup());
+    // The delete flag holds for this run only: the procedure gets it, the
+    // main window forgets it on every road from here.
+    const bool deleteOld = f.Check1.value() == 1;
+    f.Check1.setValue(0);
+    if (f.ProjectType == "Cancel") {
+        ui.msgBox("Archive operation cancelled.", mb::OKOnly | mb::Information, DefaultTitle);
+        return;
+    }
+
+    try {
+        const qm::store::ProjectRecord& rec = store.ProjectRecord(1);
+        const std::string kind = checkKind(f.ZipTypeBut);
+        if (kind == "zip" && !readableFolder(rec[F::ZIPDefaultRestoreFromFolder])) {
+            qm::app::showError(ui, "Device or drive not ready!\r\n\r\nPlease insert disk containing:\r\n\r\n" +
+                                       rec[F::ZIPDefaultRestoreFromFolder] + "\\" + rec[F::ZIPBackFile] +
+                                       "\r\nor the disk where you wish to create a new archive.");
+            return;
+        }
+        if (!readableFolder(rec[F::ProjectFolder])) {
+            qm::app::showError(ui, "Could not locate source folder as defined\r\nin the Quillmate data file: \r\n\r\n" +
+                                       rec[F::ProjectFolder]);
+            store.CurrentProjectIni.clear();
+            return;
+        }
+        bool failed = false;
+        std::string msg;
+        CheckValues(rec, failed, kind, msg);
+        if (failed) {
+            ui.msgBox(msg, mb::OKOnly | mb::Critical, DefaultTitle);
+            return;
+        }
+
+        const qm::app::OptionGroup& k = f.ZipTypeBut;
+        if (k.isAnyOf({kind::Zip, kind::ZipMulti, kind::ZipSpan})) {
+            MakeZip(deleteOld);
+        } else if (k.isAnyOf({kind::Exe, kind::ExeSpan})) {
+            MakeEXE(deleteOld);
+        } else if (k.isAnyOf({kind::Ace, kind::AceMulti, kind::AceSpan, kind::AceExe, kind::AceExeMulti,
+                              kind::AceExeSpan})) {
+            if (f.WinAceLocation.empty())
+                qm::app::showError(ui, "Cannot find an installed version of WinAce (2.11 or higher)");
+            else if (k.isAnyOf({kind::Ace, kind::AceMulti, kind::AceSpan}))
+                MakeAce(deleteOld);
+            else
+                MakeAceEXE(deleteOld);
+        }
+    } catch (const std::exception& e) {
+        qm::store::NormalPointer(ui);
+        qm::app::showError(ui, runErrorText(e));
+    }
+}
+
+// ---- Marked calls
+
+void Backup::MakeEXE(bool /*deleteOld*/) { qm::app::showError(state_.ui(), NotBuiltYet); }
+
+void Backup::MakeAce(bool /*deleteOld*/) { qm::app::showError(state_.ui(), NotBuiltYet); }
+
+void Backup::MakeAceEXE(bool /*deleteOld*/) { qm::app::showError(state_.ui(), NotBuiltYet); }
+
+} // namespace qm::engine

@@ -1,0 +1,129 @@
+#pragma once
+// The main window's manual backups, in plain C++: BackupArchive, the entry of
+// every manual backup; MakeZip, a ZIP backup (single file, split, spanned);
+// and the zip control PavikZip1 that the main window owns for its whole life,
+// with its yield hook (DoEvents), its event handlers, the progress window's
+// texts and ViewArchiveInfo. The restore, test and view procedures and the
+// other backups (self-extracting, ACE, the data files) use this same
+// control, its handlers, the progress window (EngineForms::status) and log().
+//
+// The window is reached through MainWindowView, other windows through the
+// factories of app::Windows, boxes through UiServices and "now" through a
+// Clock, so every run is driven and tested without a display. While a build
+// yields, the busy switch is on: the main window's commands are off and Exit
+// waits for the run, which it asks to stop.
+#include "platform/datetime/Clock.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/ZipEvents.h"
+#include "store/AutobackLog.h"
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace qm::app {
+class BusySwitch;
+class MainWindowView;
+class ProgramState;
+struct Windows;
+} // namespace qm::app
+
+namespace qm::engine {
+
+// The box and log line of a run-time failure: "Error: " & number & ". " &
+// description. A failure that is not a run-time error counts as number 51.
+std::string runErrorText(const std::exception& e);
+
+class Backup : private qm::zip::ZipEvents {
+public:
+    Backup(qm::app::ProgramState& state, qm::app::MainWindowView& view, qm::app::Windows& windows,
+           qm::app::BusySwitch& busy, const qm::datetime::Clock& clock = qm::datetime::systemClock());
+    ~Backup() override;
+    Backup(const Backup&) = delete;
+    Backup& operator=(const Backup&) = delete;
+
+    // The main window's zip control.
+    qm::zip::PavikZip PavikZip1;
+
+    // ---- Procedures
+    // Backs up the one project selected in the project list: loads its
+    // record, asks for the archive kind, checks target and source folders
+    // and the record, then hands over to the backup procedure of the kind
+    // with the delete flag ("Delete old back-up and rebuild"), which the
+    // main window then forgets. A failure that escapes the procedure is
+    // shown here as "Error: ...".
+    void BackupArchive();
+
+    // A ZIP backup of the loaded record, of the kind ZipTypeBut records (2
+    // split, 4 spanned, otherwise one file). With `deleteOld`, the file the
+    // run is about to write (and a split set's parts) is set aside just
+    // before the build, after every dialog and check: dropped when the
+    // build succeeds, put back otherwise.
+    void MakeZip(bool deleteOld = false);
+
+    // ---- Marked calls: the backups that later work fills in. Each receives
+    // the delete flag as MakeZip does and must honour it the same way (set
+    // aside just before its build, never before a dialog that can cancel).
+    // Self-extracting ZIP, kinds 1 and 5 (EXE single file, EXE spanned).
+    void MakeEXE(bool deleteOld = false);
+    // ACE through WinAce, kinds 6, 8 and 10; BackupArchive calls it only
+    // when WinAceLocation is set.
+    void MakeAce(bool deleteOld = false);
+    // Self-extracting ACE through WinAce, kinds 7, 9 and 11 (likewise).
+    void MakeAceEXE(bool deleteOld = false);
+
+    // Fills the summary of the archive contents window for the archive
+    // `ArchivePath` and shows its list (also when the archive cannot be read,
+    // which is reported in a box).
+    void ViewArchiveInfo(std::string& ArchivePath);
+
+    // ---- The handlers of PavikZip1's events
+    void PavikZip1_FileProgress(const std::string& name);
+    void PavikZip1_TotalProgress(int percent);
+    void PavikZip1_DiskRequest(int disk, bool& ready);
+    void PavikZip1_EntryNaming(std::string& storedName, const std::string& sourcePath);
+    void PavikZip1_FileSkipped(const std::string& name, int reason);
+    void PavikZip1_Warning(const std::string& name, int code);
+    void PavikZip1_CommentRequest(std::string& comment);
+    void PavikZip1_FileListed(const qm::zip::ListedEntry& entry);
+
+    // ---- Shared with the other operations of the main window
+    // autoback.log, open while an operation logs.
+    qm::store::AutobackLog& log() { return log_; }
+    qm::datetime::DateTime Now() const { return clock_.now(); }
+
+    // Test hook: the build that MakeZip runs instead of PavikZip1.Build (a
+    // control that halts, 519, is not at hand otherwise).
+    void setBuildForTesting(std::function<int()> build) { buildForTesting_ = std::move(build); }
+
+private:
+    // The stages of MakeZip (MakeZip.cpp).
+    struct ZipRun;
+    bool askZipTarget(bool split, bool spanned);
+    int buildZip(ZipRun& run);
+    void finishZip(ZipRun& run);
+    void zipSucceeded(ZipRun& run);
+    // The zip control's events, passed to the handlers above.
+    void FileProgress(const std::string& name, int percent) override;
+    void TotalProgress(int percent) override;
+    void DiskRequest(int disk, bool& ready) override;
+    void EntryNaming(std::string& storedName, const std::string& sourcePath) override;
+    void FileSkipped(const std::string& name, const std::string& source, const std::string& target,
+                     int reason) override;
+    void Warning(const std::string& name, int code) override;
+    void CommentRequest(std::string& comment) override;
+    void FileListed(const qm::zip::ListedEntry& entry) override;
+
+    qm::app::ProgramState& state_;
+    qm::app::MainWindowView& view_;
+    qm::app::Windows& windows_;
+    qm::app::BusySwitch& busy_;
+    const qm::datetime::Clock& clock_;
+    qm::store::AutobackLog log_;
+    // While the archive's date is stamped its listing is not a viewing: the
+    // entries do not reach the contents window.
+    bool stamping_ = false;
+    std::function<int()> buildForTesting_;
+};
+
+} // namespace qm::engine

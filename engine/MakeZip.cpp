@@ -1,0 +1,288 @@
+// MakeZip: a manual ZIP backup of the loaded record, logged in autoback.log.
+#include "engine/Backup.h"
+
+#include "app/BusySwitch.h"
+#include "app/ErrorBox.h"
+#include "app/MainWindowView.h"
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "engine/ArchiveKinds.h"
+#include "engine/CheckValues.h"
+#include "engine/EngineForms.h"
+#include "engine/StatusView.h"
+#include "pickers/PickerForms.h"
+#include "platform/datetime/DateText.h"
+#include "platform/datetime/Numbers.h"
+#include "platform/fs/Errors.h"
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/SetAside.h"
+#include "platform/fs/WinPath.h"
+#include "platform/ui/UiServices.h"
+#include "store/ProjectRecord.h"
+#include "store/SystemLookups.h"
+#include "store/ZipFromRecord.h"
+#include "store/ZipUpdate.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace qm::engine {
+
+namespace {
+
+using F = qm::store::ProjectField;
+using namespace qm::ui;
+
+constexpr const char* DiskFullText =
+    "Target Drive/Directory has insufficient space to store your database. Choose another location and try again.";
+
+// The files a build of `archivePath` replaces: the archive and, for a split
+// set, its parts before it ("name.z01", "name.z02", ...) as long as they
+// follow on.
+std::vector<std::string> ownFiles(const std::string& archivePath, bool split)
+{
+    std::vector<std::string> files{archivePath};
+    if (!split)
+        return files;
+    const std::string name = qm::fs::fileNamePart(archivePath);
+    const std::size_t dot = name.rfind('.');
+    const std::string stem = archivePath.substr(0, archivePath.size() - name.size()) +
+                             (dot == std::string::npos ? name : name.substr(0, dot));
+    for (int part = 1; part < 1000; ++part) {
+        char ext[8];
+        std::snprintf(ext, sizeof ext, ".z%02d", part);
+        if (!qm::fs::exists(stem + ext))
+            break;
+        files.push_back(stem + ext);
+    }
+    return files;
+}
+
+// Runs `fn` when the scope ends, whichever way.
+template <class Fn>
+struct AtExit {
+    Fn fn;
+    ~AtExit() { fn(); }
+};
+template <class Fn>
+AtExit(Fn) -> AtExit<Fn>;
+
+// A run-time failure of the run: its text, and whether it is a full disk.
+void noteFailure(std::optional<std::string>& failure, bool& diskFull, const std::exception& e)
+{
+    const auto* rt = dynamic_cast<const qm::RtError*>(&e);
+    diskFull = rt && rt->number == qm::rterr::DiskFull;
+    failure = runErrorText(e);
+}
+
+} // namespace
+
+// What one run carries from stage to stage.
+struct Backup::ZipRun {
+    explicit ZipRun(const qm::store::ProjectRecord& r) : rec(r) {}
+    const qm::store::ProjectRecord& rec;
+    bool split = false;
+    bool spanned = false;
+    bool deleteOld = false;
+    int result = qm::zip::result::Ok;
+    std::optional<std::string> failure; // a run-time failure: its box and log text
+    bool diskFull = false;
+};
+
+void Backup::MakeZip(bool deleteOld)
+{
+    qm::app::Form1Variables& f = state_.Form1;
+    qm::store::Store& store = state_.store;
+    UiServices& ui = state_.ui();
+    // The comment request hands over the record's comment while this run builds.
+    f.OpType = "zip";
+    const AtExit clearOpType{[&f] { f.OpType.clear(); }};
+
+    ZipRun run{store.ProjectRecord(1)};
+    const qm::store::ProjectRecord& rec = run.rec;
+    run.split = f.ZipTypeBut.value(kind::ZipMulti);
+    run.spanned = f.ZipTypeBut.value(kind::ZipSpan);
+    run.deleteOld = deleteOld;
+    f.ShortName = rec[F::ProjectName];
+    f.ProjectFolder = rec[F::ProjectFolder];
+
+    if (!askZipTarget(run.split, run.spanned))
+        return;
+    bool failed = false;
+    std::string msg;
+    CheckValues(rec, failed, "zip", msg);
+    if (failed) {
+        qm::app::showError(ui, msg);
+        return;
+    }
+
+    log_.open();
+    log_.dashes(qm::store::AutobackLog::PassSeparator);
+    log_.event(Now(), "Manual back-up started for " + f.ShortName);
+    log_.more("Target File: " + rec[F::ZIPDefaultRestoreFromFolder] + "\\" + rec[F::ZIPBackFile]);
+    const AtExit closeLog{[this] { log_.close(); }};
+    qm::store::BusyPointer(ui);
+    qm::app::BusySwitch::Operation running = busy_.begin([this] { PavikZip1.AbortRequested = true; });
+
+    StatusView& status = windows_.engine.status();
+    status.setCaption("Compressing " + f.ShortName + " files");
+    status.setBanner("Compressing");
+    status.show();
+
+    run.result = buildZip(run);
+    qm::store::NormalPointer(ui);
+    status.unload();
+    finishZip(run);
+}
+
+bool Backup::askZipTarget(bool split, bool spanned)
+{
+    qm::app::Form1Variables& f = state_.Form1;
+    if (split) {
+        if (!windows_.engine.showSplitSize("ZIP", "Form1"))
+            return false; // cancelled: the run ends quietly
+        if (f.ZipSplitSize.empty()) {
+            qm::app::showError(state_.ui(), "No Split Size set. Aborting operation.");
+            return false;
+        }
+        if (state_.ChosenFolder.empty()) {
+            qm::app::showError(state_.ui(), "No Target drive/folder set. Aborting operation.");
+            return false;
+        }
+    } else if (spanned) {
+        // Emptied first, so that closing the picker by its frame ends the run.
+        state_.ChosenFolder.clear();
+        if (windows_.pickers) {
+            qm::pickers::FolderRequest request;
+            request.ParentForm = "Form1";
+            if (std::optional<std::string> folder = windows_.pickers->chooseTargetDir(request))
+                state_.ChosenFolder = *folder;
+        }
+        if (state_.ChosenFolder.empty())
+            return false;
+    }
+    return true;
+}
+
+int Backup::buildZip(ZipRun& run)
+{
+    qm::app::Form1Variables& f = state_.Form1;
+    qm::store::Store& store = state_.store;
+    const qm::store::ProjectRecord& rec = run.rec;
+    const std::string archiveName = rec[F::ZIPBackFile] + (run.split || run.spanned ? ".zip" : "");
+    f.ProjectName = rec[F::ZIPDefaultRestoreFromFolder] + "\\" + archiveName;
+    try {
+        qm::store::ZipSetup setup;
+        setup.archivePath =
+            run.split || run.spanned ? qm::fs::joinPath(state_.ChosenFolder, archiveName) : f.ProjectName;
+        setup.extraHeaders = qm::store::ExtraHeaderValue(rec);
+        setup.appPath = qm::fs::appPath();
+        setup.userTempFolder = store.UserOptionsRecord(1).UserTempFolder;
+        if (run.split) {
+            setup.layout = qm::store::ZipSetup::Layout::Split;
+            const std::optional<long long> size = qm::datetime::parseWholeNumber(f.ZipSplitSize);
+            if (!size)
+                throw qm::RtError(13, "Type mismatch: the split size " + f.ZipSplitSize + " is not a number");
+            setup.splitPartSize = *size;
+        } else if (run.spanned) {
+            setup.layout = qm::store::ZipSetup::Layout::Spanned;
+        }
+        setup.blankMethod = std::nullopt;
+        setup.strictLimits = true;
+        const qm::store::ZipSetupResult prepared = qm::store::SetZipProperties(PavikZip1, rec, setup);
+        store.TempFolder = prepared.TempFolder;
+        if (prepared.listFailed)
+            throw qm::fs::makeRtError(qm::rterr::FileNotFound, prepared.listFile);
+        if (!prepared.badLimit.empty())
+            throw qm::RtError(13, "Type mismatch: " + prepared.badLimit + " is not a date or size");
+
+        // "Delete old back-up and rebuild": exactly the files this build
+        // writes wait aside until it is known whether it succeeded.
+        std::vector<std::unique_ptr<qm::fs::SetAside>> previous;
+        if (run.deleteOld)
+            for (const std::string& file : ownFiles(PavikZip1.ArchivePath, run.split))
+                previous.push_back(std::make_unique<qm::fs::SetAside>(qm::fs::toNative(file)));
+        const int result = buildForTesting_ ? buildForTesting_() : PavikZip1.Build();
+        for (auto& p : previous)
+            p->settle(result == qm::zip::result::Ok);
+        return result;
+    } catch (const std::exception& e) {
+        noteFailure(run.failure, run.diskFull, e);
+        return -1;
+    }
+}
+
+void Backup::finishZip(ZipRun& run)
+{
+    UiServices& ui = state_.ui();
+    namespace res = qm::zip::result;
+    if (run.diskFull || run.result == res::DiskFull) {
+        log_.event(Now(), DiskFullText);
+        log_.close();
+        qm::app::showError(ui, DiskFullText);
+    } else if (run.failure) {
+        log_.event(Now(), *run.failure);
+        log_.close();
+        qm::app::showError(ui, *run.failure);
+    } else if (run.result == res::Ok) {
+        zipSucceeded(run);
+    } else if (run.result == res::UserAbort) {
+        log_.event(Now(), "Back-up process aborted by user.");
+        log_.close();
+        ui.msgBox("Back-up process aborted by user", mb::OKOnly | mb::Exclamation, "Compression Halted");
+    } else if (run.result == res::Halted) {
+        log_.event(Now(), "Processing halted due to error or user abort.");
+        log_.close();
+        ui.msgBox("Processing Halted. QMT file not created due to error or user abort", mb::OKOnly | mb::Exclamation,
+                  "Abort!");
+    } else {
+        const std::string text = PavikZip1.ErrorText(qm::zip::textkind::Result, run.result);
+        log_.event(Now(), text);
+        log_.close();
+        ui.msgBox(text, mb::OKOnly, DefaultTitle);
+        qm::store::NormalPointer(ui);
+        windows_.engine.status().unload();
+    }
+}
+
+void Backup::zipSucceeded(ZipRun& run)
+{
+    qm::store::Store& store = state_.store;
+    qm::store::ProjectRecord& rec = store.ProjectRecord(1);
+    const std::string now = qm::datetime::formatDateTime(Now());
+    const std::string oldDate = rec[F::ZIPLastBackupDate];
+    const std::string oldFolder = rec[F::ZIPLastBackupFolder];
+    rec[F::ZIPLastBackupDate] = now;
+    rec[F::ZIPLastBackupFolder] = rec[F::ZIPDefaultRestoreFromFolder];
+    try {
+        store.SaveProject();
+    } catch (const std::exception& e) {
+        // The archive is made, but the record could not be stamped: no success.
+        rec[F::ZIPLastBackupDate] = oldDate;
+        rec[F::ZIPLastBackupFolder] = oldFolder;
+        noteFailure(run.failure, run.diskFull, e);
+        finishZip(run);
+        return;
+    }
+    // The row of the project backed up, wherever the selection went meanwhile.
+    const int row = view_.findRow(qm::fs::fileNamePart(store.CurrentProjectIni));
+    if (row >= 0)
+        view_.setCell(row, 1, now);
+    view_.repaintList();
+    log_.event(Now(), state_.Form1.ShortName + " successfully backed up.");
+    log_.close();
+    state_.Form1.mRowCount = 0;
+    state_.ui().msgBox("Back-up operation successful.", mb::OKOnly, "Success!");
+    if (rec[F::ZIPArchiveDate] == "latest") {
+        std::string archive = PavikZip1.ArchivePath;
+        stamping_ = true;
+        const AtExit stamped{[this] { stamping_ = false; }};
+        qm::store::CheckDate(PavikZip1, archive);
+        windows_.engine.status().unload();
+    }
+}
+
+} // namespace qm::engine
