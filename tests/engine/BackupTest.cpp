@@ -496,4 +496,23 @@ TEST_F(BackupTest, HandlersProgressDisksCommentAndSummary)
     EXPECT_TRUE(windows_.restore.listVisible);
 }
 
+TEST_F(BackupTest, TheSpannedKindAsksForItsFolderFirst)
+{
+    addProject("Home", {{"a.txt", "alpha"}});
+    state_.ChosenFolder = win("out"); // from an earlier dialog
+    backUp("Home", kind::ZipSpan);    // the picker is closed without a choice
+    EXPECT_TRUE(ui_.boxes().empty());
+    EXPECT_EQ(logText(), "");
+    EXPECT_EQ(state_.ChosenFolder, "");
+    ASSERT_EQ(windows_.pickers.folderRequests.size(), 1u);
+    EXPECT_EQ(windows_.pickers.folderRequests[0].ParentForm, "Form1");
+
+    stdfs::create_directories(native("disk"));
+    windows_.pickers.folders.push_back(win("disk"));
+    backUp("Home", kind::ZipSpan);
+    EXPECT_EQ(backup_.PavikZip1.SpanMode, 1);
+    EXPECT_EQ(entries(native("disk/Home.qmt.zip")), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(ui_.lastBox().title, "Success!");
+}
+
 } // namespace

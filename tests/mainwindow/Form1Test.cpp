@@ -4,6 +4,7 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "engine/forms/QtEngineForms.h"
+#include "engine/forms/StatusFrm.h"
 #include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
 #include "mainwindow/forms/Form1.h"
@@ -454,6 +455,34 @@ TEST_F(Form1Test, RowsAreReachedByTheirPositionAsShown)
     form.setCell(9, 1, "no such row");
     form.setCell(0, 6, "no such column");
     EXPECT_EQ(qm::test::texts(form.ListView1, 1), (std::vector<std::string>{"", "", "3/7/2026 2:05:09 PM"}));
+}
+
+TEST_F(Form1Test, BackUpSingleMakesTheArchiveWithTheProgressWindowShowing)
+{
+    makeSource("Home", {{"a.txt", "alpha"}});
+    std::filesystem::create_directories(native("out"));
+    writeProject("Home", zipProject("Home"));
+    writeProject("Zeta", zipProject("Zeta"));
+    WiredForm1 form(state_);
+    form.Form_Load("", nullptr);
+    ui_.fireTimers();
+    form.ListView1_ColumnClick(0); // shown as Zeta, Home
+    form.ListView1->topLevelItem(1)->setSelected(true);
+    ui_.onShowModal([](QWidget& w) { qm::test::child<QPushButton>(w, "cmdOkay").click(); });
+    bool progressShown = false;
+    ui_.onDoEvents([&] {
+        if (qm::engine::StatusFrm* f = form.engine.status().current())
+            progressShown = progressShown || (f->isVisible() && f->windowTitle() == "Compressing Home files");
+        form.ListView1->clearSelection();
+    });
+    form.action("mnuBackup")->trigger();
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(form.engine.status().current(), nullptr);
+    EXPECT_EQ(ui_.lastBox().prompt, "Back-up operation successful.");
+    EXPECT_TRUE(std::filesystem::exists(native("out/Home.qmt")));
+    EXPECT_EQ(qm::test::texts(form.ListView1, 1)[0], "");
+    EXPECT_NE(qm::test::texts(form.ListView1, 1)[1], "");
+    EXPECT_TRUE(form.action("mnuBackup")->isEnabled());
 }
 
 } // namespace
