@@ -89,11 +89,7 @@ void Procedures::Help() { outside().OpenHelpFile(state_.HelpFile); }
 
 void Procedures::ViewLog() { outside().ViewLog(); }
 
-void Procedures::ClearLog()
-{
-    qm::store::AutobackLog log(qm::store::AutobackLog::defaultPath());
-    clearLog(state_.ui(), log, qm::datetime::systemClock());
-}
+void Procedures::ClearLog() { clearLog(state_.ui(), backup_.log(), qm::datetime::systemClock()); }
 
 void Procedures::OpenExternalZIP()
 {
