@@ -375,10 +375,16 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
     lead_ = order.empty() ? cdStart : entries_[order.front()].localOffset;
 }
 
-LocalHeader ArchiveReader::readLocal(const ArchiveEntry& e) const
+LocalHeader ArchiveReader::readLocal(const ArchiveEntry& e, ReadWindow* window) const
 {
+    auto read = [&](uint64_t at, void* buf, size_t n) {
+        if (window)
+            window->readExact(file_, at, buf, n);
+        else
+            file_.readExact(at, buf, n);
+    };
     unsigned char h[fmt::LocalHeaderSize];
-    file_.readExact(e.localOffset, h, sizeof h);
+    read(e.localOffset, h, sizeof h);
     if (get32(h) != fmt::LocalSig)
         throw FormatError{"an entry's local header is missing"};
     LocalHeader lh;
@@ -388,7 +394,7 @@ LocalHeader ArchiveReader::readLocal(const ArchiveEntry& e) const
     lh.dataOffset = e.localOffset + fmt::LocalHeaderSize + nameLen + extraLen;
     if (extraLen) {
         lh.extra.resize(extraLen);
-        file_.readExact(e.localOffset + fmt::LocalHeaderSize + nameLen, lh.extra.data(), extraLen);
+        read(e.localOffset + fmt::LocalHeaderSize + nameLen, lh.extra.data(), extraLen);
     }
     if (!fitsExtent(e, lh))
         throw FormatError{"an entry's data overlaps the next entry"};

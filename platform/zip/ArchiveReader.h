@@ -92,8 +92,9 @@ public:
     void keepAlive(std::shared_ptr<void> owner) { keep_ = std::move(owner); }
     const InFile& file() const { return file_; }
 
-    // Reads and checks the local header of `e`; throws FormatError.
-    LocalHeader readLocal(const ArchiveEntry& e) const;
+    // Reads and checks the local header of `e` (through `window` when
+    // given); throws FormatError.
+    LocalHeader readLocal(const ArchiveEntry& e, ReadWindow* window = nullptr) const;
 
     // True when `e`'s data lies wholly inside its own extent.
     static bool fitsExtent(const ArchiveEntry& e, const LocalHeader& h);

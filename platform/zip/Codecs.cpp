@@ -126,6 +126,7 @@ private:
 class StoreDecoder : public Decoder {
 public:
     explicit StoreDecoder(unsigned long long size) : left_(size) {}
+    void reset(unsigned long long size) override { left_ = size; }
     Status feed(const unsigned char* in, size_t n, const ByteSink& out) override
     {
         size_t take = n < left_ ? n : size_t(left_);
@@ -148,6 +149,11 @@ public:
             throw std::bad_alloc();
     }
     ~InflateDecoder() override { inflateEnd(&z_); }
+    void reset(unsigned long long) override
+    {
+        inflateReset(&z_);
+        done_ = false;
+    }
     Status feed(const unsigned char* in, size_t n, const ByteSink& out) override
     {
         if (done_)
@@ -182,19 +188,13 @@ private:
 
 class BzDecoder : public Decoder {
 public:
-    explicit BzDecoder(bool addSignature) : buf_(OutChunk)
-    {
-        std::memset(&s_, 0, sizeof s_);
-        if (BZ2_bzDecompressInit(&s_, 0, 0) != BZ_OK)
-            throw std::bad_alloc();
-        if (addSignature) {
-            static const unsigned char sig[3] = {'B', 'Z', 'h'};
-            ByteSink none = [](const unsigned char*, size_t) {};
-            if (feed(sig, 3, none) == Status::Error)
-                failed_ = true;
-        }
-    }
+    explicit BzDecoder(bool addSignature) : addSignature_(addSignature), buf_(OutChunk) { start(); }
     ~BzDecoder() override { BZ2_bzDecompressEnd(&s_); }
+    void reset(unsigned long long) override
+    {
+        BZ2_bzDecompressEnd(&s_);
+        start();
+    }
     Status feed(const unsigned char* in, size_t n, const ByteSink& out) override
     {
         if (failed_)
@@ -224,13 +224,55 @@ public:
     }
 
 private:
+    void start()
+    {
+        std::memset(&s_, 0, sizeof s_);
+        done_ = failed_ = false;
+        if (BZ2_bzDecompressInit(&s_, 0, 0) != BZ_OK)
+            throw std::bad_alloc();
+        if (addSignature_) {
+            static const unsigned char sig[3] = {'B', 'Z', 'h'};
+            ByteSink none = [](const unsigned char*, size_t) {};
+            if (feed(sig, 3, none) == Status::Error)
+                failed_ = true;
+        }
+    }
+
     bz_stream s_;
+    bool addSignature_;
     bool done_ = false;
     bool failed_ = false;
     std::vector<unsigned char> buf_;
 };
 
+int cacheSlot(int method)
+{
+    switch (method) {
+    case fmt::Stored: return 0;
+    case fmt::Deflated: return 1;
+    case fmt::Bzip2: return 2;
+    case fmt::BurrowsWheeler: return 3;
+    default: return -1;
+    }
+}
+
 } // namespace
+
+DecoderCache::DecoderCache() = default;
+DecoderCache::~DecoderCache() = default;
+
+Decoder* DecoderCache::get(int method, unsigned long long storedSize)
+{
+    int slot = cacheSlot(method);
+    if (slot < 0)
+        return nullptr;
+    std::unique_ptr<Decoder>& d = byMethod_[slot];
+    if (d)
+        d->reset(storedSize);
+    else
+        d = makeDecoder(method, storedSize);
+    return d.get();
+}
 
 std::unique_ptr<Encoder> makeEncoder(int method, int level)
 {

@@ -27,6 +27,8 @@ class Decoder {
 public:
     enum class Status { More, End, Error };
     virtual ~Decoder() = default;
+    // Starts a new stream (`storedSize` as for makeDecoder).
+    virtual void reset(unsigned long long storedSize) = 0;
     // Decodes `n` bytes of the stream; output goes to `out`. More: wants more
     // input; End: the stream is complete; Error: the data is damaged.
     virtual Status feed(const unsigned char* in, size_t n, const ByteSink& out) = 0;
@@ -36,5 +38,19 @@ public:
 // length of a stored entry's data (a stored stream ends by its length).
 std::unique_ptr<Decoder> makeDecoder(int method, unsigned long long storedSize);
 bool canDecode(int method);
+
+// Decoders kept from one entry to the next, one per method, so that a run
+// over many small entries does not set up a decoder for each.
+class DecoderCache {
+public:
+    DecoderCache();
+    ~DecoderCache();
+    // A decoder of `method` at the start of a new stream; nullptr for a
+    // method we cannot decode.
+    Decoder* get(int method, unsigned long long storedSize);
+
+private:
+    std::unique_ptr<Decoder> byMethod_[4];
+};
 
 } // namespace qm::zip

@@ -2,9 +2,7 @@
 
 #include "platform/zip/ZipCrypto.h"
 
-#include <memory>
 #include <optional>
-#include <vector>
 #include <zlib.h>
 
 namespace qm::zip {
@@ -19,7 +17,7 @@ struct TooLong {};
 
 DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h,
                          std::string_view password, const ByteSink& out,
-                         const std::function<void(uint64_t)>& progress)
+                         const std::function<void(uint64_t)>& progress, DecodeScratch& scratch)
 {
     if (!canDecode(e.method))
         return DecodeResult::Unsupported;
@@ -33,7 +31,7 @@ DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, co
             return left < ZipCrypto::HeaderSize && !password.empty() ? DecodeResult::DataError
                                                                      : DecodeResult::BadPassword;
         unsigned char header[ZipCrypto::HeaderSize];
-        archive.file().readExact(pos, header, sizeof header);
+        scratch.window.readExact(archive.file(), pos, header, sizeof header);
         crypto.emplace(password);
         bool descriptor = (e.flags & fmt::FlagDescriptor) || (h.flags & fmt::FlagDescriptor);
         uint8_t check = descriptor ? uint8_t(e.dosTime >> 8) : uint8_t(e.crc >> 24);
@@ -45,7 +43,7 @@ DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, co
     if (e.method == fmt::Stored && left != e.size)
         return DecodeResult::DataError;
 
-    std::unique_ptr<Decoder> dec = makeDecoder(e.method, left);
+    Decoder* dec = scratch.decoders.get(e.method, left);
     uint32_t crc = 0;
     uint64_t written = 0;
     const uint64_t limit = e.size;
@@ -57,7 +55,10 @@ DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, co
         out(p, n);
     };
 
-    std::vector<unsigned char> buf(size_t(std::min<uint64_t>(InChunk, left ? left : 1)));
+    std::vector<unsigned char>& buf = scratch.buffer;
+    const size_t want = size_t(std::min<uint64_t>(InChunk, left ? left : 1));
+    if (buf.size() < want)
+        buf.resize(want);
     uint64_t done = 0;
     Decoder::Status st = Decoder::Status::More;
     try {
@@ -65,7 +66,7 @@ DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, co
             st = dec->feed(buf.data(), 0, sink);
         while (left > 0 && st == Decoder::Status::More) {
             size_t n = size_t(std::min<uint64_t>(buf.size(), left));
-            archive.file().readExact(pos, buf.data(), n);
+            scratch.window.readExact(archive.file(), pos, buf.data(), n);
             if (crypto)
                 crypto->decrypt(buf.data(), n);
             pos += n;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string_view>
+#include <vector>
 
 namespace qm::zip {
 
@@ -17,12 +18,19 @@ enum class DecodeResult {
     Unsupported, // a method the engine cannot decode
 };
 
+// What a run over many entries keeps from one to the next.
+struct DecodeScratch {
+    DecoderCache decoders;
+    std::vector<unsigned char> buffer;
+    ReadWindow window; // local headers and small entries, read in file order
+};
+
 // Decodes `e` (whose local header is `h`) with `password`; the plain bytes go
 // to `out`. The output never exceeds the entry's recorded size: more is
 // reported as a data error at once. `progress` gets the compressed bytes
 // read so far after each chunk; it may throw (AbortError) to stop.
 DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h,
                          std::string_view password, const ByteSink& out,
-                         const std::function<void(uint64_t)>& progress);
+                         const std::function<void(uint64_t)>& progress, DecodeScratch& scratch);
 
 } // namespace qm::zip

@@ -214,6 +214,24 @@ void InFile::readExact(uint64_t at, void* buf, size_t n) const
         throw FormatError{"the archive is cut short"};
 }
 
+void ReadWindow::readExact(const InFile& f, uint64_t at, void* buf, size_t n)
+{
+    if (n >= size_ / 2) {
+        f.readExact(at, buf, n);
+        return;
+    }
+    const bool inside = file_ == &f && at >= start_ && at - start_ <= buf_.size() && n <= buf_.size() - (at - start_);
+    if (!inside) {
+        if (at > f.size() || n > f.size() - at)
+            throw FormatError{"the archive is cut short"};
+        buf_.resize(size_t(std::min<uint64_t>(size_, f.size() - at)));
+        f.readExact(at, buf_.data(), buf_.size());
+        file_ = &f;
+        start_ = at;
+    }
+    std::memcpy(buf, buf_.data() + (at - start_), n);
+}
+
 int TempFile::create(const std::filesystem::path& folder, int dirfd, mode_t mode)
 {
     discard();
@@ -238,6 +256,21 @@ int TempFile::create(const std::filesystem::path& folder, int dirfd, mode_t mode
             throw IoError{errno, folder};
     }
     throw IoError{EEXIST, folder};
+}
+
+int TempFile::createNamed(int dirfd, const std::string& name, mode_t mode)
+{
+    discard();
+    int fd = ::openat(dirfd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return -1;
+        throw IoError{errno, name};
+    }
+    path_ = name;
+    name_ = name;
+    dirfd_ = dirfd;
+    return fd;
 }
 
 void TempFile::discard()

@@ -118,6 +118,23 @@ private:
     std::filesystem::path path_;
 };
 
+// Reads of an InFile through a window of its bytes, for runs of small reads
+// in file order (one entry after the next): one system call fills the
+// window for many of them; larger reads go to the file directly. Belongs to
+// one thread.
+class ReadWindow {
+public:
+    explicit ReadWindow(size_t size = 256 * 1024) : size_(size) {}
+    // As InFile::readExact.
+    void readExact(const InFile& f, uint64_t at, void* buf, size_t n);
+
+private:
+    size_t size_;
+    std::vector<char> buf_;
+    const InFile* file_ = nullptr;
+    uint64_t start_ = 0;
+};
+
 // A file that is removed again unless it is kept: the temporary archive of
 // a build, a file being extracted.
 class TempFile {
@@ -131,6 +148,10 @@ public:
     // `folder`, or relative to the open folder `dirfd` when that is not -1.
     // Returns the open descriptor; throws IoError.
     int create(const std::filesystem::path& folder, int dirfd = -1, mode_t mode = 0666);
+    // Creates `name` itself inside the open folder `dirfd`, where nothing of
+    // that name may exist yet: -1 when something does (errno EEXIST).
+    // Throws IoError for any other failure.
+    int createNamed(int dirfd, const std::string& name, mode_t mode = 0666);
     const std::filesystem::path& path() const { return path_; }
     const std::string& name() const { return name_; }
     // The file has been renamed or is to stay: nothing is removed.

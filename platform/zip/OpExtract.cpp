@@ -1,13 +1,17 @@
 // Extraction into ExtractFolder. Names that would leave the folder are
-// refused; folders are opened one by one without following symbolic links;
-// each file is written to a temporary file beside its target and renamed
-// into place only when it is complete and its CRC is right.
+// refused; folders are opened one by one without following symbolic links
+// (the folder of the last file stays open for the next one). A file that
+// replaces another is written to a temporary file beside its target and
+// renamed into place only when it is complete and its CRC is right; a small
+// file where nothing is in the way is made under its own name and removed
+// again unless it is complete and right.
 #include "platform/fs/WinPath.h"
 #include "platform/zip/EntryDecode.h"
 #include "platform/zip/Filters.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -69,6 +73,31 @@ Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, in
     return cur;
 }
 
+// The folder that the files of one folder go to, opened once for all of them.
+class FolderCache {
+public:
+    explicit FolderCache(const Fd& root) : root_(root) {}
+    // The open folder `comps[0..count)`, or -1 and the skip reason.
+    int open(const std::vector<std::string>& comps, size_t count, int& reason)
+    {
+        if (dir_.fd >= 0 && count == comps_.size() && std::equal(comps_.begin(), comps_.end(), comps.begin()))
+            return dir_.fd;
+        dir_ = openFolders(root_.fd, comps, count, reason);
+        comps_.assign(comps.begin(), comps.begin() + std::ptrdiff_t(count));
+        return dir_.fd;
+    }
+
+private:
+    const Fd& root_;
+    std::vector<std::string> comps_;
+    Fd dir_;
+};
+
+// Files up to this size are written under their own name when nothing is in
+// the way: if the run stops while one is written, little is lost, and it is
+// removed on the way out.
+constexpr uint64_t DirectCreateLimit = 1 << 20;
+
 std::string shownTarget(const std::string& folder, const std::vector<std::string>& comps)
 {
     std::string t = folder;
@@ -113,6 +142,8 @@ private:
     OpContext& ctx_;
     ArchiveReader archive_;
     Fd root_;
+    FolderCache folders_{root_};
+    DecodeScratch scratch_;
     std::string password_;
     int worst_ = result::Ok;
     uint64_t done_ = 0;
@@ -215,15 +246,15 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
         folderTimes_.push_back({comps, m});
         return;
     }
-    Fd parent = openFolders(root_.fd, comps, comps.size() - 1, reason);
-    if (parent.fd < 0) {
+    const int parent = folders_.open(comps, comps.size() - 1, reason);
+    if (parent < 0) {
         skipped(name, target, reason);
         note(result::EntriesNotWritten);
         return;
     }
     const std::string& leaf = comps.back();
     struct stat st {};
-    bool exists = ::fstatat(parent.fd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    bool exists = ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (exists && S_ISDIR(st.st_mode)) {
         skipped(name, target, skip::FolderInTheWay);
         note(result::EntriesNotWritten);
@@ -252,7 +283,7 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
     ctx_.fileProgress(name, 0);
     LocalHeader h;
     try {
-        h = archive_.readLocal(e);
+        h = archive_.readLocal(e, &scratch_.window);
     } catch (const FormatError&) {
         skipped(name, target, skip::DataError);
         note(result::DataError);
@@ -260,8 +291,13 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
     }
     TempFile temp;
     OutFile out;
+    bool direct = !exists && e.size <= DirectCreateLimit;
     try {
-        int fd = temp.create(stdfs::path(), parent.fd, 0666);
+        int fd = direct ? temp.createNamed(parent, leaf) : -1;
+        if (fd < 0) { // something appeared meanwhile: it is replaced only by a complete file
+            direct = false;
+            fd = temp.create(stdfs::path(), parent, 0666);
+        }
         out.attach(fd, temp.path(), z_.faults());
     } catch (const IoError& err) {
         if (writeFailure(err) == result::DiskFull)
@@ -284,7 +320,8 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
                 ctx_.setDone(done_ + uint64_t((static_cast<unsigned __int128>(bytes) * e.size) /
                                               (e.compressedSize ? e.compressedSize : 1)));
                 ctx_.tick();
-            });
+            },
+            scratch_);
         if (d == DecodeResult::Ok)
             out.flush();
     } catch (const IoError& err) {
@@ -334,7 +371,7 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
     if (::futimens(out.fd(), ts) != 0)
         ctx_.warning(name, warning::TimeNotSet);
     out.close();
-    if (::renameat(parent.fd, temp.name().c_str(), parent.fd, leaf.c_str()) != 0) {
+    if (!direct && ::renameat(parent, temp.name().c_str(), parent, leaf.c_str()) != 0) {
         skipped(name, target, skip::CannotWrite);
         note(result::EntriesNotWritten);
         return;

@@ -76,6 +76,7 @@ int PavikZip::Test(bool /*fullTest*/)
                 worst = code;
         };
         const std::string password = Password;
+        DecodeScratch scratch;
         for (const ArchiveEntry& e : archive.entries()) {
             ctx.step();
             const std::string name = names::shown(e.name);
@@ -83,7 +84,7 @@ int PavikZip::Test(bool /*fullTest*/)
             ctx.fileProgress(name, 0);
             DecodeResult d;
             try {
-                LocalHeader h = archive.readLocal(e);
+                LocalHeader h = archive.readLocal(e, &scratch.window);
                 int last = 0;
                 d = decodeEntry(archive, e, h, password, [](const unsigned char*, size_t) {},
                                 [&](uint64_t bytes) {
@@ -94,7 +95,8 @@ int PavikZip::Test(bool /*fullTest*/)
                                     }
                                     ctx.setDone(done + bytes);
                                     ctx.tick();
-                                });
+                                },
+                                scratch);
             } catch (const FormatError&) {
                 d = DecodeResult::DataError;
             }
