@@ -1,12 +1,18 @@
-// Builds a level-6 archive of a generated mixed tree with the zip control
-// and with Info-ZIP's "zip -r -6", and prints both times.
+// Times the zip control against Info-ZIP and 7-Zip on a generated mixed
+// tree, and prints each figure as a ratio:
+//   - level-6 build with every core and with one worker, against
+//     "zip -r -6" and "7zz a -tzip -mx5 -mmt=8";
+//   - method 18 against "7zz a -tzip -mm=BZip2 -mmt=8";
+//   - an update after 1 % of the files changed, against a full rebuild;
+//   - extracting and testing, against unzip and 7zz;
+//   - a tree of many tiny files, built and extracted, against zip and unzip;
+// with the peak memory of every run (each runs in a process of its own).
 //
-//   qm_zip_bench [--dir FOLDER] [--keep] [--mb N]
+//   qm_zip_bench [--dir FOLDER] [--keep] [--mb N] [--tiny N]
 //
-// The tree (text of several sizes, incompressible binaries, many small
-// files, a few large logs) is made in FOLDER (default: a new folder under
-// the system's temporary folder) unless it is there already; --keep leaves
-// it behind for another run.
+// The trees are made in FOLDER (default: a new folder under the system's
+// temporary folder) unless they are there already; --keep leaves them behind
+// for another run. Run it on a quiet machine: the figures are wall times.
 #include "platform/fs/Paths.h"
 #include "platform/zip/PavikZip.h"
 
@@ -14,11 +20,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -79,6 +88,7 @@ void writeFile(const stdfs::path& p, const std::string& data)
     f.write(data.data(), std::streamsize(data.size()));
 }
 
+// About 21,000 files: notes, documents, reports, logs and packed data.
 uint64_t makeTree(const stdfs::path& root, uint64_t targetMb)
 {
     Rng r{0x9e3779b97f4a7c15ull};
@@ -90,12 +100,12 @@ uint64_t makeTree(const stdfs::path& root, uint64_t targetMb)
         stdfs::create_directories(d);
         return d;
     };
-    for (int i = 0; i < 3000; ++i) { // tiny files
+    for (int i = 0; i < 12000; ++i) { // tiny files
         std::string s = textBlock(r, 50 + r.next() % 900);
         writeFile(dir(i) / ("note" + std::to_string(i) + ".txt"), s);
         total += s.size();
     }
-    for (int i = 0; i < 2000; ++i) { // small documents
+    for (int i = 0; i < 8000; ++i) { // small documents
         std::string s = textBlock(r, 1024 + r.next() % (20 * 1024));
         writeFile(dir(i + 7) / ("doc" + std::to_string(i) + ".txt"), s);
         total += s.size();
@@ -110,7 +120,7 @@ uint64_t makeTree(const stdfs::path& root, uint64_t targetMb)
         writeFile(dir(i + 3) / ("photo" + std::to_string(i) + ".jpg"), s);
         total += s.size();
     }
-    while (total < target) { // medium documents, half text half tables of numbers
+    while (total < target) { // medium documents, some with tables of numbers
         std::string s = textBlock(r, (100u << 10) + r.next() % (900u << 10));
         if (folder % 3 == 0)
             s += binaryBlock(r, 4096);
@@ -121,12 +131,18 @@ uint64_t makeTree(const stdfs::path& root, uint64_t targetMb)
     return total;
 }
 
-double seconds(std::chrono::steady_clock::time_point a)
+void makeTinyTree(const stdfs::path& root, int count)
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - a).count();
+    Rng r{12345};
+    for (int i = 0; i < count; ++i) {
+        stdfs::path d = root / ("d" + std::to_string(i / 1000));
+        if (i % 1000 == 0)
+            stdfs::create_directories(d);
+        writeFile(d / ("f" + std::to_string(i % 1000) + ".txt"), textBlock(r, 20 + r.next() % 600));
+    }
 }
 
-// Reads every file once so both runs start from a warm cache.
+// Reads every file once so that every run starts from a warm cache.
 void warm(const stdfs::path& root)
 {
     std::vector<char> buf(1 << 20);
@@ -139,18 +155,120 @@ void warm(const stdfs::path& root)
     }
 }
 
-int runZip(const stdfs::path& root, const stdfs::path& archive)
+struct Run {
+    double seconds = 0;
+    double peakMb = 0;
+    int status = -1;
+    double sizeMb = 0; // of the archive made, when there is one
+};
+
+// Runs `body` in a child process: wall time, peak memory and exit status.
+Run measure(const std::function<int()>& body)
 {
+    std::fflush(stdout);
+    auto t0 = std::chrono::steady_clock::now();
     pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(root.c_str()) != 0)
-            _exit(127);
-        execlp("zip", "zip", "-r", "-6", "-q", archive.c_str(), ".", static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    if (pid == 0)
+        _exit(body());
     int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    struct rusage ru {};
+    wait4(pid, &status, 0, &ru);
+    Run r;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    r.peakMb = double(ru.ru_maxrss) / 1024;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+int execIn(const stdfs::path& dir, std::vector<std::string> args)
+{
+    if (!dir.empty() && chdir(dir.c_str()) != 0)
+        return 127;
+    int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+        dup2(null, 1);
+        dup2(null, 2);
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    return 127;
+}
+
+Run external(const stdfs::path& dir, std::vector<std::string> args, const stdfs::path& archive = {})
+{
+    Run r = measure([&] { return execIn(dir, args); });
+    std::error_code ec;
+    if (!archive.empty() && stdfs::exists(archive, ec))
+        r.sizeMb = double(stdfs::file_size(archive)) / (1 << 20);
+    return r;
+}
+
+Run ours(const std::function<int(qm::zip::PavikZip&)>& op, const stdfs::path& archive = {})
+{
+    Run r = measure([&] {
+        qm::zip::PavikZip z;
+        return op(z);
+    });
+    std::error_code ec;
+    if (!archive.empty() && stdfs::exists(archive, ec))
+        r.sizeMb = double(stdfs::file_size(archive)) / (1 << 20);
+    return r;
+}
+
+std::function<int(qm::zip::PavikZip&)> build(const stdfs::path& tree, const stdfs::path& archive, int method,
+                                             int workers)
+{
+    return [=](qm::zip::PavikZip& z) {
+        z.ArchivePath = qm::fs::fromNative(archive);
+        z.SourceFolder = qm::fs::fromNative(tree);
+        z.Method = method;
+        z.Level = 6;
+        z.Workers = workers;
+        int r = z.Build();
+        if (r == 0 && z.CopiedEntries() > 0)
+            std::printf("    (%lld entries copied from the old archive)\n", static_cast<long long>(z.CopiedEntries()));
+        return r;
+    };
+}
+
+void show(const char* what, const Run& r)
+{
+    std::printf("  %-34s %8.2f s", what, r.seconds);
+    if (r.sizeMb > 0)
+        std::printf("  %8.1f MB", r.sizeMb);
+    else
+        std::printf("  %11s", "");
+    std::printf("  peak %7.1f MB", r.peakMb);
+    if (r.status != 0)
+        std::printf("  (exit %d)", r.status);
+    std::printf("\n");
+}
+
+void ratio(const char* what, const Run& a, const Run& b)
+{
+    std::printf("    ratio %-42s %6.2f\n", what, b.seconds > 0 ? a.seconds / b.seconds : 0.0);
+}
+
+bool have(const char* program)
+{
+    return measure([&] { return execIn({}, {program, "-h"}); }).status != 127;
+}
+
+// Changes every hundredth file: new content, a new time.
+int touchOnePercent(const stdfs::path& tree)
+{
+    int n = 0, changed = 0;
+    for (auto& e : stdfs::recursive_directory_iterator(tree)) {
+        if (!e.is_regular_file() || n++ % 100 != 0)
+            continue;
+        std::ofstream f(e.path(), std::ios::binary | std::ios::app);
+        f << "\r\nchanged " << n << "\r\n";
+        ++changed;
+    }
+    return changed;
 }
 
 } // namespace
@@ -159,7 +277,8 @@ int main(int argc, char** argv)
 {
     stdfs::path dir;
     bool keep = false;
-    uint64_t mb = 320;
+    uint64_t mb = 500;
+    int tiny = 100000;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--dir" && i + 1 < argc)
@@ -168,19 +287,27 @@ int main(int argc, char** argv)
             keep = true;
         else if (a == "--mb" && i + 1 < argc)
             mb = std::strtoull(argv[++i], nullptr, 10);
+        else if (a == "--tiny" && i + 1 < argc)
+            tiny = std::atoi(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: %s [--dir FOLDER] [--keep] [--mb N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--dir FOLDER] [--keep] [--mb N] [--tiny N]\n", argv[0]);
             return 2;
         }
     }
     if (dir.empty())
         dir = stdfs::temp_directory_path() / "qm-zip-bench";
-    stdfs::path tree = dir / "tree";
+    const stdfs::path tree = dir / "tree";
+    const stdfs::path tinyTree = dir / "tiny";
+    const stdfs::path work = dir / "work";
+    stdfs::remove_all(work);
+    stdfs::create_directories(work);
     if (!stdfs::exists(tree)) {
         stdfs::create_directories(tree);
-        auto t0 = std::chrono::steady_clock::now();
-        uint64_t bytes = makeTree(tree, mb);
-        std::printf("generated %.1f MB in %.1f s\n", double(bytes) / (1 << 20), seconds(t0));
+        makeTree(tree, mb);
+    }
+    if (tiny > 0 && !stdfs::exists(tinyTree)) {
+        stdfs::create_directories(tinyTree);
+        makeTinyTree(tinyTree, tiny);
     }
     uint64_t bytes = 0, count = 0;
     for (auto& e : stdfs::recursive_directory_iterator(tree))
@@ -188,37 +315,113 @@ int main(int argc, char** argv)
             bytes += e.file_size();
             ++count;
         }
-    std::printf("tree: %llu files, %.1f MB\n", static_cast<unsigned long long>(count), double(bytes) / (1 << 20));
+    const bool sevenZip = have("7zz");
+    const std::string threads = "-mmt=" + std::to_string(std::thread::hardware_concurrency());
+    std::printf("tree: %llu files, %.1f MB; %u cores\n", static_cast<unsigned long long>(count),
+                double(bytes) / (1 << 20), std::thread::hardware_concurrency());
     warm(tree);
 
-    stdfs::path ours = dir / "ours.zip";
-    stdfs::path theirs = dir / "zip.zip";
-    stdfs::remove(ours);
-    stdfs::remove(theirs);
+    std::printf("\nbuild, level 6\n");
+    Run zip = external(tree, {"zip", "-r", "-6", "-q", (work / "zip.zip").string(), "."}, work / "zip.zip");
+    show("zip -r -6", zip);
+    Run sz;
+    if (sevenZip) {
+        sz = external(tree, {"7zz", "a", "-tzip", "-mx5", threads, (work / "7z.zip").string(), "."}, work / "7z.zip");
+        show(("7zz a -tzip -mx5 " + threads).c_str(), sz);
+    }
+    Run all = ours(build(tree, work / "ours.zip", 8, 0), work / "ours.zip");
+    show("ours, every core", all);
+    Run one = ours(build(tree, work / "one.zip", 8, 1), work / "one.zip");
+    show("ours, one worker", one);
+    ratio("every core / zip", all, zip);
+    if (sevenZip)
+        ratio("every core / 7zz", all, sz);
+    ratio("one worker / zip", one, zip);
+    if (zip.sizeMb > 0)
+        std::printf("    size every core / zip              %6.4f\n", all.sizeMb / zip.sizeMb);
 
-    auto t0 = std::chrono::steady_clock::now();
-    int zr = runZip(tree, theirs);
-    double zipTime = seconds(t0);
+    std::printf("\nmethod 18 (Burrows-Wheeler)\n");
+    Run bw = ours(build(tree, work / "bw.zip", 18, 0), work / "bw.zip");
+    show("ours, every core", bw);
+    if (sevenZip) {
+        Run sbz = external(tree, {"7zz", "a", "-tzip", "-mm=BZip2", threads, (work / "7zbz.zip").string(), "."},
+                           work / "7zbz.zip");
+        show(("7zz a -tzip -mm=BZip2 " + threads).c_str(), sbz);
+        ratio("ours / 7zz", bw, sbz);
+    }
 
-    qm::zip::PavikZip z;
-    z.ArchivePath = qm::fs::fromNative(ours);
-    z.SourceFolder = qm::fs::fromNative(tree);
-    z.Method = 8;
-    z.Level = 6;
-    t0 = std::chrono::steady_clock::now();
-    int r = z.Build();
-    double ourTime = seconds(t0);
-    struct rusage ru {};
-    getrusage(RUSAGE_SELF, &ru);
+    std::printf("\nextract and test (the archive of every core)\n");
+    const std::string archive = (work / "ours.zip").string();
+    Run ux = external({}, {"unzip", "-q", "-o", archive, "-d", (work / "x-unzip").string()});
+    show("unzip", ux);
+    Run sx;
+    if (sevenZip) {
+        sx = external({}, {"7zz", "x", "-y", "-o" + (work / "x-7z").string(), archive});
+        show("7zz x", sx);
+    }
+    Run ox = ours([&](qm::zip::PavikZip& z) {
+        z.ArchivePath = qm::fs::fromNative(archive);
+        z.ExtractFolder = qm::fs::fromNative(work / "x-ours");
+        return z.Extract();
+    });
+    show("ours", ox);
+    ratio("extract ours / unzip", ox, ux);
+    if (sevenZip)
+        ratio("extract ours / 7zz", ox, sx);
+    Run ut = external({}, {"unzip", "-tq", archive});
+    show("unzip -tq", ut);
+    Run st;
+    if (sevenZip) {
+        st = external({}, {"7zz", "t", archive});
+        show("7zz t", st);
+    }
+    Run ot = ours([&](qm::zip::PavikZip& z) {
+        z.ArchivePath = qm::fs::fromNative(archive);
+        return z.Test();
+    });
+    show("ours", ot);
+    ratio("test ours / unzip", ot, ut);
+    if (sevenZip)
+        ratio("test ours / 7zz", ot, st);
 
-    std::printf("zip -r -6 : %7.2f s  %8.1f MB  (exit %d)\n", zipTime,
-                zr == 0 ? double(stdfs::file_size(theirs)) / (1 << 20) : 0.0, zr);
-    std::printf("qm_zip    : %7.2f s  %8.1f MB  (result %d)  peak memory %.1f MB\n", ourTime,
-                r == 0 ? double(stdfs::file_size(ours)) / (1 << 20) : 0.0, r, double(ru.ru_maxrss) / 1024);
-    std::printf("ratio ours/zip: %.2f\n", zipTime > 0 ? ourTime / zipTime : 0.0);
-    stdfs::remove(ours);
-    stdfs::remove(theirs);
+    std::printf("\nupdate after 1 %% of the files changed\n");
+    int changed = touchOnePercent(tree);
+    warm(tree);
+    stdfs::copy_file(work / "ours.zip", work / "update.zip", stdfs::copy_options::overwrite_existing);
+    Run upd = ours(build(tree, work / "update.zip", 8, 0), work / "update.zip");
+    show(("ours, update (" + std::to_string(changed) + " files changed)").c_str(), upd);
+    Run full = ours(build(tree, work / "full.zip", 8, 0), work / "full.zip");
+    show("ours, full rebuild", full);
+    ratio("update / full rebuild", upd, full);
+    stdfs::copy_file(work / "zip.zip", work / "zipu.zip", stdfs::copy_options::overwrite_existing);
+    Run zu = external(tree, {"zip", "-r", "-u", "-6", "-q", (work / "zipu.zip").string(), "."});
+    show("zip -r -u -6", zu);
+    ratio("update ours / zip -u", upd, zu);
+
+    if (tiny > 0) {
+        std::printf("\n%d tiny files\n", tiny);
+        warm(tinyTree);
+        Run tz = external(tinyTree, {"zip", "-r", "-6", "-q", (work / "tiny-zip.zip").string(), "."},
+                          work / "tiny-zip.zip");
+        show("zip -r -6", tz);
+        Run to = ours(build(tinyTree, work / "tiny.zip", 8, 0), work / "tiny.zip");
+        show("ours, every core", to);
+        ratio("build ours / zip", to, tz);
+        std::printf("    peak memory ours / zip               %6.2f\n", tz.peakMb > 0 ? to.peakMb / tz.peakMb : 0.0);
+        const std::string t = (work / "tiny.zip").string();
+        Run tu = external({}, {"unzip", "-q", "-o", t, "-d", (work / "tx-unzip").string()});
+        show("unzip", tu);
+        Run tx = ours([&](qm::zip::PavikZip& z) {
+            z.ArchivePath = qm::fs::fromNative(work / "tiny.zip");
+            z.ExtractFolder = qm::fs::fromNative(work / "tx-ours");
+            return z.Extract();
+        });
+        show("ours", tx);
+        ratio("extract ours / unzip", tx, tu);
+    }
+
+    stdfs::remove_all(work);
     if (!keep)
         stdfs::remove_all(dir);
-    return r == 0 ? 0 : 1;
+    return all.status == 0 && one.status == 0 ? 0 : 1;
 }

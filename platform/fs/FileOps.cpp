@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace stdfs = std::filesystem;
@@ -32,7 +33,7 @@ FileTime toFileTime(const struct statx_timestamp& t)
 // Information on `name` inside the folder `dirfd` (or a path with AT_FDCWD).
 std::optional<FileEntry> entryAt(int dirfd, const char* name, std::string shownName)
 {
-    const unsigned mask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_ATIME
+    const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_ATIME
                           | STATX_CTIME | STATX_BTIME;
     struct statx sx {};
     if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, mask, &sx) != 0)
@@ -63,6 +64,9 @@ std::optional<FileEntry> entryAt(int dirfd, const char* name, std::string shownN
         // No birth time here: the earliest time the file system does keep.
         e.created = std::min(toFileTime(sx.stx_mtime), toFileTime(sx.stx_ctime));
     }
+    e.mode = sx.stx_mode;
+    e.device = makedev(sx.stx_dev_major, sx.stx_dev_minor); // as stat's st_dev
+    e.inode = sx.stx_ino;
     e.name = std::move(shownName);
     return e;
 }
@@ -122,6 +126,11 @@ std::optional<FileEntry> nativeInfo(const stdfs::path& native)
     if (name.empty())
         name = native.parent_path().filename().string();
     return entryAt(AT_FDCWD, native.c_str(), name);
+}
+
+std::optional<FileEntry> nativeInfoAt(int dirfd, const std::string& name)
+{
+    return entryAt(dirfd, name.c_str(), name);
 }
 
 FileEntry fileInfo(const std::string& winPath)

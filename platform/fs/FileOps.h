@@ -39,6 +39,9 @@ struct FileEntry {
     FileTime modified{};
     FileTime created{};        // birth time where the file system keeps it
     FileTime accessed{};
+    std::uint32_t mode = 0;    // type and permission bits (of a link's target)
+    std::uint64_t device = 0;  // as stat's st_dev; with inode: which file it is
+    std::uint64_t inode = 0;
 };
 
 // Information on a file or folder; symbolic links report their target with
@@ -46,6 +49,9 @@ struct FileEntry {
 FileEntry fileInfo(const std::string& winPath);
 // As fileInfo, on a host path; nothing when it does not exist. Never throws.
 std::optional<FileEntry> nativeInfo(const std::filesystem::path& native);
+// As nativeInfo, for `name` inside the open folder `dirfd`: one system call
+// for anything but a symbolic link.
+std::optional<FileEntry> nativeInfoAt(int dirfd, const std::string& name);
 
 int getAttributes(const std::string& winPath);
 // Sets what the platform can keep: ReadOnly (all write permissions removed)

@@ -1,5 +1,6 @@
 #include "platform/zip/ArchiveWriter.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace qm::zip {
@@ -113,7 +114,22 @@ void ArchiveWriter::endEntry(WrittenEntry& e)
             out_.patch(e.localOffset + 18, sizes, 8);
         }
     }
-    entries_.push_back(e);
+    record(e);
+}
+
+void ArchiveWriter::record(const WrittenEntry& e)
+{
+    constexpr size_t Block = 1 << 20;
+    std::string h = centralHeader(e);
+    if (central_.empty() || central_.back().size() + h.size() > Block) {
+        central_.emplace_back();
+        central_.back().reserve(std::max(Block, h.size()));
+    }
+    central_.back() += h;
+    sizes_.push_back(uint32_t(h.size()));
+    centralSize_ += h.size();
+    entryNeedsZip64_ = entryNeedsZip64_ || e.localZip64 || e.size >= Max32 || e.compressedSize >= Max32 ||
+                       e.diskOffset >= Max32 || e.disk >= Max16;
 }
 
 void ArchiveWriter::abandonEntry(const WrittenEntry& e)
@@ -121,15 +137,20 @@ void ArchiveWriter::abandonEntry(const WrittenEntry& e)
     out_.truncate(e.localOffset);
 }
 
-void ArchiveWriter::copyBytes(const InFile& src, uint64_t from, uint64_t length)
+void ArchiveWriter::copyBytes(const InFile& src, uint64_t from, uint64_t length,
+                              const std::function<void(uint64_t)>& chunkDone)
 {
     std::vector<char> buf(size_t(std::min<uint64_t>(length ? length : 1, 1 << 20)));
+    uint64_t done = 0;
     while (length > 0) {
         size_t n = size_t(std::min<uint64_t>(buf.size(), length));
         src.readExact(from, buf.data(), n);
         out_.write(buf.data(), n);
         from += n;
         length -= n;
+        done += n;
+        if (chunkDone)
+            chunkDone(done);
     }
 }
 
@@ -183,23 +204,10 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
                      descriptor ? 0 : (e.localZip64 ? Max32 : uint32_t(e.compressedSize)),
                      descriptor ? 0 : (e.localZip64 ? Max32 : uint32_t(e.size)), localExtra);
 
-    std::vector<char> buf(size_t(std::min<uint64_t>(old.compressedSize ? old.compressedSize : 1, 1 << 20)));
-    uint64_t pos = lh.dataOffset;
-    uint64_t left = old.compressedSize;
-    uint64_t done = 0;
-    while (left > 0) {
-        size_t n = size_t(std::min<uint64_t>(buf.size(), left));
-        src.file().readExact(pos, buf.data(), n);
-        out_.write(buf.data(), n);
-        pos += n;
-        left -= n;
-        done += n;
-        if (chunkDone)
-            chunkDone(done);
-    }
+    copyBytes(src.file(), lh.dataOffset, old.compressedSize, chunkDone);
     if (descriptor)
         writeDescriptor(e);
-    entries_.push_back(std::move(e));
+    record(e);
 }
 
 std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
@@ -252,16 +260,9 @@ std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
 
 bool ArchiveWriter::needsZip64() const
 {
-    if (entries_.size() >= Max16 || out_.diskOffset() >= Max32 || out_.disk() >= Max16)
+    if (sizes_.size() >= Max16 || out_.diskOffset() >= Max32 || out_.disk() >= Max16 || entryNeedsZip64_)
         return true;
-    uint64_t cdSize = 0;
-    for (const WrittenEntry& e : entries_) {
-        if (e.localZip64 || e.size >= Max32 || e.compressedSize >= Max32 || e.diskOffset >= Max32 ||
-            e.disk >= Max16)
-            return true;
-        cdSize += centralHeader(e).size();
-    }
-    return cdSize >= Max32 || out_.diskOffset() + cdSize >= Max32;
+    return centralSize_ >= Max32 || out_.diskOffset() + centralSize_ >= Max32;
 }
 
 void ArchiveWriter::finish(const std::string& commentIn)
@@ -282,9 +283,16 @@ void ArchiveWriter::finish(const std::string& commentIn)
     uint64_t cdOffset = out_.diskOffset();
     uint32_t lastDisk = cdDisk;
     uint64_t onLastDisk = 0;
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        std::string h = centralHeader(entries_[i]);
-        out_.keepTogether(h.size());
+    size_t block = 0, at = 0;
+    for (size_t i = 0; i < sizes_.size(); ++i) {
+        if (at == central_[block].size()) {
+            ++block;
+            at = 0;
+        }
+        const char* h = central_[block].data() + at;
+        const size_t size = sizes_[i];
+        at += size;
+        out_.keepTogether(size);
         if (i == 0) {
             cdDisk = out_.disk();
             cdOffset = out_.diskOffset();
@@ -294,10 +302,10 @@ void ArchiveWriter::finish(const std::string& commentIn)
             onLastDisk = 0;
         }
         ++onLastDisk;
-        out_.write(h.data(), h.size());
-        cdSize += h.size();
+        out_.write(h, size);
+        cdSize += size;
     }
-    const uint64_t count = entries_.size();
+    const uint64_t count = sizes_.size();
     bool zip64 = count >= Max16 || cdSize >= Max32 || cdOffset >= Max32 || cdDisk >= Max16 ||
                  out_.disk() >= Max16;
     const size_t endSize = (zip64 ? Zip64EndSize + Zip64LocatorSize : 0) + EndRecordSize + comment.size();

@@ -56,8 +56,10 @@ public:
     // Copies `old` (data unchanged) from `src`; `chunkDone` gets the bytes
     // copied after each chunk.
     void copyEntry(const ArchiveReader& src, const ArchiveEntry& old, const std::function<void(uint64_t)>& chunkDone);
-    // Copies raw bytes (a stub in front of the archive).
-    void copyBytes(const InFile& src, uint64_t from, uint64_t length);
+    // Copies raw bytes (a stub in front of the archive, an entry's data);
+    // `chunkDone` gets the bytes copied after each chunk.
+    void copyBytes(const InFile& src, uint64_t from, uint64_t length,
+                   const std::function<void(uint64_t)>& chunkDone = {});
 
     // Whether the archive needs Zip64 records: an entry that needed them
     // (sizes or offsets of 4 GiB), 65535 entries or more, or a directory that
@@ -68,11 +70,14 @@ public:
     // Records are kept whole within a part; the end records share the last.
     void finish(const std::string& comment);
 
-    const std::vector<WrittenEntry>& entries() const { return entries_; }
+    // Entries recorded so far.
+    uint64_t count() const { return sizes_.size(); }
     ArchiveOutput& out() { return out_; }
 
 private:
     std::string centralHeader(const WrittenEntry& e) const;
+    // Keeps the central header of `e` until finish.
+    void record(const WrittenEntry& e);
     // The local header of `e`, whose position it records.
     void writeLocalHeader(WrittenEntry& e, uint32_t crc, uint32_t compressedSize, uint32_t size,
                           const std::string& extra);
@@ -81,7 +86,13 @@ private:
 
     std::unique_ptr<SingleOutput> own_;
     ArchiveOutput& out_;
-    std::vector<WrittenEntry> entries_;
+    // The central directory as it will be written, in blocks of about a
+    // MiB (a long list never needs one large piece of memory), and the
+    // size of each entry's header in it.
+    std::vector<std::string> central_;
+    std::vector<uint32_t> sizes_;
+    uint64_t centralSize_ = 0;
+    bool entryNeedsZip64_ = false;
 };
 
 } // namespace qm::zip

@@ -14,23 +14,7 @@ namespace qm::zip {
 
 namespace {
 constexpr size_t ReadChunk = 512 * 1024;
-// Files from this size on are first tried on a sample: packed or random
-// data (photos, archives) is then stored without a full compression pass.
-constexpr uint64_t ProbeFrom = 256 * 1024;
-constexpr size_t ProbeSize = 64 * 1024;
 } // namespace
-
-bool EntryCompressor::looksIncompressible(const unsigned char* data, size_t n)
-{
-    n = std::min(n, ProbeSize);
-    uLong bound = compressBound(uLong(n));
-    if (probe_.size() < bound)
-        probe_.resize(bound);
-    uLongf got = bound;
-    if (compress2(probe_.data(), &got, data, uLong(n), 1) != Z_OK)
-        return false;
-    return got * 100 >= uLong(n) * 97;
-}
 
 EntryCompressor::EntryCompressor() : in_(ReadChunk) {}
 
@@ -93,7 +77,7 @@ CompressResult EntryCompressor::run(const CompressJob& job, const ByteSink& out,
         }
         crc = crc32_z(crc, in_.data(), size_t(got));
         if (at == 0 && r.method != fmt::Stored && job.expectedSize >= ProbeFrom &&
-            looksIncompressible(in_.data(), size_t(got))) {
+            probe_.hardlyShrinks(in_.data(), size_t(got))) {
             r.method = fmt::Stored;
             enc = &encoderFor(fmt::Stored, 0);
         }

@@ -1,10 +1,10 @@
 #pragma once
-// One entry's compression as a self-contained job: it reads the source file
-// from its start, computes the CRC, compresses and (with a password)
-// encrypts, and hands the resulting bytes to a sink. It knows nothing of the
-// archive around it, so jobs can run side by side, each with its own
-// EntryCompressor, and their output be placed in order afterwards.
+// One entry's compression as one stream, on the caller's thread: it reads the
+// source file from its start, computes the CRC, compresses and (with a
+// password) encrypts, and hands the resulting bytes to a sink. It knows
+// nothing of the archive around it.
 #include "platform/zip/Codecs.h"
+#include "platform/zip/PieceCodec.h"
 
 #include <cstdint>
 #include <functional>
@@ -43,11 +43,10 @@ public:
 
 private:
     Encoder& encoderFor(int method, int level);
-    bool looksIncompressible(const unsigned char* data, size_t n);
 
     std::vector<unsigned char> in_;
     std::vector<unsigned char> scratch_;
-    std::vector<unsigned char> probe_;
+    IncompressibleProbe probe_;
     std::unique_ptr<Encoder> encoder_;
     int encMethod_ = -1;
     int encLevel_ = -1;

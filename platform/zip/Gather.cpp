@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
 
 namespace qm::zip {
 
@@ -37,10 +40,7 @@ bool startsWithFolder(const std::string& path, const std::string& folder)
 
 class Walker {
 public:
-    Walker(const GatherSettings& s, const GatherCallbacks& cb, std::vector<SourceItem>& out)
-        : s_(s), cb_(cb), out_(out)
-    {
-    }
+    Walker(const GatherSettings& s, const GatherCallbacks& cb, SourceList& out) : s_(s), cb_(cb), out_(out) {}
 
     void item(const std::string& raw)
     {
@@ -58,7 +58,7 @@ public:
             try {
                 stdfs::path pn = qm::fs::toNative(parent);
                 if (::stat(pn.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-                    walk(pn, parent, mask, st);
+                    walk(pn.string(), parent, mask, {uint64_t(st.st_dev), uint64_t(st.st_ino)});
             } catch (const qm::RtError&) {
             }
             return;
@@ -75,12 +75,14 @@ public:
             return;
         }
         if (S_ISDIR(st.st_mode))
-            walk(native, full, "*", st);
+            walk(native.string(), full, "*", {uint64_t(st.st_dev), uint64_t(st.st_ino)});
         else
             single(native, full);
     }
 
 private:
+    using FileId = std::pair<uint64_t, uint64_t>; // (device, inode)
+
     void report(const std::string& source, int reason)
     {
         if (cb_.skipped)
@@ -99,42 +101,51 @@ private:
         return names::toStored(win, folder);
     }
 
-    bool leftOut(const struct stat& st) const
+    bool leftOut(const qm::fs::FileEntry& info) const { return s_.leaveOut.count({info.device, info.inode}) != 0; }
+
+    uint32_t addFolder(std::string native, std::string win)
     {
-        return s_.leaveOut.count({uint64_t(st.st_dev), uint64_t(st.st_ino)}) != 0;
+        out_.folders.push_back({std::move(native), std::move(win)});
+        return uint32_t(out_.folders.size() - 1);
     }
 
-    // One file named outright.
+    // One file named outright. Files named one by one often share a folder:
+    // it is entered once.
     void single(const stdfs::path& native, const std::string& win)
     {
         std::optional<qm::fs::FileEntry> info = qm::fs::nativeInfo(native);
-        struct stat st {};
-        if (!info || ::stat(native.c_str(), &st) != 0) {
+        if (!info || S_ISLNK(info->mode)) { // gone, or a link to nothing
             report(win, skip::NotFound);
             return;
         }
-        if (leftOut(st))
+        if (leftOut(*info))
             return;
-        addFile(native, win, *info, st);
+        std::string folderNative = native.parent_path().string();
+        std::string folderWin = qm::fs::parentFolder(win);
+        std::string key = folderNative + '\0' + folderWin;
+        auto known = singleFolders_.find(key);
+        uint32_t parent = known != singleFolders_.end() ? known->second
+                                                        : singleFolders_[key] = addFolder(folderNative, folderWin);
+        addFile(parent, native.filename().string(), win, *info, true);
     }
 
-    void addFile(const stdfs::path& native, const std::string& win, const qm::fs::FileEntry& info,
-                 const struct stat& st)
+    void addFile(uint32_t parent, std::string leaf, const std::string& win, const qm::fs::FileEntry& info,
+                 bool named)
     {
-        if (!S_ISREG(st.st_mode)) {
+        if (!S_ISREG(info.mode)) {
             report(win, skip::NotRegularFile);
             return;
         }
         SourceItem it;
-        it.native = native;
-        it.source = win;
+        it.parent = parent;
+        it.leaf = std::move(leaf);
+        if (named)
+            it.shown = win;
         it.name = storedName(win, false);
-        it.size = uint64_t(st.st_size);
+        it.size = info.size;
         it.attributes = info.attributes;
-        it.mode = st.st_mode & 07777;
-        it.times.modified = seconds(info.modified);
-        it.times.accessed = seconds(info.accessed);
-        it.times.created = seconds(info.created);
+        it.mode = info.mode & 07777;
+        setTimes(it, info);
         if (it.name.empty()) {
             report(win, skip::InvalidName);
             return;
@@ -142,76 +153,94 @@ private:
         dt::DateTime modified = dt::fromTimeT(static_cast<std::time_t>(*it.times.modified));
         if (!s_.filters.passFile(it.name, it.attributes, it.size, modified))
             return;
-        out_.push_back(std::move(it));
+        out_.items.push_back(std::move(it));
     }
 
-    void walk(const stdfs::path& dir, const std::string& win, const std::string& mask, const struct stat& dirStat)
+    static void setTimes(SourceItem& it, const qm::fs::FileEntry& info)
     {
-        std::pair<uint64_t, uint64_t> id{uint64_t(dirStat.st_dev), uint64_t(dirStat.st_ino)};
+        it.times.modified = seconds(info.modified);
+        it.times.accessed = seconds(info.accessed);
+        it.times.created = seconds(info.created);
+    }
+
+    void walk(const std::string& dir, const std::string& win, const std::string& mask, FileId id)
+    {
         if (std::find(stack_.begin(), stack_.end(), id) != stack_.end())
             return; // a link back to a folder above: walked already
-        stack_.push_back(id);
-        std::vector<std::string> names;
-        if (DIR* d = ::opendir(dir.c_str())) {
-            while (dirent* e = ::readdir(d)) {
-                std::string n = e->d_name;
-                if (n != "." && n != "..")
-                    names.push_back(std::move(n));
+        // Every name is looked at inside the open folder, and the folder is
+        // closed again before its subfolders are walked.
+        std::vector<qm::fs::FileEntry> found;
+        bool listed = false;
+        int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dfd >= 0) {
+            if (DIR* d = ::fdopendir(::dup(dfd))) {
+                listed = true;
+                while (dirent* e = ::readdir(d)) {
+                    std::string n = e->d_name;
+                    if (n == "." || n == "..")
+                        continue;
+                    std::optional<qm::fs::FileEntry> info = qm::fs::nativeInfoAt(dfd, n);
+                    if (!info) {
+                        info.emplace();
+                        info->name = std::move(n); // gone meanwhile: mode 0
+                    }
+                    found.push_back(std::move(*info));
+                }
+                ::closedir(d);
             }
-            ::closedir(d);
-        } else {
-            report(win, skip::CannotRead);
+            ::close(dfd);
         }
-        std::sort(names.begin(), names.end(),
-                  [](const std::string& a, const std::string& b) { return qm::fs::lessNoCase(a, b); });
-        bool everything = mask == "*" || mask == "*.*";
-        for (const std::string& n : names) {
+        if (!listed)
+            report(win, skip::CannotRead);
+        std::sort(found.begin(), found.end(), [](const qm::fs::FileEntry& a, const qm::fs::FileEntry& b) {
+            return qm::fs::lessNoCase(a.name, b.name);
+        });
+        stack_.push_back(id);
+        const uint32_t here = addFolder(dir, win);
+        const bool everything = mask == "*" || mask == "*.*";
+        for (qm::fs::FileEntry& info : found) {
             if (cb_.tick)
                 cb_.tick();
-            stdfs::path child = dir / n;
+            const std::string& n = info.name;
             std::string childWin = qm::fs::joinPath(win, n);
-            std::optional<qm::fs::FileEntry> info = qm::fs::nativeInfo(child);
-            struct stat st {};
-            bool ok = info && ::stat(child.c_str(), &st) == 0;
-            if (!ok) {
+            if (info.mode == 0 || S_ISLNK(info.mode)) {
                 if (everything || qm::fs::matchesMask(n, mask))
                     report(childWin, skip::CannotRead); // a dangling link, or gone meanwhile
                 continue;
             }
-            if (S_ISDIR(st.st_mode)) {
+            if (S_ISDIR(info.mode)) {
                 if (!s_.includeSubfolders)
                     continue;
                 // The filters judge the folder's own entry; its files are judged one by one.
-                if (everything && s_.keepFolderNames && s_.filters.passFolder(info->attributes)) {
+                if (everything && s_.keepFolderNames && s_.filters.passFolder(info.attributes)) {
                     SourceItem f;
-                    f.native = child;
-                    f.source = childWin;
+                    f.parent = here;
+                    f.leaf = n;
                     f.name = storedName(childWin, true);
                     f.folder = true;
-                    f.attributes = info->attributes;
-                    f.mode = st.st_mode & 07777;
-                    f.times.modified = seconds(info->modified);
-                    f.times.accessed = seconds(info->accessed);
-                    f.times.created = seconds(info->created);
+                    f.attributes = info.attributes;
+                    f.mode = info.mode & 07777;
+                    setTimes(f, info);
                     if (!f.name.empty())
-                        out_.push_back(std::move(f));
+                        out_.items.push_back(std::move(f));
                 }
-                walk(child, childWin, mask, st);
+                walk(dir == "/" ? "/" + n : dir + "/" + n, childWin, mask, {info.device, info.inode});
                 continue;
             }
             if (!everything && !qm::fs::matchesMask(n, mask))
                 continue;
-            if (leftOut(st))
+            if (leftOut(info))
                 continue;
-            addFile(child, childWin, *info, st);
+            addFile(here, n, childWin, info, false);
         }
         stack_.pop_back();
     }
 
     const GatherSettings& s_;
     const GatherCallbacks& cb_;
-    std::vector<SourceItem>& out_;
-    std::vector<std::pair<uint64_t, uint64_t>> stack_;
+    SourceList& out_;
+    std::vector<FileId> stack_;
+    std::unordered_map<std::string, uint32_t> singleFolders_;
     bool relative_ = true;
 };
 
@@ -270,9 +299,20 @@ std::string normalizeWinPath(const std::string& path)
     return out;
 }
 
-std::vector<SourceItem> gatherSources(const GatherSettings& s, const GatherCallbacks& cb)
+std::string SourceList::native(const SourceItem& it) const
 {
-    std::vector<SourceItem> out;
+    const std::string& f = folders[it.parent].native;
+    return f.empty() || f.back() == '/' ? f + it.leaf : f + '/' + it.leaf;
+}
+
+std::string SourceList::source(const SourceItem& it) const
+{
+    return it.shown.empty() ? qm::fs::joinPath(folders[it.parent].win, it.leaf) : it.shown;
+}
+
+SourceList gatherSources(const GatherSettings& s, const GatherCallbacks& cb)
+{
+    SourceList out;
     Walker w(s, cb, out);
     for (const std::string& item : s.items)
         w.item(item);

@@ -8,7 +8,6 @@
 #include "platform/zip/ZipFormat.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
@@ -17,15 +16,33 @@
 
 namespace qm::zip {
 
+// A folder files were taken from: its host path and its Windows form.
+struct SourceFolder {
+    std::string native;
+    std::string win;
+};
+
+// One file or folder to store. Where it is comes from its folder's entry
+// and its own name there, so a long list holds each folder's path once.
 struct SourceItem {
-    std::filesystem::path native;
-    std::string source;  // Windows form
+    uint32_t parent = 0; // index in SourceList::folders
+    std::string leaf;    // its name in that folder, as on the disk
+    std::string shown;   // a file named outright: the Windows form as given
     std::string name;    // stored name; a folder ends in "/"
     bool folder = false;
     uint64_t size = 0;
     int attributes = 0;
     uint32_t mode = 0;   // permission bits
     fmt::EntryTimes times;
+};
+
+struct SourceList {
+    std::vector<SourceFolder> folders;
+    std::vector<SourceItem> items;
+
+    std::string native(const SourceItem& it) const;
+    // The Windows-form path (what events show as the source).
+    std::string source(const SourceItem& it) const;
 };
 
 struct GatherSettings {
@@ -47,7 +64,7 @@ struct GatherCallbacks {
 };
 
 // Throws qm::RtError for a base folder that cannot be used.
-std::vector<SourceItem> gatherSources(const GatherSettings& s, const GatherCallbacks& cb);
+SourceList gatherSources(const GatherSettings& s, const GatherCallbacks& cb);
 
 // "C:\a\.\b\..\c" -> "C:\a\c" (never above the root).
 std::string normalizeWinPath(const std::string& path);

@@ -10,7 +10,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
 #include "platform/zip/ArchiveWriter.h"
-#include "platform/zip/EntryJob.h"
+#include "platform/zip/FileEntries.h"
 #include "platform/zip/Gather.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
@@ -20,7 +20,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -30,10 +29,6 @@ namespace qm::zip {
 namespace stdfs = std::filesystem;
 
 namespace {
-
-// Sizes from which an entry's local header reserves Zip64 sizes: the data
-// may then pass 4 GiB once compressed.
-constexpr uint64_t LargeEntry = 0xF0000000ull;
 
 struct Planned {
     SourceItem item;
@@ -59,10 +54,8 @@ private:
     int writeArchive(ArchiveWriter& w, const std::string& comment);
     void placeSplit();
     void removeStaleParts();
-    void plan(std::vector<SourceItem>& found);
-    bool writeNew(ArchiveWriter& w, const Planned& p);
+    void plan(SourceList& found);
     void copyOld(ArchiveWriter& w, size_t index);
-    std::string extras(const SourceItem& it, const std::string& name, bool local) const;
     void skipped(const std::string& name, const std::string& source, int reason)
     {
         ctx_.skipped(name, source, z_.ArchivePath, reason);
@@ -80,9 +73,9 @@ private:
     stdfs::path target_;
     TempFile temp_;
     int tempFd_ = -1;
+    SourceList sources_; // folders of the files; the files themselves move to planned_
     std::vector<Planned> planned_;
     std::vector<int> replacedBy_; // per old entry: index in planned_, or -1
-    EntryCompressor compressor_;
     uint64_t done_ = 0;
     Layout layout_ = Layout::Single;
     SfxPrefix sfx_;
@@ -213,8 +206,8 @@ int BuildRun::run()
     GatherCallbacks cb;
     cb.tick = [this] { ctx_.tick(); };
     cb.skipped = [this](const std::string& source, int reason) { skipped(source, source, reason); };
-    std::vector<SourceItem> found = gatherSources(g, cb);
-    plan(found);
+    sources_ = gatherSources(g, cb);
+    plan(sources_);
 
     std::string comment = hasOld_ ? old_.comment() : std::string();
     const std::string oldComment = comment;
@@ -299,11 +292,23 @@ int BuildRun::run()
 
 int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
 {
+    // Old entries keep their places (those replaced by a file of the same
+    // name get its new data), new files follow.
+    std::vector<FileToWrite> order;
+    order.reserve(planned_.size());
+    if (hasOld_)
+        for (size_t i = 0; i < old_.entries().size(); ++i)
+            if (replacedBy_[i] >= 0)
+                order.push_back({&planned_[size_t(replacedBy_[i])].item, &old_.entries()[i]});
+    for (const Planned& p : planned_)
+        if (p.replaces < 0)
+            order.push_back({&p.item, nullptr});
+    FileEntries files(z_, ctx_, sources_, hasOld_ ? &old_ : nullptr, std::move(order), done_);
+    size_t next = 0;
     if (hasOld_) {
         for (size_t i = 0; i < old_.entries().size(); ++i) {
             ctx_.step();
-            int p = replacedBy_[i];
-            if (p < 0 || !writeNew(w, planned_[size_t(p)]))
+            if (replacedBy_[i] < 0 || !files.write(w, next++))
                 copyOld(w, i); // a file that cannot be read now keeps its older copy
         }
     }
@@ -311,9 +316,10 @@ int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
         if (p.replaces >= 0)
             continue;
         ctx_.step();
-        writeNew(w, p);
+        files.write(w, next++);
     }
-    if (w.entries().empty() && !hasOld_)
+    z_.setCopiedEntries(files.copied());
+    if (w.count() == 0 && !hasOld_)
         return result::NothingToDo;
     if (isSfx_ && w.needsZip64())
         return result::SfxNeedsZip64;
@@ -362,7 +368,7 @@ int BuildRun::openTemp(const stdfs::path& targetFolder)
     return result::Ok;
 }
 
-void BuildRun::plan(std::vector<SourceItem>& found)
+void BuildRun::plan(SourceList& found)
 {
     std::unordered_map<std::string, size_t> oldByName;
     if (hasOld_) {
@@ -371,31 +377,32 @@ void BuildRun::plan(std::vector<SourceItem>& found)
             oldByName.emplace(qm::fs::foldCase(old_.entries()[i].name), i);
     }
     std::unordered_map<std::string, size_t> taken;
-    for (SourceItem& it : found) {
+    for (SourceItem& it : found.items) {
+        const std::string source = found.source(it);
         std::string name = it.name;
-        ctx_.emit([&](ZipEvents& s) { s.EntryNaming(name, it.source); });
+        ctx_.emit([&](ZipEvents& s) { s.EntryNaming(name, source); });
         if (name != it.name)
             name = names::toStored(name, it.folder);
         if (name.empty() || name.size() > fmt::Max16) { // a stored name has a 16-bit length
-            skipped(it.source, it.source, skip::InvalidName);
+            skipped(source, source, skip::InvalidName);
             continue;
         }
         it.name = name;
         std::string key = qm::fs::foldCase(name);
         auto dup = taken.find(key);
         if (dup != taken.end()) {
-            if (planned_[dup->second].item.native != it.native)
-                skipped(names::shown(name), it.source, skip::DuplicateName);
+            if (found.native(planned_[dup->second].item) != found.native(it))
+                skipped(names::shown(name), source, skip::DuplicateName);
             continue;
         }
         auto o = oldByName.find(key);
         const ArchiveEntry* oldEntry = o == oldByName.end() ? nullptr : &old_.entries()[o->second];
         if (z_.SkipWhenExisting && oldEntry) {
-            skipped(names::shown(name), it.source, skip::AlreadyInArchive);
+            skipped(names::shown(name), source, skip::AlreadyInArchive);
             continue;
         }
         if (z_.SkipWhenMissing && !oldEntry) {
-            skipped(names::shown(name), it.source, skip::NotInArchive);
+            skipped(names::shown(name), source, skip::NotInArchive);
             continue;
         }
         if (z_.SkipWhenOlderDate && oldEntry && !it.folder) {
@@ -405,7 +412,7 @@ void BuildRun::plan(std::vector<SourceItem>& found)
                              : fmt::dosFromTimeT(mine).packed() <
                                    ((uint32_t(oldEntry->dosDate) << 16) | oldEntry->dosTime);
             if (older) {
-                skipped(names::shown(name), it.source, skip::OlderThanInArchive);
+                skipped(names::shown(name), source, skip::OlderThanInArchive);
                 continue;
             }
         }
@@ -419,129 +426,8 @@ void BuildRun::plan(std::vector<SourceItem>& found)
         taken.emplace(key, planned_.size());
         planned_.push_back(std::move(p));
     }
-}
-
-std::string BuildRun::extras(const SourceItem& it, const std::string& name, bool local) const
-{
-    std::string x;
-    if (z_.HeaderSet & 1)
-        fmt::appendExtendedTime(x, it.times, local);
-    if (z_.HeaderSet & 2)
-        fmt::appendNtfsTimes(x, it.times);
-    if ((z_.HeaderSet & 8) && !fmt::isAscii(name))
-        fmt::appendUnicodePath(x, name, name);
-    // Bit 4 (security descriptors) has nothing to store on this system.
-    return x;
-}
-
-bool BuildRun::writeNew(ArchiveWriter& w, const Planned& p)
-{
-    const SourceItem& it = p.item;
-    const std::string shownName = names::shown(it.name);
-    bool skip = false;
-    ctx_.emit([&](ZipEvents& s) { s.BeforeZip(shownName, skip); });
-    if (skip) {
-        skipped(shownName, it.source, skip::SkippedByHandler);
-        return false;
-    }
-    ctx_.fileProgress(shownName, 0);
-
-    WrittenEntry e;
-    e.name = it.name;
-    fmt::DosTime dos = fmt::dosFromTimeT(it.times.modified.value_or(0));
-    e.dosTime = dos.time;
-    e.dosDate = dos.date;
-    uint32_t dosAttrs = uint32_t(it.attributes) & (1 | 2);
-    if (it.folder) {
-        e.method = fmt::Stored;
-        e.externalAttr = (uint32_t(S_IFDIR | it.mode) << 16) | dosAttrs | 0x10;
-        w.beginEntry(e, extras(it, e.name, true), false);
-        e.centralExtra = extras(it, e.name, false);
-        w.endEntry(e);
-        ctx_.fileProgress(shownName, 100);
-        return true;
-    }
-
-    int fd = ::open(it.native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        skipped(shownName, it.source, errno == ENOENT ? skip::NotFound : skip::CannotRead);
-        return false;
-    }
-    struct FdGuard {
-        int fd;
-        ~FdGuard() { ::close(fd); }
-    } guard{fd};
-    if (!z_.IncludeOpenFiles && ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        skipped(shownName, it.source, skip::FileInUse);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        skipped(shownName, it.source, skip::CannotRead);
-        return false;
-    }
-
-    const bool encrypt = !z_.Password.empty();
-    const uint64_t size = uint64_t(st.st_size);
-    int method = (z_.Level == 0 || z_.Method == fmt::Stored || size == 0) ? fmt::Stored : z_.Method;
-    e.externalAttr = (uint32_t(S_IFREG | (st.st_mode & 07777)) << 16) | dosAttrs | 0x20;
-    e.centralExtra = extras(it, e.name, false);
-    const std::string localExtra = extras(it, e.name, true);
-    const bool large = size >= LargeEntry;
-
-    int fileLast = -1;
-    auto onChunk = [&](uint64_t bytes) {
-        int pct = size == 0 ? 100 : percentOf(bytes, size);
-        if (pct != fileLast && pct < 100) {
-            fileLast = pct;
-            ctx_.fileProgress(shownName, pct);
-        }
-        progress(bytes);
-    };
-    CompressResult res;
-    for (;;) {
-        e.method = uint16_t(method);
-        e.flags = encrypt ? (fmt::FlagEncrypted | fmt::FlagDescriptor) : 0;
-        e.needed = (method == fmt::Stored && !encrypt) ? 10 : 20;
-        w.beginEntry(e, localExtra, large);
-        CompressJob job;
-        job.fd = fd;
-        job.expectedSize = size;
-        job.method = method;
-        job.level = method == fmt::Stored ? 0 : z_.Level;
-        job.password = z_.Password;
-        job.checkByte = uint8_t(e.dosTime >> 8);
-        ArchiveOutput& out = w.out();
-        try {
-            res = compressor_.run(
-                job, [&out](const unsigned char* d, size_t n) { out.write(d, n); }, onChunk);
-        } catch (const SourceError&) {
-            w.abandonEntry(e);
-            skipped(shownName, it.source, skip::CannotRead);
-            return false;
-        }
-        method = res.method;
-        uint64_t data = res.compressedSize - (encrypt ? 12 : 0);
-        if (method != fmt::Stored && data > res.size) {
-            // Incompressible: stored is smaller.
-            w.abandonEntry(e);
-            method = fmt::Stored;
-            continue;
-        }
-        break;
-    }
-    e.method = uint16_t(method);
-    e.needed = large ? 45 : (method == fmt::Stored && !encrypt) ? 10 : 20;
-    e.crc = res.crc;
-    e.size = res.size;
-    e.compressedSize = res.compressedSize;
-    w.endEntry(e);
-    done_ += size;
-    ctx_.setDone(done_);
-    if (res.sizeChanged)
-        ctx_.warning(shownName, warning::FileChanged);
-    ctx_.fileProgress(shownName, 100);
-    return true;
+    found.items.clear();
+    found.items.shrink_to_fit();
 }
 
 void BuildRun::copyOld(ArchiveWriter& w, size_t index)

@@ -1,6 +1,8 @@
 #include "platform/zip/PavikZip.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <thread>
 
 namespace qm::zip {
 
@@ -50,6 +52,7 @@ void PavikZip::ResetToDefaults()
     SfxGroupItemName = fresh.SfxGroupItemName;
     SfxAssociations = fresh.SfxAssociations;
     SfxIconPath = fresh.SfxIconPath;
+    Workers = fresh.Workers;
     AbortRequested = false;
     list_.clear();
 }
@@ -58,6 +61,18 @@ int PavikZip::AddListEntry(const std::string& path)
 {
     list_.push_back(path);
     return result::Ok;
+}
+
+int PavikZip::workerCount() const
+{
+    int n = Workers > 0 ? Workers : int(std::thread::hardware_concurrency());
+    if (const char* cap = std::getenv("QUILLMATE_ZIP_WORKERS")) {
+        char* end = nullptr;
+        long v = std::strtol(cap, &end, 10);
+        if (end != cap && *end == '\0' && v > 0 && v < n)
+            n = int(v);
+    }
+    return std::clamp(n, 1, 256);
 }
 
 std::string PavikZip::ErrorText(int kind, int code) const

@@ -100,11 +100,19 @@ public:
     std::string SfxAssociations;
     // Accepted and kept, but not written: our programs carry no icon.
     std::string SfxIconPath;
+    // Threads that compress during a build: 0 = one for each core, 1 = none
+    // but the caller's own. The environment variable QUILLMATE_ZIP_WORKERS,
+    // when set to a number, caps it. Events and the yield hook always come
+    // on the caller's thread.
+    int Workers = 0;
     // ---- Control
     bool AbortRequested = false;    // set while a method runs to stop it (518)
 
     // The operation running now (operation:: values), Idle between methods.
     int CurrentOperation() const { return current_; }
+    // Entries of the last build whose data was taken unchanged from the old
+    // archive (the files were the same), instead of being compressed again.
+    int64_t CopiedEntries() const { return copied_; }
 
     // ---- Methods
     // Adds one name, mask or path to the files to process of the next
@@ -136,6 +144,9 @@ public:
     void setYieldHook(std::function<void()> hook) { yield_ = std::move(hook); }
     // Test hook: makes the control's own writes fail on demand.
     void setIoFaultsForTesting(IoFaults faults) { faults_ = std::move(faults); }
+    // Test hook: the piece size that large files are cut into for the
+    // workers (0 = the engine's own).
+    void setPieceSizeForTesting(size_t bytes) { pieceSize_ = bytes; }
 
     // For the operations (internal).
     const std::vector<ZipEvents*>& sinks() const { return sinks_; }
@@ -144,6 +155,10 @@ public:
     const IoFaults* faults() const { return faults_.beforeWrite ? &faults_ : nullptr; }
     std::vector<std::string>& listEntries() { return list_; }
     void setCurrentOperation(int op) { current_ = op; }
+    void setCopiedEntries(int64_t n) { copied_ = n; }
+    size_t pieceSize() const { return pieceSize_; }
+    // Workers after the environment's cap: at least 1.
+    int workerCount() const;
 
 private:
     std::vector<ZipEvents*> sinks_;
@@ -151,6 +166,8 @@ private:
     IoFaults faults_;
     std::vector<std::string> list_;
     int current_ = operation::Idle;
+    int64_t copied_ = 0;
+    size_t pieceSize_ = 0;
 };
 
 std::string errorText(int kind, int code);

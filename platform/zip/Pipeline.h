@@ -1,0 +1,147 @@
+#pragma once
+// Compressing the files of a build on worker threads while the caller's
+// thread writes the archive. The writer takes the files in archive order;
+// the pipeline reads and compresses ahead of it, a bounded number of pieces
+// at a time whatever the archive's size, and the writer picks each piece up
+// in order. A file larger than one piece is cut into pieces compressed side
+// by side (PieceCodec.h). Workers only read source files and compress:
+// events, the yield hook and every write to the archive stay with the
+// writer.
+#include "platform/zip/ArchiveReader.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qm::zip {
+
+// One file as the writer asks for it.
+struct FileSpec {
+    std::string path;      // host path
+    uint64_t size = 0;     // as chosen: no more is read
+    int method = 0;        // in force for this file: 0 (also for level 0 and empty files), 8 or 18
+    int level = 0;
+    bool lockCheck = true; // a file that another program holds locked is skipped
+    // An entry of the old archive that may hold this file already
+    // (mayHoldFile): the content is checked against it before anything is
+    // compressed.
+    const ArchiveEntry* old = nullptr;
+};
+
+// What became of one piece of a file.
+struct Piece {
+    enum class State { Idle, Queued, Running, Done, Taken };
+    State state = State::Idle;
+    std::vector<unsigned char> data; // compressed bytes (the file's own when stored)
+    uint64_t read = 0;      // source bytes it covers
+    uint32_t crc = 0;       // of those bytes
+    bool shortRead = false; // the file ended before the piece did
+    bool grew = false;      // the last piece: the file goes on beyond its chosen size
+    int err = 0;            // reading failed with this errno
+    std::exception_ptr failure;
+    // A file of one piece is handled whole by its task:
+    int method = 0;         // the method its data is in (stored when it did not shrink)
+    bool unchanged = false; // the old entry holds this very content: nothing was compressed
+};
+
+struct FileWork {
+    FileSpec spec;
+    size_t pieceSize = 0;
+    std::vector<Piece> pieces;
+    // Pieces first only check the content against spec.old (a file of one
+    // piece is checked and, when it differs, compressed by the same task).
+    bool verifying = false;
+
+    // Set by the first task of the file that runs (under openMutex).
+    std::mutex openMutex;
+    bool opened = false;
+    int fd = -1;
+    int skipReason = 0;     // the file cannot be taken (skip:: value)
+    uint32_t mode = 0;      // type and permission bits when it was opened
+    bool sizeDiffers = false;
+    bool oldUsable = false; // spec.old passed oldDataFits
+    bool probed = false;
+    int method = 0;         // spec.method, or stored after the probe
+
+    bool cancelled = false; // the writer is done with it (pipeline lock)
+
+    FileWork() = default;
+    FileWork(const FileWork&) = delete;
+    FileWork& operator=(const FileWork&) = delete;
+    ~FileWork();
+    bool whole() const { return pieces.size() == 1; }
+};
+
+class Pipeline {
+public:
+    // `next` gives the next file in archive order (false when none is
+    // left); it is called on the writer's thread only. `old` and `password`
+    // serve the checks of old entries.
+    Pipeline(int workers, size_t pieceSize, std::function<bool(FileSpec&)> next, const ArchiveReader* old,
+             std::string password);
+    // Stops the workers and waits for them.
+    ~Pipeline();
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+
+    // The next file, in the order `next` gave them (nullptr when none is left).
+    std::shared_ptr<FileWork> take();
+    // Waits for piece `k` of `w` (calling `tick`, which may throw, every few
+    // hundredths of a second meanwhile). A failure of its task is rethrown.
+    Piece& wait(FileWork& w, size_t k, const std::function<void()>& tick);
+    // The writer is done with piece `k`: its memory and its place go back.
+    void release(FileWork& w, size_t k);
+    // The content differs from the old entry: the pieces are compressed now.
+    void recompress(FileWork& w);
+    // The writer is done with `w`; whatever it did not pick up is dropped.
+    void finish(FileWork& w);
+
+    int workers() const { return int(threads_.size()); }
+
+private:
+    struct Task {
+        std::shared_ptr<FileWork> work;
+        size_t piece;
+    };
+    struct Scratch;
+    void workerLoop();
+    void pumpLocked();
+    void submitLocked(std::deque<Task>& q, const std::shared_ptr<FileWork>& w, size_t k);
+    void requireLocked(const std::shared_ptr<FileWork>& w, size_t k);
+    std::shared_ptr<FileWork> makeWork(FileSpec spec) const;
+    void runPiece(FileWork& w, size_t k, Scratch& s);
+    bool open(FileWork& w, Scratch& s);
+    int methodOf(FileWork& w, Scratch& s);
+    void recycleLocked(Piece& p);
+
+    std::function<bool(FileSpec&)> next_;
+    const ArchiveReader* old_;
+    const std::string password_;
+    const size_t pieceSize_;
+    size_t maxInFlight_ = 0;
+    size_t maxAhead_ = 0;
+
+    std::mutex m_;
+    std::condition_variable work_; // workers wait for tasks
+    std::condition_variable done_; // the writer waits for pieces
+    std::deque<Task> urgent_;      // pieces the writer waits for
+    std::deque<Task> queue_;       // pieces read ahead
+    std::deque<std::shared_ptr<FileWork>> ahead_; // files given by `next`, not taken yet
+    size_t cursor_ = 0;            // the file in ahead_ whose pieces are submitted next
+    size_t cursorPiece_ = 0;
+    bool exhausted_ = false;
+    std::shared_ptr<FileWork> current_; // the file the writer works on
+    size_t inFlight_ = 0;          // pieces submitted and not given back
+    std::vector<std::vector<unsigned char>> spare_;
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
+
+} // namespace qm::zip

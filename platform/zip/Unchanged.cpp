@@ -1,0 +1,69 @@
+#include "platform/zip/Unchanged.h"
+
+#include "platform/zip/PieceCodec.h"
+#include "platform/zip/ZipCrypto.h"
+
+namespace qm::zip {
+
+uint16_t deflateLevelFlags(int level)
+{
+    if (level >= 8)
+        return 0x2; // maximum
+    if (level == 1)
+        return 0x6; // super fast
+    if (level == 2)
+        return 0x4; // fast
+    return 0;       // normal
+}
+
+bool mayHoldFile(const ArchiveEntry& old, const SourceItem& file, int method, int level, bool password)
+{
+    if (old.isFolder() || file.folder || old.size != file.size || old.method != method)
+        return false;
+    if (method == fmt::Deflated && (old.flags & 0x6) != deflateLevelFlags(level))
+        return false;
+    // Our encrypted entries are followed by a descriptor, and their password
+    // check byte comes from the time: only such an entry keeps its meaning
+    // under the header written for it now.
+    if (old.encrypted() != password || (password && !old.hasDescriptor()))
+        return false;
+    const int64_t mtime = file.times.modified.value_or(0);
+    if (fmt::dosFromTimeT(mtime).packed() != ((uint32_t(old.dosDate) << 16) | old.dosTime))
+        return false;
+    if (old.times.modified && *old.times.modified != mtime)
+        return false;
+    if ((old.attributes() & 3u) != (uint32_t(file.attributes) & 3u))
+        return false;
+    return old.host() != fmt::HostUnix || (old.unixMode() & 07777) == file.mode;
+}
+
+bool oldDataFits(const ArchiveReader& archive, const ArchiveEntry& old, int level, const std::string& password,
+                 DecodeScratch& scratch)
+{
+    if (!old.encrypted() && old.method != fmt::BurrowsWheeler)
+        return true;
+    try {
+        LocalHeader h = archive.readLocal(old);
+        if (old.method == fmt::BurrowsWheeler) {
+            const size_t skip = old.encrypted() ? ZipCrypto::HeaderSize : 0;
+            unsigned char first[ZipCrypto::HeaderSize + 1];
+            if (old.compressedSize < skip + 1)
+                return false;
+            archive.file().readExact(h.dataOffset, first, skip + 1);
+            if (old.encrypted())
+                ZipCrypto(password).decrypt(first, skip + 1);
+            if (char(first[skip]) != bwLevelDigit(level))
+                return false;
+        }
+        if (!old.encrypted())
+            return true;
+        return decodeEntry(archive, old, h, password, [](const unsigned char*, size_t) {}, {}, scratch) ==
+               DecodeResult::Ok;
+    } catch (const FormatError&) {
+        return false;
+    } catch (const IoError&) {
+        return false;
+    }
+}
+
+} // namespace qm::zip

@@ -1,0 +1,267 @@
+// Builds with worker threads: the same archive as with one worker, events on
+// the caller's thread in the same order, stops and failures that leave the
+// old archive and no thread behind, and updates that copy what did not change.
+#include "ZipTestUtil.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace qm::zip::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+using qm::test::TempDir;
+
+constexpr size_t Piece = 4096;
+
+size_t threadCount()
+{
+    size_t n = 0;
+    if (DIR* d = ::opendir("/proc/self/task")) {
+        while (dirent* e = ::readdir(d))
+            n += e->d_name[0] != '.';
+        ::closedir(d);
+    }
+    return n;
+}
+
+// What a listing says of an entry, its compressed size aside.
+std::vector<std::string> listing(PavikZip& z)
+{
+    Recorder rec;
+    z.addEventSink(&rec);
+    EXPECT_EQ(z.ListEntries(), result::Ok);
+    z.removeEventSink(&rec);
+    std::vector<std::string> out;
+    for (const ListedEntry& e : rec.listed)
+        out.push_back(e.name + " " + std::to_string(e.size) + " " + std::to_string(e.crc) + " m" +
+                      std::to_string(e.method) + " a" + std::to_string(e.attributes) + " " +
+                      std::to_string(qm::datetime::toOleDate(e.modified)) + (e.encrypted ? " locked" : ""));
+    return out;
+}
+
+class ZipParallel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        src = tmp.path() / "src";
+        files = {
+            {"empty.txt", ""},
+            {"big.txt", textBytes(200000)},        // many pieces
+            {"edge.txt", textBytes(Piece, 4)},     // exactly one piece
+            {"noise.bin", randomBytes(300000)},    // stored after the probe
+            {"mixed.dat", textBytes(30000, 2) + randomBytes(20000) + std::string(40000, 'z')},
+            {"docs/a.txt", "short"},
+            {"docs/deep/b.log", textBytes(9000, 3)},
+        };
+        makeFiles(src, files);
+    }
+    void configure(PavikZip& z, const stdfs::path& archive, int workers)
+    {
+        z.ArchivePath = win(archive);
+        z.SourceFolder = win(src);
+        z.Workers = workers;
+        z.setPieceSizeForTesting(Piece);
+    }
+    std::map<std::string, std::string> extracted(const stdfs::path& archive, const std::string& password = "")
+    {
+        stdfs::path out = tmp.path() / "out";
+        stdfs::remove_all(out);
+        PavikZip z;
+        z.ArchivePath = win(archive);
+        z.ExtractFolder = win(out);
+        z.Password = password;
+        EXPECT_EQ(z.Extract(), result::Ok);
+        std::map<std::string, std::string> m;
+        for (auto& [k, v] : readTree(out))
+            if (k.back() != '/')
+                m[k] = v;
+        return m;
+    }
+
+    TempDir tmp{"qm-zip-par"};
+    stdfs::path src;
+    std::map<std::string, std::string> files;
+};
+
+TEST_F(ZipParallel, EightWorkersWriteWhatOneWritesWithEventsInTheSameOrderOnTheCallersThread)
+{
+    const std::thread::id caller = std::this_thread::get_id();
+    for (int method : {8, 18, 0}) {
+        for (const char* password : {"", "pw"}) {
+            SCOPED_TRACE(std::to_string(method) + password);
+            std::vector<std::string> lists[2], events[2];
+            int i = 0;
+            for (int workers : {1, 8}) {
+                stdfs::path a = tmp.path() / ("w" + std::to_string(workers) + ".zip");
+                stdfs::remove(a);
+                PavikZip z;
+                configure(z, a, workers);
+                z.Method = method;
+                z.Password = password;
+                z.HeaderSet = 1;
+                ZipEventHandlers h;
+                bool otherThread = false;
+                auto see = [&](const std::string& what) {
+                    otherThread = otherThread || std::this_thread::get_id() != caller;
+                    events[i].push_back(what);
+                };
+                h.onBeforeZip = [&](const std::string& n, bool&) { see("before " + n); };
+                h.onFileProgress = [&](const std::string& n, int p) {
+                    if (p == 0 || p == 100)
+                        see(std::to_string(p) + " " + n);
+                    else
+                        otherThread = otherThread || std::this_thread::get_id() != caller;
+                };
+                h.onFileSkipped = [&](const std::string& n, const std::string&, const std::string&, int r) {
+                    see("skip " + n + std::to_string(r));
+                };
+                h.onWarning = [&](const std::string& n, int c) { see("warn " + n + std::to_string(c)); };
+                h.onTotalProgress = [&](int) { otherThread = otherThread || std::this_thread::get_id() != caller; };
+                z.setYieldHook([&] { otherThread = otherThread || std::this_thread::get_id() != caller; });
+                z.addEventSink(&h);
+                ASSERT_EQ(z.Build(), result::Ok);
+                EXPECT_FALSE(otherThread);
+                EXPECT_EQ(z.Test(), result::Ok);
+                lists[i] = listing(z);
+                EXPECT_EQ(extracted(a, password), files);
+                ++i;
+            }
+            EXPECT_EQ(lists[0], lists[1]);
+            EXPECT_EQ(events[0], events[1]);
+        }
+    }
+}
+
+TEST_F(ZipParallel, FilesThatShrinkOrGrowAfterBeingChosenKeepAValidEntry)
+{
+    for (int method : {8, 18}) {
+        for (int workers : {1, 8}) {
+            SCOPED_TRACE(std::to_string(method) + " " + std::to_string(workers));
+            stdfs::path a = tmp.path() / "changing.zip";
+            stdfs::remove(a);
+            PavikZip z;
+            configure(z, a, workers);
+            z.Method = method;
+            Recorder rec;
+            ZipEventHandlers h;
+            // The files are chosen by now; nothing has been read yet.
+            h.onEntryNaming = [&](std::string& name, const std::string&) {
+                if (name == "big.txt")
+                    qm::test::writeFile(src / "big.txt", files["big.txt"].substr(0, 10000));
+                if (name == "mixed.dat")
+                    qm::test::writeFile(src / "mixed.dat", files["mixed.dat"] + "more");
+            };
+            z.addEventSink(&h);
+            z.addEventSink(&rec);
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.Test(), result::Ok);
+            std::map<std::string, std::string> got = extracted(a);
+            EXPECT_EQ(got["big.txt"], files["big.txt"].substr(0, 10000));
+            EXPECT_EQ(got["mixed.dat"], files["mixed.dat"]); // as large as when chosen
+            int warned = 0;
+            for (const auto& [name, code] : rec.warnings)
+                warned += code == warning::FileChanged && (name == "big.txt" || name == "mixed.dat");
+            EXPECT_EQ(warned, 2);
+            makeFiles(src, files);
+        }
+    }
+}
+
+TEST_F(ZipParallel, StopOrFullDiskInTheMiddleLeavesTheOldArchiveAndNoThread)
+{
+    for (int i = 0; i < 40; ++i)
+        files["many/f" + std::to_string(i) + ".txt"] = textBytes(20000, unsigned(i));
+    makeFiles(src, files);
+    stdfs::path a = tmp.path() / "backup.zip";
+    {
+        PavikZip z;
+        configure(z, a, 1);
+        z.FileMask = "docs";
+        ASSERT_EQ(z.Build(), result::Ok);
+    }
+    const std::string before = qm::test::readFile(a);
+    const size_t threads = threadCount();
+    const size_t entriesBefore = allFiles(tmp.path()).size();
+
+    PavikZip z;
+    configure(z, a, 8);
+    ZipEventHandlers h;
+    int started = 0;
+    h.onFileProgress = [&](const std::string&, int pct) {
+        if (pct == 0 && ++started == 10)
+            z.AbortRequested = true;
+    };
+    z.addEventSink(&h);
+    EXPECT_EQ(z.Build(), result::UserAbort);
+    EXPECT_EQ(qm::test::readFile(a), before);
+    EXPECT_EQ(threadCount(), threads);
+    EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
+    z.removeEventSink(&h);
+
+    IoFaults faults;
+    faults.beforeWrite = [](const stdfs::path&, uint64_t offset, size_t n) { return offset + n > 150000 ? ENOSPC : 0; };
+    z.setIoFaultsForTesting(faults);
+    EXPECT_EQ(z.Build(), result::DiskFull);
+    EXPECT_EQ(qm::test::readFile(a), before);
+    EXPECT_EQ(threadCount(), threads);
+    EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
+}
+
+TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
+{
+    const int fileCount = 7;
+    for (int workers : {1, 8}) {
+        SCOPED_TRACE(workers);
+        makeFiles(src, files);
+        stdfs::path a = tmp.path() / ("u" + std::to_string(workers) + ".zip");
+        PavikZip z;
+        configure(z, a, workers);
+        ASSERT_EQ(z.Build(), result::Ok);
+        EXPECT_EQ(z.CopiedEntries(), 0);
+
+        // Nothing changed: everything is taken as it is but the noise and
+        // the short text, stored only because they would not shrink (they
+        // are tried again).
+        const int compressed = fileCount - 2;
+        ASSERT_EQ(z.Build(), result::Ok);
+        EXPECT_EQ(z.CopiedEntries(), compressed);
+        EXPECT_EQ(extracted(a), files);
+
+        // New content of the same size and time, in a small file and a large one.
+        for (const char* name : {"big.txt", "docs/a.txt"}) {
+            struct stat st {};
+            ::stat((src / name).c_str(), &st);
+            std::string changed = files[name];
+            changed[changed.size() / 2] ^= 0x20;
+            files[name] = changed;
+            qm::test::writeFile(src / name, changed);
+            struct timespec ts[2] = {st.st_atim, st.st_mtim};
+            ::utimensat(AT_FDCWD, (src / name).c_str(), ts, 0);
+        }
+        ASSERT_EQ(z.Build(), result::Ok);
+        EXPECT_EQ(z.CopiedEntries(), compressed - 1);
+        EXPECT_EQ(z.Test(), result::Ok);
+        EXPECT_EQ(extracted(a), files);
+
+        // Another level or another password: compressed anew.
+        z.Level = 9;
+        ASSERT_EQ(z.Build(), result::Ok);
+        EXPECT_EQ(z.CopiedEntries(), 1); // the empty file, stored at any level
+        z.Password = "one";
+        ASSERT_EQ(z.Build(), result::Ok);
+        EXPECT_EQ(z.CopiedEntries(), 0);
+        ASSERT_EQ(z.Build(), result::Ok);
+        EXPECT_EQ(z.CopiedEntries(), compressed);
+        z.Password = "two";
+        ASSERT_EQ(z.Build(), result::Ok);
+        EXPECT_EQ(z.CopiedEntries(), 0);
+        EXPECT_EQ(extracted(a, "two"), files);
+    }
+}
+
+} // namespace
+} // namespace qm::zip::test
