@@ -1,6 +1,10 @@
 #include "platform/datetime/DateTime.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <mutex>
+#include <string>
 
 namespace qm::datetime {
 
@@ -21,6 +25,25 @@ long long floorDiv(long long a, long long b)
 long long secondsOfDay(const DateTime& dt)
 {
     return dt.hour * 3600LL + dt.minute * 60LL + dt.second;
+}
+
+// The zone rules are read again when TZ changes, and otherwise at most
+// once a second: reading them checks the zone file each time, which would
+// cost a system call for every file time of a long listing.
+void refreshZone()
+{
+    static std::mutex m;
+    static std::string lastTz = "\x01"; // nothing seen yet
+    static std::chrono::steady_clock::time_point lastRead;
+    const char* tz = std::getenv("TZ");
+    const std::string now = tz ? std::string("=") + tz : std::string();
+    const auto t = std::chrono::steady_clock::now();
+    std::lock_guard<std::mutex> g(m);
+    if (now != lastTz || t - lastRead >= std::chrono::seconds(1)) {
+        tzset();
+        lastTz = now;
+        lastRead = t;
+    }
 }
 
 DateTime withSecondsOfDay(DateTime d, long long secs)
@@ -117,14 +140,14 @@ std::time_t toTimeT(const DateTime& dt)
     tm.tm_min = dt.minute;
     tm.tm_sec = dt.second;
     tm.tm_isdst = -1;   // let the zone rules of that date decide
-    tzset();
+    refreshZone();
     return std::mktime(&tm);
 }
 
 DateTime fromTimeT(std::time_t t)
 {
     std::tm tm{};
-    tzset();
+    refreshZone();
     if (!localtime_r(&t, &tm) && !gmtime_r(&t, &tm))
         return DateTime{};
     return DateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};

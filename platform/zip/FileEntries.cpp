@@ -242,10 +242,21 @@ void FileEntries::copyUnchanged(ArchiveWriter& w, Entry& x)
                        (old.method == fmt::Deflated ? (old.flags & 0x6) : 0));
     e.needed = x.large ? 45 : (e.method == fmt::Stored && !x.encrypt) ? 10 : 20;
     w.beginEntry(e, x.localExtra, x.large);
-    const uint64_t packed = old.compressedSize ? old.compressedSize : 1;
-    w.copyBytes(old_->file(), x.oldLocal.dataOffset, old.compressedSize, [&](uint64_t bytes) {
-        onBytes(x, uint64_t((static_cast<unsigned __int128>(bytes) * x.it->size) / packed));
-    });
+    // Entries are copied in the old archive's order: small ones come from
+    // one window of it.
+    uint64_t at = x.oldLocal.dataOffset;
+    uint64_t left = old.compressedSize;
+    while (left > 0) {
+        const size_t n = size_t(std::min<uint64_t>(left, VerifyChunk));
+        if (copyBuffer_.size() < n)
+            copyBuffer_.resize(n);
+        oldWindow_.readExact(old_->file(), at, copyBuffer_.data(), n);
+        w.out().write(copyBuffer_.data(), n);
+        at += n;
+        left -= n;
+        onBytes(x, uint64_t((static_cast<unsigned __int128>(old.compressedSize - left) * x.it->size) /
+                            old.compressedSize));
+    }
     complete(w, x, old.crc, old.size, old.compressedSize, false);
     ++copied_;
 }
@@ -256,22 +267,25 @@ bool FileEntries::sameAsOld(int fd, Entry& x)
         return false;
     const uint64_t size = x.it->size;
     std::vector<unsigned char>& buf = decode_.buffer;
-    buf.resize(size_t(std::min<uint64_t>(std::max<uint64_t>(size, 1), VerifyChunk)));
+    buf.resize(size_t(std::min<uint64_t>(size + 1, VerifyChunk)));
     uLong crc = crc32_z(0, nullptr, 0);
     uint64_t at = 0;
-    while (at < size) {
-        size_t want = size_t(std::min<uint64_t>(buf.size(), size - at));
+    for (;;) {
+        // The last read asks for a byte more: the file must end where it did.
+        const uint64_t left = size - at;
+        const size_t want = left < buf.size() ? size_t(left) + 1 : buf.size();
         ssize_t got = ::pread(fd, buf.data(), want, off_t(at));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got < 0 || uint64_t(got) > left || (got == 0 && left > 0))
             return false;
         crc = crc32_z(crc, buf.data(), size_t(got));
         at += uint64_t(got);
+        if (at == size && size_t(got) < want)
+            break;
         ctx_.tick();
     }
-    unsigned char more;
-    if (::pread(fd, &more, 1, off_t(size)) != 0 || uint32_t(crc) != x.old->crc)
+    if (uint32_t(crc) != x.old->crc)
         return false;
     return oldDataFits(*old_, *x.old, z_.Level, z_.Password, decode_) && readOldLocal(x);
 }
@@ -305,7 +319,7 @@ bool FileEntries::sameAsOld(FileWork& work, Entry& x)
 bool FileEntries::readOldLocal(Entry& x)
 {
     try {
-        x.oldLocal = old_->readLocal(*x.old);
+        x.oldLocal = old_->readLocal(*x.old, &oldWindow_);
         return true;
     } catch (const FormatError&) {
         return false;

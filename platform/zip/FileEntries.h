@@ -69,6 +69,8 @@ private:
     int64_t copied_ = 0;
     EntryCompressor compressor_;
     DecodeScratch decode_;
+    ReadWindow oldWindow_;
+    std::vector<char> copyBuffer_;
     std::unique_ptr<Pipeline> pipe_;
 };
 

@@ -11,6 +11,7 @@ namespace qm::zip {
 
 namespace {
 constexpr size_t OutBuffer = 1 << 20;
+constexpr uint64_t SyncEvery = 8 << 20;
 }
 
 OutFile::~OutFile()
@@ -30,6 +31,7 @@ void OutFile::attach(int fd, std::filesystem::path path, const IoFaults* faults,
     }
     used_ = 0;
     base_ = offset;
+    synced_ = offset;
 }
 
 void OutFile::writeAt(uint64_t at, const char* p, size_t n)
@@ -75,6 +77,12 @@ void OutFile::flush()
     writeAt(base_, buf_.get(), used_);
     base_ += used_;
     used_ = 0;
+    // A large file goes to the disk while it is written, so that the
+    // final commit has little left to wait for.
+    if (base_ > synced_ + SyncEvery) {
+        ::sync_file_range(fd_, off_t(synced_), off_t(base_ - synced_), SYNC_FILE_RANGE_WRITE);
+        synced_ = base_;
+    }
 }
 
 void OutFile::patch(uint64_t at, const void* data, size_t n)

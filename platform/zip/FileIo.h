@@ -75,6 +75,7 @@ private:
     size_t cap_ = 0;
     size_t used_ = 0;
     uint64_t base_ = 0;
+    uint64_t synced_ = 0; // written out up to here
 };
 
 // A file read by position; or the parts of a split archive read as one

@@ -150,7 +150,10 @@ private:
             report(win, skip::InvalidName);
             return;
         }
-        dt::DateTime modified = dt::fromTimeT(static_cast<std::time_t>(*it.times.modified));
+        // Local time is worked out only for a date filter.
+        dt::DateTime modified;
+        if (s_.filters.oldest || s_.filters.newest)
+            modified = dt::fromTimeT(static_cast<std::time_t>(*it.times.modified));
         if (!s_.filters.passFile(it.name, it.attributes, it.size, modified))
             return;
         out_.items.push_back(std::move(it));

@@ -40,7 +40,7 @@ uint32_t be32(const unsigned char* p)
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
-void deflateInto(z_stream& z, int flush, std::vector<unsigned char>& out)
+void deflateInto(z_stream& z, int flush, ByteBuffer& out)
 {
     size_t used = 0;
     for (;;) {
@@ -75,7 +75,7 @@ char bwLevelDigit(int level)
 
 struct IncompressibleProbe::State {
     z_stream z{};
-    std::vector<unsigned char> out;
+    ByteBuffer out;
     State()
     {
         if (deflateInit2(&z, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -130,7 +130,7 @@ struct PieceEncoder::State {
 PieceEncoder::PieceEncoder() : s_(std::make_unique<State>()) {}
 PieceEncoder::~PieceEncoder() = default;
 
-void PieceEncoder::whole(int method, int level, const unsigned char* in, size_t n, std::vector<unsigned char>& out)
+void PieceEncoder::whole(int method, int level, const unsigned char* in, size_t n, ByteBuffer& out)
 {
     if (!s_->whole || method != s_->wholeMethod || level != s_->wholeLevel) {
         s_->whole = makeEncoder(method, level);
@@ -146,7 +146,7 @@ void PieceEncoder::whole(int method, int level, const unsigned char* in, size_t 
 }
 
 void PieceEncoder::deflatePiece(int level, const unsigned char* dict, size_t dictLen, const unsigned char* in,
-                                size_t n, bool last, std::vector<unsigned char>& out)
+                                size_t n, bool last, ByteBuffer& out)
 {
     z_stream& z = s_->deflater(level);
     if (dictLen > DeflateWindow) {
@@ -161,7 +161,7 @@ void PieceEncoder::deflatePiece(int level, const unsigned char* dict, size_t dic
     deflateInto(z, last ? Z_FINISH : Z_SYNC_FLUSH, out);
 }
 
-void PieceEncoder::bwPiece(int level, const unsigned char* in, size_t n, std::vector<unsigned char>& out)
+void PieceEncoder::bwPiece(int level, const unsigned char* in, size_t n, ByteBuffer& out)
 {
     unsigned size = unsigned(n + n / 100 + 1024);
     out.resize(size);

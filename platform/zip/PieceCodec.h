@@ -11,9 +11,31 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace qm::zip {
+
+// Bytes that a resize leaves as they are, instead of clearing them first:
+// every buffer of a piece is written over at once.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    template <class U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using ByteBuffer = std::vector<unsigned char, UninitializedAllocator<unsigned char>>;
 
 // How much a deflate piece looks back into the data before it.
 inline constexpr size_t DeflateWindow = 32 * 1024;
@@ -53,12 +75,12 @@ public:
     PieceEncoder& operator=(const PieceEncoder&) = delete;
 
     // A whole entry's stream of `method` at `level`, as the streaming encoder makes it.
-    void whole(int method, int level, const unsigned char* in, size_t n, std::vector<unsigned char>& out);
+    void whole(int method, int level, const unsigned char* in, size_t n, ByteBuffer& out);
     // A deflate piece; `dict` holds the `dictLen` bytes just before it.
     void deflatePiece(int level, const unsigned char* dict, size_t dictLen, const unsigned char* in, size_t n,
-                      bool last, std::vector<unsigned char>& out);
+                      bool last, ByteBuffer& out);
     // A complete bzip2 stream (signature included) of at most bwPieceLimit(level) bytes.
-    void bwPiece(int level, const unsigned char* in, size_t n, std::vector<unsigned char>& out);
+    void bwPiece(int level, const unsigned char* in, size_t n, ByteBuffer& out);
 
 private:
     struct State;

@@ -17,22 +17,29 @@ namespace qm::zip {
 
 namespace {
 
-// Reads up to `n` bytes at `at`; fewer only where the file ends. Sets `err`
-// when reading fails.
+// A worker takes up to this many pieces of small files at once.
+constexpr size_t MaxBatch = 8;
+constexpr uint64_t BatchBytes = 256 * 1024;
+// Buffers from this size on are kept for the next pieces.
+constexpr size_t SpareFrom = 64 * 1024;
+
+// Reads up to `n` bytes at `at`; fewer only where the file ends (a regular
+// file reads short only there). Sets `err` when reading fails.
 size_t readUpTo(int fd, uint64_t at, unsigned char* buf, size_t n, int& err)
 {
     size_t got = 0;
     while (got < n) {
-        ssize_t r = ::pread(fd, buf + got, n - got, off_t(at + got));
+        const size_t asked = n - got;
+        ssize_t r = ::pread(fd, buf + got, asked, off_t(at + got));
         if (r < 0) {
             if (errno == EINTR)
                 continue;
             err = errno;
             break;
         }
-        if (r == 0)
-            break;
         got += size_t(r);
+        if (size_t(r) < asked)
+            break;
     }
     return got;
 }
@@ -46,7 +53,7 @@ FileWork::~FileWork()
 }
 
 struct Pipeline::Scratch {
-    std::vector<unsigned char> in;
+    ByteBuffer in;
     PieceEncoder encoder;
     IncompressibleProbe probe;
     DecodeScratch decode;
@@ -57,10 +64,13 @@ Pipeline::Pipeline(int workers, size_t pieceSize, std::function<bool(FileSpec&)>
     : next_(std::move(next)), old_(old), password_(std::move(password)), pieceSize_(pieceSize)
 {
     const size_t n = size_t(std::max(workers, 1));
-    // Enough pieces ahead to keep every worker busy while the writer
-    // catches up, and no more: memory does not grow with the archive.
-    maxInFlight_ = 3 * n + 2;
-    maxAhead_ = 8 * maxInFlight_;
+    // Enough ahead to keep every worker busy while the writer catches up,
+    // and no more: memory does not grow with the archive. Many small files
+    // may be ahead at once, but never more bytes than a few pieces a worker.
+    maxBytes_ = (3 * n + 2) * uint64_t(pieceSize_);
+    maxInFlight_ = 64 * n;
+    maxSpare_ = 3 * n + 2;
+    maxAhead_ = maxInFlight_ + 64;
     threads_.reserve(n);
     try {
         for (size_t i = 0; i < n; ++i)
@@ -104,15 +114,47 @@ std::shared_ptr<FileWork> Pipeline::makeWork(FileSpec spec) const
 
 void Pipeline::submitLocked(std::deque<Task>& q, const std::shared_ptr<FileWork>& w, size_t k)
 {
-    w->pieces[k].state = Piece::State::Queued;
+    Piece& p = w->pieces[k];
+    p.state = Piece::State::Queued;
+    // What it will hold: its share of the file, and a little for its own keeping.
+    p.weight = std::min<uint64_t>(w->pieceSize, w->spec.size - std::min(w->spec.size, k * w->pieceSize)) + 1024;
     q.push_back({w, k});
     ++inFlight_;
-    work_.notify_one();
+    inFlightBytes_ += p.weight;
+}
+
+void Pipeline::retireLocked(Piece& p)
+{
+    if (p.data.capacity() >= SpareFrom && spare_.size() < maxSpare_) {
+        p.data.clear();
+        spare_.push_back(std::move(p.data));
+    }
+    p.data = {};
+    p.state = Piece::State::Taken;
+    --inFlight_;
+    inFlightBytes_ -= p.weight;
+}
+
+void Pipeline::wakeLocked(size_t submitted)
+{
+    // A worker takes several small pieces at once: one is woken for a batch.
+    for (size_t n = std::min(idle_, (submitted + MaxBatch - 1) / MaxBatch); n > 0; --n)
+        work_.notify_one();
 }
 
 void Pipeline::pumpLocked()
 {
-    while (inFlight_ < maxInFlight_) {
+    // Refilled in bursts, once half the pieces ahead have been used, so
+    // that workers are woken for several pieces rather than for each.
+    if (inFlight_ > maxInFlight_ / 2 || inFlightBytes_ > maxBytes_ / 2)
+        return;
+    size_t submitted = 0;
+    struct Wake {
+        Pipeline* p;
+        size_t& n;
+        ~Wake() { p->wakeLocked(n); }
+    } wake{this, submitted};
+    while (inFlight_ < maxInFlight_ && inFlightBytes_ < maxBytes_) {
         if (cursor_ >= ahead_.size()) {
             if (exhausted_ || ahead_.size() >= maxAhead_)
                 return;
@@ -129,8 +171,10 @@ void Pipeline::pumpLocked()
             cursorPiece_ = 0;
             continue;
         }
-        if (w->pieces[cursorPiece_].state == Piece::State::Idle)
+        if (w->pieces[cursorPiece_].state == Piece::State::Idle) {
             submitLocked(queue_, w, cursorPiece_);
+            ++submitted;
+        }
         ++cursorPiece_;
     }
 }
@@ -140,24 +184,45 @@ void Pipeline::requireLocked(const std::shared_ptr<FileWork>& w, size_t k)
     // The writer's own file goes first, past the limit of pieces ahead, a
     // few pieces at a time.
     const size_t end = std::min(w->pieces.size(), k + threads_.size() + 1);
+    size_t submitted = 0;
     for (size_t j = k; j < end; ++j)
-        if (w->pieces[j].state == Piece::State::Idle)
+        if (w->pieces[j].state == Piece::State::Idle) {
             submitLocked(urgent_, w, j);
+            ++submitted;
+        }
+    if (submitted > 0 && idle_ > 0)
+        work_.notify_all();
+}
+
+void Pipeline::settleLocked()
+{
+    for (size_t k : released_)
+        if (current_->pieces[k].state == Piece::State::Done)
+            retireLocked(current_->pieces[k]);
+    released_.clear();
+    for (const std::shared_ptr<FileWork>& w : finished_)
+        for (Piece& p : w->pieces)
+            if (p.state == Piece::State::Done)
+                retireLocked(p);
+    finished_.clear();
 }
 
 std::shared_ptr<FileWork> Pipeline::take()
 {
     std::lock_guard<std::mutex> g(m_);
+    settleLocked();
     if (ahead_.empty()) {
         FileSpec spec;
         if (exhausted_ || !next_(spec)) {
             exhausted_ = true;
+            current_.reset();
             return nullptr;
         }
         ahead_.push_back(makeWork(std::move(spec)));
     }
     current_ = ahead_.front();
     ahead_.pop_front();
+    requiredUpTo_ = 0;
     if (cursor_ == 0)
         cursorPiece_ = 0; // the rest of its pieces are asked for as the writer needs them
     else
@@ -168,17 +233,30 @@ std::shared_ptr<FileWork> Pipeline::take()
 
 Piece& Pipeline::wait(FileWork& w, size_t k, const std::function<void()>& tick)
 {
+    const bool head = current_.get() == &w;
+    const size_t ahead = std::min(w.pieces.size(), k + threads_.size() + 1);
+    Piece& p = w.pieces[k];
+    // Done already, and the pieces after it asked for: no need of the lock.
+    if (p.ready.value.load(std::memory_order_acquire) && (!head || requiredUpTo_ >= ahead)) {
+        if (p.failure)
+            std::rethrow_exception(p.failure);
+        return p;
+    }
     std::unique_lock<std::mutex> lk(m_);
-    if (current_.get() == &w)
+    settleLocked();
+    if (head) {
         requireLocked(current_, k);
+        requiredUpTo_ = ahead;
+    }
     for (;;) {
         pumpLocked();
-        Piece& p = w.pieces[k];
         if (p.state == Piece::State::Done) {
+            awaited_ = nullptr;
             if (p.failure)
                 std::rethrow_exception(p.failure);
             return p;
         }
+        awaited_ = &p;
         done_.wait_for(lk, std::chrono::milliseconds(20));
         lk.unlock();
         if (tick)
@@ -187,91 +265,99 @@ Piece& Pipeline::wait(FileWork& w, size_t k, const std::function<void()>& tick)
     }
 }
 
-void Pipeline::recycleLocked(Piece& p)
-{
-    if (p.data.capacity() > 0 && spare_.size() < maxInFlight_) {
-        p.data.clear();
-        spare_.push_back(std::move(p.data));
-    }
-    p.data = {};
-}
-
 void Pipeline::release(FileWork& w, size_t k)
 {
-    std::lock_guard<std::mutex> g(m_);
-    Piece& p = w.pieces[k];
-    if (p.state != Piece::State::Done)
+    if (current_.get() == &w) {
+        released_.push_back(k);
         return;
-    recycleLocked(p);
-    p.state = Piece::State::Taken;
-    --inFlight_;
+    }
+    std::lock_guard<std::mutex> g(m_);
+    if (w.pieces[k].state == Piece::State::Done)
+        retireLocked(w.pieces[k]);
 }
 
 void Pipeline::recompress(FileWork& w)
 {
     std::lock_guard<std::mutex> g(m_);
+    settleLocked();
     w.verifying = false;
     for (Piece& p : w.pieces) {
-        if (p.state == Piece::State::Done) {
-            recycleLocked(p);
-            --inFlight_;
-        }
+        if (p.state == Piece::State::Done)
+            retireLocked(p);
         p = Piece();
     }
+    if (current_.get() == &w)
+        requiredUpTo_ = 0;
 }
 
 void Pipeline::finish(FileWork& w)
 {
-    std::lock_guard<std::mutex> g(m_);
+    // Pieces still at work see this and give themselves back.
     w.cancelled = true;
-    for (Piece& p : w.pieces) {
-        if (p.state == Piece::State::Done) {
-            recycleLocked(p);
-            p.state = Piece::State::Taken;
-            --inFlight_;
-        }
+    if (current_.get() == &w) {
+        finished_.push_back(current_);
+        return;
     }
-    if (current_.get() == &w)
-        current_.reset();
+    std::lock_guard<std::mutex> g(m_);
+    for (Piece& p : w.pieces)
+        if (p.state == Piece::State::Done)
+            retireLocked(p);
 }
 
 void Pipeline::workerLoop()
 {
     Scratch s;
+    std::vector<Task> batch;
     std::unique_lock<std::mutex> lk(m_);
     for (;;) {
+        ++idle_;
         work_.wait(lk, [this] { return stop_ || !urgent_.empty() || !queue_.empty(); });
+        --idle_;
         if (stop_)
             return;
+        // Small files are taken a few at a time: less waiting on each other.
         std::deque<Task>& q = urgent_.empty() ? queue_ : urgent_;
-        Task t = std::move(q.front());
-        q.pop_front();
-        FileWork& w = *t.work;
-        Piece& p = w.pieces[t.piece];
-        if (w.cancelled) {
-            p.state = Piece::State::Taken;
-            --inFlight_;
-            continue;
-        }
-        p.state = Piece::State::Running;
-        if (!spare_.empty() && p.data.capacity() == 0) {
-            p.data = std::move(spare_.back());
-            spare_.pop_back();
+        batch.clear();
+        uint64_t bytes = 0;
+        do {
+            bytes += q.front().work->spec.size;
+            batch.push_back(std::move(q.front()));
+            q.pop_front();
+        } while (!q.empty() && batch.size() < MaxBatch && bytes + q.front().work->spec.size <= BatchBytes);
+        if (!q.empty() && idle_ > 0)
+            work_.notify_one();
+        for (Task& t : batch) {
+            Piece& p = t.work->pieces[t.piece];
+            p.state = Piece::State::Running;
+            // Large buffers go round again; small files allocate what they need.
+            if (!spare_.empty() && p.weight >= SpareFrom && p.data.capacity() == 0) {
+                p.data = std::move(spare_.back());
+                spare_.pop_back();
+            }
         }
         lk.unlock();
-        try {
-            runPiece(w, t.piece, s);
-        } catch (...) {
-            p.failure = std::current_exception();
+        for (Task& t : batch) {
+            FileWork& w = *t.work;
+            if (w.cancelled)
+                continue;
+            try {
+                runPiece(w, t.piece, s);
+            } catch (...) {
+                w.pieces[t.piece].failure = std::current_exception();
+            }
         }
         lk.lock();
-        p.state = Piece::State::Done;
-        if (w.cancelled) {
-            recycleLocked(p);
-            p.state = Piece::State::Taken;
-            --inFlight_;
+        bool awaited = false;
+        for (Task& t : batch) {
+            Piece& p = t.work->pieces[t.piece];
+            p.state = Piece::State::Done;
+            p.ready.value.store(true, std::memory_order_release);
+            if (t.work->cancelled)
+                retireLocked(p);
+            awaited = awaited || &p == awaited_;
         }
-        done_.notify_one();
+        if (awaited)
+            done_.notify_one();
     }
 }
 
@@ -299,7 +385,8 @@ bool Pipeline::open(FileWork& w, Scratch& s)
     w.mode = st.st_mode;
     w.sizeDiffers = uint64_t(st.st_size) != w.spec.size;
 #ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (!w.whole())
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
     if (w.spec.old && old_)
         w.oldUsable = oldDataFits(*old_, *w.spec.old, w.spec.level, password_, s.decode);
@@ -313,7 +400,8 @@ int Pipeline::methodOf(FileWork& w, Scratch& s)
         return w.method;
     w.probed = true;
     if (w.method != fmt::Stored && w.spec.size >= ProbeFrom) {
-        s.in.resize(ProbeSize);
+        if (s.in.size() < ProbeSize)
+            s.in.resize(ProbeSize);
         int err = 0;
         size_t got = readUpTo(w.fd, 0, s.in.data(), ProbeSize, err);
         if (err == 0 && s.probe.hardlyShrinks(s.in.data(), got))
@@ -334,15 +422,15 @@ void Pipeline::runPiece(FileWork& w, size_t k, Scratch& s)
 
     if (w.whole()) {
         // The whole file in one go: checked against the old entry, and
-        // compressed when it differs.
-        s.in.resize(std::max<size_t>(want, 1));
-        p.read = readUpTo(w.fd, 0, s.in.data(), want, p.err);
-        p.shortRead = p.read < want;
+        // compressed when it differs. One byte more than chosen tells
+        // whether the file grew.
+        if (s.in.size() < want + 1)
+            s.in.resize(want + 1); // grows only: nothing is cleared for each file
+        const size_t got = readUpTo(w.fd, 0, s.in.data(), want + 1, p.err);
+        p.read = std::min(got, want);
+        p.shortRead = got < want;
+        p.grew = got > want;
         p.crc = uint32_t(crc32_z(0, s.in.data(), p.read));
-        if (p.err == 0 && !p.shortRead) {
-            unsigned char probe;
-            p.grew = readUpTo(w.fd, size, &probe, 1, p.err) > 0;
-        }
         {
             // Nothing else reads this file: its descriptor goes back at once.
             std::lock_guard<std::mutex> g(w.openMutex);
@@ -372,8 +460,10 @@ void Pipeline::runPiece(FileWork& w, size_t k, Scratch& s)
     const int method = w.verifying ? fmt::Stored : methodOf(w, s);
     const bool keepInput = method == fmt::Stored && !w.verifying;
     const size_t dict = method == fmt::Deflated ? size_t(std::min<uint64_t>(start, DeflateWindow)) : 0;
-    std::vector<unsigned char>& buf = keepInput ? p.data : s.in;
-    buf.resize(dict + want);
+    ByteBuffer& buf = keepInput ? p.data : s.in;
+    const size_t extra = last ? 1 : 0; // the last piece also looks one byte further
+    if (keepInput || buf.size() < dict + want + extra)
+        buf.resize(dict + want + extra);
     size_t gotDict = dict ? readUpTo(w.fd, start - dict, buf.data(), dict, p.err) : 0;
     if (p.err != 0)
         return;
@@ -381,17 +471,15 @@ void Pipeline::runPiece(FileWork& w, size_t k, Scratch& s)
         p.shortRead = true;
         p.read = 0;
     } else {
-        p.read = readUpTo(w.fd, start, buf.data() + dict, want, p.err);
-        p.shortRead = p.read < want;
+        const size_t got = readUpTo(w.fd, start, buf.data() + dict, want + extra, p.err);
+        p.read = std::min(got, want);
+        p.shortRead = got < want;
+        p.grew = got > want;
     }
     if (p.err != 0)
         return;
     const unsigned char* data = buf.data() + dict;
     p.crc = uint32_t(crc32_z(0, data, p.read));
-    if (last && !p.shortRead) {
-        unsigned char probe;
-        p.grew = readUpTo(w.fd, size, &probe, 1, p.err) > 0;
-    }
     if (w.verifying)
         return;
     switch (method) {

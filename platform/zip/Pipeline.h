@@ -8,7 +8,9 @@
 // events, the yield hook and every write to the archive stay with the
 // writer.
 #include "platform/zip/ArchiveReader.h"
+#include "platform/zip/PieceCodec.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -35,11 +37,23 @@ struct FileSpec {
     const ArchiveEntry* old = nullptr;
 };
 
+// A flag that may be read without the pipeline's lock (copies take its value).
+struct ReadyFlag {
+    std::atomic<bool> value{false};
+    ReadyFlag() = default;
+    ReadyFlag(const ReadyFlag& o) : value(o.value.load()) {}
+    ReadyFlag& operator=(const ReadyFlag& o)
+    {
+        value = o.value.load();
+        return *this;
+    }
+};
+
 // What became of one piece of a file.
 struct Piece {
     enum class State { Idle, Queued, Running, Done, Taken };
     State state = State::Idle;
-    std::vector<unsigned char> data; // compressed bytes (the file's own when stored)
+    ByteBuffer data;        // compressed bytes (the file's own when stored)
     uint64_t read = 0;      // source bytes it covers
     uint32_t crc = 0;       // of those bytes
     bool shortRead = false; // the file ended before the piece did
@@ -49,6 +63,8 @@ struct Piece {
     // A file of one piece is handled whole by its task:
     int method = 0;         // the method its data is in (stored when it did not shrink)
     bool unchanged = false; // the old entry holds this very content: nothing was compressed
+    ReadyFlag ready;        // done, and its results may be read
+    uint64_t weight = 0;    // what it counts for among the pieces ahead
 };
 
 struct FileWork {
@@ -70,7 +86,7 @@ struct FileWork {
     bool probed = false;
     int method = 0;         // spec.method, or stored after the probe
 
-    bool cancelled = false; // the writer is done with it (pipeline lock)
+    std::atomic<bool> cancelled{false}; // the writer is done with it
 
     FileWork() = default;
     FileWork(const FileWork&) = delete;
@@ -113,19 +129,25 @@ private:
     struct Scratch;
     void workerLoop();
     void pumpLocked();
+    void wakeLocked(size_t submitted);
     void submitLocked(std::deque<Task>& q, const std::shared_ptr<FileWork>& w, size_t k);
     void requireLocked(const std::shared_ptr<FileWork>& w, size_t k);
     std::shared_ptr<FileWork> makeWork(FileSpec spec) const;
     void runPiece(FileWork& w, size_t k, Scratch& s);
     bool open(FileWork& w, Scratch& s);
     int methodOf(FileWork& w, Scratch& s);
-    void recycleLocked(Piece& p);
+    // The piece is done with: its memory and its place among those ahead go back.
+    void retireLocked(Piece& p);
+    // What the writer gave back since it last held the lock.
+    void settleLocked();
 
     std::function<bool(FileSpec&)> next_;
     const ArchiveReader* old_;
     const std::string password_;
     const size_t pieceSize_;
     size_t maxInFlight_ = 0;
+    uint64_t maxBytes_ = 0;
+    size_t maxSpare_ = 0;
     size_t maxAhead_ = 0;
 
     std::mutex m_;
@@ -138,8 +160,15 @@ private:
     size_t cursorPiece_ = 0;
     bool exhausted_ = false;
     std::shared_ptr<FileWork> current_; // the file the writer works on
+    size_t requiredUpTo_ = 0;      // pieces of current_ asked for so far
+    // Given back by the writer without the lock, settled when it next takes it.
+    std::vector<size_t> released_; // pieces of current_
+    std::vector<std::shared_ptr<FileWork>> finished_;
     size_t inFlight_ = 0;          // pieces submitted and not given back
-    std::vector<std::vector<unsigned char>> spare_;
+    uint64_t inFlightBytes_ = 0;   // and what they count for
+    size_t idle_ = 0;              // workers waiting for a task
+    const Piece* awaited_ = nullptr; // the piece the writer waits for
+    std::vector<ByteBuffer> spare_;
     bool stop_ = false;
     std::vector<std::thread> threads_;
 };
