@@ -8,6 +8,7 @@
 #include "platform/zip/ZipFormat.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <set>
 #include <string>
@@ -38,7 +39,7 @@ struct SourceItem {
 
 struct SourceList {
     std::vector<SourceFolder> folders;
-    std::vector<SourceItem> items;
+    std::deque<SourceItem> items; // grows in blocks: no copy of the whole list on the way
 
     std::string native(const SourceItem& it) const;
     // The Windows-form path (what events show as the source).

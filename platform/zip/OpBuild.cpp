@@ -30,11 +30,6 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-struct Planned {
-    SourceItem item;
-    int replaces = -1; // index of the old entry it takes the place of
-};
-
 class BuildRun {
 public:
     BuildRun(PavikZip& z, OpContext& ctx) : z_(z), ctx_(ctx) {}
@@ -73,8 +68,9 @@ private:
     stdfs::path target_;
     TempFile temp_;
     int tempFd_ = -1;
-    SourceList sources_; // folders of the files; the files themselves move to planned_
-    std::vector<Planned> planned_;
+    SourceList sources_;
+    std::deque<SourceItem>& planned_ = sources_.items; // what plan() kept of them
+    std::vector<int> replaces_;   // per planned file: the old entry it takes the place of, or -1
     std::vector<int> replacedBy_; // per old entry: index in planned_, or -1
     uint64_t done_ = 0;
     Layout layout_ = Layout::Single;
@@ -222,14 +218,14 @@ int BuildRun::run()
     if (isSfx_) {
         // The stub reads no Zip64 records: a file that would need them stops
         // the build before anything is compressed.
-        for (const Planned& p : planned_)
-            if (p.item.size >= LargeEntry)
+        for (const SourceItem& p : planned_)
+            if (p.size >= LargeEntry)
                 return result::SfxNeedsZip64;
     }
 
     uint64_t total = 0;
-    for (const Planned& p : planned_)
-        total += p.item.size;
+    for (const SourceItem& p : planned_)
+        total += p.size;
     if (hasOld_)
         for (size_t i = 0; i < old_.entries().size(); ++i)
             if (replacedBy_[i] < 0)
@@ -299,10 +295,10 @@ int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
     if (hasOld_)
         for (size_t i = 0; i < old_.entries().size(); ++i)
             if (replacedBy_[i] >= 0)
-                order.push_back({&planned_[size_t(replacedBy_[i])].item, &old_.entries()[i]});
-    for (const Planned& p : planned_)
-        if (p.replaces < 0)
-            order.push_back({&p.item, nullptr});
+                order.push_back({&planned_[size_t(replacedBy_[i])], &old_.entries()[i]});
+    for (size_t i = 0; i < planned_.size(); ++i)
+        if (replaces_[i] < 0)
+            order.push_back({&planned_[i], nullptr});
     FileEntries files(z_, ctx_, sources_, hasOld_ ? &old_ : nullptr, std::move(order), done_);
     size_t next = 0;
     if (hasOld_) {
@@ -312,8 +308,8 @@ int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
                 copyOld(w, i); // a file that cannot be read now keeps its older copy
         }
     }
-    for (const Planned& p : planned_) {
-        if (p.replaces >= 0)
+    for (size_t i = 0; i < planned_.size(); ++i) {
+        if (replaces_[i] >= 0)
             continue;
         ctx_.step();
         files.write(w, next++);
@@ -376,8 +372,12 @@ void BuildRun::plan(SourceList& found)
         for (size_t i = 0; i < old_.entries().size(); ++i)
             oldByName.emplace(qm::fs::foldCase(old_.entries()[i].name), i);
     }
+    // What is kept moves to the front of the list: one list of files, however long.
     std::unordered_map<std::string, size_t> taken;
-    for (SourceItem& it : found.items) {
+    replaces_.reserve(found.items.size());
+    size_t kept = 0;
+    for (size_t at = 0; at < found.items.size(); ++at) {
+        SourceItem& it = found.items[at];
         const std::string source = found.source(it);
         std::string name = it.name;
         ctx_.emit([&](ZipEvents& s) { s.EntryNaming(name, source); });
@@ -391,7 +391,7 @@ void BuildRun::plan(SourceList& found)
         std::string key = qm::fs::foldCase(name);
         auto dup = taken.find(key);
         if (dup != taken.end()) {
-            if (found.native(planned_[dup->second].item) != found.native(it))
+            if (found.native(found.items[dup->second]) != found.native(it))
                 skipped(names::shown(name), source, skip::DuplicateName);
             continue;
         }
@@ -417,17 +417,18 @@ void BuildRun::plan(SourceList& found)
             }
         }
         // Files carry no version information here, so "older version" never applies.
-        Planned p;
-        p.item = std::move(it);
+        int replaces = -1;
         if (oldEntry && replacedBy_[o->second] < 0) {
-            p.replaces = int(o->second);
-            replacedBy_[o->second] = int(planned_.size());
+            replaces = int(o->second);
+            replacedBy_[o->second] = int(kept);
         }
-        taken.emplace(key, planned_.size());
-        planned_.push_back(std::move(p));
+        replaces_.push_back(replaces);
+        taken.emplace(std::move(key), kept);
+        if (kept != at)
+            found.items[kept] = std::move(it);
+        ++kept;
     }
-    found.items.clear();
-    found.items.shrink_to_fit();
+    found.items.resize(kept);
 }
 
 void BuildRun::copyOld(ArchiveWriter& w, size_t index)
