@@ -117,6 +117,8 @@ bool FileEntries::write(ArchiveWriter& w, size_t index)
     x.old = candidate_[index];
     x.shownName = names::shown(it.name);
     x.source = list_.source(it);
+    // The pipeline gives the files in this same order (nothing left would
+    // mean the orders differ: the file is then read here).
     std::shared_ptr<FileWork> work;
     if (pipe_ && !it.folder)
         work = pipe_->take();

@@ -45,17 +45,7 @@ protected:
     }
     std::map<std::string, std::string> extractWithUs(const stdfs::path& archive, const std::string& password = "")
     {
-        stdfs::remove_all(out);
-        PavikZip z;
-        z.ArchivePath = win(archive);
-        z.ExtractFolder = win(out);
-        z.Password = password;
-        EXPECT_EQ(z.Extract(), result::Ok);
-        std::map<std::string, std::string> got;
-        for (auto& [k, v] : readTree(out))
-            if (k.back() != '/')
-                got[k] = v;
-        return got;
+        return extractedFiles(archive, out, password);
     }
     int sh(const std::string& script, std::string* output = nullptr)
     {

@@ -68,18 +68,7 @@ protected:
     }
     std::map<std::string, std::string> extracted(const stdfs::path& archive, const std::string& password = "")
     {
-        stdfs::path out = tmp.path() / "out";
-        stdfs::remove_all(out);
-        PavikZip z;
-        z.ArchivePath = win(archive);
-        z.ExtractFolder = win(out);
-        z.Password = password;
-        EXPECT_EQ(z.Extract(), result::Ok);
-        std::map<std::string, std::string> m;
-        for (auto& [k, v] : readTree(out))
-            if (k.back() != '/')
-                m[k] = v;
-        return m;
+        return extractedFiles(archive, tmp.path() / "out", password);
     }
 
     TempDir tmp{"qm-zip-par"};

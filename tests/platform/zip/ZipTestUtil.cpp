@@ -2,6 +2,8 @@
 
 #include "platform/fs/Paths.h"
 
+#include <gtest/gtest.h>
+
 #include <random>
 #include <zlib.h>
 
@@ -38,6 +40,22 @@ std::map<std::string, std::string> readTree(const stdfs::path& root)
             out[rel] = qm::test::readFile(it->path());
     }
     return out;
+}
+
+std::map<std::string, std::string> extractedFiles(const stdfs::path& archive, const stdfs::path& out,
+                                                  const std::string& password)
+{
+    stdfs::remove_all(out);
+    PavikZip z;
+    z.ArchivePath = win(archive);
+    z.ExtractFolder = win(out);
+    z.Password = password;
+    EXPECT_EQ(z.Extract(), result::Ok);
+    std::map<std::string, std::string> got;
+    for (auto& [k, v] : readTree(out))
+        if (k.back() != '/')
+            got[k] = v;
+    return got;
 }
 
 std::string textBytes(size_t n, unsigned seed)

@@ -71,6 +71,11 @@ std::string win(const std::filesystem::path& p);
 void makeFiles(const std::filesystem::path& root, const std::map<std::string, std::string>& files);
 // Relative path -> content of every file below `root` (folders end in "/").
 std::map<std::string, std::string> readTree(const std::filesystem::path& root);
+// Extracts every file of `archive` into a fresh `out` with a control of its
+// own (expecting success) and gives relative path -> content of the files.
+std::map<std::string, std::string> extractedFiles(const std::filesystem::path& archive,
+                                                  const std::filesystem::path& out,
+                                                  const std::string& password = "");
 // Bytes that compress well, and bytes that do not.
 std::string textBytes(size_t n, unsigned seed = 1);
 std::string randomBytes(size_t n, unsigned seed = 7);
