@@ -30,6 +30,13 @@ public:
     // "Target Folder") of the row at `index`; a row or column the list does
     // not have is ignored.
     virtual void setCell(int index, int column, const std::string& text) = 0;
+    // Removes the row at `index`; the rows below move up. A row the list
+    // does not have is ignored.
+    virtual void removeRow(int index) = 0;
+    // Adds a row at the end: its cells from column 0 (the project name) on.
+    virtual void appendRow(const std::vector<std::string>& cells) = 0;
+    // Sorts by the project name from now on; the direction stays as it was.
+    virtual void sortByName() = 0;
     // Reads the project files that File1 lists into the list afresh, one row
     // each in File1's order (the list timer's work at start-up).
     virtual void rebuildList() = 0;

@@ -34,7 +34,7 @@ struct Windows {
     qm::engine::EngineForms& engine;     // archive kind and split-size dialogs
     qm::restore::RestoreForms& restore;  // archive contents window
     qm::pickers::PickerForms* pickers = nullptr;  // folder and file pickers
-    qm::editor::EditorForms* editor = nullptr;    // record editor
+    qm::editor::EditorForms& editor;              // record editor
     qm::options::OptionsForms* options = nullptr; // user options window
 };
 

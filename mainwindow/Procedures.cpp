@@ -6,6 +6,7 @@
 #include "mainwindow/LogClearing.h"
 #include "mainwindow/MainForms.h"
 #include "mainwindow/OutsidePrograms.h"
+#include "mainwindow/RecordOps.h"
 #include "platform/fs/Paths.h"
 #include "restore/RestoreForms.h"
 #include "store/AutobackLog.h"
@@ -84,6 +85,13 @@ void Procedures::ZipManager()
     state_.Form1.mRowCount = 0;
     outside().StartProgram(qm::fs::appPath() + "\\glidepack.exe", "the ZIP manager");
 }
+
+void Procedures::AddNew() { RecordOps(state_, view_, windows_.editor).AddNew(); }
+void Procedures::EditRecord() { RecordOps(state_, view_, windows_.editor).EditRecord(); }
+void Procedures::DeleteRecord() { RecordOps(state_, view_, windows_.editor).DeleteRecord(); }
+void Procedures::RenameRecord() { RecordOps(state_, view_, windows_.editor).RenameRecord(); }
+void Procedures::CloneRecord() { RecordOps(state_, view_, windows_.editor).CloneRecord(); }
+void Procedures::ShowDefaults() { RecordOps(state_, view_, windows_.editor).ShowDefaults(); }
 
 void Procedures::Help() { outside().OpenHelpFile(state_.HelpFile); }
 

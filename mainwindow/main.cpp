@@ -3,7 +3,9 @@
 // are handed to whoever needs them by reference.
 #include "app/ProgramState.h"
 #include "app/Windows.h"
+#include "editor/forms/QtEditorForms.h"
 #include "engine/forms/QtEngineForms.h"
+#include "mainwindow/OutsidePrograms.h"
 #include "mainwindow/Procedures.h"
 #include "mainwindow/Startup.h"
 #include "mainwindow/forms/Form1.h"
@@ -33,7 +35,11 @@ int main(int argc, char** argv)
 
     qm::engine::QtEngineForms engineForms(state);
     qm::restore::QtRestoreForms restoreForms(state, form);
-    qm::app::Windows windows{engineForms, restoreForms};
+    // The editor's Help opens the help file (its topic numbers are not used yet).
+    qm::editor::QtEditorForms editorForms(state, form, [&](int) {
+        qm::app::OutsidePrograms(ui, state.launcher()).OpenHelpFile(state.HelpFile);
+    });
+    qm::app::Windows windows{.engine = engineForms, .restore = restoreForms, .editor = editorForms};
 
     qm::app::QtMainForms mainForms(state);
 

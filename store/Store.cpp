@@ -1,6 +1,7 @@
 #include "store/Store.h"
 
 #include "store/FileErrors.h"
+#include "store/FileLists.h"
 #include "store/ProjectFile.h"
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Errors.h"
@@ -28,11 +29,7 @@ qm::profile::IniDocument readQuietly(const std::string& winPath)
 // A project name must name a file inside the Projects folder.
 void checkProjectName(const std::string& name)
 {
-    bool bad = name.empty() || name == "." || name == ".." ||
-               name.find_first_of("\\/") != std::string::npos;
-    for (unsigned char c : name)
-        bad = bad || c < 0x20 || c == 0x7f;
-    if (bad)
+    if (!usableFileName(name))
         throw qm::fs::makeRtError(qm::rterr::BadFileName, "project name \"" + name + "\"");
 }
 
@@ -54,6 +51,8 @@ Store::Store(qm::ui::UiServices& ui)
 }
 
 std::string Store::userOptionsPath() { return qm::fs::appPath() + "\\Options\\User Options"; }
+
+std::string Store::defaultsPath() { return qm::fs::appPath() + "\\Options\\My Data Defaults"; }
 
 std::string Store::projectPath(const std::string& projectName)
 {

@@ -65,6 +65,8 @@ public:
 
     // The files the store keeps in the program folder (qm::fs::appPath()).
     static std::string userOptionsPath();
+    // program folder & "\Options\My Data Defaults", the defaults record.
+    static std::string defaultsPath();
     static std::string projectPath(const std::string& projectName);
 
 private:

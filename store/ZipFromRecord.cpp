@@ -5,6 +5,7 @@
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Paths.h"
 #include "platform/zip/PavikZip.h"
+#include "store/FileLists.h"
 #include "store/ProjectRecord.h"
 
 #include <limits>
@@ -34,17 +35,6 @@ std::optional<int64_t> size32(const std::string& text)
     if (!n || *n < std::numeric_limits<int32_t>::min() || *n > std::numeric_limits<int32_t>::max())
         return std::nullopt;
     return *n;
-}
-
-// A project name that can stand in a file name of the Filelists folder.
-bool usableListName(const std::string& name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    for (unsigned char c : name)
-        if (c < 0x20 || c == '\\' || c == '/')
-            return false;
-    return true;
 }
 
 // The entries of a file list, one a line. A line ends at CR LF, LF or a
@@ -218,7 +208,7 @@ ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const ProjectRecord& rec
         const std::string& name = rec[F::ProjectName];
         out.listFile = setup.appPath + "\\Filelists\\" + name + "-ZIP";
         std::optional<std::vector<std::string>> lines;
-        if (usableListName(name))
+        if (usableFileName(name))
             lines = readList(out.listFile);
         if (!lines) {
             out.listFailed = true;

@@ -339,6 +339,17 @@ int Form1::findRow(const std::string& text) const
 
 void Form1::setCell(int index, int column, const std::string& text) { ListView1->setCell(index, column, text); }
 
+void Form1::removeRow(int index) { ListView1->removeRow(index); }
+
+void Form1::appendRow(const std::vector<std::string>& cells) { ListView1->addRow(cells); }
+
+void Form1::sortByName()
+{
+    sort_.SortKey = 0;
+    sort_.Sorted = true;
+    ListView1->sortByColumn(sort_.SortKey, sort_.Descending);
+}
+
 void Form1::rebuildList()
 {
     ListView1->hide();

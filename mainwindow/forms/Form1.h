@@ -85,6 +85,9 @@ public:
     std::vector<ListRow> selectedRows() const override;
     int findRow(const std::string& text) const override;
     void setCell(int index, int column, const std::string& text) override;
+    void removeRow(int index) override;
+    void appendRow(const std::vector<std::string>& cells) override;
+    void sortByName() override;
     void rebuildList() override;
     void repaintList() override;
     void enableCommands(bool enabled) override;

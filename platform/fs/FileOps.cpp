@@ -336,6 +336,8 @@ void deleteFile(const std::string& winPathMask)
         throw makeRtError(rterr::FileNotFound, winPathMask);
 }
 
+void deleteNamedFile(const std::string& winPath) { deleteOne(toNative(toBackslashes(winPath)), winPath); }
+
 void renameFile(const std::string& from, const std::string& to)
 {
     stdfs::path src = toNative(from);

@@ -90,6 +90,9 @@ void removeFolder(const std::string& winPath);
 // (hidden files and folders are then passed over). 53 when nothing matches;
 // 75 for a read-only file or a folder.
 void deleteFile(const std::string& winPathMask);
+// Deletes exactly the file of that name: "*" and "?" are part of the name.
+// 53 when it is missing; 75 for a read-only file or a folder.
+void deleteNamedFile(const std::string& winPath);
 // Renames or moves a file or folder; a file also moves to another drive.
 // The new name keeps the spelling given. 53 source missing, 58 the new name
 // exists, 76 target folder missing.

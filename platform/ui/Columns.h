@@ -6,6 +6,7 @@
 //  - GridColumn: a column of a card grid, where each column is one field of
 //    a record shown on one card: the record editor, the user options.
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace qm::ui {
@@ -32,13 +33,29 @@ struct ValueChoice {
 struct GridColumn {
     std::string_view key;
     std::string_view caption;
-    std::string_view tooltip;               // empty: none
+    std::string_view tooltip;               // the caption's tool tip; empty: none
     EditKind edit = EditKind::Text;
     std::span<const ValueChoice> values;    // DropDown: the entries in order
     int field = -1;                         // the record field the column shows; -1 none
-    int group = -1;                         // the column group it belongs to; -1 none
     bool button = false;                    // the cell has a button that opens a dialog
-    int lines = 1;                          // lines the card gives the cell
+    int lines = 1;                          // most lines the card gives the cell
+    int minLines = 1;                       // fewest lines the card gives the cell
+    bool wrap = false;                      // long text wraps
+    bool hidden = false;                    // hidden until made visible
+
+    // A cell of several lines: line breaks may be typed into it.
+    constexpr bool multiLine() const { return lines > 1 || wrap; }
+};
+
+// The values behind a card grid: column `column` (1-based, the table's
+// order) of row `row` (1-based), as text. The grid keeps no value of its
+// own beyond the edit in progress: it reads a card's values when it shows or
+// re-reads it and writes one cell back when its edit ends.
+class GridRowSource {
+public:
+    virtual ~GridRowSource() = default;
+    virtual std::string value(int row, int column) const = 0;
+    virtual void setValue(int row, int column, const std::string& text) = 0;
 };
 
 } // namespace qm::ui

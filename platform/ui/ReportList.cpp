@@ -67,6 +67,12 @@ void ReportList::insertRow(int position, const ReportRow& row)
     insertTopLevelItem(std::clamp(position, 0, topLevelItemCount()), new ReportItem(texts(row)));
 }
 
+void ReportList::removeRow(int position)
+{
+    if (position >= 0 && position < topLevelItemCount())
+        delete takeTopLevelItem(position);
+}
+
 void ReportList::sortByColumn(int column, bool descending)
 {
     sortItems(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);

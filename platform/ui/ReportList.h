@@ -26,6 +26,8 @@ public:
     // Inserts a row at `position` (0-based; past the end: appended).
     void insertRow(int position, const ReportRow& row);
     void addRow(const ReportRow& row) { insertRow(topLevelItemCount(), row); }
+    // Removes the row at `position`; a position the list does not have is ignored.
+    void removeRow(int position);
     // Sorts the rows by `column`.
     void sortByColumn(int column, bool descending);
     // Each column but the last as wide as its widest text (caption included),

@@ -79,7 +79,8 @@ TEST(DispatchTest, OnlyThisBuildsProceduresAreAvailable)
             available.insert(std::string(e.procedure));
     EXPECT_EQ(available, (std::set<std::string>{"BackupArchive", "BackupAllDue", "ZipManager", "Help", "ExitProgram",
                                                 "RefreshList", "ViewLog", "ClearLog", "OpenExternalZIP", "OpenNotePad",
-                                                "OpenFavorite", "About", "GoFenwold"}));
+                                                "OpenFavorite", "About", "GoFenwold", "AddNew", "EditRecord",
+                                                "DeleteRecord", "RenameRecord", "CloneRecord", "ShowDefaults"}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the archive contents window hand-over and Exit.
 #include "app/ProgramState.h"
 #include "app/Windows.h"
+#include "editor/forms/QtEditorForms.h"
 #include "engine/forms/QtEngineForms.h"
 #include "engine/forms/StatusFrm.h"
 #include "mainwindow/Procedures.h"
@@ -53,7 +54,8 @@ struct Wired : Form1 {
 
     qm::engine::QtEngineForms engine{state()};
     qm::restore::QtRestoreForms restore;
-    Windows windows{engine, restore};
+    qm::editor::QtEditorForms editor{state(), *this};
+    Windows windows{.engine = engine, .restore = restore, .editor = editor};
     QtMainForms mainForms{state()};
     P procs;
 };
@@ -151,7 +153,9 @@ TEST_F(Form1Test, EveryMenuItemIsWiredToItsProcedure)
             enabled.insert(route.item);
     EXPECT_EQ(enabled, (std::set<std::string>{"mnuBackup", "BackUpMnu", "mnuDue", "mnuZIPManager", "RefreshPopMnu",
                                               "ExitMnu", "ContentsMnu", "mnuViewLog", "mnuClearLog", "ExternalMnu",
-                                              "NotePadMnu", "OtherMnu", "AboutMnu"}));
+                                              "NotePadMnu", "OtherMnu", "AboutMnu", "mnuAdd", "mnuEdit", "mnuDelete",
+                                              "mnuRename", "mnuClone", "mnuDefaults", "AddPopMnu", "EditPopMnu",
+                                              "DeletePopMnu", "RenamePopMnu", "CloneMnu"}));
     EXPECT_EQ(procedureOf("mnuUserSettings", ExpectedMenus), "UserOptionsModeless");
 }
 

@@ -10,6 +10,8 @@
 //   EXPECT_EQ(view.rows[1][1], "3/7/2026 2:05:09 PM");
 #include "app/MainWindowView.h"
 
+#include <algorithm>
+#include <cctype>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,6 +50,29 @@ public:
         if (index >= 0 && index < static_cast<int>(rows.size()) && column >= 0)
             if (std::vector<std::string>& row = rows[size_t(index)]; column < static_cast<int>(row.size()))
                 row[size_t(column)] = text;
+    }
+    void removeRow(int index) override
+    {
+        calls.push_back("removeRow " + std::to_string(index));
+        if (index >= 0 && index < static_cast<int>(rows.size()))
+            rows.erase(rows.begin() + index);
+    }
+    void appendRow(const std::vector<std::string>& cells) override
+    {
+        calls.push_back("appendRow " + (cells.empty() ? std::string() : cells[0]));
+        rows.push_back(cells);
+    }
+    // Sorts by column 0 without regard to ASCII case, ascending.
+    void sortByName() override
+    {
+        calls.push_back("sortByName");
+        auto key = [](const std::vector<std::string>& row) {
+            std::string k = row.empty() ? std::string() : row[0];
+            for (char& c : k)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return k;
+        };
+        std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
     }
     void rebuildList() override
     {
