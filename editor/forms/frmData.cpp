@@ -56,6 +56,8 @@ frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWind
     Label6->setWordWrap(true);
     vsIndexTab1->addTab(makePage(Label1, Label2, nullptr), "QMT/EXE");
     vsIndexTab1->addTab(makePage(Label4, Label5, Label6), "ACE/EXE");
+    Frame1->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    Frame1->setMaximumWidth(360);
     auto* frame1Layout = new QVBoxLayout(Frame1);
     frame1Layout->addWidget(vsIndexTab1);
 

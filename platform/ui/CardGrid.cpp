@@ -33,17 +33,18 @@ constexpr int CellWidth = 314;
 constexpr int CardSpacing = 15;
 constexpr int HeaderHeight = 21;
 
+// Where the named font is missing, a plain one of the system stands in.
 QFont headerFont()
 {
-    QFont f("Comic Sans MS");
-    f.setStyleHint(QFont::Decorative);
+    QFont f;
+    f.setFamilies({"Comic Sans MS", "Comic Neue", "DejaVu Sans", "Sans Serif"});
     return f;
 }
 
 QFont cellFont()
 {
-    QFont f("Arial");
-    f.setStyleHint(QFont::SansSerif);
+    QFont f;
+    f.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans", "Sans Serif"});
     f.setPointSizeF(8.25);
     return f;
 }
@@ -150,6 +151,7 @@ CardGrid::CardGrid(std::span<const GridColumn> columns, GridRowSource& rows, QWi
     body_->setObjectName("cards");
     auto* layout = new QVBoxLayout(body_);
     layout->setSpacing(CardSpacing);
+    layout->setContentsMargins(4, 4, 4, 4);
     layout->addStretch(1);
     setWidget(body_);
     setWidgetResizable(true);
@@ -159,7 +161,7 @@ CardGrid::CardGrid(std::span<const GridColumn> columns, GridRowSource& rows, QWi
     for (const GridColumn& c : columns_)
         captionWidth_ = std::max(captionWidth_, fm.horizontalAdvance(qs(c.caption)) + 12);
     captionWidth_ = std::min(captionWidth_, 280);
-    setMinimumWidth(captionWidth_ + CellWidth + 40);
+    setMinimumWidth(captionWidth_ + CellWidth);
 }
 
 CardGrid::~CardGrid() = default;
@@ -213,6 +215,8 @@ void CardGrid::setItemCount(int n)
         load(itemCount());
     }
     restripe();
+    // A card and the vertical scroll bar fit side by side.
+    setMinimumWidth(body_->minimumSizeHint().width() + verticalScrollBar()->sizeHint().width() + 2 * frameWidth());
 }
 
 CardGrid::Card& CardGrid::makeCard(int row)

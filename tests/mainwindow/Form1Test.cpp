@@ -4,6 +4,8 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "editor/forms/QtEditorForms.h"
+#include "editor/forms/frmData.h"
+#include "platform/ui/CardGrid.h"
 #include "engine/forms/QtEngineForms.h"
 #include "engine/forms/StatusFrm.h"
 #include "mainwindow/Procedures.h"
@@ -31,6 +33,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
 #include <QThread>
 #include <QTreeWidget>
@@ -284,6 +287,27 @@ TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
     EXPECT_EQ(view.ProjectName, "\"C:\\Back ups\\x.qmt\"");
     EXPECT_EQ(state_.Form1.ProjectName, "C:\\Back ups\\x.qmt");
     view.close();
+}
+
+TEST_F(Form1Test, ANewProjectTypedAndSavedIsInItsFileAndTheList)
+{
+    project("Home", {"[SOURCES]", "ProjectName=Home"});
+    WiredForm1 form(state_);
+    form.Form_Load("", nullptr);
+    ui_.fireTimers();
+    form.show();
+    ui_.answerText("Fresh");
+    form.action("mnuAdd")->trigger();
+    qm::editor::frmData* editor = form.editor.openEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(form.isVisible());
+    QTest::keyClicks(editor->GridEX1->cellEditor(1, 2), "C:\\data");
+    editor->cmdSave->click();
+    EXPECT_EQ(ui_.lastBox().title, "Success!");
+    EXPECT_NE(projectText("Fresh").find("ProjectFolder=C:\\data\r\n"), std::string::npos);
+    EXPECT_EQ(qm::test::texts(form.ListView1, 0), (std::vector<std::string>{"Fresh", "Home"}));
+    EXPECT_EQ(qm::test::texts(form.ListView1, 4)[0], "C:\\data");
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(Form1Test, TimersOfAClosedMainWindowDoNotFire)

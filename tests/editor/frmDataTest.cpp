@@ -1,0 +1,131 @@
+// The record editor window offscreen, on a record written to its file.
+#include "editor/forms/QtEditorForms.h"
+#include "editor/forms/frmData.h"
+
+#include "app/ProgramState.h"
+#include "platform/ui/CardGrid.h"
+
+#include "FakeMainWindowView.h"
+#include "FakeUiServices.h"
+#include "FormTest.h"
+#include "ProgramHome.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace qm::editor;
+using qm::test::child;
+
+namespace {
+
+class frmDataTest : public qm::test::ProgramHomeTest {
+protected:
+    frmDataTest() : ProgramHomeTest({"Projects", "Options", "Filelists"})
+    {
+        ui_.setUnscriptedResult(qm::ui::mb::OK);
+        qm::store::ProjectRecord r;
+        r[F::ProjectName] = "Sample";
+        r[F::ProjectFolder] = "C:\\data";
+        r[F::ZIPUseComments] = "maybe";
+        r[F::ZIPDefaultSplitSize] = "1457000";
+        r[F::ZIPComments] = "weekly";
+        r[F::UseTempFolder] = "yes";
+        writeProject("Sample", r);
+        state_.store.CurrentProjectIni = win("Projects/Sample");
+    }
+    std::string& field(F f) { return state_.store.ProjectRecord(1)[f]; }
+
+    qm::ui::FakeUiServices ui_;
+    qm::app::ProgramState state_{ui_};
+    qm::test::FakeMainWindowView main_;
+};
+
+TEST_F(frmDataTest, ShowsTheRecordOnItsCard)
+{
+    frmData form(state_, main_, {});
+    EXPECT_EQ(form.windowTitle(), "Quillmate version 3.0");
+    qm::ui::CardGrid& grid = child<qm::ui::CardGrid>(form, "GridEX1");
+    EXPECT_EQ(grid.findChild<QLabel*>("cardCaption")->text(), "Sample");
+    EXPECT_EQ(grid.captionLabel(1, 43)->text(), "Default Split Size");
+    EXPECT_EQ(grid.cellText(1, 43), "1.44 megabytes");
+    EXPECT_EQ(grid.cellText(1, 7), "maybe");
+    EXPECT_EQ(grid.cellText(1, 2), "C:\\data");
+    EXPECT_FALSE(grid.columnVisible(45));
+    EXPECT_EQ(child<QPushButton>(form, "cmdClose").toolTip(), "Do no save changes, but return to main menu");
+    EXPECT_EQ(child<QPushButton>(form, "cmdInsDefaults").text(), "&Insert my Default Values");
+    EXPECT_EQ(child<QGroupBox>(form, "Frame1").title(), "View");
+    EXPECT_FALSE(child<QGroupBox>(form, "Frame2").isVisibleTo(&form));
+    EXPECT_EQ(child<QPushButton>(form, "cmdExcludeOkay").text(), "&Okay");
+    QTabWidget& tabs = child<QTabWidget>(form, "vsIndexTab1");
+    EXPECT_EQ(tabs.tabText(1), "ACE/EXE");
+    EXPECT_EQ(tabs.currentIndex(), 0);
+    EXPECT_NE(child<QLabel>(form, "Label6").text().indexOf("WinAce 2.11"), -1);
+}
+
+TEST_F(frmDataTest, AnEditReachesTheRecordAndNothingElseDoes)
+{
+    field(F::SFXPasswordPromptMsg) = "prompt kept";
+    frmData form(state_, main_, {});
+    // Loading replaced the record: field 64 is what the file gave (nothing).
+    field(F::SFXPasswordPromptMsg) = "prompt kept";
+    qm::ui::CardGrid& grid = *form.GridEX1;
+    QTest::keyClicks(grid.cellEditor(1, 3), "new.qmt");
+    // A long paste keeps what the file can give back.
+    QApplication::clipboard()->setText(QString(300, 'x'));
+    QTest::keyClick(grid.cellEditor(1, 47), Qt::Key_V, Qt::ControlModifier);
+    // A line break typed into the comment is kept as one CR.
+    auto* comment = qobject_cast<QPlainTextEdit*>(grid.cellEditor(1, 6));
+    comment->moveCursor(QTextCursor::End);
+    QTest::keyClick(comment, Qt::Key_Return);
+    QTest::keyClicks(comment, "monthly");
+    form.reReadGrid();
+    EXPECT_EQ(field(F::ZIPBackFile), "new.qmt");
+    EXPECT_EQ(field(F::ZIPBackupFrequency), std::string(255, 'x'));
+    EXPECT_EQ(field(F::ZIPComments), "weekly\rmonthly");
+    EXPECT_EQ(field(F::ZIPUseComments), "maybe");
+    EXPECT_EQ(field(F::SFXPasswordPromptMsg), "prompt kept");
+    EXPECT_EQ(field(F::Unused167), "");
+    // A pick in a drop-down writes its stored value.
+    qobject_cast<QComboBox*>(grid.cellEditor(1, 44))->activated(3);
+    EXPECT_EQ(field(F::ZIPCompressionLevel), "none");
+
+    child<QPushButton>(form, "cmdSave").click();
+    EXPECT_EQ(ui_.lastBox().title, "Success!");
+    const std::string text = projectText("Sample");
+    EXPECT_NE(text.find("ZIPBackFile=new.qmt\r\n"), std::string::npos);
+    EXPECT_NE(text.find("ZIPUseComments=maybe\r\n"), std::string::npos);
+    EXPECT_NE(text.find("ZIPComments=weekly\rmonthly\r\n"), std::string::npos);
+    EXPECT_EQ(main_.calls.back(), "rebuildList");
+    EXPECT_TRUE(main_.visible);
+}
+
+TEST_F(frmDataTest, TheDefaultsRecordOpensWithoutItsInsertButtonAndClosingShowsTheMainWindow)
+{
+    qm::store::ProjectRecord defaults;
+    defaults[F::ZIPCompressionLevel] = "high";
+    qm::test::writeFile(native("Options/My Data Defaults"), qm::store::projectFileText(defaults));
+    state_.store.CurrentProjectIni = qm::store::Store::defaultsPath();
+    state_.store.UserOptionsRecord(1).UserDefaultCompression = "ACE";
+    QtEditorForms forms(state_, main_);
+    forms.showEditor({.defaults = true});
+    frmData* form = forms.openEditor();
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(main_.visible);
+    EXPECT_FALSE(form->cmdInsDefaults->isVisible());
+    EXPECT_EQ(form->vsIndexTab1->currentIndex(), 1);
+    EXPECT_EQ(form->GridEX1->cellText(1, 44), "high");
+    form->close();
+    EXPECT_TRUE(main_.visible);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(forms.openEditor(), nullptr);
+}
+
+} // namespace
