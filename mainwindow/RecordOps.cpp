@@ -28,9 +28,10 @@ std::size_t characters(const std::string& text)
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; }));
 }
 
+// A name the Projects folder can hold as it is, and lists as it is.
 bool plainName(const std::string& name)
 {
-    if (name.find(':') != std::string::npos)
+    if (name.find_first_of(":<>|\"*?") != std::string::npos)
         return false;
     if (name.empty())
         return true; // told apart by the next check

@@ -34,8 +34,8 @@ struct NameCheck {
 };
 
 // The checks of a new name, in order: a name that is no plain file name of
-// the Projects folder (":", "\", "/", a control character, ".", "..", a
-// leading "." or a blank at either end) is illegal; an empty name is
+// the Projects folder (":", "\", "/", one of < > | " * ?, a control
+// character, ".", "..", a leading "." or a blank at either end) is illegal; an empty name is
 // "Illegal name." for AddNew and ends the others silently; more than 50
 // characters is too long; a name File1 holds, in any case, exists already.
 NameCheck checkNewName(const std::string& name, NameFor op, const FileListBox& File1);

@@ -240,89 +240,97 @@ CardGrid::Card& CardGrid::makeCard(int row)
 
     card->cells.resize(columns_.size());
     for (int c = 1; c <= columnCount(); ++c) {
-        const GridColumn& col = column(c);
         Cell& cell = card->cells[static_cast<std::size_t>(c - 1)];
         cell.row = row;
         cell.column = c;
-        cell.strip = new QWidget(card->frame);
-        cell.strip->setAutoFillBackground(true);
-        auto* line = new QHBoxLayout(cell.strip);
-        line->setContentsMargins(0, 1, 2, 1);
-        line->setSpacing(2);
-        cell.caption = new QLabel(qs(col.caption), cell.strip);
-        cell.caption->setObjectName(qs(col.key) + "Caption");
-        paintHeader(cell.caption);
-        cell.caption->setFixedWidth(captionWidth_);
-        cell.caption->setContentsMargins(4, 0, 4, 0);
-        cell.caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        if (!col.tooltip.empty())
-            cell.caption->setToolTip(qs(col.tooltip));
-        cell.caption->installEventFilter(this);
-        line->addWidget(cell.caption);
-
-        QWidget* editor = nullptr;
-        if (col.edit == EditKind::DropDown) {
-            cell.combo = new QComboBox(cell.strip);
-            for (const ValueChoice& v : col.values)
-                cell.combo->addItem(qs(v.shown), qs(v.stored));
-            cell.entries = cell.combo->count();
-            cell.combo->setFocusPolicy(Qt::StrongFocus);
-            connect(cell.combo, &QComboBox::activated, this, [this, row, c](int index) {
-                if (Cell* x = cellAt(row, c))
-                    picked(*x, index);
-            });
-            editor = cell.combo;
-        } else if (col.multiLine() && col.edit == EditKind::Text) {
-            cell.text = new QPlainTextEdit(cell.strip);
-            cell.text->setLineWrapMode(col.wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-            cell.text->setTabChangesFocus(true);
-            cell.text->setAcceptDrops(false);
-            cell.text->viewport()->installEventFilter(this);
-            cell.text->viewport()->setProperty("qmCell", QVariant::fromValue<QObject*>(cell.text));
-            connect(cell.text, &QPlainTextEdit::textChanged, this, [this, row, c] {
-                if (Cell* x = cellAt(row, c))
-                    textChanged(*x);
-            });
-            editor = cell.text;
-        } else {
-            cell.line = new QLineEdit(cell.strip);
-            cell.line->setReadOnly(col.edit == EditKind::ReadOnly);
-            cell.line->setAcceptDrops(false);
-            connect(cell.line, &QLineEdit::textEdited, this, [this, row, c] {
-                if (Cell* x = cellAt(row, c))
-                    textChanged(*x);
-            });
-            connect(cell.line, &QLineEdit::returnPressed, this, [this, row, c] {
-                if (Cell* x = cellAt(row, c))
-                    commit(*x);
-            });
-            editor = cell.line;
-        }
-        editor->setObjectName(qs(col.key));
-        editor->setFont(cellFont());
-        editor->setMinimumWidth(CellWidth);
-        editor->setProperty("qmRow", row);
-        editor->setProperty("qmColumn", c);
-        editor->installEventFilter(this);
-        line->addWidget(editor, 1);
-        if (col.button) {
-            cell.button = new QToolButton(cell.strip);
-            cell.button->setObjectName(qs(col.key) + "Button");
-            cell.button->setText("...");
-            cell.button->setToolTip(qs(col.caption));
-            connect(cell.button, &QToolButton::clicked, this, [this, row, c] {
-                if (cellButton_)
-                    cellButton_(row, c);
-            });
-            line->addWidget(cell.button, 0, Qt::AlignTop);
-        }
-        cell.strip->setVisible(visible_[static_cast<std::size_t>(c - 1)]);
+        makeCell(cell, card->frame);
         layout->addWidget(cell.strip);
     }
     auto* bodyLayout = static_cast<QVBoxLayout*>(body_->layout());
     bodyLayout->insertWidget(bodyLayout->count() - 1, card->frame);
     cards_.push_back(std::move(card));
     return *cards_.back();
+}
+
+void CardGrid::makeCell(Cell& cell, QWidget* card)
+{
+    const int row = cell.row;
+    const int c = cell.column;
+    const GridColumn& col = column(c);
+    cell.strip = new QWidget(card);
+    cell.strip->setAutoFillBackground(true);
+    auto* line = new QHBoxLayout(cell.strip);
+    line->setContentsMargins(0, 1, 2, 1);
+    line->setSpacing(2);
+    cell.caption = new QLabel(qs(col.caption), cell.strip);
+    cell.caption->setObjectName(qs(col.key) + "Caption");
+    paintHeader(cell.caption);
+    cell.caption->setFixedWidth(captionWidth_);
+    cell.caption->setContentsMargins(4, 0, 4, 0);
+    cell.caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (!col.tooltip.empty())
+        cell.caption->setToolTip(qs(col.tooltip));
+    cell.caption->installEventFilter(this);
+    line->addWidget(cell.caption);
+
+    QWidget* editor = nullptr;
+    if (col.edit == EditKind::DropDown) {
+        cell.combo = new QComboBox(cell.strip);
+        for (const ValueChoice& v : col.values)
+            cell.combo->addItem(qs(v.shown), qs(v.stored));
+        cell.entries = cell.combo->count();
+        cell.combo->setFocusPolicy(Qt::StrongFocus);
+        connect(cell.combo, &QComboBox::activated, this, [this, row, c](int index) {
+            if (Cell* x = cellAt(row, c))
+                picked(*x, index);
+        });
+        editor = cell.combo;
+    } else if (col.multiLine() && col.edit == EditKind::Text) {
+        cell.text = new QPlainTextEdit(cell.strip);
+        cell.text->setLineWrapMode(col.wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        cell.text->setTabChangesFocus(true);
+        cell.text->setAcceptDrops(false);
+        // Its clicks arrive at the viewport.
+        cell.text->viewport()->installEventFilter(this);
+        cell.text->viewport()->setProperty("qmCell", QVariant::fromValue<QObject*>(cell.text));
+        connect(cell.text, &QPlainTextEdit::textChanged, this, [this, row, c] {
+            if (Cell* x = cellAt(row, c))
+                textChanged(*x);
+        });
+        editor = cell.text;
+    } else {
+        cell.line = new QLineEdit(cell.strip);
+        cell.line->setReadOnly(col.edit == EditKind::ReadOnly);
+        cell.line->setAcceptDrops(false);
+        connect(cell.line, &QLineEdit::textEdited, this, [this, row, c] {
+            if (Cell* x = cellAt(row, c))
+                textChanged(*x);
+        });
+        connect(cell.line, &QLineEdit::returnPressed, this, [this, row, c] {
+            if (Cell* x = cellAt(row, c))
+                commit(*x);
+        });
+        editor = cell.line;
+    }
+    editor->setObjectName(qs(col.key));
+    editor->setFont(cellFont());
+    editor->setMinimumWidth(CellWidth);
+    editor->setProperty("qmRow", row);
+    editor->setProperty("qmColumn", c);
+    editor->installEventFilter(this);
+    line->addWidget(editor, 1);
+    if (col.button) {
+        cell.button = new QToolButton(cell.strip);
+        cell.button->setObjectName(qs(col.key) + "Button");
+        cell.button->setText("...");
+        cell.button->setToolTip(qs(col.caption));
+        connect(cell.button, &QToolButton::clicked, this, [this, row, c] {
+            if (cellButton_)
+                cellButton_(row, c);
+        });
+        line->addWidget(cell.button, 0, Qt::AlignTop);
+    }
+    cell.strip->setVisible(visible_[static_cast<std::size_t>(c - 1)]);
 }
 
 void CardGrid::reRead()

@@ -99,6 +99,7 @@ private:
     struct Card;
 
     Card& makeCard(int row);
+    void makeCell(Cell& cell, QWidget* card);
     void load(int row);
     void load(Cell& cell, const std::string& value);
     void restripe();

@@ -18,7 +18,8 @@ namespace mb = qm::ui::mb;
 
 namespace {
 
-const char* const Illegal = "Illegal name.\r\nThe Project name is a descriptive term,\r\nnot a filename. Please try again.";
+const char* const Illegal =
+    "Illegal name.\r\nThe Project name is a descriptive term,\r\nnot a filename. Please try again.";
 
 class RecordOpsTest : public qm::test::ProgramHomeTest {
 protected:
@@ -69,7 +70,8 @@ TEST_F(RecordOpsTest, NewNamesAreCheckedInOrder)
     EXPECT_EQ(checkNewName(long51, NameFor::Rename, File1).message,
               "Illegal name.\r\n\r\nMaximum length is 50 characters.\r\nYour entry\r\n" + long51 +
                   "\r\nis 51 characters.");
-    for (const char* bad : {":", "a:b", "a\\b", "a/b", "..", ".", ".hidden", " Work", "Work ", "tab\there"})
+    for (const char* bad :
+         {":", "a:b", "a\\b", "a/b", "..", ".", ".hidden", " Work", "Work ", "tab\there", "W*", "a?"})
         EXPECT_EQ(checkNewName(bad, NameFor::Rename, File1).message, Illegal) << bad;
     EXPECT_EQ(checkNewName("WORK", NameFor::Clone, File1).message,
               "A project named WORK already exists.\r\nPlease try again with a different name.");
@@ -84,11 +86,15 @@ TEST_F(RecordOpsTest, AddNewCreatesTheFileAndOpensTheEditorInAddMode)
     procs_.AddNew(); // Cancel
     EXPECT_EQ(ui_.lastBox().prompt, "Illegal name.");
     EXPECT_EQ(ui_.lastBox().title, "Error!");
-    ui_.answerText("W*");
+    // A file that cannot be made is reported and changes nothing.
+    std::filesystem::rename(native("Projects"), native("Aside"));
+    ui_.answerText("Fresh");
     procs_.AddNew();
-    EXPECT_EQ(ui_.lastBox().prompt.rfind("Error: 52\r\n", 0), 0u);
+    EXPECT_EQ(ui_.lastBox().prompt.rfind("Error: 76\r\n", 0), 0u);
     EXPECT_EQ(ui_.lastBox().title, "Quillmate");
     EXPECT_TRUE(windows_.editor.openings.empty());
+    EXPECT_EQ(state_.store.CurrentProjectIni, "");
+    std::filesystem::rename(native("Aside"), native("Projects"));
 
     ui_.answerText("Fresh");
     procs_.AddNew();

@@ -150,7 +150,8 @@ TEST_F(CardGridTest, BeforeEditMayRefuseAndButtonsAndCurrentCellNotify)
         return c != 5;
     });
     grid_.onCellButton([&](int, int c) { seen.push_back("button " + std::to_string(c)); });
-    grid_.onCurrentCellChanged([&](int r, int c) { seen.push_back("current " + std::to_string(r) + " " + std::to_string(c)); });
+    grid_.onCurrentCellChanged(
+        [&](int r, int c) { seen.push_back("current " + std::to_string(r) + " " + std::to_string(c)); });
 
     QTest::keyClicks(line(5), "9");
     EXPECT_EQ(line(5)->text(), "");
