@@ -77,7 +77,7 @@ TEST_F(SfxEngine, StoredAndEncryptedArchivesOfInfoZip)
                                                        win(dest / "data" / "text.txt")));
 
     // The password a file was opened with is tried first on the next one.
-    infoZip(tmp / "secret.zip", files, {"-0", "-P", "s3cret"});
+    infoZipLocked(tmp / "secret.zip", files, {"-0"}, "s3cret", {"wrong", "nope"});
     stdfs::remove_all(dest);
     script = {};
     script.passwords = {"wrong", "s3cret"};

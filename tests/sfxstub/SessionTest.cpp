@@ -142,7 +142,7 @@ TEST_F(SfxSessionTest, PasswordsGoDefaultThenLastThenThePrompt)
 {
     if (!qm::test::haveProgram("zip"))
         GTEST_SKIP() << "Info-ZIP zip is needed";
-    infoZip(tmp / "enc.zip", {{"one.txt", "1"}, {"two.txt", "2"}}, {"-0", "-P", "right"});
+    infoZipLocked(tmp / "enc.zip", {{"one.txt", "1"}, {"two.txt", "2"}}, {"-0"}, "right", {"wrong1", "wrong2"});
     auto c = baseConfig();
     c.DefaultPassword = "wrong1";
     c.AllowPasswordPrompt = 1;

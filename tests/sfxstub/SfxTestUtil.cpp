@@ -1,8 +1,10 @@
 #include "SfxTestUtil.h"
 
 #include "platform/fs/Paths.h"
+#include "sfxstub/Decoders.h"
 #include "sfxstub/Inflate.h"
 
+#include <algorithm>
 #include <bzlib.h>
 #include <gtest/gtest.h>
 
@@ -80,6 +82,70 @@ void infoZip(const std::filesystem::path& archive, const std::map<std::string, s
     argv.push_back(archive.string());
     argv.push_back(".");
     ASSERT_EQ(qm::test::runCommand(argv), 0);
+}
+
+namespace {
+
+uint32_t le(const std::string& b, size_t at, int bytes)
+{
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | static_cast<unsigned char>(b.at(at + size_t(i)));
+    return v;
+}
+
+// For each encrypted entry of the archive `zip`, in order, whether
+// `password` passes its check as the engine makes it (with the local
+// header's flags, time and CRC).
+std::vector<bool> passedChecks(const std::string& zip, const std::string& password)
+{
+    std::vector<bool> passed;
+    const size_t end = zip.rfind(std::string("PK\5\6", 4));
+    if (end == std::string::npos || end + 22 > zip.size()) {
+        ADD_FAILURE() << "no end record";
+        return passed;
+    }
+    size_t at = le(zip, end + 16, 4);
+    for (uint32_t n = le(zip, end + 10, 2); n > 0; --n) {
+        EXPECT_EQ(le(zip, at, 4), 0x02014b50u);
+        const size_t local = le(zip, at + 42, 4);
+        at += 46 + le(zip, at + 28, 2) + le(zip, at + 30, 2) + le(zip, at + 32, 2);
+        const uint32_t flags = le(zip, local + 6, 2);
+        if (!(flags & 1))
+            continue;
+        unsigned char header[PkDecrypt::HeaderSize];
+        const size_t data = local + 30 + le(zip, local + 26, 2) + le(zip, local + 28, 2);
+        for (size_t i = 0; i < sizeof header; ++i)
+            header[i] = static_cast<unsigned char>(zip.at(data + i));
+        const uint8_t check =
+            (flags & 8) ? uint8_t(le(zip, local + 10, 2) >> 8) : uint8_t(le(zip, local + 14, 4) >> 24);
+        passed.push_back(PkDecrypt(password).acceptsHeader(header, check));
+    }
+    return passed;
+}
+
+} // namespace
+
+void infoZipLocked(const std::filesystem::path& archive, const std::map<std::string, std::string>& files,
+                   std::vector<std::string> options, const std::string& password,
+                   const std::vector<std::string>& wrong)
+{
+    options.insert(options.end(), {"-P", password});
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::remove(archive);
+        infoZip(archive, files, options);
+        const std::string zip = qm::test::readFile(archive);
+        const std::vector<bool> right = passedChecks(zip, password);
+        ASSERT_FALSE(right.empty()) << "nothing encrypted";
+        ASSERT_EQ(std::count(right.begin(), right.end(), true), std::ptrdiff_t(right.size()));
+        const bool allRefused = std::all_of(wrong.begin(), wrong.end(), [&](const std::string& w) {
+            const std::vector<bool> p = passedChecks(zip, w);
+            return std::count(p.begin(), p.end(), true) == 0;
+        });
+        if (allRefused)
+            return;
+    }
+    FAIL() << "a wrong password passed a check in every archive made";
 }
 
 FakeDrive::FakeDrive(char letter, std::filesystem::path root) : letter_(letter), root_(std::move(root))

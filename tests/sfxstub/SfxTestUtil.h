@@ -52,6 +52,14 @@ std::string bwData(const std::string& plain);
 void infoZip(const std::filesystem::path& archive, const std::map<std::string, std::string>& files,
              const std::vector<std::string>& options);
 
+// As infoZip, encrypted with `password`, and made again until none of the
+// `wrong` passwords gets past the one-byte check of any entry's encryption
+// header. zip makes those headers at random, so a wrong password would pass
+// that check once in 256 and the entry would then fail its CRC instead.
+void infoZipLocked(const std::filesystem::path& archive, const std::map<std::string, std::string>& files,
+                   std::vector<std::string> options, const std::string& password,
+                   const std::vector<std::string>& wrong);
+
 // A removable drive of the drive table whose medium is the folder `root`.
 class FakeDrive {
 public:
