@@ -7,16 +7,15 @@
 #include "platform/process/Child.h"
 #include "platform/process/CommandLine.h"
 #include "platform/process/ProgramLookup.h"
+#include "platform/process/SharedLibrary.h"
 #include "platform/process/Shell.h"
 #include "platform/registry/Registry.h"
 #include "sfxstub/Macros.h"
 
 #include <cctype>
 #include <cstdlib>
-#include <dlfcn.h>
+#include <filesystem>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qm::sfxstub {
 
@@ -72,10 +71,10 @@ void setDefault(const std::string& key, const std::string& text)
 std::optional<std::string> findExecutable(const std::string& file)
 {
     std::optional<std::string> host = hostPath(file);
-    struct stat st {};
-    if (!host || ::stat(host->c_str(), &st) != 0)
+    std::error_code missing;
+    if (!host || !std::filesystem::exists(*host, missing))
         return std::nullopt;
-    if (S_ISREG(st.st_mode) && ::access(host->c_str(), X_OK) == 0)
+    if (qm::process::isExecutableFile(*host))
         return host;
     const std::string ext = qm::fs::extensionPart(file);
     const std::string type = ext.empty() ? std::string() : defaultText("." + ext);
@@ -83,7 +82,7 @@ std::optional<std::string> findExecutable(const std::string& file)
     if (!command.empty()) {
         std::string program = qm::process::splitProgramName(command).program;
         if (qm::process::isWindowsPath(program)) {
-            if (std::optional<std::string> p = hostPath(program); p && ::access(p->c_str(), X_OK) == 0)
+            if (std::optional<std::string> p = hostPath(program); p && qm::process::isExecutableFile(*p))
                 return p;
         } else if (qm::process::Found f = qm::process::resolveProgram(program, "", true); f.code == 0) {
             return f.path;
@@ -307,13 +306,7 @@ void RegisterServer(const std::string& library)
     std::optional<std::string> host = hostPath(library);
     if (!host)
         return;
-    void* handle = ::dlopen(host->c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        return;
-    using Entry = long (*)();
-    if (auto entry = reinterpret_cast<Entry>(::dlsym(handle, "DllRegisterServer")))
-        entry();
-    ::dlclose(handle);
+    qm::process::callLibraryEntry(*host, "DllRegisterServer");
 }
 
 } // namespace qm::sfxstub

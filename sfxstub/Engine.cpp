@@ -4,16 +4,14 @@
 #include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/Text.h"
 #include "platform/fs/WinPath.h"
 #include "sfxstub/EngineRun.h"
 #include "sfxstub/SfxConfig.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <iconv.h>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
 
 namespace qm::sfxstub {
 
@@ -23,29 +21,6 @@ namespace {
 
 constexpr uint64_t EndSearch = 66000;
 
-// Names written without the UTF-8 flag are in the DOS code page.
-std::string oemToAnsi(const std::string& name)
-{
-    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return name;
-    iconv_t cd = iconv_open("UTF-8", "CP437");
-    if (cd == iconv_t(-1))
-        return name;
-    std::string out(name.size() * 4, '\0');
-    char* in = const_cast<char*>(name.data());
-    size_t inLeft = name.size();
-    char* o = out.data();
-    size_t outLeft = out.size();
-    size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
-    iconv_close(cd);
-    if (rc == size_t(-1))
-        return name;
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-// The moment a DOS date and time name on this machine's clock, by the zone
-// rules of that date.
 // Whether a disk's label lets it be disk `n`: a spanning label must carry n.
 bool labelFits(const std::string& label, int n)
 {
@@ -57,13 +32,6 @@ bool labelFits(const std::string& label, int n)
 }
 
 } // namespace
-
-mode_t currentUmask()
-{
-    mode_t m = ::umask(0);
-    ::umask(m);
-    return m;
-}
 
 int UnzipRun::parseOptions(const std::vector<std::string>& argv)
 {
@@ -107,9 +75,10 @@ int UnzipRun::parseOptions(const std::vector<std::string>& argv)
 
 int UnzipRun::openArchive()
 {
-    if (in_.open(archive_))
+    const int err = in_.open(archive_);
+    if (err == 0)
         return result::Ok;
-    if (errno == ENOENT && in_.open(archive_ + ".zip")) {
+    if (err == ENOENT && in_.open(archive_ + ".zip") == 0) {
         archive_ += ".zip";
         return result::Ok;
     }
@@ -160,7 +129,7 @@ int UnzipRun::askForDisk(int n)
         if (!labelFits(drive ? drive->label : std::string(), n))
             continue;
         in_.close();
-        if (!in_.open(archive_))
+        if (in_.open(archive_) != 0)
             continue;
         currentDisk_ = n;
         return result::Ok;
@@ -224,7 +193,8 @@ void UnzipRun::readCentral(uint32_t total)
             raise(result::Damaged);
             return;
         }
-        e.name = (flags & 0x800) ? name : oemToAnsi(name);
+        // Names written without the UTF-8 flag are in the DOS code page.
+        e.name = (flags & 0x800) ? name : qm::fs::dosToUtf8(name);
         e.comment = comment.substr(0, 255);
         const int version = needed & 0xFF, host = needed >> 8;
         if (version >= (host == 2 ? 43 : 21) || !engine_.decodes(e.method)) {

@@ -5,8 +5,7 @@
 #include "sfxstub/EngineRun.h"
 
 #include <algorithm>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <chrono>
 
 namespace qm::sfxstub::detail {
 
@@ -155,14 +154,15 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
             return;
         leaf = spellingIn(folder, m.parts.back());
         outPath = qm::fs::joinPath(folder.win, leaf);
-        struct stat st {};
-        if (::fstatat(folder.fd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        const std::optional<qm::fs::FolderHandle::Entry> there = folder.dir.entry(leaf);
+        if (!there)
             break; // a new file (also in update mode)
-        if (S_ISDIR(st.st_mode)) {
+        if (there->kind == qm::fs::FolderHandle::Kind::Folder) {
             skip(name, kind::CannotCreate);
             return;
         }
-        const std::time_t existing = st.st_mtime + (st.st_mtime & 1);
+        const std::time_t seconds = std::chrono::system_clock::to_time_t(there->modified);
+        const std::time_t existing = seconds + (seconds & 1);
         const bool notOlder = existing >= dosToTime(date, time);
         if (never_) {
             skip(name, kind::NeverOverwrite);
@@ -234,7 +234,7 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
     }
 
     OutputFile out;
-    if (!out.create(folder, leaf)) {
+    if (!out.create(folder.dir, leaf)) {
         skip(name, kind::CannotCreate);
         return;
     }
@@ -251,12 +251,12 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
         raise(result::Damaged);
         return;
     }
-    mode_t mode = 0666 & ~umask_;
-    if (e.host == 3 && S_ISREG(e.unixMode))
+    unsigned mode = newFileMode_;
+    if (e.host == 3 && (e.unixMode & UnixTypeBits) == UnixRegularFile)
         mode = e.unixMode & 0777;
     if (e.dosAttributes & 1)
-        mode &= ~mode_t(0222);
-    if (!out.commit(mode, dosToTime(date, time)))
+        mode &= ~0222u;
+    if (!out.commit(mode, std::chrono::system_clock::from_time_t(dosToTime(date, time))))
         skip(name, kind::CannotCreate);
 }
 

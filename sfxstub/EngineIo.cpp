@@ -7,10 +7,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace stdfs = std::filesystem;
 
@@ -39,52 +35,25 @@ bool invalidOnWindows(unsigned char c)
 
 } // namespace
 
-bool DiskInput::open(const std::string& winPath)
+int DiskInput::open(const std::string& winPath)
 {
     close();
-    stdfs::path host;
-    try {
-        host = qm::fs::toNative(winPath);
-    } catch (const qm::RtError&) {
-        errno = ENOENT;
-        return false;
-    }
-    fd_ = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
-        return false;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close();
-        errno = ENOENT;
-        return false;
-    }
-    size_ = uint64_t(st.st_size);
-    blockLen_ = 0;
     pos_ = 0;
-    return true;
-}
-
-void DiskInput::close()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-    size_ = 0;
-    blockLen_ = 0;
+    try {
+        return file_.open(qm::fs::toNative(winPath));
+    } catch (const qm::RtError&) {
+        return ENOENT;
+    }
 }
 
 size_t DiskInput::read(void* buf, size_t n)
 {
     auto* out = static_cast<unsigned char*>(buf);
     size_t done = 0;
-    while (done < n && fd_ >= 0) {
+    while (done < n && file_.isOpen()) {
         if (pos_ < blockStart_ || pos_ >= blockStart_ + blockLen_) {
             blockStart_ = pos_ & ~uint64_t(Block - 1);
-            ssize_t got;
-            do {
-                got = ::pread(fd_, block_, Block, off_t(blockStart_));
-            } while (got < 0 && errno == EINTR);
-            blockLen_ = got > 0 ? size_t(got) : 0;
+            blockLen_ = file_.readAt(blockStart_, block_, Block);
             if (pos_ >= blockStart_ + blockLen_)
                 break; // the end of the file
         }
@@ -189,25 +158,6 @@ std::string shortForm(std::string_view component)
     return ext.empty() ? base : base + "." + ext;
 }
 
-OpenFolder::OpenFolder(OpenFolder&& o) noexcept : fd(o.fd), host(std::move(o.host)), win(std::move(o.win))
-{
-    o.fd = -1;
-}
-
-OpenFolder& OpenFolder::operator=(OpenFolder&& o) noexcept
-{
-    std::swap(fd, o.fd);
-    std::swap(host, o.host);
-    std::swap(win, o.win);
-    return *this;
-}
-
-OpenFolder::~OpenFolder()
-{
-    if (fd >= 0)
-        ::close(fd);
-}
-
 bool openBase(const std::string& winFolder, OpenFolder& out)
 {
     try {
@@ -215,12 +165,8 @@ bool openBase(const std::string& winFolder, OpenFolder& out)
     } catch (const qm::RtError&) {
         return false;
     }
-    int fd = ::open(out.host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (out.dir.open(out.host) != 0)
         return false;
-    if (out.fd >= 0)
-        ::close(out.fd);
-    out.fd = fd;
     out.win = qm::fs::withoutTrailingBackslash(winFolder);
     return true;
 }
@@ -234,101 +180,23 @@ bool openChild(const OpenFolder& parent, const std::string& wanted, OpenFolder& 
                const std::function<void(const std::string&)>& made)
 {
     std::string name = spellingIn(parent, wanted);
-    int fd = ::openat(parent.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        int rc = ::mkdirat(parent.fd, name.c_str(), 0777);
-        if (rc != 0 && errno == ENAMETOOLONG) {
+    int err = parent.dir.openChild(name, out.dir);
+    if (err == ENOENT) {
+        int rc = parent.dir.makeChild(name);
+        if (rc == ENAMETOOLONG) {
             name = spellingIn(parent, shortForm(wanted));
-            rc = ::mkdirat(parent.fd, name.c_str(), 0777);
+            rc = parent.dir.makeChild(name);
         }
         if (rc == 0 && made)
             made(qm::fs::joinPath(parent.win, name));
-        if (rc == 0 || errno == EEXIST)
-            fd = ::openat(parent.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (rc == 0 || rc == EEXIST)
+            err = parent.dir.openChild(name, out.dir);
     }
-    if (fd < 0)
+    if (err != 0)
         return false;
-    if (out.fd >= 0)
-        ::close(out.fd);
-    out.fd = fd;
     out.host = parent.host / name;
     out.win = qm::fs::joinPath(parent.win, name);
     return true;
-}
-
-bool OutputFile::create(const OpenFolder& folder, const std::string& leaf)
-{
-    discard();
-    static std::mt19937 random(std::random_device{}());
-    dirfd_ = ::dup(folder.fd);
-    if (dirfd_ < 0)
-        return false;
-    std::string stem = "." + leaf.substr(0, std::min<size_t>(leaf.size(), 200));
-    for (int tries = 0; tries < 100; ++tries) {
-        std::string name = stem + ".sfx" + std::to_string(random() % 1000000);
-        int fd = ::openat(dirfd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            fd_ = fd;
-            temp_ = name;
-            leaf_ = leaf;
-            return true;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    int err = errno;
-    ::close(dirfd_);
-    dirfd_ = -1;
-    errno = err;
-    return false;
-}
-
-bool OutputFile::write(const unsigned char* p, size_t n)
-{
-    while (n > 0) {
-        ssize_t got = ::write(fd_, p, n);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            if (got == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        p += got;
-        n -= size_t(got);
-    }
-    return true;
-}
-
-bool OutputFile::commit(mode_t mode, std::time_t modified)
-{
-    ::fchmod(fd_, mode);
-    struct timespec ts[2];
-    ts[0].tv_sec = modified;
-    ts[0].tv_nsec = 0;
-    ts[1] = ts[0];
-    ::futimens(fd_, ts);
-    bool ok = ::close(fd_) == 0;
-    fd_ = -1;
-    ok = ok && ::renameat(dirfd_, temp_.c_str(), dirfd_, leaf_.c_str()) == 0;
-    if (ok)
-        temp_.clear();
-    discard();
-    return ok;
-}
-
-void OutputFile::discard()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-    if (dirfd_ >= 0) {
-        if (!temp_.empty())
-            ::unlinkat(dirfd_, temp_.c_str(), 0);
-        ::close(dirfd_);
-    }
-    dirfd_ = -1;
-    temp_.clear();
 }
 
 } // namespace qm::sfxstub::detail

@@ -3,15 +3,15 @@
 // file, the ZIP signatures, the mapping of entry names to output names, the
 // folders below the destination (opened without following links) and output
 // files that take their name only when complete.
+#include "platform/fs/Handles.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 namespace qm::sfxstub::detail {
@@ -19,17 +19,12 @@ namespace qm::sfxstub::detail {
 // The archive file, read through one block of 8 KiB kept aligned to the file.
 class DiskInput {
 public:
-    DiskInput() = default;
-    DiskInput(const DiskInput&) = delete;
-    DiskInput& operator=(const DiskInput&) = delete;
-    ~DiskInput() { close(); }
-
-    // Opens a Windows-form path; false when it cannot be opened.
-    bool open(const std::string& winPath);
-    void close();
-    bool isOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
-    uint64_t size() const { return size_; }
+    // Opens a Windows-form path: 0, or the error code (ENOENT also when
+    // the path cannot be mapped or is not a file).
+    int open(const std::string& winPath);
+    void close() { file_.close(); blockLen_ = 0; }
+    bool isOpen() const { return file_.isOpen(); }
+    uint64_t size() const { return file_.size(); }
     void seek(uint64_t pos) { pos_ = pos; }
     uint64_t tell() const { return pos_; }
     // Up to `n` bytes from the position; fewer only at the end of the file.
@@ -37,8 +32,7 @@ public:
 
 private:
     static constexpr size_t Block = 8192;
-    int fd_ = -1;
-    uint64_t size_ = 0;
+    qm::fs::InputFile file_;
     unsigned char block_[Block];
     uint64_t blockStart_ = 0;
     size_t blockLen_ = 0;
@@ -63,15 +57,9 @@ std::string shortForm(std::string_view component);
 
 // An open folder, its host path and its Windows form.
 struct OpenFolder {
-    int fd = -1;
+    qm::fs::FolderHandle dir;
     std::filesystem::path host;
     std::string win;
-    OpenFolder() = default;
-    OpenFolder(OpenFolder&& o) noexcept;
-    OpenFolder& operator=(OpenFolder&& o) noexcept;
-    OpenFolder(const OpenFolder&) = delete;
-    OpenFolder& operator=(const OpenFolder&) = delete;
-    ~OpenFolder();
 };
 
 // Opens a folder named in Windows form (links in it are followed: it is the
@@ -86,28 +74,8 @@ std::string spellingIn(const OpenFolder& folder, const std::string& name);
 bool openChild(const OpenFolder& parent, const std::string& name, OpenFolder& out,
                const std::function<void(const std::string&)>& made);
 
-// An output file written beside its target under a temporary name, created
-// exclusively; commit() puts it in place, anything else removes it.
-class OutputFile {
-public:
-    OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile() { discard(); }
-
-    bool create(const OpenFolder& folder, const std::string& leaf);
-    bool isOpen() const { return fd_ >= 0; }
-    // False on a short write (errno tells why).
-    bool write(const unsigned char* p, size_t n);
-    // Sets the permissions and the time, and renames over the target.
-    bool commit(mode_t mode, std::time_t modified);
-    void discard();
-
-private:
-    int dirfd_ = -1;
-    int fd_ = -1;
-    std::string temp_;
-    std::string leaf_;
-};
+// An output file is written beside its target under a temporary name and
+// put in place only when complete.
+using OutputFile = qm::fs::PendingFile;
 
 } // namespace qm::sfxstub::detail

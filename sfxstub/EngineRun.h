@@ -9,7 +9,6 @@
 #include <ctime>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace qm::sfxstub::detail {
@@ -30,7 +29,9 @@ std::time_t dosToTime(uint16_t date, uint16_t time);
 // Percentages of the progress events (100 for an empty divisor).
 int filePercent(uint64_t written, uint64_t size);
 int overallPercent(uint64_t written, uint64_t total);
-mode_t currentUmask();
+// The file type in the Unix mode of an entry made on a Unix host.
+inline constexpr uint32_t UnixTypeBits = 0170000;
+inline constexpr uint32_t UnixRegularFile = 0100000;
 
 struct CentralEntry {
     uint64_t localOffset = 0;
@@ -118,7 +119,7 @@ private:
     int processed_ = 0;
     uint64_t totalSize_ = 0;
     uint64_t overall_ = 0;
-    mode_t umask_ = currentUmask();
+    unsigned newFileMode_ = qm::fs::newFileMode();
 };
 
 } // namespace qm::sfxstub::detail

@@ -1,17 +1,13 @@
 #include "sfxstub/Folders.h"
 
 #include "platform/fs/FileOps.h"
+#include "platform/fs/Handles.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
 #include "platform/registry/Registry.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace stdfs = std::filesystem;
@@ -34,37 +30,6 @@ std::string currentFolder()
     std::error_code ec;
     stdfs::path cwd = stdfs::current_path(ec);
     return qm::fs::fromNative(ec ? stdfs::path("/") : cwd);
-}
-
-// Removes `name` in the open folder `dirfd`: a folder with its contents, or
-// anything else (a link included) by itself.
-void removeEntry(int dirfd, const std::string& name)
-{
-    struct stat st {};
-    if (::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return;
-    if (!S_ISDIR(st.st_mode)) {
-        ::unlinkat(dirfd, name.c_str(), 0);
-        return;
-    }
-    int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
-    std::vector<std::string> names;
-    while (dirent* e = ::readdir(dir)) {
-        std::string n = e->d_name;
-        if (n != "." && n != "..")
-            names.push_back(n);
-    }
-    for (const std::string& n : names)
-        removeEntry(::dirfd(dir), n);
-    ::closedir(dir);
-    ::unlinkat(dirfd, name.c_str(), AT_REMOVEDIR);
 }
 
 // The per-user folder that stands for the system drive.
@@ -143,11 +108,12 @@ bool CreateFolderTree(const std::string& path, std::string& tempRoot)
     std::optional<stdfs::path> host = native(path);
     if (!host)
         return false;
-    if (::mkdir(host->c_str(), 0777) == 0) {
+    const qm::fs::FolderMade first = qm::fs::makeHostFolder(*host);
+    if (first == qm::fs::FolderMade::Made) {
         tempRoot = path;
         return true;
     }
-    if (errno != ENOENT)
+    if (first != qm::fs::FolderMade::ParentMissing)
         return false;
     size_t cut = path.find_last_of("\\/");
     if (cut == std::string::npos || cut == 0)
@@ -157,7 +123,7 @@ bool CreateFolderTree(const std::string& path, std::string& tempRoot)
         return false; // the drive's root itself is missing
     if (!CreateFolderTree(parent, tempRoot))
         return false;
-    return ::mkdir(host->c_str(), 0777) == 0;
+    return qm::fs::makeHostFolder(*host) == qm::fs::FolderMade::Made;
 }
 
 void DeleteFolderTree(const std::string& path)
@@ -165,11 +131,9 @@ void DeleteFolderTree(const std::string& path)
     std::optional<stdfs::path> host = native(qm::fs::withoutTrailingBackslash(path));
     if (!host || !host->has_parent_path() || host->filename().empty() || *host == host->root_path())
         return;
-    int parent = ::open(host->parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parent < 0)
-        return;
-    removeEntry(parent, host->filename().string());
-    ::close(parent);
+    qm::fs::FolderHandle parent;
+    if (parent.open(host->parent_path()) == 0)
+        parent.removeTree(host->filename().string());
 }
 
 Claim claimPrivateFolder(const std::string& path, std::string& tempRoot)
@@ -181,8 +145,9 @@ Claim claimPrivateFolder(const std::string& path, std::string& tempRoot)
     const std::string parent = qm::fs::parentFolder(path);
     if (!parent.empty() && !qm::fs::exists(parent) && !CreateFolderTree(parent, made))
         return Claim::Failed;
-    if (::mkdir(host->c_str(), 0700) != 0)
-        return errno == EEXIST ? Claim::Taken : Claim::Failed;
+    const qm::fs::FolderMade claimed = qm::fs::makeHostFolder(*host, 0700);
+    if (claimed != qm::fs::FolderMade::Made)
+        return claimed == qm::fs::FolderMade::Exists ? Claim::Taken : Claim::Failed;
     tempRoot = made.empty() ? path : made;
     return Claim::Free;
 }

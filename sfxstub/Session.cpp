@@ -8,7 +8,7 @@
 #include "sfxstub/Prompts.h"
 
 #include <ctime>
-#include <unistd.h>
+#include <random>
 
 namespace qm::sfxstub {
 
@@ -22,7 +22,7 @@ constexpr const char* MessageRemoval = "eEwWsStTrRpPvV";
 SfxSession::SfxSession(SfxUi& ui, std::string programFile, Methods methods)
     : ui_(ui), programFile_(std::move(programFile)), methods_(std::move(methods))
 {
-    seed_ = uint32_t(std::time(nullptr)) ^ uint32_t(::getpid());
+    seed_ = uint32_t(std::time(nullptr)) ^ uint32_t(std::random_device{}());
 }
 
 bool SfxSession::LoadSfxConfig()

@@ -43,24 +43,15 @@ bool isQtFreeUiFile(const std::string& rel)
     return std::find(std::begin(files), std::end(files), rel) != std::end(files);
 }
 
-// Files that still reach the host themselves, to be moved behind the file
-// layer: the self-extractor stub's own file access. No file joins this list.
-bool posixPending(const std::string& rel)
-{
-    static const char* const files[] = {
-        "sfxstub/Actions.cpp",    "sfxstub/Engine.cpp",  "sfxstub/EngineEntry.cpp", "sfxstub/EngineIo.cpp",
-        "sfxstub/EngineIo.h",     "sfxstub/EngineRun.h", "sfxstub/Folders.cpp",     "sfxstub/Session.cpp"};
-    return std::find(std::begin(files), std::end(files), rel) != std::end(files);
-}
-
 // What one include line of the file `rel` breaks; empty when nothing.
 std::string brokenRule(const std::string& rel, bool angle, const std::string& name)
 {
     const std::string top = topFolder(rel);
     const bool test = top == "tests" || top == "bench";
     if (angle) {
-        const bool posix = name == "unistd.h" || name == "fcntl.h" || startsWith(name, "sys/");
-        if (posix && top != "platform" && !test && !posixPending(rel))
+        const bool posix = name == "unistd.h" || name == "fcntl.h" || name == "dirent.h" || name == "dlfcn.h" ||
+                           name == "iconv.h" || startsWith(name, "sys/");
+        if (posix && top != "platform" && !test)
             return "POSIX outside platform/";
         const bool qt = name.size() > 1 && name[0] == 'Q' && std::isupper(static_cast<unsigned char>(name[1]));
         const bool qtAllowed = test || !formsOwner(rel).empty() || fs::path(rel).filename() == "main.cpp" ||

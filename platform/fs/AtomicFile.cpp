@@ -27,15 +27,11 @@ std::string uniqueSuffix()
     return buf;
 }
 
-// Opens a new, uniquely named file beside `target`. The name starts with a dot
-// so folder listings treat it as hidden while it exists.
+// Opens a new, uniquely named file beside `target`.
 int createTemp(const stdfs::path& target, stdfs::path& tempPath)
 {
-    std::string base = "." + target.filename().string();
-    if (base.size() > 200) // keep the whole name within the usual 255-byte limit
-        base.resize(200);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = target.parent_path() / (base + uniqueSuffix() + ".tmp");
+        tempPath = target.parent_path() / tempSiblingName(target.filename().string());
         int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -66,6 +62,14 @@ stdfs::path resolveTarget(const stdfs::path& native)
 }
 
 } // namespace
+
+std::string tempSiblingName(const std::string& leaf)
+{
+    std::string base = "." + leaf;
+    if (base.size() > 200) // keep the whole name within the usual 255-byte limit
+        base.resize(200);
+    return base + uniqueSuffix() + ".tmp";
+}
 
 AtomicFileWriter::AtomicFileWriter(const stdfs::path& target)
     : target_(resolveTarget(target)), what_(target.string())

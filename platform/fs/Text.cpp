@@ -1,5 +1,8 @@
 #include "platform/fs/Text.h"
 
+#include <algorithm>
+#include <iconv.h>
+
 namespace qm::fs {
 
 namespace {
@@ -13,6 +16,26 @@ std::string_view trimBlanks(std::string_view s)
     while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
+}
+
+std::string dosToUtf8(const std::string& text)
+{
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return text;
+    iconv_t cd = iconv_open("UTF-8", "CP437");
+    if (cd == iconv_t(-1))
+        return text;
+    std::string out(text.size() * 4, '\0');
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
+    char* o = out.data();
+    size_t outLeft = out.size();
+    size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
+    iconv_close(cd);
+    if (rc == size_t(-1))
+        return text;
+    out.resize(out.size() - outLeft);
+    return out;
 }
 
 void appendUtf8(std::string& out, char32_t c)

@@ -12,6 +12,10 @@ std::string_view trimBlanks(std::string_view s);
 // Appends the UTF-8 form of one code point.
 void appendUtf8(std::string& out, char32_t c);
 
+// Text in the DOS code page (437) as UTF-8; plain ASCII, and text that
+// cannot be converted, come back as they are.
+std::string dosToUtf8(const std::string& text);
+
 // The 1-based position of the last `c` in `text`, 0 when there is none.
 int FindLastChar(std::string_view text, char c);
 

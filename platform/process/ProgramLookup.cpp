@@ -38,12 +38,6 @@ int statError(const std::string& p)
 
 bool existsHost(const std::string& p) { return statError(p) == 0; }
 
-bool isExecutableFile(const std::string& p)
-{
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(p.c_str(), X_OK) == 0;
-}
-
 std::string absoluteFrom(const std::string& name, const std::string& baseDir)
 {
     if (!name.empty() && name[0] == '/')
@@ -73,6 +67,12 @@ std::vector<std::string> editorFromVariable(const char* var)
 }
 
 } // namespace
+
+bool isExecutableFile(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
 
 std::optional<std::string> findOnPath(const std::string& name)
 {

@@ -15,6 +15,10 @@ struct Found {
     std::string path;
 };
 
+// True when the host path names a regular file (after links) that this
+// user may run.
+bool isExecutableFile(const std::string& path);
+
 // The first executable regular file called `name` in the folders of PATH.
 std::optional<std::string> findOnPath(const std::string& name);
 

@@ -1,0 +1,248 @@
+#include "platform/fs/Handles.h"
+
+#include "platform/fs/AtomicFile.h"
+
+#include <utility>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace qm::fs {
+
+namespace {
+
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+void closeKeepingErrno(int fd)
+{
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+}
+
+} // namespace
+
+int InputFile::open(const std::filesystem::path& native)
+{
+    close();
+    // Opened without waiting, so that a pipe nobody writes to cannot hold the caller.
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return ENOENT;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fd_ = fd;
+    size_ = std::uint64_t(st.st_size);
+    return 0;
+}
+
+void InputFile::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+}
+
+std::size_t InputFile::readAt(std::uint64_t offset, void* buf, std::size_t n) const
+{
+    auto* out = static_cast<unsigned char*>(buf);
+    std::size_t done = 0;
+    while (done < n && fd_ >= 0) {
+        const ssize_t got = ::pread(fd_, out + done, n - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += std::size_t(got);
+    }
+    return done;
+}
+
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept : fd_(other.fd_)
+{
+    other.fd_ = -1;
+}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept
+{
+    std::swap(fd_, other.fd_);
+    return *this;
+}
+
+int FolderHandle::open(const std::filesystem::path& native)
+{
+    const int fd = ::open(native.c_str(), FolderFlags);
+    if (fd < 0)
+        return errno;
+    close();
+    fd_ = fd;
+    return 0;
+}
+
+void FolderHandle::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+int FolderHandle::openChild(const std::string& name, FolderHandle& out) const
+{
+    const int fd = ::openat(fd_, name.c_str(), FolderFlags | O_NOFOLLOW);
+    if (fd < 0)
+        return errno;
+    out.close();
+    out.fd_ = fd;
+    return 0;
+}
+
+int FolderHandle::makeChild(const std::string& name) const
+{
+    return ::mkdirat(fd_, name.c_str(), 0777) == 0 ? 0 : errno;
+}
+
+std::optional<FolderHandle::Entry> FolderHandle::entry(const std::string& name) const
+{
+    struct stat st {};
+    if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    Entry e;
+    e.kind = S_ISREG(st.st_mode)   ? Kind::File
+             : S_ISDIR(st.st_mode) ? Kind::Folder
+             : S_ISLNK(st.st_mode) ? Kind::Link
+                                   : Kind::Other;
+    e.modified = std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
+        std::chrono::seconds(st.st_mtim.tv_sec) + std::chrono::nanoseconds(st.st_mtim.tv_nsec)));
+    return e;
+}
+
+void FolderHandle::removeTree(const std::string& name) const
+{
+    std::optional<Entry> e = entry(name);
+    if (!e)
+        return;
+    if (e->kind != Kind::Folder) {
+        ::unlinkat(fd_, name.c_str(), 0);
+        return;
+    }
+    FolderHandle child;
+    if (openChild(name, child) != 0)
+        return;
+    const int listFd = ::dup(child.fd_);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return;
+    }
+    std::vector<std::string> names;
+    while (dirent* d = ::readdir(dir)) {
+        const std::string n = d->d_name;
+        if (n != "." && n != "..")
+            names.push_back(n);
+    }
+    ::closedir(dir);
+    for (const std::string& n : names)
+        child.removeTree(n);
+    ::unlinkat(fd_, name.c_str(), AT_REMOVEDIR);
+}
+
+bool PendingFile::create(const FolderHandle& folder, const std::string& leaf)
+{
+    discard();
+    dirfd_ = ::dup(folder.fd());
+    if (dirfd_ < 0)
+        return false;
+    for (int tries = 0; tries < 100; ++tries) {
+        std::string name = tempSiblingName(leaf);
+        const int fd = ::openat(dirfd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            fd_ = fd;
+            temp_ = std::move(name);
+            leaf_ = leaf;
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    closeKeepingErrno(dirfd_);
+    dirfd_ = -1;
+    return false;
+}
+
+bool PendingFile::write(const void* p, std::size_t n)
+{
+    const auto* at = static_cast<const unsigned char*>(p);
+    while (n > 0) {
+        const ssize_t got = ::write(fd_, at, n);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        at += got;
+        n -= std::size_t(got);
+    }
+    return true;
+}
+
+bool PendingFile::commit(unsigned mode, std::chrono::system_clock::time_point modified)
+{
+    if (fd_ < 0)
+        return false;
+    ::fchmod(fd_, mode & 07777);
+    const auto since = modified.time_since_epoch();
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(since);
+    struct timespec ts[2];
+    ts[0].tv_sec = time_t(seconds.count());
+    ts[0].tv_nsec = long(std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count());
+    ts[1] = ts[0];
+    ::futimens(fd_, ts);
+    bool ok = ::close(fd_) == 0;
+    fd_ = -1;
+    ok = ok && ::renameat(dirfd_, temp_.c_str(), dirfd_, leaf_.c_str()) == 0;
+    if (ok)
+        temp_.clear();
+    discard();
+    return ok;
+}
+
+void PendingFile::discard()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (dirfd_ >= 0) {
+        if (!temp_.empty())
+            ::unlinkat(dirfd_, temp_.c_str(), 0);
+        ::close(dirfd_);
+    }
+    dirfd_ = -1;
+    temp_.clear();
+}
+
+FolderMade makeHostFolder(const std::filesystem::path& native, unsigned mode)
+{
+    if (::mkdir(native.c_str(), mode_t(mode & 07777)) == 0)
+        return FolderMade::Made;
+    return errno == EEXIST ? FolderMade::Exists : errno == ENOENT ? FolderMade::ParentMissing : FolderMade::Failed;
+}
+
+unsigned newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666u & ~unsigned(mask);
+}
+
+} // namespace qm::fs
