@@ -54,9 +54,15 @@ std::string unescapeOctal(std::string_view s)
     return out;
 }
 
+stdfs::path& mountInfoFile()
+{
+    static stdfs::path file;
+    return file;
+}
+
 std::vector<NetworkMount> currentMounts()
 {
-    std::ifstream in("/proc/self/mountinfo");
+    std::ifstream in(mountInfoFile().empty() ? stdfs::path("/proc/self/mountinfo") : mountInfoFile());
     if (!in)
         return {};
     std::stringstream ss;
@@ -64,7 +70,23 @@ std::vector<NetworkMount> currentMounts()
     return parseMountInfo(ss.str());
 }
 
+// The value of `name=` in a comma-separated option list; "" when absent.
+std::string mountOption(const std::string& options, std::string_view name)
+{
+    std::istringstream in(options);
+    std::string option;
+    while (std::getline(in, option, ','))
+        if (option.size() > name.size() && option[name.size()] == '=' && option.compare(0, name.size(), name) == 0)
+            return unescapeOctal(option.substr(name.size() + 1));
+    return {};
+}
+
 } // namespace
+
+void setMountInfoFile(stdfs::path file)
+{
+    mountInfoFile() = std::move(file);
+}
 
 stdfs::path neighbourhoodFile()
 {
@@ -123,7 +145,10 @@ std::vector<NetworkMount> parseMountInfo(std::string_view text)
                 continue;
             m.server = unc->server;
             m.share = unc->share;
+            if (dash + 3 < f.size())
+                m.domain = mountOption(f[dash + 3], "domain");
         } else if (type == "nfs" || type == "nfs4") {
+            m.nfs = true;
             size_t colon = source.find(":/");
             if (colon == std::string::npos || colon == 0)
                 continue;
@@ -150,7 +175,7 @@ std::optional<Share> findShare(const std::string& server, const std::string& sha
     profile::IniDocument doc = loadNeighbourhood();
     if (doc.hasSection(unc)) {
         std::string type = doc.value(unc, "Type").value_or("");
-        if (!type.empty() && !same(type, "disk"))
+        if (!type.empty() && !same(type, "disk") && !same(type, "admin"))
             return std::nullopt;
         Share s;
         s.server = server;
@@ -186,6 +211,120 @@ bool serverKnown(const std::string& server)
         if (same(m.server, server))
             return true;
     return false;
+}
+
+} // namespace qm::net
+
+namespace qm::net {
+
+namespace {
+
+constexpr const char* kWindowsNetwork = "Microsoft Windows Network";
+constexpr const char* kNfsNetwork = "NFS Network";
+constexpr const char* kWorkgroup = "WORKGROUP";
+
+using Kind = NetworkNode::Kind;
+
+class NodeList {
+public:
+    const NetworkNode* find(std::string_view name) const
+    {
+        for (const NetworkNode& n : nodes)
+            if (same(n.name, name))
+                return &n;
+        return nullptr;
+    }
+    void add(NetworkNode node)
+    {
+        if (!node.name.empty() && !find(node.name))
+            nodes.push_back(std::move(node));
+    }
+    std::vector<NetworkNode> nodes;
+};
+
+NetworkNode node(Kind kind, std::string name, std::string parent)
+{
+    NetworkNode n;
+    n.kind = kind;
+    n.name = std::move(name);
+    n.parent = std::move(parent);
+    return n;
+}
+
+// The node a section describes; nothing for a section that is none.
+std::optional<NetworkNode> sectionNode(const profile::IniDocument& doc, const std::string& section)
+{
+    auto get = [&](const char* key) { return doc.value(section, key).value_or(""); };
+    const std::string type = get("Type");
+    std::optional<NetworkNode> n;
+    if (auto unc = splitUnc(section); unc && unc->rest.empty()) {
+        const std::string server = "\\\\" + unc->server;
+        if (type.empty() || same(type, "disk"))
+            n = node(Kind::Disk, section, server);
+        else if (same(type, "admin"))
+            n = node(Kind::Admin, section, server);
+        else if (same(type, "printer"))
+            n = node(Kind::Printer, section, server);
+    } else if (section.size() > 2 && section.compare(0, 2, "\\\\") == 0 &&
+               section.find('\\', 2) == std::string::npos) {
+        std::string domain = get("Domain");
+        n = node(Kind::Server, section, domain.empty() ? kWorkgroup : domain);
+    } else if (same(type, "provider")) {
+        n = node(Kind::Provider, section, "");
+    } else if (same(type, "domain")) {
+        std::string provider = get("Provider");
+        n = node(Kind::Domain, section, provider.empty() ? kWindowsNetwork : provider);
+    }
+    if (n) {
+        n->comment = get("Comment");
+        n->denied = same(get("Deny"), "yes");
+    }
+    return n;
+}
+
+// The node a missing parent stands for, as a child implies it.
+NetworkNode impliedParent(const NetworkNode& child)
+{
+    switch (child.kind) {
+    case Kind::Disk:
+    case Kind::Admin:
+    case Kind::Printer:
+        return node(Kind::Server, child.parent, kWorkgroup);
+    case Kind::Server:
+        return node(Kind::Domain, child.parent, kWindowsNetwork);
+    default:
+        return node(Kind::Provider, child.parent, "");
+    }
+}
+
+} // namespace
+
+std::vector<NetworkNode> networkNodes()
+{
+    NodeList list;
+    const profile::IniDocument doc = loadNeighbourhood();
+    for (const std::string& section : doc.sectionNames())
+        if (std::optional<NetworkNode> n = sectionNode(doc, section))
+            list.add(std::move(*n));
+    for (std::size_t i = 0; i < list.nodes.size(); ++i)
+        if (!list.nodes[i].parent.empty() && !list.find(list.nodes[i].parent))
+            list.add(impliedParent(list.nodes[i]));
+    for (const NetworkMount& m : currentMounts()) {
+        const std::string server = "\\\\" + m.server;
+        std::string above = m.nfs ? kNfsNetwork : (m.domain.empty() ? kWorkgroup : m.domain);
+        list.add(node(Kind::Provider, m.nfs ? kNfsNetwork : kWindowsNetwork, ""));
+        if (!m.nfs)
+            list.add(node(Kind::Domain, above, kWindowsNetwork));
+        list.add(node(Kind::Server, server, above));
+        list.add(node(Kind::Disk, server + "\\" + m.share, server));
+    }
+    for (NetworkNode& n : list.nodes) {
+        const NetworkNode* top = &n;
+        for (int depth = 0; top && !top->parent.empty() && depth < 8; ++depth)
+            top = list.find(top->parent);
+        n.provider = top ? top->name : "";
+    }
+    return list.nodes;
 }
 
 } // namespace qm::net
