@@ -64,15 +64,6 @@ bool splitSizeOkay(qm::app::ProgramState& state, std::string_view ArchiveType, c
     return true;
 }
 
-std::optional<std::string> splitSizeTargetChosen(qm::app::ProgramState& state,
-                                                 const std::optional<std::string>& folder)
-{
-    if (!folder || !state.Form1.ZipTypeBut.value(kind::ZipMulti))
-        return std::nullopt;
-    state.ChosenFolder = *folder;
-    return folder;
-}
-
 void splitSizeCancel(qm::app::ProgramState& state, std::string_view ArchiveType)
 {
     if (ArchiveType == ModeZip)

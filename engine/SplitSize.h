@@ -66,12 +66,6 @@ std::string presetText(std::optional<int> preset);
 bool splitSizeOkay(qm::app::ProgramState& state, std::string_view ArchiveType, const std::string& Text1,
                    const std::string& Text2);
 
-// The target button's answer (the folder picker's): a folder chosen while
-// the archive kind is split ZIP (ZipTypeBut 2 set) becomes ChosenFolder and
-// is given back for Text2; anything else changes nothing and gives nothing.
-std::optional<std::string> splitSizeTargetChosen(qm::app::ProgramState& state,
-                                                 const std::optional<std::string>& folder);
-
 // Cancel, and closing the dialog by its frame: mode "ZIP" clears
 // ZipSplitSize, so the backup that asked ends; the other modes set
 // AceSplitSize to "Abort".

@@ -10,6 +10,7 @@
 #include "mainwindow/Startup.h"
 #include "mainwindow/forms/Form1.h"
 #include "mainwindow/forms/QtMainForms.h"
+#include "pickers/forms/QtPickerForms.h"
 #include "platform/net/Connections.h"
 #include "platform/ui/QtUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
@@ -33,13 +34,15 @@ int main(int argc, char** argv)
     qm::app::ProgramState state(ui);
     qm::app::Form1 form(state);
 
-    qm::engine::QtEngineForms engineForms(state);
+    qm::pickers::QtPickerForms pickerForms(state, &form);
+    qm::engine::QtEngineForms engineForms(state, &pickerForms);
     qm::restore::QtRestoreForms restoreForms(state, form);
     // The editor's Help opens the help file (its topic numbers are not used yet).
     qm::editor::QtEditorForms editorForms(state, form, [&](int) {
         qm::app::OutsidePrograms(ui, state.launcher()).OpenHelpFile(state.HelpFile);
     });
-    qm::app::Windows windows{.engine = engineForms, .restore = restoreForms, .editor = editorForms};
+    qm::app::Windows windows{
+        .engine = engineForms, .restore = restoreForms, .pickers = &pickerForms, .editor = editorForms};
 
     qm::app::QtMainForms mainForms(state);
 

@@ -39,7 +39,8 @@ std::string formsOwner(const std::string& rel)
 bool isQtFreeUiFile(const std::string& rel)
 {
     static const char* const files[] = {"platform/ui/UiServices.h", "platform/ui/MsgBoxStyle.h",
-                                        "platform/ui/MsgBoxStyle.cpp", "platform/ui/Columns.h"};
+                                        "platform/ui/MsgBoxStyle.cpp", "platform/ui/Columns.h",
+                                        "platform/ui/KeyedTree.h"};
     return std::find(std::begin(files), std::end(files), rel) != std::end(files);
 }
 

@@ -3,6 +3,7 @@
 #include "engine/SplitSize.h"
 #include "app/ProgramState.h"
 #include "pickers/PickerForms.h"
+#include "pickers/PickerWriters.h"
 #include "platform/ui/WidgetKit.h"
 
 #include <QButtonGroup>
@@ -131,9 +132,8 @@ void frmSplitSize::cmdGetTarget_Click()
 {
     if (!pickers_)
         return;
-    qm::pickers::FolderRequest request;
-    request.ParentForm = "frmSplitSize";
-    if (std::optional<std::string> folder = splitSizeTargetChosen(state_, pickers_->chooseTargetDir(request)))
+    const qm::pickers::FolderAnswer answer = pickers_->chooseTargetDir(qm::pickers::SplitSizeRequest());
+    if (std::optional<std::string> folder = qm::pickers::SplitSizeTarget(state_, answer))
         Text2->setText(qs(*folder));
 }
 

@@ -1,5 +1,7 @@
 #include "platform/ui/WindowGuard.h"
 
+#include "platform/ui/UiServices.h"
+
 #include <QEvent>
 
 namespace qm::ui {
@@ -30,6 +32,18 @@ bool WindowGuard::eventFilter(QObject* watched, QEvent* event)
             closeRequested_ = false;
     }
     return false;
+}
+
+std::function<bool()> yieldWithin(QWidget* window, UiServices& ui)
+{
+    return [window = QPointer<QWidget>(window), &ui] {
+        if (!window)
+            return false;
+        WindowGuard guard(window.data());
+        const bool shown = window->isVisible();
+        ui.doEvents();
+        return !guard.closed() && !(shown && !window->isVisible());
+    };
 }
 
 } // namespace qm::ui

@@ -13,7 +13,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 namespace qm::ui {
+
+class UiServices;
 
 class WindowGuard : public QObject {
 public:
@@ -37,5 +41,10 @@ private:
     QPointer<QWidget> window_;
     bool closeRequested_ = false;
 };
+
+// A yield for logic that `window` runs step by step: each call lets pending
+// events run (ui.doEvents()) and says whether the window is still open:
+// false once it has been deleted or closed, or hidden while it was shown.
+std::function<bool()> yieldWithin(QWidget* window, UiServices& ui);
 
 } // namespace qm::ui

@@ -248,7 +248,8 @@ TEST_F(SplitSizeTest, TargetButtonWaitsForAPicker)
     auto d = open("ZIP");
     EXPECT_FALSE(d->cmdGetTarget->isEnabled());
     qm::test::FakePickerForms pickers;
-    pickers.folders = {"K:\\", std::nullopt, "L:\\"};
+    using qm::pickers::FolderAnswer;
+    pickers.folders = {FolderAnswer::okay("K:\\"), FolderAnswer::cancel(), FolderAnswer::okay("L:\\")};
     frmSplitSize withPicker(state_, &pickers);
     withPicker.ArchiveType = "ZIP";
     withPicker.show();
@@ -259,14 +260,16 @@ TEST_F(SplitSizeTest, TargetButtonWaitsForAPicker)
     EXPECT_EQ(pickers.folderRequests[0].ParentForm, "frmSplitSize");
     EXPECT_EQ(withPicker.Text2->text(), "K:\\");
     EXPECT_EQ(state_.ChosenFolder, "K:\\");
-    // Cancel in the picker changes nothing; neither does a folder chosen for
-    // another archive kind.
+    // Cancel in the picker leaves Text2 and empties ChosenFolder; a folder
+    // chosen for a spanned kind goes to ChosenFolder only.
     withPicker.cmdGetTarget->click();
+    EXPECT_EQ(withPicker.Text2->text(), "K:\\");
+    EXPECT_EQ(state_.ChosenFolder, "");
     f_.ZipTypeBut.setValue(qm::engine::kind::ZipSpan, true);
     withPicker.cmdGetTarget->click();
     EXPECT_EQ(pickers.folderRequests.size(), 3u);
     EXPECT_EQ(withPicker.Text2->text(), "K:\\");
-    EXPECT_EQ(state_.ChosenFolder, "K:\\");
+    EXPECT_EQ(state_.ChosenFolder, "L:\\");
 }
 
 TEST_F(SplitSizeTest, ShownModallyThroughTheWindowRuntime)

@@ -5,7 +5,7 @@
 // app::Windows the procedures take.
 //
 //   FakeWindows w;
-//   w.pickers.folders.push_back("F:\\Back ups");   // the next folder chosen
+//   w.pickers.folders.push_back(FolderAnswer::okay("F:\\Back ups")); // the next folder chosen
 //   Procedures p(state, view, w.windows);
 #include "app/Windows.h"
 #include "editor/EditorForms.h"
@@ -92,28 +92,30 @@ struct FakeRestoreForms : qm::restore::RestoreForms {
     void showContentsList() override { listVisible = true; }
 };
 
+// A picker answers Cancel once its script is used up.
 struct FakePickerForms : qm::pickers::PickerForms {
-    std::deque<std::optional<std::string>> folders; // next answers of chooseTargetDir
-    std::deque<std::optional<std::string>> files;   // next answers of chooseFile
+    std::deque<qm::pickers::FolderAnswer> folders; // next answers of chooseTargetDir
+    std::deque<qm::pickers::FileAnswer> files;     // next answers of chooseFile
     std::vector<qm::pickers::FolderRequest> folderRequests;
     std::vector<qm::pickers::FileRequest> fileRequests;
-    std::optional<std::string> chooseTargetDir(const qm::pickers::FolderRequest& request) override
+    qm::pickers::FolderAnswer chooseTargetDir(const qm::pickers::FolderRequest& request) override
     {
         folderRequests.push_back(request);
-        return next(folders);
+        return next(folders, qm::pickers::FolderAnswer::cancel());
     }
-    std::optional<std::string> chooseFile(const qm::pickers::FileRequest& request) override
+    qm::pickers::FileAnswer chooseFile(const qm::pickers::FileRequest& request) override
     {
         fileRequests.push_back(request);
-        return next(files);
+        return next(files, qm::pickers::FileAnswer::cancel());
     }
 
 private:
-    static std::optional<std::string> next(std::deque<std::optional<std::string>>& answers)
+    template <class A>
+    static A next(std::deque<A>& answers, A cancel)
     {
         if (answers.empty())
-            return std::nullopt;
-        std::optional<std::string> a = answers.front();
+            return cancel;
+        A a = answers.front();
         answers.pop_front();
         return a;
     }

@@ -1,0 +1,204 @@
+#include "pickers/forms/PickDirFrm.h"
+
+#include "pickers/DriveTree.h"
+#include "pickers/PickDir.h"
+#include "platform/fs/Paths.h"
+#include "platform/ui/TreeView.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WidgetKit.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace qm::pickers {
+
+using qm::ui::field;
+using qm::ui::named;
+using qm::ui::qs;
+
+PickDirFrm::PickDirFrm(qm::ui::UiServices& ui, MapDriveCommand mapNetworkDrive, QWidget* parent)
+    : QDialog(parent), ui_(ui), mapNetworkDrive_(std::move(mapNetworkDrive)), trees_(*this, ui)
+{
+    setObjectName("PickDirFrm");
+    setWindowTitle(qs(PickDirCaption));
+    vsIndexTab1 = trees_.vsIndexTab1;
+    SSTree1 = trees_.SSTree1;
+    tvwNetwork = trees_.tvwNetwork;
+    imlNWImages = trees_.imlNWImages;
+
+    vsElastic1 = field<QWidget>(this, "vsElastic1");
+    vsElastic2 = field<QWidget>(vsElastic1, "vsElastic2");
+    vsElastic3 = field<QWidget>(vsElastic1, "vsElastic3");
+    vsIndexTab1->setParent(vsElastic2);
+    File1 = field<QListWidget>(trees_.localPage, "File1");
+    File1->setSelectionMode(QAbstractItemView::SingleSelection);
+    File2 = field<QListWidget>(trees_.localPage, "File2");
+    File2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Label1 = named<QLabel>(trees_.networkPage, "Label1", qs(NetworkNote));
+    Label1->setWordWrap(true);
+    Command2 = named<QPushButton>(trees_.networkPage, "Command2", "&Map Network Drive");
+    Command2->setEnabled(static_cast<bool>(mapNetworkDrive_));
+    Command1 = named<QPushButton>(vsElastic3, "Command1", "&Okay");
+    Command1->setDefault(true);
+    cmdCancel = named<QPushButton>(vsElastic3, "cmdCancel", "&Cancel");
+
+    auto* lists = new QVBoxLayout; // File2 in File1's place: one of them shows
+    lists->addWidget(File1);
+    lists->addWidget(File2);
+    auto* local = new QHBoxLayout(trees_.localPage);
+    local->addWidget(SSTree1, 1);
+    local->addLayout(lists, 1);
+    auto* network = new QVBoxLayout(trees_.networkPage);
+    network->addWidget(tvwNetwork, 1);
+    network->addWidget(Label1);
+    auto* mapRow = new QHBoxLayout;
+    mapRow->addStretch(1);
+    mapRow->addWidget(Command2);
+    network->addLayout(mapRow);
+    auto* tabs = new QVBoxLayout(vsElastic2);
+    tabs->setContentsMargins(0, 0, 0, 0);
+    tabs->addWidget(vsIndexTab1);
+    auto* buttons = new QHBoxLayout(vsElastic3);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(cmdCancel);
+    auto* whole = new QVBoxLayout(vsElastic1);
+    whole->addWidget(vsElastic2, 1);
+    whole->addWidget(vsElastic3);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(vsElastic1);
+    resize(600, 460);
+    File2->hide();
+    qm::ui::chainTabOrder({vsIndexTab1, SSTree1, File1, File2, tvwNetwork, Command2, Command1, cmdCancel});
+
+    SSTree1->onNodeClick([this](const std::string& key) { SSTree1_NodeClick(key); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+void PickDirFrm::showEvent(QShowEvent* event)
+{
+    if (!loaded_)
+        Form_Load();
+    QDialog::showEvent(event);
+}
+
+bool PickDirFrm::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        ui_.normalPointer();
+    return QDialog::event(event);
+}
+
+void PickDirFrm::Form_Load()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
+    trees_.load();
+    File1List.setPath(qm::fs::appPath());
+    File1List.setPattern(loadPattern(ParentForm));
+    File2List.setPath(qm::fs::appPath());
+    if (multiple()) {
+        File1->hide();
+        File2->show();
+    }
+    showList(File1, File1List);
+    showList(File2, File2List);
+}
+
+void PickDirFrm::apply(const FileRequest& request)
+{
+    Form_Load();
+    if (!request.caption.empty())
+        setWindowTitle(qs(request.caption));
+    if (!request.pattern.empty()) {
+        File1List.setPattern(request.pattern);
+        showList(File1, File1List);
+    }
+    if (multiple()) {
+        if (!request.folder.empty())
+            File2List.setPath(request.folder);
+        SSTree1->setEnabled(request.treesEnabled);
+        tvwNetwork->setEnabled(request.treesEnabled);
+        showList(File2, File2List);
+    }
+}
+
+void PickDirFrm::showList(QListWidget* view, qm::app::FileListBox& list)
+{
+    view->clear();
+    for (const std::string& name : list.names())
+        view->addItem(qs(name));
+}
+
+void PickDirFrm::takeSelection(QListWidget* view, qm::app::FileListBox& list)
+{
+    for (int i = 0; i < view->count() && i < list.ListCount(); ++i)
+        list.setSelected(i, view->item(i)->isSelected());
+}
+
+void PickDirFrm::SSTree1_NodeClick(const std::string& key)
+{
+    std::optional<std::string> folder = ClickedFolder(ui_, key);
+    if (!folder)
+        return;
+    File1List.setPath(*folder);
+    File2List.setPath(*folder);
+    showList(File1, File1List);
+    showList(File2, File2List);
+}
+
+void PickDirFrm::Command1_Click()
+{
+    FileRequest request;
+    request.ParentForm = ParentForm;
+    request.GridColumn = GridColumn;
+    PickDirOkay okay;
+    if (trees_.onNetworkTab()) {
+        okay = pickDirNetwork(ui_, request, tvwNetwork->selectedKey());
+    } else {
+        QListWidget* view = multiple() ? File2 : File1;
+        qm::app::FileListBox& list = multiple() ? File2List : File1List;
+        takeSelection(view, list);
+        okay = pickDirLocal(ui_, request, list, SSTree1->isEnabled(), SSTree1->selectedKey());
+    }
+    if (okay.close)
+        finish(okay.answer);
+}
+
+void PickDirFrm::cmdCancel_Click() { finish(FileAnswer::cancel()); }
+
+void PickDirFrm::Command2_Click()
+{
+    if (!mapNetworkDrive_ || !mapNetworkDrive_(*this))
+        return;
+    reload_ = true;
+    finish(FileAnswer{});
+}
+
+void PickDirFrm::finish(FileAnswer answer)
+{
+    answer_ = std::move(answer);
+    answered_ = true;
+    accept();
+}
+
+void PickDirFrm::reject()
+{
+    if (!answered_) {
+        answer_ = FileAnswer{};
+        answered_ = true;
+    }
+    QDialog::reject();
+}
+
+} // namespace qm::pickers

@@ -1,0 +1,71 @@
+#include "pickers/forms/PickerTrees.h"
+
+#include "pickers/DriveTree.h"
+#include "pickers/NetResource.h"
+#include "pickers/NetworkTree.h"
+#include "platform/ui/TreeView.h"
+#include "platform/ui/UiServices.h"
+#include "platform/ui/WidgetKit.h"
+#include "platform/ui/WindowGuard.h"
+
+#include <QTabWidget>
+
+namespace qm::pickers {
+
+using qm::ui::field;
+using qm::ui::TreeView;
+
+PickerTrees::PickerTrees(QWidget& dialog, qm::ui::UiServices& ui) : dialog_(dialog), ui_(ui)
+{
+    vsIndexTab1 = field<QTabWidget>(&dialog, "vsIndexTab1");
+    localPage = new QWidget;
+    networkPage = new QWidget;
+    vsIndexTab1->addTab(localPage, "Local");
+    vsIndexTab1->addTab(networkPage, "Network");
+
+    driveImages_ = new qm::ui::ImageList(&dialog);
+    for (const TreeImage& image : DriveTreeImages)
+        driveImages_->add(image.key, image.iconName);
+    imlNWImages = new qm::ui::ImageList(&dialog);
+    imlNWImages->setObjectName("imlNWImages");
+    for (const TreeImage& image : NetworkImages)
+        imlNWImages->add(image.key, image.iconName);
+
+    SSTree1 = field<TreeView>(localPage, "SSTree1");
+    SSTree1->setToolTip("Select the drive and/or folder");
+    SSTree1->setImageList(driveImages_);
+    SSTree1->onExpand([this](const std::string& key) {
+        ExpandDriveNode(*SSTree1, key, ui_, qm::ui::yieldWithin(&dialog_, ui_));
+    });
+    tvwNetwork = field<TreeView>(networkPage, "tvwNetwork");
+    tvwNetwork->onExpand([this](const std::string& key) {
+        if (root_)
+            ExpandNetworkNode(*tvwNetwork, *root_, key, ui_);
+    });
+}
+
+PickerTrees::~PickerTrees() = default;
+
+void PickerTrees::load()
+{
+    DriveTreeSetup(*SSTree1);
+    tvwNetwork->setImageList(imlNWImages);
+    root_ = std::make_unique<NetResource>(network_);
+    NetworkTreeSetup(*tvwNetwork, *root_, ui_);
+    vsIndexTab1->setCurrentIndex(0);
+}
+
+void PickerTrees::rebuildDrives()
+{
+    SSTree1->clear();
+    DriveTreeSetup(*SSTree1);
+}
+
+bool PickerTrees::onNetworkTab() const { return vsIndexTab1->currentIndex() == 1; }
+
+std::string PickerTrees::selectedKey() const
+{
+    return onNetworkTab() ? tvwNetwork->selectedKey() : SSTree1->selectedKey();
+}
+
+} // namespace qm::pickers
