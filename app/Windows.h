@@ -11,7 +11,7 @@
 // A factory whose windows are not built yet is null: nothing reaches it
 // while its commands are not available (mainwindow/Commands.def), and the
 // few controls that would open it are disabled. It becomes a reference
-// when its windows are built.
+// when its windows are built (all but the user options window's are).
 namespace qm::engine {
 class EngineForms;
 }
@@ -33,7 +33,7 @@ namespace qm::app {
 struct Windows {
     qm::engine::EngineForms& engine;     // archive kind and split-size dialogs
     qm::restore::RestoreForms& restore;  // archive contents window
-    qm::pickers::PickerForms* pickers = nullptr;  // folder and file pickers
+    qm::pickers::PickerForms& pickers;            // folder and file pickers
     qm::editor::EditorForms& editor;              // record editor
     qm::options::OptionsForms* options = nullptr; // user options window
 };

@@ -42,7 +42,7 @@ int main(int argc, char** argv)
         qm::app::OutsidePrograms(ui, state.launcher()).OpenHelpFile(state.HelpFile);
     });
     qm::app::Windows windows{
-        .engine = engineForms, .restore = restoreForms, .pickers = &pickerForms, .editor = editorForms};
+        .engine = engineForms, .restore = restoreForms, .pickers = pickerForms, .editor = editorForms};
 
     qm::app::QtMainForms mainForms(state);
 

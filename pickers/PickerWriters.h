@@ -9,7 +9,7 @@
 // (ZipTypeBut 4, 5, 10 or 11) puts the folder into ChosenFolder. A close by
 // the window's frame, or an Okay that failed, writes nothing.
 //
-//   auto answer = windows.pickers->chooseTargetDir(CopyTargetRequest(state));
+//   auto answer = windows.pickers.chooseTargetDir(CopyTargetRequest(state));
 //   Form1Folder(state, answer);
 //   if (auto folder = CopyTarget(state.Form1)) copy(*folder);
 #include "pickers/PickerForms.h"

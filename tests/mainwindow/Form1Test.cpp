@@ -13,6 +13,7 @@
 #include "mainwindow/forms/Form1.h"
 #include "mainwindow/forms/QtMainForms.h"
 #include "mainwindow/forms/frmAbout.h"
+#include "pickers/forms/QtPickerForms.h"
 #include "FakeUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
 #include "platform/ui/ReportList.h"
@@ -45,7 +46,7 @@ using namespace qm::app;
 namespace {
 
 // Form1 wired as main() wires it: procedures of type P over the real
-// windows of the engine and of the restore code.
+// windows of the pickers, the engine and the restore code.
 template <class P>
 struct Wired : Form1 {
     explicit Wired(ProgramState& s) : Form1(s), restore(s, *this), procs(s, *this, windows)
@@ -55,10 +56,11 @@ struct Wired : Form1 {
     }
     qm::restore::frmViewZip& viewZip() { return restore.viewZip(); }
 
-    qm::engine::QtEngineForms engine{state()};
+    qm::pickers::QtPickerForms pickers{state(), this};
+    qm::engine::QtEngineForms engine{state(), &pickers};
     qm::restore::QtRestoreForms restore;
     qm::editor::QtEditorForms editor{state(), *this};
-    Windows windows{.engine = engine, .restore = restore, .editor = editor};
+    Windows windows{.engine = engine, .restore = restore, .pickers = pickers, .editor = editor};
     QtMainForms mainForms{state()};
     P procs;
 };
