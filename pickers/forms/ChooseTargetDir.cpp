@@ -20,21 +20,19 @@ using qm::ui::named;
 using qm::ui::qs;
 
 ChooseTargetDir::ChooseTargetDir(qm::ui::UiServices& ui, MapDriveCommand mapNetworkDrive, QWidget* parent)
-    : QDialog(parent), ui_(ui), mapNetworkDrive_(std::move(mapNetworkDrive)), trees_(*this, ui)
+    : QDialog(parent), ui_(ui), trees_(*this, ui, std::move(mapNetworkDrive), "Map &Network Drive")
 {
     setObjectName("ChooseTargetDir");
     setWindowTitle(qs(TargetDirCaption));
+    vsElastic1 = trees_.vsElastic1;
+    vsElastic2 = trees_.vsElastic2;
+    vsElastic3 = trees_.vsElastic3;
     vsIndexTab1 = trees_.vsIndexTab1;
     SSTree1 = trees_.SSTree1;
     tvwNetwork = trees_.tvwNetwork;
     imlNWImages = trees_.imlNWImages;
+    Command2 = trees_.Command2;
 
-    vsElastic1 = field<QWidget>(this, "vsElastic1");
-    vsElastic2 = field<QWidget>(vsElastic1, "vsElastic2");
-    vsElastic3 = field<QWidget>(vsElastic1, "vsElastic3");
-    vsIndexTab1->setParent(vsElastic2);
-    Command2 = named<QPushButton>(trees_.networkPage, "Command2", "Map &Network Drive");
-    Command2->setEnabled(static_cast<bool>(mapNetworkDrive_));
     cmdOkay = named<QPushButton>(vsElastic3, "cmdOkay", "&Okay");
     cmdOkay->setDefault(true);
     cmdCancel = named<QPushButton>(vsElastic3, "cmdCancel", "&Cancel");
@@ -47,16 +45,6 @@ ChooseTargetDir::ChooseTargetDir(qm::ui::UiServices& ui, MapDriveCommand mapNetw
 
     auto* local = new QVBoxLayout(trees_.localPage);
     local->addWidget(SSTree1);
-    auto* network = new QVBoxLayout(trees_.networkPage);
-    network->addWidget(tvwNetwork, 1);
-    auto* mapRow = new QHBoxLayout;
-    mapRow->addStretch(1);
-    mapRow->addWidget(Command2);
-    network->addLayout(mapRow);
-    auto* tabs = new QVBoxLayout(vsElastic2);
-    tabs->setContentsMargins(0, 0, 0, 0);
-    tabs->addWidget(vsIndexTab1);
-
     auto* rows = new QGridLayout(vsElastic3);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->addWidget(Label1, 0, 0, 1, 2);
@@ -69,13 +57,6 @@ ChooseTargetDir::ChooseTargetDir(qm::ui::UiServices& ui, MapDriveCommand mapNetw
     buttons->addWidget(cmdCancel);
     rows->addLayout(buttons, 2, 0, 1, 2);
     rows->setColumnStretch(0, 1);
-
-    auto* whole = new QVBoxLayout(vsElastic1);
-    whole->addWidget(vsElastic2, 1);
-    whole->addWidget(vsElastic3);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(vsElastic1);
     resize(440, 480);
 
     Label1->hide();
@@ -140,7 +121,7 @@ void ChooseTargetDir::Command1_Click()
 
 void ChooseTargetDir::Command2_Click()
 {
-    if (!mapNetworkDrive_ || !mapNetworkDrive_(*this))
+    if (!trees_.mapNetworkDrive())
         return;
     reload_ = true;
     finish(FolderAnswer{});

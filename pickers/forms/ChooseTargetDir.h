@@ -10,7 +10,6 @@
 
 #include <QDialog>
 
-#include <functional>
 #include <string>
 
 class QLabel;
@@ -25,10 +24,6 @@ class UiServices;
 } // namespace qm::ui
 
 namespace qm::pickers {
-
-// The map-drive command behind Command2: true when it mapped a drive, and
-// the dialog then closes to be shown again afresh.
-using MapDriveCommand = std::function<bool(QWidget& host)>;
 
 class ChooseTargetDir : public QDialog {
     Q_OBJECT
@@ -76,7 +71,6 @@ private:
     void finish(FolderAnswer answer);
 
     qm::ui::UiServices& ui_;
-    MapDriveCommand mapNetworkDrive_;
     PickerTrees trees_;
     FolderAnswer answer_;
     bool loaded_ = false;

@@ -22,27 +22,25 @@ using qm::ui::named;
 using qm::ui::qs;
 
 PickDirFrm::PickDirFrm(qm::ui::UiServices& ui, MapDriveCommand mapNetworkDrive, QWidget* parent)
-    : QDialog(parent), ui_(ui), mapNetworkDrive_(std::move(mapNetworkDrive)), trees_(*this, ui)
+    : QDialog(parent), ui_(ui), trees_(*this, ui, std::move(mapNetworkDrive), "&Map Network Drive")
 {
     setObjectName("PickDirFrm");
     setWindowTitle(qs(PickDirCaption));
+    vsElastic1 = trees_.vsElastic1;
+    vsElastic2 = trees_.vsElastic2;
+    vsElastic3 = trees_.vsElastic3;
     vsIndexTab1 = trees_.vsIndexTab1;
     SSTree1 = trees_.SSTree1;
     tvwNetwork = trees_.tvwNetwork;
     imlNWImages = trees_.imlNWImages;
+    Command2 = trees_.Command2;
 
-    vsElastic1 = field<QWidget>(this, "vsElastic1");
-    vsElastic2 = field<QWidget>(vsElastic1, "vsElastic2");
-    vsElastic3 = field<QWidget>(vsElastic1, "vsElastic3");
-    vsIndexTab1->setParent(vsElastic2);
     File1 = field<QListWidget>(trees_.localPage, "File1");
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
     File2 = field<QListWidget>(trees_.localPage, "File2");
     File2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Label1 = named<QLabel>(trees_.networkPage, "Label1", qs(NetworkNote));
     Label1->setWordWrap(true);
-    Command2 = named<QPushButton>(trees_.networkPage, "Command2", "&Map Network Drive");
-    Command2->setEnabled(static_cast<bool>(mapNetworkDrive_));
     Command1 = named<QPushButton>(vsElastic3, "Command1", "&Okay");
     Command1->setDefault(true);
     cmdCancel = named<QPushButton>(vsElastic3, "cmdCancel", "&Cancel");
@@ -53,27 +51,12 @@ PickDirFrm::PickDirFrm(qm::ui::UiServices& ui, MapDriveCommand mapNetworkDrive, 
     auto* local = new QHBoxLayout(trees_.localPage);
     local->addWidget(SSTree1, 1);
     local->addLayout(lists, 1);
-    auto* network = new QVBoxLayout(trees_.networkPage);
-    network->addWidget(tvwNetwork, 1);
-    network->addWidget(Label1);
-    auto* mapRow = new QHBoxLayout;
-    mapRow->addStretch(1);
-    mapRow->addWidget(Command2);
-    network->addLayout(mapRow);
-    auto* tabs = new QVBoxLayout(vsElastic2);
-    tabs->setContentsMargins(0, 0, 0, 0);
-    tabs->addWidget(vsIndexTab1);
+    trees_.networkLayout->insertWidget(1, Label1);
     auto* buttons = new QHBoxLayout(vsElastic3);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addStretch(1);
     buttons->addWidget(Command1);
     buttons->addWidget(cmdCancel);
-    auto* whole = new QVBoxLayout(vsElastic1);
-    whole->addWidget(vsElastic2, 1);
-    whole->addWidget(vsElastic3);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(vsElastic1);
     resize(600, 460);
     File2->hide();
     qm::ui::chainTabOrder({vsIndexTab1, SSTree1, File1, File2, tvwNetwork, Command2, Command1, cmdCancel});
@@ -179,7 +162,7 @@ void PickDirFrm::cmdCancel_Click() { finish(FileAnswer::cancel()); }
 
 void PickDirFrm::Command2_Click()
 {
-    if (!mapNetworkDrive_ || !mapNetworkDrive_(*this))
+    if (!trees_.mapNetworkDrive())
         return;
     reload_ = true;
     finish(FileAnswer{});

@@ -8,7 +8,6 @@
 // and Esc, count as a close that writes nothing.
 #include "app/FileListBox.h"
 #include "pickers/PickerForms.h"
-#include "pickers/forms/ChooseTargetDir.h"
 #include "pickers/forms/PickerTrees.h"
 
 #include <QDialog>
@@ -76,7 +75,6 @@ private:
     bool multiple() const { return ParentForm == "frmAddFiles"; }
 
     qm::ui::UiServices& ui_;
-    MapDriveCommand mapNetworkDrive_;
     PickerTrees trees_;
     FileAnswer answer_;
     bool loaded_ = false;

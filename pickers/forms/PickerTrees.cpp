@@ -8,16 +8,24 @@
 #include "platform/ui/WidgetKit.h"
 #include "platform/ui/WindowGuard.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace qm::pickers {
 
 using qm::ui::field;
 using qm::ui::TreeView;
 
-PickerTrees::PickerTrees(QWidget& dialog, qm::ui::UiServices& ui) : dialog_(dialog), ui_(ui)
+PickerTrees::PickerTrees(QWidget& dialog, qm::ui::UiServices& ui, MapDriveCommand mapNetworkDrive,
+                         const char* mapCaption)
+    : dialog_(dialog), ui_(ui), mapNetworkDrive_(std::move(mapNetworkDrive))
 {
-    vsIndexTab1 = field<QTabWidget>(&dialog, "vsIndexTab1");
+    vsElastic1 = field<QWidget>(&dialog, "vsElastic1");
+    vsElastic2 = field<QWidget>(vsElastic1, "vsElastic2");
+    vsElastic3 = field<QWidget>(vsElastic1, "vsElastic3");
+    vsIndexTab1 = field<QTabWidget>(vsElastic2, "vsIndexTab1");
     localPage = new QWidget;
     networkPage = new QWidget;
     vsIndexTab1->addTab(localPage, "Local");
@@ -42,7 +50,27 @@ PickerTrees::PickerTrees(QWidget& dialog, qm::ui::UiServices& ui) : dialog_(dial
         if (root_)
             ExpandNetworkNode(*tvwNetwork, *root_, key, ui_);
     });
+    Command2 = qm::ui::named<QPushButton>(networkPage, "Command2", mapCaption);
+    Command2->setEnabled(static_cast<bool>(mapNetworkDrive_));
+
+    networkLayout = new QVBoxLayout(networkPage);
+    networkLayout->addWidget(tvwNetwork, 1);
+    auto* mapRow = new QHBoxLayout;
+    mapRow->addStretch(1);
+    mapRow->addWidget(Command2);
+    networkLayout->addLayout(mapRow);
+    auto* tabs = new QVBoxLayout(vsElastic2);
+    tabs->setContentsMargins(0, 0, 0, 0);
+    tabs->addWidget(vsIndexTab1);
+    auto* whole = new QVBoxLayout(vsElastic1);
+    whole->addWidget(vsElastic2, 1);
+    whole->addWidget(vsElastic3);
+    auto* outer = new QVBoxLayout(&dialog);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(vsElastic1);
 }
+
+bool PickerTrees::mapNetworkDrive() { return mapNetworkDrive_ && mapNetworkDrive_(dialog_); }
 
 PickerTrees::~PickerTrees() = default;
 

@@ -1,15 +1,20 @@
 #pragma once
 // The part both picker dialogs share: the tab control vsIndexTab1 with the
 // drive tree SSTree1 on its "Local" tab and the network tree tvwNetwork
-// (pictures imlNWImages) on its "Network" tab, the tree logic bound to
-// them, and the network root the dialog holds while it lives. The dialog
-// lays out the two tab pages and adds its own controls to them.
+// (pictures imlNWImages) and the map-drive button Command2 on its "Network"
+// tab, the tree logic bound to them, the network root the dialog holds
+// while it lives, and the panels: vsElastic1 the whole window, vsElastic2
+// the tabs, vsElastic3 below them for the dialog's buttons. The dialog lays
+// out the "Local" page and vsElastic3.
 #include "platform/net/Enumeration.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
+class QPushButton;
 class QTabWidget;
+class QVBoxLayout;
 class QWidget;
 
 namespace qm::ui {
@@ -22,11 +27,16 @@ namespace qm::pickers {
 
 class NetResource;
 
+// The map-drive command behind Command2: true when it mapped a drive, and
+// the dialog then closes to be shown again afresh.
+using MapDriveCommand = std::function<bool(QWidget& host)>;
+
 class PickerTrees {
 public:
     // The controls are made as children of `dialog`, whose closing stops a
-    // fill that is under way.
-    PickerTrees(QWidget& dialog, qm::ui::UiServices& ui);
+    // fill that is under way. Command2 carries `mapCaption` and is disabled
+    // without a command.
+    PickerTrees(QWidget& dialog, qm::ui::UiServices& ui, MapDriveCommand mapNetworkDrive, const char* mapCaption);
     ~PickerTrees();
     PickerTrees(const PickerTrees&) = delete;
     PickerTrees& operator=(const PickerTrees&) = delete;
@@ -37,7 +47,14 @@ public:
     qm::ui::TreeView* SSTree1 = nullptr;
     qm::ui::TreeView* tvwNetwork = nullptr;
     qm::ui::ImageList* imlNWImages = nullptr;
+    QPushButton* Command2 = nullptr;
+    QWidget* vsElastic1 = nullptr;
+    QWidget* vsElastic2 = nullptr;
+    QWidget* vsElastic3 = nullptr;
+    QVBoxLayout* networkLayout = nullptr; // the tree, then the map-drive row
 
+    // Command2 clicked: true when a drive was mapped.
+    bool mapNetworkDrive();
     // The load's part: both trees set up, the "Local" tab selected.
     void load();
     // SSTree1 emptied and its drive part built again.
@@ -49,6 +66,7 @@ public:
 private:
     QWidget& dialog_;
     qm::ui::UiServices& ui_;
+    MapDriveCommand mapNetworkDrive_;
     qm::ui::ImageList* driveImages_ = nullptr;
     qm::net::SystemNetwork network_;
     std::unique_ptr<NetResource> root_;

@@ -2,6 +2,7 @@
 
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
+#include "pickers/forms/ChooseTargetDir.h"
 #include "pickers/forms/PickDirFrm.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WidgetKit.h"

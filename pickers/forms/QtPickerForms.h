@@ -4,7 +4,7 @@
 // map-drive command of a dialog has mapped a drive, the dialog is made and
 // shown again for the same request, so that it lists the new drive.
 #include "pickers/PickerForms.h"
-#include "pickers/forms/ChooseTargetDir.h"
+#include "pickers/forms/PickerTrees.h"
 
 namespace qm::app {
 class ProgramState;

@@ -337,6 +337,8 @@ TEST_F(DialogsTest, CaptionsAndScreenshots)
     pick.SSTree1->expand("F:");
     pick.SSTree1->select("F:");
     pick.grab().save(QString(folder) + "/PickDirFrm.png");
+    onNetworkTab(pick.vsIndexTab1);
+    pick.grab().save(QString(folder) + "/PickDirFrmNetwork.png");
 }
 
 } // namespace
