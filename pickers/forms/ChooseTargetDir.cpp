@@ -62,7 +62,8 @@ ChooseTargetDir::ChooseTargetDir(qm::ui::UiServices& ui, MapDriveCommand mapNetw
     Label1->hide();
     Text1->hide();
     Command1->hide();
-    qm::ui::chainTabOrder({vsIndexTab1, SSTree1, tvwNetwork, Command2, Text1, Command1, cmdNewDir, cmdOkay, cmdCancel});
+    qm::ui::chainTabOrder(
+        {vsIndexTab1, SSTree1, tvwNetwork, Command2, Text1, Command1, cmdNewDir, cmdOkay, cmdCancel});
 
     connect(cmdOkay, &QPushButton::clicked, this, [this] { cmdOkay_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });

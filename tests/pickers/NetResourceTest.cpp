@@ -5,6 +5,7 @@
 #include "platform/fs/RtError.h"
 #include "platform/net/Neighbourhood.h"
 
+#include "ScriptedNetwork.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,59 +13,10 @@
 namespace stdfs = std::filesystem;
 using namespace qm::pickers;
 using qm::net::NETRESOURCE;
+using qm::test::ScriptedNetwork;
+using qm::test::share;
 
 namespace {
-
-// A network that delivers a fixed list of entries, one per call, and
-// counts what is asked of it.
-struct ScriptedNetwork : qm::net::NetworkEnumerator {
-    std::vector<NETRESOURCE> entries;
-    int openResult = 0;
-    int failAfter = -1; // deliver this many, then fail with 1222 (count left at -1)
-    int opens = 0, closes = 0;
-    std::size_t next = 0;
-
-    int openEnum(std::uint32_t, std::uint32_t type, std::uint32_t, const NETRESOURCE&,
-                 qm::net::EnumHandle& handle) override
-    {
-        ++opens;
-        next = type == qm::net::ResourceTypePrint ? entries.size() : 0;
-        handle = 7;
-        return openResult;
-    }
-    int enumResource(qm::net::EnumHandle, std::int32_t& count, unsigned char* buffer,
-                     std::uint32_t& size) override
-    {
-        if (failAfter >= 0 && static_cast<int>(next) >= failAfter)
-            return 1222;
-        if (next >= entries.size()) {
-            count = 0;
-            return qm::net::enumerr::NoMoreItems;
-        }
-        const std::uint32_t need = qm::net::entryBytes(entries[next]);
-        if (need > size) {
-            size = need;
-            return qm::net::enumerr::MoreData;
-        }
-        qm::net::packEntries({entries[next++]}, buffer, size);
-        count = 1;
-        return 0;
-    }
-    int closeEnum(qm::net::EnumHandle) override
-    {
-        ++closes;
-        return 0;
-    }
-};
-
-NETRESOURCE share(const std::string& name, std::uint32_t display = 3)
-{
-    NETRESOURCE r;
-    r.dwDisplayType = display;
-    r.dwType = 1;
-    r.lpRemoteName = name;
-    return r;
-}
 
 class NetResourceTest : public ::testing::Test {
 protected:

@@ -1,9 +1,12 @@
 // The drive and network trees, offscreen, in the target folder dialog.
 #include "pickers/DriveTree.h"
+#include "pickers/NetResource.h"
+#include "pickers/NetworkTree.h"
 #include "pickers/forms/ChooseTargetDir.h"
 #include "platform/ui/TreeView.h"
 
 #include "PickerHome.h"
+#include "ScriptedNetwork.h"
 
 #include <QPushButton>
 #include <QTabWidget>
@@ -145,6 +148,21 @@ TEST_F(TreesTest, AFillThatFailsSaysWhyAndKeepsWhatItAdded)
     EXPECT_EQ(ui_.lastBox().title, "Quillmate");
     EXPECT_EQ(network().tag("\\\\FILESRV\\public\\Docs"), "N");
     EXPECT_EQ(network().childCount("\\\\FILESRV\\public\\Docs"), 0);
+}
+
+TEST_F(TreesTest, ADuplicateNameOnTheNetworkIsReported)
+{
+    qm::test::ScriptedNetwork net;
+    net.entries = {qm::test::share("\\\\S\\a"), qm::test::share("\\\\S\\b"),
+                   qm::test::share("\\\\s\\A")};
+    NetResource root(net);
+    TreeView tree;
+    NetworkTreeSetup(tree, root, ui_);
+    EXPECT_EQ(tree.childCount("_ROOT"), 0);
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.lastBox().prompt.rfind("Error number: 457\r\n", 0), 0u);
+    EXPECT_EQ(net.opens, net.closes);
+    EXPECT_FALSE(root.isEnumerated());
 }
 
 TEST_F(TreesTest, WithoutANetworkOnlyTheRootShows)
