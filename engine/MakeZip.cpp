@@ -11,6 +11,7 @@
 #include "engine/EngineForms.h"
 #include "engine/StatusView.h"
 #include "pickers/PickerForms.h"
+#include "pickers/PickerWriters.h"
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/Errors.h"
@@ -153,14 +154,10 @@ bool Backup::askZipTarget(bool split, bool spanned)
             return false;
         }
     } else if (spanned) {
-        // Emptied first, so that closing the picker by its frame ends the run.
-        state_.ChosenFolder.clear();
-        if (windows_.pickers) {
-            qm::pickers::FolderRequest request;
-            request.ParentForm = "Form1";
-            if (std::optional<std::string> folder = windows_.pickers->chooseTargetDir(request))
-                state_.ChosenFolder = *folder;
-        }
+        // ChosenFolder is emptied first, so that closing the picker by its
+        // frame ends the run.
+        const qm::pickers::FolderRequest request = qm::pickers::BackupFolderRequest(state_);
+        qm::pickers::Form1Folder(state_, windows_.pickers.chooseTargetDir(request));
         if (state_.ChosenFolder.empty())
             return false;
     }

@@ -508,7 +508,7 @@ TEST_F(BackupTest, TheSpannedKindAsksForItsFolderFirst)
     EXPECT_EQ(windows_.pickers.folderRequests[0].ParentForm, "Form1");
 
     stdfs::create_directories(native("disk"));
-    windows_.pickers.folders.push_back(win("disk"));
+    windows_.pickers.folders.push_back(qm::pickers::FolderAnswer::okay(win("disk")));
     backUp("Home", kind::ZipSpan);
     EXPECT_EQ(backup_.PavikZip1.SpanMode, 1);
     EXPECT_EQ(entries(native("disk/Home.qmt.zip")), std::vector<std::string>{"a.txt"});
