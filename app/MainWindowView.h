@@ -57,6 +57,9 @@ public:
     // Every other window of the program is closed, then this one; a window
     // that closes meanwhile does not bring this one back.
     virtual void unloadAllWindows() = 0;
+    // Every other window of the program is closed (the record editor, the
+    // contents window, the about box, ...); this one stays.
+    virtual void unloadOtherWindows() = 0;
     // The program ends as soon as control returns to its event loop.
     virtual void endProgram() = 0;
 };

@@ -10,7 +10,10 @@
 #include "engine/BackupType.h"
 #include "engine/CheckValues.h"
 #include "engine/EngineForms.h"
+#include "engine/RunParts.h"
 #include "engine/StatusView.h"
+#include "pickers/PickerForms.h"
+#include "pickers/PickerWriters.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/ui/UiServices.h"
@@ -23,16 +26,6 @@ namespace {
 
 using F = qm::store::ProjectField;
 using namespace qm::ui;
-
-// Whether `path` names a folder whose attributes can be read.
-bool readableFolder(const std::string& path)
-{
-    try {
-        return (qm::fs::getAttributes(path) & qm::fs::attr::Directory) != 0;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 // The operation kind CheckValues gets for the kind ZipTypeBut records.
 std::string checkKind(const qm::app::OptionGroup& kinds)
@@ -49,6 +42,15 @@ std::string checkKind(const qm::app::OptionGroup& kinds)
 constexpr const char* NotBuiltYet = "This archive type cannot be made by this version of Quillmate.";
 
 } // namespace
+
+bool readableFolder(const std::string& path)
+{
+    try {
+        return (qm::fs::getAttributes(path) & qm::fs::attr::Directory) != 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 std::string runErrorText(const std::exception& e)
 {
@@ -148,9 +150,16 @@ void Backup::BackupArchive()
     }
 }
 
-// ---- Marked calls
+std::string Backup::chooseTargetFolder()
+{
+    // ChosenFolder is emptied first: closing the picker by its frame ends the
+    // run, and no folder of an earlier run is taken.
+    const qm::pickers::FolderRequest request = qm::pickers::BackupFolderRequest(state_);
+    qm::pickers::Form1Folder(state_, windows_.pickers.chooseTargetDir(request));
+    return state_.ChosenFolder;
+}
 
-void Backup::MakeEXE(bool /*deleteOld*/) { qm::app::showError(state_.ui(), NotBuiltYet); }
+// ---- Marked calls
 
 void Backup::MakeAce(bool /*deleteOld*/) { qm::app::showError(state_.ui(), NotBuiltYet); }
 

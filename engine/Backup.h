@@ -61,11 +61,16 @@ public:
     // build succeeds, put back otherwise.
     void MakeZip(bool deleteOld = false);
 
+    // A self-extracting backup of the loaded record, kind 1 (one program in
+    // the record's target folder, or in a folder picked when that cannot be
+    // used) or 5 (spanned, into a folder picked first). The delete flag as
+    // for MakeZip: the one program the run writes waits aside during the
+    // build. The record, the project file and the list are not changed.
+    void MakeEXE(bool deleteOld = false);
+
     // ---- Marked calls: the backups that later work fills in. Each receives
     // the delete flag as MakeZip does and must honour it the same way (set
     // aside just before its build, never before a dialog that can cancel).
-    // Self-extracting ZIP, kinds 1 and 5 (EXE single file, EXE spanned).
-    void MakeEXE(bool deleteOld = false);
     // ACE through WinAce, kinds 6, 8 and 10; BackupArchive calls it only
     // when WinAceLocation is set.
     void MakeAce(bool deleteOld = false);
@@ -92,14 +97,17 @@ public:
     qm::store::AutobackLog& log() { return log_; }
     qm::datetime::DateTime Now() const { return clock_.now(); }
 
-    // Test hook: the build that MakeZip runs instead of PavikZip1.Build (a
-    // control that halts, 519, is not at hand otherwise).
+    // Test hook: the build that MakeZip and MakeEXE run instead of
+    // PavikZip1.Build (a control that halts, 519, is not at hand otherwise).
     void setBuildForTesting(std::function<int()> build) { buildForTesting_ = std::move(build); }
 
 private:
     // The stages of MakeZip (MakeZip.cpp).
     struct ZipRun;
     bool askZipTarget(bool split, bool spanned);
+    // ChooseTargetDir for a spanned or self-extracting backup: ChosenFolder,
+    // emptied first, takes the folder chosen in this run ("" after Cancel).
+    std::string chooseTargetFolder();
     int buildZip(ZipRun& run);
     void finishZip(ZipRun& run);
     void zipSucceeded(ZipRun& run);

@@ -9,9 +9,8 @@
 #include "engine/ArchiveKinds.h"
 #include "engine/CheckValues.h"
 #include "engine/EngineForms.h"
+#include "engine/RunParts.h"
 #include "engine/StatusView.h"
-#include "pickers/PickerForms.h"
-#include "pickers/PickerWriters.h"
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/Errors.h"
@@ -37,9 +36,6 @@ namespace {
 using F = qm::store::ProjectField;
 using namespace qm::ui;
 
-constexpr const char* DiskFullText =
-    "Target Drive/Directory has insufficient space to store your database. Choose another location and try again.";
-
 // The files a build of `archivePath` replaces: the archive and, for a split
 // set, its parts before it ("name.z01", "name.z02", ...) as long as they
 // follow on.
@@ -62,23 +58,6 @@ std::vector<std::string> ownFiles(const std::string& archivePath, bool split)
     return files;
 }
 
-// Runs `fn` when the scope ends, whichever way.
-template <class Fn>
-struct AtExit {
-    Fn fn;
-    ~AtExit() { fn(); }
-};
-template <class Fn>
-AtExit(Fn) -> AtExit<Fn>;
-
-// A run-time failure of the run: its text, and whether it is a full disk.
-void noteFailure(std::optional<std::string>& failure, bool& diskFull, const std::exception& e)
-{
-    const auto* rt = dynamic_cast<const qm::RtError*>(&e);
-    diskFull = rt && rt->number == qm::rterr::DiskFull;
-    failure = runErrorText(e);
-}
-
 } // namespace
 
 // What one run carries from stage to stage.
@@ -89,8 +68,7 @@ struct Backup::ZipRun {
     bool spanned = false;
     bool deleteOld = false;
     int result = qm::zip::result::Ok;
-    std::optional<std::string> failure; // a run-time failure: its box and log text
-    bool diskFull = false;
+    BuildFailure failure;
 };
 
 void Backup::MakeZip(bool deleteOld)
@@ -153,13 +131,8 @@ bool Backup::askZipTarget(bool split, bool spanned)
             qm::app::showError(state_.ui(), "No Target drive/folder set. Aborting operation.");
             return false;
         }
-    } else if (spanned) {
-        // ChosenFolder is emptied first, so that closing the picker by its
-        // frame ends the run.
-        const qm::pickers::FolderRequest request = qm::pickers::BackupFolderRequest(state_);
-        qm::pickers::Form1Folder(state_, windows_.pickers.chooseTargetDir(request));
-        if (state_.ChosenFolder.empty())
-            return false;
+    } else if (spanned && chooseTargetFolder().empty()) {
+        return false;
     }
     return true;
 }
@@ -207,7 +180,7 @@ int Backup::buildZip(ZipRun& run)
             p->settle(result == qm::zip::result::Ok);
         return result;
     } catch (const std::exception& e) {
-        noteFailure(run.failure, run.diskFull, e);
+        run.failure.note(e);
         return -1;
     }
 }
@@ -216,14 +189,14 @@ void Backup::finishZip(ZipRun& run)
 {
     UiServices& ui = state_.ui();
     namespace res = qm::zip::result;
-    if (run.diskFull || run.result == res::DiskFull) {
+    if (run.failure.diskFull || run.result == res::DiskFull) {
         log_.event(Now(), DiskFullText);
         log_.close();
         qm::app::showError(ui, DiskFullText);
-    } else if (run.failure) {
-        log_.event(Now(), *run.failure);
+    } else if (run.failure.text) {
+        log_.event(Now(), *run.failure.text);
         log_.close();
-        qm::app::showError(ui, *run.failure);
+        qm::app::showError(ui, *run.failure.text);
     } else if (run.result == res::Ok) {
         zipSucceeded(run);
     } else if (run.result == res::UserAbort) {
@@ -260,7 +233,7 @@ void Backup::zipSucceeded(ZipRun& run)
         // The archive is made, but the record could not be stamped: no success.
         rec[F::ZIPLastBackupDate] = oldDate;
         rec[F::ZIPLastBackupFolder] = oldFolder;
-        noteFailure(run.failure, run.diskFull, e);
+        run.failure.note(e);
         finishZip(run);
         return;
     }

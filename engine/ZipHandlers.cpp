@@ -70,8 +70,11 @@ void Backup::PavikZip1_Warning(const std::string& name, int code)
 void Backup::PavikZip1_CommentRequest(std::string& comment)
 {
     const qm::store::ProjectRecord& rec = state_.store.ProjectRecord(1);
-    if (state_.Form1.OpType == "zip" && rec[F::ZIPUseComments] == "yes")
+    const std::string& op = state_.Form1.OpType;
+    if (op == "zip" && rec[F::ZIPUseComments] == "yes")
         comment = rec[F::ZIPComments];
+    else if (op == "exe" && rec[F::SFXUseComments] == "yes")
+        comment = rec[F::SFXComments];
 }
 
 void Backup::PavikZip1_FileListed(const qm::zip::ListedEntry& entry)

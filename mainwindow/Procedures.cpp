@@ -3,6 +3,8 @@
 #include "app/ErrorBox.h"
 #include "app/MainWindowView.h"
 #include "app/Windows.h"
+#include "mainwindow/ArchiveCopy.h"
+#include "mainwindow/DataBackup.h"
 #include "mainwindow/LogClearing.h"
 #include "mainwindow/MainForms.h"
 #include "mainwindow/OutsidePrograms.h"
@@ -120,6 +122,14 @@ void Procedures::About()
 void Procedures::GoFenwold() { outside().GoFenwold(); }
 
 void Procedures::BackupArchive() { backup_.BackupArchive(); }
+
+void Procedures::SendQMT() { SendArchive(state_, view_, windows_, qm::store::ProjectField::ZIPBackFile); }
+
+void Procedures::SendEXE() { SendArchive(state_, view_, windows_, qm::store::ProjectField::SFXBackFile); }
+
+void Procedures::BackUpDB() { qm::app::BackUpDB(state_, windows_, backup_, busy_); }
+
+void Procedures::RestoreDB() { qm::app::RestoreDB(state_, view_, windows_); }
 
 void Procedures::ExitProgram()
 {

@@ -56,9 +56,12 @@ public:
 
     // ---- The run
     void AutoBegin();
-    // The ACE pass and the data-file backup (their steps in the run are in
-    // place; the work itself is added by their own modules).
+    // The ACE pass (its step in the run is in place; the work itself is
+    // added by its own module).
     virtual void MakeAce();
+    // The data-file backup QMBackupData.exe of the Projects folder in the
+    // user options' ProjectINIBackupPath (DataFiles.cpp): logged, and
+    // UserLastINIBackup stamped again once it is made. No box is shown.
     virtual void BackupDataFiles(std::string& UserDBBackupPath);
     // Whether this build can make the data-file backup at all. Without it
     // the tail never stamps UserLastINIBackup, so no backup is recorded

@@ -1,6 +1,7 @@
 #pragma once
 // How a ZIP backup sets up the zip control from a project record; the
-// manual backup and the unattended one share it. The control is put back to
+// manual backup and the unattended one share it, and the self-extracting
+// backup follows the same rules under its own keys (SetSfxProperties). The control is put back to
 // its defaults first, so nothing of the project before (password, filters,
 // attributes, list entries, folders) reaches this archive; then each
 // setting is given in a fixed order, a setting that the record leaves open
@@ -22,6 +23,13 @@ struct ProjectRecord;
 // (2), ZIPNTSecurityHeader (4) and ZIPUnicodeHeader (8), each added when it
 // is "yes"; 0 when none is.
 int ExtraHeaderValue(const ProjectRecord& rec);
+// The same for the self-extractor's headers (SFXInfoZipHeader, ...).
+int SfxExtraHeaderValue(const ProjectRecord& rec);
+
+// The self-extractor stubs in the program folder: one for Burrows-Wheeler
+// archives (and stored ones), one that also decodes deflated entries.
+inline constexpr const char* SfxStubBurrowsWheeler = "pvksfxbz.bin";
+inline constexpr const char* SfxStubDeflate = "pvksfx32.bin";
 
 struct ZipSetup {
     std::string archivePath;     // the archive to build (the unattended run: target folder & "\" & name)
@@ -67,5 +75,24 @@ struct ZipSetupResult {
 bool isBlank(const std::string& text);
 
 ZipSetupResult SetZipProperties(qm::zip::PavikZip& zip, const ProjectRecord& rec, const ZipSetup& setup);
+
+// What a self-extracting backup takes from elsewhere than its record.
+struct SfxSetup {
+    std::string archivePath;     // the program to write
+    std::string appPath;         // the program folder (file lists, Temp, the stubs)
+    std::string userTempFolder;  // the user option UserTempFolder
+    bool spanned = false;        // the spanned kind: span mode 2, whatever SFXSpanOption says
+};
+
+// A project record's [SFX] settings given to the zip control (reset first):
+// the archive settings as SetZipProperties gives the ZIP ones (limits read
+// strictly, sizes 64-bit, the file list "<project>-ZIPEXE"), then the
+// self-extractor's texts, buttons, icon, associations (the whole text in
+// double quotes), program group item (only with both fields), install mode,
+// command and existing-file rule ("yes" always, "no" never overwrite). Each
+// text only when it is not blank. A blank method keeps the control's; any
+// word but "pvzDeflated" and "pvzStored" is Burrows-Wheeler. The stub follows
+// the method in force: SfxStubBurrowsWheeler for 18, else SfxStubDeflate.
+ZipSetupResult SetSfxProperties(qm::zip::PavikZip& zip, const ProjectRecord& rec, const SfxSetup& setup);
 
 } // namespace qm::store

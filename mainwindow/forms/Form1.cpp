@@ -379,13 +379,19 @@ void Form1::showMainWindow()
 
 void Form1::unloadAllWindows()
 {
-    // Every other window first, in the order the application holds them, then
-    // this one; a window that closes does not bring this one back meanwhile.
+    // Every other window first, then this one; a window that closes does not
+    // bring this one back meanwhile.
     unloaded_ = true;
+    unloadOtherWindows();
+    close();
+}
+
+void Form1::unloadOtherWindows()
+{
+    // In the order the application holds them.
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isWindow() && !qobject_cast<QMenu*>(w))
             w->close();
-    close();
 }
 
 void Form1::endProgram()

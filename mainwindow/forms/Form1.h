@@ -94,6 +94,7 @@ public:
     void hideMainWindow() override;
     void showMainWindow() override;
     void unloadAllWindows() override;
+    void unloadOtherWindows() override;
     void endProgram() override;
 
 protected:

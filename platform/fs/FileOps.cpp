@@ -382,8 +382,15 @@ void copyFile(const std::string& from, const std::string& to)
     stdfs::path src = toNative(from);
     stdfs::path dst = toNative(to);
     struct stat st {};
-    if (::stat(dst.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        throw makeRtError(rterr::PathFileAccess, to);
+    if (::stat(dst.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            throw makeRtError(rterr::PathFileAccess, to);
+        // The file itself (the same name, or a link to it): a copy would
+        // only put a link or a name out of place, so it is refused.
+        struct stat sst {};
+        if (::stat(src.c_str(), &sst) == 0 && sst.st_dev == st.st_dev && sst.st_ino == st.st_ino)
+            throw qm::RtError(rterr::PathFileAccess, "The source and the target are the same file: " + to);
+    }
     copyFileAtomic(src, dst);
 }
 

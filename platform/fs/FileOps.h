@@ -98,7 +98,8 @@ void deleteNamedFile(const std::string& winPath);
 // exists, 76 target folder missing.
 void renameFile(const std::string& from, const std::string& to);
 // Copies a file, replacing the target atomically; the copy keeps the
-// source's permissions and modification time.
+// source's permissions and modification time. 75 when the target is a
+// folder or the source itself (the same name, or a link to the source).
 void copyFile(const std::string& from, const std::string& to);
 
 struct DiskSpace {

@@ -80,7 +80,8 @@ TEST(DispatchTest, OnlyThisBuildsProceduresAreAvailable)
     EXPECT_EQ(available, (std::set<std::string>{"BackupArchive", "BackupAllDue", "ZipManager", "Help", "ExitProgram",
                                                 "RefreshList", "ViewLog", "ClearLog", "OpenExternalZIP", "OpenNotePad",
                                                 "OpenFavorite", "About", "GoFenwold", "AddNew", "EditRecord",
-                                                "DeleteRecord", "RenameRecord", "CloneRecord", "ShowDefaults"}));
+                                                "DeleteRecord", "RenameRecord", "CloneRecord", "ShowDefaults",
+                                                "BackUpDB", "RestoreDB", "SendQMT", "SendEXE"}));
 }
 
 } // namespace

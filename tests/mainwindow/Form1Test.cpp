@@ -160,7 +160,9 @@ TEST_F(Form1Test, EveryMenuItemIsWiredToItsProcedure)
                                               "ExitMnu", "ContentsMnu", "mnuViewLog", "mnuClearLog", "ExternalMnu",
                                               "NotePadMnu", "OtherMnu", "AboutMnu", "mnuAdd", "mnuEdit", "mnuDelete",
                                               "mnuRename", "mnuClone", "mnuDefaults", "AddPopMnu", "EditPopMnu",
-                                              "DeletePopMnu", "RenamePopMnu", "CloneMnu"}));
+                                              "DeletePopMnu", "RenamePopMnu", "CloneMnu", "mnuBackupData",
+                                              "mnuRestoreData", "sendQMTMnu", "sendQMTsubMnu", "SendEXEMnu",
+                                              "sendEXEsubMnu"}));
     EXPECT_EQ(procedureOf("mnuUserSettings", ExpectedMenus), "UserOptionsModeless");
 }
 
@@ -323,6 +325,23 @@ TEST_F(Form1Test, TimersOfAClosedMainWindowDoNotFire)
     EXPECT_EQ(form.ListView1->topLevelItemCount(), 0);
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_FALSE(w->objectName() == "frmViewZip" && w->isVisible());
+}
+
+TEST_F(Form1Test, TheDataRestoreClosesTheOtherWindowsOnly)
+{
+    WiredForm1 form(state_);
+    form.show();
+    form.procs.About();
+    form.viewZip().show();
+    ASSERT_NE(form.mainForms.about(), nullptr);
+    form.action("mnuRestoreData")->trigger(); // no data backup anywhere: the picker is not there either
+    QApplication::processEvents();
+    EXPECT_EQ(form.mainForms.about(), nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w != &form && w->isVisible()) << w->objectName().toStdString();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(ui_.lastBox().prompt, "Operation cancelled. Error in selecting folder.");
+    form.close();
 }
 
 TEST_F(Form1Test, NoCommandLineNoSecondTimer)

@@ -284,7 +284,7 @@ TEST_F(RunTest, TheTailStampsAndBacksUpDueDataFilesBetweenTheAcePasses)
               "3/7/2026 2:05:09 PM");
 }
 
-TEST_F(RunTest, DueDataFilesAreNotStampedWhileTheirBackupIsNotBuilt)
+TEST_F(RunTest, ADataBackupThatFailsLeavesTheRunsStamp)
 {
     std::filesystem::create_directories(native("databk"));
     const std::string due = "[USER OPTIONS]\r\nProjectINIBackupPath=" + win("databk") +
@@ -300,7 +300,11 @@ TEST_F(RunTest, DueDataFilesAreNotStampedWhileTheirBackupIsNotBuilt)
     };
     r.Form_Load({});
     r.Timer1_Timer();
-    EXPECT_EQ(qm::test::readFile(native("Options/User Options")), due);
+    // No stub in the program folder: the backup fails, the stamp before it stands.
+    std::string stamped = due;
+    stamped.replace(stamped.find("2/28/2026 11:00:00 PM"), 21, "3/7/2026 2:05:09 PM");
+    EXPECT_EQ(qm::test::readFile(native("Options/User Options")), stamped);
+    EXPECT_FALSE(std::filesystem::exists(native("databk/QMBackupData.exe")));
 }
 
 TEST_F(RunTest, DataFilesNotDueOrManualAreLeftAlone)

@@ -223,4 +223,181 @@ TEST_F(ZipSetupTest, TheManualBackupReadsLimitsStrictlyAndSizesWide)
     }
 }
 
+// ---- The self-extracting backup's settings
+
+class SfxSetupTest : public ZipSetupTest {
+protected:
+    qm::store::ZipSetupResult applySfx(const qm::store::ProjectRecord& r, bool spanned = false)
+    {
+        qm::store::SfxSetup s;
+        s.archivePath = "C:\\out\\p.exe";
+        s.appPath = "C:\\app";
+        s.spanned = spanned;
+        return qm::store::SetSfxProperties(zip_, r, s);
+    }
+    // Each field holds its own name: where a text lands tells where it came from.
+    static qm::store::ProjectRecord named(std::initializer_list<F> fields)
+    {
+        qm::store::ProjectRecord r = completeRecord();
+        for (F f : fields)
+            r[f] = std::string(qm::store::fieldName(f));
+        return r;
+    }
+};
+
+TEST_F(SfxSetupTest, EveryRowOfTheRecordReachesItsProperty)
+{
+    const F messages[13] = {F::SFXSuccessMsg,        F::SFXFailMsg,         F::SFXErrorCreatingFolderMsg,
+                            F::SFXProjectIntro,      F::SFXLicenseMsg,      F::SFXTargetPromptMsg,
+                            F::SFXPasswordPromptMsg, F::SFXInsertLastDiskMsg, F::SFXInsertDiskMsg,
+                            F::SFXConfirmAbortMsg,   F::SFXFolderCreateMsg, F::SFXOverwriteMsg,
+                            F::SFXProgressMsg};
+    const F buttons[13] = {F::SFXOkayButton,         F::SFXCancelButton,     F::SFXAbortButton,
+                           F::SFXSkipFileButton,     F::SFXSkipAlwaysButton, F::SFXYesButton,
+                           F::SFXNoButton,           F::SFXOverwriteAllButton, F::SFXOverwriteNoneButton,
+                           F::SFXContinueButton,     F::SFXExitButton,       F::SFXAgreeButton,
+                           F::SFXRefuseButton};
+    qm::store::ProjectRecord r = named({F::SFXDefaultExtractFolder, F::SFXProjectIcon, F::SFXProjectCaption,
+                                        F::SFXShareNameStr, F::SFXNetwork, F::SFXExecuteAfter,
+                                        F::SFXDefaultPassword, F::SFXExcludeFileTypes});
+    for (F f : messages)
+        r[f] = std::string(qm::store::fieldName(f));
+    for (F f : buttons)
+        r[f] = std::string(qm::store::fieldName(f));
+    r[F::SFXCurrentFolderStr] = "not handed over";
+    for (F f : {F::SFXDoSubFolders, F::SFXPreservePaths, F::SFXUsePassword, F::SFXDoOpenFiles, F::SFXSkipIfExisting,
+                F::SFXSkipIfNotExisting, F::SFXSkipIfOlderDate, F::SFXSkipIfOlderVersion, F::SFXExcludeAttribNone,
+                F::SFXExcludeAttribHidden, F::SFXExcludeAttribAlias, F::SFXIncludeAttribReadOnly,
+                F::SFXIncludeAttribArchive, F::SFXInfoZipHeader, F::SFXUnicodeHeader})
+        r[f] = "yes";
+    r[F::SFXFilesToProcess] = "*.doc";
+    r[F::SFXCompressionLevel] = " low ";
+    r[F::SFXMinFileDate] = "1/2/2025";
+    r[F::SFXMaxFileSize] = "99999999999";
+    r[F::SFXSpanOption] = "always";
+    r[F::SFXCompressionMethod] = "pvzDeflated";
+    r[F::SFXAddGroupItemApp] = "%D\\tool";
+    r[F::SFXAddGroupItemDescription] = "Tool";
+    r[F::SFXInstallMode] = " yes ";
+    r[F::SFXExtractExisting] = "no";
+    r[F::ZIPUsePassword] = "no"; // the ZIP keys play no part
+    r[F::ZIPCompressionLevel] = "none";
+    r[F::UseTempFolder] = "yes";
+    EXPECT_FALSE(applySfx(r).listFailed);
+
+    EXPECT_EQ(zip_.ArchivePath, "C:\\out\\p.exe");
+    EXPECT_TRUE(zip_.IncludeSubfolders);
+    EXPECT_TRUE(zip_.KeepFolderNames);
+    EXPECT_EQ(zip_.FileMask, "*.doc");
+    EXPECT_EQ(zip_.SourceFolder, "C:\\src");
+    EXPECT_EQ(zip_.Level, 1);
+    EXPECT_EQ(zip_.HeaderSet, 1 | 8);
+    EXPECT_EQ(zip_.Password, "SFXDefaultPassword");
+    EXPECT_EQ(zip_.ExcludeMasks, "SFXExcludeFileTypes");
+    EXPECT_TRUE(zip_.IncludeOpenFiles && zip_.SkipWhenExisting && zip_.SkipWhenMissing && zip_.SkipWhenOlderDate &&
+                zip_.SkipWhenOlderVersion);
+    EXPECT_EQ(zip_.ExcludedAttributes, 2 | 1024); // the alias bit keeps the hidden one
+    EXPECT_EQ(zip_.RequiredAttributes, 1 | 32);
+    EXPECT_EQ(zip_.OldestDate, (DateTime{2025, 1, 2, 0, 0, 0}));
+    EXPECT_EQ(zip_.LargestSize, 99999999999);
+    EXPECT_EQ(zip_.SpanMode, 1);
+    EXPECT_EQ(zip_.Method, 8);
+    EXPECT_EQ(zip_.SfxStubPath, "C:\\app\\pvksfx32.bin");
+    EXPECT_TRUE(zip_.UseTempArchive);
+    EXPECT_EQ(zip_.TempArchiveFolder, "C:\\app\\Temp");
+    for (size_t i = 0; i < 13; ++i) {
+        EXPECT_EQ(zip_.SfxMessageText[i], qm::store::fieldName(messages[i])) << i;
+        EXPECT_EQ(zip_.SfxButtonText[i], qm::store::fieldName(buttons[i])) << i;
+    }
+    EXPECT_EQ(zip_.SfxString, (std::array<std::string, 5>{"", "SFXProjectCaption", "", "SFXShareNameStr", "SFXNetwork"}));
+    EXPECT_EQ(zip_.SfxDefaultFolder, "SFXDefaultExtractFolder");
+    EXPECT_EQ(zip_.SfxIconPath, "SFXProjectIcon");
+    EXPECT_EQ(zip_.SfxRunAfter, "SFXExecuteAfter");
+    EXPECT_EQ(zip_.SfxGroupItemProgram + "|" + zip_.SfxGroupItemName, "%D\\tool|Tool");
+    EXPECT_TRUE(zip_.SfxInstallMode);
+    EXPECT_EQ(zip_.SfxExistingFileMode, 1);
+}
+
+TEST_F(SfxSetupTest, WordsAndBlanksAtTheEdges)
+{
+    const qm::zip::PavikZip fresh;
+    qm::store::ProjectRecord r = completeRecord();
+    // Level: exact words after trimming; "High" sets nothing, empty is the highest.
+    for (const auto& [word, level] : std::vector<std::pair<std::string, int>>{{"high", 9}, {"High", fresh.Level}, {"", 9},
+                                                                              {"medium", 6}, {"none", 0}}) {
+        r[F::SFXCompressionLevel] = word;
+        applySfx(r);
+        EXPECT_EQ(zip_.Level, level) << word;
+    }
+    // Method and stub: the stub follows the method in force.
+    const std::tuple<const char*, int, const char*> methods[] = {
+        {"", fresh.Method, "pvksfx32.bin"},          {"pvzStored", 0, "pvksfx32.bin"},
+        {"pvzBurrowsWheeler ", 18, "pvksfxbz.bin"}, {"bzip", 18, "pvksfxbz.bin"},
+        {"pvzDeflated", 8, "pvksfx32.bin"}};
+    for (const auto& [word, method, stub] : methods) {
+        r[F::SFXCompressionMethod] = word;
+        applySfx(r);
+        EXPECT_EQ(zip_.Method, method) << word;
+        EXPECT_EQ(zip_.SfxStubPath, std::string("C:\\app\\") + stub) << word;
+    }
+    // Span: exact words; the spanned kind is 2 whatever the record says.
+    for (const auto& [word, mode] : std::vector<std::pair<std::string, int>>{{"auto detect", 2}, {"Always", 0}, {"never", 0}}) {
+        r[F::SFXSpanOption] = word;
+        applySfx(r);
+        EXPECT_EQ(zip_.SpanMode, mode) << word;
+    }
+    applySfx(r, true);
+    EXPECT_EQ(zip_.SpanMode, 2);
+
+    // A group item with one field empty sets neither; associations go whole,
+    // line breaks and all, in quotes; blanks hand over nothing; only exact
+    // "yes"/"no" set an existing-file mode.
+    r[F::SFXAddGroupItemApp] = "%D\\tool";
+    r[F::SFXAssociateExtension] = "Text|txt|%D\\view\r\nLog|log|%D\\view";
+    r[F::SFXExtractExisting] = "Yes";
+    r[F::SFXInstallMode] = "Yes";
+    r[F::SFXSuccessMsg] = "   ";
+    applySfx(r);
+    EXPECT_EQ(zip_.SfxGroupItemProgram + zip_.SfxGroupItemName, "");
+    EXPECT_EQ(zip_.SfxAssociations, "\"Text|txt|%D\\view\r\nLog|log|%D\\view\"");
+    EXPECT_EQ(zip_.SfxExistingFileMode, fresh.SfxExistingFileMode);
+    EXPECT_FALSE(zip_.SfxInstallMode);
+    EXPECT_EQ(zip_.SfxMessageText[0], "");
+    r[F::SFXAssociateExtension] = "  ";
+    r[F::SFXExtractExisting] = "yes";
+    applySfx(r);
+    EXPECT_EQ(zip_.SfxAssociations, "");
+    EXPECT_EQ(zip_.SfxExistingFileMode, 2);
+
+    // Nothing of the project before: its password and comment-less settings go.
+    r[F::SFXUsePassword] = "yes";
+    r[F::SFXDefaultPassword] = "s3cret";
+    applySfx(r);
+    EXPECT_EQ(zip_.Password, "s3cret");
+    r[F::SFXUsePassword] = "no";
+    applySfx(r);
+    EXPECT_EQ(zip_.Password, "");
+}
+
+TEST_F(SfxSetupTest, TheSelfExtractorsFileListAndFullPaths)
+{
+    qm::store::ProjectRecord r = completeRecord();
+    r[F::SFXFilesToProcess] = "\\\\SRV\\share\\*.txt";
+    applySfx(r);
+    EXPECT_EQ(zip_.SourceFolder, "");
+
+    r[F::ProjectName] = "Docs";
+    r[F::SFXFilesToProcess] = "(list)";
+    qm::test::writeFile(native("Filelists/Docs-ZIP"), "zip.txt\r\n"); // the ZIP kinds' list is not this one
+    qm::store::SfxSetup s;
+    s.appPath = qm::fs::appPath();
+    EXPECT_TRUE(qm::store::SetSfxProperties(zip_, r, s).listFailed);
+    qm::test::writeFile(native("Filelists/Docs-ZIPEXE"), "a.txt\r\nC:\\x\\b.txt\r\nc.txt\r\n");
+    qm::store::ZipSetupResult out = qm::store::SetSfxProperties(zip_, r, s);
+    EXPECT_EQ(out.listFile, qm::fs::appPath() + "\\Filelists\\Docs-ZIPEXE");
+    EXPECT_EQ(zip_.listEntries(), (std::vector<std::string>{"a.txt", "C:\\x\\b.txt", "c.txt"}));
+    EXPECT_EQ(zip_.FileMask, "");
+    EXPECT_EQ(zip_.SourceFolder, ""); // one full path: no base folder for the whole list
+}
+
 } // namespace

@@ -103,6 +103,7 @@ public:
         visible = false;
         calls.push_back("unloadAllWindows");
     }
+    void unloadOtherWindows() override { calls.push_back("unloadOtherWindows"); }
     void endProgram() override { calls.push_back("endProgram"); }
 };
 

@@ -49,6 +49,13 @@ protected:
         for (const char* d : folders)
             std::filesystem::create_directories(home_ / d);
     }
+    // Operations that make a folder of the program current (the data-file
+    // backup, ...) leave it so; the process goes back before it is removed.
+    ~ProgramHomeTest() override
+    {
+        std::error_code ec;
+        std::filesystem::current_path(cwd_, ec);
+    }
 
     // ---- Paths
     std::filesystem::path native(const std::string& rel) const { return home_ / rel; }
@@ -167,6 +174,7 @@ protected:
     qm::test::TempDir data_;
     qm::test::ScopedEnv homeEnv_;
     qm::test::ScopedEnv dataEnv_;
+    std::filesystem::path cwd_ = std::filesystem::current_path();
 };
 
 // The store's tests: Projects and Options made, boxes to the scripted fake.

@@ -2,6 +2,7 @@
 // advisory locks, appending, and a file kept aside while its place is rebuilt.
 #include "platform/fs/AppendFile.h"
 #include "platform/fs/AtomicFile.h"
+#include "platform/fs/CurrentFolder.h"
 #include "platform/fs/Drives.h"
 #include "platform/fs/FileLock.h"
 #include "platform/fs/FileOps.h"
@@ -150,6 +151,12 @@ TEST_F(FileOpsTest, FolderAndFileOperations)
     EXPECT_EQ(readFile(t / "Projects" / "Temp" / "gamma"), "B");
     EXPECT_EQ(qm::test::rtErrorNumber([] { copyFile("T:\\Projects\\beta", "T:\\Projects\\Temp"); }), 75);
     EXPECT_EQ(qm::test::rtErrorNumber([] { copyFile("T:\\Projects\\none", "T:\\Projects\\x"); }), 53);
+    // Onto itself, by its own name or through a link: refused, the file unchanged.
+    stdfs::create_symlink(t / "Projects" / "beta", t / "Projects" / "Temp" / "beta-link");
+    for (const char* same : {"T:\\Projects\\BETA", "T:\\Projects\\Temp\\beta-link"})
+        EXPECT_EQ(qm::test::rtErrorNumber([&] { copyFile("T:\\Projects\\beta", same); }), 75) << same;
+    EXPECT_EQ(readFile(t / "Projects" / "beta"), "B");
+    EXPECT_TRUE(stdfs::is_symlink(t / "Projects" / "Temp" / "beta-link"));
 
     EXPECT_EQ(qm::test::rtErrorNumber([] { removeFolder("T:\\Projects\\Temp"); }), 75);
     EXPECT_EQ(qm::test::rtErrorNumber([] { removeFolder("T:\\Projects\\gone"); }), 76);
@@ -281,4 +288,27 @@ TEST(SetAsideTest, TheOldFileIsDroppedAfterSuccessAndBackAfterAFailure)
     stdfs::create_directories(t / "folder.qmt");
     EXPECT_FALSE(SetAside(t / "folder.qmt").holds());
     EXPECT_TRUE(stdfs::is_directory(t / "folder.qmt"));
+}
+
+TEST_F(FileOpsTest, EachDriveKeepsItsCurrentFolder)
+{
+    stdfs::create_directories(t / "Projects" / "Sub");
+    const stdfs::path before = stdfs::current_path();
+    ChDrive("C");
+    ChDir("C:\\");
+    ChDir("T:\\Projects"); // another drive: the process stays where it is
+    EXPECT_EQ(stdfs::current_path(), "/");
+    EXPECT_EQ(CurDir("t"), "T:\\Projects");
+    ChDrive("t:");
+    EXPECT_EQ(stdfs::current_path(), t / "Projects");
+    ChDir("Sub");  // from the drive's current folder
+    EXPECT_EQ(stdfs::current_path(), t / "Projects" / "Sub");
+    ChDir("\\");  // the drive's root
+    EXPECT_EQ(CurDir(), "T:\\");
+    EXPECT_EQ(qm::test::rtErrorNumber([] { ChDir("T:\\none"); }), 76);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { ChDrive("Q"); }), 68);
+    EXPECT_EQ(qm::test::rtErrorNumber([] { ChDrive("\\\\srv"); }), 5);
+    EXPECT_EQ(CurDir(), "T:\\"); // failures change nothing
+    ChDrive("C");
+    stdfs::current_path(before);
 }

@@ -1,0 +1,43 @@
+#pragma once
+// Small pieces the manual backups share (inside the engine only): the
+// disk-full text, a scope guard, and how a run-time failure of a build is
+// kept until its result is handled.
+#include "platform/fs/RtError.h"
+
+#include <exception>
+#include <optional>
+#include <string>
+
+namespace qm::engine {
+
+std::string runErrorText(const std::exception& e);
+
+// Whether `path` names a folder whose attributes can be read.
+bool readableFolder(const std::string& path);
+
+inline constexpr const char* DiskFullText =
+    "Target Drive/Directory has insufficient space to store your database. Choose another location and try again.";
+
+// Runs `fn` when the scope ends, whichever way.
+template <class Fn>
+struct AtExit {
+    Fn fn;
+    ~AtExit() { fn(); }
+};
+template <class Fn>
+AtExit(Fn) -> AtExit<Fn>;
+
+// A run-time failure of a build: its box and log text, and whether it is a
+// full disk (error 61).
+struct BuildFailure {
+    std::optional<std::string> text;
+    bool diskFull = false;
+    void note(const std::exception& e)
+    {
+        const auto* rt = dynamic_cast<const qm::RtError*>(&e);
+        diskFull = rt && rt->number == qm::rterr::DiskFull;
+        text = runErrorText(e);
+    }
+};
+
+} // namespace qm::engine

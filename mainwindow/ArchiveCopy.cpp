@@ -1,0 +1,81 @@
+#include "mainwindow/ArchiveCopy.h"
+
+#include "app/ErrorBox.h"
+#include "app/MainWindowView.h"
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "pickers/PickerForms.h"
+#include "pickers/PickerWriters.h"
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
+#include "platform/ui/UiServices.h"
+#include "store/SystemLookups.h"
+
+namespace qm::app {
+
+namespace {
+
+using F = qm::store::ProjectField;
+using namespace qm::ui;
+
+// Whether the archive is there as a plain file (not hidden, not a system
+// file); a drive that is not ready counts as not there.
+bool archiveFound(const std::string& path)
+{
+    try {
+        return !qm::fs::dirNames(path, qm::fs::attr::Normal).empty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F fileField)
+{
+    UiServices& ui = state.ui();
+    Form1Variables& f = state.Form1;
+    const std::vector<ListRow> rows = view.selectedRows();
+    if (rows.size() > 1) {
+        showError(ui, "Cannot select more than one project at a time for back-up.");
+        return;
+    }
+    if (rows.empty()) {
+        showError(ui, "No project selected");
+        return;
+    }
+    state.store.CurrentProjectIni = qm::fs::appPath() + "\\Projects\\" + rows[0].text;
+    state.store.LoadProject();
+    const qm::store::ProjectRecord& rec = state.store.ProjectRecord(1);
+    const std::string& fileName = rec[fileField];
+    const std::string archive = rec[F::ZIPDefaultRestoreFromFolder] + "\\" + fileName;
+
+    if (!archiveFound(archive)) {
+        showError(ui, "QMT file not found: \r\n\r\n" + archive + "\r\n\r\nPlease insert the correct disk and try again.");
+        return;
+    }
+    // TargetCopy is "_" while the picker is open and stays so when nothing is chosen.
+    const qm::pickers::FolderRequest request = qm::pickers::CopyTargetRequest(state);
+    qm::pickers::Form1Folder(state, windows.pickers.chooseTargetDir(request));
+    const std::optional<std::string> target = qm::pickers::CopyTarget(f);
+    if (!target)
+        return;
+
+    qm::store::BusyPointer(ui);
+    std::optional<std::string> failure;
+    try {
+        qm::fs::copyFile(archive, *target + "\\" + fileName);
+    } catch (const qm::RtError& e) {
+        failure = e.description;
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    qm::store::NormalPointer(ui);
+    f.TargetCopy.clear();
+    if (!failure)
+        ui.msgBox("File copied successfully.", mb::OKOnly | mb::Information, "Copy Done");
+    else
+        ui.msgBox("The file could not be copied: " + archive + "\r\n" + *failure, mb::OKOnly | mb::Critical);
+}
+
+} // namespace qm::app

@@ -1,0 +1,20 @@
+#pragma once
+// SendQMT and SendEXE: the selected project's ZIP archive, or its
+// self-extracting program, copied from the project's ZIP target folder into
+// a folder the user picks (another drive, a removable disk, a share).
+#include "store/ProjectRecord.h"
+
+namespace qm::app {
+
+class MainWindowView;
+class ProgramState;
+struct Windows;
+
+// `fileField`: the record field that names the file (ZIPBackFile for the
+// archive, SFXBackFile for the program). The copy goes through a temporary
+// file that replaces a file of that name only when complete; it keeps the
+// executable bit; the archive itself as target (the same folder, or a link
+// to it) is refused; the source is never changed.
+void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, qm::store::ProjectField fileField);
+
+} // namespace qm::app

@@ -1,0 +1,27 @@
+#pragma once
+// BackUpDB and RestoreDB: the program's own data files (the project files
+// directly in Projects) packed into the self-extracting QMBackupData.exe in
+// the user option ProjectINIBackupPath, and that program started to put
+// them back.
+namespace qm::engine {
+class Backup;
+}
+
+namespace qm::app {
+
+class BusySwitch;
+class MainWindowView;
+class ProgramState;
+struct Windows;
+
+// Builds QMBackupData.exe with the main window's zip control (no progress
+// window, no log lines of its own) and says how it went; UserLastINIBackup
+// is stamped once the success box is closed, and only then.
+void BackUpDB(ProgramState& state, Windows& windows, qm::engine::Backup& backup, BusySwitch& busy);
+
+// Closes the program's other windows, then starts QMBackupData.exe from
+// ProjectINIBackupPath without waiting; when it is not there, the file the
+// user picks instead.
+void RestoreDB(ProgramState& state, MainWindowView& view, Windows& windows);
+
+} // namespace qm::app

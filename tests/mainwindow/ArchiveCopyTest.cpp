@@ -1,0 +1,113 @@
+// SendQMT and SendEXE: an archive of the selected project copied into a
+// folder the picker answers, on a temporary program folder.
+#include "app/ProgramState.h"
+#include "mainwindow/Procedures.h"
+
+#include "FakeMainWindowView.h"
+#include "FakeWindows.h"
+#include "ProgramHome.h"
+
+#include <sys/stat.h>
+
+using namespace qm::app;
+
+namespace {
+
+namespace stdfs = std::filesystem;
+
+class ArchiveCopyTest : public qm::test::ProgramHomeTest {
+protected:
+    ArchiveCopyTest() : ProgramHomeTest({"Projects", "out", "disk"})
+    {
+        ui_.setUnscriptedResult(qm::ui::mb::OK);
+        for (const char* name : {"Home", "Work"}) {
+            qm::store::ProjectRecord r = zipProject(name);
+            r[F::SFXBackFile] = std::string(name) + ".exe";
+            writeProject(name, r);
+            view_.rows.push_back({name, "", "", "", "", ""});
+        }
+        qm::test::writeFile(native("out/Home.qmt"), "the archive");
+        qm::test::writeFile(native("out/Home.exe"), "the program");
+        stdfs::permissions(native("out/Home.exe"), stdfs::perms::owner_all);
+        view_.selected = {0};
+    }
+    std::vector<std::string> prompts() const
+    {
+        std::vector<std::string> out;
+        for (const qm::ui::BoxRecord& b : ui_.boxes())
+            out.push_back(b.title + ": " + b.prompt);
+        return out;
+    }
+
+    qm::ui::FakeUiServices ui_;
+    ProgramState state_{ui_};
+    qm::test::FakeMainWindowView view_;
+    qm::test::FakeWindows windows_;
+    Procedures procs_{state_, view_, windows_.windows};
+};
+
+TEST_F(ArchiveCopyTest, TheArchiveAndTheProgramGoIntoThePickedFolder)
+{
+    qm::test::writeFile(native("disk/Home.qmt"), "an older copy");
+    windows_.pickers.folders = {qm::pickers::FolderAnswer::okay(win("disk")), qm::pickers::FolderAnswer::okay(win("disk"))};
+    procs_.SendQMT();
+    procs_.SendEXE();
+    EXPECT_EQ(prompts(), (std::vector<std::string>{"Copy Done: File copied successfully.",
+                                                   "Copy Done: File copied successfully."}));
+    EXPECT_EQ(ui_.lastBox().icon, qm::ui::Icon::Information);
+    EXPECT_EQ(qm::test::readFile(native("disk/Home.qmt")), "the archive"); // replaced
+    EXPECT_EQ(qm::test::readFile(native("disk/Home.exe")), "the program");
+    struct stat st {};
+    ASSERT_EQ(::stat(native("disk/Home.exe").c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IXUSR);
+    EXPECT_EQ(state_.Form1.TargetCopy, "");
+    EXPECT_EQ(state_.store.CurrentProjectIni, qm::fs::appPath() + "\\Projects\\Home");
+    ASSERT_EQ(windows_.pickers.folderRequests.size(), 2u);
+    EXPECT_EQ(windows_.pickers.folderRequests[0].ParentForm, "Form1");
+    EXPECT_FALSE(ui_.isBusy());
+}
+
+TEST_F(ArchiveCopyTest, SelectionMissingArchiveAndCancel)
+{
+    view_.selected = {0, 1};
+    procs_.SendEXE();
+    view_.selected = {};
+    procs_.SendQMT();
+    view_.selected = {1}; // Work has no archive yet
+    procs_.SendEXE();
+    const std::string missing = win("out") + "\\Work.exe";
+    EXPECT_EQ(prompts(), (std::vector<std::string>{
+                             "Error!: Cannot select more than one project at a time for back-up.",
+                             "Error!: No project selected",
+                             "Error!: QMT file not found: \r\n\r\n" + missing +
+                                 "\r\n\r\nPlease insert the correct disk and try again."}));
+    EXPECT_TRUE(windows_.pickers.folderRequests.empty());
+
+    ui_.clearRecords();
+    view_.selected = {0};
+    procs_.SendQMT(); // the picker is cancelled
+    EXPECT_TRUE(ui_.boxes().empty());
+    EXPECT_EQ(state_.Form1.TargetCopy, "_");
+    EXPECT_FALSE(stdfs::exists(native("disk/Home.qmt")));
+}
+
+TEST_F(ArchiveCopyTest, TheArchiveItselfIsNotATarget)
+{
+    stdfs::create_symlink(native("out/Home.qmt"), native("disk/Home.qmt"));
+    for (const char* folder : {"out", "disk", "none"})
+        windows_.pickers.folders.push_back(qm::pickers::FolderAnswer::okay(win(folder)));
+    procs_.SendQMT();
+    procs_.SendQMT();
+    procs_.SendQMT();
+    ASSERT_EQ(ui_.boxes().size(), 3u);
+    const std::string failed = "Quillmate: The file could not be copied: " + win("out") + "\\Home.qmt\r\n";
+    for (const qm::ui::BoxRecord& b : ui_.boxes()) {
+        EXPECT_EQ(("Quillmate: " + b.prompt).substr(0, failed.size()), failed) << b.prompt;
+        EXPECT_EQ(b.icon, qm::ui::Icon::Critical);
+    }
+    EXPECT_NE(ui_.boxes()[0].prompt.find("the same file"), std::string::npos);
+    EXPECT_EQ(qm::test::readFile(native("out/Home.qmt")), "the archive");
+    EXPECT_TRUE(stdfs::is_symlink(native("disk/Home.qmt")));
+}
+
+} // namespace
