@@ -150,6 +150,33 @@ void Backup::BackupArchive()
     }
 }
 
+bool Backup::recordPasses(const char* kind)
+{
+    bool failed = false;
+    std::string msg;
+    CheckValues(state_.store.ProjectRecord(1), failed, kind, msg);
+    if (failed)
+        qm::app::showError(state_.ui(), msg);
+    return !failed;
+}
+
+void Backup::logRunStart(const std::string& targetFile)
+{
+    log_.open();
+    log_.dashes(qm::store::AutobackLog::PassSeparator);
+    log_.event(Now(), "Manual back-up started for " + state_.Form1.ShortName);
+    log_.more("Target File: " + targetFile);
+}
+
+StatusView& Backup::showProgress()
+{
+    StatusView& status = windows_.engine.status();
+    status.setCaption("Compressing " + state_.Form1.ShortName + " files");
+    status.setBanner("Compressing");
+    status.show();
+    return status;
+}
+
 std::string Backup::chooseTargetFolder()
 {
     // ChosenFolder is emptied first: closing the picker by its frame ends the

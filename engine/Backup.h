@@ -30,6 +30,8 @@ struct Windows;
 
 namespace qm::engine {
 
+class StatusView;
+
 // The box and log line of a run-time failure: "Error: " & number & ". " &
 // description. A failure that is not a run-time error counts as number 51.
 std::string runErrorText(const std::exception& e);
@@ -105,6 +107,14 @@ private:
     // The stages of MakeZip (MakeZip.cpp).
     struct ZipRun;
     bool askZipTarget(bool split, bool spanned);
+    // What every manual build does before it starts. The loaded record is
+    // checked for `kind` ("zip", "exe", ...), a failure shown.
+    bool recordPasses(const char* kind);
+    // The log opened for the run, with its first lines: the separator, the
+    // start line (ShortName) and the target file.
+    void logRunStart(const std::string& targetFile);
+    // StatusFrm shown with the run's caption and banner.
+    StatusView& showProgress();
     // ChooseTargetDir for a spanned or self-extracting backup: ChosenFolder,
     // emptied first, takes the folder chosen in this run ("" after Cancel).
     std::string chooseTargetFolder();

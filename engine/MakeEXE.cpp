@@ -8,7 +8,6 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "engine/ArchiveKinds.h"
-#include "engine/CheckValues.h"
 #include "engine/EngineForms.h"
 #include "engine/RunParts.h"
 #include "engine/StatusView.h"
@@ -69,13 +68,8 @@ void Backup::MakeEXE(bool deleteOld)
         ui.msgBox("No file or folder chosen.", mb::OKOnly | mb::Critical, "Operation aborted.");
         return;
     }
-    bool failed = false;
-    std::string msg;
-    CheckValues(rec, failed, "exe", msg);
-    if (failed) {
-        qm::app::showError(ui, msg);
+    if (!recordPasses("exe"))
         return;
-    }
 
     f.ProjectName = target + "\\" + rec[F::SFXBackFile];
     const std::string archivePath = spanned ? qm::fs::withTrailingBackslash(receiving) + rec[F::SFXBackFile]
@@ -83,18 +77,11 @@ void Backup::MakeEXE(bool deleteOld)
     // The comment request hands over the self-extractor's comment while this run builds.
     f.OpType = "exe";
     const AtExit clearOpType{[&f] { f.OpType.clear(); }};
-    log_.open();
-    log_.dashes(qm::store::AutobackLog::PassSeparator);
-    log_.event(Now(), "Manual back-up started for " + f.ShortName);
-    log_.more("Target File: " + f.ProjectName);
+    logRunStart(f.ProjectName);
     const AtExit closeLog{[this] { log_.close(); }};
     qm::store::BusyPointer(ui);
     qm::app::BusySwitch::Operation running = busy_.begin([this] { PavikZip1.AbortRequested = true; });
-
-    StatusView& status = windows_.engine.status();
-    status.setCaption("Compressing " + f.ShortName + " files");
-    status.setBanner("Compressing");
-    status.show();
+    StatusView& status = showProgress();
 
     BuildFailure failure;
     int result = -1;

@@ -7,7 +7,6 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "engine/ArchiveKinds.h"
-#include "engine/CheckValues.h"
 #include "engine/EngineForms.h"
 #include "engine/RunParts.h"
 #include "engine/StatusView.h"
@@ -90,26 +89,14 @@ void Backup::MakeZip(bool deleteOld)
 
     if (!askZipTarget(run.split, run.spanned))
         return;
-    bool failed = false;
-    std::string msg;
-    CheckValues(rec, failed, "zip", msg);
-    if (failed) {
-        qm::app::showError(ui, msg);
+    if (!recordPasses("zip"))
         return;
-    }
 
-    log_.open();
-    log_.dashes(qm::store::AutobackLog::PassSeparator);
-    log_.event(Now(), "Manual back-up started for " + f.ShortName);
-    log_.more("Target File: " + rec[F::ZIPDefaultRestoreFromFolder] + "\\" + rec[F::ZIPBackFile]);
+    logRunStart(rec[F::ZIPDefaultRestoreFromFolder] + "\\" + rec[F::ZIPBackFile]);
     const AtExit closeLog{[this] { log_.close(); }};
     qm::store::BusyPointer(ui);
     qm::app::BusySwitch::Operation running = busy_.begin([this] { PavikZip1.AbortRequested = true; });
-
-    StatusView& status = windows_.engine.status();
-    status.setCaption("Compressing " + f.ShortName + " files");
-    status.setBanner("Compressing");
-    status.show();
+    StatusView& status = showProgress();
 
     run.result = buildZip(run);
     qm::store::NormalPointer(ui);

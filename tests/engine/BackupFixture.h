@@ -92,13 +92,7 @@ protected:
         EXPECT_EQ(z.ListEntries(), 0) << archive;
         return names;
     }
-    std::vector<std::string> prompts() const
-    {
-        std::vector<std::string> out;
-        for (const qm::ui::BoxRecord& b : ui_.boxes())
-            out.push_back(b.title + ": " + b.prompt);
-        return out;
-    }
+    std::vector<std::string> prompts() const { return ui_.titledPrompts(); }
 
     qm::ui::FakeUiServices ui_;
     qm::app::ProgramState state_{ui_};

@@ -31,13 +31,7 @@ protected:
         stdfs::permissions(native("out/Home.exe"), stdfs::perms::owner_all);
         view_.selected = {0};
     }
-    std::vector<std::string> prompts() const
-    {
-        std::vector<std::string> out;
-        for (const qm::ui::BoxRecord& b : ui_.boxes())
-            out.push_back(b.title + ": " + b.prompt);
-        return out;
-    }
+    std::vector<std::string> prompts() const { return ui_.titledPrompts(); }
 
     qm::ui::FakeUiServices ui_;
     ProgramState state_{ui_};

@@ -99,6 +99,14 @@ void FakeUiServices::answerWith(std::function<void(BoxRecord&)> fn)
     answers_.push_back({std::nullopt, std::move(fn)});
 }
 
+std::vector<std::string> FakeUiServices::titledPrompts() const
+{
+    std::vector<std::string> out;
+    for (const BoxRecord& b : boxes_)
+        out.push_back(b.title + ": " + b.prompt);
+    return out;
+}
+
 const BoxRecord& FakeUiServices::lastBox() const
 {
     if (boxes_.empty())

@@ -87,6 +87,8 @@ public:
     // ---- Records
     const std::vector<BoxRecord>& boxes() const { return boxes_; }
     const BoxRecord& lastBox() const;           // throws when no box was shown
+    // Every box so far as "<title>: <prompt>".
+    std::vector<std::string> titledPrompts() const;
     std::vector<QWidget*> modalShows() const { return modalShows_; }
     // Every box, pointer change, modal show and timer in order: "box <title>: <prompt>",
     // "input <title>: <prompt>", "busy", "normal", "modal", "timer <ms>".
