@@ -112,7 +112,8 @@ TEST_F(MakeEXETest, EachMethodMakesAProgramThatThePeersReadAndThatRestoresItsFil
 
 TEST_F(MakeEXETest, ResultRoadsLogTheirLinesWithTwoTabs)
 {
-    addExeProject("Home", {{"a.txt", "alpha"}});
+    // Paths not kept: the project's folder is the current one for the build.
+    addExeProject("Home", {{"a.txt", "alpha"}}, [](auto& r) { r[F::ZIPPreservePaths] = "no"; });
     const std::string failed = backup_.PavikZip1.ErrorText(0, 507);
     const std::pair<int, std::string> roads[] = {
         {518, "Compression Halted: Back-up process aborted by user|<Now>\t\tHome self-extract creation aborted by user."},
@@ -132,6 +133,7 @@ TEST_F(MakeEXETest, ResultRoadsLogTheirLinesWithTwoTabs)
         EXPECT_EQ(state_.Form1.OpType, "");
     }
     EXPECT_TRUE(view_.commandsEnabled);
+    EXPECT_EQ(stdfs::current_path(), native("src-Home"));
 }
 
 TEST_F(MakeEXETest, TheFolderComesFromThePickerOfThisRunWhenTheTargetCannotBeUsed)
