@@ -9,6 +9,7 @@
 #include "mainwindow/MainForms.h"
 #include "mainwindow/OutsidePrograms.h"
 #include "mainwindow/RecordOps.h"
+#include "pickers/PickerForms.h"
 #include "platform/fs/Paths.h"
 #include "restore/RestoreForms.h"
 #include "store/AutobackLog.h"
@@ -130,6 +131,10 @@ void Procedures::SendEXE() { SendArchive(state_, view_, windows_, qm::store::Pro
 void Procedures::BackUpDB() { qm::app::BackUpDB(state_, windows_, backup_, busy_); }
 
 void Procedures::RestoreDB() { qm::app::RestoreDB(state_, view_, windows_); }
+
+void Procedures::NetworkMap() { windows_.pickers.showNetworkMap(); }
+
+void Procedures::UnMapDrive() { windows_.pickers.showUnMapDrive("Form1"); }
 
 void Procedures::ExitProgram()
 {

@@ -11,6 +11,7 @@
 #include "mainwindow/forms/Form1.h"
 #include "mainwindow/forms/QtMainForms.h"
 #include "pickers/forms/QtPickerForms.h"
+#include "pickers/forms/frmMapDrive.h"
 #include "platform/net/Connections.h"
 #include "platform/ui/QtUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     qm::app::Form1 form(state);
 
     qm::pickers::QtPickerForms pickerForms(state, &form);
+    pickerForms.setMapNetworkDrive(qm::pickers::networkDriveCommand(ui));
     qm::engine::QtEngineForms engineForms(state, &pickerForms);
     qm::restore::QtRestoreForms restoreForms(state, form);
     // The editor's Help opens the help file (its topic numbers are not used yet).

@@ -1,5 +1,6 @@
 #include "pickers/DriveTree.h"
 
+#include "pickers/TreeKeys.h"
 #include "platform/fs/Drives.h"
 #include "platform/fs/Errors.h"
 #include "platform/fs/FileOps.h"
@@ -154,7 +155,7 @@ std::optional<std::string> ClickedFolder(qm::ui::UiServices& ui, const std::stri
         if (!(fs::getAttributes(*folder) & fs::attr::Directory))
             throw fs::makeRtError(qm::rterr::PathNotFound, *folder);
     } catch (const qm::RtError& e) {
-        ui.msgBox("Error: " + std::to_string(e.number) + "\r\n" + e.description, qm::ui::mb::OKOnly);
+        ui.msgBox(ErrorText(e), qm::ui::mb::OKOnly);
         return std::nullopt;
     }
     return folder;

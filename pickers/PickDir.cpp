@@ -21,7 +21,7 @@ void reportFailure(qm::ui::UiServices& ui, const std::optional<qm::RtError>& e)
 {
     if (!e || e->number == 0 || e->number == 91 || e->number == 424)
         return;
-    ui.msgBox("Error: " + std::to_string(e->number) + "\r\n" + e->description + "\r\n\r\nOr not a valid filename.",
+    ui.msgBox(ErrorText(*e) + "\r\n\r\nOr not a valid filename.",
               mb::OKOnly | mb::Critical, "Error!");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// How the rest of the program opens the folder and file pickers: through
-// this interface, from app::Windows. A picker is modal and returns how it
+// How the rest of the program opens the folder and file pickers and the two
+// network drive dialogs: through this interface, from app::Windows. A picker is modal and returns how it
 // ended and what was chosen; the caller hands that to its writer
 // (PickerWriters.h), which puts it where it belongs (the split-size
 // dialog's Text2 and ChosenFolder, the main window's TargetCopy, the record
@@ -68,6 +68,12 @@ public:
     virtual FolderAnswer chooseTargetDir(const FolderRequest& request) = 0;
     // PickDirFrm, "Choose Drive, Directory, and File".
     virtual FileAnswer chooseFile(const FileRequest& request) = 0;
+    // The network browser frmNetworkMap, "Map Network Drive", with no caller
+    // name, and the disconnect dialog frmUnMapDrive, "Select Mapped Drive to
+    // Disconnect", for `ParentForm`. Both are modal and hand nothing back;
+    // their Cancel empties ChosenFolder. They say how they ended.
+    virtual Ending showNetworkMap() = 0;
+    virtual Ending showUnMapDrive(const std::string& ParentForm) = 0;
 };
 
 } // namespace qm::pickers

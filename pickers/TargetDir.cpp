@@ -9,15 +9,6 @@ namespace qm::pickers {
 
 namespace mb = qm::ui::mb;
 
-namespace {
-
-std::string errorText(const qm::RtError& e)
-{
-    return "Error: " + std::to_string(e.number) + "\r\n" + e.description;
-}
-
-} // namespace
-
 TargetDirOkay targetDirOkay(qm::ui::UiServices& ui, const std::string& key)
 {
     TargetDirOkay result;
@@ -28,7 +19,7 @@ TargetDirOkay targetDirOkay(qm::ui::UiServices& ui, const std::string& key)
         }
         result.answer = FolderAnswer::okay(key);
     } catch (const qm::RtError& e) {
-        ui.msgBox(errorText(e), mb::OKOnly);
+        ui.msgBox(ErrorText(e), mb::OKOnly);
         result.answer = FolderAnswer{};
     }
     result.close = true;
@@ -51,7 +42,7 @@ bool makeNewFolder(qm::ui::UiServices& ui, const std::string& Text1)
             throw qm::fs::makeRtError(qm::rterr::BadFileName, Text1);
         qm::fs::makeFolder(Text1);
     } catch (const qm::RtError& e) {
-        ui.msgBox(errorText(e), mb::OKOnly | mb::Critical, "Error!");
+        ui.msgBox(ErrorText(e), mb::OKOnly | mb::Critical, "Error!");
         return false;
     }
     ui.msgBox(std::string(FolderCreatedMessage), mb::OKOnly | mb::Information, "Folder created");

@@ -15,10 +15,20 @@ bool isPathKey(const std::string& key)
 int KeyAttributes(const std::string& key)
 {
     if (key.empty())
-        throw qm::RtError(91, "Object variable or With block variable not set");
+        throw NoNodeError();
     if (!isPathKey(key))
         throw qm::fs::makeRtError(qm::rterr::BadFileName, key);
     return qm::fs::getAttributes(key);
+}
+
+qm::RtError NoNodeError()
+{
+    return qm::RtError(91, "Object variable or With block variable not set");
+}
+
+std::string ErrorText(const qm::RtError& e)
+{
+    return "Error: " + std::to_string(e.number) + "\r\n" + e.description;
 }
 
 } // namespace qm::pickers

@@ -5,6 +5,10 @@
 // a provider, a domain, a server).
 #include <string>
 
+namespace qm {
+struct RtError;
+}
+
 namespace qm::pickers {
 
 // Whether the key is a drive path or a network path of a share.
@@ -14,5 +18,12 @@ bool isPathKey(const std::string& key);
 // key (no node selected), 52 for a key that is no path, and the file
 // layer's errors (53, 76, 71, ...) for a path that cannot be asked.
 int KeyAttributes(const std::string& key);
+
+// The run-time error of an Okay with no node selected (91).
+qm::RtError NoNodeError();
+
+// The text of the pickers' "Error: " boxes: "Error: " & number & CR LF &
+// description.
+std::string ErrorText(const qm::RtError& e);
 
 } // namespace qm::pickers

@@ -49,16 +49,21 @@ void GetWinAceInfo(std::string& path, std::string& version)
     version = RegValueText(GetRegValue(HKEY_CURRENT_USER, WinAceKey, "Version"));
 }
 
-bool MapNetworkDrive(const std::string& drive, const std::string& remoteName,
-                     const std::optional<std::string>& password, const std::optional<std::string>& userName)
+int MapNetworkDriveResult(const std::string& drive, const std::string& remoteName,
+                          const std::optional<std::string>& password, const std::optional<std::string>& userName)
 {
     try {
         std::string localName = drive.substr(0, 1) + ":";
-        return net::addConnection(localName, remoteName, password, userName, net::ConnectUpdateProfile) ==
-               net::neterr::NoError;
+        return net::addConnection(localName, remoteName, password, userName, net::ConnectUpdateProfile);
     } catch (const std::exception&) {
-        return false;
+        return net::neterr::InvalidParameter;
     }
+}
+
+bool MapNetworkDrive(const std::string& drive, const std::string& remoteName,
+                     const std::optional<std::string>& password, const std::optional<std::string>& userName)
+{
+    return MapNetworkDriveResult(drive, remoteName, password, userName) == net::neterr::NoError;
 }
 
 std::string NextFreeDrive()

@@ -40,6 +40,11 @@ void GetWinAceInfo(std::string& path, std::string& version);
 // empty one is an empty one. True when the connection was made.
 bool MapNetworkDrive(const std::string& drive, const std::string& remoteName,
                      const std::optional<std::string>& password, const std::optional<std::string>& userName);
+// As MapNetworkDrive, with the networking call's result: 0 when the
+// connection was made, else why not (qm::net::neterr, described by
+// qm::net::connectionErrorText).
+int MapNetworkDriveResult(const std::string& drive, const std::string& remoteName,
+                          const std::optional<std::string>& password, const std::optional<std::string>& userName);
 
 // The root ("F:\") of the first letter from D to Z that has no drive; a
 // drive of unknown type counts as used. The empty text when every letter is

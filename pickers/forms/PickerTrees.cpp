@@ -1,12 +1,9 @@
 #include "pickers/forms/PickerTrees.h"
 
 #include "pickers/DriveTree.h"
-#include "pickers/NetResource.h"
-#include "pickers/NetworkTree.h"
 #include "platform/ui/TreeView.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WidgetKit.h"
-#include "platform/ui/WindowGuard.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -31,25 +28,12 @@ PickerTrees::PickerTrees(QWidget& dialog, qm::ui::UiServices& ui, MapDriveComman
     vsIndexTab1->addTab(localPage, "Local");
     vsIndexTab1->addTab(networkPage, "Network");
 
-    driveImages_ = new qm::ui::ImageList(&dialog);
-    for (const TreeImage& image : DriveTreeImages)
-        driveImages_->add(image.key, image.iconName);
-    imlNWImages = new qm::ui::ImageList(&dialog);
-    imlNWImages->setObjectName("imlNWImages");
-    for (const TreeImage& image : NetworkImages)
-        imlNWImages->add(image.key, image.iconName);
-
+    imlNWImages = makeNetworkImages(&dialog);
     SSTree1 = field<TreeView>(localPage, "SSTree1");
     SSTree1->setToolTip("Select the drive and/or folder");
-    SSTree1->setImageList(driveImages_);
-    SSTree1->onExpand([this](const std::string& key) {
-        ExpandDriveNode(*SSTree1, key, ui_, qm::ui::yieldWithin(&dialog_, ui_));
-    });
+    bindDriveTree(*SSTree1, dialog, ui);
     tvwNetwork = field<TreeView>(networkPage, "tvwNetwork");
-    tvwNetwork->onExpand([this](const std::string& key) {
-        if (root_)
-            ExpandNetworkNode(*tvwNetwork, *root_, key, ui_);
-    });
+    network_.bind(*tvwNetwork, ui);
     Command2 = qm::ui::named<QPushButton>(networkPage, "Command2", mapCaption);
     Command2->setEnabled(static_cast<bool>(mapNetworkDrive_));
 
@@ -70,16 +54,18 @@ PickerTrees::PickerTrees(QWidget& dialog, qm::ui::UiServices& ui, MapDriveComman
     outer->addWidget(vsElastic1);
 }
 
-bool PickerTrees::mapNetworkDrive() { return mapNetworkDrive_ && mapNetworkDrive_(dialog_); }
+bool PickerTrees::mapNetworkDrive()
+{
+    return mapNetworkDrive_ &&
+           mapNetworkDrive_(MapDriveHost{dialog_, qm::ui::str(dialog_.objectName()), tvwNetwork->selectedKey()});
+}
 
 PickerTrees::~PickerTrees() = default;
 
 void PickerTrees::load()
 {
     DriveTreeSetup(*SSTree1);
-    tvwNetwork->setImageList(imlNWImages);
-    root_ = std::make_unique<NetResource>(network_);
-    NetworkTreeSetup(*tvwNetwork, *root_, ui_);
+    network_.load(*tvwNetwork, imlNWImages, ui_);
     vsIndexTab1->setCurrentIndex(0);
 }
 

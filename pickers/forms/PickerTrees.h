@@ -6,10 +6,8 @@
 // while it lives, and the panels: vsElastic1 the whole window, vsElastic2
 // the tabs, vsElastic3 below them for the dialog's buttons. The dialog lays
 // out the "Local" page and vsElastic3.
-#include "platform/net/Enumeration.h"
+#include "pickers/forms/TreeParts.h"
 
-#include <functional>
-#include <memory>
 #include <string>
 
 class QPushButton;
@@ -24,12 +22,6 @@ class UiServices;
 } // namespace qm::ui
 
 namespace qm::pickers {
-
-class NetResource;
-
-// The map-drive command behind Command2: true when it mapped a drive, and
-// the dialog then closes to be shown again afresh.
-using MapDriveCommand = std::function<bool(QWidget& host)>;
 
 class PickerTrees {
 public:
@@ -53,7 +45,8 @@ public:
     QWidget* vsElastic3 = nullptr;
     QVBoxLayout* networkLayout = nullptr; // the tree, then the map-drive row
 
-    // Command2 clicked: true when a drive was mapped.
+    // Command2 clicked on the network tree's selected node: true when the
+    // dialog is to close and be shown again afresh.
     bool mapNetworkDrive();
     // The load's part: both trees set up, the "Local" tab selected.
     void load();
@@ -67,9 +60,7 @@ private:
     QWidget& dialog_;
     qm::ui::UiServices& ui_;
     MapDriveCommand mapNetworkDrive_;
-    qm::ui::ImageList* driveImages_ = nullptr;
-    qm::net::SystemNetwork network_;
-    std::unique_ptr<NetResource> root_;
+    NetworkRoot network_;
 };
 
 } // namespace qm::pickers

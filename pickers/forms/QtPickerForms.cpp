@@ -4,6 +4,8 @@
 #include "app/ProgramState.h"
 #include "pickers/forms/ChooseTargetDir.h"
 #include "pickers/forms/PickDirFrm.h"
+#include "pickers/forms/frmNetworkMap.h"
+#include "pickers/forms/frmUnMapDrive.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WidgetKit.h"
 
@@ -38,6 +40,25 @@ FileAnswer QtPickerForms::chooseFile(const FileRequest& request)
         if (!dialog.reloadWanted())
             return dialog.answer();
     }
+}
+
+Ending QtPickerForms::showNetworkMap()
+{
+    frmNetworkMap dialog(state_.ui(), mapNetworkDrive_);
+    state_.ui().showModal(dialog);
+    if (dialog.ending() == Ending::Cancel)
+        state_.ChosenFolder = "";
+    return dialog.ending();
+}
+
+Ending QtPickerForms::showUnMapDrive(const std::string& ParentForm)
+{
+    frmUnMapDrive dialog(state_.ui());
+    dialog.ParentForm = ParentForm;
+    state_.ui().showModal(dialog);
+    if (dialog.ending() == Ending::Cancel)
+        state_.ChosenFolder = "";
+    return dialog.ending();
 }
 
 } // namespace qm::pickers

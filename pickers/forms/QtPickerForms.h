@@ -1,7 +1,7 @@
 #pragma once
 // The pickers shown for real: each call makes the dialog, prepares it as its
 // caller asks and shows it modally through the window runtime. When the
-// map-drive command of a dialog has mapped a drive, the dialog is made and
+// map-drive command of a picker has mapped a drive, the picker is made and
 // shown again for the same request, so that it lists the new drive.
 #include "pickers/PickerForms.h"
 #include "pickers/forms/PickerTrees.h"
@@ -21,11 +21,15 @@ public:
     {
     }
 
-    // The command behind both dialogs' Command2 (disabled while there is none).
+    // The command behind the Command2 of both pickers and of the network
+    // browser (disabled while there is none); the program's is
+    // networkDriveCommand (frmMapDrive.h).
     void setMapNetworkDrive(MapDriveCommand command) { mapNetworkDrive_ = std::move(command); }
 
     FolderAnswer chooseTargetDir(const FolderRequest& request) override;
     FileAnswer chooseFile(const FileRequest& request) override;
+    Ending showNetworkMap() override;
+    Ending showUnMapDrive(const std::string& ParentForm) override;
 
 private:
     qm::app::ProgramState& state_;

@@ -8,6 +8,8 @@ namespace qm::fs {
 
 // Text without the spaces and tabs that surround it.
 std::string_view trimBlanks(std::string_view s);
+// Text without the spaces that surround it (tabs and other characters stay).
+std::string_view trimSpaces(std::string_view s);
 
 // Appends the UTF-8 form of one code point.
 void appendUtf8(std::string& out, char32_t c);

@@ -156,6 +156,34 @@ bool folderInUse(const stdfs::path& folder)
 
 } // namespace
 
+std::string connectionErrorText(int code)
+{
+    switch (code) {
+    case neterr::NoError:
+        return {};
+    case neterr::AccessDenied:
+        return "Access is denied.";
+    case neterr::BadNetPath:
+        return "The network path was not found.";
+    case neterr::BadNetName:
+        return "The network name cannot be found.";
+    case neterr::AlreadyAssigned:
+        return "The local device name is already in use.";
+    case neterr::InvalidParameter:
+        return "The parameter is incorrect.";
+    case neterr::BadDevice:
+        return "The specified device name is invalid.";
+    case neterr::LogonFailure:
+        return "The user name or password is incorrect.";
+    case neterr::NotConnected:
+        return "The drive is not connected.";
+    case neterr::OpenFiles:
+        return "There are open files on the drive.";
+    default:
+        return "Network error " + std::to_string(code) + ".";
+    }
+}
+
 stdfs::path connectionsFile()
 {
     return fs::platformDir() / "connections";

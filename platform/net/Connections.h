@@ -39,6 +39,10 @@ inline constexpr int NotConnected = 2250;
 inline constexpr int OpenFiles = 2401;     // files on the drive are in use
 } // namespace neterr
 
+// Why a connect or cancel call gave `code`, as one sentence ("The network
+// name cannot be found."); "" for NoError.
+std::string connectionErrorText(int code);
+
 // Flag of the connect and cancel calls: remember the connection (connect) or
 // forget it for good (cancel).
 inline constexpr unsigned ConnectUpdateProfile = 1;

@@ -108,6 +108,17 @@ struct FakePickerForms : qm::pickers::PickerForms {
         fileRequests.push_back(request);
         return next(files, qm::pickers::FileAnswer::cancel());
     }
+    std::vector<std::string> driveDialogs; // "frmNetworkMap", "frmUnMapDrive <ParentForm>"
+    qm::pickers::Ending showNetworkMap() override
+    {
+        driveDialogs.push_back("frmNetworkMap");
+        return qm::pickers::Ending::Cancel;
+    }
+    qm::pickers::Ending showUnMapDrive(const std::string& ParentForm) override
+    {
+        driveDialogs.push_back("frmUnMapDrive " + ParentForm);
+        return qm::pickers::Ending::Cancel;
+    }
 
 private:
     template <class A>
