@@ -81,7 +81,8 @@ TEST(DispatchTest, OnlyThisBuildsProceduresAreAvailable)
                                                 "RefreshList", "ViewLog", "ClearLog", "OpenExternalZIP", "OpenNotePad",
                                                 "OpenFavorite", "About", "GoFenwold", "AddNew", "EditRecord",
                                                 "DeleteRecord", "RenameRecord", "CloneRecord", "ShowDefaults",
-                                                "BackUpDB", "RestoreDB", "SendQMT", "SendEXE"}));
+                                                "BackUpDB", "RestoreDB", "SendQMT", "SendEXE", "NetworkMap",
+                                                "UnMapDrive"}));
 }
 
 } // namespace

@@ -162,7 +162,7 @@ TEST_F(Form1Test, EveryMenuItemIsWiredToItsProcedure)
                                               "mnuRename", "mnuClone", "mnuDefaults", "AddPopMnu", "EditPopMnu",
                                               "DeletePopMnu", "RenamePopMnu", "CloneMnu", "mnuBackupData",
                                               "mnuRestoreData", "sendQMTMnu", "sendQMTsubMnu", "SendEXEMnu",
-                                              "sendEXEsubMnu"}));
+                                              "sendEXEsubMnu", "mnuMapNet", "mnuUnMap"}));
     EXPECT_EQ(procedureOf("mnuUserSettings", ExpectedMenus), "UserOptionsModeless");
 }
 

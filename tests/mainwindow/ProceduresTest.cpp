@@ -85,6 +85,14 @@ TEST_F(ProceduresTest, ExitClosesEveryWindowThenEndsTheProgram)
     EXPECT_EQ(view_.calls, (std::vector<std::string>{"unloadAllWindows", "endProgram"}));
 }
 
+TEST_F(ProceduresTest, TheDriveCommandsOpenTheirDialogs)
+{
+    dispatch(procs_, Command::NetworkMap);
+    dispatch(procs_, Command::UnMapDrive);
+    EXPECT_EQ(windows_.pickers.driveDialogs, (std::vector<std::string>{"frmNetworkMap", "frmUnMapDrive Form1"}));
+    EXPECT_TRUE(ui_.boxes().empty());
+}
+
 TEST_F(ProceduresTest, TheListTimerRebuildsUnderTheBusyPointerAndReportsAFailure)
 {
     bool busyMeanwhile = false;

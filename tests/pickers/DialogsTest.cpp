@@ -292,7 +292,7 @@ TEST_F(DialogsTest, FilePickerNetworkTab)
 TEST_F(DialogsTest, AMappedDriveShowsTheDialogAgainForTheSameCaller)
 {
     int mapped = 0;
-    forms_.setMapNetworkDrive([&](QWidget&) { return ++mapped == 1; });
+    forms_.setMapNetworkDrive([&](const MapDriveHost&) { return ++mapped == 1; });
     std::vector<std::string> parents;
     for (int i = 0; i < 2; ++i)
         next<ChooseTargetDir>([&](ChooseTargetDir& d) {

@@ -3,7 +3,8 @@
 // F: (fixed, no label) and R: (removable, no medium) over temporary
 // folders, and a network with a provider, a domain, a file server with a
 // disk share, an admin share and a printer, and a server that refuses to
-// be listed. Boxes go to a scripted FakeUiServices.
+// be listed. Boxes go to a scripted FakeUiServices. DriveHome adds a share
+// that asks for a log-in and forgets every connection made.
 #include "platform/fs/Drives.h"
 #include "platform/fs/Paths.h"
 #include "platform/net/Connections.h"
@@ -59,6 +60,28 @@ protected:
 
     TempDir root_{"qm-pickers"};
     qm::ui::FakeUiServices ui_;
+};
+
+class DriveHome : public PickerHome {
+protected:
+    DriveHome()
+    {
+        std::filesystem::create_directories(root_ / "priv");
+        writeFile(qm::net::neighbourhoodFile(), readFile(qm::net::neighbourhoodFile()) +
+                                                    "[\\\\FILESRV\\private]\r\nPath=" + native("priv") +
+                                                    "\r\nUser=ann\r\nPassword=secret\r\n");
+    }
+    ~DriveHome() override
+    {
+        std::filesystem::remove(qm::net::connectionsFile());
+        std::filesystem::remove(qm::net::sessionConnectionsFile());
+    }
+    // The remote name of the letter's connection, "" when it has none.
+    static std::string remoteOf(char letter)
+    {
+        auto c = qm::net::findConnection(letter);
+        return c ? c->remote : std::string();
+    }
 };
 
 } // namespace qm::test
