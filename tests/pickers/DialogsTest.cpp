@@ -9,6 +9,7 @@
 #include "pickers/forms/QtPickerForms.h"
 #include "platform/ui/TreeView.h"
 
+#include "DialogScript.h"
 #include "FakeMainWindowView.h"
 #include "FormTest.h"
 #include "PickerHome.h"
@@ -33,17 +34,7 @@ protected:
     template <class D>
     void next(std::function<void(D&)> fn)
     {
-        ui_.onShowModal([fn](QWidget& w) {
-            auto& d = dynamic_cast<D&>(w);
-            d.show();
-            fn(d);
-        });
-    }
-    // Opens the network tree down to the file server's public share.
-    static void openToShare(qm::ui::TreeView& tree)
-    {
-        for (const char* key : {"Microsoft Windows Network", "OFFICE", "\\\\FILESRV", "\\\\FILESRV\\public"})
-            tree.expand(key);
+        qm::test::nextDialog<D>(ui_, std::move(fn));
     }
     static void onNetworkTab(QTabWidget* tabs) { tabs->setCurrentIndex(1); }
 
@@ -69,7 +60,7 @@ TEST_F(DialogsTest, TargetDirOkayThroughEachCaller)
     state_.Form1.ZipTypeBut.setValue(4, true);
     next<ChooseTargetDir>([](ChooseTargetDir& d) {
         onNetworkTab(d.vsIndexTab1);
-        openToShare(*d.tvwNetwork);
+        qm::test::openToShare(*d.tvwNetwork);
         d.tvwNetwork->select("\\\\FILESRV\\public");
         d.cmdOkay->click();
     });
@@ -99,7 +90,7 @@ TEST_F(DialogsTest, TargetDirRefusesFilesAndFailsOnKeysThatAreNoPaths)
     state_.Form1.ZipTypeBut.setValue(2, true);
     next<ChooseTargetDir>([this](ChooseTargetDir& d) {
         onNetworkTab(d.vsIndexTab1);
-        openToShare(*d.tvwNetwork);
+        qm::test::openToShare(*d.tvwNetwork);
         d.tvwNetwork->select("\\\\FILESRV\\public\\readme.txt");
         d.cmdOkay->click();
         EXPECT_TRUE(d.isVisible());
@@ -245,7 +236,7 @@ TEST_F(DialogsTest, FilePickerNetworkTab)
     auto onShare = [this](const std::string& key, bool staysOpen) {
         return [this, key, staysOpen](PickDirFrm& d) {
             onNetworkTab(d.vsIndexTab1);
-            openToShare(*d.tvwNetwork);
+            qm::test::openToShare(*d.tvwNetwork);
             d.tvwNetwork->select(key);
             d.Command1->click();
             EXPECT_EQ(d.isVisible(), staysOpen) << key;
@@ -331,7 +322,7 @@ TEST_F(DialogsTest, CaptionsAndScreenshots)
     if (!folder)
         return;
     onNetworkTab(target.vsIndexTab1);
-    openToShare(*target.tvwNetwork);
+    qm::test::openToShare(*target.tvwNetwork);
     target.tvwNetwork->select("\\\\FILESRV\\public\\Docs");
     target.grab().save(QString(folder) + "/ChooseTargetDir.png");
     pick.SSTree1->expand("F:");

@@ -15,6 +15,7 @@
 #include "platform/ui/TreeView.h"
 
 #include "FormTest.h"
+#include "DialogScript.h"
 #include "PickerHome.h"
 
 #include <QComboBox>
@@ -44,23 +45,14 @@ protected:
     template <class D>
     void next(std::function<void(D&)> fn)
     {
-        ui_.onShowModal([fn](QWidget& w) {
-            auto& d = dynamic_cast<D&>(w);
-            d.show();
-            fn(d);
-        });
-    }
-    static void openToShare(qm::ui::TreeView& tree)
-    {
-        for (const char* key : {"Microsoft Windows Network", "OFFICE", "\\\\FILESRV", "\\\\FILESRV\\public"})
-            tree.expand(key);
+        qm::test::nextDialog<D>(ui_, std::move(fn));
     }
     // Command2 on the public share of a picker's "Network" tab.
     template <class D>
     static void mapPublic(D& d)
     {
         d.vsIndexTab1->setCurrentIndex(1);
-        openToShare(*d.tvwNetwork);
+        qm::test::openToShare(*d.tvwNetwork);
         d.tvwNetwork->select(Public);
         d.Command2->click();
     }
@@ -130,7 +122,7 @@ TEST_F(DriveDialogsTest, ThePickerIsReloadedForItsCallerWithItsPattern)
 TEST_F(DriveDialogsTest, TheBrowserKeepsItsTreeAndClosesOnAShare)
 {
     next<frmNetworkMap>([this](frmNetworkMap& d) {
-        openToShare(*d.tvwNetwork);
+        qm::test::openToShare(*d.tvwNetwork);
         d.tvwNetwork->select(Public);
         logInOkay("frmNetworkMap");
         d.Command2->click();
@@ -212,7 +204,7 @@ TEST_F(DriveDialogsTest, CaptionsAndScreenshots)
     map.txtUsername->setText("ann");
     map.txtPassword->setText("secret");
     map.grab().save(QString(folder) + "/frmMapDrive.png");
-    openToShare(*browser.tvwNetwork);
+    qm::test::openToShare(*browser.tvwNetwork);
     browser.tvwNetwork->select(Public + "\\Docs");
     browser.grab().save(QString(folder) + "/frmNetworkMap.png");
     unmap.SSTree1->select("E:");
