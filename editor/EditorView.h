@@ -10,12 +10,22 @@ public:
 
     // ---- GridEX1
     virtual void setItemCount(int n) = 0;
+    // Writes a cell still being edited back to the record.
+    virtual void commitGridEdit() = 0;
     // Commits a cell still being edited, then the card reads the record afresh.
     virtual void reReadGrid() = 0;
     virtual void repaintGrid() = 0;
     virtual int helpContext() const = 0;
     virtual void setHelpContext(int context) = 0;
     virtual void focusGrid() = 0;
+    // Column `column` (1 to 176) of the card shown or hidden.
+    virtual void setColumnVisible(int column, bool visible) = 0;
+
+    // ---- The group buttons Option1(0..42), on the two pages of the tab
+    // control. Switching a button on switches the other buttons of its page
+    // off; switching it off touches no other button. Neither raises a click.
+    virtual bool groupButton(int index) const = 0;
+    virtual void setGroupButton(int index, bool on) = 0;
 
     // ---- vsIndexTab1: 0 "QMT/EXE", 1 "ACE/EXE"
     virtual void selectTab(int index) = 0;

@@ -5,6 +5,9 @@
 #include "app/ProgramState.h"
 #include "editor/EditorColumns.h"
 #include "editor/EditorView.h"
+#include "editor/SaveRecord.h"
+#include "pickers/PickerForms.h"
+#include "pickers/PickerWriters.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/FileOps.h"
 #include "platform/ui/UiServices.h"
@@ -25,6 +28,16 @@ constexpr const char* OldVersionMessage =
     "\r\n"
     "Please enter a value in 'Use Temporary File Folder'\r\n"
     "and re-save the record.";
+
+constexpr const char* DefaultsInserted = "Defaults added succcessfully!\r\n"
+                                         "\r\n"
+                                         "Click the save button\r\n"
+                                         "to store your new values permanently.\r\n"
+                                         "\r\n"
+                                         "If you get an error message, you will need\r\n"
+                                         "to enter values in certain required fields as prompted.";
+
+constexpr const char* SaveFailed = "Error saving the data: \r\n\r\n";
 
 // The group UserView names: a whole number 0 to 42, nothing otherwise.
 std::optional<int> groupOf(const std::string& UserView)
@@ -47,10 +60,14 @@ void deleteQuietly(const std::string& path)
 } // namespace
 
 RecordEditor::RecordEditor(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, EditorView& view,
-                           const EditorOpening& opening)
+                           qm::pickers::PickerForms& pickers, const EditorOpening& opening)
     : AddMode(opening.AddMode), ParentForm(opening.ParentForm), state_(state), mainWindow_(mainWindow),
-      view_(view), loaded_(std::make_shared<bool>(false))
+      view_(view), pickers_(pickers), loaded_(std::make_shared<bool>(false))
 {
+    selectGroup = [this](int index) {
+        view_.setGroupButton(index, true);
+        Option1_Click(index);
+    };
 }
 
 RecordEditor::~RecordEditor() { *loaded_ = false; }
@@ -105,14 +122,38 @@ void RecordEditor::Form_Unload()
 
 void RecordEditor::cmdSave_Click()
 {
+    qm::store::Store& store = state_.store;
+    qm::ui::UiServices& ui = state_.ui();
     view_.reReadGrid();
-    try {
-        state_.store.SaveProject();
-    } catch (const std::exception& e) {
-        qm::app::showError(state_.ui(), std::string("Error saving the data: \r\n\r\n") + e.what());
+    qm::store::ProjectRecord& record = store.ProjectRecord(1);
+    const bool defaults = store.CurrentProjectIni == qm::store::Store::defaultsPath();
+    if (!defaults)
+        if (std::optional<std::string> missing = missingRequiredValue(record)) {
+            qm::app::showError(ui, *missing);
+            return;
+        }
+    if (std::optional<ExtensionQuestion> q = missingExtension(record, defaults)) {
+        if (ui.msgBox(std::string(q->message), mb::OKCancel, "Error!") != mb::OK)
+            return;
+        record[q->field] += q->extension;
+        view_.reReadGrid();
+    }
+    if (std::optional<std::string> refused = folderFormError(record, defaults)) {
+        qm::app::showError(ui, *refused);
         return;
     }
-    state_.ui().msgBox("Project data saved successfully.", mb::OKOnly | mb::Information, "Success!");
+    // The record first: when it cannot be written, no list is touched.
+    try {
+        store.SaveProject();
+    } catch (const std::exception& e) {
+        qm::app::showError(ui, SaveFailed + std::string(e.what()));
+        return;
+    }
+    const std::optional<qm::RtError> failed = commitFileLists(record, {NewZip, NewZIPEXE, NewACE, NewACEEXE});
+    if (!failed || failed->number == qm::rterr::FileNotFound)
+        ui.msgBox("Project data saved successfully.", mb::OKOnly | mb::Information, "Success!");
+    else
+        qm::app::showError(ui, SaveFailed + failed->description);
     view_.closeWindow();
     state_.Form1.File1.Refresh();
     mainWindow_.rebuildList();
@@ -141,6 +182,65 @@ void RecordEditor::cmdHelp_Click()
         showHelp(view_.helpContext());
 }
 
+void RecordEditor::cmdInsDefaults_Click()
+{
+    qm::ui::UiServices& ui = state_.ui();
+    view_.reReadGrid();
+    qm::store::ProjectRecord& record = state_.store.ProjectRecord(1);
+    if (ui.msgBox("Do you want to overwrite the current values for " + record[F::ProjectName] + "?", mb::YesNo,
+                  "Warning!") != mb::Yes)
+        return;
+    qm::store::ProjectRecord defaults;
+    try {
+        defaults = qm::store::Store::readProject(qm::store::Store::defaultsPath());
+    } catch (const qm::RtError& e) {
+        qm::app::showError(ui, "There was an error inserting the default values: \r\n" + e.description);
+        return;
+    }
+    for (int f = 0; f < qm::store::ProjectFieldCount; ++f) {
+        const auto field = static_cast<F>(f);
+        if (field != F::ProjectName && field != F::Unused167 && field != F::AutoBackupFormat)
+            record[field] = defaults[field];
+    }
+    view_.reReadGrid();
+    ui.msgBox(DefaultsInserted, mb::OKOnly | mb::Information, "Default values insertion complete");
+}
+
+// ---- The group buttons
+
+void RecordEditor::Option1_Click(int index)
+{
+    const bool qmtPage = index >= 0 && index <= RequiredGroup;
+    const bool acePage = index > RequiredGroup && index < GroupCount;
+    for (int g = 0; g < GroupCount; ++g)
+        if ((qmtPage && g > RequiredGroup) || (acePage && g <= RequiredGroup))
+            view_.setGroupButton(g, false);
+    GetColumns();
+}
+
+void RecordEditor::Option1_MouseDown(int index, int button)
+{
+    if (button == 2)
+        GetComments(index);
+}
+
+void RecordEditor::GetColumns()
+{
+    qm::ui::UiServices& ui = state_.ui();
+    ui.busyPointer();
+    for (int g : GroupSearchOrder)
+        if (view_.groupButton(g)) {
+            for (int c = 1; c <= EditorColumnCount; ++c)
+                view_.setColumnVisible(c, groupShows(g, c));
+            break;
+        }
+    ui.normalPointer();
+}
+
+// The comment editor comes with the editor's dialogs; until then the four
+// "Comments" groups open nothing.
+void RecordEditor::GetComments(int) {}
+
 // ---- GridEX1's notifications
 
 void RecordEditor::GridEX1_SelectionChange(int column)
@@ -157,6 +257,30 @@ void RecordEditor::GridEX1_AfterColEdit(int)
 
 bool RecordEditor::GridEX1_BeforeColEdit(int) { return true; }
 
-void RecordEditor::GridEX1_ColButtonClick(int) {}
+void RecordEditor::GridEX1_ColButtonClick(int column)
+{
+    switch (column) {
+    case 2:
+    case 4:
+    case 51:
+    case 134:
+    case 155:
+        chooseFolder(column);
+        break;
+    default:
+        break;
+    }
+}
+
+void RecordEditor::chooseFolder(int column)
+{
+    // A cell still being edited is written first, so the folder chosen is not
+    // overwritten by it.
+    view_.commitGridEdit();
+    const qm::pickers::FolderAnswer answer = pickers_.chooseTargetDir(
+        qm::pickers::EditorFolderRequest(column == 2 ? "Choose Source Drive and/or Source Folder" : ""));
+    if (qm::pickers::EditorFolder(state_, column, answer))
+        view_.reReadGrid();
+}
 
 } // namespace qm::editor

@@ -8,6 +8,7 @@
 // While the editor is up the main window is hidden; every way out shows it
 // again.
 #include "editor/EditorForms.h"
+#include "editor/EditorGroups.h"
 
 #include <functional>
 #include <memory>
@@ -17,20 +18,19 @@ namespace qm::app {
 class ProgramState;
 class MainWindowView;
 } // namespace qm::app
+namespace qm::pickers {
+class PickerForms;
+}
 
 namespace qm::editor {
 
 class EditorView;
 
-// The number of group buttons Option1 (0 to 42) and the "Required" group of
-// the QMT/EXE tab, which shows UseTempFolder.
-inline constexpr int GroupCount = 43;
-inline constexpr int RequiredGroup = 25;
-
 class RecordEditor {
 public:
+    // `pickers` opens the target folder dialog for the folder cells.
     RecordEditor(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, EditorView& view,
-                 const EditorOpening& opening);
+                 qm::pickers::PickerForms& pickers, const EditorOpening& opening);
     ~RecordEditor();
     RecordEditor(const RecordEditor&) = delete;
     RecordEditor& operator=(const RecordEditor&) = delete;
@@ -45,8 +45,8 @@ public:
     bool NewACEEXE = false;
 
     // ---- Hooks
-    // Switches group button `index` (0 to 42) on and shows its columns; until
-    // the group buttons are there nothing is switched.
+    // A group chosen by code (the start-up timer): group button `index`
+    // (0 to 42) is switched on and the click handler runs, as for a click.
     std::function<void(int index)> selectGroup;
     // Opens the help viewer at help context `context`.
     std::function<void(int context)> showHelp;
@@ -65,11 +65,30 @@ public:
     // However the window closes: AddMode off, the main window shown again.
     void Form_Unload();
 
+    // ---- The group buttons Option1
+    // A click on group button `index`: a button of one page switches every
+    // button of the other page off; then GetColumns.
+    void Option1_Click(int index);
+    // A mouse button pressed over group button `index` (1 left, 2 right):
+    // the right one calls GetComments.
+    void Option1_MouseDown(int index, int button);
+    // Under the busy pointer, the card shows exactly the columns of the group
+    // whose button is on (the first in GroupSearchOrder); with none on,
+    // nothing changes.
+    void GetColumns();
+    // The comment editor of a "Comments" group (4, 12, 29, 36); every other
+    // index does nothing.
+    void GetComments(int index);
+
     // ---- Buttons
-    // Commits the card and writes the record to CurrentProjectIni. Success:
-    // "Project data saved successfully.", the editor closes and the main
-    // window comes back with its list read afresh. A failure is reported and
-    // the editor stays open with its edits.
+    // Commits the card, checks the record (required values for a project,
+    // the archive name's extension, the form of its folders), writes it to
+    // CurrentProjectIni and commits its file lists. A refused record shows
+    // its one message and the editor stays open. A failed write shows
+    // "Error saving the data: " and its reason, touches no list and keeps the
+    // editor open with its edits. Otherwise the outcome is reported, the
+    // editor closes and the main window comes back with its list read
+    // afresh.
     void cmdSave_Click();
     // Discards the edit: this project's file-list working copies are
     // deleted, in AddMode also the project file just created (never the
@@ -78,6 +97,11 @@ public:
     void cmdClose_Click();
     // The help viewer at the grid's help context.
     void cmdHelp_Click();
+    // After a Yes to "Warning!", every field but ProjectName, the unused
+    // field 167 and AutoBackupFormat takes the defaults record's value (empty
+    // where it has none) and the card shows them; nothing is written. A
+    // defaults file that cannot be read changes nothing and is reported.
+    void cmdInsDefaults_Click();
 
     // ---- GridEX1's notifications
     // The current column sets the help context (a column without one leaves it).
@@ -87,13 +111,17 @@ public:
     // A cell's edit begins: true lets it begin. No cell has a dialog behind
     // its edit yet, so every edit may begin.
     bool GridEX1_BeforeColEdit(int column);
-    // A cell's button: no cell button opens a dialog yet.
+    // A cell's button: the folder cells (2, 4, 51, 134, 155) open the target
+    // folder dialog; Okay puts the folder into the cell's field.
     void GridEX1_ColButtonClick(int column);
 
 private:
+    void chooseFolder(int column);
+
     qm::app::ProgramState& state_;
     qm::app::MainWindowView& mainWindow_;
     EditorView& view_;
+    qm::pickers::PickerForms& pickers_;
     // Shared with the start-up timer, which does nothing once the window is gone.
     std::shared_ptr<bool> loaded_;
 };

@@ -40,7 +40,7 @@ int main(int argc, char** argv)
     qm::engine::QtEngineForms engineForms(state, &pickerForms);
     qm::restore::QtRestoreForms restoreForms(state, form);
     // The editor's Help opens the help file (its topic numbers are not used yet).
-    qm::editor::QtEditorForms editorForms(state, form, [&](int) {
+    qm::editor::QtEditorForms editorForms(state, form, pickerForms, [&](int) {
         qm::app::OutsidePrograms(ui, state.launcher()).OpenHelpFile(state.HelpFile);
     });
     qm::app::Windows windows{

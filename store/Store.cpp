@@ -6,6 +6,7 @@
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Errors.h"
 #include "platform/fs/FileLock.h"
+#include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
 #include "platform/profile/Profile.h"
@@ -38,6 +39,10 @@ void checkProjectName(const std::string& name)
 void writeWhole(const std::string& winPath, const std::string& bytes)
 {
     detail::withFile(winPath, qm::fs::toNative(winPath), [&](const std::filesystem::path& native) {
+        // A read-only file is protected: it is not replaced.
+        const std::optional<qm::fs::FileEntry> old = qm::fs::nativeInfo(native);
+        if (old && (old->attributes & qm::fs::attr::ReadOnly))
+            throw qm::fs::makeRtError(qm::rterr::PathFileAccess, winPath);
         auto lock = qm::fs::lockForUpdate(native);
         qm::fs::writeFileAtomic(native, bytes);
     });
@@ -92,6 +97,13 @@ void Store::LoadProject()
     RecordCount = 1;
     ProjectRecord.redim(RecordCount);
     ProjectRecord(1) = projectFromDocument(readQuietly(CurrentProjectIni));
+}
+
+ProjectRecord Store::readProject(const std::string& winPath)
+{
+    return detail::withFile(winPath, qm::fs::toNative(winPath), [](const std::filesystem::path& native) {
+        return projectFromDocument(qm::profile::loadDocument(native));
+    });
 }
 
 void Store::SaveProject()

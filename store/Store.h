@@ -55,13 +55,18 @@ public:
     // missing or unreadable file, section or key leaves fields empty.
     void LoadProject();
     // Rewrites the file CurrentProjectIni names (221 lines) atomically from
-    // element 1. Throws qm::RtError when it cannot; the old file is unchanged.
+    // element 1. Throws qm::RtError when it cannot (75 for a read-only file);
+    // the old file is unchanged.
     void SaveProject();
     // Writes the template for `ProjectName` to program folder & "\Projects\"
     // & ProjectName, replacing any file of that name; changes neither
     // CurrentProjectIni nor the record. Throws qm::RtError (52 for a name
     // that would leave the Projects folder).
     void CreateProjectFile(const std::string& ProjectName);
+    // The record the project file (or defaults file) at `winPath` holds, read
+    // as LoadProject reads it. Throws qm::RtError when the file cannot be
+    // read (53 missing, 76 its folder missing, ...).
+    static qm::store::ProjectRecord readProject(const std::string& winPath);
 
     // The files the store keeps in the program folder (qm::fs::appPath()).
     static std::string userOptionsPath();

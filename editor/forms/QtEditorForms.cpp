@@ -7,8 +7,8 @@
 namespace qm::editor {
 
 QtEditorForms::QtEditorForms(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow,
-                             std::function<void(int context)> showHelp)
-    : state_(state), mainWindow_(mainWindow), showHelp_(std::move(showHelp))
+                             qm::pickers::PickerForms& pickers, std::function<void(int context)> showHelp)
+    : state_(state), mainWindow_(mainWindow), pickers_(pickers), showHelp_(std::move(showHelp))
 {
 }
 
@@ -20,7 +20,7 @@ void QtEditorForms::showEditor(const EditorOpening& opening)
 {
     if (open_)
         open_->close();
-    auto* editor = new frmData(state_, mainWindow_, opening, showHelp_);
+    auto* editor = new frmData(state_, mainWindow_, pickers_, opening, showHelp_);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     open_ = editor;
     editor->show();

@@ -13,15 +13,20 @@ class MainWindowView;
 class ProgramState;
 } // namespace qm::app
 
+namespace qm::pickers {
+class PickerForms;
+}
+
 namespace qm::editor {
 
 class frmData;
 
 class QtEditorForms : public EditorForms {
 public:
-    // `showHelp` opens the help viewer at a help context (the editor's Help).
+    // `pickers` opens the folder dialog of the folder cells; `showHelp` the
+    // help viewer at a help context (the editor's Help).
     QtEditorForms(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow,
-                  std::function<void(int context)> showHelp = {});
+                  qm::pickers::PickerForms& pickers, std::function<void(int context)> showHelp = {});
     ~QtEditorForms() override;
 
     void showEditor(const EditorOpening& opening) override;
@@ -32,6 +37,7 @@ public:
 private:
     qm::app::ProgramState& state_;
     qm::app::MainWindowView& mainWindow_;
+    qm::pickers::PickerForms& pickers_;
     std::function<void(int)> showHelp_;
     QPointer<frmData> open_;
 };

@@ -7,23 +7,47 @@
 #include "platform/ui/WidgetKit.h"
 
 #include <QCloseEvent>
+#include <QFont>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
 
 namespace qm::editor {
 
 using qm::ui::field;
 using qm::ui::named;
+using qm::ui::qs;
 
-frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, const EditorOpening& opening,
-                 std::function<void(int context)> showHelp)
-    : rows_(state.store), logic_(state, mainWindow, *this, opening)
+namespace {
+
+// The groups of a page in the order they stand: by row, left before right.
+std::vector<ColumnGroup> byPlace(GroupPage page)
+{
+    std::vector<ColumnGroup> out;
+    for (const ColumnGroup& g : Groups)
+        if (g.page == page)
+            out.push_back(g);
+    std::stable_sort(out.begin(), out.end(), [](const ColumnGroup& a, const ColumnGroup& b) {
+        return a.row != b.row ? a.row < b.row : a.side < b.side;
+    });
+    return out;
+}
+
+} // namespace
+
+frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, qm::pickers::PickerForms& pickers,
+                 const EditorOpening& opening, std::function<void(int context)> showHelp)
+    : rows_(state.store), logic_(state, mainWindow, *this, pickers, opening)
 {
     setObjectName("frmData");
     setWindowTitle("Quillmate version 3.0");
@@ -54,8 +78,8 @@ frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWind
     Label6 = named<QLabel>(this, "Label6", "PLEASE NOTE: In order to use ACE compression, you must have WinAce 2.11 "
                                            "or higher installed on your system.");
     Label6->setWordWrap(true);
-    vsIndexTab1->addTab(makePage(Label1, Label2, nullptr), "QMT/EXE");
-    vsIndexTab1->addTab(makePage(Label4, Label5, Label6), "ACE/EXE");
+    vsIndexTab1->addTab(makePage(GroupPage::Qmt, Label1, Label2, nullptr), "QMT/EXE");
+    vsIndexTab1->addTab(makePage(GroupPage::Ace, Label4, Label5, Label6), "ACE/EXE");
     Frame1->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     Frame1->setMaximumWidth(360);
     auto* frame1Layout = new QVBoxLayout(Frame1);
@@ -68,8 +92,7 @@ frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWind
     cmdHelp = named<QPushButton>(this, "cmdHelp", "&Help");
     cmdInsDefaults = named<QPushButton>(this, "cmdInsDefaults", "&Insert my Default Values");
     cmdInsDefaults->setToolTip("Insert values that you have defined as your defaults");
-    // Inserting the defaults is not built yet.
-    cmdInsDefaults->setEnabled(false);
+    connect(cmdInsDefaults, &QPushButton::clicked, this, [this] { logic_.cmdInsDefaults_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { logic_.cmdSave_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { logic_.cmdClose_Click(); });
     connect(cmdHelp, &QPushButton::clicked, this, [this] { logic_.cmdHelp_Click(); });
@@ -97,7 +120,12 @@ frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWind
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
-    qm::ui::chainTabOrder({GridEX1, cmdSave, cmdClose, cmdHelp, cmdInsDefaults, vsIndexTab1, Text1, cmdExcludeOkay});
+    std::vector<QWidget*> order{GridEX1, cmdSave, cmdClose, cmdHelp, cmdInsDefaults, vsIndexTab1};
+    for (GroupPage page : {GroupPage::Qmt, GroupPage::Ace})
+        for (const ColumnGroup& g : byPlace(page))
+            order.push_back(Option1[static_cast<std::size_t>(g.index)]);
+    order.insert(order.end(), {Text1, cmdExcludeOkay});
+    qm::ui::chainTabOrder(order);
 
     resize(900, 680);
     qm::ui::placeOnScreen(*this);
@@ -106,20 +134,39 @@ frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWind
 
 frmData::~frmData() = default;
 
-QWidget* frmData::makePage(QLabel* first, QLabel* second, QLabel* note)
+QWidget* frmData::makePage(GroupPage page, QLabel* first, QLabel* second, QLabel* note)
 {
-    auto* page = new QWidget(vsIndexTab1);
-    auto* layout = new QVBoxLayout(page);
-    for (QLabel* heading : {first, second}) {
+    auto* box = new QWidget(vsIndexTab1);
+    auto* layout = new QVBoxLayout(box);
+    auto* grid = new QGridLayout;
+    layout->addLayout(grid);
+    // Grid rows: the top row, the first heading, rows 1 on, the second
+    // heading above its section.
+    const int section = SecondSection(page);
+    auto gridRow = [section](int row) { return row == 0 ? 0 : row < section ? row + 1 : row + 2; };
+    for (auto [heading, row] : {std::pair{first, 1}, std::pair{second, section + 1}}) {
         QFont bold = heading->font();
         bold.setBold(true);
         heading->setFont(bold);
-        layout->addWidget(heading);
+        grid->addWidget(heading, row, 0, 1, 2);
+    }
+    for (const ColumnGroup& g : byPlace(page)) {
+        auto* button = named<QRadioButton>(box, "Option1", qs(g.caption));
+        button->setToolTip(qs(g.tooltip));
+        button->setProperty("Index", g.index);
+        button->setVisible(!g.hidden);
+        button->installEventFilter(this);
+        connect(button, &QRadioButton::clicked, this, [this, index = g.index] { logic_.Option1_Click(index); });
+        Option1[static_cast<std::size_t>(g.index)] = button;
+        if (g.side == GroupSide::Centre)
+            grid->addWidget(button, gridRow(g.row), 0, 1, 2, Qt::AlignHCenter);
+        else
+            grid->addWidget(button, gridRow(g.row), g.side == GroupSide::Left ? 0 : 1);
     }
     layout->addStretch(1);
     if (note)
         layout->addWidget(note);
-    return page;
+    return box;
 }
 
 void frmData::Form_Click()
@@ -134,6 +181,7 @@ void frmData::Form_Click()
 // ---- EditorView
 
 void frmData::setItemCount(int n) { GridEX1->setItemCount(n); }
+void frmData::commitGridEdit() { GridEX1->commitEdit(); }
 void frmData::reReadGrid() { GridEX1->reRead(); }
 void frmData::repaintGrid() { GridEX1->repaint(); }
 int frmData::helpContext() const { return GridEX1->helpContext(); }
@@ -142,6 +190,23 @@ void frmData::setHelpContext(int context) { GridEX1->setHelpContext(context); }
 void frmData::focusGrid()
 {
     GridEX1->setCurrentColumn(GridEX1->currentColumn() > 0 ? GridEX1->currentColumn() : 1);
+}
+
+void frmData::setColumnVisible(int column, bool visible) { GridEX1->setColumnVisible(column, visible); }
+
+bool frmData::groupButton(int index) const { return Option1.at(static_cast<std::size_t>(index))->isChecked(); }
+
+void frmData::setGroupButton(int index, bool on)
+{
+    QRadioButton* button = Option1.at(static_cast<std::size_t>(index));
+    if (on || !button->isChecked()) {
+        button->setChecked(on);
+        return;
+    }
+    // The page keeps one button on; this one goes off by itself.
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
 }
 
 void frmData::selectTab(int index) { vsIndexTab1->setCurrentIndex(index); }
@@ -162,6 +227,19 @@ void frmData::showEvent(QShowEvent* event)
     if (!unloaded_)
         logic_.Form_Activate();
     QWidget::showEvent(event);
+}
+
+bool frmData::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* button = qobject_cast<QRadioButton*>(watched);
+        const QVariant group = button ? button->property("Index") : QVariant();
+        const Qt::MouseButton pressed = static_cast<QMouseEvent*>(event)->button();
+        const int code = pressed == Qt::LeftButton ? 1 : pressed == Qt::RightButton ? 2 : pressed == Qt::MiddleButton ? 4 : 0;
+        if (group.isValid() && code)
+            logic_.Option1_MouseDown(group.toInt(), code);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmData::closeEvent(QCloseEvent* event)

@@ -14,18 +14,23 @@
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 class QTabWidget;
 
 namespace qm::app {
 class MainWindowView;
 class ProgramState;
 } // namespace qm::app
+namespace qm::pickers {
+class PickerForms;
+}
 namespace qm::ui {
 class CardGrid;
 }
@@ -35,10 +40,10 @@ namespace qm::editor {
 class frmData : public QWidget, public EditorView {
     Q_OBJECT
 public:
-    // Loads the record CurrentProjectIni names; `showHelp` opens the help
-    // viewer at a help context.
-    frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, const EditorOpening& opening,
-            std::function<void(int context)> showHelp = {});
+    // Loads the record CurrentProjectIni names; `pickers` opens the folder
+    // dialog of the folder cells, `showHelp` the help viewer at a help context.
+    frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, qm::pickers::PickerForms& pickers,
+            const EditorOpening& opening, std::function<void(int context)> showHelp = {});
     ~frmData() override;
 
     RecordEditor& logic() { return logic_; }
@@ -47,6 +52,8 @@ public:
     qm::ui::CardGrid* GridEX1 = nullptr;
     QGroupBox* Frame1 = nullptr;
     QTabWidget* vsIndexTab1 = nullptr;
+    // The group buttons, on the page of their group (EditorGroups.def).
+    std::array<QRadioButton*, GroupCount> Option1{};
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label4 = nullptr;
@@ -66,22 +73,29 @@ public:
 
     // ---- EditorView
     void setItemCount(int n) override;
+    void commitGridEdit() override;
     void reReadGrid() override;
     void repaintGrid() override;
     int helpContext() const override;
     void setHelpContext(int context) override;
     void focusGrid() override;
+    void setColumnVisible(int column, bool visible) override;
+    bool groupButton(int index) const override;
+    void setGroupButton(int index, bool on) override;
     void selectTab(int index) override;
     void closeWindow() override;
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    QWidget* makePage(QLabel* first, QLabel* second, QLabel* note);
+    // A page of vsIndexTab1: its group buttons laid out by row and side under
+    // its two headings, and the note at the bottom.
+    QWidget* makePage(GroupPage page, QLabel* first, QLabel* second, QLabel* note);
 
     RecordRows rows_;
     RecordEditor logic_;

@@ -6,6 +6,7 @@
 #include "editor/EditorView.h"
 
 #include "FakeMainWindowView.h"
+#include "FakeWindows.h"
 #include "FakeUiServices.h"
 #include "ProgramHome.h"
 
@@ -20,7 +21,21 @@ namespace {
 struct FakeEditorView : EditorView {
     std::vector<std::string> calls;
     int context = 0;
+    std::array<bool, EditorColumnCount + 1> visible{};
+    std::array<bool, GroupCount> buttons{};
     void setItemCount(int n) override { calls.push_back("setItemCount " + std::to_string(n)); }
+    void commitGridEdit() override { calls.push_back("commitGridEdit"); }
+    void setColumnVisible(int c, bool on) override { visible.at(static_cast<std::size_t>(c)) = on; }
+    bool groupButton(int index) const override { return buttons.at(static_cast<std::size_t>(index)); }
+    // As the page's container: one button of a page is on at most.
+    void setGroupButton(int index, bool on) override
+    {
+        if (on)
+            for (int g = 0; g < GroupCount; ++g)
+                if ((g <= RequiredGroup) == (index <= RequiredGroup))
+                    buttons.at(static_cast<std::size_t>(g)) = false;
+        buttons.at(static_cast<std::size_t>(index)) = on;
+    }
     void reReadGrid() override { calls.push_back("reReadGrid"); }
     void repaintGrid() override { calls.push_back("repaintGrid"); }
     int helpContext() const override { return context; }
@@ -37,6 +52,10 @@ protected:
         ui_.setUnscriptedResult(mb::OK);
         record_[F::ProjectName] = "Work";
         record_[F::UseTempFolder] = "yes";
+        record_[F::ProjectFolder] = "C:\\data";
+        record_[F::AutoBackupFormat] = "ZIP";
+        record_[F::ZIPBackFile] = "work.qmt";
+        record_[F::ZIPDefaultRestoreFromFolder] = "D:\\backups";
     }
 
     // The editor opened on Projects\<name> (written from record_ first).
@@ -44,7 +63,7 @@ protected:
     {
         writeProject(name, record_);
         state_.store.CurrentProjectIni = win("Projects/" + name);
-        editor_ = std::make_unique<RecordEditor>(state_, main_, view_, opening);
+        editor_ = std::make_unique<RecordEditor>(state_, main_, view_, pickers_, opening);
         editor_->selectGroup = [this](int g) { groups_.push_back(g); };
         editor_->Form_Load();
         return *editor_;
@@ -55,6 +74,7 @@ protected:
     qm::ui::FakeUiServices ui_;
     qm::app::ProgramState state_{ui_};
     qm::test::FakeMainWindowView main_;
+    qm::test::FakePickerForms pickers_;
     FakeEditorView view_;
     qm::store::ProjectRecord record_;
     std::unique_ptr<RecordEditor> editor_;
@@ -161,7 +181,7 @@ TEST_F(RecordEditorTest, CancelOnTheDefaultsRecordInAddModeDeletesNothing)
     list("-ZIP-hold");
     writeProject("../Options/My Data Defaults", record_);
     state_.store.CurrentProjectIni = qm::store::Store::defaultsPath();
-    RecordEditor e(state_, main_, view_, {.AddMode = true, .defaults = true});
+    RecordEditor e(state_, main_, view_, pickers_, {.AddMode = true, .defaults = true});
     e.Form_Load();
     e.cmdClose_Click();
     EXPECT_TRUE(std::filesystem::exists(native("Options/My Data Defaults")));

@@ -6,6 +6,7 @@
 #include "platform/ui/CardGrid.h"
 
 #include "FakeMainWindowView.h"
+#include "FakeWindows.h"
 #include "FakeUiServices.h"
 #include "FormTest.h"
 #include "ProgramHome.h"
@@ -38,6 +39,8 @@ protected:
         r[F::ZIPDefaultSplitSize] = "1457000";
         r[F::ZIPComments] = "weekly";
         r[F::UseTempFolder] = "yes";
+        r[F::AutoBackupFormat] = "ZIP";
+        r[F::ZIPDefaultRestoreFromFolder] = "D:\\backups";
         writeProject("Sample", r);
         state_.store.CurrentProjectIni = win("Projects/Sample");
     }
@@ -46,11 +49,12 @@ protected:
     qm::ui::FakeUiServices ui_;
     qm::app::ProgramState state_{ui_};
     qm::test::FakeMainWindowView main_;
+    qm::test::FakePickerForms pickers_;
 };
 
 TEST_F(frmDataTest, ShowsTheRecordOnItsCard)
 {
-    frmData form(state_, main_, {});
+    frmData form(state_, main_, pickers_, {});
     EXPECT_EQ(form.windowTitle(), "Quillmate version 3.0");
     qm::ui::CardGrid& grid = child<qm::ui::CardGrid>(form, "GridEX1");
     EXPECT_EQ(grid.findChild<QLabel*>("cardCaption")->text(), "Sample");
@@ -73,7 +77,7 @@ TEST_F(frmDataTest, ShowsTheRecordOnItsCard)
 TEST_F(frmDataTest, AnEditReachesTheRecordAndNothingElseDoes)
 {
     field(F::SFXPasswordPromptMsg) = "prompt kept";
-    frmData form(state_, main_, {});
+    frmData form(state_, main_, pickers_, {});
     // Loading replaced the record: field 64 is what the file gave (nothing).
     field(F::SFXPasswordPromptMsg) = "prompt kept";
     qm::ui::CardGrid& grid = *form.GridEX1;
@@ -114,7 +118,7 @@ TEST_F(frmDataTest, TheDefaultsRecordOpensWithoutItsInsertButtonAndClosingShowsT
     qm::test::writeFile(native("Options/My Data Defaults"), qm::store::projectFileText(defaults));
     state_.store.CurrentProjectIni = qm::store::Store::defaultsPath();
     state_.store.UserOptionsRecord(1).UserDefaultCompression = "ACE";
-    QtEditorForms forms(state_, main_);
+    QtEditorForms forms(state_, main_, pickers_);
     forms.showEditor({.defaults = true});
     frmData* form = forms.openEditor();
     ASSERT_NE(form, nullptr);

@@ -37,6 +37,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QThread>
+#include <QComboBox>
 #include <QTreeWidget>
 
 #include <set>
@@ -59,7 +60,7 @@ struct Wired : Form1 {
     qm::pickers::QtPickerForms pickers{state(), this};
     qm::engine::QtEngineForms engine{state(), &pickers};
     qm::restore::QtRestoreForms restore;
-    qm::editor::QtEditorForms editor{state(), *this};
+    qm::editor::QtEditorForms editor{state(), *this, pickers};
     Windows windows{.engine = engine, .restore = restore, .pickers = pickers, .editor = editor};
     QtMainForms mainForms{state()};
     P procs;
@@ -306,6 +307,10 @@ TEST_F(Form1Test, ANewProjectTypedAndSavedIsInItsFileAndTheList)
     ASSERT_NE(editor, nullptr);
     EXPECT_FALSE(form.isVisible());
     QTest::keyClicks(editor->GridEX1->cellEditor(1, 2), "C:\\data");
+    QTest::keyClicks(editor->GridEX1->cellEditor(1, 3), "fresh.qmt");
+    QTest::keyClicks(editor->GridEX1->cellEditor(1, 4), "D:\\backups");
+    qobject_cast<QComboBox*>(editor->GridEX1->cellEditor(1, 132))->activated(0); // yes
+    qobject_cast<QComboBox*>(editor->GridEX1->cellEditor(1, 176))->activated(1); // ZIP
     editor->cmdSave->click();
     EXPECT_EQ(ui_.lastBox().title, "Success!");
     EXPECT_NE(projectText("Fresh").find("ProjectFolder=C:\\data\r\n"), std::string::npos);
