@@ -2,13 +2,7 @@
 // what the logic asks of the grid, a fake main window what it asks of that.
 #include "editor/RecordEditor.h"
 
-#include "app/ProgramState.h"
-#include "editor/EditorView.h"
-
-#include "FakeMainWindowView.h"
-#include "FakeWindows.h"
-#include "FakeUiServices.h"
-#include "ProgramHome.h"
+#include "EditorFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,68 +12,7 @@ namespace mb = qm::ui::mb;
 
 namespace {
 
-struct FakeEditorView : EditorView {
-    std::vector<std::string> calls;
-    int context = 0;
-    std::array<bool, EditorColumnCount + 1> visible{};
-    std::array<bool, GroupCount> buttons{};
-    void setItemCount(int n) override { calls.push_back("setItemCount " + std::to_string(n)); }
-    void commitGridEdit() override { calls.push_back("commitGridEdit"); }
-    void setColumnVisible(int c, bool on) override { visible.at(static_cast<std::size_t>(c)) = on; }
-    bool groupButton(int index) const override { return buttons.at(static_cast<std::size_t>(index)); }
-    // As the page's container: one button of a page is on at most.
-    void setGroupButton(int index, bool on) override
-    {
-        if (on)
-            for (int g = 0; g < GroupCount; ++g)
-                if ((g <= RequiredGroup) == (index <= RequiredGroup))
-                    buttons.at(static_cast<std::size_t>(g)) = false;
-        buttons.at(static_cast<std::size_t>(index)) = on;
-    }
-    void reReadGrid() override { calls.push_back("reReadGrid"); }
-    void repaintGrid() override { calls.push_back("repaintGrid"); }
-    int helpContext() const override { return context; }
-    void setHelpContext(int c) override { context = c; }
-    void focusGrid() override { calls.push_back("focusGrid"); }
-    void selectTab(int index) override { calls.push_back("selectTab " + std::to_string(index)); }
-    void closeWindow() override { calls.push_back("closeWindow"); }
-};
-
-class RecordEditorTest : public qm::test::ProgramHomeTest {
-protected:
-    RecordEditorTest() : ProgramHomeTest({"Projects", "Options", "Filelists"})
-    {
-        ui_.setUnscriptedResult(mb::OK);
-        record_[F::ProjectName] = "Work";
-        record_[F::UseTempFolder] = "yes";
-        record_[F::ProjectFolder] = "C:\\data";
-        record_[F::AutoBackupFormat] = "ZIP";
-        record_[F::ZIPBackFile] = "work.qmt";
-        record_[F::ZIPDefaultRestoreFromFolder] = "D:\\backups";
-    }
-
-    // The editor opened on Projects\<name> (written from record_ first).
-    RecordEditor& open(const std::string& name, EditorOpening opening = {})
-    {
-        writeProject(name, record_);
-        state_.store.CurrentProjectIni = win("Projects/" + name);
-        editor_ = std::make_unique<RecordEditor>(state_, main_, view_, pickers_, opening);
-        editor_->selectGroup = [this](int g) { groups_.push_back(g); };
-        editor_->Form_Load();
-        return *editor_;
-    }
-    void list(const std::string& name) { qm::test::writeFile(native("Filelists/" + name), "C:\\a\r\n"); }
-    bool listed(const std::string& name) { return std::filesystem::exists(native("Filelists/" + name)); }
-
-    qm::ui::FakeUiServices ui_;
-    qm::app::ProgramState state_{ui_};
-    qm::test::FakeMainWindowView main_;
-    qm::test::FakePickerForms pickers_;
-    FakeEditorView view_;
-    qm::store::ProjectRecord record_;
-    std::unique_ptr<RecordEditor> editor_;
-    std::vector<int> groups_;
-};
+class RecordEditorTest : public qm::editor::test::EditorFixture {};
 
 TEST_F(RecordEditorTest, LoadShowsTheRecordInAnEmptyGridAndActivationHidesTheMainWindow)
 {
@@ -223,6 +156,156 @@ TEST_F(RecordEditorTest, HelpFollowsTheCurrentColumn)
     EXPECT_EQ(view_.calls.back(), "focusGrid");
     e.GridEX1_AfterColEdit(7);
     EXPECT_EQ(view_.calls.back(), "repaintGrid");
+}
+
+} // namespace
+
+namespace {
+
+// The columns the fake view shows.
+std::vector<int> shown(const qm::editor::test::FakeEditorView& view)
+{
+    std::vector<int> out;
+    for (int c = 1; c <= EditorColumnCount; ++c)
+        if (view.visible[static_cast<std::size_t>(c)])
+            out.push_back(c);
+    return out;
+}
+
+TEST_F(RecordEditorTest, AGroupClickSwitchesTheOtherPageOffAndShowsItsColumnsOnly)
+{
+    RecordEditor& e = open("Work");
+    // Nothing on: the design's visibility stays.
+    view_.visible.fill(true);
+    e.GetColumns();
+    EXPECT_EQ(shown(view_).size(), 176u);
+
+    ui_.clearRecords();
+    view_.setGroupButton(RequiredGroup, true);
+    e.Option1_Click(RequiredGroup);
+    EXPECT_EQ(shown(view_), (std::vector<int>{1, 2, 3, 4, 132, 176}));
+    EXPECT_EQ(ui_.events(), (std::vector<std::string>{"busy", "normal"}));
+
+    // An ACE group after a QMT one: only the ACE button stays on.
+    view_.setGroupButton(41, true);
+    e.Option1_Click(41);
+    EXPECT_FALSE(view_.buttons[RequiredGroup]);
+    EXPECT_TRUE(view_.buttons[41]);
+    EXPECT_EQ(shown(view_), (std::vector<int>{163, 164}));
+    view_.setGroupButton(1, true);
+    e.Option1_Click(1);
+    EXPECT_FALSE(view_.buttons[41]);
+    EXPECT_EQ(shown(view_).size(), 173u);
+}
+
+TEST_F(RecordEditorTest, TheStartUpGroupIsChosenAsAClickWouldChooseIt)
+{
+    recordGroups_ = false;
+    state_.store.UserOptionsRecord(1).UserView = "8";
+    open("Work");
+    ui_.fireTimers();
+    EXPECT_TRUE(view_.buttons[8]);
+    EXPECT_EQ(shown(view_), (std::vector<int>{38, 39, 40, 41, 45}));
+
+    // An old record then opens on "Required"; the hidden group 42 on its column.
+    record_[F::UseTempFolder] = "";
+    state_.store.UserOptionsRecord(1).UserView = "42";
+    open("Old");
+    ui_.fireTimers();
+    EXPECT_TRUE(view_.buttons[RequiredGroup]);
+    EXPECT_FALSE(view_.buttons[42]);
+    EXPECT_EQ(shown(view_), (std::vector<int>{1, 2, 3, 4, 132, 176}));
+    record_[F::UseTempFolder] = "yes";
+    open("Work");
+    ui_.fireTimers();
+    EXPECT_EQ(shown(view_), std::vector<int>{165});
+}
+
+class InsertDefaultsTest : public RecordEditorTest {
+protected:
+    InsertDefaultsTest()
+    {
+        for (int f = 0; f < qm::store::ProjectFieldCount; ++f)
+            record_.field(f) = "project " + std::to_string(f);
+        record_[F::ZIPLastBackupDate] = "3/7/2026 2:05:09 PM";
+    }
+    std::string& field(F f) { return state_.store.ProjectRecord(1)[f]; }
+};
+
+TEST_F(InsertDefaultsTest, EveryFieldButThreeTakesTheDefaultsValue)
+{
+    qm::test::writeFile(native("Options/My Data Defaults"), "[Miscellaneous]\r\nZIPCompressionLevel=low\r\n"
+                                                            "[Ace SFX]\r\nACESFXAVSignature=yes\r\n"
+                                                            "[SOURCES]\r\nProjectName=Defaults\r\n"
+                                                            "[Backup Options]\r\nAutoBackupFormat=ACE\r\n");
+    RecordEditor& e = open("Work");
+    field(F::SFXPasswordPromptMsg) = "prompt"; // never in a project file
+    const std::string before = projectText("Work");
+    ui_.answer(mb::No);
+    e.cmdInsDefaults_Click();
+    EXPECT_EQ(field(F::ZIPCompressionLevel), "project 43");
+    EXPECT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].prompt, "Do you want to overwrite the current values for project 0?");
+    EXPECT_EQ(ui_.boxes()[0].title, "Warning!");
+    EXPECT_EQ(ui_.boxes()[0].buttons, mb::YesNo);
+    EXPECT_EQ(ui_.boxes()[0].icon, qm::ui::Icon::None);
+
+    view_.calls.clear();
+    ui_.answer(mb::Yes);
+    e.cmdInsDefaults_Click();
+    EXPECT_EQ(field(F::ZIPCompressionLevel), "low");
+    EXPECT_EQ(field(F::ACESFXAVSignature), "yes");
+    EXPECT_EQ(state_.store.ProjectRecord(1).field(175), "yes");
+    int emptied = 0;
+    for (int f = 0; f < qm::store::ProjectFieldCount; ++f)
+        emptied += f != 167 && state_.store.ProjectRecord(1).field(f).empty();
+    EXPECT_EQ(emptied, 173);
+    EXPECT_EQ(field(F::ProjectName), "project 0");
+    EXPECT_EQ(field(F::AutoBackupFormat), "project 177");
+    EXPECT_EQ(field(F::ZIPLastBackupDate), "");
+    EXPECT_EQ(field(F::SFXPasswordPromptMsg), "");
+    EXPECT_EQ(view_.calls.back(), "reReadGrid");
+    EXPECT_EQ(ui_.lastBox().title, "Default values insertion complete");
+    EXPECT_EQ(ui_.lastBox().icon, qm::ui::Icon::Information);
+    EXPECT_EQ(ui_.lastBox().prompt, "Defaults added succcessfully!\r\n\r\nClick the save button\r\n"
+                                    "to store your new values permanently.\r\n\r\n"
+                                    "If you get an error message, you will need\r\n"
+                                    "to enter values in certain required fields as prompted.");
+    EXPECT_EQ(projectText("Work"), before);
+}
+
+TEST_F(InsertDefaultsTest, AMissingDefaultsFileChangesNothing)
+{
+    RecordEditor& e = open("Work");
+    ui_.answer(mb::Yes);
+    e.cmdInsDefaults_Click();
+    EXPECT_EQ(field(F::ZIPCompressionLevel), "project 43");
+    EXPECT_EQ(ui_.lastBox().title, "Error!");
+    EXPECT_EQ(ui_.lastBox().icon, qm::ui::Icon::Critical);
+    EXPECT_EQ(ui_.lastBox().prompt.rfind("There was an error inserting the default values: \r\nFile not found", 0),
+              0u);
+}
+
+TEST_F(RecordEditorTest, AFolderCellsButtonPutsTheChosenFolderIntoItsField)
+{
+    RecordEditor& e = open("Work");
+    view_.calls.clear();
+    pickers_.folders = {qm::pickers::FolderAnswer::okay("E:\\src"), qm::pickers::FolderAnswer::cancel(),
+                        qm::pickers::FolderAnswer::okay("\\\\SRV\\x")};
+    e.GridEX1_ColButtonClick(2);
+    e.GridEX1_ColButtonClick(4);
+    e.GridEX1_ColButtonClick(155);
+    e.GridEX1_ColButtonClick(5); // no folder cell
+    ASSERT_EQ(pickers_.folderRequests.size(), 3u);
+    EXPECT_EQ(pickers_.folderRequests[0].caption, "Choose Source Drive and/or Source Folder");
+    EXPECT_EQ(pickers_.folderRequests[0].ParentForm, "frmData");
+    EXPECT_EQ(pickers_.folderRequests[1].caption, "");
+    const qm::store::ProjectRecord& r = state_.store.ProjectRecord(1);
+    EXPECT_EQ(r[F::ProjectFolder], "E:\\src");
+    EXPECT_EQ(r[F::ZIPDefaultRestoreFromFolder], "D:\\backups");
+    EXPECT_EQ(r[F::ACESFXDefaultExtractFolder], "\\\\SRV\\x");
+    EXPECT_EQ(view_.calls, (std::vector<std::string>{"commitGridEdit", "reReadGrid", "commitGridEdit",
+                                                     "commitGridEdit", "reReadGrid"}));
 }
 
 } // namespace

@@ -3,7 +3,10 @@
 #include "editor/forms/frmData.h"
 
 #include "app/ProgramState.h"
+#include "pickers/forms/ChooseTargetDir.h"
+#include "pickers/forms/QtPickerForms.h"
 #include "platform/ui/CardGrid.h"
+#include "platform/ui/TreeView.h"
 
 #include "FakeMainWindowView.h"
 #include "FakeWindows.h"
@@ -19,8 +22,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
+
+#include <cstdlib>
 
 using namespace qm::editor;
 using qm::test::child;
@@ -130,6 +137,95 @@ TEST_F(frmDataTest, TheDefaultsRecordOpensWithoutItsInsertButtonAndClosingShowsT
     EXPECT_TRUE(main_.visible);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(forms.openEditor(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+std::vector<int> checkedGroups(const frmData& form)
+{
+    std::vector<int> on;
+    for (int g = 0; g < GroupCount; ++g)
+        if (form.Option1[static_cast<std::size_t>(g)]->isChecked())
+            on.push_back(g);
+    return on;
+}
+
+TEST_F(frmDataTest, GroupButtonsChooseTheColumnsOverBothPages)
+{
+    frmData form(state_, main_, pickers_, {});
+    form.show();
+    QRadioButton* required = form.Option1[RequiredGroup];
+    EXPECT_EQ(required->parentWidget(), form.vsIndexTab1->widget(0));
+    EXPECT_EQ(form.Option1[27]->parentWidget(), form.vsIndexTab1->widget(1));
+    EXPECT_EQ(form.Option1[2]->toolTip().toStdString(), Groups[2].tooltip);
+    EXPECT_FALSE(form.Option1[42]->isVisibleTo(&form));
+    EXPECT_TRUE(checkedGroups(form).empty());
+    EXPECT_TRUE(form.GridEX1->columnVisible(9));
+
+    required->click();
+    EXPECT_EQ(checkedGroups(form), std::vector<int>{RequiredGroup});
+    EXPECT_FALSE(form.GridEX1->columnVisible(9));
+    EXPECT_TRUE(form.GridEX1->columnVisible(132));
+    form.vsIndexTab1->setCurrentIndex(1);
+    form.Option1[29]->click();
+    EXPECT_EQ(checkedGroups(form), std::vector<int>{29});
+    EXPECT_TRUE(form.GridEX1->columnVisible(135));
+    EXPECT_FALSE(form.GridEX1->columnVisible(132));
+    form.vsIndexTab1->setCurrentIndex(0);
+    form.Option1[8]->click();
+    EXPECT_EQ(checkedGroups(form), std::vector<int>{8});
+    EXPECT_TRUE(form.GridEX1->columnVisible(45));
+
+    // The start-up choice of an old record goes through the same rule.
+    form.logic().selectGroup(RequiredGroup);
+    EXPECT_EQ(checkedGroups(form), std::vector<int>{RequiredGroup});
+    EXPECT_FALSE(ui_.isBusy());
+}
+
+TEST_F(frmDataTest, TheProjectFoldersButtonOpensTheFolderDialog)
+{
+    qm::pickers::QtPickerForms pickers(state_);
+    frmData form(state_, main_, pickers, {});
+    form.show();
+    std::string caption;
+    ui_.onShowModal([&](QWidget& w) {
+        auto& d = dynamic_cast<qm::pickers::ChooseTargetDir&>(w);
+        d.show();
+        caption = d.windowTitle().toStdString();
+        d.SSTree1->select("C:");
+        d.cmdOkay->click();
+    });
+    form.GridEX1->cellButton(1, 2)->click();
+    EXPECT_EQ(caption, "Choose Source Drive and/or Source Folder");
+    EXPECT_EQ(form.GridEX1->cellText(1, 2), "C:");
+    EXPECT_EQ(field(F::ProjectFolder), "C:");
+
+    ui_.onShowModal([&](QWidget& w) {
+        caption = w.windowTitle().toStdString();
+        dynamic_cast<qm::pickers::ChooseTargetDir&>(w).cmdCancel->click();
+    });
+    form.GridEX1->cellButton(1, 4)->click();
+    EXPECT_EQ(caption, "Choose Target Drive and/or Target Folder");
+    EXPECT_EQ(form.GridEX1->cellText(1, 4), "D:\\backups");
+}
+
+// QM_EDITOR_SCREENSHOTS=<folder>: the editor on each page with a group chosen.
+TEST_F(frmDataTest, Screenshots)
+{
+    const char* folder = std::getenv("QM_EDITOR_SCREENSHOTS");
+    if (!folder)
+        GTEST_SKIP();
+    frmData form(state_, main_, pickers_, {});
+    form.show();
+    form.Option1[0]->click();
+    QApplication::processEvents();
+    form.grab().save(QString(folder) + "/frmDataQmt.png");
+    form.vsIndexTab1->setCurrentIndex(1);
+    form.Option1[28]->click();
+    QApplication::processEvents();
+    form.grab().save(QString(folder) + "/frmDataAce.png");
 }
 
 } // namespace
