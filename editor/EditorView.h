@@ -2,6 +2,8 @@
 // The record editor window frmData as its logic (RecordEditor) sees it: the
 // card grid GridEX1, the tab control and the window itself. The form
 // implements it; tests pass a fake, so the logic runs without a display.
+#include <span>
+
 namespace qm::editor {
 
 class EditorView {
@@ -18,8 +20,8 @@ public:
     virtual int helpContext() const = 0;
     virtual void setHelpContext(int context) = 0;
     virtual void focusGrid() = 0;
-    // Column `column` (1 to 176) of the card shown or hidden.
-    virtual void setColumnVisible(int column, bool visible) = 0;
+    // Column c of the card shown when visible[c - 1] is true, hidden otherwise.
+    virtual void setColumnsVisible(std::span<const bool> visible) = 0;
 
     // ---- The group buttons Option1(0..42), on the two pages of the tab
     // control. Switching a button on switches the other buttons of its page

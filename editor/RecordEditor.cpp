@@ -230,8 +230,8 @@ void RecordEditor::GetColumns()
     ui.busyPointer();
     for (int g : GroupSearchOrder)
         if (view_.groupButton(g)) {
-            for (int c = 1; c <= EditorColumnCount; ++c)
-                view_.setColumnVisible(c, groupShows(g, c));
+            const auto& shows = Groups[static_cast<std::size_t>(g)].shows;
+            view_.setColumnsVisible(std::span<const bool>(shows).subspan(1));
             break;
         }
     ui.normalPointer();

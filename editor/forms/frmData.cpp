@@ -192,7 +192,7 @@ void frmData::focusGrid()
     GridEX1->setCurrentColumn(GridEX1->currentColumn() > 0 ? GridEX1->currentColumn() : 1);
 }
 
-void frmData::setColumnVisible(int column, bool visible) { GridEX1->setColumnVisible(column, visible); }
+void frmData::setColumnsVisible(std::span<const bool> visible) { GridEX1->setColumnsVisible(visible); }
 
 bool frmData::groupButton(int index) const { return Option1.at(static_cast<std::size_t>(index))->isChecked(); }
 
@@ -235,7 +235,10 @@ bool frmData::eventFilter(QObject* watched, QEvent* event)
         auto* button = qobject_cast<QRadioButton*>(watched);
         const QVariant group = button ? button->property("Index") : QVariant();
         const Qt::MouseButton pressed = static_cast<QMouseEvent*>(event)->button();
-        const int code = pressed == Qt::LeftButton ? 1 : pressed == Qt::RightButton ? 2 : pressed == Qt::MiddleButton ? 4 : 0;
+        const int code = pressed == Qt::LeftButton     ? 1
+                         : pressed == Qt::RightButton  ? 2
+                         : pressed == Qt::MiddleButton ? 4
+                                                       : 0;
         if (group.isValid() && code)
             logic_.Option1_MouseDown(group.toInt(), code);
     }

@@ -79,7 +79,7 @@ public:
     int helpContext() const override;
     void setHelpContext(int context) override;
     void focusGrid() override;
-    void setColumnVisible(int column, bool visible) override;
+    void setColumnsVisible(std::span<const bool> visible) override;
     bool groupButton(int index) const override;
     void setGroupButton(int index, bool on) override;
     void selectTab(int index) override;

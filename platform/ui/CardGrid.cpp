@@ -170,12 +170,27 @@ CardGrid::~CardGrid() = default;
 
 void CardGrid::setColumnVisible(int c, bool visible)
 {
-    if (c < 1 || c > columnCount())
-        return;
-    visible_[static_cast<std::size_t>(c - 1)] = visible;
-    for (auto& card : cards_)
-        card->cells[static_cast<std::size_t>(c - 1)].strip->setVisible(visible);
-    restripe();
+    if (c >= 1 && c <= columnCount())
+        setColumnsVisible(std::span<const bool>(&visible, 1), c);
+}
+
+void CardGrid::setColumnsVisible(std::span<const bool> visible) { setColumnsVisible(visible, 1); }
+
+void CardGrid::setColumnsVisible(std::span<const bool> visible, int first)
+{
+    bool changed = false;
+    for (std::size_t i = 0; i < visible.size() && first + static_cast<int>(i) <= columnCount(); ++i) {
+        const std::size_t c = static_cast<std::size_t>(first - 1) + i;
+        if (visible_[c] == visible[i])
+            continue;
+        visible_[c] = visible[i];
+        changed = true;
+        for (auto& card : cards_)
+            card->cells[c].strip->setVisible(visible[i]);
+    }
+    // The stripes follow the cells shown.
+    if (changed)
+        restripe();
 }
 
 bool CardGrid::columnVisible(int c) const

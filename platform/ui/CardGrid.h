@@ -44,6 +44,9 @@ public:
     const GridColumn& column(int c) const { return columns_[static_cast<std::size_t>(c - 1)]; }
     // A column out of 1..columnCount() is ignored (not visible).
     void setColumnVisible(int c, bool visible);
+    // Column c shown when visible[c - 1] is true, hidden otherwise; columns
+    // past the end of `visible` are left as they are.
+    void setColumnsVisible(std::span<const bool> visible);
     bool columnVisible(int c) const;
 
     // ---- Cards
@@ -98,6 +101,8 @@ private:
     struct Cell;
     struct Card;
 
+    // Columns first, first + 1, ... as `visible` says.
+    void setColumnsVisible(std::span<const bool> visible, int first);
     Card& makeCard(int row);
     void makeCell(Cell& cell, QWidget* card);
     void load(int row);

@@ -13,6 +13,7 @@
 #include "FakeWindows.h"
 #include "ProgramHome.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -27,7 +28,7 @@ struct FakeEditorView : EditorView {
     std::array<bool, GroupCount> buttons{};
     void setItemCount(int n) override { calls.push_back("setItemCount " + std::to_string(n)); }
     void commitGridEdit() override { calls.push_back("commitGridEdit"); }
-    void setColumnVisible(int c, bool on) override { visible.at(static_cast<std::size_t>(c)) = on; }
+    void setColumnsVisible(std::span<const bool> on) override { std::copy(on.begin(), on.end(), visible.begin() + 1); }
     bool groupButton(int index) const override { return buttons.at(static_cast<std::size_t>(index)); }
     // As the page's container: one button of a page is on at most.
     void setGroupButton(int index, bool on) override

@@ -38,12 +38,6 @@ TEST(EditorGroupsTest, TheGroupsShowTheirColumns)
     EXPECT_EQ(shownBy(RequiredGroup), (std::set<int>{1, 2, 3, 4, 132, 176}));
     EXPECT_EQ(shownBy(26), span(133, 176));
     EXPECT_EQ(shownBy(42), std::set<int>{165});
-    EXPECT_EQ(shownBy(2), [] {
-        std::set<int> s = span(22, 30);
-        s.merge(span(10, 13));
-        s.insert(5);
-        return s;
-    }());
     EXPECT_FALSE(groupShows(GroupCount, 1));
     EXPECT_FALSE(groupShows(0, 0));
 
@@ -77,12 +71,10 @@ TEST(EditorGroupsTest, ButtonsStandOnePerPlaceOnTheirPage)
         EXPECT_EQ(g.tooltip.empty(), g.index == 26) << g.index;
     }
     EXPECT_EQ(Groups[34].side, GroupSide::Centre);
-    EXPECT_EQ(Groups[2].tooltip,
-              "Filetypes and attributes  in your project folder that you want to exclude from back-up.");
-    EXPECT_NE(Groups[18].tooltip.find("assocations"), std::string_view::npos);
 
     // Every button is asked once, 1, 25 and 0 first.
-    EXPECT_EQ(std::vector<int>(GroupSearchOrder.begin(), GroupSearchOrder.begin() + 4), (std::vector<int>{1, 25, 0, 2}));
+    EXPECT_EQ(std::vector<int>(GroupSearchOrder.begin(), GroupSearchOrder.begin() + 4),
+              (std::vector<int>{1, 25, 0, 2}));
     EXPECT_EQ(std::set<int>(GroupSearchOrder.begin(), GroupSearchOrder.end()), span(0, GroupCount - 1));
 }
 

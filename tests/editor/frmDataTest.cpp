@@ -159,7 +159,6 @@ TEST_F(frmDataTest, GroupButtonsChooseTheColumnsOverBothPages)
     QRadioButton* required = form.Option1[RequiredGroup];
     EXPECT_EQ(required->parentWidget(), form.vsIndexTab1->widget(0));
     EXPECT_EQ(form.Option1[27]->parentWidget(), form.vsIndexTab1->widget(1));
-    EXPECT_EQ(form.Option1[2]->toolTip().toStdString(), Groups[2].tooltip);
     EXPECT_FALSE(form.Option1[42]->isVisibleTo(&form));
     EXPECT_TRUE(checkedGroups(form).empty());
     EXPECT_TRUE(form.GridEX1->columnVisible(9));
@@ -173,10 +172,6 @@ TEST_F(frmDataTest, GroupButtonsChooseTheColumnsOverBothPages)
     EXPECT_EQ(checkedGroups(form), std::vector<int>{29});
     EXPECT_TRUE(form.GridEX1->columnVisible(135));
     EXPECT_FALSE(form.GridEX1->columnVisible(132));
-    form.vsIndexTab1->setCurrentIndex(0);
-    form.Option1[8]->click();
-    EXPECT_EQ(checkedGroups(form), std::vector<int>{8});
-    EXPECT_TRUE(form.GridEX1->columnVisible(45));
 
     // The start-up choice of an old record goes through the same rule.
     form.logic().selectGroup(RequiredGroup);

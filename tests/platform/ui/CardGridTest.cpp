@@ -170,6 +170,13 @@ TEST_F(CardGridTest, BeforeEditMayRefuseAndButtonsAndCurrentCellNotify)
     grid_.setInputLocked(false);
     grid_.setColumnVisible(11, true);
     EXPECT_TRUE(grid_.columnVisible(11));
+    // Several at once; columns past the list stay as they are.
+    const bool some[] = {false, true, false};
+    grid_.setColumnsVisible(some);
+    EXPECT_FALSE(grid_.columnVisible(1));
+    EXPECT_TRUE(grid_.columnVisible(2));
+    EXPECT_FALSE(line(3)->isVisibleTo(&grid_));
+    EXPECT_TRUE(grid_.columnVisible(11));
     grid_.setItemCount(0);
     EXPECT_EQ(grid_.cellEditor(1, 1), nullptr);
     EXPECT_EQ(grid_.currentColumn(), 0);
