@@ -14,8 +14,10 @@
 #include "engine/StatusView.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
+#include "platform/datetime/DateText.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
@@ -39,7 +41,6 @@ std::string checkKind(const qm::app::OptionGroup& kinds)
     return "zip";
 }
 
-constexpr const char* NotBuiltYet = "This archive type cannot be made by this version of Quillmate.";
 
 } // namespace
 
@@ -186,10 +187,29 @@ std::string Backup::chooseTargetFolder()
     return state_.ChosenFolder;
 }
 
-// ---- Marked calls
-
-void Backup::MakeAce(bool /*deleteOld*/) { qm::app::showError(state_.ui(), NotBuiltYet); }
-
-void Backup::MakeAceEXE(bool /*deleteOld*/) { qm::app::showError(state_.ui(), NotBuiltYet); }
+void Backup::recordSuccess(F dateField, F folderField, const std::string& folder)
+{
+    qm::store::Store& store = state_.store;
+    qm::store::ProjectRecord& rec = store.ProjectRecord(1);
+    const std::string now = qm::datetime::formatDateTime(Now());
+    const std::string oldDate = rec[dateField];
+    const std::string oldFolder = rec[folderField];
+    rec[dateField] = now;
+    rec[folderField] = folder;
+    try {
+        store.SaveProject();
+    } catch (const std::exception&) {
+        // The archive is made, but the record could not be stamped: no success.
+        rec[dateField] = oldDate;
+        rec[folderField] = oldFolder;
+        throw;
+    }
+    // The row of the project backed up, wherever the selection went meanwhile.
+    const int row = view_.findRow(qm::fs::fileNamePart(store.CurrentProjectIni));
+    if (row >= 0)
+        view_.setCell(row, 1, now);
+    view_.repaintList();
+    log_.event(Now(), state_.Form1.ShortName + " successfully backed up.");
+}
 
 } // namespace qm::engine

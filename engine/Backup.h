@@ -28,6 +28,10 @@ class ProgramState;
 struct Windows;
 } // namespace qm::app
 
+namespace qm::store {
+enum class ProjectField : int;
+}
+
 namespace qm::engine {
 
 class StatusView;
@@ -70,13 +74,17 @@ public:
     // build. The record, the project file and the list are not changed.
     void MakeEXE(bool deleteOld = false);
 
-    // ---- Marked calls: the backups that later work fills in. Each receives
-    // the delete flag as MakeZip does and must honour it the same way (set
-    // aside just before its build, never before a dialog that can cancel).
-    // ACE through WinAce, kinds 6, 8 and 10; BackupArchive calls it only
-    // when WinAceLocation is set.
+    // ACE through WinAce (engine/WinAce.h), kinds 6, 8 (split) and 10
+    // (spanned); BackupArchive calls it only when WinAceLocation is set. The
+    // run succeeds when WinAce ends with exit code 0 and the archive was
+    // made or changed by it (or, as before, is not older than
+    // ACELastBackupDate): ACELastBackupDate and ACELastBackupFolder are
+    // stamped, the project's row gets the date and the log its success line.
+    // With `deleteOld` the archive waits aside while WinAce runs.
     void MakeAce(bool deleteOld = false);
-    // Self-extracting ACE through WinAce, kinds 7, 9 and 11 (likewise).
+    // Self-extracting ACE through WinAce, kinds 7, 9 and 11 (likewise), with
+    // WinAce's self-extractor options file sfxopt.ini when the record has a
+    // title or an introduction.
     void MakeAceEXE(bool deleteOld = false);
 
     // Fills the summary of the archive contents window for the archive
@@ -118,9 +126,22 @@ private:
     // ChooseTargetDir for a spanned or self-extracting backup: ChosenFolder,
     // emptied first, takes the folder chosen in this run ("" after Cancel).
     std::string chooseTargetFolder();
+    // A successful backup recorded: the loaded record's `dateField` gets the
+    // date and time now and `folderField` `folder`, the project file is
+    // saved, the row of the project (found by its file name) gets the date,
+    // and the log the success line. A record that cannot be saved is put
+    // back as it was and the failure thrown; nothing else happens then.
+    void recordSuccess(qm::store::ProjectField dateField, qm::store::ProjectField folderField,
+                       const std::string& folder);
     int buildZip(ZipRun& run);
     void finishZip(ZipRun& run);
     void zipSucceeded(ZipRun& run);
+    // The stages of MakeAce and MakeAceEXE (MakeAce.cpp).
+    struct AceRun;
+    void makeAce(bool selfExtracting, bool deleteOld);
+    bool askAceSplitSize(bool selfExtracting);
+    bool runAce(AceRun& run);
+    void aceSucceeded();
     // The zip control's events, passed to the handlers above.
     void FileProgress(const std::string& name, int percent) override;
     void TotalProgress(int percent) override;

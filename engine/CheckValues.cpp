@@ -56,18 +56,13 @@ std::string sourceMessage(const qm::store::ProjectRecord& r)
            r[F::ProjectName];
 }
 
-std::string targetMessage(const qm::store::ProjectRecord& r)
-{
-    return "The Target folder for your project, " + r[F::ProjectName] + " has not been defined.";
-}
-
 std::vector<Check> checksFor(const std::string& OpType)
 {
     if (OpType == "zip")
         return {empty(F::ProjectName, None),
                 empty(F::ProjectFolder, sourceMessage),
                 empty(F::ZIPBackFile, "The QMT filename for your Project has not been defined." + Hint),
-                empty(F::ZIPDefaultRestoreFromFolder, targetMessage),
+                empty(F::ZIPDefaultRestoreFromFolder, TargetFolderMessage),
                 empty(F::ZIPDoSubFolders, "The Process Subfolders option has not been set."),
                 flagWithoutText(F::ZIPUseComments, F::ZIPComments, Comments),
                 flagWithoutText(F::ZIPUsePassword, F::ZIPDefaultPassword, Password)};
@@ -75,14 +70,14 @@ std::vector<Check> checksFor(const std::string& OpType)
         return {empty(F::ProjectName, NoneSfx),
                 empty(F::ProjectFolder, sourceMessage),
                 empty(F::SFXBackFile, "The archive filename for your self-extract Project has not been defined." + Hint),
-                empty(F::ZIPDefaultRestoreFromFolder, targetMessage),
+                empty(F::ZIPDefaultRestoreFromFolder, TargetFolderMessage),
                 flagWithoutText(F::SFXUseComments, F::SFXComments, Comments),
                 flagWithoutText(F::SFXUsePassword, F::SFXDefaultPassword, Password)};
     if (OpType == "ace")
         return {empty(F::ProjectName, None),
                 empty(F::ProjectFolder, sourceMessage),
                 empty(F::ACEBackFile, "The ACE filename for your Project has not been defined." + Hint),
-                empty(F::ACEDefaultRestoreFromFolder, targetMessage),
+                empty(F::ACEDefaultRestoreFromFolder, TargetFolderMessage),
                 flagWithoutText(F::ACEUseComments, F::ACEComments, AceComments),
                 flagWithoutText(F::ACEUsePassword, F::ACEDefaultPassword, AcePassword)};
     if (OpType == "aceexe")
@@ -90,7 +85,7 @@ std::vector<Check> checksFor(const std::string& OpType)
                 empty(F::ProjectFolder, sourceMessage),
                 empty(F::ACESFXBackFile,
                       "The archive filename for your self-extract ACE Project has not been defined." + Hint),
-                empty(F::ACEDefaultRestoreFromFolder, targetMessage),
+                empty(F::ACEDefaultRestoreFromFolder, TargetFolderMessage),
                 flagWithoutText(F::ACESFXUseComments, F::ACESFXComments, AceComments),
                 flagWithoutText(F::ACESFXUsePassword, F::ACESFXDefaultPassword, AcePassword)};
     return {};
@@ -114,6 +109,11 @@ void CheckValues(const qm::app::ProgramState& state, bool& QuillmateError, const
                  std::string& msg)
 {
     CheckValues(state.store.ProjectRecord(1), QuillmateError, OpType, msg);
+}
+
+std::string TargetFolderMessage(const qm::store::ProjectRecord& r)
+{
+    return "The Target folder for your project, " + r[F::ProjectName] + " has not been defined.";
 }
 
 } // namespace qm::engine

@@ -23,4 +23,8 @@ void CheckValues(const qm::store::ProjectRecord& record, bool& QuillmateError, c
 void CheckValues(const qm::app::ProgramState& state, bool& QuillmateError, const std::string& OpType,
                  std::string& msg);
 
+// The message of a target folder that is not set: "The Target folder for
+// your project, <name> has not been defined."
+std::string TargetFolderMessage(const qm::store::ProjectRecord& record);
+
 } // namespace qm::engine

@@ -207,29 +207,14 @@ void Backup::finishZip(ZipRun& run)
 
 void Backup::zipSucceeded(ZipRun& run)
 {
-    qm::store::Store& store = state_.store;
-    qm::store::ProjectRecord& rec = store.ProjectRecord(1);
-    const std::string now = qm::datetime::formatDateTime(Now());
-    const std::string oldDate = rec[F::ZIPLastBackupDate];
-    const std::string oldFolder = rec[F::ZIPLastBackupFolder];
-    rec[F::ZIPLastBackupDate] = now;
-    rec[F::ZIPLastBackupFolder] = rec[F::ZIPDefaultRestoreFromFolder];
+    const qm::store::ProjectRecord& rec = state_.store.ProjectRecord(1);
     try {
-        store.SaveProject();
+        recordSuccess(F::ZIPLastBackupDate, F::ZIPLastBackupFolder, rec[F::ZIPDefaultRestoreFromFolder]);
     } catch (const std::exception& e) {
-        // The archive is made, but the record could not be stamped: no success.
-        rec[F::ZIPLastBackupDate] = oldDate;
-        rec[F::ZIPLastBackupFolder] = oldFolder;
         run.failure.note(e);
         finishZip(run);
         return;
     }
-    // The row of the project backed up, wherever the selection went meanwhile.
-    const int row = view_.findRow(qm::fs::fileNamePart(store.CurrentProjectIni));
-    if (row >= 0)
-        view_.setCell(row, 1, now);
-    view_.repaintList();
-    log_.event(Now(), state_.Form1.ShortName + " successfully backed up.");
     log_.close();
     state_.Form1.mRowCount = 0;
     state_.ui().msgBox("Back-up operation successful.", mb::OKOnly, "Success!");

@@ -17,6 +17,7 @@
 #include "platform/ui/UiServices.h"
 #include "store/DataFileZip.h"
 #include "store/Launcher.h"
+#include "store/ProgramFolders.h"
 
 #include <optional>
 
@@ -89,7 +90,7 @@ void BackUpDB(ProgramState& state, Windows& windows, qm::engine::Backup& backup,
             qm::store::DataFileSetup setup;
             setup.backupFolder = folder;
             setup.appPath = app;
-            setup.tempFolder = app + "\\Temp";
+            setup.tempFolder = qm::store::ProgramTempFolder(app);
             setup.iconFile = "Compres5.ico";
             qm::store::SetDataFileProperties(zip, setup);
             result = zip.Build();

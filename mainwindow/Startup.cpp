@@ -8,6 +8,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
 #include "platform/tasksched/TasksFolder.h"
+#include "store/ProgramFolders.h"
 
 #include <filesystem>
 
@@ -106,7 +107,7 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
     state.ChosenFolder.clear();
 
     // Always the program folder's Temp, whatever the user options name.
-    const std::string temp = app + "\\Temp";
+    const std::string temp = qm::store::ProgramTempFolder(app);
     step([&] {
         if (qm::fs::isFolder(temp))
             PurgeHidden(temp);

@@ -1,6 +1,7 @@
 #include "restore/ActionLog.h"
 
 #include "platform/fs/AtomicFile.h"
+#include "platform/fs/Errors.h"
 #include "platform/fs/Paths.h"
 
 namespace qm::restore {
@@ -14,11 +15,12 @@ std::string actionLogPath(const std::string& WinAceLocation)
 
 std::vector<std::string> readActionLog(const std::string& WinAceLocation)
 {
+    const std::string path = actionLogPath(WinAceLocation);
     std::string text;
     try {
-        text = qm::fs::readFileBytes(qm::fs::toNative(actionLogPath(WinAceLocation)));
+        text = qm::fs::readFileBytes(qm::fs::toNative(path));
     } catch (const std::exception&) {
-        return {};
+        throw qm::fs::makeRtError(qm::rterr::FileNotFound, path);
     }
     std::vector<std::string> lines;
     std::string line;

@@ -11,7 +11,8 @@ namespace qm::restore {
 std::string actionLogPath(const std::string& WinAceLocation);
 
 // The lines of the log, in order, without their line ends (CR LF, LF or a
-// lone CR). A log that is missing or cannot be read gives no lines.
+// lone CR). A log that is missing or cannot be read throws qm::RtError 53
+// naming the log.
 std::vector<std::string> readActionLog(const std::string& WinAceLocation);
 
 } // namespace qm::restore

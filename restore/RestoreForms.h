@@ -33,6 +33,10 @@ public:
     virtual void setContentsSummary(const ContentsSummary& labels) = 0;
     // The list made visible and repainted (made, not shown, when there is none).
     virtual void showContentsList() = 0;
+    // frmAction, WinAce's action log beside WinAceLocation: read first (a log
+    // that is missing or cannot be read throws qm::RtError 53 and nothing
+    // shows), then listed in the window shown modally; returns when it closes.
+    virtual void showActionLog(const std::string& WinAceLocation) = 0;
 };
 
 } // namespace qm::restore

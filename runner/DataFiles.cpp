@@ -7,6 +7,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
 #include "store/DataFileZip.h"
+#include "store/ProgramFolders.h"
 
 #include <optional>
 
@@ -29,7 +30,7 @@ void Runner::BackupDataFiles(std::string& /*UserDBBackupPath*/)
     std::optional<qm::RtError> error;
     int result = qm::zip::result::Ok;
     try {
-        store.TempFolder = u.UserTempFolder.empty() ? app + "\\Temp" : u.UserTempFolder;
+        store.TempFolder = u.UserTempFolder.empty() ? qm::store::ProgramTempFolder(app) : u.UserTempFolder;
         qm::store::DataFileSetup setup;
         setup.backupFolder = u.ProjectINIBackupPath;
         setup.appPath = app;

@@ -1,6 +1,7 @@
 #include "runner/RunRecords.h"
 
 #include "platform/fs/Paths.h"
+#include "store/ProgramFolders.h"
 #include "store/ProjectRecord.h"
 #include "store/Store.h"
 
@@ -139,7 +140,7 @@ void LoadUserOptionsForRun(qm::store::Store& store)
     u.UserLastINIBackup = read("UserLastINIBackup");
     u.UserDefaultCompression = read("UserDefaultCompression");
     store.TempFolder =
-        u.UserTempFolder.empty() ? qm::fs::appPath() + "\\Temp" : u.UserTempFolder;
+        u.UserTempFolder.empty() ? qm::store::ProgramTempFolder(qm::fs::appPath()) : u.UserTempFolder;
 }
 
 } // namespace qm::runner

@@ -7,16 +7,10 @@
 #include "platform/ui/UiServices.h"
 #include "runner/DueRule.h"
 #include "runner/RunRecords.h"
+#include "store/ProgramFolders.h"
 #include "store/SystemLookups.h"
 
 namespace qm::runner {
-
-namespace {
-
-// The oldest WinAce the run will start.
-constexpr double WinAceMinimumVersion = 2.11;
-
-} // namespace
 
 Runner::Runner(qm::ui::UiServices& ui, const qm::datetime::Clock& clock, RunnerView& view)
     : state(ui), winAceLookup(qm::store::GetWinAceInfo), ui_(ui), clock_(clock), view_(view),
@@ -35,8 +29,8 @@ void Runner::Form_Load(const std::vector<std::string>& arguments)
 {
     const std::string app = qm::fs::appPath();
     try {
-        if (!qm::fs::isFolder(app + "\\Temp"))
-            qm::fs::makeFolder(app + "\\Temp");
+        if (!qm::fs::isFolder(qm::store::ProgramTempFolder(app)))
+            qm::fs::makeFolder(qm::store::ProgramTempFolder(app));
     } catch (const std::exception&) {
         // A run without its Temp folder still backs up projects that do not use it.
     }
@@ -52,7 +46,7 @@ void Runner::Form_Load(const std::vector<std::string>& arguments)
         winAceLookup(path, version);
     // A missing or unreadable version means WinAce is not used.
     const std::optional<double> v = qm::datetime::parseNumber(version);
-    if (v && *v >= WinAceMinimumVersion)
+    if (v && *v >= qm::store::WinAceMinimumVersion)
         state.Form1.WinAceLocation = path;
 }
 

@@ -14,7 +14,9 @@
 #include "platform/zip/ZipEvents.h"
 #include "runner/RunnerView.h"
 #include "runner/RunnerState.h"
+#include "store/AceCommandLine.h"
 #include "store/AutobackLog.h"
+#include "store/ShellExecute.h"
 
 #include <functional>
 #include <string>
@@ -31,6 +33,10 @@ inline constexpr const char* UseMaxCaption = "Archiving all Projects Due for Bac
 inline constexpr int Timer1Interval = 1000; // ms from load to the run
 inline constexpr const char* DoneTitle = "Archiving Done";
 inline constexpr const char* DoneMessage = "Archive processing complete.\r\nYou can view the log file to get the status.";
+// Log lines both backup passes write.
+inline constexpr const char* StartedLine = "Quillmate automated back up operation started ";
+inline constexpr const char* DiskFullLine =
+    "Target Drive/Directory has insufficient space to store your database. Choose another location and try again.";
 
 class Runner : private qm::zip::ZipEvents {
 public:
@@ -56,9 +62,20 @@ public:
 
     // ---- The run
     void AutoBegin();
-    // The ACE pass (its step in the run is in place; the work itself is
-    // added by its own module).
+    // The ACE pass (AcePass.cpp): every project due for an automatic ACE
+    // backup, in the Projects folder's order, archived by WinAce from its
+    // source folder, logged, and stamped key by key: ACELastBackupDate and
+    // ACELastBackupFolder under "ACE Files and Folders" after a success
+    // (WinAce started and ended with exit code 0), ACELastBackupDate under
+    // "ACE Backup Options" after every project that passed its folder check.
+    // Quit between projects ends the run.
     virtual void MakeAce();
+    // The runner's WinAce runner: the command collapsed in place, a blank
+    // put before a list part, WinAce (WinAceLocation) started with the
+    // parameter text from the loaded record's source folder and waited for.
+    // A source folder that cannot be made current throws qm::RtError.
+    qm::store::ProgramRun OpAce(qm::store::AceCommand& strCommand, const std::string& ProjectName,
+                                const std::string& BackupFolder, std::string& strList);
     // The data-file backup QMBackupData.exe of the Projects folder in the
     // user options' ProjectINIBackupPath (DataFiles.cpp): logged, and
     // UserLastINIBackup stamped again once it is made. No box is shown.
@@ -84,11 +101,15 @@ private:
     // After the ZIP projects: ACE pass, data-file decision and stamp,
     // data-file backup, second ACE pass.
     void runTail();
-    // The ZIP pass's parts.
-    std::vector<std::string> dueZipProjects(const std::vector<std::string>& files);
+    // The files of `files` whose project is due for the pass of `format`
+    // ("ZIP" or "ACE"), in their order.
+    std::vector<std::string> dueProjects(const std::vector<std::string>& files, const std::string& format);
+    // The ZIP pass's part.
     // Backs up one due project; false when the user stopped the run.
     bool backUpZipProject(const std::string& fileName, int& successes);
     void logCancelled(const std::string& name, const std::string& what, const std::string& why);
+    // The ACE pass's part: one due project; false when it failed its folder check.
+    bool backUpAceProject(const std::string& fileName, int& successes);
 
     // The zip control's events during a backup.
     void TotalProgress(int percent) override;

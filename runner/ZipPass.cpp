@@ -25,10 +25,6 @@ namespace {
 
 using F = qm::store::ProjectField;
 
-constexpr const char* StartedLine = "Quillmate automated back up operation started ";
-constexpr const char* DiskFullLine =
-    "Target Drive/Directory has insufficient space to store your database. Choose another location and try again.";
-
 // A folder that is there; an empty name, a bad name or a drive that is not
 // ready counts as missing.
 bool folderFound(const std::string& path)
@@ -60,18 +56,21 @@ void setAsideBefore(std::optional<qm::fs::SetAside>& previous, const std::string
 
 } // namespace
 
-std::vector<std::string> Runner::dueZipProjects(const std::vector<std::string>& files)
+std::vector<std::string> Runner::dueProjects(const std::vector<std::string>& files, const std::string& format)
 {
     // Projects are chosen by their exact file names, so a file that only
     // resembles a due name (or names a pattern) is never taken along.
+    const bool zip = format == "ZIP";
+    const std::string lastSection = zip ? "Files and Folders-QMT" : "ACE Files and Folders";
+    const std::string optionSection = zip ? "Backup Options" : "ACE Backup Options";
     std::vector<std::string> due;
     for (const std::string& name : files) {
         const std::string path = file1Path_ + "\\" + name;
-        const std::string format = state.store.ReadIni("Backup Options", "AutoBackupFormat", path, "");
-        const std::string last = state.store.ReadIni("Files and Folders-QMT", "ZIPLastBackupDate", path, "");
-        const std::string option = state.store.ReadIni("Backup Options", "ZIPBackupOption", path, "");
-        const std::string frequency = state.store.ReadIni("Backup Options", "ZIPBackupFrequency", path, "");
-        if (projectDue(option, format, "ZIP", frequency, last, Now()))
+        const std::string kind = state.store.ReadIni("Backup Options", "AutoBackupFormat", path, "");
+        const std::string last = state.store.ReadIni(lastSection, format + "LastBackupDate", path, "");
+        const std::string option = state.store.ReadIni(optionSection, format + "BackupOption", path, "");
+        const std::string frequency = state.store.ReadIni(optionSection, format + "BackupFrequency", path, "");
+        if (projectDue(option, kind, format, frequency, last, Now()))
             due.push_back(name);
     }
     return due;
@@ -89,7 +88,7 @@ void Runner::AutoBegin()
         return;
     }
 
-    const std::vector<std::string> due = dueZipProjects(files);
+    const std::vector<std::string> due = dueProjects(files, "ZIP");
     if (due.empty()) {
         log_.open();
         log_.event(Now(), StartedLine);

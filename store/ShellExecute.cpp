@@ -1,5 +1,6 @@
 #include "store/ShellExecute.h"
 
+#include "platform/fs/CurrentFolder.h"
 #include "platform/fs/RtError.h"
 #include "platform/process/Shell.h"
 #include "platform/ui/UiServices.h"
@@ -104,6 +105,25 @@ std::int32_t CShellExecute::LaunchURL(std::int32_t, const std::string& strURL, s
 std::int32_t CShellExecute::PrintDocument(std::int32_t, const std::string& strDocument)
 {
     return launch("PrintDocument", {"print", strDocument});
+}
+
+ProgramRun DoWait(qm::ui::UiServices& ui, const std::string& folder, const std::string& strApp,
+                  const std::string& strTargetFile, bool& AppDone)
+{
+    AppDone = false;
+    qm::fs::ChDrive(folder.substr(0, 2));
+    qm::fs::ChDir(folder);
+    CShellExecute shell(ui);
+    ProgramRun run;
+    run.shellCode = shell.LaunchProgram(0, strApp, strTargetFile, "", sw::ShowDefault);
+    run.started = run.shellCode == -1;
+    if (run.started) {
+        while (shell.StillExecuting())
+            ui.doEvents();
+        run.exitCode = shell.exitCode();
+    }
+    AppDone = true;
+    return run;
 }
 
 void RunAndWait(const std::string& strCommandLine)

@@ -16,6 +16,7 @@
 #include "platform/process/Shell.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qm::ui {
@@ -62,6 +63,9 @@ public:
     // member), and the process id kept from it (0 when none).
     std::int32_t launchCode() const { return LaunchCode; }
     int processId() const { return ProcessHandle.pid(); }
+    // The exit code of that process once StillExecuting has found it ended
+    // (128 + the signal that ended it); nothing before, or when none was kept.
+    std::optional<int> exitCode() const { return ProcessHandle.exitCode(); }
 
     static constexpr int PollPauseMs = 10;
 
@@ -76,6 +80,23 @@ private:
     std::int32_t LaunchCode = 0;
     qm::process::Child ProcessHandle; // a process that is not waited for is reaped in the background
 };
+
+// How a program that DoWait started went.
+struct ProgramRun {
+    bool started = false;
+    std::int32_t shellCode = 0;  // LaunchProgram's result: -1 started, else the shell's code
+    std::optional<int> exitCode; // once it has ended
+    bool succeeded() const { return started && exitCode == 0; }
+};
+
+// The wait of both programs' DoWait: makes `folder` current (its drive,
+// then the folder itself; a failure throws qm::RtError and leaves AppDone
+// false), starts `strApp` with the parameter text `strTargetFile`, no start
+// folder of its own and show code 10, and, when it started, asks
+// StillExecuting (which pauses) and lets the window runtime run (DoEvents)
+// until it has ended. AppDone is true afterwards, also when nothing started.
+ProgramRun DoWait(qm::ui::UiServices& ui, const std::string& folder, const std::string& strApp,
+                  const std::string& strTargetFile, bool& AppDone);
 
 // Starts the command line (program and arguments, quoted as the program
 // needs) and returns when that program has ended; the window runtime does

@@ -2,6 +2,7 @@
 
 #include "store/FileErrors.h"
 #include "store/FileLists.h"
+#include "store/ProgramFolders.h"
 #include "store/ProjectFile.h"
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Errors.h"
@@ -83,7 +84,7 @@ void Store::LoadUserOptions()
     UserOptionsIni = userOptionsPath();
     UserOptionsRecord(1) = userOptionsFromDocument(readQuietly(UserOptionsIni));
     const std::string& temp = UserOptionsRecord(1).UserTempFolder;
-    TempFolder = temp.empty() ? qm::fs::appPath() + "\\Temp" : temp;
+    TempFolder = temp.empty() ? ProgramTempFolder(qm::fs::appPath()) : temp;
 }
 
 void Store::SaveUserOptions()

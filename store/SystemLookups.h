@@ -33,6 +33,9 @@ RegValue GetRegValue(std::uint32_t rootKey, const std::string& subKey, const std
 
 // Path and Version of the installed WinAce (text forms; "" when missing).
 void GetWinAceInfo(std::string& path, std::string& version);
+// The oldest WinAce the programs use; its version text reads as a decimal
+// number (2.2 passes, 2.10 does not).
+inline constexpr double WinAceMinimumVersion = 2.11;
 
 // Connects the share `remoteName` to the drive named by the first character
 // of `drive` (the letter keeps its case), remembered for later sessions. A

@@ -7,6 +7,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/zip/PavikZip.h"
 #include "store/FileLists.h"
+#include "store/ProgramFolders.h"
 #include "store/ProjectRecord.h"
 
 #include <array>
@@ -235,7 +236,7 @@ void applyFiles(qm::zip::PavikZip& zip, const ProjectRecord& rec, const KindFiel
 void applyTemp(qm::zip::PavikZip& zip, const ProjectRecord& rec, const std::string& appPath,
                const std::string& userTempFolder, ZipSetupResult& out)
 {
-    out.TempFolder = userTempFolder.empty() ? appPath + "\\Temp" : userTempFolder;
+    out.TempFolder = userTempFolder.empty() ? ProgramTempFolder(appPath) : userTempFolder;
     if (rec[F::UseTempFolder] == "yes") {
         zip.UseTempArchive = true;
         zip.TempArchiveFolder = out.TempFolder;

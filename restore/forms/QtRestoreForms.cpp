@@ -3,6 +3,8 @@
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
 #include "platform/ui/ReportList.h"
+#include "platform/ui/UiServices.h"
+#include "restore/forms/frmAction.h"
 #include "restore/forms/frmViewZip.h"
 
 #include <QLabel>
@@ -65,6 +67,14 @@ void QtRestoreForms::showContentsList()
     frmViewZip& v = viewZip();
     v.ListView1->setVisible(true);
     v.ListView1->repaint();
+}
+
+void QtRestoreForms::showActionLog(const std::string& WinAceLocation)
+{
+    frmAction form(state_.ui());
+    form.WinAceLocation = WinAceLocation;
+    form.Form_Load();
+    state_.ui().showModal(form);
 }
 
 } // namespace qm::restore

@@ -28,6 +28,7 @@ public:
     void setContentsComment(const std::string& text) override;
     void setContentsSummary(const ContentsSummary& labels) override;
     void showContentsList() override;
+    void showActionLog(const std::string& WinAceLocation) override;
 
     // The archive contents window, made when there is none.
     frmViewZip& viewZip();

@@ -1,8 +1,8 @@
 #include "restore/forms/frmAction.h"
 
 #include "platform/ui/UiServices.h"
-#include "store/SystemLookups.h"
 #include "restore/ActionLog.h"
+#include "store/SystemLookups.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -15,7 +15,7 @@ frmAction::frmAction(qm::ui::UiServices& ui, QWidget* parent)
     : QDialog(parent), ui_(ui)
 {
     setObjectName("frmAction");
-    setWindowTitle("WinAce Action Log");
+    setWindowTitle("ACE Processing Results");
     List1 = new QListWidget(this);
     List1->setObjectName("List1");
     cmdClose = new QPushButton("&Close", this);
@@ -32,18 +32,11 @@ frmAction::frmAction(qm::ui::UiServices& ui, QWidget* parent)
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void frmAction::showEvent(QShowEvent* event)
-{
-    if (!loaded_) {
-        loaded_ = true;
-        Form_Load();
-    }
-    QDialog::showEvent(event);
-}
-
 void frmAction::Form_Load()
 {
-    for (const std::string& line : readActionLog(WinAceLocation))
+    const std::vector<std::string> lines = readActionLog(WinAceLocation);
+    List1->clear();
+    for (const std::string& line : lines)
         List1->addItem(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
     qm::store::NormalPointer(ui_);
 }

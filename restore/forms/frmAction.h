@@ -1,8 +1,9 @@
 #pragma once
-// The action log window: lists the lines of the action log that WinAce
-// leaves in its own folder. The caller sets WinAceLocation and shows it
-// modally; each showing reads the log afresh. A missing or unreadable log
-// gives an empty list.
+// The action log window "ACE Processing Results": lists the lines of the
+// action log that WinAce leaves in its own folder. The opener sets
+// WinAceLocation, calls Form_Load (which reads the log: a missing or
+// unreadable one throws qm::RtError 53, so nothing shows) and shows the
+// window modally; cmdClose closes it. Each opening reads the log afresh.
 #include <QDialog>
 #include <string>
 
@@ -25,14 +26,11 @@ public:
     QListWidget* List1 = nullptr;
     QPushButton* cmdClose = nullptr;
 
+    // Fills List1 from the log and puts the pointer back to normal.
     void Form_Load();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     qm::ui::UiServices& ui_;
-    bool loaded_ = false;
 };
 
 } // namespace qm::restore

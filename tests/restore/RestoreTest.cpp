@@ -7,6 +7,9 @@
 #include "restore/forms/frmAction.h"
 #include "platform/ui/ReportList.h"
 #include "restore/forms/frmViewZip.h"
+#include "restore/forms/QtRestoreForms.h"
+
+#include "FakeMainWindowView.h"
 
 #include "FormTest.h"
 #include "TestSupport.h"
@@ -39,29 +42,44 @@ TEST(ActionLogTest, WindowListsTheLinesInOrder)
     qm::test::writeFile(dir / "action.log", "first line\r\n\r\nthird\nfourth\rlast");
     const std::string winace = qm::fs::fromNative(dir / "winace.exe");
     qm::ui::FakeUiServices ui;
+    qm::app::ProgramState state(ui);
+    qm::test::FakeMainWindowView view;
+    QtRestoreForms forms(state, view);
     ui.busyPointer();
-    frmAction form(ui);
-    form.WinAceLocation = winace;
-    form.show();
-    EXPECT_EQ(qm::test::texts(form.List1), (std::vector<std::string>{"first line", "", "third", "fourth", "last"}));
-    EXPECT_FALSE(ui.isBusy());
-    EXPECT_EQ(form.cmdClose->text(), "&Close");
-    form.cmdClose->click();
-    EXPECT_FALSE(form.isVisible());
+    bool shown = false;
+    ui.onShowModal([&](QWidget& w) {
+        auto& form = dynamic_cast<frmAction&>(w);
+        shown = true;
+        EXPECT_EQ(form.windowTitle(), "ACE Processing Results");
+        EXPECT_EQ(qm::test::texts(form.List1),
+                  (std::vector<std::string>{"first line", "", "third", "fourth", "last"}));
+        EXPECT_FALSE(ui.isBusy());
+        EXPECT_EQ(form.cmdClose->text(), "&Close");
+        form.show();
+        form.cmdClose->click();
+        EXPECT_FALSE(form.isVisible());
+    });
+    forms.showActionLog(winace);
+    EXPECT_TRUE(shown);
 }
 
-TEST(ActionLogTest, MissingLogGivesAnEmptyList)
+TEST(ActionLogTest, MissingLogIsError53BeforeTheWindowShowsAndAnEmptyOneAnEmptyList)
 {
     qm::test::TempDir dir("qm-action");
     qm::ui::FakeUiServices ui;
-    for (std::string location : {qm::fs::fromNative(dir / "winace.exe"), std::string(), std::string("Q:\\x\\y.exe")}) {
-        frmAction form(ui);
-        form.WinAceLocation = location;
-        form.show();
-        EXPECT_EQ(form.List1->count(), 0) << location;
-        form.close();
-    }
+    qm::app::ProgramState state(ui);
+    qm::test::FakeMainWindowView view;
+    QtRestoreForms forms(state, view);
+    for (std::string location : {qm::fs::fromNative(dir / "winace.exe"), std::string(), std::string("Q:\\x\\y.exe")})
+        EXPECT_EQ(qm::test::rtErrorNumber([&] { forms.showActionLog(location); }), 53) << location;
+    EXPECT_TRUE(ui.modalShows().empty());
     EXPECT_TRUE(ui.boxes().empty());
+
+    qm::test::writeFile(dir / "action.log", "");
+    int rows = -1;
+    ui.onShowModal([&](QWidget& w) { rows = dynamic_cast<frmAction&>(w).List1->count(); });
+    forms.showActionLog(qm::fs::fromNative(dir / "winace.exe"));
+    EXPECT_EQ(rows, 0);
 }
 
 TEST(ViewZipTest, DesignOfTheContentsWindow)

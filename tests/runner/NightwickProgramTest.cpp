@@ -9,6 +9,8 @@
 #include "platform/profile/Profile.h"
 #include "runner/RunLock.h"
 
+#include "WinAceStandIn.h"
+
 #include <chrono>
 #include <sstream>
 
@@ -101,6 +103,13 @@ const std::vector<std::string> successBlock(const std::string& name, const std::
     return {"<Now>\t" + name, "\t\t\tsuccessfully backed up to " + target};
 }
 
+// The ACE pass of a run without ACE projects.
+std::vector<std::string> noAceDue()
+{
+    return {"<Now>\tQuillmate automated back up operation started ", "<Now>\tNo ACE records due for back up",
+            std::string(72, '-')};
+}
+
 TEST_F(NightwickProgram, ADueProjectIsBackedUpLoggedStampedAndDueAgainTheNextDay)
 {
     makeSource("Alpha", {{"notes.txt", text(24, 'n')}, {"data/table.csv", text(12, 't')}});
@@ -130,6 +139,8 @@ TEST_F(NightwickProgram, ADueProjectIsBackedUpLoggedStampedAndDueAgainTheNextDay
                                  std::string("\t\t\t1\tProjects due for back-up"),
                                  std::string("\t\t\t1\tProjects successfully backed up"), dashes()})
         expected.push_back(l);
+    for (const std::string& l : noAceDue())
+        expected.push_back(l);
     EXPECT_EQ(logLines(), expected);
 
     // The two stamps, and not another byte of the project file changed.
@@ -148,15 +159,17 @@ TEST_F(NightwickProgram, ADueProjectIsBackedUpLoggedStampedAndDueAgainTheNextDay
     // Later the same day: nothing is due.
     EXPECT_EQ(runNightwick("2026-03-07 23:59:00"), 0);
     std::vector<std::string> lines = logLines();
-    ASSERT_EQ(lines.size(), expected.size() + 3);
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-              (std::vector<std::string>{"<Now>\tQuillmate automated back up operation started ",
-                                        "<Now>\tNo records due for back up", dashes()}));
+    ASSERT_EQ(lines.size(), expected.size() + 6);
+    std::vector<std::string> nothingDue{"<Now>\tQuillmate automated back up operation started ",
+                                        "<Now>\tNo records due for back up", dashes()};
+    for (const std::string& l : noAceDue())
+        nothingDue.push_back(l);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 6, lines.end()), nothingDue);
 
     // The next day it is due again.
     EXPECT_EQ(runNightwick("2026-03-08 00:10:00"), 0);
     lines = logLines();
-    ASSERT_EQ(lines.size(), expected.size() * 2 + 3);
+    ASSERT_EQ(lines.size(), expected.size() * 2 + 6);
     EXPECT_EQ(std::vector<std::string>(lines.end() - long(expected.size()), lines.end()), expected);
     EXPECT_EQ(qm::datetime::parseDateTime(stamp("Alpha", "ZIPLastBackupDate"))->date(),
               (DateTime{2026, 3, 8, 0, 0, 0}));
@@ -191,6 +204,9 @@ TEST_F(NightwickProgram, ThreeDueProjectsWithABrokenMiddleOne)
                               "<Now>\tSummary:",
                               "\t\t\t3\tProjects due for back-up",
                               "\t\t\t2\tProjects successfully backed up",
+                              dashes(),
+                              "<Now>\tQuillmate automated back up operation started ",
+                              "<Now>\tNo ACE records due for back up",
                               dashes(),
                           }));
     EXPECT_EQ(projectText("P2"), p2);
@@ -260,6 +276,8 @@ TEST_F(NightwickProgram, SchedulesPasswordsFileListsAndTheLatestDate)
                                  std::string("\t\t\t6\tProjects due for back-up"),
                                  std::string("\t\t\t6\tProjects successfully backed up"), dashes()})
         expected.push_back(l);
+    for (const std::string& l : noAceDue())
+        expected.push_back(l);
     EXPECT_EQ(logLines(), expected);
     EXPECT_FALSE(std::filesystem::exists(native("out/Fresh7.qmt")));
     EXPECT_FALSE(std::filesystem::exists(native("out/Loose.zzzz.qmt")));
@@ -311,6 +329,51 @@ TEST_F(NightwickProgram, ASecondStartFindsTheFirstAndEndsWithoutARun)
     EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {"usemax"}, &output), 0) << output;
     EXPECT_TRUE(std::filesystem::exists(native("out/P.qmt")));
     EXPECT_NE(output.find("Archiving Done: Archive processing complete."), std::string::npos) << output;
+}
+
+TEST_F(NightwickProgram, ADueAceProjectIsArchivedLoggedStampedInBothSectionsAndNotDueAgain)
+{
+    qm::test::installWinAce(home_.path());
+    // The data-file folder is there (so the second ACE pass runs); its backup is not due.
+    std::filesystem::create_directories(native("db"));
+    qm::test::writeFile(native("Options/User Options"),
+                        "[USER OPTIONS]\r\nProjectINIBackupPath=" + win("db") + "\r\nUserBackINIOption=manual\r\n");
+    makeSource("Ace1", {{"notes.txt", text(4, 'a')}, {"sub/more.txt", "more"}});
+    writeProject("Ace1", aceProject("Ace1"));
+    const std::string before = projectText("Ace1");
+
+    EXPECT_EQ(runNightwick("2026-03-07 13:05:09"), 0);
+    const auto entries = readArchive("out/Ace1.ace", native("src-Ace1").string());
+    EXPECT_EQ(names(entries), (std::vector<std::string>{"notes.txt", "sub/", "sub/more.txt"}));
+    EXPECT_EQ(entries.at("notes.txt").verdict, "same");
+
+    const std::string target = win("out");
+    std::vector<std::string> expected{"<Now>\tQuillmate automated back up operation started ",
+                                      "<Now>\tNo records due for back up", dashes(),
+                                      "<Now>\tQuillmate automated back up operation started "};
+    for (const std::string& l : successBlock("Ace1", target))
+        expected.push_back(l);
+    for (const std::string& l : {std::string("<Now>\tEnd of ACE back up operations"), std::string("<Now>\tSummary:"),
+                                 std::string("\t\t\t1\tProjects due for back-up"),
+                                 std::string("\t\t\t1\tProjects successfully backed up"), dashes()})
+        expected.push_back(l);
+    for (const std::string& l : noAceDue()) // the second pass finds it done
+        expected.push_back(l);
+    EXPECT_EQ(logLines(), expected);
+
+    // Stamped key by key in both sections; not another byte changed.
+    const std::string date =
+        qm::profile::getString(native("Projects/Ace1"), "ACE Files and Folders", "ACELastBackupDate", "?");
+    const std::optional<DateTime> last = qm::datetime::parseDateTime(date);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->date(), (DateTime{2026, 3, 7, 0, 0, 0}));
+    std::string stamped = before;
+    const std::string optionLine = "ACELastBackupDate=\r\n";
+    stamped.replace(stamped.find(optionLine), optionLine.size(), "ACELastBackupDate=" + date + "\r\n");
+    const std::string folderLine = "ACEDefaultRestoreFromFolder=" + target + "\r\n";
+    stamped.insert(stamped.find(folderLine) + folderLine.size(),
+                   "ACELastBackupDate=" + date + "\r\nACELastBackupFolder=" + target + "\r\n");
+    EXPECT_EQ(projectText("Ace1"), stamped);
 }
 
 } // namespace

@@ -81,6 +81,9 @@ struct FakeRestoreForms : qm::restore::RestoreForms {
     std::string comment;                              // lblDescription
     qm::restore::ContentsSummary summary;             // Label1 to Label10
     bool listVisible = true;                          // ListView1
+    std::vector<std::string> actionLogs;              // WinAceLocation of each action log shown
+    // Runs before an action log shows; throwing stops it, as a missing log does.
+    std::function<void(const std::string&)> onActionLog;
     void showContents(const std::string& ArchivePath) override { shown.push_back(ArchivePath); }
     void addContentsRow(int index, const qm::restore::ViewZipRow& row) override
     {
@@ -90,6 +93,12 @@ struct FakeRestoreForms : qm::restore::RestoreForms {
     void setContentsComment(const std::string& text) override { comment = text; }
     void setContentsSummary(const qm::restore::ContentsSummary& labels) override { summary = labels; }
     void showContentsList() override { listVisible = true; }
+    void showActionLog(const std::string& WinAceLocation) override
+    {
+        if (onActionLog)
+            onActionLog(WinAceLocation);
+        actionLogs.push_back(WinAceLocation);
+    }
 };
 
 // A picker answers Cancel once its script is used up.

@@ -113,6 +113,22 @@ protected:
         return r;
     }
 
+    // A project due for an automatic ACE backup every day, never backed up:
+    // source "src-<name>" with its subfolders, target "out", archive "<name>.ace".
+    qm::store::ProjectRecord aceProject(const std::string& name) const
+    {
+        qm::store::ProjectRecord r;
+        r[F::ProjectName] = name;
+        r[F::ProjectFolder] = win("src-" + name);
+        r[F::ACEBackFile] = name + ".ace";
+        r[F::ACEDefaultRestoreFromFolder] = win("out");
+        r[F::ACEDoSubFolders] = "yes";
+        r[F::ACEBackupOption] = "automatic";
+        r[F::ACEBackupFrequency] = "1";
+        r[F::AutoBackupFormat] = "ACE";
+        return r;
+    }
+
     // ---- autoback.log
     std::string logText() const
     {

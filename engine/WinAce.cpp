@@ -1,0 +1,45 @@
+#include "engine/WinAce.h"
+
+#include "app/BusySwitch.h"
+#include "app/ErrorBox.h"
+#include "app/ProgramState.h"
+#include "restore/RestoreForms.h"
+#include "store/ProjectRecord.h"
+
+namespace qm::engine {
+
+std::string launchFailedText(const std::string& program, int shellCode)
+{
+    return "WinAce could not be started: " + program + "\r\n\r\nShell error code: " + std::to_string(shellCode);
+}
+
+qm::store::ProgramRun WinAceRunner::OpAce(qm::store::AceCommand& strCommand, const std::string& ProjectName,
+                                          const std::string& /*BackupFolder*/, std::string& strList)
+{
+    qm::app::Form1Variables& f = state_.Form1;
+    const std::string program = f.WinAceLocation;
+    strCommand.collapse();
+    if (!strList.empty())
+        strList.insert(0, " ");
+    const std::string letter = qm::store::AceCommandLetter(strCommand.text());
+    const std::string parameters = qm::store::AceParameterText(strCommand.text(), ProjectName, strList);
+
+    bool exitAsked = false;
+    qm::app::BusySwitch::Operation running = busy_.begin([&exitAsked] { exitAsked = true; });
+    const qm::store::ProgramRun run = DoWait(program, parameters, f.AppDone);
+    if (!run.started) {
+        qm::app::showError(state_.ui(), launchFailedText(program, run.shellCode));
+        return run;
+    }
+    if (letter != "l" && !exitAsked)
+        forms_.showActionLog(f.WinAceLocation);
+    return run;
+}
+
+qm::store::ProgramRun WinAceRunner::DoWait(const std::string& strApp, const std::string& strTargetFile, bool& AppDone)
+{
+    return qm::store::DoWait(state_.ui(), state_.store.ProjectRecord(1)[qm::store::ProjectField::ProjectFolder], strApp,
+                             strTargetFile, AppDone);
+}
+
+} // namespace qm::engine

@@ -1,0 +1,55 @@
+#pragma once
+// The main window's WinAce runner, shared by the ACE backups and the test
+// and listing of ACE archives. OpAce turns a command text and an archive
+// path into WinAce's parameter text (store/AceCommandLine.h), runs WinAce
+// (the main window's WinAceLocation) through DoWait and then, for every
+// command letter but "l", shows the action log WinAce left in its folder.
+// DoWait starts a program from the loaded project's source folder and waits
+// for it to end while the window runtime keeps the window alive.
+//
+// While WinAce runs the main window's commands are off (the busy switch);
+// an Exit meanwhile waits for WinAce to end and skips the action log.
+#include "store/AceCommandLine.h"
+#include "store/ShellExecute.h"
+
+#include <string>
+
+namespace qm::app {
+class BusySwitch;
+class ProgramState;
+} // namespace qm::app
+namespace qm::restore {
+class RestoreForms;
+}
+
+namespace qm::engine {
+
+// The box of a launch that failed: "WinAce could not be started: <program>"
+// and the shell's code.
+std::string launchFailedText(const std::string& program, int shellCode);
+
+class WinAceRunner {
+public:
+    WinAceRunner(qm::app::ProgramState& state, qm::restore::RestoreForms& forms, qm::app::BusySwitch& busy)
+        : state_(state), forms_(forms), busy_(busy)
+    {
+    }
+
+    // `strCommand` is collapsed in place and `strList`, when not empty, gets
+    // one blank in front. A launch that fails shows the critical "Error!"
+    // box of launchFailedText and no action log. The source folder that
+    // cannot be made current, and an action log that cannot be read (53),
+    // end OpAce with their qm::RtError. `BackupFolder` is not used.
+    qm::store::ProgramRun OpAce(qm::store::AceCommand& strCommand, const std::string& ProjectName,
+                    const std::string& BackupFolder, std::string& strList);
+
+    // qm::store::DoWait from the loaded record's ProjectFolder.
+    qm::store::ProgramRun DoWait(const std::string& strApp, const std::string& strTargetFile, bool& AppDone);
+
+private:
+    qm::app::ProgramState& state_;
+    qm::restore::RestoreForms& forms_;
+    qm::app::BusySwitch& busy_;
+};
+
+} // namespace qm::engine

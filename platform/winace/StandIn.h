@@ -1,0 +1,45 @@
+#pragma once
+// The WinAce stand-in: carries out a request (Request.h) with our zip
+// engine. Its archives are ZIP files under whatever name the caller gives
+// (".ace"); no real ACE archive is written. It never asks anything.
+//
+// Results: every run leaves its report, a line per file and a summary, in
+// "action.log" in the stand-in's own folder (rewritten each run), and its
+// exit status says how it went: 0 success, 1 done with warnings (a named
+// file missing, a file skipped), 2 failure (a bad command line, an archive
+// that cannot be read, written, found or is locked, a test that failed).
+#include "platform/winace/Request.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace qm::winace {
+
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitWarnings = 1;
+inline constexpr int ExitFailed = 2;
+
+// Where the stand-in keeps its self-extractor stub, below its own folder.
+inline constexpr const char* SfxStubName = "SFXFILES\\WGUI_EN.SFX";
+
+struct Outcome {
+    int exitCode = ExitOk;
+    std::vector<std::string> lines; // the report, without line ends
+};
+
+// Carries out the request in the current folder. `ownFolder` (Windows form)
+// holds the default self-extractor stub.
+Outcome run(const Request& request, const std::string& ownFolder);
+
+// The whole run of the program: parses `args`, runs, writes action.log
+// (CR LF lines) into `ownFolder` (a host path) and gives the exit status.
+int runProgram(const std::vector<std::string>& args, const std::filesystem::path& ownFolder);
+
+// "--install": registers the program `self` (its Path, in Windows form, and
+// Version "2.11" under HKEY_CURRENT_USER\SOFTWARE\e-merge\WinAce) and lays
+// its self-extractor stub, a copy of `stub` (pvksfx32.bin). Gives the exit
+// status; `message` says what went wrong.
+int install(const std::filesystem::path& self, const std::filesystem::path& stub, std::string& message);
+
+} // namespace qm::winace

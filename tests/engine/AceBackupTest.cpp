@@ -1,0 +1,343 @@
+// The manual ACE backups without a window: BackupArchive, MakeAce and
+// MakeAceEXE over a temporary program folder with the WinAce stand-in
+// installed in this test program's registry, the main window and its
+// dialogs faked, boxes scripted, the clock fixed.
+#include "engine/Backup.h"
+
+#include "app/BusySwitch.h"
+#include "app/ProgramState.h"
+#include "engine/ArchiveKinds.h"
+#include "engine/BackupType.h"
+#include "engine/SplitSize.h"
+#include "platform/datetime/Clock.h"
+#include "platform/datetime/DateText.h"
+#include "platform/fs/CurrentFolder.h"
+#include "platform/fs/FileOps.h"
+#include "platform/registry/Registry.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/SfxBlock.h"
+#include "restore/ActionLog.h"
+
+#include "FakeMainWindowView.h"
+#include "FakeWindows.h"
+#include "ProgramHome.h"
+#include "WinAceStandIn.h"
+
+namespace {
+
+using namespace qm::engine;
+using qm::datetime::DateTime;
+using F = qm::store::ProjectField;
+namespace stdfs = std::filesystem;
+
+constexpr const char* Now = "3/7/2026 2:05:09 PM";
+
+class AceBackupTest : public qm::test::ProgramHomeTest {
+protected:
+    AceBackupTest() : ProgramHomeTest({"Projects", "Options", "Filelists", "Temp", "out"})
+    {
+        ui_.setUnscriptedResult(qm::ui::mb::OK);
+        state_.Form1.WinAceLocation = winace_;
+        windows_.engine.onBackupType = [this](const BackupTypeSetup&) {
+            std::array<bool, ArchiveKindCount> set{};
+            set[size_t(kind_)] = true;
+            backupTypeOkay(state_.Form1, set, deleteOld_);
+        };
+        windows_.engine.onSplitSize = [this](const std::string& mode) {
+            state_.Form1.AceSplitSize = splitSize_;
+            if (splitSize_ == "Abort") {
+                splitSizeCancel(state_, mode);
+                return false;
+            }
+            return true;
+        };
+        // The window reads the log as the real one does.
+        windows_.restore.onActionLog = [](const std::string& at) { qm::restore::readActionLog(at); };
+    }
+    ~AceBackupTest() override { qm::fs::ChDir(qm::fs::fromNative(cwd_)); }
+
+    // The ACE project with its self-extracting twin going to "sfx".
+    qm::store::ProjectRecord aceSfxProject(const std::string& name) const
+    {
+        qm::store::ProjectRecord r = aceProject(name);
+        r[F::ACEStorePathOption] = "-fp";
+        r[F::ACESFXBackFile] = name + ".exe";
+        r[F::ACESFXDefaultExtractFolder] = win("sfx");
+        r[F::ACESFXDoSubFolders] = "yes";
+        r[F::ACESFXFilesToProcess] = "*";
+        return r;
+    }
+    void addProject(const std::string& name, const std::function<void(qm::store::ProjectRecord&)>& edit = {})
+    {
+        makeSource(name, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}});
+        qm::store::ProjectRecord r = aceSfxProject(name);
+        if (edit)
+            edit(r);
+        writeProject(name, r);
+        view_.rows.push_back({name, "", "", "", "", ""});
+    }
+    void backUp(const std::string& name, int kind = kind::Ace, bool deleteOld = false)
+    {
+        view_.selected = {view_.findRow(name)};
+        kind_ = kind;
+        deleteOld_ = deleteOld;
+        backup_.BackupArchive();
+    }
+    std::vector<std::string> names(const std::string& archive, const std::string& password = {})
+    {
+        qm::zip::PavikZip z;
+        qm::zip::ZipEventHandlers h;
+        std::vector<std::string> found;
+        h.onFileListed = [&](const qm::zip::ListedEntry& e) { found.push_back(e.name); };
+        z.addEventSink(&h);
+        z.ArchivePath = win(archive);
+        z.Password = password;
+        EXPECT_EQ(z.ListEntries(), 0) << archive;
+        if (!password.empty()) {
+            EXPECT_EQ(z.Test(), 0) << archive;
+        }
+        return found;
+    }
+    std::vector<std::string> prompts() const
+    {
+        std::vector<std::string> out;
+        for (const qm::ui::BoxRecord& b : ui_.boxes())
+            out.push_back(b.title + ": " + b.prompt);
+        return out;
+    }
+    std::vector<std::string> startLines(const std::string& name, const std::string& archive) const
+    {
+        return {dashes(), "<Now>\tManual back-up started for " + name, "\t\t\tTarget File: " + win(archive)};
+    }
+    void setWinAceVersion(const std::string& version)
+    {
+        qm::registry::setValue(qm::registry::hkey::CurrentUser, R"(SOFTWARE\e-merge\WinAce)", "Version",
+                               qm::registry::textValue(version));
+    }
+
+    stdfs::path cwd_ = stdfs::current_path();
+    std::string winace_ = qm::test::installWinAce(home_.path());
+    qm::ui::FakeUiServices ui_;
+    qm::app::ProgramState state_{ui_};
+    qm::test::FakeMainWindowView view_;
+    qm::test::FakeWindows windows_;
+    qm::app::BusySwitch busy_{view_};
+    qm::datetime::FixedClock clock_{DateTime{2026, 3, 7, 14, 5, 9}};
+    Backup backup_{state_, view_, windows_.windows, busy_, clock_};
+    int kind_ = kind::Ace;
+    bool deleteOld_ = false;
+    std::string splitSize_ = "1457000";
+};
+
+TEST_F(AceBackupTest, AceBackupStampsTheRecordAndTheRowAndLogsSuccess)
+{
+    addProject("Other");
+    addProject("Home", [](auto& r) {
+        r[F::ACEUsePassword] = "yes";
+        r[F::ACEDefaultPassword] = "my  secret";
+        r[F::ACEUseComments] = "yes";
+        r[F::ACEComments] = "Weekly";
+    });
+    bool commandsOffMeanwhile = false;
+    ui_.onDoEvents([&] { commandsOffMeanwhile = commandsOffMeanwhile || !view_.commandsEnabled; });
+    backUp("Home");
+
+    EXPECT_TRUE(prompts().empty()) << prompts().front();
+    EXPECT_TRUE(commandsOffMeanwhile);
+    EXPECT_TRUE(view_.commandsEnabled);
+    EXPECT_EQ(windows_.restore.actionLogs, std::vector<std::string>{winace_});
+    EXPECT_EQ(names("out/Home.ace", "my  secret"), (std::vector<std::string>{"a.txt", "sub\\", "sub\\b.txt"}));
+    EXPECT_EQ(qm::test::actionLog(home_.path()).back(), "Done.");
+    EXPECT_FALSE(stdfs::exists(native("Temp/comment.txt"))); // written for the run, gone after it
+    std::string comment;
+    qm::test::runCommand({"python3", "-c", "import sys, zipfile; print(zipfile.ZipFile(sys.argv[1]).comment.decode())",
+                          native("out/Home.ace").string()},
+                         &comment);
+    EXPECT_EQ(comment, "Weekly\n");
+    EXPECT_EQ(view_.rows[1][1], Now);
+    EXPECT_EQ(view_.rows[0][1], "");
+    const std::string file = projectText("Home");
+    EXPECT_NE(file.find(std::string("ACELastBackupDate=") + Now + "\r\n"), std::string::npos);
+    EXPECT_NE(file.find("ACELastBackupFolder=" + win("out") + "\r\n"), std::string::npos);
+    std::vector<std::string> expected = startLines("Home", "out/Home.ace");
+    expected.push_back("<Now>\tHome successfully backed up.");
+    EXPECT_EQ(logLines(), expected);
+    EXPECT_FALSE(ui_.isBusy());
+    EXPECT_EQ(qm::fs::CurDir(), win("src-Home")); // WinAce ran in the source folder
+}
+
+TEST_F(AceBackupTest, SelfExtractingBackupWritesItsOptionsAndRecordsThePlainFolder)
+{
+    addProject("Home", [](auto& r) {
+        r[F::ACESFXFilesToProcess] = ""; // the list is used
+        r[F::ACESFXProjectCaption] = "Home files";
+        r[F::ACESFXProjectIntro] = "Unpacks the home files.";
+    });
+    stdfs::create_directories(native("sfx"));
+    qm::test::writeFile(native("Filelists/Home-ACEEXE"), "a.txt\r\n");
+    backUp("Home", kind::AceExe);
+
+    EXPECT_TRUE(prompts().empty()) << prompts().front();
+    EXPECT_EQ(qm::test::readFile(native("sfxopt.ini")),
+              "[OPTIONS]\r\nTITLE=Home files\r\nSFXFILE=" + win("WinAce") +
+                  "\\SFXFILES\\WGUI_EN.SFX\r\nINFO=Unpacks the home files.\r\n");
+    EXPECT_EQ(names("sfx/Home.exe"), std::vector<std::string>{"a.txt"});
+    const std::optional<qm::sfx::SfxConfig> config = qm::sfx::loadFromFile(native("sfx/Home.exe").string());
+    ASSERT_TRUE(config);
+    EXPECT_EQ(config->Caption, "Home files");
+    EXPECT_NE(stdfs::status(native("sfx/Home.exe")).permissions() & stdfs::perms::owner_exec, stdfs::perms::none);
+    const std::string file = projectText("Home");
+    EXPECT_NE(file.find("ACELastBackupFolder=" + win("out") + "\r\n"), std::string::npos);
+    EXPECT_EQ(logLines().back(), "<Now>\tHome successfully backed up.");
+    EXPECT_EQ(logLines()[2], "\t\t\tTarget File: " + win("sfx") + "\\Home.exe");
+
+    // An empty extract folder is refused before anything runs.
+    ui_.clearRecords();
+    stdfs::remove(native("autoback.log"));
+    qm::store::ProjectRecord r = aceSfxProject("Home");
+    r[F::ACESFXDefaultExtractFolder] = "";
+    writeProject("Home", r);
+    backUp("Home", kind::AceExe);
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: The Target folder for your project, Home has not been defined."});
+    EXPECT_EQ(logText(), "");
+}
+
+TEST_F(AceBackupTest, RegisteredWinAceIsCheckedAgainForTheSelfExtractorsOptions)
+{
+    addProject("Home", [](auto& r) { r[F::ACESFXProjectCaption] = "Home"; });
+    stdfs::create_directories(native("sfx"));
+    const std::pair<std::string, std::string> versions[] = {
+        {"2.1", "Error!: ACE compression requires WinAce version 2.11 or later.\r\nYour installed version is 2.1"},
+        {"two", "Error!: ACE compression requires WinAce version 2.11 or later.\r\nYour installed version is two"},
+        {"", ""}, // an empty version passes
+    };
+    for (const auto& [version, box] : versions) {
+        ui_.clearRecords();
+        setWinAceVersion(version);
+        backUp("Home", kind::AceExe);
+        EXPECT_EQ(prompts(), box.empty() ? std::vector<std::string>{} : std::vector<std::string>{box}) << version;
+        EXPECT_FALSE(ui_.isBusy());
+    }
+    EXPECT_TRUE(stdfs::exists(native("sfx/Home.exe")));
+
+    ui_.clearRecords();
+    qm::registry::deleteKey(qm::registry::hkey::CurrentUser, R"(SOFTWARE\e-merge\WinAce)");
+    stdfs::remove(native("autoback.log"));
+    backUp("Home", kind::AceExe);
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: ACE compression requires that you have installed\r\n"
+                                                  "WinACE 2.11 or later. Quillmate could not\r\n"
+                                                  "locate that program on your system."});
+    EXPECT_EQ(logLines(), startLines("Home", "sfx/Home.exe")); // its start lines stay
+}
+
+TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
+{
+    addProject("Home");
+    backUp("Home");
+    const std::string before = qm::test::readFile(native("out/Home.ace"));
+    const std::string record = projectText("Home");
+    windows_.restore.actionLogs.clear();
+
+    state_.Form1.WinAceLocation.clear();
+    backUp("Home", kind::Ace, true);
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: Cannot find an installed version of WinAce (2.11 or higher)"});
+    EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), before);
+
+    ui_.clearRecords();
+    stdfs::remove(native("autoback.log"));
+    state_.Form1.WinAceLocation = win("nowhere/WinAce");
+    backUp("Home", kind::Ace, true);
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: WinAce could not be started: " + win("nowhere/WinAce") +
+                                                  "\r\n\r\nShell error code: 3"});
+    EXPECT_TRUE(windows_.restore.actionLogs.empty()); // no old log
+    EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), before);
+    EXPECT_EQ(projectText("Home"), record);
+    EXPECT_EQ(logLines(), startLines("Home", "out/Home.ace"));
+    EXPECT_FALSE(ui_.isBusy());
+    EXPECT_TRUE(view_.commandsEnabled);
+}
+
+TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
+{
+    addProject("Home", [](auto& r) { r[F::ACEArchiveDate] = "latest"; });
+    for (const char* f : {"src-Home/a.txt", "src-Home/sub/b.txt"})
+        qm::fs::setModifiedTime(win(f), std::chrono::system_clock::from_time_t(
+                                            qm::datetime::toTimeT(DateTime{2024, 1, 2, 3, 4, 5})));
+    backUp("Home");
+    ASSERT_EQ(view_.rows[0][1], Now);
+    view_.rows[0][1] = "";
+    const std::string before = qm::test::readFile(native("out/Home.ace"));
+
+    // Nothing changed: WinAce leaves the archive with its newest entry's
+    // time, before the last backup's date.
+    clock_.advanceDays(1);
+    backUp("Home");
+    EXPECT_EQ(view_.rows[0][1], "");
+    EXPECT_EQ(logLines().size(), 7u);
+
+    // WinAce makes the archive but reports a listed file missing (exit code 1).
+    qm::store::ProjectRecord r = aceSfxProject("Home");
+    r[F::ACEFilesToProcess] = "(list)";
+    r[F::ACEBackFile] = "Listed.ace";
+    writeProject("Home", r);
+    qm::test::writeFile(native("Filelists/Home-ACE"), "a.txt\r\nmissing.txt\r\n");
+    backUp("Home");
+    EXPECT_EQ(names("out/Listed.ace"), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(view_.rows[0][1], "");
+
+    // WinAce fails (its list file is missing): the old archive comes back.
+    stdfs::remove(native("Filelists/Home-ACE"));
+    r[F::ACEBackFile] = "Home.ace";
+    writeProject("Home", r);
+    backUp("Home", kind::Ace, true);
+    EXPECT_EQ(qm::test::actionLog(home_.path())[1], "Error: list file not found: " + win("Filelists") + "\\Home-ACE");
+    EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), before);
+    EXPECT_EQ(view_.rows[0][1], "");
+    EXPECT_EQ(logLines().back(), "\t\t\tTarget File: " + win("out") + "\\Home.ace");
+    EXPECT_TRUE(prompts().empty());
+}
+
+TEST_F(AceBackupTest, SplitSizeAnswersAndExitWhileWinAceRuns)
+{
+    addProject("Home");
+    splitSize_ = "Abort";
+    backUp("Home", kind::AceMulti);
+    splitSize_ = "";
+    backUp("Home", kind::AceMulti);
+    EXPECT_EQ(prompts(), (std::vector<std::string>{"User abort: Operation cancelled.",
+                                                   "Error!: No Split Size set. Aborting operation."}));
+    EXPECT_EQ(ui_.boxes()[0].icon, qm::ui::Icon::Information);
+    EXPECT_EQ(logText(), "");
+    EXPECT_EQ(windows_.engine.shown.back(), "SplitSize ACE Form1");
+
+    // Spanned: the folder picker only lets the user cancel; the archive
+    // goes to the record's folder.
+    backUp("Home", kind::AceSpan); // cancelled
+    EXPECT_EQ(logText(), "");
+    windows_.pickers.folders.push_back(qm::pickers::FolderAnswer::okay(win("Temp")));
+    backUp("Home", kind::AceSpan);
+    EXPECT_EQ(windows_.pickers.folderRequests.back().ParentForm, "Form1");
+    EXPECT_EQ(state_.ChosenFolder, win("Temp"));
+    EXPECT_EQ(view_.rows[0][1], Now);
+    EXPECT_EQ(names("out/Home.ace").size(), 3u);
+    view_.rows[0][1] = "";
+    windows_.restore.actionLogs.clear();
+
+    // Exit while WinAce runs: it waits for WinAce, and no action log shows.
+    ui_.clearRecords();
+    splitSize_ = "1457000";
+    bool exited = false;
+    bool asked = false;
+    ui_.onDoEvents([&] {
+        if (!asked)
+            asked = busy_.deferExit([&] { exited = true; });
+    });
+    backUp("Home", kind::AceMulti);
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(exited);
+    EXPECT_TRUE(windows_.restore.actionLogs.empty());
+    EXPECT_EQ(view_.rows[0][1], Now); // the archive was made all the same
+    EXPECT_EQ(names("out/Home.ace").size(), 3u);
+}
+
+} // namespace
