@@ -1,15 +1,8 @@
 // The manual ACE backups without a window: BackupArchive, MakeAce and
-// MakeAceEXE over a temporary program folder with the WinAce stand-in
-// installed in this test program's registry, the main window and its
-// dialogs faked, boxes scripted, the clock fixed.
-#include "engine/Backup.h"
+// MakeAceEXE with the WinAce stand-in installed in this test program's
+// registry, over the manual backups' test set-up.
+#include "BackupFixture.h"
 
-#include "app/BusySwitch.h"
-#include "app/ProgramState.h"
-#include "engine/ArchiveKinds.h"
-#include "engine/BackupType.h"
-#include "engine/SplitSize.h"
-#include "platform/datetime/Clock.h"
 #include "platform/datetime/DateText.h"
 #include "platform/fs/CurrentFolder.h"
 #include "platform/fs/FileOps.h"
@@ -18,31 +11,18 @@
 #include "platform/zip/SfxBlock.h"
 #include "restore/ActionLog.h"
 
-#include "FakeMainWindowView.h"
-#include "FakeWindows.h"
-#include "ProgramHome.h"
 #include "WinAceStandIn.h"
 
 namespace {
 
-using namespace qm::engine;
-using qm::datetime::DateTime;
+using namespace qm::test::engine;
 using F = qm::store::ProjectField;
-namespace stdfs = std::filesystem;
 
-constexpr const char* Now = "3/7/2026 2:05:09 PM";
-
-class AceBackupTest : public qm::test::ProgramHomeTest {
+class AceBackupTest : public BackupTest {
 protected:
-    AceBackupTest() : ProgramHomeTest({"Projects", "Options", "Filelists", "Temp", "out"})
+    AceBackupTest()
     {
-        ui_.setUnscriptedResult(qm::ui::mb::OK);
         state_.Form1.WinAceLocation = winace_;
-        windows_.engine.onBackupType = [this](const BackupTypeSetup&) {
-            std::array<bool, ArchiveKindCount> set{};
-            set[size_t(kind_)] = true;
-            backupTypeOkay(state_.Form1, set, deleteOld_);
-        };
         windows_.engine.onSplitSize = [this](const std::string& mode) {
             state_.Form1.AceSplitSize = splitSize_;
             if (splitSize_ == "Abort") {
@@ -56,7 +36,8 @@ protected:
     }
     ~AceBackupTest() override { qm::fs::ChDir(qm::fs::fromNative(cwd_)); }
 
-    // The ACE project with its self-extracting twin going to "sfx".
+    // The ACE project with its self-extracting twin going to "sfx", on the
+    // next row of the list.
     qm::store::ProjectRecord aceSfxProject(const std::string& name) const
     {
         qm::store::ProjectRecord r = aceProject(name);
@@ -67,7 +48,7 @@ protected:
         r[F::ACESFXFilesToProcess] = "*";
         return r;
     }
-    void addProject(const std::string& name, const std::function<void(qm::store::ProjectRecord&)>& edit = {})
+    void addAceProject(const std::string& name, const std::function<void(qm::store::ProjectRecord&)>& edit = {})
     {
         makeSource(name, {{"a.txt", "alpha"}, {"sub/b.txt", "beta"}});
         qm::store::ProjectRecord r = aceSfxProject(name);
@@ -75,13 +56,6 @@ protected:
             edit(r);
         writeProject(name, r);
         view_.rows.push_back({name, "", "", "", "", ""});
-    }
-    void backUp(const std::string& name, int kind = kind::Ace, bool deleteOld = false)
-    {
-        view_.selected = {view_.findRow(name)};
-        kind_ = kind;
-        deleteOld_ = deleteOld;
-        backup_.BackupArchive();
     }
     std::vector<std::string> names(const std::string& archive, const std::string& password = {})
     {
@@ -98,13 +72,6 @@ protected:
         }
         return found;
     }
-    std::vector<std::string> prompts() const
-    {
-        std::vector<std::string> out;
-        for (const qm::ui::BoxRecord& b : ui_.boxes())
-            out.push_back(b.title + ": " + b.prompt);
-        return out;
-    }
     std::vector<std::string> startLines(const std::string& name, const std::string& archive) const
     {
         return {dashes(), "<Now>\tManual back-up started for " + name, "\t\t\tTarget File: " + win(archive)};
@@ -117,22 +84,13 @@ protected:
 
     stdfs::path cwd_ = stdfs::current_path();
     std::string winace_ = qm::test::installWinAce(home_.path());
-    qm::ui::FakeUiServices ui_;
-    qm::app::ProgramState state_{ui_};
-    qm::test::FakeMainWindowView view_;
-    qm::test::FakeWindows windows_;
-    qm::app::BusySwitch busy_{view_};
-    qm::datetime::FixedClock clock_{DateTime{2026, 3, 7, 14, 5, 9}};
-    Backup backup_{state_, view_, windows_.windows, busy_, clock_};
-    int kind_ = kind::Ace;
-    bool deleteOld_ = false;
     std::string splitSize_ = "1457000";
 };
 
 TEST_F(AceBackupTest, AceBackupStampsTheRecordAndTheRowAndLogsSuccess)
 {
-    addProject("Other");
-    addProject("Home", [](auto& r) {
+    addAceProject("Other");
+    addAceProject("Home", [](auto& r) {
         r[F::ACEUsePassword] = "yes";
         r[F::ACEDefaultPassword] = "my  secret";
         r[F::ACEUseComments] = "yes";
@@ -140,7 +98,7 @@ TEST_F(AceBackupTest, AceBackupStampsTheRecordAndTheRowAndLogsSuccess)
     });
     bool commandsOffMeanwhile = false;
     ui_.onDoEvents([&] { commandsOffMeanwhile = commandsOffMeanwhile || !view_.commandsEnabled; });
-    backUp("Home");
+    backUp("Home", kind::Ace);
 
     EXPECT_TRUE(prompts().empty()) << prompts().front();
     EXPECT_TRUE(commandsOffMeanwhile);
@@ -168,7 +126,7 @@ TEST_F(AceBackupTest, AceBackupStampsTheRecordAndTheRowAndLogsSuccess)
 
 TEST_F(AceBackupTest, SelfExtractingBackupWritesItsOptionsAndRecordsThePlainFolder)
 {
-    addProject("Home", [](auto& r) {
+    addAceProject("Home", [](auto& r) {
         r[F::ACESFXFilesToProcess] = ""; // the list is used
         r[F::ACESFXProjectCaption] = "Home files";
         r[F::ACESFXProjectIntro] = "Unpacks the home files.";
@@ -204,7 +162,7 @@ TEST_F(AceBackupTest, SelfExtractingBackupWritesItsOptionsAndRecordsThePlainFold
 
 TEST_F(AceBackupTest, RegisteredWinAceIsCheckedAgainForTheSelfExtractorsOptions)
 {
-    addProject("Home", [](auto& r) { r[F::ACESFXProjectCaption] = "Home"; });
+    addAceProject("Home", [](auto& r) { r[F::ACESFXProjectCaption] = "Home"; });
     stdfs::create_directories(native("sfx"));
     const std::pair<std::string, std::string> versions[] = {
         {"2.1", "Error!: ACE compression requires WinAce version 2.11 or later.\r\nYour installed version is 2.1"},
@@ -232,8 +190,8 @@ TEST_F(AceBackupTest, RegisteredWinAceIsCheckedAgainForTheSelfExtractorsOptions)
 
 TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
 {
-    addProject("Home");
-    backUp("Home");
+    addAceProject("Home");
+    backUp("Home", kind::Ace);
     const std::string before = qm::test::readFile(native("out/Home.ace"));
     const std::string record = projectText("Home");
     windows_.restore.actionLogs.clear();
@@ -259,11 +217,11 @@ TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
 
 TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
 {
-    addProject("Home", [](auto& r) { r[F::ACEArchiveDate] = "latest"; });
+    addAceProject("Home", [](auto& r) { r[F::ACEArchiveDate] = "latest"; });
     for (const char* f : {"src-Home/a.txt", "src-Home/sub/b.txt"})
         qm::fs::setModifiedTime(win(f), std::chrono::system_clock::from_time_t(
                                             qm::datetime::toTimeT(DateTime{2024, 1, 2, 3, 4, 5})));
-    backUp("Home");
+    backUp("Home", kind::Ace);
     ASSERT_EQ(view_.rows[0][1], Now);
     view_.rows[0][1] = "";
     const std::string before = qm::test::readFile(native("out/Home.ace"));
@@ -271,7 +229,7 @@ TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
     // Nothing changed: WinAce leaves the archive with its newest entry's
     // time, before the last backup's date.
     clock_.advanceDays(1);
-    backUp("Home");
+    backUp("Home", kind::Ace);
     EXPECT_EQ(view_.rows[0][1], "");
     EXPECT_EQ(logLines().size(), 7u);
 
@@ -281,7 +239,7 @@ TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
     r[F::ACEBackFile] = "Listed.ace";
     writeProject("Home", r);
     qm::test::writeFile(native("Filelists/Home-ACE"), "a.txt\r\nmissing.txt\r\n");
-    backUp("Home");
+    backUp("Home", kind::Ace);
     EXPECT_EQ(names("out/Listed.ace"), std::vector<std::string>{"a.txt"});
     EXPECT_EQ(view_.rows[0][1], "");
 
@@ -299,7 +257,7 @@ TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
 
 TEST_F(AceBackupTest, SplitSizeAnswersAndExitWhileWinAceRuns)
 {
-    addProject("Home");
+    addAceProject("Home");
     splitSize_ = "Abort";
     backUp("Home", kind::AceMulti);
     splitSize_ = "";
