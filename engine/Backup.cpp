@@ -55,9 +55,7 @@ bool readableFolder(const std::string& path)
 
 std::string runErrorText(const std::exception& e)
 {
-    if (const auto* rt = dynamic_cast<const qm::RtError*>(&e))
-        return "Error: " + std::to_string(rt->number) + ". " + rt->description;
-    return "Error: 51. " + std::string(e.what());
+    return "Error: " + std::to_string(qm::app::errorNumber(e)) + ". " + e.what();
 }
 
 Backup::Backup(qm::app::ProgramState& state, qm::app::MainWindowView& view, qm::app::Windows& windows,

@@ -2,6 +2,7 @@
 // it, and the archive summary of the contents window.
 #include "engine/Backup.h"
 
+#include "app/DiskPrompt.h"
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
@@ -37,15 +38,7 @@ void Backup::PavikZip1_TotalProgress(int percent)
     }
 }
 
-void Backup::PavikZip1_DiskRequest(int disk, bool& ready)
-{
-    UiServices& ui = state_.ui();
-    qm::store::NormalPointer(ui);
-    const std::string text = disk != 0 ? "Please insert disk #" + std::to_string(disk)
-                                       : "This zip file is part of a multiple disks zip file. Please insert the "
-                                         "last disk of the set.";
-    ready = ui.msgBox(text, mb::OKCancel | mb::Information, DefaultTitle) == mb::OK;
-}
+void Backup::PavikZip1_DiskRequest(int disk, bool& ready) { ready = qm::app::askForDisk(state_.ui(), disk); }
 
 void Backup::PavikZip1_EntryNaming(std::string& storedName, const std::string& sourcePath)
 {

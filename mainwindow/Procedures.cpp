@@ -11,16 +11,14 @@
 #include "mainwindow/RecordOps.h"
 #include "pickers/PickerForms.h"
 #include "platform/fs/Paths.h"
-#include "restore/RestoreForms.h"
 #include "store/AutobackLog.h"
 #include "store/SystemLookups.h"
-
-#include <algorithm>
 
 namespace qm::app {
 
 Procedures::Procedures(ProgramState& state, MainWindowView& view, Windows& windows)
-    : state_(state), view_(view), windows_(windows), busy_(view), backup_(state, view, windows, busy_)
+    : state_(state), view_(view), windows_(windows), busy_(view), backup_(state, view, windows, busy_),
+      restore_(state, view, windows, busy_, backup_)
 {
 }
 
@@ -64,15 +62,7 @@ void Procedures::Timer1_Timer()
 
 // ---- Archive viewing
 
-void Procedures::ExplorerView(const std::string& ArchivePath)
-{
-    windows_.restore.showContents(ArchivePath);
-    std::string path = ArchivePath;
-    std::erase(path, '"');
-    state_.Form1.ProjectName = path;
-    if (lister_)
-        lister_(path);
-}
+void Procedures::ExplorerView(const std::string& ArchivePath) { restore_.ExplorerView(ArchivePath); }
 
 // ---- Commands
 
@@ -123,6 +113,9 @@ void Procedures::About()
 void Procedures::GoFenwold() { outside().GoFenwold(); }
 
 void Procedures::BackupArchive() { backup_.BackupArchive(); }
+void Procedures::RestoreArchive() { restore_.RestoreArchive(); }
+void Procedures::ViewArchive() { restore_.ViewArchive(); }
+void Procedures::TestArchive() { restore_.TestArchive(); }
 
 void Procedures::SendQMT() { SendArchive(state_, view_, windows_, qm::store::ProjectField::ZIPBackFile); }
 

@@ -14,6 +14,7 @@
 #include "engine/Backup.h"
 #include "mainwindow/Commands.h"
 #include "mainwindow/Startup.h"
+#include "restore/Restore.h"
 
 #include <functional>
 #include <string>
@@ -38,6 +39,8 @@ public:
     BusySwitch& busy() { return busy_; }
     // The manual backups, and the main window's zip control with its handlers.
     qm::engine::Backup& backup() { return backup_; }
+    // Restore, test and archive viewing.
+    qm::restore::Restore& restore() { return restore_; }
 
     // ---- The commands (Commands.def)
 #define QM_COMMAND(procedure, built) void procedure() override;
@@ -56,12 +59,9 @@ public:
     void Timer1_Timer();
 
     // ---- Archive viewing
-    // Opens the contents window on `ArchivePath` (as given) and lists the
-    // archive into it: ProjectName takes the path without its quotes.
+    // Opens the contents window on the archive named on the command line
+    // (`ArchivePath` as given: a host path, perhaps in quotes) and lists it.
     void ExplorerView(const std::string& ArchivePath);
-    // How an archive is listed into the contents window once the zip control
-    // is there; gives the control's result.
-    void setArchiveLister(std::function<int(const std::string&)> lister) { lister_ = std::move(lister); }
     // The main window's own windows (the about box); until set, About does nothing.
     void setMainForms(MainForms& forms) { mainForms_ = &forms; }
 
@@ -73,7 +73,7 @@ private:
     Windows& windows_;
     BusySwitch busy_;
     qm::engine::Backup backup_;
-    std::function<int(const std::string&)> lister_;
+    qm::restore::Restore restore_;
     MainForms* mainForms_ = nullptr;
 };
 

@@ -10,17 +10,32 @@
 
 namespace qm::restore {
 
+class RestoreRun;
+
 // The captions of the contents window's summary labels Label1 to Label10.
 using ContentsSummary = std::array<std::string, 10>;
+
+// How a listing opens the contents window.
+struct ContentsOpening {
+    std::string caption;       // "Viewing: ..."
+    std::string ProjectName;   // the archive its operations work on (Windows form)
+    std::string ParentForm;    // "Form1" for a project's listing, else empty
+    std::string strRunCommand; // the command-line argument of a command-line listing
+};
 
 class RestoreForms {
 public:
     virtual ~RestoreForms() = default;
+    // RestoreFrm over `run`, shown modally; returns once it has unloaded.
+    virtual void showRestore(RestoreRun& run) = 0;
+
     // frmViewZip, the archive contents window: one at a time, made when there
-    // is none, shown not modal with the caption "Viewing: " & ArchivePath and
-    // its strRunCommand and ProjectName set to ArchivePath (as given, quotes
-    // and all). When it unloads the main window shows itself again.
-    virtual void showContents(const std::string& ArchivePath) = 0;
+    // is none, its rows cleared, set up as `opening` says and shown not
+    // modal. When it unloads the main window shows itself again.
+    virtual void showContents(const ContentsOpening& opening) = 0;
+    // The contents window closed (nothing happens when there is none).
+    virtual void unloadContents() = 0;
+    virtual bool contentsVisible() const = 0;
     // A listed entry becomes the row at the 1-based position `index` of the
     // contents window (made, not shown, when there is none); its list stays
     // hidden while rows come in.

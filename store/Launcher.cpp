@@ -6,9 +6,11 @@ namespace qm::store {
 
 namespace {
 
-int launch(Launcher& launcher, const qm::process::Resolved& resolved)
+int launch(Launcher& launcher, const qm::process::Resolved& resolved, bool wait = false)
 {
-    return resolved.code ? resolved.code : launcher.start(resolved.argv);
+    if (resolved.code)
+        return resolved.code;
+    return wait ? launcher.startAndWait(resolved.argv) : launcher.start(resolved.argv);
 }
 
 } // namespace
@@ -30,6 +32,14 @@ int ProcessLauncher::start(const std::vector<std::string>& argv)
     return r.code;
 }
 
+int ProcessLauncher::startAndWait(const std::vector<std::string>& argv)
+{
+    qm::process::ShellResult r = qm::process::startResolved({0, argv});
+    if (r.process.valid())
+        r.process.wait();
+    return r.code;
+}
+
 int StartDoc(Launcher& launcher, const std::string& document)
 {
     return launcher.shellExecute(qm::process::ShellRequest("Open", document, "", "C:\\"));
@@ -43,6 +53,11 @@ int startCommandLine(Launcher& launcher, const std::string& commandLine)
 int startProgram(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments)
 {
     return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()));
+}
+
+int runProgramAndWait(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments)
+{
+    return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()), true);
 }
 
 } // namespace qm::store

@@ -23,6 +23,9 @@ public:
     // Starts argv[0] (the host path of an executable file) with the rest as
     // its arguments, and does not wait. The shell's code.
     virtual int start(const std::vector<std::string>& argv) = 0;
+    // As start, and returns once the program has ended (the window runtime
+    // does not run meanwhile). A launcher that cannot wait just starts it.
+    virtual int startAndWait(const std::vector<std::string>& argv) { return start(argv); }
 };
 
 // The launcher of the running program: the process layer, Windows-form
@@ -31,6 +34,7 @@ class ProcessLauncher : public Launcher {
 public:
     int shellExecute(const qm::process::ShellRequest& request) override;
     int start(const std::vector<std::string>& argv) override;
+    int startAndWait(const std::vector<std::string>& argv) override;
 };
 
 // Windows-form paths to host paths through the drive table.
@@ -47,5 +51,7 @@ int startCommandLine(Launcher& launcher, const std::string& commandLine);
 
 // Starts `program` with `arguments` handed over one by one, unchanged.
 int startProgram(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments);
+// As startProgram, and returns once the program has ended.
+int runProgramAndWait(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments);
 
 } // namespace qm::store

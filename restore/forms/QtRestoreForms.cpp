@@ -4,6 +4,8 @@
 #include "app/ProgramState.h"
 #include "platform/ui/ReportList.h"
 #include "platform/ui/UiServices.h"
+#include "restore/RestoreRun.h"
+#include "restore/forms/RestoreFrm.h"
 #include "restore/forms/frmAction.h"
 #include "restore/forms/frmViewZip.h"
 
@@ -26,20 +28,42 @@ QtRestoreForms::~QtRestoreForms()
 frmViewZip& QtRestoreForms::viewZip()
 {
     if (!viewZip_) {
-        viewZip_ = new frmViewZip(state_.Form1);
-        viewZip_->onUnload([this] { mainWindow_.showMainWindow(); });
+        viewZip_ = new frmViewZip(state_, host_);
+        viewZip_->onUnload([this] {
+            viewZip_ = nullptr;
+            mainWindow_.showMainWindow();
+        });
     }
     return *viewZip_;
 }
 
-void QtRestoreForms::showContents(const std::string& ArchivePath)
+void QtRestoreForms::showRestore(RestoreRun& run)
+{
+    RestoreFrm dialog(state_.ui(), run);
+    run.attach(&dialog);
+    state_.ui().showModal(dialog);
+    run.attach(nullptr);
+}
+
+void QtRestoreForms::showContents(const ContentsOpening& opening)
 {
     frmViewZip& v = viewZip();
-    v.strRunCommand = ArchivePath;
-    v.setWindowTitle(QString::fromStdString("Viewing: " + ArchivePath));
+    v.ListView1->clear();
+    ViewZip& logic = v.logic();
+    logic.ProjectName = opening.ProjectName;
+    logic.ParentForm = opening.ParentForm;
+    logic.strRunCommand = opening.strRunCommand;
+    v.setWindowTitle(QString::fromStdString(opening.caption));
     v.show();
-    v.ProjectName = ArchivePath;
 }
+
+void QtRestoreForms::unloadContents()
+{
+    if (viewZip_)
+        viewZip_->close();
+}
+
+bool QtRestoreForms::contentsVisible() const { return viewZip_ && viewZip_->isVisible(); }
 
 void QtRestoreForms::addContentsRow(int index, const ViewZipRow& row)
 {

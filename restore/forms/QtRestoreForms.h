@@ -2,8 +2,10 @@
 // The windows of restore, test and archive viewing shown for real. The
 // archive contents window is made on first use and lives until it is
 // closed; when it unloads, the main window shows itself again (unless the
-// user has closed the main window meanwhile).
+// user has closed the main window meanwhile), and the next listing makes a
+// new one. The restore dialog lives while it is shown.
 #include "restore/RestoreForms.h"
+#include "restore/ViewZip.h"
 
 #include <QPointer>
 
@@ -23,7 +25,14 @@ public:
     QtRestoreForms(const QtRestoreForms&) = delete;
     QtRestoreForms& operator=(const QtRestoreForms&) = delete;
 
-    void showContents(const std::string& ArchivePath) override;
+    // What contents windows made from now on need of the program (the busy
+    // switch, the listing after a delete).
+    void setContentsHost(ViewZipHost host) { host_ = std::move(host); }
+
+    void showRestore(RestoreRun& run) override;
+    void showContents(const ContentsOpening& opening) override;
+    void unloadContents() override;
+    bool contentsVisible() const override;
     void addContentsRow(int index, const ViewZipRow& row) override;
     void setContentsComment(const std::string& text) override;
     void setContentsSummary(const ContentsSummary& labels) override;
@@ -36,6 +45,7 @@ public:
 private:
     qm::app::ProgramState& state_;
     qm::app::MainWindowView& mainWindow_;
+    ViewZipHost host_;
     QPointer<frmViewZip> viewZip_;
 };
 

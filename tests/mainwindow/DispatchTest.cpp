@@ -82,7 +82,7 @@ TEST(DispatchTest, OnlyThisBuildsProceduresAreAvailable)
                                                 "OpenFavorite", "About", "GoFenwold", "AddNew", "EditRecord",
                                                 "DeleteRecord", "RenameRecord", "CloneRecord", "ShowDefaults",
                                                 "BackUpDB", "RestoreDB", "SendQMT", "SendEXE", "NetworkMap",
-                                                "UnMapDrive"}));
+                                                "UnMapDrive", "RestoreArchive", "ViewArchive", "TestArchive"}));
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "FakeUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
 #include "platform/ui/ReportList.h"
+#include "restore/ViewZip.h"
 #include "restore/forms/frmViewZip.h"
 
 #include "FormTest.h"
@@ -163,7 +164,8 @@ TEST_F(Form1Test, EveryMenuItemIsWiredToItsProcedure)
                                               "mnuRename", "mnuClone", "mnuDefaults", "AddPopMnu", "EditPopMnu",
                                               "DeletePopMnu", "RenamePopMnu", "CloneMnu", "mnuBackupData",
                                               "mnuRestoreData", "sendQMTMnu", "sendQMTsubMnu", "SendEXEMnu",
-                                              "sendEXEsubMnu", "mnuMapNet", "mnuUnMap"}));
+                                              "sendEXEsubMnu", "mnuMapNet", "mnuUnMap", "mnuRestore", "mnuView",
+                                              "mnuTest", "RestoreMnu", "TestMnu", "ViewMnu"}));
     EXPECT_EQ(procedureOf("mnuUserSettings", ExpectedMenus), "UserOptionsModeless");
 }
 
@@ -272,8 +274,15 @@ TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
 {
     project("Work", {"[SOURCES]", "ProjectName=Work", "[FILES AND FOLDERS-QMT]", "ZIPLastBackupDate=1/1/1900"});
     project("Home", {"[SOURCES]", "ProjectName=Home"});
+    makeSource("x", {{"a.txt", "alpha"}});
+    std::filesystem::create_directories(native("Back ups"));
+    qm::zip::PavikZip zip;
+    zip.SourceFolder = win("src-x");
+    zip.ArchivePath = win("Back ups/x.qmt");
+    ASSERT_EQ(zip.Build(), 0);
+    const std::string argument = "\"" + native("Back ups/x.qmt").string() + "\"";
     WiredForm1 form(state_);
-    form.Form_Load("  \"C:\\Back ups\\x.qmt\"  ", nullptr);
+    form.Form_Load("  " + argument + "  ", nullptr);
     EXPECT_EQ(ui_.timerDelays(), (std::vector<int>{100, 3000}));
     EXPECT_TRUE(form.Frame1->isHidden());
     EXPECT_TRUE(form.ListView1->isHidden());
@@ -287,10 +296,12 @@ TEST_F(Form1Test, ListIsFilledByTheFirstTimerAndTheArchiveOpensAfterTheSecond)
     ASSERT_TRUE(ui_.fireNextTimer());
     EXPECT_EQ(ui_.nowMs(), 3000);
     qm::restore::frmViewZip& view = form.viewZip();
-    EXPECT_EQ(view.windowTitle().toStdString(), "Viewing: \"C:\\Back ups\\x.qmt\"");
-    EXPECT_EQ(view.strRunCommand, "\"C:\\Back ups\\x.qmt\"");
-    EXPECT_EQ(view.ProjectName, "\"C:\\Back ups\\x.qmt\"");
-    EXPECT_EQ(state_.Form1.ProjectName, "C:\\Back ups\\x.qmt");
+    EXPECT_EQ(view.windowTitle().toStdString(), "Viewing: " + argument);
+    EXPECT_EQ(view.logic().strRunCommand, argument);
+    // The window's operations read the archive in Windows form, without quotes.
+    EXPECT_EQ(view.logic().ProjectName, win("Back ups/x.qmt"));
+    EXPECT_EQ(state_.Form1.ProjectName, win("Back ups/x.qmt"));
+    EXPECT_EQ(qm::test::texts(view.ListView1, 0), std::vector<std::string>{"a.txt"});
     view.close();
 }
 
@@ -486,7 +497,7 @@ TEST_F(Form1Test, CommandsAreOffWhileAnOperationRunsAllButHelpAndExit)
     form.enableCommands(true);
     EXPECT_TRUE(form.action("mnuDue")->isEnabled());
     EXPECT_TRUE(form.ButtonBar1->item("Help", 1)->isEnabled());
-    EXPECT_FALSE(form.action("mnuRestore")->isEnabled()); // not in this build
+    EXPECT_FALSE(form.action("mnuUserSettings")->isEnabled()); // not in this build
 }
 
 TEST_F(Form1Test, RowsAreReachedByTheirPositionAsShown)

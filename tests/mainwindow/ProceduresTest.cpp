@@ -18,15 +18,6 @@ using namespace qm::app;
 
 namespace {
 
-// A listed archive entry of that name, as the zip control reports it.
-qm::zip::ListedEntry entry(const std::string& name)
-{
-    qm::zip::ListedEntry e;
-    e.name = name;
-    e.attributes = 32;
-    return e;
-}
-
 class ProceduresTest : public qm::test::ProgramHomeTest {
 protected:
     ProceduresTest() { ui_.setUnscriptedResult(qm::ui::mb::OK); }
@@ -113,18 +104,20 @@ TEST_F(ProceduresTest, TheListTimerRebuildsUnderTheBusyPointerAndReportsAFailure
 
 TEST_F(ProceduresTest, TheCommandLineArchiveOpensInTheContentsWindowAndIsListed)
 {
-    std::vector<std::string> listed;
-    procs_.setArchiveLister([&](const std::string& path) {
-        listed.push_back(path);
-        procs_.backup().PavikZip1_FileListed(entry("a.txt"));
-        procs_.backup().PavikZip1_FileListed(entry("b.txt"));
-        return 0;
-    });
-    state_.Form1.strRunCommand = "\"C:\\Back ups\\x.qmt\"";
+    // An archive of two files in a folder whose name has a blank, named on
+    // the command line by its host path in quotes.
+    makeSource("x", {{"a.txt", "alpha"}, {"b.txt", "beta"}});
+    std::filesystem::create_directories(native("Back ups"));
+    qm::zip::PavikZip zip;
+    zip.SourceFolder = win("src-x");
+    zip.ArchivePath = win("Back ups/x.qmt");
+    ASSERT_EQ(zip.Build(), 0);
+    const std::string argument = "\"" + native("Back ups/x.qmt").string() + "\"";
+
+    state_.Form1.strRunCommand = argument;
     procs_.Timer1_Timer();
-    EXPECT_EQ(windows_.restore.shown, std::vector<std::string>{"\"C:\\Back ups\\x.qmt\""});
-    EXPECT_EQ(state_.Form1.ProjectName, "C:\\Back ups\\x.qmt");
-    EXPECT_EQ(listed, std::vector<std::string>{"C:\\Back ups\\x.qmt"});
+    EXPECT_EQ(windows_.restore.shown, std::vector<std::string>{"Viewing: " + argument});
+    EXPECT_EQ(state_.Form1.ProjectName, win("Back ups/x.qmt"));
     ASSERT_EQ(windows_.restore.rows.size(), 2u);
     EXPECT_EQ(windows_.restore.rows[1].first, 2);
     EXPECT_EQ(windows_.restore.rows[1].second[0], "b.txt");

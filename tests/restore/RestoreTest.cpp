@@ -86,7 +86,7 @@ TEST(ViewZipTest, DesignOfTheContentsWindow)
 {
     qm::ui::FakeUiServices ui;
     qm::app::ProgramState state(ui);
-    auto* form = new frmViewZip(state.Form1);
+    auto* form = new frmViewZip(state);
     QStringList headers;
     for (int i = 0; i < form->ListView1->columnCount(); ++i)
         headers << form->ListView1->headerItem()->text(i);
@@ -120,7 +120,7 @@ TEST(ViewZipTest, ClosingUnloadsAndResetsTheRowCount)
     qm::ui::FakeUiServices ui;
     qm::app::ProgramState state(ui);
     int unloads = 0;
-    QPointer<frmViewZip> form = new frmViewZip(state.Form1);
+    QPointer<frmViewZip> form = new frmViewZip(state);
     form->onUnload([&] { ++unloads; });
     form->show();
     form->AddListedRow(1, {"a", "1", "1", "", "", "32"});
@@ -134,7 +134,7 @@ TEST(ViewZipTest, ClosingUnloadsAndResetsTheRowCount)
     EXPECT_EQ(unloads, 1);
 
     // Any other close does the same.
-    QPointer<frmViewZip> other = new frmViewZip(state.Form1);
+    QPointer<frmViewZip> other = new frmViewZip(state);
     other->show();
     state.Form1.mRowCount = 7;
     other->close();

@@ -75,16 +75,42 @@ struct FakeEngineForms : qm::engine::EngineForms {
     qm::engine::StatusView& status() override { return statusView; }
 };
 
+// The restore dialog runs `onRestore` (which attaches a view to the run
+// and presses its buttons); the contents window is a record of what it was
+// asked to show.
 struct FakeRestoreForms : qm::restore::RestoreForms {
-    std::vector<std::string> shown;                   // archives shown in the contents window
-    std::vector<std::pair<int, qm::restore::ViewZipRow>> rows; // rows added, with their index
+    int restores = 0;                                 // restore dialogs shown
+    std::function<void(qm::restore::RestoreRun&)> onRestore;
+    std::vector<std::string> shown;                   // captions of the contents windows opened
+    std::vector<qm::restore::ContentsOpening> openings;
+    bool contentsOpen = false;
+    int contentsUnloads = 0;
+    std::vector<std::pair<int, qm::restore::ViewZipRow>> rows; // rows added since the last opening, with their index
     std::string comment;                              // lblDescription
     qm::restore::ContentsSummary summary;             // Label1 to Label10
     bool listVisible = true;                          // ListView1
     std::vector<std::string> actionLogs;              // WinAceLocation of each action log shown
     // Runs before an action log shows; throwing stops it, as a missing log does.
     std::function<void(const std::string&)> onActionLog;
-    void showContents(const std::string& ArchivePath) override { shown.push_back(ArchivePath); }
+    void showRestore(qm::restore::RestoreRun& run) override
+    {
+        ++restores;
+        if (onRestore)
+            onRestore(run);
+    }
+    void showContents(const qm::restore::ContentsOpening& opening) override
+    {
+        shown.push_back(opening.caption);
+        openings.push_back(opening);
+        rows.clear();
+        contentsOpen = true;
+    }
+    void unloadContents() override
+    {
+        contentsOpen = false;
+        ++contentsUnloads;
+    }
+    bool contentsVisible() const override { return contentsOpen; }
     void addContentsRow(int index, const qm::restore::ViewZipRow& row) override
     {
         listVisible = false;
