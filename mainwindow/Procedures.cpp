@@ -64,6 +64,16 @@ void Procedures::Timer1_Timer()
 
 void Procedures::ExplorerView(const std::string& ArchivePath) { restore_.ExplorerView(ArchivePath); }
 
+qm::restore::ViewZipHost Procedures::contentsHost()
+{
+    return {&busy_, [this](const std::string& ParentForm, const std::string& command) {
+                if (ParentForm == "Form1")
+                    ViewArchive();
+                else
+                    ExplorerView(command);
+            }};
+}
+
 // ---- Commands
 
 OutsidePrograms Procedures::outside() const { return OutsidePrograms(state_.ui(), state_.launcher()); }

@@ -15,6 +15,7 @@
 #include "mainwindow/Commands.h"
 #include "mainwindow/Startup.h"
 #include "restore/Restore.h"
+#include "restore/ViewZipView.h"
 
 #include <functional>
 #include <string>
@@ -62,6 +63,10 @@ public:
     // Opens the contents window on the archive named on the command line
     // (`ArchivePath` as given: a host path, perhaps in quotes) and lists it.
     void ExplorerView(const std::string& ArchivePath);
+    // What the contents window needs of the main window: the busy switch,
+    // and the listing after a delete (ViewArchive for a project's window,
+    // ExplorerView for a command-line one).
+    qm::restore::ViewZipHost contentsHost();
     // The main window's own windows (the about box); until set, About does nothing.
     void setMainForms(MainForms& forms) { mainForms_ = &forms; }
 

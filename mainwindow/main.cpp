@@ -50,6 +50,7 @@ int main(int argc, char** argv)
 
     qm::app::Procedures procedures(state, form, windows);
     procedures.setMainForms(mainForms);
+    restoreForms.setContentsHost(procedures.contentsHost());
     form.attach(procedures);
     form.Form_Load(qm::app::commandLineText(arguments));
     form.show();

@@ -54,6 +54,7 @@ struct Wired : Form1 {
     explicit Wired(ProgramState& s) : Form1(s), restore(s, *this), procs(s, *this, windows)
     {
         procs.setMainForms(mainForms);
+        restore.setContentsHost(procs.contentsHost());
         attach(procs);
     }
     qm::restore::frmViewZip& viewZip() { return restore.viewZip(); }
