@@ -1,20 +1,19 @@
 #include "restore/Folders.h"
 
-#include "platform/fs/FileOps.h"
-#include "platform/fs/Paths.h"
+#include "platform/fs/CurrentFolder.h"
 
 namespace qm::restore {
 
 void useDriveRoot(const std::string& drive)
 {
-    qm::fs::toNative(drive.substr(0, 1) + ":\\");
+    qm::fs::ChDrive(drive);
+    qm::fs::ChDir(drive.substr(0, 1) + ":\\");
 }
 
 void useFolder(const std::string& folder)
 {
-    useDriveRoot(folder);
-    if (!qm::fs::isFolder(folder))
-        qm::fs::getAttributes(folder);
+    qm::fs::ChDrive(folder);
+    qm::fs::ChDir(folder);
 }
 
 } // namespace qm::restore
