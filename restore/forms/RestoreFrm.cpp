@@ -72,13 +72,15 @@ RestoreFrm::RestoreFrm(qm::ui::UiServices& ui, RestoreRun& run, QWidget* parent)
                      "please navigate to a folder that contains the back-up you wish to restore. The project was "
                      "last backed up to:");
     Label4 = wrapped(this, "Label4");
-    Label5 = named<QLabel>(this, "Label5");
+    Label5 = named<QLabel>(this, "Label5", "If in list, please select:");
+    Label5->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     Label6 = wrapped(this, "Label6");
     Label9 = named<QLabel>(this, "Label9", "Target Folder:");
     txtTargetFolder = field<QLineEdit>(this, "txtTargetFolder");
     Label9->setBuddy(txtTargetFolder);
     Command1 = named<QPushButton>(this, "Command1", "...");
     Command1->setToolTip("Click to browse for a target folder.");
+    Command1->setFixedWidth(Command1->fontMetrics().horizontalAdvance("...") + 24);
 
     Frame3 = named<QGroupBox>(this, "Frame3", "Overwrite/Skip Settings");
     makeOptions(Frame3, SkipOptions, SkipCaptions);
@@ -108,7 +110,7 @@ RestoreFrm::RestoreFrm(qm::ui::UiServices& ui, RestoreRun& run, QWidget* parent)
     auto* project = new QGridLayout;
     project->addWidget(Label3, 0, 0, 1, 2);
     project->addWidget(Label4, 1, 0, 1, 2);
-    project->addWidget(Label5, 2, 0);
+    project->addWidget(Label5, 2, 0, Qt::AlignTop);
     project->addWidget(Label6, 2, 1);
     project->setColumnStretch(1, 1);
     auto* target = new QHBoxLayout;
