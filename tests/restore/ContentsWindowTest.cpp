@@ -1,6 +1,7 @@
 // The archive contents window and its extraction target dialog offscreen:
 // an archive made by our zip control listed into a real window, the target
 // dialog answered through the scripted modal show.
+#include "platform/fs/CurrentFolder.h"
 #include "platform/ui/ReportList.h"
 #include "platform/ui/TreeView.h"
 #include "restore/ViewZip.h"
@@ -208,6 +209,31 @@ TEST_F(ContentsWindowTest, OpenAsksBeforeABatchFileAndHandsATextFileToTheEditor)
     EXPECT_FALSE(ui_.isBusy());
     w.logic().CheckWork();
     EXPECT_TRUE(std::filesystem::is_empty(native("Temp")));
+
+    // A name that leads out of the Temp folder is refused.
+    w.AddListedRow(3, {"..\\evil.txt", "1", "1", "", "", "32"});
+    selectRows(w, {"..\\evil.txt"});
+    w.cmdOpen->click();
+    EXPECT_EQ(ui_.boxes().back().title, "Error!");
+    EXPECT_TRUE(std::filesystem::is_empty(native("Temp")));
+}
+
+TEST_F(ContentsWindowTest, ACaptionNamingADriveMakesItCurrentAndAFailureIsShown)
+{
+    frmViewZip& w = open({{"a.txt", "A"}});
+    selectRows(w, {"a.txt"});
+    w.setWindowTitle("Viewing: Q:\\x.qmt"); // no drive Q:
+    w.cmdExtract->click();
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].prompt.rfind("Error: 68\r\n", 0), 0u) << ui_.boxes()[0].prompt;
+    EXPECT_TRUE(w.Frame5->isHidden());
+    EXPECT_EQ(ui_.modalScriptsLeft(), 0u); // the target dialog never opened
+
+    w.setWindowTitle(QString::fromStdString("Viewing: " + archive_));
+    answerTarget();
+    w.cmdExtract->click();
+    EXPECT_EQ(targetLabel_, "");
+    EXPECT_EQ(qm::fs::CurDir(), "C:\\");
 }
 
 TEST_F(ContentsWindowTest, ClosingTheTargetDialogByItsFrameExtractsNothing)
