@@ -146,6 +146,8 @@ bool commandAvailable(Command c) { return commandEntry(c).available; }
 
 void dispatch(Form1Procedures& form, Command c) { (form.*commandEntry(c).call)(); }
 
+bool allowedWhileBusy(Command c) { return c == Command::Help || c == Command::ExitProgram; }
+
 std::span<const BarGroup> barGroups() { return Groups; }
 
 std::span<const BarItem> barItems() { return Items; }

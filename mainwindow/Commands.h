@@ -47,6 +47,9 @@ const CommandEntry& commandEntry(Command c);
 bool commandAvailable(Command c);
 // Calls the command's procedure.
 void dispatch(Form1Procedures& form, Command c);
+// Whether the command may run while an operation holds the busy switch:
+// only Help and Exit.
+bool allowedWhileBusy(Command c);
 
 // ---- Button bar
 struct BarGroup {

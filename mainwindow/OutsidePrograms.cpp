@@ -1,7 +1,10 @@
 #include "mainwindow/OutsidePrograms.h"
 
 #include "app/ErrorBox.h"
+#include "app/ProgramState.h"
+#include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
+#include "platform/process/Shell.h"
 #include "platform/process/ShellCodes.h"
 #include "store/AutobackLog.h"
 #include "store/Launcher.h"
@@ -48,9 +51,28 @@ bool OutsidePrograms::StartProgram(const std::string& commandLine, const std::st
     return false;
 }
 
-void OutsidePrograms::OpenHelpFile(const std::string& HelpFile)
+std::string helpSection(const std::string& window, int context)
 {
-    if (!succeeded(guarded([&] { return qm::store::StartDoc(launcher_, HelpFile); })))
+    return context > 0 ? window + "-" + std::to_string(context) : window;
+}
+
+std::function<void(int context)> contextHelp(ProgramState& state, const std::string& window)
+{
+    return [&state, window](int context) {
+        OutsidePrograms(state.ui(), state.launcher()).OpenHelpFile(state.HelpFile, helpSection(window, context));
+    };
+}
+
+void OutsidePrograms::OpenHelpFile(const std::string& HelpFile, const std::string& section)
+{
+    // A section is part of a link to the page; without the page the shell
+    // reports the file itself as missing.
+    auto open = [&] {
+        if (section.empty() || !qm::fs::exists(HelpFile))
+            return qm::store::StartDoc(launcher_, HelpFile);
+        return qm::store::StartDoc(launcher_, qm::process::fileUrl(qm::fs::toNative(HelpFile).string(), section));
+    };
+    if (!succeeded(guarded(open)))
         showError(ui_, std::string("The help file could not be opened:") + CRLF + CRLF + HelpFile);
 }
 

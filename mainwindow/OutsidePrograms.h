@@ -5,6 +5,7 @@
 // help file, the maker's web site and mail address. Each start returns at
 // once, without waiting for the program; one that cannot be started is
 // reported in a box and the main window goes on.
+#include <functional>
 #include <string>
 
 namespace qm::ui {
@@ -16,9 +17,20 @@ class Launcher;
 
 namespace qm::app {
 
+class ProgramState;
+
 // The maker's links, as the about box shows them.
 inline constexpr const char* WebAddress = "https://quillmate.example.org/";
 inline constexpr const char* MailAddress = "help@quillmate.example.org";
+
+// The help page's anchor for a window (its control name) and, for a window
+// with context help, one of its topics: "frmData", "frmData-7". Context 0
+// is the window's part as a whole.
+std::string helpSection(const std::string& window, int context = 0);
+
+// The help of a window with context help (the record editor's Help): the
+// program's help file at `window`'s topic for the context given.
+std::function<void(int context)> contextHelp(qm::app::ProgramState& state, const std::string& window);
 
 class OutsidePrograms {
 public:
@@ -28,9 +40,10 @@ public:
     // failure: "Could not start " & what & ":", a blank line and the
     // command line (critical, "Error!"). True when it started.
     bool StartProgram(const std::string& commandLine, const std::string& what);
-    // Opens the help file with the user's viewer; a failure is reported with
-    // the file's name.
-    void OpenHelpFile(const std::string& HelpFile);
+    // Opens the help file with the user's viewer, at `section` (the anchor of
+    // a window's part of the page, helpSection) when one is given and the
+    // file is there; a failure is reported with the file's name.
+    void OpenHelpFile(const std::string& HelpFile, const std::string& section = {});
 
     // The web site and the mail address through the shell; a failure gives
     // the one-line browser message (critical, the program's title).

@@ -98,6 +98,8 @@ void Procedures::ShowDefaults() { RecordOps(state_, view_, windows_.editor).Show
 
 void Procedures::Help() { outside().OpenHelpFile(state_.HelpFile); }
 
+void Procedures::HelpFor(const std::string& window) { contextHelp(state_, window)(0); }
+
 void Procedures::ViewLog() { outside().ViewLog(); }
 
 void Procedures::ClearLog() { clearLog(state_.ui(), backup_.log(), qm::datetime::systemClock()); }

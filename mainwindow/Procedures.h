@@ -48,6 +48,10 @@ public:
 #include "mainwindow/Commands.def"
 #undef QM_COMMAND
 
+    // F1 in another window of the program: the help page at that window's
+    // part, as Help is (never held back by a running operation).
+    void HelpFor(const std::string& window);
+
     // ---- Start-up
     // The load handler's steps (FormLoad) on File1; `commandLine` is the
     // text after the program name.

@@ -103,7 +103,8 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
             qm::fs::makeFolder(projects);
     });
 
-    state.HelpFile = app + "\\Quillmate.chm";
+    // The user guide, a page beside the programs that any browser shows.
+    state.HelpFile = app + "\\Quillmate.html";
     state.ChosenFolder.clear();
 
     // Always the program folder's Temp, whatever the user options name.

@@ -39,10 +39,8 @@ int main(int argc, char** argv)
     pickerForms.setMapNetworkDrive(qm::pickers::networkDriveCommand(ui));
     qm::engine::QtEngineForms engineForms(state, &pickerForms);
     qm::restore::QtRestoreForms restoreForms(state, form);
-    // The editor's Help opens the help file (its topic numbers are not used yet).
-    qm::editor::QtEditorForms editorForms(state, form, pickerForms, [&](int) {
-        qm::app::OutsidePrograms(ui, state.launcher()).OpenHelpFile(state.HelpFile);
-    });
+    // The editor's Help opens the help page at the topic of the field in use.
+    qm::editor::QtEditorForms editorForms(state, form, pickerForms, qm::app::contextHelp(state, "frmData"));
     qm::app::Windows windows{
         .engine = engineForms, .restore = restoreForms, .pickers = pickerForms, .editor = editorForms};
 

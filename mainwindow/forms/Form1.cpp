@@ -3,6 +3,7 @@
 #include "engine/ArchiveKinds.h"
 #include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
+#include "mainwindow/forms/HelpKey.h"
 #include "mainwindow/forms/Pictures.h"
 #include "platform/ui/ReportList.h"
 #include "platform/ui/UiServices.h"
@@ -116,8 +117,10 @@ Form1::Form1(ProgramState& state, QWidget* parent)
 
     qm::ui::chainTabOrder({ButtonBar1, ListView1, Command1});
 
+    // F1 here is the Help command; in any other window, that window's help.
     auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
     connect(f1, &QShortcut::activated, this, [this] { run(Command::Help); });
+    helpKey_ = new HelpKey([this](QWidget& window) { helpIn(window); }, this);
 
     resize(1060, 680);
     qm::ui::placeOnScreen(*this);
@@ -292,14 +295,21 @@ void Form1::ButtonBar1_ItemClick(const QString& groupKey, int position)
 
 bool Form1::allowedNow(Command c) const
 {
-    // While an operation runs, only Help and Exit.
-    return commandsEnabled_ || c == Command::ExitProgram || c == Command::Help;
+    return commandsEnabled_ || allowedWhileBusy(c);
 }
 
 void Form1::run(Command c)
 {
     if (procedures_ && allowedNow(c))
         dispatch(*procedures_, c);
+}
+
+void Form1::helpIn(QWidget& window)
+{
+    if (&window == this)
+        run(Command::Help);
+    else if (procedures_)
+        procedures_->HelpFor(window.objectName().toStdString());
 }
 
 void Form1::applyCommandState()

@@ -35,6 +35,7 @@ class ReportList;
 namespace qm::app {
 
 class ButtonBar;
+class HelpKey;
 class Procedures;
 
 class Form1 : public QMainWindow, public MainWindowView {
@@ -114,6 +115,8 @@ private:
     bool allowedNow(Command c) const;
     // Runs a command through the dispatch table, when it may run now.
     void run(Command c);
+    // F1 in `window`: this one runs Help, any other opens its own part of the page.
+    void helpIn(QWidget& window);
     // Each surface enabled as its command's availability says, or all off.
     void applyCommandState();
 
@@ -123,6 +126,7 @@ private:
     std::map<QString, QAction*> actions_;
     std::map<QString, QMenu*> menus_;
     std::function<void()> quit_;
+    HelpKey* helpKey_ = nullptr;
     bool mirroring_ = false;
     bool unloaded_ = false;
     bool commandsEnabled_ = true;

@@ -224,6 +224,31 @@ bool looksLikeUrl(std::string_view t)
     return i >= 2 && i < t.size() && t[i] == ':';
 }
 
+std::string fileUrl(std::string_view hostPath, std::string_view fragment)
+{
+    auto encode = [](std::string& out, std::string_view text) {
+        static constexpr char Hex[] = "0123456789ABCDEF";
+        for (const char ch : text) {
+            const auto c = static_cast<unsigned char>(ch);
+            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            if (plain || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+                out += ch;
+            } else {
+                out += '%';
+                out += Hex[c >> 4];
+                out += Hex[c & 15];
+            }
+        }
+    };
+    std::string url = "file://";
+    encode(url, hostPath);
+    if (!fragment.empty()) {
+        url += '#';
+        encode(url, fragment);
+    }
+    return url;
+}
+
 bool isWindowsPath(std::string_view t)
 {
     if (t.size() >= 2 && std::isalpha(static_cast<unsigned char>(t[0])) && t[1] == ':')

@@ -100,6 +100,11 @@ void runAndWait(std::string_view commandLine, const PathMapper& toHost = {},
 // letter and a colon is a drive, not a scheme).
 bool looksLikeUrl(std::string_view text);
 
+// The file URL of an absolute host path, with `fragment` (a section of a
+// page) after "#" when it is not empty: every byte but letters, digits,
+// "-._~/" percent-encoded, so blanks, "#" and "%" in folder names survive.
+std::string fileUrl(std::string_view hostPath, std::string_view fragment = {});
+
 // True for an absolute Windows-form path: "X:..." or "\\server...".
 bool isWindowsPath(std::string_view text);
 

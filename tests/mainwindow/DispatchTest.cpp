@@ -71,6 +71,15 @@ TEST(DispatchTest, EveryMenuItemReachesItsProcedure)
         EXPECT_FALSE(menuCommand(separator)) << separator;
 }
 
+TEST(DispatchTest, OnlyHelpAndExitRunWhileTheBusySwitchIsOn)
+{
+    std::set<std::string> allowed;
+    for (const CommandEntry& e : commandTable())
+        if (allowedWhileBusy(e.command))
+            allowed.insert(std::string(e.procedure));
+    EXPECT_EQ(allowed, (std::set<std::string>{"Help", "ExitProgram"}));
+}
+
 TEST(DispatchTest, OnlyThisBuildsProceduresAreAvailable)
 {
     std::set<std::string> available;

@@ -8,6 +8,7 @@
 #include "platform/ui/CardGrid.h"
 #include "engine/forms/QtEngineForms.h"
 #include "engine/forms/StatusFrm.h"
+#include "mainwindow/OutsidePrograms.h"
 #include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
 #include "mainwindow/forms/Form1.h"
@@ -16,6 +17,7 @@
 #include "pickers/forms/QtPickerForms.h"
 #include "FakeUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
+#include "platform/fs/Paths.h"
 #include "platform/ui/ReportList.h"
 #include "restore/ViewZip.h"
 #include "restore/forms/frmViewZip.h"
@@ -23,6 +25,7 @@
 #include "FormTest.h"
 #include "ProgramHome.h"
 #include "Recording.h"
+#include "RecordingLauncher.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,7 +65,7 @@ struct Wired : Form1 {
     qm::pickers::QtPickerForms pickers{state(), this};
     qm::engine::QtEngineForms engine{state(), &pickers};
     qm::restore::QtRestoreForms restore;
-    qm::editor::QtEditorForms editor{state(), *this, pickers};
+    qm::editor::QtEditorForms editor{state(), *this, pickers, contextHelp(state(), "frmData")};
     Windows windows{.engine = engine, .restore = restore, .pickers = pickers, .editor = editor};
     QtMainForms mainForms{state()};
     P procs;
@@ -549,6 +552,155 @@ TEST_F(Form1Test, BackUpSingleMakesTheArchiveWithTheProgressWindowShowing)
     EXPECT_EQ(qm::test::texts(form.ListView1, 1)[0], "");
     EXPECT_NE(qm::test::texts(form.ListView1, 1)[1], "");
     EXPECT_TRUE(form.action("mnuBackup")->isEnabled());
+}
+
+TEST_F(Form1Test, AMissingOrUnstartableRunnerOrZipManagerIsReportedAndTheWindowGoesOn)
+{
+    WiredForm1 form(state_);
+    form.Form_Load("", nullptr);
+    form.show();
+    form.ButtonBar1->item("Archive", 2)->click();
+    form.action("mnuZIPManager")->trigger();
+    qm::test::writeFile(native("glidepack"), "not a program"); // there, but it cannot start
+    form.ButtonBar1->item("Archive", 6)->click();
+    const std::string app = qm::fs::appPath();
+    auto prompt = [&](std::size_t i) { return i < ui_.boxes().size() ? ui_.boxes()[i].prompt : std::string(); };
+    ASSERT_EQ(ui_.boxes().size(), 3u);
+    EXPECT_EQ(prompt(0), "Could not start the unattended back-up program:\r\n\r\n" + app + "\\Nightwick.exe usemax");
+    EXPECT_EQ(prompt(1), "Could not start the ZIP manager:\r\n\r\n" + app + "\\glidepack.exe");
+    EXPECT_EQ(prompt(2), prompt(1));
+    for (const auto& box : ui_.boxes())
+        EXPECT_EQ(box.title, "Error!");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.ButtonBar1->item("Archive", 6)->isEnabled());
+    EXPECT_TRUE(form.action("mnuDue")->isEnabled());
+}
+
+// While an operation holds the busy switch every surface but Help and Exit
+// is off, and a click that still arrives (the bar's handler, a menu's
+// action, the window's own controls) reaches no procedure.
+TEST_F(Form1Test, WhileTheBusySwitchIsOnOnlyHelpAndExitReachTheirProcedures)
+{
+    RecordingForm1 form(state_);
+    form.show();
+    auto allowed = [](const std::string& procedure) { return procedure == "Help" || procedure == "ExitProgram"; };
+    auto reached = [&](const std::string& procedure) {
+        return allowed(procedure) ? std::vector<std::string>{procedure} : std::vector<std::string>{};
+    };
+    {
+        BusySwitch::Operation running = form.procs.busy().begin(nullptr);
+        for (const BarRoute& route : ExpectedBar) {
+            EXPECT_EQ(form.ButtonBar1->item(route.group, route.position)->isEnabled(), allowed(route.procedure))
+                << route.group << " " << route.position;
+            form.calls.clear();
+            form.ButtonBar1_ItemClick(route.group, route.position);
+            EXPECT_EQ(form.calls, reached(route.procedure)) << route.group << " " << route.position;
+        }
+        for (const MenuRoute& route : ExpectedMenus) {
+            QAction* a = form.action(route.item);
+            EXPECT_EQ(a->isEnabled(), allowed(route.procedure)) << route.item;
+            a->setEnabled(true);
+            form.calls.clear();
+            a->trigger();
+            EXPECT_EQ(form.calls, reached(route.procedure)) << route.item;
+        }
+        form.calls.clear();
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.Picture1, &release);
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                        Qt::NoModifier);
+        QCoreApplication::sendEvent(form.ListView1->viewport(), &dbl);
+        QTest::keyClick(form.ListView1, Qt::Key_F1);
+        form.Command1->click();
+        EXPECT_EQ(form.calls, (std::vector<std::string>{"Help", "ExitProgram"}));
+    }
+    // Off again: each surface as its command's availability says.
+    for (const BarItem& item : barItems())
+        EXPECT_EQ(form.ButtonBar1->item(QString::fromUtf8(item.group.data(), item.group.size()), item.position)->isEnabled(),
+                  commandAvailable(item.command));
+}
+
+// F1 and the Help command reach the help opener with the help file's path:
+// the main window's as the page, another window's at its part of it, the
+// record editor's at the topic of its current field.
+class Form1HelpTest : public qm::test::ProgramHomeTest {
+protected:
+    Form1HelpTest() { ui_.setUnscriptedResult(qm::ui::mb::OK); }
+    std::vector<std::string> opened() const
+    {
+        std::vector<std::string> files;
+        for (const auto& r : launcher_.requests)
+            files.push_back(r.file);
+        return files;
+    }
+    std::string page(const std::string& section) const
+    {
+        return "file://" + native("Quillmate.html").string() + "#" + section;
+    }
+
+    qm::ui::FakeUiServices ui_;
+    qm::test::RecordingLauncher launcher_;
+    ProgramState state_{ui_, &launcher_};
+};
+
+TEST_F(Form1HelpTest, F1InTheMainWindowAndInAModalDialogOpensTheHelpFile)
+{
+    qm::test::writeFile(native("Quillmate.html"), "<html></html>");
+    writeProject("Home", [&] {
+        qm::store::ProjectRecord r = zipProject("Home");
+        r[qm::store::ProjectField::SFXBackFile] = "Home.exe"; // two kinds: the kind dialog is asked
+        return r;
+    }());
+    WiredForm1 form(state_);
+    form.Form_Load("", nullptr);
+    ui_.fireTimers();
+    form.show();
+    EXPECT_EQ(state_.HelpFile, qm::fs::fromNative(native("Quillmate.html")));
+
+    QTest::keyClick(form.ListView1, Qt::Key_F1);
+    EXPECT_EQ(opened(), std::vector<std::string>{state_.HelpFile});
+
+    form.ListView1->topLevelItem(0)->setSelected(true);
+    ui_.onShowModal([&](QWidget& w) {
+        w.setWindowModality(Qt::ApplicationModal);
+        w.show();
+        QTest::keyClick(&w, Qt::Key_F1);
+        qm::test::child<QPushButton>(w, "cmdCancel").click();
+    });
+    form.action("mnuBackup")->trigger();
+    ASSERT_EQ(ui_.modalShows().size(), 1u);
+    EXPECT_EQ(opened(), (std::vector<std::string>{state_.HelpFile, page("frmBackupType")}));
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].prompt, "Archive operation cancelled."); // the dialog's Cancel
+
+    // While an operation runs Help still opens.
+    BusySwitch::Operation running = form.procs.busy().begin(nullptr);
+    form.ButtonBar1->item("Help", 1)->click();
+    EXPECT_EQ(opened().back(), state_.HelpFile);
+}
+
+TEST_F(Form1HelpTest, F1InTheRecordEditorOpensTheTopicOfItsField)
+{
+    qm::test::writeFile(native("Quillmate.html"), "<html></html>");
+    project("Home", {"[SOURCES]", "ProjectName=Home", "[FILES AND FOLDERS-QMT]", "UseTempFolder=no"});
+    WiredForm1 form(state_);
+    form.Form_Load("", nullptr);
+    ui_.fireTimers();
+    form.show();
+    form.ListView1->topLevelItem(0)->setSelected(true);
+    form.action("mnuEdit")->trigger();
+    qm::editor::frmData* editor = form.editor.openEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->GridEX1->setCurrentColumn(4); // Target Folder
+    QTest::keyClick(editor->GridEX1->cellEditor(1, 4), Qt::Key_F1);
+    editor->cmdHelp->click();
+    EXPECT_EQ(opened(), (std::vector<std::string>{page("frmData-4"), page("frmData-4")}));
+    // With its Help button off (the exclude-types editor open), F1 opens its part of the page.
+    editor->cmdHelp->setEnabled(false);
+    QTest::keyClick(editor->GridEX1->cellEditor(1, 4), Qt::Key_F1);
+    EXPECT_EQ(opened().back(), page("frmData"));
+    editor->close();
 }
 
 } // namespace

@@ -152,4 +152,37 @@ TEST_F(OutsideProgramsTest, LinksOpenThroughTheShellAndAFailureGivesTheBrowserMe
     EXPECT_EQ(ui_.boxes()[0].icon, Icon::Critical);
 }
 
+// The help page, whole or at a window's topic: a section is a link to the
+// page; a page that is not there is reported by its name.
+TEST_F(OutsideProgramsTest, HelpOpensThePageOrAWindowsTopicAndAMissingPageIsNamed)
+{
+    std::filesystem::create_directories(native("Quill mate"));
+    qm::test::ScopedEnv home("QUILLMATE_HOME", native("Quill mate").string());
+    procs_.Form_Load("", nullptr);
+    qm::test::writeFile(native("Quill mate/Quillmate.html"), "<html></html>");
+    // The test's own folder has no character that needs encoding.
+    const std::string page = "file://" + native("Quill mate").parent_path().string() + "/Quill%20mate/Quillmate.html";
+
+    dispatch(procs_, Command::Help);
+    procs_.HelpFor("frmAbout");
+    contextHelp(state_, "frmData")(7);
+    contextHelp(state_, "frmData")(0);
+    ASSERT_EQ(launcher_.requests.size(), 4u);
+    EXPECT_EQ(launcher_.requests[0].file, state_.HelpFile);
+    EXPECT_EQ(launcher_.requests[0].directory, "C:\\");
+    EXPECT_EQ(launcher_.requests[1].file, page + "#frmAbout");
+    EXPECT_EQ(launcher_.requests[2].file, page + "#frmData-7");
+    EXPECT_EQ(launcher_.requests[3].file, page + "#frmData");
+    EXPECT_TRUE(ui_.boxes().empty());
+
+    // Without the page the section is dropped and the shell's refusal named.
+    std::filesystem::remove(native("Quill mate/Quillmate.html"));
+    launcher_.result = FileNotFound;
+    procs_.HelpFor("frmAbout");
+    EXPECT_EQ(launcher_.requests.back().file, state_.HelpFile);
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].prompt, "The help file could not be opened:\r\n\r\n" + state_.HelpFile);
+    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
+}
+
 } // namespace

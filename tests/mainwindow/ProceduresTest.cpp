@@ -46,7 +46,7 @@ TEST_F(ProceduresTest, ProgramsThatCannotStartAreReported)
 
     dispatch(procs_, Command::Help);
     ASSERT_EQ(ui_.boxes().size(), 3u);
-    EXPECT_NE(ui_.boxes()[2].prompt.find("Quillmate.chm"), std::string::npos);
+    EXPECT_NE(ui_.boxes()[2].prompt.find("Quillmate.html"), std::string::npos);
 }
 
 TEST_F(ProceduresTest, BackUpAllDueStartsTheRunnerWithoutWaiting)
@@ -154,6 +154,61 @@ TEST_F(ProceduresTest, ExitDuringABackupStopsItAndExitsOnceItHasEnded)
     view_.calls.clear();
     dispatch(procs_, Command::ExitProgram);
     EXPECT_EQ(view_.calls, (std::vector<std::string>{"unloadAllWindows", "endProgram"}));
+}
+
+// Every operation that yields to the event loop does so under the one busy
+// switch: at each of its yields the main window's commands are off, and
+// they are on again when it has ended.
+TEST_F(ProceduresTest, EveryOperationThatYieldsHoldsTheBusySwitchWhileItYields)
+{
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 20; ++i)
+        files["f" + std::to_string(i)] = std::string(2000, 'x');
+    makeSource("Home", files);
+    std::filesystem::create_directories(native("out"));
+    std::filesystem::create_directories(native("databk"));
+    for (const char* folder : {"Temp", "Options"})
+        std::filesystem::create_directories(native(folder));
+    for (const char* stub : {"pvksfxbz.bin", "pvksfx32.bin"})
+        std::filesystem::copy_file(qm::test::programDir() / stub, native(stub));
+    qm::store::ProjectRecord home = zipProject("Home");
+    home[qm::store::ProjectField::SFXBackFile] = "Home.exe";
+    writeProject("Home", home);
+    for (int i = 0; i < 20; ++i) // for the data-file back-up to pack
+        project("P" + std::to_string(i), {"[SOURCES]", "ProjectName=P" + std::to_string(i)});
+    view_.rows = {{"Home", "", "", "", "", ""}};
+    auto kind = [this](int index) {
+        windows_.engine.onBackupType = [this, index](const auto&) {
+            std::array<bool, qm::engine::ArchiveKindCount> chosen{};
+            chosen[static_cast<std::size_t>(index)] = true;
+            qm::engine::backupTypeOkay(state_.Form1, chosen, false);
+        };
+    };
+    const std::vector<std::pair<std::string, std::function<void()>>> operations = {
+        {"QMT back-up", [&] { kind(0); dispatch(procs_, Command::BackupArchive); }},
+        {"EXE back-up", [&] { kind(1); dispatch(procs_, Command::BackupArchive); }},
+        {"data-file back-up",
+         [&] {
+             state_.store.UserOptionsRecord(1).ProjectINIBackupPath = win("databk");
+             dispatch(procs_, Command::BackUpDB);
+         }},
+    };
+    int yields = 0, yieldsWhileOn = 0;
+    ui_.onDoEvents([&] {
+        ++yields;
+        yieldsWhileOn += procs_.busy().isOn() && !view_.commandsEnabled;
+    });
+    for (const auto& [what, run] : operations) {
+        yields = yieldsWhileOn = 0;
+        view_.selected = {0};
+        view_.calls.clear();
+        run();
+        EXPECT_GT(yields, 0) << what;
+        EXPECT_EQ(yieldsWhileOn, yields) << what;
+        EXPECT_FALSE(procs_.busy().isOn()) << what;
+        EXPECT_EQ(view_.calls.back(), "enableCommands on") << what;
+        EXPECT_EQ(ui_.lastBox().prompt.substr(0, 20), what == "data-file back-up" ? "Quillmate data files" : "Back-up operation su") << what;
+    }
 }
 
 } // namespace

@@ -57,7 +57,7 @@ TEST_F(StartupTest, CreatesProjectsAndTempAndSetsTheStartValues)
     EXPECT_EQ(state_.OSFamily, "NT");
     EXPECT_EQ(state_.TasksFolder, qm::fs::fromNative(tasks()));
     EXPECT_EQ(state_.store.UserOptionsIni, win("Options") + "\\User Options");
-    EXPECT_EQ(state_.HelpFile, win("Quillmate.chm"));
+    EXPECT_EQ(state_.HelpFile, win("Quillmate.html"));
     EXPECT_EQ(File1_.Path(), win("Projects"));
     EXPECT_EQ(File1_.ListCount(), 0);
     EXPECT_FALSE(r.Timer1Enabled);

@@ -204,6 +204,14 @@ TEST_F(ShellTest, VerbsGoToXdgOpenAndLp)
     EXPECT_EQ(shellExecute({"print", R"(C:\Docs\b.txt)"}, M).code, shellcode::FileNotFound);
 }
 
+TEST(FileUrlTest, EncodesWhatAPathMayHoldAndKeepsTheSection)
+{
+    EXPECT_EQ(fileUrl("/opt/quill/Quillmate.html"), "file:///opt/quill/Quillmate.html");
+    EXPECT_EQ(fileUrl("/home/ann/Quill mate #2/100%/Grüße.html", "frmData-7"),
+              "file:///home/ann/Quill%20mate%20%232/100%25/Gr%C3%BC%C3%9Fe.html#frmData-7");
+    EXPECT_EQ(fileUrl("/a?b", "x y"), "file:///a%3Fb#x%20y");
+}
+
 TEST_F(ShellTest, HandlerFailuresAndAbsenceGiveCodes)
 {
     EXPECT_EQ(shellExecute({"", "mailto:a@b"}).code, shellcode::NoAssociation); // no xdg-open at all
