@@ -56,9 +56,11 @@ TEST(HelpPageTest, ThePageNamesEveryBarCommandAndHasAPartForEveryWindowAndTopic)
           "PickDirFrm", "frmMapDrive", "frmNetworkMap", "frmUnMapDrive", "frmMain", "frmZip", "frmFilters",
           "frmOptions", "frmSfx", "frmUnzip", "frmPassword", "frmResults"})
         EXPECT_TRUE(parts.count(window)) << window;
-    for (int column = 1; column <= qm::editor::EditorColumnCount; ++column)
-        if (const int context = qm::editor::helpContextOf(column))
+    for (int column = 1; column <= qm::editor::EditorColumnCount; ++column) {
+        if (const int context = qm::editor::helpContextOf(column)) {
             EXPECT_TRUE(parts.count("frmData-" + std::to_string(context))) << "column " << column;
+        }
+    }
 
     const std::regex link(R"re(href="#([^"]+)")re");
     for (auto it = std::sregex_iterator(html.begin(), html.end(), link); it != std::sregex_iterator(); ++it)
