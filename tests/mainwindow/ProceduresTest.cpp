@@ -4,12 +4,14 @@
 #include "engine/ArchiveKinds.h"
 #include "engine/BackupType.h"
 #include "mainwindow/Procedures.h"
+#include "restore/RestoreRun.h"
 #include "FakeUiServices.h"
 
 #include "FakeMainWindowView.h"
 #include "FakeWindows.h"
 #include "ProgramHome.h"
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -184,31 +186,47 @@ TEST_F(ProceduresTest, EveryOperationThatYieldsHoldsTheBusySwitchWhileItYields)
             qm::engine::backupTypeOkay(state_.Form1, chosen, false);
         };
     };
-    const std::vector<std::pair<std::string, std::function<void()>>> operations = {
-        {"QMT back-up", [&] { kind(0); dispatch(procs_, Command::BackupArchive); }},
-        {"EXE back-up", [&] { kind(1); dispatch(procs_, Command::BackupArchive); }},
+    std::filesystem::create_directories(native("target"));
+    windows_.restore.onRestore = [this](qm::restore::RestoreRun& run) {
+        const qm::restore::RestoreLoad load = run.Form_Load();
+        run.RestoreArchive({load.Label8, "", load.File1Path, "Home.qmt", win("target"), 0, std::nullopt});
+    };
+    struct Operation {
+        std::string what;
+        std::function<void()> run;
+        std::string box; // what the last box says
+    };
+    const std::vector<Operation> operations = {
+        {"QMT back-up", [&] { kind(0); dispatch(procs_, Command::BackupArchive); }, "Back-up operation su"},
+        {"EXE back-up", [&] { kind(1); dispatch(procs_, Command::BackupArchive); }, "Back-up operation su"},
         {"data-file back-up",
          [&] {
              state_.store.UserOptionsRecord(1).ProjectINIBackupPath = win("databk");
              dispatch(procs_, Command::BackUpDB);
-         }},
+         },
+         "Quillmate data files"},
+        {"archive test", [&] { kind(0); dispatch(procs_, Command::TestArchive); }, "tests okay."},
+        {"restore", [&] { kind(0); dispatch(procs_, Command::RestoreArchive); }, "Restore operation su"},
     };
     int yields = 0, yieldsWhileOn = 0;
     ui_.onDoEvents([&] {
         ++yields;
         yieldsWhileOn += procs_.busy().isOn() && !view_.commandsEnabled;
     });
-    for (const auto& [what, run] : operations) {
+    for (const Operation& op : operations) {
         yields = yieldsWhileOn = 0;
         view_.selected = {0};
         view_.calls.clear();
-        run();
-        EXPECT_GT(yields, 0) << what;
-        EXPECT_EQ(yieldsWhileOn, yields) << what;
-        EXPECT_FALSE(procs_.busy().isOn()) << what;
-        EXPECT_EQ(view_.calls.back(), "enableCommands on") << what;
-        EXPECT_EQ(ui_.lastBox().prompt.substr(0, 20), what == "data-file back-up" ? "Quillmate data files" : "Back-up operation su") << what;
+        op.run();
+        EXPECT_GT(yields, 0) << op.what;
+        EXPECT_EQ(yieldsWhileOn, yields) << op.what;
+        EXPECT_FALSE(procs_.busy().isOn()) << op.what;
+        EXPECT_TRUE(view_.commandsEnabled) << op.what;
+        const auto off = std::find(view_.calls.rbegin(), view_.calls.rend(), "enableCommands off");
+        EXPECT_NE(std::find(view_.calls.rbegin(), off, "enableCommands on"), off) << op.what;
+        EXPECT_NE(ui_.lastBox().prompt.find(op.box), std::string::npos) << op.what;
     }
+    EXPECT_TRUE(std::filesystem::exists(native("target/f7")));
 }
 
 } // namespace
