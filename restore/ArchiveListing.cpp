@@ -125,7 +125,7 @@ void Restore::ViewArchive()
         passOver([&] { listInto(path); });
     } else {
         view_.showMainWindow();
-        aceCommand(" l ", *archive, path);
+        passOver([&] { aceCommand(" l ", *archive, path); });
     }
 
     if (passOver.number == qm::rterr::DeviceUnavailable) {

@@ -8,6 +8,7 @@
 #include "engine/Backup.h"
 #include "engine/EngineForms.h"
 #include "engine/StatusView.h"
+#include "engine/WinAce.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "platform/ui/UiServices.h"
@@ -107,9 +108,11 @@ void Restore::testZip(const SelectedArchive& archive, const std::string& path)
     log.close();
 }
 
-void Restore::aceCommand(const std::string&, const SelectedArchive&, const std::string&)
+void Restore::aceCommand(const std::string& command, const SelectedArchive& archive, const std::string& path)
 {
-    qm::app::showError(state_.ui(), "ACE archives cannot be read by this version of Quillmate.");
+    qm::store::AceCommand text(command);
+    std::string list;
+    qm::engine::WinAceRunner(state_, windows_.restore, busy_).OpAce(text, path, archive.folder, list);
 }
 
 } // namespace qm::restore

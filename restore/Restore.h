@@ -44,7 +44,8 @@ private:
     // control; false after the control's error box (the window is gone).
     bool listInto(const std::string& path);
     void testZip(const SelectedArchive& archive, const std::string& path);
-    // The marked WinAce roads of test and listing.
+    // WinAce's test (" t ") or listing (" l ") of an ACE archive, through the
+    // main window's WinAce runner.
     void aceCommand(const std::string& command, const SelectedArchive& archive, const std::string& path);
 
     qm::app::ProgramState& state_;

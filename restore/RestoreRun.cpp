@@ -8,14 +8,19 @@
 #include "app/Windows.h"
 #include "engine/EngineForms.h"
 #include "engine/StatusView.h"
+#include "engine/WinAce.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "pickers/TreeKeys.h"
+#include "platform/fs/CurrentFolder.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/NoCase.h"
+#include "platform/fs/Text.h"
 #include "platform/process/ShellCodes.h"
 #include "platform/ui/UiServices.h"
 #include "restore/ArchiveSelection.h"
+#include "restore/Folders.h"
+#include "restore/RestoreForms.h"
 #include "store/Launcher.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
@@ -161,7 +166,13 @@ void RestoreRun::RestoreArchive(const RestoreChoice& choice)
         return;
     }
     running_ = true;
+    stopAsked_ = false;
     std::optional<int> result;
+    std::optional<std::string> failure;
+    qm::app::BusySwitch::Operation restoring = busy_.begin([this] {
+        stopAsked_ = true;
+        PavikZip1.AbortRequested = true;
+    });
     try {
         if (kind == ".exe") {
             const int code = qm::store::startProgram(state_.launcher(), archive, {});
@@ -171,19 +182,15 @@ void RestoreRun::RestoreArchive(const RestoreChoice& choice)
             return;
         }
         if (kind == ".ace")
-            aceRoad(archive, target, choice);
+            failure = aceRoad(archive, target, choice);
         else
             result = zipRoad(archive, target, choice);
     } catch (const std::exception& e) {
-        running_ = false;
-        qm::store::NormalPointer(ui);
-        windows_.engine.status().unload();
-        qm::app::showError(ui, qm::app::errorLines(e));
-        unload();
-        return;
+        failure = qm::app::errorLines(e);
     }
     running_ = false;
-    endOfRun(result);
+    restoring.end();
+    endOfRun(result, failure);
 }
 
 int RestoreRun::zipRoad(const std::string& archive, const std::string& target, const RestoreChoice& choice)
@@ -203,22 +210,62 @@ int RestoreRun::zipRoad(const std::string& archive, const std::string& target, c
     z.SkipWhenOlderVersion = choice.DateOption == 1;
     if (std::optional<std::string> password = projectPassword(state_.store.ProjectRecord(1), false))
         z.Password = *password;
-    qm::app::BusySwitch::Operation extracting = busy_.begin([this] { PavikZip1.AbortRequested = true; });
     return z.Extract();
 }
 
-void RestoreRun::aceRoad(const std::string&, const std::string&, const RestoreChoice&)
+// WinAce extracts into the current folder: the target for relative paths,
+// its drive for paths stored without a drive ("-fp"), and wherever the
+// paths say for paths stored with their drive ("-fpd").
+std::optional<std::string> RestoreRun::aceRoad(const std::string& archive, const std::string& target,
+                                               const RestoreChoice& choice)
 {
-    throw qm::RtError(qm::rterr::PathFileAccess, "ACE archives cannot be restored by this version of Quillmate.");
+    const qm::store::ProjectRecord& rec = state_.store.ProjectRecord(1);
+    qm::store::AceCommand command(choice.SkipOption == 0 ? " x -y -yo " : " x ");
+    const std::string_view paths = qm::fs::trimBlanks(rec[F::ACEStorePathOption]);
+    if (paths.empty())
+        useFolder(target);
+    else if (paths == "-fp")
+        qm::fs::ChDrive(target);
+    std::string list;
+    const qm::store::ProgramRun run = OpAce(command, archive, rec[F::ACEDefaultRestoreFromFolder], list);
+    if (!run.started)
+        return qm::engine::launchFailedText(state_.Form1.WinAceLocation, run.shellCode);
+    if (run.exitCode != 0)
+        return "WinAce ended with exit code " + std::to_string(run.exitCode.value_or(-1)) +
+               ": the archive was not restored completely.\r\nThe action log tells which files are missing.";
+    return std::nullopt;
 }
 
-void RestoreRun::endOfRun(std::optional<int> result)
+qm::store::ProgramRun RestoreRun::OpAce(qm::store::AceCommand& strCommand, const std::string& archive,
+                                        const std::string& /*folder*/, std::string& strList)
+{
+    const std::string program = state_.Form1.WinAceLocation;
+    strCommand.collapse();
+    if (!strList.empty())
+        strList.insert(0, " ");
+    const std::string letter = qm::store::AceCommandLetter(strCommand.text());
+    const std::string parameters =
+        qm::store::AceParameterText(strCommand.text(), archive, strList, qm::store::AceLetters::Restore);
+    const qm::store::ProgramRun run = DoWait(program, parameters, AppDone);
+    if (run.started && letter != "l" && !stopAsked_)
+        windows_.restore.showActionLog(state_.Form1.WinAceLocation);
+    return run;
+}
+
+qm::store::ProgramRun RestoreRun::DoWait(const std::string& program, const std::string& parameters, bool& done)
+{
+    return qm::store::DoWait(state_.ui(), "", program, parameters, done);
+}
+
+void RestoreRun::endOfRun(std::optional<int> result, const std::optional<std::string>& failure)
 {
     qm::ui::UiServices& ui = state_.ui();
     qm::store::NormalPointer(ui);
     windows_.engine.status().unload();
     const int code = result.value_or(0);
-    if (code == qm::zip::result::Ok) {
+    if (failure) {
+        qm::app::showError(ui, *failure);
+    } else if (code == qm::zip::result::Ok) {
         ui.msgBox("Restore operation successful.", mb::OKOnly, "Success!");
     } else if (code == qm::zip::result::UserAbort) {
         ui.msgBox("Restore process aborted by user", mb::OKOnly | mb::Exclamation, "Compression Halted");

@@ -13,6 +13,8 @@
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/ZipEvents.h"
 #include "restore/RestoreView.h"
+#include "store/AceCommandLine.h"
+#include "store/ShellExecute.h"
 
 #include <optional>
 #include <string>
@@ -54,16 +56,33 @@ public:
     void RestoreArchive(const RestoreChoice& choice);
     bool running() const { return running_; }
 
+    // The dialog's WinAce runner: `strCommand` collapsed in place, `strList`
+    // given a blank in front when it is not empty, and WinAce (the main
+    // window's WinAceLocation) run with the parameter text of the restore
+    // dialog's letters in the current folder, waited for, then its action
+    // log shown (for every letter but "l", and only when WinAce started).
+    // An action log that cannot be read throws qm::RtError 53. `folder` is
+    // not used.
+    qm::store::ProgramRun OpAce(qm::store::AceCommand& strCommand, const std::string& archive,
+                                const std::string& folder, std::string& strList);
+    // WinAce started in the current folder and waited for; `done` is true
+    // afterwards.
+    qm::store::ProgramRun DoWait(const std::string& program, const std::string& parameters, bool& done);
+
     // ---- The handlers of PavikZip1's events
     void PavikZip1_TotalProgress(int percent);
     void PavikZip1_DiskRequest(int disk, bool& ready);
     void PavikZip1_FileSkipped(const std::string& name, int reason);
 
 private:
-    // The roads; each gives what the end of the run reports.
+    // The roads: the zip control's result; what went wrong with WinAce.
     int zipRoad(const std::string& archive, const std::string& target, const RestoreChoice& choice);
-    void aceRoad(const std::string& archive, const std::string& target, const RestoreChoice& choice);
-    void endOfRun(std::optional<int> result);
+    std::optional<std::string> aceRoad(const std::string& archive, const std::string& target,
+                                       const RestoreChoice& choice);
+    // The end of a run: the normal pointer, the progress window gone, the
+    // box of `result` (none: WinAce's success) or of `failure`, the dialog
+    // unloaded and the main window shown.
+    void endOfRun(std::optional<int> result, const std::optional<std::string>& failure = std::nullopt);
     void unload();
 
     void TotalProgress(int percent) override;
@@ -77,6 +96,7 @@ private:
     qm::app::BusySwitch& busy_;
     RestoreView* view_ = nullptr;
     bool running_ = false;
+    bool stopAsked_ = false; // Exit asked the run to stop
 };
 
 } // namespace qm::restore

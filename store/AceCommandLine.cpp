@@ -104,13 +104,15 @@ std::string AceCommandLetter(std::string_view command)
     return command.size() < 2 ? std::string() : std::string(1, command[1]);
 }
 
-std::string AceParameterText(std::string_view command, std::string_view archivePath, std::string_view listPart)
+std::string AceParameterText(std::string_view command, std::string_view archivePath, std::string_view listPart,
+                             AceLetters letters)
 {
     const std::string letter = AceCommandLetter(command);
     std::string head;
     if (letter == "t")
         head = " t ";
-    else if (letter == "a" || letter == "f" || letter == "u" || letter == "l")
+    else if (letter == "a" || letter == "f" || letter == "u" || letter == "l" ||
+             (letters == AceLetters::Restore && (letter == "e" || letter == "x")))
         head = std::string(command);
     else
         return {};

@@ -49,11 +49,18 @@ std::string CollapseBlanks(std::string_view text);
 // text, empty when it is shorter.
 std::string AceCommandLetter(std::string_view command);
 
+// Which command letters a runner hands on: the main window's and the
+// unattended run's take "a", "f", "u" and "l" (and "t"); the restore
+// dialog's takes "e" and "x" too.
+enum class AceLetters { Backup, Restore };
+
 // What WinAce receives: for "t" the text " t " (the rest of the command is
-// dropped), for "a", "f", "u" and "l" the command itself, each followed by
-// the archive path in double quotes and the list part; the empty text for
-// any other letter (compared exactly). `listPart` is used as given.
-std::string AceParameterText(std::string_view command, std::string_view archivePath, std::string_view listPart);
+// dropped), for the other letters of `letters` the command itself, each
+// followed by the archive path in double quotes and the list part; the
+// empty text for any other letter (compared exactly). `listPart` is used
+// as given.
+std::string AceParameterText(std::string_view command, std::string_view archivePath, std::string_view listPart,
+                             AceLetters letters = AceLetters::Backup);
 
 // " -p" and the password, then a blank. A password with a blank, a tab or a
 // double quote goes between double quotes (` -p"my secret" `), its quotes

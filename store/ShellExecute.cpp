@@ -111,8 +111,10 @@ ProgramRun DoWait(qm::ui::UiServices& ui, const std::string& folder, const std::
                   const std::string& strTargetFile, bool& AppDone)
 {
     AppDone = false;
-    qm::fs::ChDrive(folder.substr(0, 2));
-    qm::fs::ChDir(folder);
+    if (!folder.empty()) {
+        qm::fs::ChDrive(folder.substr(0, 2));
+        qm::fs::ChDir(folder);
+    }
     CShellExecute shell(ui);
     ProgramRun run;
     run.shellCode = shell.LaunchProgram(0, strApp, strTargetFile, "", sw::ShowDefault);

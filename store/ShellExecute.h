@@ -91,7 +91,8 @@ struct ProgramRun {
 
 // The wait of both programs' DoWait: makes `folder` current (its drive,
 // then the folder itself; a failure throws qm::RtError and leaves AppDone
-// false), starts `strApp` with the parameter text `strTargetFile`, no start
+// false; an empty `folder` leaves the current folder as it is), starts
+// `strApp` with the parameter text `strTargetFile`, no start
 // folder of its own and show code 10, and, when it started, asks
 // StillExecuting (which pauses) and lets the window runtime run (DoEvents)
 // until it has ended. AppDone is true afterwards, also when nothing started.

@@ -5,7 +5,10 @@
 #include "engine/BackupType.h"
 #include "restore/ArchiveSelection.h"
 
+#include "platform/fs/CurrentFolder.h"
+
 #include "RestoreHome.h"
+#include "WinAceStandIn.h"
 
 #include <regex>
 
@@ -255,7 +258,48 @@ TEST_F(ArchiveCommandsTest, ACommandLineArchiveIsListedWithItsSummary)
 
 TEST_F(ArchiveCommandsTest, AceRoadsOfTestAndListing)
 {
-    GTEST_SKIP() << "The ACE roads are marked calls until the WinAce runner is in the program.";
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    const std::string winace = qm::test::installWinAce(home_.path());
+    addProject("Home", {{"a.txt", "alpha"}}, [](qm::store::ProjectRecord& r) {
+        r[F::ZIPBackFile].clear();
+        r[F::ACEBackFile] = "Home.ace";
+        r[F::ACEDefaultRestoreFromFolder] = r[F::ZIPDefaultRestoreFromFolder];
+    }, false);
+    makeArchive(win("src-Home"), win("out/Home.ace"));
+    select("Home");
+
+    // No WinAce: the launch error and no action log.
+    restore_.TestArchive();
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
+    EXPECT_EQ(ui_.boxes()[0].prompt.rfind("WinAce could not be started: ", 0), 0u) << ui_.boxes()[0].prompt;
+    EXPECT_TRUE(windows_.restore.actionLogs.empty());
+    EXPECT_FALSE(ui_.isBusy());
+
+    // The test: WinAce from the source folder, its log shown, nothing in autoback.log.
+    state_.Form1.WinAceLocation = winace;
+    restore_.TestArchive();
+    EXPECT_EQ(state_.Form1.ProjectType, "ace");
+    EXPECT_EQ(windows_.restore.actionLogs, std::vector<std::string>{winace});
+    std::vector<std::string> log = qm::test::actionLog(home_.path());
+    EXPECT_EQ(log[0], "Archive: " + win("out") + "\\Home.ace");
+    EXPECT_NE(std::find(log.begin(), log.end(), "1 file(s) tested, the archive is sound"), log.end());
+    EXPECT_EQ(qm::fs::CurDir(), win("src-Home"));
+    EXPECT_EQ(logText(), "");
+    EXPECT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_FALSE(ui_.isBusy());
+    EXPECT_TRUE(view_.commandsEnabled);
+
+    // The listing: WinAce's own, no contents window and no action log.
+    restore_.ViewArchive();
+    log = qm::test::actionLog(home_.path());
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[1].rfind("a.txt\t5\t", 0), 0u) << log[1];
+    EXPECT_EQ(windows_.restore.actionLogs.size(), 1u);
+    EXPECT_TRUE(windows_.restore.openings.empty());
+    EXPECT_TRUE(view_.visible);
+    EXPECT_EQ(ui_.boxes().size(), 1u);
+    qm::fs::ChDir(qm::fs::fromNative(cwd));
 }
 
 } // namespace

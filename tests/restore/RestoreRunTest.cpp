@@ -3,7 +3,11 @@
 // restored into temporary folders.
 #include "restore/RestoreRun.h"
 
+#include "platform/fs/CurrentFolder.h"
+#include "restore/ActionLog.h"
+
 #include "RestoreHome.h"
+#include "WinAceStandIn.h"
 
 #include <chrono>
 #include <thread>
@@ -304,9 +308,115 @@ TEST_F(RestoreRunTest, TheTargetButtonAndCancel)
     EXPECT_TRUE(ui_.boxes().empty());
 }
 
-TEST_F(RestoreRunTest, TheWinAceRoad)
+class AceRestoreTest : public RestoreRunTest {
+protected:
+    AceRestoreTest()
+    {
+        windows_.restore.onActionLog = [this](const std::string& at) {
+            boxesBeforeLog = ui_.boxes().size();
+            qm::restore::readActionLog(at);
+        };
+    }
+    ~AceRestoreTest() override { qm::fs::ChDir(qm::fs::fromNative(cwd_)); }
+
+    // "Home" with its ACE archive "out\Home.ace" (paths relative), restoring
+    // into the empty folder "target"; the dialog restores `archive`.
+    void restoreAce(int skipOption, const std::string& archive = "Home.ace")
+    {
+        restoreWith("Home", [&](RestoreRun& run, RestoreChoice& c) {
+            c.File1FileName = archive;
+            c.SkipOption = skipOption;
+            run.RestoreArchive(c);
+        });
+    }
+    void addAceProject(const std::string& storePaths = "")
+    {
+        addTargetProject("Home", {{"a.txt", "alpha"}, {"docs/b.txt", "beta"}}, [&](auto& r) {
+            r[F::ACEDefaultRestoreFromFolder] = r[F::ZIPDefaultRestoreFromFolder];
+            r[F::ACEStorePathOption] = storePaths;
+        });
+        makeArchive(win("src-Home"), win("out/Home.ace"));
+    }
+
+    std::filesystem::path cwd_ = std::filesystem::current_path();
+    std::string winace_ = qm::test::installWinAce(home_.path());
+    std::size_t boxesBeforeLog = 99;
+};
+
+TEST_F(AceRestoreTest, WinAceExtractsIntoTheTargetThenTheLogThenSuccess)
 {
-    GTEST_SKIP() << "The WinAce road is a marked call until the WinAce runner is in the program.";
+    addAceProject();
+    state_.Form1.WinAceLocation = winace_;
+    // During the wait a second Restore is ignored and Cancel waits.
+    bool cancelled = true;
+    bool once = true;
+    restoreWith("Home", [&](RestoreRun& run, RestoreChoice& c) {
+        c.File1FileName = "Home.ace";
+        ui_.onDoEvents([&] {
+            if (std::exchange(once, false)) {
+                run.RestoreArchive(c);
+                cancelled = run.CancelBut_Click();
+            }
+        });
+        run.RestoreArchive(c);
+    });
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(qm::test::runCommand({"diff", "-r", native("src-Home").string(), native("target").string()}), 0);
+    EXPECT_EQ(windows_.restore.actionLogs, std::vector<std::string>{winace_});
+    EXPECT_EQ(boxesBeforeLog, 0u); // the success box waits for the log's window
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Success!: Restore operation successful."});
+    EXPECT_EQ(qm::fs::CurDir(), win("target"));
+    EXPECT_TRUE(dialog_.unloaded);
+    EXPECT_TRUE(view_.visible);
+    EXPECT_TRUE(view_.commandsEnabled);
+
+    // " x " keeps a changed file; " x -y -yo " (Overwrite all) replaces it.
+    qm::test::writeFile(native("target/a.txt"), "changed");
+    restoreAce(1);
+    EXPECT_EQ(qm::test::readFile(native("target/a.txt")), "changed");
+    restoreAce(0);
+    EXPECT_EQ(qm::test::readFile(native("target/a.txt")), "alpha");
+}
+
+TEST_F(AceRestoreTest, WinAceFailuresAreErrorsNeverSuccess)
+{
+    addAceProject();
+    qm::test::writeFile(native("out/bad.ace"), "not an archive");
+
+    // No WinAce: the launch error, no log shown (not even an old one).
+    restoreAce(0);
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
+    EXPECT_EQ(ui_.boxes()[0].prompt.rfind("WinAce could not be started: ", 0), 0u) << ui_.boxes()[0].prompt;
+    EXPECT_TRUE(windows_.restore.actionLogs.empty());
+    EXPECT_TRUE(dialog_.unloaded);
+    EXPECT_TRUE(view_.visible);
+
+    // WinAce fails: its log, then an error.
+    state_.Form1.WinAceLocation = winace_;
+    restoreAce(0, "bad.ace");
+    EXPECT_EQ(windows_.restore.actionLogs.size(), 1u);
+    EXPECT_EQ(qm::test::actionLog(home_.path()).back(), "Failed.");
+    EXPECT_EQ(ui_.boxes().back().title, "Error!");
+    EXPECT_NE(ui_.boxes().back().prompt.find("exit code 2"), std::string::npos) << ui_.boxes().back().prompt;
+
+    // A log that cannot be read is a failure of the run.
+    windows_.restore.onActionLog = [](const std::string&) { throw qm::RtError(53, "File not found"); };
+    restoreAce(0);
+    EXPECT_EQ(ui_.boxes().back().title, "Error!");
+    EXPECT_NE(ui_.boxes().back().prompt.find("53"), std::string::npos) << ui_.boxes().back().prompt;
+    for (const qm::ui::BoxRecord& b : ui_.boxes())
+        EXPECT_NE(b.title, "Success!");
+}
+
+TEST_F(AceRestoreTest, FullPathsWithoutDriveLeaveTheCurrentFolder)
+{
+    addAceProject("-fp");
+    state_.Form1.WinAceLocation = winace_;
+    qm::fs::ChDir(win("out"));
+    restoreAce(0);
+    EXPECT_EQ(qm::fs::CurDir(), win("out"));
+    EXPECT_EQ(prompts().back(), "Success!: Restore operation successful.");
 }
 
 } // namespace

@@ -68,6 +68,11 @@ TEST(AceCommandLineTest, CommandLettersAndTheCollapse)
     EXPECT_EQ(received(" f  -r   -y ", "A"), " f -r  -y \"A\"");
     EXPECT_EQ(received(" a -y ", "A", " @\"L\""), " a -y \"A\"  @\"L\"");
     EXPECT_EQ(AceCommandLetter("a"), "");
+    // The restore dialog's runner also extracts.
+    EXPECT_EQ(AceParameterText(" x -y -yo ", "A", "", AceLetters::Restore), " x -y -yo \"A\"");
+    EXPECT_EQ(AceParameterText(" e ", "A", "", AceLetters::Restore), " e \"A\"");
+    EXPECT_EQ(AceParameterText(" t -y ", "A", "", AceLetters::Restore), " t \"A\"");
+    EXPECT_EQ(AceParameterText(" d ", "A", "", AceLetters::Restore), "");
 }
 
 TEST(AceCommandLineTest, LevelsDictionaryAndPathStorage)
