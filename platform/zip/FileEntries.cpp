@@ -51,7 +51,6 @@ struct FileEntries::Entry {
     const ArchiveEntry* old = nullptr; // may hold the same content
     LocalHeader oldLocal;
     std::string shownName;
-    std::string source;
     WrittenEntry e;
     std::string localExtra;
     bool large = false;
@@ -106,7 +105,7 @@ int FileEntries::methodFor(const SourceItem& it) const
 
 void FileEntries::skipped(const Entry& x, int reason)
 {
-    ctx_.skipped(x.shownName, x.source, z_.ArchivePath, reason);
+    ctx_.skipped(x.shownName, list_.source(*x.it), z_.ArchivePath, reason);
 }
 
 bool FileEntries::write(ArchiveWriter& w, size_t index)
@@ -116,7 +115,6 @@ bool FileEntries::write(ArchiveWriter& w, size_t index)
     x.it = &it;
     x.old = candidate_[index];
     x.shownName = names::shown(it.name);
-    x.source = list_.source(it);
     // The pipeline gives the files in this same order (nothing left would
     // mean the orders differ: the file is then read here).
     std::shared_ptr<FileWork> work;
@@ -250,10 +248,14 @@ void FileEntries::copyUnchanged(ArchiveWriter& w, Entry& x)
     uint64_t left = old.compressedSize;
     while (left > 0) {
         const size_t n = size_t(std::min<uint64_t>(left, VerifyChunk));
-        if (copyBuffer_.size() < n)
-            copyBuffer_.resize(n);
-        oldWindow_.readExact(old_->file(), at, copyBuffer_.data(), n);
-        w.out().write(copyBuffer_.data(), n);
+        const char* p = oldWindow_.view(old_->file(), at, n);
+        if (!p) {
+            if (copyBuffer_.size() < n)
+                copyBuffer_.resize(n);
+            old_->file().readExact(at, copyBuffer_.data(), n);
+            p = copyBuffer_.data();
+        }
+        w.out().write(p, n);
         at += n;
         left -= n;
         onBytes(x, uint64_t((static_cast<unsigned __int128>(old.compressedSize - left) * x.it->size) /

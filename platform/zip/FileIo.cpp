@@ -224,10 +224,16 @@ void InFile::readExact(uint64_t at, void* buf, size_t n) const
 
 void ReadWindow::readExact(const InFile& f, uint64_t at, void* buf, size_t n)
 {
-    if (n >= size_ / 2) {
+    if (const char* p = view(f, at, n))
+        std::memcpy(buf, p, n);
+    else
         f.readExact(at, buf, n);
-        return;
-    }
+}
+
+const char* ReadWindow::view(const InFile& f, uint64_t at, size_t n)
+{
+    if (n >= size_ / 2)
+        return nullptr;
     const bool inside = file_ == &f && at >= start_ && at - start_ <= buf_.size() && n <= buf_.size() - (at - start_);
     if (!inside) {
         if (at > f.size() || n > f.size() - at)
@@ -237,7 +243,7 @@ void ReadWindow::readExact(const InFile& f, uint64_t at, void* buf, size_t n)
         file_ = &f;
         start_ = at;
     }
-    std::memcpy(buf, buf_.data() + (at - start_), n);
+    return buf_.data() + (at - start_);
 }
 
 int TempFile::create(const std::filesystem::path& folder, int dirfd, mode_t mode)

@@ -128,6 +128,9 @@ public:
     explicit ReadWindow(size_t size = 256 * 1024) : size_(size) {}
     // As InFile::readExact.
     void readExact(const InFile& f, uint64_t at, void* buf, size_t n);
+    // The `n` bytes at `at` inside the window (valid until the next call),
+    // or nullptr when they are too many for it. Throws as readExact.
+    const char* view(const InFile& f, uint64_t at, size_t n);
 
 private:
     size_t size_;
