@@ -158,6 +158,7 @@ void warm(const stdfs::path& root)
 struct Run {
     double seconds = 0;
     double peakMb = 0;
+    double cpu = 0; // user and system seconds, every thread
     int status = -1;
     double sizeMb = 0; // of the archive made, when there is one
 };
@@ -176,6 +177,7 @@ Run measure(const std::function<int()>& body)
     Run r;
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     r.peakMb = double(ru.ru_maxrss) / 1024;
+    r.cpu = double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
@@ -241,7 +243,7 @@ void show(const char* what, const Run& r)
         std::printf("  %8.1f MB", r.sizeMb);
     else
         std::printf("  %11s", "");
-    std::printf("  peak %7.1f MB", r.peakMb);
+    std::printf("  cpu %7.2f s  peak %7.1f MB", r.cpu, r.peakMb);
     if (r.status != 0)
         std::printf("  (exit %d)", r.status);
     std::printf("\n");
@@ -321,9 +323,11 @@ int main(int argc, char** argv)
     const std::string threads = "-mmt=" + std::to_string(std::thread::hardware_concurrency());
     struct rusage self {};
     getrusage(RUSAGE_SELF, &self);
-    std::printf("tree: %llu files, %.1f MB; %u cores; peaks include this program's own %.1f MB\n",
+    double load[3] = {0, 0, 0};
+    getloadavg(load, 3);
+    std::printf("tree: %llu files, %.1f MB; %u cores, load %.1f; peaks include this program's own %.1f MB\n",
                 static_cast<unsigned long long>(count), double(bytes) / (1 << 20), std::thread::hardware_concurrency(),
-                double(self.ru_maxrss) / 1024);
+                load[0], double(self.ru_maxrss) / 1024);
     measure([&] { return warm(tree), 0; });
 
     std::printf("\nbuild, level 6\n");
