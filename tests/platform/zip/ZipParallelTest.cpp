@@ -125,6 +125,42 @@ TEST_F(ZipParallel, EightWorkersWriteWhatOneWritesWithEventsInTheSameOrderOnTheC
     }
 }
 
+TEST_F(ZipParallel, SplitSetsAndSelfExtractorsHoldWhatOneWorkerWrites)
+{
+    qm::test::writeFile(tmp.path() / "stub.bin", "\x7f" "ELF stand-in for the extractor\n" + randomBytes(3000, 2));
+    for (const char* password : {"", "pw"}) {
+        for (bool sfx : {false, true}) {
+            SCOPED_TRACE(std::string(sfx ? "sfx " : "split ") + password);
+            std::vector<std::string> lists[2];
+            std::vector<size_t> parts[2];
+            int i = 0;
+            for (int workers : {1, 8}) {
+                stdfs::path dir = tmp.path() / ("w" + std::to_string(workers));
+                stdfs::remove_all(dir);
+                stdfs::create_directories(dir);
+                PavikZip z;
+                configure(z, dir / (sfx ? "setup.exe" : "backup.zip"), workers);
+                z.Password = password;
+                if (sfx)
+                    z.SfxStubPath = win(tmp.path() / "stub.bin");
+                else
+                    z.SplitPartSize = 65536;
+                ASSERT_EQ(z.Build(), result::Ok);
+                EXPECT_EQ(z.Test(), result::Ok);
+                lists[i] = listing(z);
+                for (const auto& e : stdfs::directory_iterator(dir))
+                    parts[i].push_back(size_t(e.file_size()));
+                EXPECT_EQ(extractedFiles(dir / (sfx ? "setup.exe" : "backup.zip"), tmp.path() / "out", password),
+                          files);
+                ++i;
+            }
+            EXPECT_EQ(lists[0], lists[1]);
+            EXPECT_EQ(parts[0].size(), parts[1].size());
+            EXPECT_GE(parts[1].size(), sfx ? 1u : 3u);
+        }
+    }
+}
+
 TEST_F(ZipParallel, FilesThatShrinkOrGrowAfterBeingChosenKeepAValidEntry)
 {
     for (int method : {8, 18}) {
