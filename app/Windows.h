@@ -8,10 +8,6 @@
 // hand fakes (tests/support/FakeWindows.h).
 //
 // A caller includes the factory header it uses; this header only names them.
-// A factory whose windows are not built yet is null: nothing reaches it
-// while its commands are not available (mainwindow/Commands.def), and the
-// few controls that would open it are disabled. It becomes a reference
-// when its windows are built (all but the user options window's are).
 namespace qm::engine {
 class EngineForms;
 }
@@ -35,7 +31,7 @@ struct Windows {
     qm::restore::RestoreForms& restore;  // archive contents window
     qm::pickers::PickerForms& pickers;            // folder and file pickers
     qm::editor::EditorForms& editor;              // record editor
-    qm::options::OptionsForms* options = nullptr; // user options window
+    qm::options::OptionsForms& options;           // user options window
 };
 
 } // namespace qm::app

@@ -9,6 +9,7 @@
 #include "mainwindow/MainForms.h"
 #include "mainwindow/OutsidePrograms.h"
 #include "mainwindow/RecordOps.h"
+#include "options/OptionsForms.h"
 #include "pickers/PickerForms.h"
 #include "platform/fs/Paths.h"
 #include "store/AutobackLog.h"
@@ -95,6 +96,10 @@ void Procedures::DeleteRecord() { RecordOps(state_, view_, windows_.editor).Dele
 void Procedures::RenameRecord() { RecordOps(state_, view_, windows_.editor).RenameRecord(); }
 void Procedures::CloneRecord() { RecordOps(state_, view_, windows_.editor).CloneRecord(); }
 void Procedures::ShowDefaults() { RecordOps(state_, view_, windows_.editor).ShowDefaults(); }
+
+// One options window: opening it while it is open brings it forward.
+void Procedures::UserOptionsModal() { windows_.options.showUserOptions(true); }
+void Procedures::UserOptionsModeless() { windows_.options.showUserOptions(false); }
 
 void Procedures::Help() { outside().OpenHelpFile(state_.HelpFile); }
 

@@ -2,7 +2,6 @@
 
 #include "app/FileListBox.h"
 #include "app/ProgramState.h"
-#include "platform/datetime/Numbers.h"
 #include "platform/fs/FileLock.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
@@ -29,13 +28,6 @@ void step(Fn&& fn)
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 } // namespace
-
-bool winAceVersionAccepted(const std::string& version)
-{
-    // The text "2.11" reads as exactly the constant below, so 2.11 passes.
-    std::optional<double> n = qm::datetime::parseNumber(version);
-    return n && *n >= 2.11;
-}
 
 std::string commandLineText(const std::vector<std::string>& arguments)
 {
@@ -141,7 +133,7 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
             return;
         std::string path, version;
         lookup(path, version);
-        if (winAceVersionAccepted(version))
+        if (qm::store::winAceVersionAccepted(version))
             f.WinAceLocation = path;
     });
 

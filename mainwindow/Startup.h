@@ -16,12 +16,7 @@ class ProgramState;
 class FileListBox;
 
 // WinAce's program path and version text as the registry gives them.
-using WinAceLookup = std::function<void(std::string& path, std::string& version)>;
-
-// WinAce is usable when its version text reads as a decimal number of at
-// least 2.11 (the number, not the parts: 2.2 passes, 2.10 does not). An
-// empty text and one that is not a number are refused.
-bool winAceVersionAccepted(const std::string& version);
+using qm::store::WinAceLookup;
 
 // The command-line text: the arguments after the program name, joined by
 // one blank each.

@@ -10,9 +10,11 @@
 #include "mainwindow/Startup.h"
 #include "mainwindow/forms/Form1.h"
 #include "mainwindow/forms/QtMainForms.h"
+#include "options/forms/QtOptionsForms.h"
 #include "pickers/forms/QtPickerForms.h"
 #include "pickers/forms/frmMapDrive.h"
 #include "platform/net/Connections.h"
+#include "platform/tasksched/TaskScheduler.h"
 #include "platform/ui/QtUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
 
@@ -30,6 +32,8 @@ int main(int argc, char** argv)
 
     // Mapped network letters and shares resolve like local drives.
     qm::net::installDriveHooks();
+    // The task scheduler class of this process, which Cronolet creates.
+    qm::tasksched::registerTaskScheduler(nullptr);
 
     qm::ui::QtUiServices ui;
     qm::app::ProgramState state(ui);
@@ -41,8 +45,14 @@ int main(int argc, char** argv)
     qm::restore::QtRestoreForms restoreForms(state, form);
     // The editor's Help opens the help page at the topic of the field in use.
     qm::editor::QtEditorForms editorForms(state, form, pickerForms, qm::app::contextHelp(state, "frmData"));
-    qm::app::Windows windows{
-        .engine = engineForms, .restore = restoreForms, .pickers = pickerForms, .editor = editorForms};
+    qm::options::QtOptionsForms optionsForms(state, pickerForms);
+    // A task's EditTask shows our property sheet.
+    qm::tasksched::setPropertySheetHook(optionsForms.propertySheet());
+    qm::app::Windows windows{.engine = engineForms,
+                             .restore = restoreForms,
+                             .pickers = pickerForms,
+                             .editor = editorForms,
+                             .options = optionsForms};
 
     qm::app::QtMainForms mainForms(state);
 

@@ -85,6 +85,8 @@ void Store::LoadUserOptions()
     UserOptionsRecord(1) = userOptionsFromDocument(readQuietly(UserOptionsIni));
     const std::string& temp = UserOptionsRecord(1).UserTempFolder;
     TempFolder = temp.empty() ? ProgramTempFolder(qm::fs::appPath()) : temp;
+    if (userOptionsListener_)
+        userOptionsListener_();
 }
 
 void Store::SaveUserOptions()

@@ -10,6 +10,7 @@
 #include "store/RecordArray.h"
 #include "store/UserOptions.h"
 
+#include <functional>
 #include <string>
 
 namespace qm::store {
@@ -45,6 +46,13 @@ public:
     // (missing file, section or keys give empty fields), sets UserOptionsIni
     // and TempFolder (UserTempFolder as read, else program folder & "\Temp").
     void LoadUserOptions();
+    // Called at the end of every LoadUserOptions (an open options window
+    // shows the record read afresh); gives the previous listener.
+    std::function<void()> setUserOptionsListener(std::function<void()> listener)
+    {
+        std::swap(listener, userOptionsListener_);
+        return listener;
+    }
     // Rewrites the user options file (11 lines) atomically from element 1,
     // then says "User Options saved". Throws qm::RtError when the file cannot
     // be written; the old file is then unchanged and no box is shown.
@@ -76,6 +84,7 @@ public:
 
 private:
     qm::ui::UiServices& ui_;
+    std::function<void()> userOptionsListener_;
 };
 
 } // namespace qm::store

@@ -1,5 +1,6 @@
 #include "store/SystemLookups.h"
 
+#include "platform/datetime/Numbers.h"
 #include "platform/fs/Drives.h"
 #include "platform/net/Connections.h"
 #include "platform/registry/Registry.h"
@@ -47,6 +48,13 @@ void GetWinAceInfo(std::string& path, std::string& version)
 {
     path = RegValueText(GetRegValue(HKEY_CURRENT_USER, WinAceKey, "Path"));
     version = RegValueText(GetRegValue(HKEY_CURRENT_USER, WinAceKey, "Version"));
+}
+
+bool winAceVersionAccepted(const std::string& version)
+{
+    // The text "2.11" reads as exactly the constant below, so 2.11 passes.
+    std::optional<double> n = qm::datetime::parseNumber(version);
+    return n && *n >= WinAceMinimumVersion;
 }
 
 int MapNetworkDriveResult(const std::string& drive, const std::string& remoteName,

@@ -4,6 +4,7 @@
 // and the busy pointer. None of them shows a message or passes an error on;
 // each result is a plain value.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -33,9 +34,16 @@ RegValue GetRegValue(std::uint32_t rootKey, const std::string& subKey, const std
 
 // Path and Version of the installed WinAce (text forms; "" when missing).
 void GetWinAceInfo(std::string& path, std::string& version);
+// Where a caller asks for them (GetWinAceInfo, or a test's answer).
+using WinAceLookup = std::function<void(std::string& path, std::string& version)>;
+
 // The oldest WinAce the programs use; its version text reads as a decimal
 // number (2.2 passes, 2.10 does not).
 inline constexpr double WinAceMinimumVersion = 2.11;
+// WinAce is usable when its version text reads as a decimal number of at
+// least WinAceMinimumVersion. An empty text and one that is not a number
+// are refused.
+bool winAceVersionAccepted(const std::string& version);
 
 // Connects the share `remoteName` to the drive named by the first character
 // of `drive` (the letter keeps its case), remembered for later sessions. A

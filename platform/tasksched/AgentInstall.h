@@ -39,4 +39,8 @@ enum class Backend { Automatic, Cron, Systemd };
 int installAgent(Backend backend, const std::string& agent, std::ostream& out, std::ostream& err);
 int uninstallAgent(std::ostream& out, std::ostream& err);
 
+// Whether the agent's minute tick is in place: our block in the user's
+// crontab, or our timer among the systemd user units.
+bool agentTickInstalled();
+
 } // namespace qm::tasksched

@@ -104,6 +104,18 @@ bool isEventTrigger(const TASK_TRIGGER& t)
     return t.TriggerType >= TASK_EVENT_TRIGGER_ON_IDLE && t.TriggerType <= TASK_TRIGGER_TYPE_LAST;
 }
 
+bool isValidTrigger(const TASK_TRIGGER& t)
+{
+    if (t.TriggerType < 0 || t.TriggerType > TASK_TRIGGER_TYPE_LAST || (t.rgFlags & ~TASK_TRIGGER_FLAGS_KNOWN) ||
+        t.wStartHour > 23 || t.wStartMinute > 59)
+        return false;
+    if (!isEventTrigger(t) && !datetime::isValidDate(t.wBeginYear, t.wBeginMonth, t.wBeginDay))
+        return false;
+    if ((t.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE) && !datetime::isValidDate(t.wEndYear, t.wEndMonth, t.wEndDay))
+        return false;
+    return t.MinutesInterval == 0 || t.MinutesInterval < t.MinutesDuration;
+}
+
 bool isUsable(const TASK_TRIGGER& t)
 {
     if ((t.rgFlags & TASK_TRIGGER_FLAG_DISABLED) || t.TriggerType < 0 || t.TriggerType > TASK_TRIGGER_TYPE_LAST)

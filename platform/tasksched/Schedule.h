@@ -26,6 +26,12 @@ namespace qm::tasksched {
 
 bool isEventTrigger(const TASK_TRIGGER& t);
 
+// A trigger a task accepts (what ITaskTrigger::SetTrigger checks): a type
+// of 0 to 7, known flag bits only, a start time up to 23:59, a real begin
+// date for the time types and a real end date when it has one, and an
+// interval of 0 or below the duration.
+bool isValidTrigger(const TASK_TRIGGER& t);
+
 // A trigger that can make its task run: not disabled, of a known type, and
 // for the time types a real begin date (and end date when it has one), a
 // real start time, and what its type needs: an interval of at least 1, at

@@ -65,18 +65,6 @@ SYSTEMTIME systemTime(const std::optional<datetime::DateTime>& t)
     return st;
 }
 
-bool validTrigger(const TASK_TRIGGER& t)
-{
-    if (t.TriggerType < 0 || t.TriggerType > TASK_TRIGGER_TYPE_LAST || (t.rgFlags & ~TASK_TRIGGER_FLAGS_KNOWN) ||
-        t.wStartHour > 23 || t.wStartMinute > 59)
-        return false;
-    if (!isEventTrigger(t) && !datetime::isValidDate(t.wBeginYear, t.wBeginMonth, t.wBeginDay))
-        return false;
-    if ((t.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE) && !datetime::isValidDate(t.wEndYear, t.wEndMonth, t.wEndDay))
-        return false;
-    return t.MinutesInterval == 0 || t.MinutesInterval < t.MinutesDuration;
-}
-
 // A path given to Load or Save: a host path, or Windows form.
 std::filesystem::path hostFile(LPCWSTR file)
 {
@@ -352,7 +340,7 @@ public:
             return E_POINTER;
         if (!task_->holds(slot_))
             return com::E_FAIL;
-        if (!validTrigger(*t))
+        if (!isValidTrigger(*t))
             return E_INVALIDARG;
         *slot_ = *t;
         task_->changed();

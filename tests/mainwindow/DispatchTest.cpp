@@ -91,7 +91,8 @@ TEST(DispatchTest, OnlyThisBuildsProceduresAreAvailable)
                                                 "OpenFavorite", "About", "GoFenwold", "AddNew", "EditRecord",
                                                 "DeleteRecord", "RenameRecord", "CloneRecord", "ShowDefaults",
                                                 "BackUpDB", "RestoreDB", "SendQMT", "SendEXE", "NetworkMap",
-                                                "UnMapDrive", "RestoreArchive", "ViewArchive", "TestArchive"}));
+                                                "UnMapDrive", "RestoreArchive", "ViewArchive", "TestArchive",
+                                                "UserOptionsModal", "UserOptionsModeless"}));
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "mainwindow/forms/Form1.h"
 #include "mainwindow/forms/QtMainForms.h"
 #include "mainwindow/forms/frmAbout.h"
+#include "options/forms/QtOptionsForms.h"
 #include "pickers/forms/QtPickerForms.h"
 #include "FakeUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
@@ -66,7 +67,8 @@ struct Wired : Form1 {
     qm::engine::QtEngineForms engine{state(), &pickers};
     qm::restore::QtRestoreForms restore;
     qm::editor::QtEditorForms editor{state(), *this, pickers, contextHelp(state(), "frmData")};
-    Windows windows{.engine = engine, .restore = restore, .pickers = pickers, .editor = editor};
+    qm::options::QtOptionsForms options{state(), pickers};
+    Windows windows{.engine = engine, .restore = restore, .pickers = pickers, .editor = editor, .options = options};
     QtMainForms mainForms{state()};
     P procs;
 };
@@ -169,7 +171,7 @@ TEST_F(Form1Test, EveryMenuItemIsWiredToItsProcedure)
                                               "DeletePopMnu", "RenamePopMnu", "CloneMnu", "mnuBackupData",
                                               "mnuRestoreData", "sendQMTMnu", "sendQMTsubMnu", "SendEXEMnu",
                                               "sendEXEsubMnu", "mnuMapNet", "mnuUnMap", "mnuRestore", "mnuView",
-                                              "mnuTest", "RestoreMnu", "TestMnu", "ViewMnu"}));
+                                              "mnuTest", "RestoreMnu", "TestMnu", "ViewMnu", "mnuUserSettings"}));
     EXPECT_EQ(procedureOf("mnuUserSettings", ExpectedMenus), "UserOptionsModeless");
 }
 

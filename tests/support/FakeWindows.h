@@ -183,7 +183,7 @@ struct FakeWindows {
     FakePickerForms pickers;
     FakeEditorForms editor;
     FakeOptionsForms options;
-    qm::app::Windows windows{engine, restore, pickers, editor, &options};
+    qm::app::Windows windows{engine, restore, pickers, editor, options};
 };
 
 } // namespace qm::test
