@@ -89,8 +89,8 @@ frmTaskProperties::frmTaskProperties(ITask& task, qm::ui::UiServices& ui, QWidge
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* boxes = new QHBoxLayout;
-    boxes->addWidget(taskBox, 2);
-    boxes->addWidget(scheduleBox, 3);
+    boxes->addWidget(taskBox, 1);
+    boxes->addWidget(scheduleBox, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
@@ -151,6 +151,8 @@ QGroupBox* frmTaskProperties::makeScheduleBox()
 {
     auto* box = named<QGroupBox>(this, "fraSchedule", "Schedule");
     lstTriggers = field<QListWidget>(box, "lstTriggers");
+    lstTriggers->setWordWrap(true);
+    lstTriggers->setMinimumWidth(240);
     cmdAddTrigger = named<QPushButton>(box, "cmdAddTrigger", "&New");
     cmdRemoveTrigger = named<QPushButton>(box, "cmdRemoveTrigger", "&Delete");
     connect(lstTriggers, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -245,8 +247,8 @@ QGroupBox* frmTaskProperties::makeScheduleBox()
     left->addWidget(lstTriggers, 1);
     left->addLayout(listButtons);
     auto* layout = new QHBoxLayout(box);
-    layout->addLayout(left, 2);
-    layout->addLayout(editors, 3);
+    layout->addLayout(left, 1);
+    layout->addLayout(editors, 1);
 
     auto edited = [this] { triggerEdited(); };
     connect(cboTriggerType, &QComboBox::currentIndexChanged, this, edited);
