@@ -206,4 +206,20 @@ TEST_F(UserOptionsTest, CardColumnsShowTheirFieldsAndTheDefaultCompressionTakesC
     EXPECT_TRUE(OptionsColumns[10].hidden);
 }
 
+TEST_F(UserOptionsTest, AgentInstallRunsTheProgramFoldersAgentAndGivesItsWords)
+{
+    AgentAnswer missing = systemTaskAgent().install();
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.message.rfind("The scheduler agent could not be started", 0), 0u) << missing.message;
+
+    std::filesystem::create_symlink(qm::test::programDir() / "quillmate-task-agent", native("quillmate-task-agent"));
+    qm::test::TempDir empty("qm-nopath");
+    qm::test::ScopedEnv path("PATH", empty.str());
+    qm::test::ScopedEnv config("XDG_CONFIG_HOME", empty.str());
+    const AgentAnswer none = systemTaskAgent().install();
+    EXPECT_FALSE(none.ok);
+    EXPECT_EQ(none.message, "no scheduler backend: install cron or run a systemd user session");
+    EXPECT_FALSE(systemTaskAgent().installed());
+}
+
 } // namespace

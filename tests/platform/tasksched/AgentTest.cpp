@@ -162,12 +162,15 @@ protected:
 TEST_F(AgentInstall, CronBlockIsOursAloneAndComesOutAgain)
 {
     const std::string program = (qm::test::programDir() / "quillmate-task-agent").string();
+    EXPECT_FALSE(agentTickInstalled());
     ASSERT_EQ(agent("install"), 0);
+    EXPECT_TRUE(agentTickInstalled());
     EXPECT_EQ(crontab(), cronBlock(program));
     EXPECT_NE(crontab().find("* * * * * " + program + " tick\n@reboot " + program + " event boot\n"),
               std::string::npos);
     EXPECT_TRUE(stdfs::exists(dir_ / "config/autostart/quillmate-agent.desktop"));
     ASSERT_EQ(agent("uninstall"), 0);
+    EXPECT_FALSE(agentTickInstalled());
     EXPECT_EQ(crontab(), "<none>");
     EXPECT_FALSE(stdfs::exists(dir_ / "config/autostart/quillmate-agent.desktop"));
 
@@ -201,8 +204,10 @@ TEST_F(AgentInstall, SystemdUnitsWhenThereIsNoCron)
               std::string::npos);
     EXPECT_NE(readFile(units / "quillmate-agent.service").find(" tick\n"), std::string::npos);
     EXPECT_NE(readFile(dir_ / "systemctl.log").find("--user enable --now quillmate-agent.timer\n"), std::string::npos);
+    EXPECT_TRUE(agentTickInstalled());
     ASSERT_EQ(agent("uninstall"), 0);
     EXPECT_FALSE(stdfs::exists(units / "quillmate-agent.timer"));
+    EXPECT_FALSE(agentTickInstalled());
 }
 
 TEST_F(AgentInstall, NoBackendIsAnError)
