@@ -8,29 +8,14 @@
 #include "platform/tasksched/Job.h"
 
 #include <string>
-#include <vector>
 
 namespace qm::options {
 
 using qm::tasksched::ITask;
 using qm::tasksched::TASK_TRIGGER;
 
-struct TaskSheet {
-    std::string ApplicationName;
-    std::string Parameters;
-    std::string WorkingDirectory;
-    std::string Comment;
-    std::string Creator;
-    std::string Account;
-    qm::com::DWORD Priority = qm::tasksched::NORMAL_PRIORITY_CLASS;
-    qm::com::DWORD Flags = 0;
-    qm::com::DWORD MaxRunTimeMs = qm::tasksched::DEFAULT_MAX_RUN_TIME_MS;
-    qm::com::WORD IdleMinutes = 10;
-    qm::com::WORD DeadlineMinutes = 60;
-    std::vector<TASK_TRIGGER> triggers;
-
-    friend bool operator==(const TaskSheet&, const TaskSheet&) = default;
-};
+// The sheet's fields are those of the task's job file.
+using TaskSheet = qm::tasksched::Job;
 
 // The sheet of the task as it holds it now (unsaved changes included).
 TaskSheet readSheet(ITask& task);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace qm::options {
@@ -24,7 +25,7 @@ TriggersForm::TriggersForm(TaskTabPresenter& tab, QWidget* parent) : QDialog(par
     TriggerList = field<QListWidget>(this, "TriggerList");
     listLabel->setBuddy(TriggerList);
     connect(TriggerList, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!filling_ && row >= 0)
+        if (row >= 0)
             logic_.TriggerList_Click();
     });
     auto* countLabel = named<QLabel>(this, "Label2", "Trigger Count :");
@@ -64,25 +65,23 @@ TriggersForm::TriggersForm(TaskTabPresenter& tab, QWidget* parent) : QDialog(par
     logic_.Form_Load();
 }
 
+// The presenter's own changes of the list are no clicks.
 void TriggersForm::clearTriggerList()
 {
-    filling_ = true;
+    const QSignalBlocker quiet(TriggerList);
     TriggerList->clear();
-    filling_ = false;
 }
 
 void TriggersForm::addTrigger(const std::string& text)
 {
-    filling_ = true;
+    const QSignalBlocker quiet(TriggerList);
     TriggerList->addItem(qs(text));
-    filling_ = false;
 }
 
 void TriggersForm::selectTriggerEntry(int index)
 {
-    filling_ = true;
+    const QSignalBlocker quiet(TriggerList);
     TriggerList->setCurrentRow(index);
-    filling_ = false;
 }
 
 int TriggersForm::selectedTriggerEntry() const { return TriggerList->currentRow(); }

@@ -37,7 +37,6 @@ public:
 
 private:
     TriggersPresenter logic_;
-    bool filling_ = false;
 };
 
 } // namespace qm::options

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -107,7 +108,7 @@ QWidget* UserOptions::makeSchedulingPage()
     TaskList = field<QListWidget>(page, "TaskList");
     listLabel->setBuddy(TaskList);
     connect(TaskList, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!filling_ && row >= 0)
+        if (row >= 0)
             tasks().TaskList_Click();
     });
 
@@ -213,25 +214,23 @@ void UserOptions::closeWindow() { close(); }
 
 // ---- TaskTabView
 
+// The presenter's own changes of the list are no clicks.
 void UserOptions::clearTaskList()
 {
-    filling_ = true;
+    const QSignalBlocker quiet(TaskList);
     TaskList->clear();
-    filling_ = false;
 }
 
 void UserOptions::addTaskName(const std::string& name)
 {
-    filling_ = true;
+    const QSignalBlocker quiet(TaskList);
     TaskList->addItem(qs(name));
-    filling_ = false;
 }
 
 void UserOptions::selectTaskEntry(int index)
 {
-    filling_ = true;
+    const QSignalBlocker quiet(TaskList);
     TaskList->setCurrentRow(index);
-    filling_ = false;
 }
 
 int UserOptions::selectedTaskEntry() const { return TaskList->currentRow(); }

@@ -98,7 +98,6 @@ private:
     std::unique_ptr<OptionsRows> rows_;
     std::map<TaskField, QLabel*> labels_;
     std::map<TaskField, QLineEdit*> boxes_;
-    bool filling_ = false; // the list is changed by the presenter, not clicked
     UserOptionsLogic logic_;
 };
 

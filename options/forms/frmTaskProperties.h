@@ -27,6 +27,7 @@ class QTimeEdit;
 
 namespace qm::tasksched {
 struct ITask;
+struct Job;
 }
 namespace qm::ui {
 class UiServices;
@@ -34,8 +35,8 @@ class UiServices;
 
 namespace qm::options {
 
-struct TaskSheet;
 using qm::tasksched::ITask;
+using TaskSheet = qm::tasksched::Job;
 
 class frmTaskProperties : public QDialog {
     Q_OBJECT
