@@ -16,13 +16,12 @@ std::string modulePathOf(const void* address)
     return ec ? std::string() : path.string();
 }
 
-HRESULT registerServerLibrary(const std::string& library, bool unregister)
+HRESULT registerServerLibrary(const std::string& library)
 {
     void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    auto call = reinterpret_cast<DllRegisterServerFn>(
-        dlsym(handle, unregister ? "DllUnregisterServer" : "DllRegisterServer"));
+    auto call = reinterpret_cast<DllRegisterServerFn>(dlsym(handle, "DllRegisterServer"));
     const HRESULT hr = call ? call() : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     dlclose(handle);
     return hr;

@@ -33,11 +33,10 @@ using DllRegisterServerFn = HRESULT (*)();
 // for InprocServer32. Empty when it cannot be told.
 std::string modulePathOf(const void* address);
 
-// Registers the server library at the host path `library` (its
-// DllRegisterServer), or unregisters it (DllUnregisterServer): the library
-// is loaded for the one call and let go after it. The entry's result, or
-// HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) when the library cannot be loaded
-// or has no such entry.
-HRESULT registerServerLibrary(const std::string& library, bool unregister = false);
+// Registers the server library at the host path `library` through its
+// DllRegisterServer: the library is loaded for the one call and let go
+// after it. The entry's result, or HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
+// when the library cannot be loaded or has no such entry.
+HRESULT registerServerLibrary(const std::string& library);
 
 } // namespace qm::com
