@@ -3,6 +3,7 @@
 #include "app/ErrorBox.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
+#include "store/ProgramFolders.h"
 #include "store/Store.h"
 
 namespace qm::options {
@@ -30,7 +31,8 @@ bool winAceUsable(qm::store::Store& store, const qm::store::WinAceLookup& lookup
 bool SaveOptions(qm::store::Store& store, const qm::store::WinAceLookup& lookup)
 {
     const qm::store::UserOptionsRecord& options = store.UserOptionsRecord(1);
-    store.TempFolder = options.UserTempFolder.empty() ? qm::fs::appPath() + "\\Temp" : options.UserTempFolder;
+    store.TempFolder =
+        options.UserTempFolder.empty() ? qm::store::ProgramTempFolder(qm::fs::appPath()) : options.UserTempFolder;
     if (options.UserDefaultCompression == "ACE" && !winAceUsable(store, lookup))
         return false;
     try {

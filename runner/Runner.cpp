@@ -1,7 +1,6 @@
 #include "runner/Runner.h"
 
 #include "platform/datetime/DateText.h"
-#include "platform/datetime/Numbers.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/ui/UiServices.h"
@@ -45,8 +44,7 @@ void Runner::Form_Load(const std::vector<std::string>& arguments)
     if (winAceLookup)
         winAceLookup(path, version);
     // A missing or unreadable version means WinAce is not used.
-    const std::optional<double> v = qm::datetime::parseNumber(version);
-    if (v && *v >= qm::store::WinAceMinimumVersion)
+    if (qm::store::winAceVersionAccepted(version))
         state.Form1.WinAceLocation = path;
 }
 
