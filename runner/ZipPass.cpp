@@ -221,7 +221,7 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     } else if (result == -1) {
         log_.event(Now(), message + " for " + name);
     } else {
-        log_.event(Now(), PavikZip1.ErrorText(qm::zip::textkind::Result, result) + "for " + name);
+        log_.event(Now(), PavikZip1.ErrorText(qm::zip::textkind::Result, result) + " for " + name);
     }
 
     // The control reports a full disk by its result code.

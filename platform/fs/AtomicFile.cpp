@@ -1,6 +1,7 @@
 #include "platform/fs/AtomicFile.h"
 
 #include "platform/fs/Errors.h"
+#include "platform/fs/OwnedTemp.h"
 
 #include <atomic>
 #include <cerrno>
@@ -27,16 +28,34 @@ std::string uniqueSuffix()
     return buf;
 }
 
-// Opens a new, uniquely named file beside `target`.
+// A hidden name after `leaf`, short enough that a suffix still fits the
+// usual 255-byte limit.
+std::string hiddenBase(const std::string& leaf)
+{
+    std::string base = "." + leaf;
+    if (base.size() > 200)
+        base.resize(200);
+    return base;
+}
+
+// What the temporary files of `target` are called: a hidden name after it,
+// so folder listings skip them while they exist.
+std::string tempStem(const stdfs::path& target)
+{
+    return hiddenBase(target.filename().string()) + ".~";
+}
+
+// Opens a new, uniquely named file beside `target`, held by this program
+// until it is closed; what a killed writer of the same file left is removed.
 int createTemp(const stdfs::path& target, stdfs::path& tempPath)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = target.parent_path() / tempSiblingName(target.filename().string());
-        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
+    const std::string stem = tempStem(target);
+    removeStaleTemps(target.parent_path(), stem);
+    std::string name;
+    int fd = createOwnedTemp(target.parent_path(), stem, name, 0666);
+    if (fd >= 0)
+        tempPath = target.parent_path() / name;
+    return fd;
 }
 
 void syncFolder(const stdfs::path& folder)
@@ -65,10 +84,7 @@ stdfs::path resolveTarget(const stdfs::path& native)
 
 std::string tempSiblingName(const std::string& leaf)
 {
-    std::string base = "." + leaf;
-    if (base.size() > 200) // keep the whole name within the usual 255-byte limit
-        base.resize(200);
-    return base + uniqueSuffix() + ".tmp";
+    return hiddenBase(leaf) + uniqueSuffix() + ".tmp";
 }
 
 AtomicFileWriter::AtomicFileWriter(const stdfs::path& target)
@@ -136,13 +152,13 @@ void AtomicFileWriter::commit()
         throw makeRtError(rterr::BadFileName, what_);
     if (::fsync(fd_) != 0)
         fail(errno);
-    int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0)
-        fail(errno);
+    // Renamed while still open: the open file is what tells a writer's
+    // temporary file from a leftover.
     if (::rename(temp_.c_str(), target_.c_str()) != 0)
         fail(errno);
     done_ = true;
+    ::close(fd_); // the data is on the disk already
+    fd_ = -1;
     syncFolder(target_.parent_path());
 }
 

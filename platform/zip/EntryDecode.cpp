@@ -2,6 +2,7 @@
 
 #include "platform/zip/ZipCrypto.h"
 
+#include <algorithm>
 #include <optional>
 #include <zlib.h>
 
@@ -14,6 +15,28 @@ constexpr size_t InChunk = 256 * 1024;
 struct TooLong {};
 
 } // namespace
+
+bool beyondExpansionLimit(uint64_t plainTotal, uint64_t archiveSize)
+{
+    const uint64_t allowed =
+        archiveSize > UINT64_MAX / ExpansionRatio ? UINT64_MAX : archiveSize * ExpansionRatio;
+    return plainTotal > std::max(ExpansionFloor, allowed);
+}
+
+bool isVolumeLabel(const ArchiveEntry& e)
+{
+    return (e.externalAttr & 0x08) && !e.isFolder() && e.host() != fmt::HostUnix;
+}
+
+DecodeResult checkFolderEntry(const ArchiveReader& archive, const ArchiveEntry& e, ReadWindow* window)
+{
+    try {
+        archive.readLocal(e, window);
+    } catch (const FormatError&) {
+        return DecodeResult::DataError;
+    }
+    return e.size == 0 ? DecodeResult::Ok : DecodeResult::DataError;
+}
 
 DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h,
                          std::string_view password, const ByteSink& out,

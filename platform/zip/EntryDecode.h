@@ -4,6 +4,7 @@
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/Codecs.h"
 
+#include <cstdint>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,29 @@ struct DecodeScratch {
     std::vector<unsigned char> buffer;
     ReadWindow window; // local headers and small entries, read in file order
 };
+
+// Extraction and test refuse an archive whose entries, taken together,
+// would give more than ExpansionRatio times the archive's own size, once
+// that is past ExpansionFloor. Deflate never passes about 1,030 to 1, and
+// real data in Burrows-Wheeler form stays far below the ratio; only a
+// bomb (or an archive of nothing but one repeated byte) reaches it.
+inline constexpr uint64_t ExpansionFloor = 64ull << 20;
+inline constexpr uint64_t ExpansionRatio = 100000;
+// Whether `plainTotal` bytes out of an archive of `archiveSize` bytes pass
+// that limit.
+bool beyondExpansionLimit(uint64_t plainTotal, uint64_t archiveSize);
+// The sum of `a` and `b`, held at the largest value instead of wrapping.
+inline uint64_t addSaturating(uint64_t a, uint64_t b)
+{
+    return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+// A volume label (an entry of a DOS or Windows host with that attribute).
+bool isVolumeLabel(const ArchiveEntry& e);
+// A folder entry or volume label holds nothing to decode: its local header
+// must be there and it must claim no content, else it is damaged.
+// Extraction and test judge it alike.
+DecodeResult checkFolderEntry(const ArchiveReader& archive, const ArchiveEntry& e, ReadWindow* window);
 
 // Decodes `e` (whose local header is `h`) with `password`; the plain bytes go
 // to `out`. The output never exceeds the entry's recorded size: more is

@@ -1,5 +1,7 @@
 #include "platform/zip/FileIo.h"
 
+#include "platform/fs/OwnedTemp.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -246,30 +248,26 @@ const char* ReadWindow::view(const InFile& f, uint64_t at, size_t n)
     return buf_.data() + (at - start_);
 }
 
-int TempFile::create(const std::filesystem::path& folder, int dirfd, mode_t mode)
+std::string TempFile::stemFor(const std::filesystem::path& archive)
+{
+    return std::string(DefaultStem) + qm::fs::nameHash(archive.string()) + ".";
+}
+
+int TempFile::create(const std::filesystem::path& folder, int dirfd, mode_t mode, std::string_view stem)
 {
     discard();
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned char rnd[6];
-        if (::getentropy(rnd, sizeof rnd) != 0)
-            std::memset(rnd, 0, sizeof rnd);
-        char buf[64];
-        std::snprintf(buf, sizeof buf, ".~qmz%02x%02x%02x%02x%02x%02x%x.tmp", rnd[0], rnd[1], rnd[2], rnd[3], rnd[4],
-                      rnd[5], ++counter);
-        std::string name = buf;
-        int fd = dirfd >= 0 ? ::openat(dirfd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode)
-                            : ::open((folder / name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-        if (fd >= 0) {
-            path_ = folder / name;
-            name_ = name;
-            dirfd_ = dirfd;
-            return fd;
-        }
-        if (errno != EEXIST)
-            throw IoError{errno, folder};
-    }
-    throw IoError{EEXIST, folder};
+    std::string name;
+    int fd = dirfd >= 0 ? qm::fs::createOwnedTemp(dirfd, stem, name, mode)
+                        : qm::fs::createOwnedTemp(folder, stem, name, mode);
+    if (fd < 0)
+        throw IoError{errno, folder};
+    // A copy of the descriptor holds the lock until the file is kept or
+    // removed, however soon its writer closes it.
+    lock_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    path_ = folder / name;
+    name_ = name;
+    dirfd_ = dirfd;
+    return fd;
 }
 
 int TempFile::createNamed(int dirfd, const std::string& name, mode_t mode)
@@ -287,15 +285,29 @@ int TempFile::createNamed(int dirfd, const std::string& name, mode_t mode)
     return fd;
 }
 
+void TempFile::keep()
+{
+    path_.clear();
+    unlock();
+}
+
+void TempFile::unlock()
+{
+    if (lock_ >= 0)
+        ::close(lock_);
+    lock_ = -1;
+}
+
 void TempFile::discard()
 {
-    if (path_.empty())
-        return;
-    if (dirfd_ >= 0)
-        ::unlinkat(dirfd_, name_.c_str(), 0);
-    else
-        ::unlink(path_.c_str());
-    path_.clear();
+    if (!path_.empty()) {
+        if (dirfd_ >= 0)
+            ::unlinkat(dirfd_, name_.c_str(), 0);
+        else
+            ::unlink(path_.c_str());
+        path_.clear();
+    }
+    unlock();
 }
 
 void writeAllFd(int fd, const void* data, size_t n, const std::filesystem::path& path, const IoFaults* faults,

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -140,18 +141,27 @@ private:
 };
 
 // A file that is removed again unless it is kept: the temporary archive of
-// a build, a file being extracted.
+// a build, a file being extracted. While it exists its maker holds it locked
+// (platform/fs/OwnedTemp.h), so that a later run can tell a killed run's
+// leftover from a file still being written.
 class TempFile {
 public:
+    // The names of temporary files that stand for no file in particular.
+    static constexpr std::string_view DefaultStem = ".~qmz";
+    // The stem of the temporary files of a build of `archive` (a host path):
+    // a later build of the same archive removes those no live run holds.
+    static std::string stemFor(const std::filesystem::path& archive);
+
     TempFile() = default;
     ~TempFile() { discard(); }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
-    // Creates a new, uniquely named file (its name starts with a dot) in
+    // Creates a new, uniquely named file (`stem`, 16 hex digits, ".tmp") in
     // `folder`, or relative to the open folder `dirfd` when that is not -1.
     // Returns the open descriptor; throws IoError.
-    int create(const std::filesystem::path& folder, int dirfd = -1, mode_t mode = 0666);
+    int create(const std::filesystem::path& folder, int dirfd = -1, mode_t mode = 0666,
+               std::string_view stem = DefaultStem);
     // Creates `name` itself inside the open folder `dirfd`, where nothing of
     // that name may exist yet: -1 when something does (errno EEXIST).
     // Throws IoError for any other failure.
@@ -159,13 +169,16 @@ public:
     const std::filesystem::path& path() const { return path_; }
     const std::string& name() const { return name_; }
     // The file has been renamed or is to stay: nothing is removed.
-    void keep() { path_.clear(); }
+    void keep();
     void discard();
 
 private:
+    void unlock();
+
     std::filesystem::path path_;
     std::string name_;
     int dirfd_ = -1;
+    int lock_ = -1;
 };
 
 // Writes `n` bytes at the current position of `fd`, retrying short writes.

@@ -7,6 +7,7 @@
 // front of the archive, whose offsets then count from the file's start.
 #include "platform/fs/Drives.h"
 #include "platform/fs/NoCase.h"
+#include "platform/fs/OwnedTemp.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
 #include "platform/zip/ArchiveWriter.h"
@@ -78,6 +79,7 @@ private:
     bool isSfx_ = false;
     std::vector<std::unique_ptr<TempFile>> parts_; // the temporary parts of a split archive
     stdfs::path partsFolder_;
+    std::string stem_; // what this archive's temporary files are called
 };
 
 bool onRemovableDrive(const std::string& winPath)
@@ -134,9 +136,12 @@ int BuildRun::run()
         // Made whole in the temporary folder, then written disk by disk; an
         // archive already on the disk in the drive is not carried over.
         std::optional<stdfs::path> t = tempFolderOf(z_);
-        if (!t)
+        std::optional<stdfs::path> native = nativeOf(z_.ArchivePath);
+        if (!t || !native)
             return result::TempFolderFailed;
         folder = *t;
+        stem_ = TempFile::stemFor(*native);
+        qm::fs::removeStaleTemps(folder, stem_);
     } else {
         std::optional<stdfs::path> native = nativeOf(z_.ArchivePath);
         if (!native)
@@ -161,6 +166,9 @@ int BuildRun::run()
         for (const stdfs::path& p : existingSplitParts(target_))
             if (::stat(p.c_str(), &st) == 0)
                 leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
+        // What killed builds of this archive left behind goes first.
+        stem_ = TempFile::stemFor(target_);
+        removeStaleTemps(z_, target_);
     }
 
     if (layout_ == Layout::Split) {
@@ -238,7 +246,7 @@ int BuildRun::run()
         hooks.open = [this](uint32_t) {
             parts_.push_back(std::make_unique<TempFile>());
             VolumeOutput::Volume v;
-            v.fd = parts_.back()->create(partsFolder_);
+            v.fd = parts_.back()->create(partsFolder_, -1, 0666, stem_);
             v.path = parts_.back()->path();
             v.capacity = uint64_t(z_.SplitPartSize);
             return v;
@@ -355,7 +363,7 @@ int BuildRun::openTemp(const stdfs::path& targetFolder)
     if (!folder)
         return result::TempFolderFailed;
     try {
-        tempFd_ = temp_.create(*folder);
+        tempFd_ = temp_.create(*folder, -1, 0666, stem_);
     } catch (const IoError& e) {
         if (e.err == ENOSPC || e.err == EDQUOT)
             return result::DiskFull;

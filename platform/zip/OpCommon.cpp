@@ -1,5 +1,6 @@
 #include "platform/zip/OpCommon.h"
 
+#include "platform/fs/OwnedTemp.h"
 #include "platform/fs/Paths.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/Volumes.h"
@@ -73,13 +74,13 @@ std::optional<stdfs::path> workFolderOf(const PavikZip& z, const stdfs::path& ta
 }
 
 stdfs::path copyToTemp(const stdfs::path& from, const stdfs::path& folder, TempFile& into, mode_t mode,
-                       const IoFaults* faults, OpContext& ctx)
+                       const IoFaults* faults, OpContext& ctx, std::string_view stem)
 {
     InFile in;
     if (!in.open(from))
         throw IoError{errno, from};
     OutFile out;
-    out.attach(into.create(folder, -1, mode), into.path(), faults);
+    out.attach(into.create(folder, -1, mode, stem), into.path(), faults);
     std::vector<char> buf(1 << 20);
     uint64_t at = 0;
     while (at < in.size()) {
@@ -170,6 +171,15 @@ stdfs::path resolveTarget(const stdfs::path& target)
     return target;
 }
 
+void removeStaleTemps(const PavikZip& z, const stdfs::path& target)
+{
+    const std::string stem = TempFile::stemFor(target);
+    qm::fs::removeStaleTemps(target.parent_path(), stem);
+    std::optional<stdfs::path> work = workFolderOf(z, target.parent_path());
+    if (work && *work != target.parent_path())
+        qm::fs::removeStaleTemps(*work, stem);
+}
+
 namespace {
 
 void syncFolder(const stdfs::path& folder)
@@ -214,7 +224,7 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, co
     // The temporary folder is on another file system: copy beside the
     // target first, so that the last step is still a rename.
     TempFile beside;
-    copyToTemp(from, target.parent_path(), beside, 0666, faults, ctx);
+    copyToTemp(from, target.parent_path(), beside, 0666, faults, ctx, TempFile::stemFor(target));
     if (setMode)
         ::chmod(beside.path().c_str(), mode);
     if (::rename(beside.path().c_str(), target.c_str()) != 0)

@@ -42,7 +42,8 @@ std::optional<std::filesystem::path> workFolderOf(const PavikZip& z, const std::
 // `into`, created with `mode`) and writes it to the disk. Throws IoError,
 // also when `from` ends before the size it had when opened.
 std::filesystem::path copyToTemp(const std::filesystem::path& from, const std::filesystem::path& folder,
-                                 TempFile& into, mode_t mode, const IoFaults* faults, OpContext& ctx);
+                                 TempFile& into, mode_t mode, const IoFaults* faults, OpContext& ctx,
+                                 std::string_view stem = TempFile::DefaultStem);
 
 // The listing record of an entry.
 ListedEntry listedEntry(const ArchiveEntry& e);
@@ -60,5 +61,9 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const std::filesystem::path& 
 
 // The file an archive path finally names (a symbolic link is written through).
 std::filesystem::path resolveTarget(const std::filesystem::path& target);
+
+// Removes what killed runs left of their rewrites of `target` (its
+// TempFile::stemFor files nobody holds) beside it and in the work folder.
+void removeStaleTemps(const PavikZip& z, const std::filesystem::path& target);
 
 } // namespace qm::zip

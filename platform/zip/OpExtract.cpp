@@ -5,6 +5,7 @@
 // renamed into place only when it is complete and its CRC is right; a small
 // file where nothing is in the way is made under its own name and removed
 // again unless it is complete and right.
+#include "platform/fs/NoCase.h"
 #include "platform/fs/WinPath.h"
 #include "platform/zip/EntryDecode.h"
 #include "platform/zip/Filters.h"
@@ -12,6 +13,7 @@
 #include "platform/zip/OpCommon.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -106,6 +108,14 @@ std::string shownTarget(const std::string& folder, const std::vector<std::string
     return t;
 }
 
+std::string joined(const std::vector<std::string>& comps)
+{
+    std::string j;
+    for (const std::string& c : comps)
+        j += (j.empty() ? "" : "/") + c;
+    return j;
+}
+
 struct FolderTime {
     std::vector<std::string> comps;
     int64_t modified;
@@ -148,6 +158,7 @@ private:
     int worst_ = result::Ok;
     uint64_t done_ = 0;
     std::vector<FolderTime> folderTimes_;
+    std::unordered_set<std::string> written_; // files of this run, by their place, without case
 };
 
 int ExtractRun::run()
@@ -181,10 +192,12 @@ int ExtractRun::run()
         if (!ok)
             continue;
         chosen.push_back(&e);
-        total += e.size;
+        total = addSaturating(total, e.size);
     }
     if (chosen.empty())
         return result::NothingToDo;
+    if (beyondExpansionLimit(total, archive_.file().size()))
+        return result::ExpansionLimit;
     ctx_.setTotal(total);
     ctx_.setDone(0);
 
@@ -195,8 +208,12 @@ int ExtractRun::run()
         ctx_.emit([&](ZipEvents& s) { s.BeforeUnzip(name, skipIt); });
         if (skipIt) {
             skipped(name, "", skip::SkippedByHandler);
-        } else if ((e->externalAttr & 0x08) && !e->isFolder() && e->host() != fmt::HostUnix) {
-            // A volume label: nothing to write.
+        } else if (isVolumeLabel(*e)) {
+            // Nothing to write; judged as the test judges it.
+            if (checkFolderEntry(archive_, *e, &scratch_.window) != DecodeResult::Ok) {
+                skipped(name, "", skip::DataError);
+                note(result::DataError);
+            }
         } else if (auto comps = names::safeComponents(e->name)) {
             if (!z_.KeepFolderNames) {
                 if (e->isFolder())
@@ -204,8 +221,14 @@ int ExtractRun::run()
                 else
                     comps = std::vector<std::string>{comps->back()};
             }
-            if (!comps->empty())
+            if (!comps->empty() && !e->isFolder() && !written_.insert(qm::fs::foldCase(joined(*comps))).second) {
+                // A second entry for a file already written (the name stored
+                // twice, or in another case) is never let overwrite it.
+                skipped(name, shownTarget(z_.ExtractFolder, *comps), skip::DuplicateName);
+                note(result::EntriesNotWritten);
+            } else if (!comps->empty()) {
                 extractOne(*e, *comps);
+            }
         } else {
             skipped(name, "", skip::UnsafeName);
             note(result::UnsafeEntries);
@@ -236,6 +259,11 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
     std::string target = shownTarget(z_.ExtractFolder, comps);
     int reason = 0;
     if (e.isFolder()) {
+        if (checkFolderEntry(archive_, e, &scratch_.window) != DecodeResult::Ok) {
+            skipped(name, target, skip::DataError);
+            note(result::DataError);
+            return;
+        }
         Fd dir = openFolders(root_.fd, comps, comps.size(), reason);
         if (dir.fd < 0) {
             skipped(name, target, reason);

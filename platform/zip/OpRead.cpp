@@ -59,9 +59,13 @@ int PavikZip::Test(bool /*fullTest*/)
         int r = openArchive(ctx, ArchivePath, archive);
         if (r != result::Ok)
             return r;
-        uint64_t total = 0;
-        for (const ArchiveEntry& e : archive.entries())
+        uint64_t total = 0, plain = 0;
+        for (const ArchiveEntry& e : archive.entries()) {
             total += e.compressedSize;
+            plain = addSaturating(plain, e.size);
+        }
+        if (beyondExpansionLimit(plain, archive.file().size()))
+            return int(result::ExpansionLimit);
         ctx.setTotal(total);
         ctx.setDone(0);
         uint64_t done = 0;
@@ -84,19 +88,23 @@ int PavikZip::Test(bool /*fullTest*/)
             ctx.fileProgress(name, 0);
             DecodeResult d;
             try {
-                LocalHeader h = archive.readLocal(e, &scratch.window);
-                int last = 0;
-                d = decodeEntry(archive, e, h, password, [](const unsigned char*, size_t) {},
-                                [&](uint64_t bytes) {
-                                    int pct = percentOf(bytes, e.compressedSize);
-                                    if (pct != last && pct < 100) {
-                                        last = pct;
-                                        ctx.fileProgress(name, pct);
-                                    }
-                                    ctx.setDone(done + bytes);
-                                    ctx.tick();
-                                },
-                                scratch);
+                if (e.isFolder() || isVolumeLabel(e)) {
+                    d = checkFolderEntry(archive, e, &scratch.window);
+                } else {
+                    LocalHeader h = archive.readLocal(e, &scratch.window);
+                    int last = 0;
+                    d = decodeEntry(archive, e, h, password, [](const unsigned char*, size_t) {},
+                                    [&](uint64_t bytes) {
+                                        int pct = percentOf(bytes, e.compressedSize);
+                                        if (pct != last && pct < 100) {
+                                            last = pct;
+                                            ctx.fileProgress(name, pct);
+                                        }
+                                        ctx.setDone(done + bytes);
+                                        ctx.tick();
+                                    },
+                                    scratch);
+                }
             } catch (const FormatError&) {
                 d = DecodeResult::DataError;
             }

@@ -49,10 +49,11 @@ int PavikZip::Remove()
         std::optional<stdfs::path> folder = workFolderOf(*this, target.parent_path());
         if (!folder)
             return int(result::TempFolderFailed);
+        removeStaleTemps(*this, target);
         TempFile temp;
         OutFile out;
         try {
-            out.attach(temp.create(*folder), temp.path(), faults());
+            out.attach(temp.create(*folder, -1, 0666, TempFile::stemFor(target)), temp.path(), faults());
         } catch (const IoError& e) {
             int code = writeFailure(e);
             return code == result::DiskFull ? code : UseTempArchive ? int(result::TempFolderFailed) : code;

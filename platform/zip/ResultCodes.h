@@ -26,6 +26,9 @@ inline constexpr int UnsafeEntries = 516;
 inline constexpr int EntriesNotWritten = 517;
 inline constexpr int UserAbort = 518;
 inline constexpr int Halted = 519;
+// Extraction or test refused: the entries would expand far beyond what any
+// real archive of that size holds (see EntryDecode.h).
+inline constexpr int ExpansionLimit = 520;
 inline constexpr int NoArchivePath = 521;
 inline constexpr int Busy = 522;
 inline constexpr int TargetFolderMissing = 523;

@@ -1,5 +1,6 @@
 // Writing a spanned archive disk by disk from the whole archive made in the
 // temporary folder.
+#include "platform/fs/OwnedTemp.h"
 #include "platform/zip/ArchiveWriter.h"
 #include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
@@ -62,6 +63,7 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
             stdfs::path folder = p.parent_path();
             if (!makeFolders(folder))
                 return false;
+            qm::fs::removeStaleTemps(folder, TempFile::stemFor(p)); // a killed run's disk in the making
             capacity = roomOn(folder);
             if (z.SplitPartSize > 0)
                 capacity = std::min<uint64_t>(capacity, uint64_t(z.SplitPartSize));
@@ -70,7 +72,7 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
         slot.label(number);
         temp = std::make_unique<TempFile>();
         VolumeOutput::Volume v;
-        v.fd = temp->create(target.parent_path());
+        v.fd = temp->create(target.parent_path(), -1, 0666, TempFile::stemFor(target));
         v.path = temp->path();
         v.capacity = capacity;
         room = capacity;

@@ -32,6 +32,9 @@ const char* resultText(int code)
     case result::EntriesNotWritten: return "One or more entries could not be written.";
     case result::UserAbort: return "The operation was stopped by the user.";
     case result::Halted: return "Processing was halted.";
+    case result::ExpansionLimit:
+        return "The archive would expand to far more than any real archive of its size holds (a "
+               "decompression bomb); nothing was extracted or tested.";
     case result::NoArchivePath: return "No archive file is named.";
     case result::Busy: return "The control is still busy with another operation.";
     case result::TargetFolderMissing: return "The folder that should hold the archive does not exist.";

@@ -224,7 +224,7 @@ TEST_F(RunTest, ProjectsAreBackedUpInOrderWithCheckMessagesAndFailures)
                   "\t\t\tnot found or could not be read",
                   "<Now>\tC back-up cancelled",
                   dashes(),
-                  "<Now>\t" + runner_.PavikZip1.ErrorText(0, qm::zip::result::NothingToDo) + "for D",
+                  "<Now>\t" + runner_.PavikZip1.ErrorText(0, qm::zip::result::NothingToDo) + " for D",
                   "<Now>\tEnd of back up operations",
                   "<Now>\tSummary:",
                   "\t\t\t4\tProjects due for back-up",

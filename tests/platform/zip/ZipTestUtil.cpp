@@ -33,7 +33,7 @@ std::map<std::string, std::string> readTree(const stdfs::path& root)
 {
     std::map<std::string, std::string> out;
     for (auto it = stdfs::recursive_directory_iterator(root); it != stdfs::recursive_directory_iterator(); ++it) {
-        std::string rel = stdfs::relative(it->path(), root).generic_string();
+        std::string rel = it->path().lexically_relative(root).generic_string();
         if (it->is_directory())
             out[rel + "/"] = "";
         else
@@ -120,7 +120,7 @@ std::vector<std::string> allFiles(const stdfs::path& root)
     std::error_code ec;
     for (auto it = stdfs::recursive_directory_iterator(root, ec); !ec && it != stdfs::recursive_directory_iterator();
          it.increment(ec))
-        out.push_back(stdfs::relative(it->path(), root).generic_string());
+        out.push_back(it->path().lexically_relative(root).generic_string());
     return out;
 }
 
