@@ -210,7 +210,11 @@ void IniDocument::setValue(std::string_view section, std::string_view key, std::
 
     if (const Section* s = findSection(section)) {
         if (const Line* l = findKey(*s, k)) {
-            text_.replace(l->valueBegin, l->contentEnd - l->valueBegin, stored);
+            // A value's last CR before a bare LF would be read as part of
+            // the line end: that line then ends CR LF instead.
+            const bool bareLf = l->end - l->contentEnd == 1 && text_[l->contentEnd] == '\n';
+            const bool keepCr = bareLf && !stored.empty() && stored.back() == '\r';
+            text_.replace(l->valueBegin, l->contentEnd - l->valueBegin, keepCr ? stored + "\r" : stored);
         } else {
             const Line& last = lines_[s->lastContent];
             std::string add = std::string(k) + "=" + stored + "\r\n";

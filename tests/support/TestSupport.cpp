@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <cstdlib>
 #include <sys/resource.h>
 #include <fstream>
@@ -147,6 +148,51 @@ int runCommand(const std::vector<std::string>& argv, std::string* output)
     if (output)
         *output = out;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv)
+{
+    pid_ = fork();
+    if (pid_ == 0) {
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+}
+
+BackgroundProgram::~BackgroundProgram()
+{
+    kill();
+}
+
+bool BackgroundProgram::kill()
+{
+    if (pid_ <= 0)
+        return false;
+    // Reaped first when it has ended, so that the signal never reaches another process.
+    const bool running = waitpid(pid_, &status_, WNOHANG) == 0;
+    if (running) {
+        ::kill(pid_, SIGKILL);
+        waitpid(pid_, &status_, 0);
+    }
+    pid_ = -1;
+    return running;
+}
+
+int BackgroundProgram::wait()
+{
+    if (pid_ > 0) {
+        waitpid(pid_, &status_, 0);
+        pid_ = -1;
+    }
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
 }
 
 bool haveProgram(const std::string& name)

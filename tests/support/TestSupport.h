@@ -71,6 +71,25 @@ std::filesystem::path sourceDir();
 // Runs a command given as an argument vector, returns its exit status and
 // (optionally) its standard output.
 int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr);
+// A program started in the background with the test's environment, its
+// output thrown away; killed and reaped when the object goes away.
+class BackgroundProgram {
+public:
+    explicit BackgroundProgram(const std::vector<std::string>& argv);
+    ~BackgroundProgram();
+    BackgroundProgram(const BackgroundProgram&) = delete;
+    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+    // Sends SIGKILL and reaps it. False when it had ended by itself before.
+    bool kill();
+    // Waits for its end; gives its exit status (-1 when a signal ended it).
+    int wait();
+
+private:
+    int pid_ = -1;
+    int status_ = 0;
+};
+
 // True when a program of that name is on PATH.
 bool haveProgram(const std::string& name);
 

@@ -148,6 +148,12 @@ TEST(IniEdit, LineBreaksInValuesNeverSplitALine)
     doc.setValue("s", "b", "x\n[evil]\nb=injected");
     EXPECT_EQ(doc.sectionNames(), std::vector<std::string>{"s"});
     EXPECT_EQ(doc.value("s", "b"), "x\r[evil]\rb=injected");
+
+    // A final line break survives on a line that ended with a bare LF.
+    IniDocument lf("[s]\nlist=old\nnext=1\n");
+    lf.setValue("s", "list", "a\rb\r");
+    EXPECT_EQ(lf.value("s", "list"), "a\rb\r");
+    EXPECT_EQ(lf.text(), "[s]\nlist=a\rb\r\r\nnext=1\n");
 }
 
 TEST(IniEdit, NamesThatCannotBeALineAreRefusedAndTheTextKept)
