@@ -15,7 +15,8 @@ class SetAside {
 public:
     // Sets the regular file `native` aside; anything else (nothing there, a
     // folder, a link, a file that cannot be moved) is left where it is and
-    // nothing is held.
+    // nothing is held. A file found aside already (a run killed before it
+    // settled) first takes its place again.
     explicit SetAside(const std::filesystem::path& native);
     // An unsettled file comes back.
     ~SetAside();

@@ -2,6 +2,7 @@
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/Errors.h"
 #include "platform/fs/NoCase.h"
+#include "platform/fs/OwnedTemp.h"
 #include "platform/fs/Text.h"
 #include "platform/fs/Wildcard.h"
 #include "platform/fs/WinPath.h"
@@ -15,6 +16,7 @@
 #include <sys/resource.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qm::fs;
 using qm::test::TempDir;
@@ -135,6 +137,34 @@ TEST(AtomicFile, ReadErrorsAndCopy)
     EXPECT_EQ(st.st_mode & 0777, 0604u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
     EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+}
+
+TEST(OwnedTemp, LeftoversOfDeadWritersGoLiveOnesStay)
+{
+    TempDir t;
+    std::string held, dead;
+    const int live = createOwnedTemp(t.path(), ".alpha.~", held);
+    ASSERT_GE(live, 0);
+    EXPECT_TRUE(isOwnedTempName(held, ".alpha.~"));
+    const int gone = createOwnedTemp(t.path(), ".alpha.~", dead);
+    ASSERT_GE(gone, 0);
+    ::close(gone); // its writer died: nothing holds it now
+    for (const char* other : {".alpha.~0123456789abcdeg.tmp", ".alpha.~0123456789abcde.tmp", ".alpha.~0123456789abcdef.txt",
+                              ".beta.~0123456789abcdef.tmp", "alpha"})
+        writeFile(t / other, "not ours");
+
+    EXPECT_EQ(removeStaleTemps(t.path(), ".alpha.~"), 1);
+    EXPECT_FALSE(stdfs::exists(t / dead));
+    EXPECT_TRUE(stdfs::exists(t / held));
+    EXPECT_EQ(entriesIn(t.path()), 6u);
+    ::close(live);
+
+    // The next atomic write of a file clears what a killed writer of that file left.
+    EXPECT_EQ(removeStaleTemps(t.path(), ".beta.~"), 1); // written by hand, held by no one
+    writeFileAtomic(t / "alpha", "new");
+    EXPECT_FALSE(stdfs::exists(t / held));
+    EXPECT_EQ(readFile(t / "alpha"), "new");
+    EXPECT_EQ(entriesIn(t.path()), 4u);
 }
 
 TEST(NoCase, FoldsLettersBeyondAscii)

@@ -283,6 +283,19 @@ TEST(SetAsideTest, TheOldFileIsDroppedAfterSuccessAndBackAfterAFailure)
     }
     EXPECT_EQ(readFile(target), "new");
 
+    // A run killed while its old file waited aside: the next one brings that
+    // back before it sets anything aside, so the unfinished file never wins.
+    writeFile(SetAside::asideName(target), "last good");
+    writeFile(target, "unfinished");
+    {
+        SetAside next(target);
+        EXPECT_EQ(readFile(SetAside::asideName(target)), "last good");
+    }
+    EXPECT_EQ(readFile(target), "last good");
+    writeFile(SetAside::asideName(t / "gone.qmt"), "only aside");
+    EXPECT_TRUE(SetAside(t / "gone.qmt").holds());
+    EXPECT_EQ(readFile(t / "gone.qmt"), "only aside");
+
     // Nothing there, or a folder: nothing is held, nothing is moved.
     EXPECT_FALSE(SetAside(t / "missing.qmt").holds());
     stdfs::create_directories(t / "folder.qmt");

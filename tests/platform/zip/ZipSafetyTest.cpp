@@ -3,6 +3,9 @@
 // an archive being replaced survives any failure.
 #include "ZipTestUtil.h"
 
+#include "platform/fs/OwnedTemp.h"
+#include "platform/zip/EntryDecode.h"
+
 #include <chrono>
 #include <gtest/gtest.h>
 #include <random>
@@ -323,6 +326,71 @@ TEST_F(ZipSafety, FullDiskLeavesTheOldArchive)
     EXPECT_EQ(allFiles(out).size(), 2u); // small.txt came first and is whole
 }
 
+TEST_F(ZipSafety, ABuildClearsWhatKilledBuildsOfItsArchiveLeft)
+{
+    stdfs::path src = tmp.path() / "src";
+    makeFiles(src, {{"a.txt", "aaaa"}});
+    const stdfs::path archive = tmp.path() / "backup.zip";
+    const std::string stem = TempFile::stemFor(archive);
+    stdfs::path work = tmp.path() / "work";
+    stdfs::create_directories(work);
+    std::string dead, deadInWork, live, other;
+    ::close(qm::fs::createOwnedTemp(tmp.path(), stem, dead));
+    ::close(qm::fs::createOwnedTemp(work, stem, deadInWork));
+    const int running = qm::fs::createOwnedTemp(tmp.path(), stem, live); // a run that is still going
+    ::close(qm::fs::createOwnedTemp(tmp.path(), TempFile::stemFor(tmp.path() / "other.zip"), other));
+
+    zip.ArchivePath = win(archive);
+    zip.SourceFolder = win(src);
+    zip.UseTempArchive = true;
+    zip.TempArchiveFolder = win(work);
+    ASSERT_EQ(zip.Build(), result::Ok);
+    EXPECT_FALSE(stdfs::exists(tmp.path() / dead));
+    EXPECT_FALSE(stdfs::exists(work / deadInWork));
+    EXPECT_TRUE(stdfs::exists(tmp.path() / live));
+    EXPECT_TRUE(stdfs::exists(tmp.path() / other));
+    ::close(running);
+}
+
+TEST_F(ZipSafety, NamesStoredTwiceAreReportedAndTheFirstCopyKept)
+{
+    std::string bytes = rawZip({{"a.txt", "first"}, {"A.TXT", "second"}, {"d/b.txt", "b"}, {"a.txt", "third"},
+                                {"e/b.txt", "other b"}});
+    EXPECT_EQ(extractRaw(bytes), result::EntriesNotWritten);
+    EXPECT_EQ(qm::test::readFile(out / "a.txt"), "first");
+    EXPECT_TRUE(rec.skipped("A.TXT", skip::DuplicateName));
+    EXPECT_TRUE(rec.skipped("a.txt", skip::DuplicateName));
+    EXPECT_EQ(qm::test::readFile(out / "e/b.txt"), "other b");
+    // Without folder names two files land on one place: the second is reported too.
+    rec.clear();
+    stdfs::remove_all(out);
+    zip.KeepFolderNames = false;
+    zip.FileMask = "*.txt";
+    EXPECT_EQ(zip.Extract(), result::EntriesNotWritten);
+    EXPECT_EQ(qm::test::readFile(out / "b.txt"), "b");
+    EXPECT_TRUE(rec.skipped("e\\b.txt", skip::DuplicateName));
+}
+
+TEST_F(ZipSafety, EntriesThatWouldExpandBeyondTheLimitAreRefusedBeforeAnyIsWritten)
+{
+    // Declared sizes alone decide: nothing is decoded or written.
+    auto claiming = [](uint64_t size) {
+        RawEntry e{"claims.bin", std::string(40, 'x'), 8};
+        e.sizeOverride = int64_t(size);
+        return e;
+    };
+    const std::string over = rawZip({{"ok.txt", "fine"}, claiming(ExpansionFloor)});
+    EXPECT_EQ(extractRaw(over), result::ExpansionLimit);
+    EXPECT_EQ(zip.Test(), result::ExpansionLimit);
+    EXPECT_TRUE(allFiles(out).empty());
+    EXPECT_NE(zip.ErrorText(0, result::ExpansionLimit).find("bomb"), std::string::npos);
+    // Up to the floor, or within the ratio of the archive's size, entries are decoded (here: found damaged).
+    EXPECT_EQ(extractRaw(rawZip({{"ok.txt", "fine"}, claiming(ExpansionFloor - 100)})), result::DataError);
+    EXPECT_FALSE(beyondExpansionLimit(ExpansionRatio * 1000, 1000));
+    EXPECT_TRUE(beyondExpansionLimit(ExpansionRatio * 1000 + ExpansionFloor, 1000));
+    EXPECT_FALSE(beyondExpansionLimit(UINT64_MAX, UINT64_MAX / 2));
+}
+
 TEST_F(ZipSafety, OneMethodAtATime)
 {
     (void)goodArchive();
@@ -346,7 +414,7 @@ TEST_F(ZipSafety, EveryCodeHasItsOwnText)
                      result::BadPassword, result::DataError, result::UnsupportedMethod, result::BadSetting,
                      result::SourceNotFound, result::ExtractFolderFailed, result::TempFolderFailed,
                      result::NotAvailable, result::UnsafeEntries, result::EntriesNotWritten, result::UserAbort,
-                     result::Halted, result::NoArchivePath, result::Busy, result::TargetFolderMissing,
+                     result::Halted, result::ExpansionLimit, result::NoArchivePath, result::Busy, result::TargetFolderMissing,
                      result::ArchiveReadOnly, result::SplitSizeTooSmall, result::PartMissing, result::WrongDisk,
                      result::TooManyParts, result::SfxStubUnreadable, result::SfxStubUnusable,
                      result::SfxValueTooLong, result::SfxBadAssociation, result::SfxNeedsZip64,
