@@ -3,6 +3,7 @@
 // card grid GridEX1, the tab control and the window itself. The form
 // implements it; tests pass a fake, so the logic runs without a display.
 #include <span>
+#include <string>
 
 namespace qm::editor {
 
@@ -22,6 +23,18 @@ public:
     virtual void focusGrid() = 0;
     // Column c of the card shown when visible[c - 1] is true, hidden otherwise.
     virtual void setColumnsVisible(std::span<const bool> visible) = 0;
+    // The key Up: the current cell moves to the nearest shown column above.
+    virtual void moveUp() = 0;
+
+    // ---- Frame2, the exclude-types editor, with its box Text1 (line
+    // breaks as CR LF)
+    virtual void showFrame2(bool visible) = 0;
+    virtual std::string excludeText() const = 0;
+    virtual void setExcludeText(const std::string& text) = 0;
+    // While the exclude-types editor is open: Frame1, cmdInsDefaults,
+    // cmdHelp, cmdSave and cmdClose disabled and the grid locked; false
+    // gives them back.
+    virtual void lockForFrame2(bool locked) = 0;
 
     // ---- The group buttons Option1(0..42), on the two pages of the tab
     // control. Switching a button on switches the other buttons of its page

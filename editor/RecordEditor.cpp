@@ -6,8 +6,6 @@
 #include "editor/EditorColumns.h"
 #include "editor/EditorView.h"
 #include "editor/SaveRecord.h"
-#include "pickers/PickerForms.h"
-#include "pickers/PickerWriters.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/FileOps.h"
 #include "platform/ui/UiServices.h"
@@ -60,9 +58,9 @@ void deleteQuietly(const std::string& path)
 } // namespace
 
 RecordEditor::RecordEditor(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, EditorView& view,
-                           qm::pickers::PickerForms& pickers, const EditorOpening& opening)
+                           qm::pickers::PickerForms& pickers, EditorDialogs& dialogs, const EditorOpening& opening)
     : AddMode(opening.AddMode), ParentForm(opening.ParentForm), state_(state), mainWindow_(mainWindow),
-      view_(view), pickers_(pickers), loaded_(std::make_shared<bool>(false))
+      view_(view), pickers_(pickers), dialogs_(dialogs), loaded_(std::make_shared<bool>(false))
 {
     selectGroup = [this](int index) {
         view_.setGroupButton(index, true);
@@ -237,10 +235,6 @@ void RecordEditor::GetColumns()
     ui.normalPointer();
 }
 
-// The comment editor comes with the editor's dialogs; until then the four
-// "Comments" groups open nothing.
-void RecordEditor::GetComments(int) {}
-
 // ---- GridEX1's notifications
 
 void RecordEditor::GridEX1_SelectionChange(int column)
@@ -253,34 +247,6 @@ void RecordEditor::GridEX1_AfterColEdit(int)
 {
     view_.reReadGrid();
     view_.repaintGrid();
-}
-
-bool RecordEditor::GridEX1_BeforeColEdit(int) { return true; }
-
-void RecordEditor::GridEX1_ColButtonClick(int column)
-{
-    switch (column) {
-    case 2:
-    case 4:
-    case 51:
-    case 134:
-    case 155:
-        chooseFolder(column);
-        break;
-    default:
-        break;
-    }
-}
-
-void RecordEditor::chooseFolder(int column)
-{
-    // A cell still being edited is written first, so the folder chosen is not
-    // overwritten by it.
-    view_.commitGridEdit();
-    const qm::pickers::FolderAnswer answer = pickers_.chooseTargetDir(
-        qm::pickers::EditorFolderRequest(column == 2 ? "Choose Source Drive and/or Source Folder" : ""));
-    if (qm::pickers::EditorFolder(state_, column, answer))
-        view_.reReadGrid();
 }
 
 } // namespace qm::editor

@@ -9,6 +9,7 @@
 // again.
 #include "editor/EditorForms.h"
 #include "editor/EditorGroups.h"
+#include "editor/SlotEditor.h"
 
 #include <functional>
 #include <memory>
@@ -28,9 +29,10 @@ class EditorView;
 
 class RecordEditor {
 public:
-    // `pickers` opens the target folder dialog for the folder cells.
+    // `pickers` opens the target folder dialog for the folder cells and
+    // the file picker for the file lists, `dialogs` the editor's own.
     RecordEditor(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, EditorView& view,
-                 qm::pickers::PickerForms& pickers, const EditorOpening& opening);
+                 qm::pickers::PickerForms& pickers, EditorDialogs& dialogs, const EditorOpening& opening);
     ~RecordEditor();
     RecordEditor(const RecordEditor&) = delete;
     RecordEditor& operator=(const RecordEditor&) = delete;
@@ -76,8 +78,8 @@ public:
     // whose button is on (the first in GroupSearchOrder); with none on,
     // nothing changes.
     void GetColumns();
-    // The comment editor of a "Comments" group (4, 12, 29, 36); every other
-    // index does nothing.
+    // The comment editor of a "Comments" group (4, 12, 29, 36), opened on
+    // that group's kind; every other index does nothing.
     void GetComments(int index);
 
     // ---- Buttons
@@ -108,20 +110,40 @@ public:
     void GridEX1_SelectionChange(int column);
     // A cell's edit has ended: the card is re-read and repainted.
     void GridEX1_AfterColEdit(int column);
-    // A cell's edit begins: true lets it begin. No cell has a dialog behind
-    // its edit yet, so every edit may begin.
+    // A cell's edit begins: true lets it begin. The cells edited through a
+    // dialog open it instead (the exclude types of 5 and 52 in Frame2 with
+    // the rest of the window locked, the associations of 121, the group
+    // items of 125 once 124 holds a group, the file lists of 9, 56, 137 and
+    // 158), and the edit does not begin.
     bool GridEX1_BeforeColEdit(int column);
     // A cell's button: the folder cells (2, 4, 51, 134, 155) open the target
-    // folder dialog; Okay puts the folder into the cell's field.
+    // folder dialog; 5 Frame2 on the stored text; the comments (6, 53, 135,
+    // 156) the comment editor; 91 the icon file dialog; 121 and 125 their
+    // list editors.
     void GridEX1_ColButtonClick(int column);
+
+    // ---- Frame2
+    // Okay: Text1's lines joined by "|" into the field of CurrentGridColumn
+    // (5: ZIPBackupExcludeTypes, 52: SFXExcludeFileTypes, else none); the
+    // window given back, Frame2 hidden.
+    void cmdExcludeOkay_Click();
+    // A click on the window's background: Frame2 hidden, its text dropped,
+    // the window given back.
+    void Form_Click();
 
 private:
     void chooseFolder(int column);
+    // Frame2 on the field of column 5 or 52: `locked` the full opening.
+    void openExcludeEditor(int column, bool locked);
+    void openSlotEditor(SlotKind kind);
+    void openFileList(int column);
+    void chooseIcon();
 
     qm::app::ProgramState& state_;
     qm::app::MainWindowView& mainWindow_;
     EditorView& view_;
     qm::pickers::PickerForms& pickers_;
+    EditorDialogs& dialogs_;
     // Shared with the start-up timer, which does nothing once the window is gone.
     std::shared_ptr<bool> loaded_;
 };

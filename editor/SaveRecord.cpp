@@ -11,11 +11,8 @@ namespace {
 using F = qm::store::ProjectField;
 using qm::store::ProjectRecord;
 
-constexpr std::string_view ListValue = "(list)";
-
-// The files-to-process field of each list kind, in FileListKinds' order.
-constexpr std::array<F, 4> FilesToProcess{F::ZIPFilesToProcess, F::SFXFilesToProcess, F::ACEFilesToProcess,
-                                          F::ACESFXFilesToProcess};
+using qm::store::FilesToProcessFields;
+using qm::store::ListValue;
 
 constexpr std::string_view QmtQuestion = "The QMT Filename must end with\r\n"
                                          "a '.qmt' filename extension.\r\n"
@@ -147,8 +144,8 @@ std::optional<qm::RtError> commitFileLists(const ProjectRecord& r, const std::ar
         }
     };
     const std::string& project = r[F::ProjectName];
-    for (std::size_t k = 0; k < FilesToProcess.size(); ++k) {
-        if (r[FilesToProcess[k]] == ListValue)
+    for (std::size_t k = 0; k < FilesToProcessFields.size(); ++k) {
+        if (r[FilesToProcessFields[k]] == ListValue)
             continue;
         for (bool hold : {false, true})
             if (std::optional<std::string> path = qm::store::fileListPath(project, qm::store::FileListKinds[k], hold))

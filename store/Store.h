@@ -34,6 +34,13 @@ public:
     std::string TempFolder;
     // The number of elements of the record arrays.
     int RecordCount = 1;
+    // The record editor's hand-over with its file list editor: the
+    // files-to-process value while the dialog is open, what to store after
+    // it ("" for nothing); empty otherwise.
+    std::string CurrentFilesToProcess;
+    // The editor grid's column of the last edit begun (and of the exclude
+    // types editor's opening).
+    int CurrentGridColumn = 0;
 
     // ---- Single values (see IniAccess.h)
     std::string ReadIni(const std::string& section, const std::string& key, const std::string& file,

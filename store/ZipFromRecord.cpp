@@ -2,7 +2,6 @@
 
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
-#include "platform/fs/AtomicFile.h"
 #include "platform/fs/Text.h"
 #include "platform/fs/Paths.h"
 #include "platform/zip/PavikZip.h"
@@ -25,10 +24,6 @@ bool yes(const ProjectRecord& rec, F f)
     return rec[f] == "yes";
 }
 
-bool hasFullPath(const std::string& text)
-{
-    return text.find(":\\") != std::string::npos || text.find("\\\\") != std::string::npos;
-}
 
 // A 32-bit whole number, as a size setting is read; nothing when the text
 // is not one.
@@ -40,33 +35,19 @@ std::optional<int64_t> size32(const std::string& text)
     return *n;
 }
 
-// The entries of a file list, one a line. A line ends at CR LF, LF or a
-// lone CR (lists edited by hand have them all), a UTF-8 byte-order mark in
-// front of the first line is not part of its entry, and blank lines are left
-// out: handed on, an empty entry would stand for the whole source folder.
-// Nothing when the list is not a plain file that can be read; something else
-// of that name (a pipe, a device) is never waited for.
+// The entries of a project's file list (FileLists.h), blank lines left out:
+// handed on, an empty entry would stand for the whole source folder.
+// Nothing when the list cannot be read; something else of that name (a
+// pipe, a device) is never waited for.
 std::optional<std::vector<std::string>> readList(const std::string& winPath)
 {
-    std::string text;
+    std::vector<std::string> lines;
     try {
-        text = qm::fs::readFileBytes(qm::fs::toNative(winPath));
+        lines = readFileList(winPath);
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    std::vector<std::string> lines;
-    std::size_t begin = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != '\r' && text[i] != '\n')
-            continue;
-        if (i > begin)
-            lines.push_back(text.substr(begin, i - begin));
-        if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n')
-            ++i; // the LF of a CR LF
-        begin = i + 1;
-    }
+    std::erase_if(lines, [](const std::string& line) { return line.empty(); });
     return lines;
 }
 
@@ -208,7 +189,7 @@ void applyFiles(qm::zip::PavikZip& zip, const ProjectRecord& rec, const KindFiel
 {
     const std::string& source = rec[F::ProjectFolder];
     if (zip.FileMask != "(list)") {
-        if (!hasFullPath(zip.FileMask))
+        if (!isAbsoluteEntry(zip.FileMask))
             zip.SourceFolder = source;
         return;
     }
@@ -226,7 +207,7 @@ void applyFiles(qm::zip::PavikZip& zip, const ProjectRecord& rec, const KindFiel
     for (const std::string& line : *lines) {
         zip.AddListEntry(line);
         ++out.listEntries;
-        if (hasFullPath(line))
+        if (isAbsoluteEntry(line))
             ++fullPaths;
     }
     if (fullPaths == 0)

@@ -1,5 +1,6 @@
 #include "editor/forms/QtEditorForms.h"
 
+#include "app/ProgramState.h"
 #include "editor/forms/frmData.h"
 
 #include <QPushButton>
@@ -8,7 +9,7 @@ namespace qm::editor {
 
 QtEditorForms::QtEditorForms(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow,
                              qm::pickers::PickerForms& pickers, std::function<void(int context)> showHelp)
-    : state_(state), mainWindow_(mainWindow), pickers_(pickers), showHelp_(std::move(showHelp))
+    : state_(state), mainWindow_(mainWindow), pickers_(pickers), showHelp_(std::move(showHelp)), dialogs_(state.ui())
 {
 }
 
@@ -20,7 +21,7 @@ void QtEditorForms::showEditor(const EditorOpening& opening)
 {
     if (open_)
         open_->close();
-    auto* editor = new frmData(state_, mainWindow_, pickers_, opening, showHelp_);
+    auto* editor = new frmData(state_, mainWindow_, pickers_, dialogs_, opening, showHelp_);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     open_ = editor;
     editor->show();

@@ -3,6 +3,7 @@
 // not modal, which is deleted when it closes. One editor is open at a time:
 // opening another closes the one before.
 #include "editor/EditorForms.h"
+#include "editor/forms/QtEditorDialogs.h"
 
 #include <QPointer>
 
@@ -39,6 +40,8 @@ private:
     qm::app::MainWindowView& mainWindow_;
     qm::pickers::PickerForms& pickers_;
     std::function<void(int)> showHelp_;
+    // The editor's dialogs; frmAddFiles' members outlive every editor.
+    QtEditorDialogs dialogs_;
     QPointer<frmData> open_;
 };
 

@@ -27,6 +27,7 @@ namespace qm::editor {
 using qm::ui::field;
 using qm::ui::named;
 using qm::ui::qs;
+using qm::ui::str;
 
 namespace {
 
@@ -46,8 +47,8 @@ std::vector<ColumnGroup> byPlace(GroupPage page)
 } // namespace
 
 frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, qm::pickers::PickerForms& pickers,
-                 const EditorOpening& opening, std::function<void(int context)> showHelp)
-    : rows_(state.store), logic_(state, mainWindow, *this, pickers, opening)
+                 EditorDialogs& dialogs, const EditorOpening& opening, std::function<void(int context)> showHelp)
+    : rows_(state.store), logic_(state, mainWindow, *this, pickers, dialogs, opening)
 {
     setObjectName("frmData");
     setWindowTitle("Quillmate version 3.0");
@@ -104,6 +105,7 @@ frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWind
     frame2Layout->addWidget(Text1);
     frame2Layout->addWidget(cmdExcludeOkay, 0, Qt::AlignRight);
     Frame2->hide();
+    connect(cmdExcludeOkay, &QPushButton::clicked, this, [this] { logic_.cmdExcludeOkay_Click(); });
 
     auto* right = new QVBoxLayout;
     right->addWidget(GridEX1, 1);
@@ -169,15 +171,6 @@ QWidget* frmData::makePage(GroupPage page, QLabel* first, QLabel* second, QLabel
     return box;
 }
 
-void frmData::Form_Click()
-{
-    Frame2->hide();
-    GridEX1->setInputLocked(false);
-    for (QWidget* w : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(cmdHelp), static_cast<QWidget*>(cmdSave),
-                       static_cast<QWidget*>(cmdClose)})
-        w->setEnabled(true);
-}
-
 // ---- EditorView
 
 void frmData::setItemCount(int n) { GridEX1->setItemCount(n); }
@@ -193,6 +186,28 @@ void frmData::focusGrid()
 }
 
 void frmData::setColumnsVisible(std::span<const bool> visible) { GridEX1->setColumnsVisible(visible); }
+
+void frmData::moveUp()
+{
+    for (int c = GridEX1->currentColumn() - 1; c >= 1; --c)
+        if (GridEX1->columnVisible(c)) {
+            GridEX1->setCurrentColumn(c);
+            return;
+        }
+}
+
+void frmData::showFrame2(bool visible) { Frame2->setVisible(visible); }
+
+std::string frmData::excludeText() const { return str(Text1->toPlainText().replace('\n', "\r\n")); }
+
+void frmData::setExcludeText(const std::string& text) { Text1->setPlainText(qs(text).replace("\r\n", "\n")); }
+
+void frmData::lockForFrame2(bool locked)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{Frame1, cmdInsDefaults, cmdHelp, cmdSave, cmdClose})
+        w->setEnabled(!locked);
+    GridEX1->setInputLocked(locked);
+}
 
 bool frmData::groupButton(int index) const { return Option1.at(static_cast<std::size_t>(index))->isChecked(); }
 
@@ -256,7 +271,7 @@ void frmData::closeEvent(QCloseEvent* event)
 
 void frmData::mousePressEvent(QMouseEvent* event)
 {
-    Form_Click();
+    logic_.Form_Click();
     QWidget::mousePressEvent(event);
 }
 

@@ -41,9 +41,10 @@ class frmData : public QWidget, public EditorView {
     Q_OBJECT
 public:
     // Loads the record CurrentProjectIni names; `pickers` opens the folder
-    // dialog of the folder cells, `showHelp` the help viewer at a help context.
+    // and file pickers of the cells, `dialogs` the editor's own dialogs,
+    // `showHelp` the help viewer at a help context.
     frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, qm::pickers::PickerForms& pickers,
-            const EditorOpening& opening, std::function<void(int context)> showHelp = {});
+            EditorDialogs& dialogs, const EditorOpening& opening, std::function<void(int context)> showHelp = {});
     ~frmData() override;
 
     RecordEditor& logic() { return logic_; }
@@ -67,10 +68,6 @@ public:
     QPlainTextEdit* Text1 = nullptr;
     QPushButton* cmdExcludeOkay = nullptr;
 
-    // A click on the window's background: Frame2 is hidden without applying
-    // its text, and the controls it locks take input again.
-    void Form_Click();
-
     // ---- EditorView
     void setItemCount(int n) override;
     void commitGridEdit() override;
@@ -80,6 +77,11 @@ public:
     void setHelpContext(int context) override;
     void focusGrid() override;
     void setColumnsVisible(std::span<const bool> visible) override;
+    void moveUp() override;
+    void showFrame2(bool visible) override;
+    std::string excludeText() const override;
+    void setExcludeText(const std::string& text) override;
+    void lockForFrame2(bool locked) override;
     bool groupButton(int index) const override;
     void setGroupButton(int index, bool on) override;
     void selectTab(int index) override;

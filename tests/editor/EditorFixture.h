@@ -3,8 +3,11 @@
 // own: a fake view records what the logic asks of the grid and holds the
 // group buttons and the columns shown, a fake main window records what it
 // asks of that, and scripted boxes and pickers answer.
+#include "editor/CloneComment.h"
 #include "editor/EditorView.h"
+#include "editor/FileListEditor.h"
 #include "editor/RecordEditor.h"
+#include "editor/SlotEditor.h"
 
 #include "app/ProgramState.h"
 
@@ -15,7 +18,9 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +51,50 @@ struct FakeEditorView : EditorView {
     void focusGrid() override { calls.push_back("focusGrid"); }
     void selectTab(int index) override { calls.push_back("selectTab " + std::to_string(index)); }
     void closeWindow() override { calls.push_back("closeWindow"); }
+    void moveUp() override { calls.push_back("moveUp"); }
+    // Frame2
+    bool frame2 = false;
+    bool locked = false;
+    std::string text1;
+    void showFrame2(bool visible) override { frame2 = visible; }
+    std::string excludeText() const override { return text1; }
+    void setExcludeText(const std::string& text) override { text1 = text; }
+    void lockForFrame2(bool on) override { locked = on; }
+};
+
+// The editor's dialogs: each records that it was shown and hands its logic
+// to the test's script, which acts as the user would.
+struct FakeEditorDialogs : EditorDialogs {
+    std::vector<std::string> shown; // "AddFiles", "CloneComment", "Extensions", "ProgramGroup", "OpenFile <title>"
+    std::function<void(FileListEditor&)> onAddFiles;
+    std::function<void(CloneComment&)> onCloneComment;
+    std::function<void(SlotEditor&)> onSlots;
+    std::optional<std::string> openFile; // the icon dialog's answer
+    OpenFileRequest openFileRequest;
+    void showAddFiles(FileListEditor& d) override
+    {
+        shown.push_back("AddFiles");
+        if (onAddFiles)
+            onAddFiles(d);
+    }
+    void showCloneComment(CloneComment& d) override
+    {
+        shown.push_back("CloneComment");
+        if (onCloneComment)
+            onCloneComment(d);
+    }
+    void showSlots(SlotEditor& d) override
+    {
+        shown.push_back(d.kind() == SlotKind::Extensions ? "Extensions" : "ProgramGroup");
+        if (onSlots)
+            onSlots(d);
+    }
+    std::optional<std::string> chooseOpenFile(const OpenFileRequest& request) override
+    {
+        shown.push_back("OpenFile " + request.title);
+        openFileRequest = request;
+        return openFile;
+    }
 };
 
 class EditorFixture : public qm::test::ProgramHomeTest {
@@ -66,7 +115,7 @@ protected:
     {
         writeProject(name, record_);
         state_.store.CurrentProjectIni = win("Projects/" + name);
-        editor_ = std::make_unique<RecordEditor>(state_, main_, view_, pickers_, opening);
+        editor_ = std::make_unique<RecordEditor>(state_, main_, view_, pickers_, dialogs_, opening);
         if (recordGroups_)
             editor_->selectGroup = [this](int g) { groups_.push_back(g); };
         editor_->Form_Load();
@@ -80,6 +129,7 @@ protected:
     qm::test::FakeMainWindowView main_;
     qm::test::FakePickerForms pickers_;
     FakeEditorView view_;
+    FakeEditorDialogs dialogs_;
     qm::store::ProjectRecord record_;
     std::unique_ptr<RecordEditor> editor_;
     // Groups chosen by code are recorded in groups_ instead of being chosen.

@@ -114,7 +114,7 @@ TEST_F(RecordEditorTest, CancelOnTheDefaultsRecordInAddModeDeletesNothing)
     list("-ZIP-hold");
     writeProject("../Options/My Data Defaults", record_);
     state_.store.CurrentProjectIni = qm::store::Store::defaultsPath();
-    RecordEditor e(state_, main_, view_, pickers_, {.AddMode = true, .defaults = true});
+    RecordEditor e(state_, main_, view_, pickers_, dialogs_, {.AddMode = true, .defaults = true});
     e.Form_Load();
     e.cmdClose_Click();
     EXPECT_TRUE(std::filesystem::exists(native("Options/My Data Defaults")));
@@ -295,7 +295,7 @@ TEST_F(RecordEditorTest, AFolderCellsButtonPutsTheChosenFolderIntoItsField)
     e.GridEX1_ColButtonClick(2);
     e.GridEX1_ColButtonClick(4);
     e.GridEX1_ColButtonClick(155);
-    e.GridEX1_ColButtonClick(5); // no folder cell
+    e.GridEX1_ColButtonClick(7); // no button
     ASSERT_EQ(pickers_.folderRequests.size(), 3u);
     EXPECT_EQ(pickers_.folderRequests[0].caption, "Choose Source Drive and/or Source Folder");
     EXPECT_EQ(pickers_.folderRequests[0].ParentForm, "frmData");

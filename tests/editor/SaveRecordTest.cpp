@@ -143,7 +143,7 @@ TEST_F(SaveTest, TheDefaultsRecordSavesEmptyAndAProjectUnderOptionsIsChecked)
     record_ = {};
     writeProject("../Options/My Data Defaults", record_);
     state_.store.CurrentProjectIni = qm::store::Store::defaultsPath();
-    RecordEditor defaults(state_, main_, view_, pickers_, {.defaults = true});
+    RecordEditor defaults(state_, main_, view_, pickers_, dialogs_, {.defaults = true});
     defaults.Form_Load();
     defaults.cmdSave_Click();
     EXPECT_EQ(ui_.lastBox().title, "Success!");
@@ -151,7 +151,7 @@ TEST_F(SaveTest, TheDefaultsRecordSavesEmptyAndAProjectUnderOptionsIsChecked)
     std::filesystem::create_directories(native("Options/Old"));
     writeProject("../Options/Old/Work", record_);
     state_.store.CurrentProjectIni = win("Options/Old/Work");
-    RecordEditor project(state_, main_, view_, pickers_, {});
+    RecordEditor project(state_, main_, view_, pickers_, dialogs_, {});
     project.Form_Load();
     project.cmdSave_Click();
     EXPECT_EQ(ui_.lastBox().prompt, "The Project Folder field requires a value.");

@@ -1,4 +1,5 @@
 // The record editor window offscreen, on a record written to its file.
+#include "editor/forms/QtEditorDialogs.h"
 #include "editor/forms/QtEditorForms.h"
 #include "editor/forms/frmData.h"
 
@@ -57,11 +58,12 @@ protected:
     qm::app::ProgramState state_{ui_};
     qm::test::FakeMainWindowView main_;
     qm::test::FakePickerForms pickers_;
+    QtEditorDialogs dialogs_{ui_};
 };
 
 TEST_F(frmDataTest, ShowsTheRecordOnItsCard)
 {
-    frmData form(state_, main_, pickers_, {});
+    frmData form(state_, main_, pickers_, dialogs_, {});
     EXPECT_EQ(form.windowTitle(), "Quillmate version 3.0");
     qm::ui::CardGrid& grid = child<qm::ui::CardGrid>(form, "GridEX1");
     EXPECT_EQ(grid.findChild<QLabel*>("cardCaption")->text(), "Sample");
@@ -84,7 +86,7 @@ TEST_F(frmDataTest, ShowsTheRecordOnItsCard)
 TEST_F(frmDataTest, AnEditReachesTheRecordAndNothingElseDoes)
 {
     field(F::SFXPasswordPromptMsg) = "prompt kept";
-    frmData form(state_, main_, pickers_, {});
+    frmData form(state_, main_, pickers_, dialogs_, {});
     // Loading replaced the record: field 64 is what the file gave (nothing).
     field(F::SFXPasswordPromptMsg) = "prompt kept";
     qm::ui::CardGrid& grid = *form.GridEX1;
@@ -154,7 +156,7 @@ std::vector<int> checkedGroups(const frmData& form)
 
 TEST_F(frmDataTest, GroupButtonsChooseTheColumnsOverBothPages)
 {
-    frmData form(state_, main_, pickers_, {});
+    frmData form(state_, main_, pickers_, dialogs_, {});
     form.show();
     QRadioButton* required = form.Option1[RequiredGroup];
     EXPECT_EQ(required->parentWidget(), form.vsIndexTab1->widget(0));
@@ -182,7 +184,7 @@ TEST_F(frmDataTest, GroupButtonsChooseTheColumnsOverBothPages)
 TEST_F(frmDataTest, TheProjectFoldersButtonOpensTheFolderDialog)
 {
     qm::pickers::QtPickerForms pickers(state_);
-    frmData form(state_, main_, pickers, {});
+    frmData form(state_, main_, pickers, dialogs_, {});
     form.show();
     std::string caption;
     ui_.onShowModal([&](QWidget& w) {
@@ -212,7 +214,7 @@ TEST_F(frmDataTest, Screenshots)
     const char* folder = std::getenv("QM_EDITOR_SCREENSHOTS");
     if (!folder)
         GTEST_SKIP();
-    frmData form(state_, main_, pickers_, {});
+    frmData form(state_, main_, pickers_, dialogs_, {});
     form.show();
     form.Option1[0]->click();
     QApplication::processEvents();
