@@ -123,6 +123,11 @@ protected:
     }
     void list(const std::string& name) { qm::test::writeFile(native("Filelists/" + name), "C:\\a\r\n"); }
     bool listed(const std::string& name) { return std::filesystem::exists(native("Filelists/" + name)); }
+    std::string listText(const std::string& name) { return qm::test::readFile(native("Filelists/" + name)); }
+    void listOf(const std::string& name, const std::string& text)
+    {
+        qm::test::writeFile(native("Filelists/" + name), text);
+    }
 
     qm::ui::FakeUiServices ui_;
     qm::app::ProgramState state_{ui_};

@@ -102,14 +102,7 @@ TEST(SaveChecksTest, RequiredValuesAndTheExtensionByFormat)
     EXPECT_EQ(missingExtension(r, true), std::nullopt);
 }
 
-class SaveTest : public qm::editor::test::EditorFixture {
-protected:
-    std::string listText(const std::string& name) { return qm::test::readFile(native("Filelists/" + name)); }
-    void listOf(const std::string& name, const std::string& text)
-    {
-        qm::test::writeFile(native("Filelists/" + name), text);
-    }
-};
+class SaveTest : public qm::editor::test::EditorFixture {};
 
 TEST_F(SaveTest, TheExtensionQuestionAddsItOrLeavesTheEditorOpen)
 {
