@@ -95,4 +95,10 @@ TEST(DispatchTest, OnlyThisBuildsProceduresAreAvailable)
                                                 "UserOptionsModal", "UserOptionsModeless"}));
 }
 
+TEST(DispatchTest, EveryCommandIsAvailable)
+{
+    for (const CommandEntry& e : commandTable())
+        EXPECT_TRUE(e.available) << e.procedure;
+}
+
 } // namespace

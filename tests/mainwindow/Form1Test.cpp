@@ -15,6 +15,7 @@
 #include "mainwindow/forms/QtMainForms.h"
 #include "mainwindow/forms/frmAbout.h"
 #include "options/forms/QtOptionsForms.h"
+#include "options/forms/UserOptions.h"
 #include "pickers/forms/QtPickerForms.h"
 #include "FakeUiServices.h"
 #include "restore/forms/QtRestoreForms.h"
@@ -703,6 +704,54 @@ TEST_F(Form1HelpTest, F1InTheRecordEditorOpensTheTopicOfItsField)
     QTest::keyClick(editor->GridEX1->cellEditor(1, 4), Qt::Key_F1);
     EXPECT_EQ(opened().back(), page("frmData"));
     editor->close();
+}
+
+} // namespace
+
+namespace {
+
+// With every command built, each surface is on from the start and reaches
+// its procedure as it is.
+TEST_F(Form1Test, EverySurfaceIsOnAndReachesItsProcedure)
+{
+    RecordingForm1 form(state_);
+    form.show();
+    for (const BarRoute& route : ExpectedBar) {
+        QToolButton* b = form.ButtonBar1->item(route.group, route.position);
+        EXPECT_TRUE(b->isEnabled()) << route.group << " " << route.position;
+        form.calls.clear();
+        b->click();
+        EXPECT_EQ(form.calls, std::vector<std::string>{route.procedure}) << route.group << " " << route.position;
+    }
+    for (const MenuRoute& route : ExpectedMenus) {
+        QAction* a = form.action(route.item);
+        EXPECT_TRUE(a->isEnabled()) << route.item;
+        form.calls.clear();
+        a->trigger();
+        EXPECT_EQ(form.calls, std::vector<std::string>{route.procedure}) << route.item;
+    }
+}
+
+// The options window opened from the menu (modeless), then from the bar
+// (modal): the open one comes forward and no second one is shown.
+TEST_F(Form1Test, UserSettingsFromTheBarRaisesTheOpenOptionsWindow)
+{
+    std::filesystem::create_directories(native("Options"));
+    WiredForm1 form(state_);
+    form.Form_Load("", nullptr);
+    form.show();
+    form.action("mnuUserSettings")->trigger();
+    qm::options::UserOptions* open = form.options.openWindow();
+    ASSERT_NE(open, nullptr);
+    EXPECT_TRUE(open->isVisible());
+    form.ButtonBar1->item("Options", 1)->click();
+    EXPECT_EQ(form.options.openWindow(), open);
+    int shown = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        shown += top->objectName() == "UserOptions" && top->isVisible();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(ui_.modalShows().empty());
+    open->close();
 }
 
 } // namespace
