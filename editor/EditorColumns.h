@@ -36,13 +36,15 @@ inline constexpr bool Shown = false;
 inline constexpr int Unchanged = 0;
 } // namespace words
 
-// The key line of `field` in the project file; nullptr when it has none.
-constexpr const qm::store::ProjectLine* keyLine(int field)
+// The key of `field` in the project file; empty when it has none. (A view
+// rather than a pointer to the line: with GCC's undefined-behaviour checks a
+// pointer into the table is no longer a constant expression.)
+constexpr std::string_view keyOf(int field)
 {
     for (const qm::store::ProjectLine& line : qm::store::ProjectLines)
         if (line.kind == qm::store::ProjectLine::Kind::Key && line.field == field)
-            return &line;
-    return nullptr;
+            return line.text;
+    return {};
 }
 
 // The section (as written) that holds the key of `field`; empty when none.
@@ -69,10 +71,10 @@ inline constexpr std::array<Row, EditorColumnCount> Rows = [] {
     int next = 1;
     auto add = [&](int col, int field, std::string_view key, std::string_view caption, qm::ui::EditKind edit,
                    LineSpec lines, lists::List list, bool button, bool hidden, int help) {
-        if (col != next++ || !keyLine(field))
+        if (col != next++ || keyOf(field).empty())
             throw "the columns are numbered in order, each over a field with a key";
         qm::ui::GridColumn& c = rows[static_cast<std::size_t>(col - 1)].column;
-        c.key = key.empty() ? keyLine(field)->text : key;
+        c.key = key.empty() ? keyOf(field) : key;
         c.caption = caption;
         c.edit = edit;
         c.values = list;
@@ -121,7 +123,7 @@ constexpr std::string_view columnSection(int column)
 }
 constexpr std::string_view columnFileKey(int column)
 {
-    return detail::keyLine(EditorColumns[static_cast<std::size_t>(column - 1)].field)->text;
+    return detail::keyOf(EditorColumns[static_cast<std::size_t>(column - 1)].field);
 }
 
 } // namespace qm::editor

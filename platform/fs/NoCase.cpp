@@ -51,6 +51,24 @@ char32_t foldCodePoint(char32_t c)
     return c;
 }
 
+namespace {
+
+// nextCodePoint with bad bytes marked.
+char32_t decodeMarked(std::string_view text, size_t& pos)
+{
+    const size_t start = pos;
+    const char32_t c = nextCodePoint(text, pos);
+    return pos == start + 1 && c >= 0x80 ? BadByte | c : c;
+}
+
+} // namespace
+
+char32_t nextFoldedCodePoint(std::string_view text, size_t& pos)
+{
+    const char32_t c = decodeMarked(text, pos);
+    return c & BadByte ? c : foldCodePoint(c);
+}
+
 std::string foldCase(std::string_view text)
 {
     std::string out;
@@ -58,8 +76,8 @@ std::string foldCase(std::string_view text)
     size_t pos = 0;
     while (pos < text.size()) {
         size_t start = pos;
-        char32_t c = nextCodePoint(text, pos);
-        char32_t f = foldCodePoint(c);
+        char32_t c = decodeMarked(text, pos);
+        char32_t f = c & BadByte ? c : foldCodePoint(c);
         if (f == c)
             out.append(text.substr(start, pos - start)); // keeps invalid bytes as they were
         else
@@ -72,8 +90,8 @@ int compareNoCase(std::string_view a, std::string_view b)
 {
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        char32_t ca = foldCodePoint(nextCodePoint(a, i));
-        char32_t cb = foldCodePoint(nextCodePoint(b, j));
+        char32_t ca = nextFoldedCodePoint(a, i);
+        char32_t cb = nextFoldedCodePoint(b, j);
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
@@ -95,7 +113,7 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix)
     while (j < prefix.size()) {
         if (i >= text.size())
             return false;
-        if (foldCodePoint(nextCodePoint(text, i)) != foldCodePoint(nextCodePoint(prefix, j)))
+        if (nextFoldedCodePoint(text, i) != nextFoldedCodePoint(prefix, j))
             return false;
     }
     return true;

@@ -22,5 +22,10 @@ bool lessNoCase(std::string_view a, std::string_view b);
 char32_t nextCodePoint(std::string_view text, size_t& pos);
 // The small form of one code point.
 char32_t foldCodePoint(char32_t c);
+// The small form of the code point at `pos`, advancing it. A byte that
+// starts no valid sequence gives BadByte | the byte: it equals only the same
+// bad byte, never a letter (0xCF alone is not "Ï").
+inline constexpr char32_t BadByte = 0x80000000;
+char32_t nextFoldedCodePoint(std::string_view text, size_t& pos);
 
 } // namespace qm::fs

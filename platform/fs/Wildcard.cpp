@@ -13,7 +13,7 @@ std::u32string foldedCodePoints(std::string_view text)
     std::u32string out;
     size_t pos = 0;
     while (pos < text.size())
-        out += foldCodePoint(nextCodePoint(text, pos));
+        out += nextFoldedCodePoint(text, pos);
     return out;
 }
 

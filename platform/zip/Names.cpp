@@ -48,7 +48,7 @@ bool folderMatches(std::string_view path, std::string_view mask, bool anyLevel)
         return fs::matchesMask(path, mask);
     std::u32string m;
     for (size_t pos = 0; pos < mask.size();)
-        m += fs::foldCodePoint(fs::nextCodePoint(mask, pos));
+        m += fs::nextFoldedCodePoint(mask, pos);
     // "name." takes only names without an extension; "stem.*" also "stem".
     const bool noExtension = m.size() > 1 && m.back() == U'.' && m.find_first_not_of(U'.') != std::u32string::npos;
     if (noExtension)
@@ -70,7 +70,7 @@ bool folderMatches(std::string_view path, std::string_view mask, bool anyLevel)
     for (size_t pos = 0; pos < path.size();) {
         if (path[pos] == '/' && accepts())
             return true;
-        char32_t c = fs::foldCodePoint(fs::nextCodePoint(path, pos));
+        char32_t c = fs::nextFoldedCodePoint(path, pos);
         sawDot = sawDot || c == U'.';
         if (noExtension && sawDot)
             return false; // every longer folder has the dot too

@@ -178,6 +178,14 @@ TEST(NoCase, FoldsLettersBeyondAscii)
     EXPECT_TRUE(lessNoCase("ABC", "abc")); // ties are broken by bytes
     EXPECT_FALSE(lessNoCase("abc", "ABC"));
     EXPECT_EQ(foldCase(std::string("A\xff" "B")), std::string("a\xff" "b")); // bad bytes kept
+    // A bad byte is no Latin-1 letter: it neither folds nor equals one.
+    EXPECT_EQ(foldCase("X\xcf"), "x\xcf");
+    EXPECT_FALSE(equalsNoCase("\xcf", "\xef"));
+    EXPECT_FALSE(equalsNoCase("\xef", "ï"));
+    EXPECT_TRUE(equalsNoCase("a\xcf", "A\xcf"));
+    EXPECT_FALSE(startsWithNoCase("\xcf" "x", "\xef"));
+    EXPECT_FALSE(matchesMask("\xef.txt", "\xcf.*"));
+    EXPECT_TRUE(matchesMask("\xcf.TXT", "?.txt"));
 }
 
 TEST(Text, FindLastChar)
