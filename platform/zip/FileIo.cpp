@@ -60,6 +60,8 @@ void OutFile::writeAt(uint64_t at, const char* p, size_t n)
 
 void OutFile::write(const void* data, size_t n)
 {
+    if (n == 0)
+        return; // an empty entry's data may be no pointer at all
     const char* p = static_cast<const char*>(data);
     if (used_ + n > cap_)
         flush();
