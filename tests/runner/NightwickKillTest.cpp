@@ -36,7 +36,7 @@ protected:
         std::map<std::string, std::string> f;
         for (unsigned i = 0; i < 16; ++i)
             f["part" + std::to_string(i / 4) + "/file" + std::to_string(i) + ".txt"] =
-                qm::zip::test::textBytes(500 * 1024 + i, round * 100 + i);
+                qm::zip::test::textBytes(1024 * 1024 + i, round * 100 + i);
         return f;
     }
 
@@ -84,10 +84,11 @@ protected:
 
 TEST_F(NightwickKill, KilledRunsKeepThePreviousArchiveOrAWholeNewOneAndLeaveNothingBehind)
 {
-    // Deflated, which the peer reads too, at a low level: a run of a few seconds at most.
+    // Deflated, which the peer reads too, at the highest level: the build
+    // takes a good part of the run.
     qm::store::ProjectRecord record = zipProject("Big");
     record[F::ZIPCompressionMethod] = "pvzDeflated";
-    record[F::ZIPCompressionLevel] = "low";
+    record[F::ZIPCompressionLevel] = "high";
     makeSource("Big", files(0));
     writeProject("Big", record);
     const std::string due = projectText("Big");
@@ -106,11 +107,12 @@ TEST_F(NightwickKill, KilledRunsKeepThePreviousArchiveOrAWholeNewOneAndLeaveNoth
     ASSERT_EQ(projectText("Big"), stamped);
 
     std::mt19937 rng(28);
-    // Nothing happens before the run's timer fires: the kills fall around the
-    // build (an update of the archive, longer than the first build).
+    // Nothing happens before the run's timer fires: the kills fall from just
+    // before it to a little past the whole first run (an update of the
+    // archive takes longer than the first build).
     const long runMs = long(std::chrono::duration_cast<std::chrono::milliseconds>(runTime).count());
-    std::uniform_int_distribution<long> delay(qm::runner::Timer1Interval * 9 / 10, runMs * 3 / 2);
-    int keptOld = 0, newUnstamped = 0, newStamped = 0, mostTemporaries = 0;
+    std::uniform_int_distribution<long> delay(qm::runner::Timer1Interval * 19 / 20, runMs + runMs / 10);
+    int keptOld = 0, newUnstamped = 0, newStamped = 0, mostTemporaries = 0, ended = 0;
     for (unsigned round = 1; round <= unsigned(Kills); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         writeProject("Big", record); // due again
@@ -132,6 +134,7 @@ TEST_F(NightwickKill, KilledRunsKeepThePreviousArchiveOrAWholeNewOneAndLeaveNoth
         EXPECT_TRUE(project == due || replaced);
         EXPECT_TRUE(killed || project == stamped);
         (replaced ? project == stamped ? newStamped : newUnstamped : keptOld)++;
+        ended += !killed;
 
         const int left = std::max(temporaries(native("out")), temporaries(native("Projects")));
         EXPECT_LE(left, 1) << "temporary files pile up";
@@ -147,9 +150,10 @@ TEST_F(NightwickKill, KilledRunsKeepThePreviousArchiveOrAWholeNewOneAndLeaveNoth
     EXPECT_EQ(temporaries(native("out")), 0);
     EXPECT_EQ(temporaries(native("Projects")), 0);
     EXPECT_EQ(projectText("Big"), stamped);
-    std::printf("Nightwick killed %d times (a run takes %lld ms): previous archive kept %d, new archive not yet "
-                "stamped %d, new archive stamped %d; at most %d temporary file(s) left at once\n",
-                Kills, static_cast<long long>(runMs), keptOld, newUnstamped, newStamped, mostTemporaries);
+    std::printf("Nightwick killed %d times (a run takes %lld ms, %d ended before the kill): previous archive kept "
+                "%d, new archive not yet stamped %d, new archive stamped %d; at most %d temporary file(s) left at "
+                "once\n",
+                Kills, static_cast<long long>(runMs), ended, keptOld, newUnstamped, newStamped, mostTemporaries);
 }
 
 } // namespace
