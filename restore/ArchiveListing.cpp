@@ -30,9 +30,6 @@ namespace {
 using F = qm::store::ProjectField;
 namespace mb = qm::ui::mb;
 
-constexpr const char* DeviceUnavailable =
-    "Device is unavailable.\r\nPlease check the selected drive to make sure there is a disk.";
-
 // The steps of a listing that may fail without stopping it: a failure is
 // passed over and its number kept for the end.
 struct PassOver {
@@ -129,7 +126,7 @@ void Restore::ViewArchive()
     }
 
     if (passOver.number == qm::rterr::DeviceUnavailable) {
-        qm::app::showError(ui, DeviceUnavailable);
+        qm::app::showError(ui, DeviceUnavailableText);
     } else {
         passOver([] { useFolder(qm::fs::appPath()); });
     }
@@ -152,7 +149,7 @@ void Restore::ExplorerView(const std::string& ArchivePath)
     } catch (const std::exception& e) {
         qm::store::NormalPointer(ui);
         if (qm::app::errorNumber(e) == qm::rterr::DeviceUnavailable) {
-            qm::app::showError(ui, DeviceUnavailable);
+            qm::app::showError(ui, DeviceUnavailableText);
             return;
         }
         ui.msgBox(qm::app::errorLines(e), mb::OKOnly);

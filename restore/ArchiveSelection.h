@@ -31,6 +31,10 @@ struct SelectionWords {
 extern const SelectionWords TestWords;
 extern const SelectionWords ListingWords;
 
+// The box of both commands when the archive's drive holds no disk.
+inline constexpr const char* DeviceUnavailableText =
+    "Device is unavailable.\r\nPlease check the selected drive to make sure there is a disk.";
+
 // One archive of the loaded project. `family` is "zip" (QMT), "exe", "ace"
 // or "aceexe"; `path` is `folder` & "\" & `fileName`.
 struct SelectedArchive {

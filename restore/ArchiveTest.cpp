@@ -23,9 +23,6 @@ namespace {
 using F = qm::store::ProjectField;
 namespace mb = qm::ui::mb;
 
-constexpr const char* DeviceUnavailable =
-    "Device is unavailable.\r\nPlease check the selected drive to make sure there is a disk.";
-
 } // namespace
 
 void Restore::TestArchive()
@@ -66,7 +63,7 @@ void Restore::TestArchive()
     } catch (const std::exception& e) {
         qm::store::NormalPointer(ui);
         if (qm::app::errorNumber(e) == qm::rterr::DeviceUnavailable) {
-            qm::app::showError(ui, DeviceUnavailable);
+            qm::app::showError(ui, DeviceUnavailableText);
         } else {
             ui.msgBox(qm::app::errorLines(e), mb::OKOnly);
             log.event(backup_.Now(), "Error " + std::to_string(qm::app::errorNumber(e)) + ": " + e.what());

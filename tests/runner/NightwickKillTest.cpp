@@ -40,16 +40,6 @@ protected:
         return f;
     }
 
-    // Temporary files (hidden, ending ".tmp") in a folder.
-    static int temporaries(const stdfs::path& folder)
-    {
-        int n = 0;
-        for (const auto& e : stdfs::directory_iterator(folder)) {
-            const std::string name = e.path().filename().string();
-            n += name.front() == '.' && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
-        }
-        return n;
-    }
 
     // Whether the archive tests whole and holds exactly `expected`.
     bool holds(const stdfs::path& archive, const std::map<std::string, std::string>& expected)
@@ -136,7 +126,7 @@ TEST_F(NightwickKill, KilledRunsKeepThePreviousArchiveOrAWholeNewOneAndLeaveNoth
         (replaced ? project == stamped ? newStamped : newUnstamped : keptOld)++;
         ended += !killed;
 
-        const int left = std::max(temporaries(native("out")), temporaries(native("Projects")));
+        const int left = std::max(qm::test::temporaries(native("out")), qm::test::temporaries(native("Projects")));
         EXPECT_LE(left, 1) << "temporary files pile up";
         mostTemporaries = std::max(mostTemporaries, left);
         const std::string log = logText();
@@ -147,8 +137,8 @@ TEST_F(NightwickKill, KilledRunsKeepThePreviousArchiveOrAWholeNewOneAndLeaveNoth
     writeProject("Big", record);
     ASSERT_EQ(qm::test::BackgroundProgram({nightwick_.string()}).wait(), 0);
     EXPECT_TRUE(holds(archive, files(Kills)));
-    EXPECT_EQ(temporaries(native("out")), 0);
-    EXPECT_EQ(temporaries(native("Projects")), 0);
+    EXPECT_EQ(qm::test::temporaries(native("out")), 0);
+    EXPECT_EQ(qm::test::temporaries(native("Projects")), 0);
     EXPECT_EQ(projectText("Big"), stamped);
     std::printf("Nightwick killed %d times (a run takes %lld ms, %d ended before the kill): previous archive kept "
                 "%d, new archive not yet stamped %d, new archive stamped %d; at most %d temporary file(s) left at "

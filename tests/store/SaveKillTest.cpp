@@ -29,15 +29,6 @@ protected:
     stdfs::path projectFile() const { return native(std::string("Projects/") + saves::ProjectName); }
     stdfs::path optionsFile() const { return native("Options/User Options"); }
 
-    static int temporaries(const stdfs::path& folder)
-    {
-        int n = 0;
-        for (const auto& e : stdfs::directory_iterator(folder)) {
-            const std::string name = e.path().filename().string();
-            n += name.front() == '.' && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
-        }
-        return n;
-    }
     // Every section and key of a text, as the reader finds them.
     static std::set<std::pair<std::string, std::string>> keysOf(const std::string& text)
     {
@@ -81,14 +72,14 @@ TEST_F(SaveRace, KilledSavesLeaveOneWholeVersionAndNoPileOfTemporaries)
         if (stdfs::exists(optionsFile())) {
             EXPECT_TRUE(options.count(qm::test::readFile(optionsFile()))) << "the user options are not whole";
         }
-        const int left = std::max(temporaries(native("Projects")), temporaries(native("Options")));
+        const int left = std::max(qm::test::temporaries(native("Projects")), qm::test::temporaries(native("Options")));
         EXPECT_LE(left, 1) << "temporary files pile up";
         mostTemporaries = std::max(mostTemporaries, left);
     }
     // A whole run clears what the last kill left.
     EXPECT_EQ(qm::test::BackgroundProgram({helper_, "save", "2"}).wait(), 0);
-    EXPECT_EQ(temporaries(native("Projects")), 0);
-    EXPECT_EQ(temporaries(native("Options")), 0);
+    EXPECT_EQ(qm::test::temporaries(native("Projects")), 0);
+    EXPECT_EQ(qm::test::temporaries(native("Options")), 0);
     std::printf("saves killed 20 times: at most %d temporary file(s) left at once\n", mostTemporaries);
 }
 
@@ -133,7 +124,7 @@ TEST_F(SaveRace, StampsSavesAndAnOptionAtOnceLoseNothing)
     const std::string date =
         IniDocument(qm::test::readFile(projectFile())).value("Files and Folders-QMT", "ZIPLastBackupDate").value_or("?");
     EXPECT_TRUE(date == saves::stamp(Rounds) || date.empty()) << date;
-    EXPECT_EQ(temporaries(native("Projects")) + temporaries(native("Options")), 0);
+    EXPECT_EQ(qm::test::temporaries(native("Projects")) + qm::test::temporaries(native("Options")), 0);
     std::printf("%d rounds of stamps against %d saves and options: %d of %d reads whole\n", Rounds, Rounds, whole,
                 Rounds);
 }

@@ -209,4 +209,14 @@ bool haveProgram(const std::string& name)
     return false;
 }
 
+int temporaries(const std::filesystem::path& folder)
+{
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        n += name.front() == '.' && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
+    }
+    return n;
+}
+
 } // namespace qm::test

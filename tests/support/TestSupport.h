@@ -93,4 +93,7 @@ private:
 // True when a program of that name is on PATH.
 bool haveProgram(const std::string& name);
 
+// How many temporary files (hidden, ending ".tmp") a folder holds.
+int temporaries(const std::filesystem::path& folder);
+
 } // namespace qm::test
