@@ -120,8 +120,11 @@ ProgramRun DoWait(qm::ui::UiServices& ui, const std::string& folder, const std::
     run.shellCode = shell.LaunchProgram(0, strApp, strTargetFile, "", sw::ShowDefault);
     run.started = run.shellCode == -1;
     if (run.started) {
-        while (shell.StillExecuting())
+        // The window gets its turn at least once, however quickly the
+        // program ends: a quick run and a slow one behave alike.
+        do
             ui.doEvents();
+        while (shell.StillExecuting());
         run.exitCode = shell.exitCode();
     }
     AppDone = true;
