@@ -10,16 +10,20 @@ namespace qm::restore {
 
 namespace mb = qm::ui::mb;
 
-bool extractTargetOkay(qm::ui::UiServices& ui, const std::string& key)
+std::optional<std::string> extractTargetOkay(qm::ui::UiServices& ui, const std::string& key,
+                                             const std::string& Label3)
 {
+    // The label invites Okay for the folder it shows; a node chosen in the
+    // tree takes its place.
+    const std::string path = key.empty() ? Label3 : key;
     try {
-        if (qm::pickers::KeyAttributes(key) & qm::fs::attr::Directory)
-            return true;
+        if (qm::pickers::KeyAttributes(path) & qm::fs::attr::Directory)
+            return path;
         qm::app::showError(ui, "Please select a foldername (directory), not a filename.");
     } catch (const std::exception& e) {
         qm::app::showError(ui, qm::app::errorLines(e, "") + "\r\n\r\nOr not a valid filename.");
     }
-    return false;
+    return std::nullopt;
 }
 
 std::optional<std::string> makeExtractFolder(qm::ui::UiServices& ui, const std::string& Text1)

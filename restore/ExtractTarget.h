@@ -19,11 +19,14 @@ struct ExtractTargetAnswer {
     std::optional<int> DateOptions; // 0 "No date checks", 1 "Skip if Older", 2 "Skip if Older Version"
 };
 
-// Okay on the node `key` of the visible tab's tree ("" when none is
-// selected): true when it names a folder. Otherwise a box says why (a
-// file; or the error of a key that is no folder path: the tree roots, a
-// network container, a path gone) and the dialog stays open.
-bool extractTargetOkay(qm::ui::UiServices& ui, const std::string& key);
+// Okay on the node `key` of the visible tab's tree, or, when none is
+// selected (""), on the folder the dialog shows as its current target
+// folder (`Label3`): that path when it names a folder. Otherwise a box
+// says why (a file; or the error of a path that is no folder: the tree
+// roots, a network container, a path gone, nothing chosen or shown) and
+// the dialog stays open.
+std::optional<std::string> extractTargetOkay(qm::ui::UiServices& ui, const std::string& key,
+                                             const std::string& Label3);
 
 // Make: makes the one folder `Text1` names (its parent must exist). The
 // folder after the "Folder Created" box; nothing after an error's box (a

@@ -130,6 +130,8 @@ void ViewZip::Extract()
         qm::zip::PavikZip& z = PavikZip1;
         z.ArchivePath = ProjectName;
         z.ExtractFolder = state_.ChosenFolder;
+        // Entries land in their folders, whatever an Open set before.
+        z.KeepFolderNames = true;
         // Chosen rows name exactly themselves: with subfolders a row
         // "a.txt" would also take every "a.txt" further down.
         z.IncludeSubfolders = names.empty();

@@ -133,10 +133,10 @@ void ViewZipRestore::nodeClick(const std::string& key)
 
 void ViewZipRestore::cmdOkay_Click()
 {
-    const std::string key = trees_.selectedKey();
-    if (!extractTargetOkay(ui_, key))
+    const std::optional<std::string> folder = extractTargetOkay(ui_, trees_.selectedKey(), str(Label3->text()));
+    if (!folder)
         return;
-    answer_ = {key, optionOn(SkipOptions), optionOn(DateOptions)};
+    answer_ = {folder, optionOn(SkipOptions), optionOn(DateOptions)};
     accept();
 }
 

@@ -293,4 +293,89 @@ TEST_F(ContentsWindowTest, TheTargetDialogRefusesWhatIsNoFolderAndReturnsAFolder
     EXPECT_EQ(ui_.boxes().back().prompt.rfind("Error number: 76", 0), 0u) << ui_.boxes().back().prompt;
 }
 
+// The dialog invites Okay for the folder it shows: with no node chosen that
+// folder is the target (the project's back-up folder here).
+TEST_F(ContentsWindowTest, OkayWithNoNodeChosenExtractsIntoTheFolderTheDialogShows)
+{
+    frmViewZip& w = open({{"a.txt", "A"}, {"sub/b.txt", "B"}});
+    ui_.answer(OK); // extract all
+    ui_.onShowModal([this](QWidget& dialog) {
+        auto& d = dynamic_cast<ViewZipRestore&>(dialog);
+        d.show();
+        targetLabel_ = d.Label3->text().toStdString();
+        EXPECT_EQ(d.SSTree1->selectedKey(), "");
+        d.cmdOkay->click();
+    });
+    w.cmdExtract->click();
+    EXPECT_EQ(targetLabel_, win("out"));
+    EXPECT_EQ(state_.ChosenFolder, win("out"));
+    EXPECT_EQ(qm::test::readFile(native("out/a.txt")), "A");
+    EXPECT_EQ(qm::test::readFile(native("out/sub/b.txt")), "B");
+    EXPECT_EQ(prompts().back(), "Quillmate: Files unzipped successfully.");
+}
+
+// What the dialog shows is checked as a chosen node is; a node chosen on
+// the visible tab wins over it.
+TEST_F(ContentsWindowTest, TheShownFolderMustBeAFolderAndAChosenNodeComesFirst)
+{
+    qm::test::writeFile(native("file.txt"), "x");
+    ViewZipRestore d(ui_);
+    d.preset(std::nullopt);
+    d.show();
+    d.cmdOkay->click(); // nothing chosen, nothing shown
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(ui_.boxes().back().prompt,
+              "91\r\nObject variable or With block variable not set\r\n\r\nOr not a valid filename.");
+
+    d.preset(win("file.txt"));
+    d.cmdOkay->click();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(ui_.boxes().back().prompt, "Please select a foldername (directory), not a filename.");
+    d.preset(win("gone"));
+    d.cmdOkay->click();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(ui_.boxes().back().prompt.ends_with("Or not a valid filename.")) << ui_.boxes().back().prompt;
+    EXPECT_FALSE(d.answer().folder);
+
+    // A node clicked on the Local tab is what the label shows, also once the
+    // Network tab (nothing chosen there) is in front.
+    openTo(*d.SSTree1, win("target"));
+    d.preset(win("out"));
+    d.vsIndexTab1->setCurrentIndex(1);
+    d.cmdOkay->click();
+    EXPECT_EQ(d.answer().folder, win("out"));
+
+    d.vsIndexTab1->setCurrentIndex(0);
+    d.cmdOkay->click();
+    EXPECT_EQ(d.answer().folder, win("target"));
+}
+
+// An Open extracts without folder names; the next Extract restores them,
+// so entries of one name in different folders all arrive.
+TEST_F(ContentsWindowTest, ExtractAfterOpenKeepsTheFoldersOfTheEntries)
+{
+    const std::filesystem::path editor = native("editor");
+    qm::test::writeFile(editor, "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+    qm::test::ScopedEnv visual("VISUAL", editor.string());
+    frmViewZip& w = open({{"x.txt", "top"}, {"sub/x.txt", "deep"}, {"sub/two/y.txt", "y"}});
+    selectRows(w, {"sub\\x.txt"});
+    w.cmdOpen->click();
+    EXPECT_EQ(qm::test::readFile(native("Temp/x.txt")), "deep");
+
+    answerTarget();
+    w.cmdExtract->click(); // the row chosen for Open
+    EXPECT_EQ(tree(native("target")), (std::map<std::string, std::string>{{"sub/x.txt", "deep"}}));
+
+    std::filesystem::remove_all(native("target"));
+    std::filesystem::create_directories(native("target"));
+    w.ListView1->clearSelection();
+    ui_.answer(OK); // extract all
+    answerTarget();
+    w.cmdExtract->click();
+    EXPECT_EQ(tree(native("target")), (std::map<std::string, std::string>{
+                                          {"x.txt", "top"}, {"sub/x.txt", "deep"}, {"sub/two/y.txt", "y"}}));
+    EXPECT_EQ(prompts().back(), "Quillmate: Files unzipped successfully.");
+}
+
 } // namespace
