@@ -1,6 +1,7 @@
 #include "mainwindow/OutsidePrograms.h"
 
 #include "app/ErrorBox.h"
+#include "app/OpenFailure.h"
 #include "app/ProgramState.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
@@ -72,8 +73,7 @@ void OutsidePrograms::OpenHelpFile(const std::string& HelpFile, const std::strin
             return qm::store::StartDoc(launcher_, HelpFile);
         return qm::store::StartDoc(launcher_, qm::process::fileUrl(qm::fs::toNative(HelpFile).string(), section));
     };
-    if (!succeeded(guarded(open)))
-        showError(ui_, std::string("The help file could not be opened:") + CRLF + CRLF + HelpFile);
+    opened(ui_, guarded(open), "The help file", HelpFile);
 }
 
 void OutsidePrograms::openLink(const std::string& link)

@@ -42,7 +42,8 @@ public:
     bool StartProgram(const std::string& commandLine, const std::string& what);
     // Opens the help file with the user's viewer, at `section` (the anchor of
     // a window's part of the page, helpSection) when one is given and the
-    // file is there; a failure is reported with the file's name.
+    // file is there; a failure is reported with the file's name, and, when
+    // no program took the page, with the opener it needs (OpenFailure.h).
     void OpenHelpFile(const std::string& HelpFile, const std::string& section = {});
 
     // The web site and the mail address through the shell; a failure gives

@@ -3,6 +3,7 @@
 #include "app/BusySwitch.h"
 #include "app/DiskPrompt.h"
 #include "app/ErrorBox.h"
+#include "app/OpenFailure.h"
 #include "app/ProgramState.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/NoCase.h"
@@ -268,16 +269,17 @@ void ViewZip::Open()
 
 // Text files go to the text editor, which the window waits for; any other
 // file to the program the desktop opens it with. Either gets the file as
-// one argument.
+// one argument; a file that nothing opened is reported.
 void ViewZip::openExtracted(std::string name)
 {
     const std::string path = tempFolder() + "\\" + name;
     const std::string ending = lastThreeLower(name);
     qm::store::NormalPointer(state_.ui());
-    if (ending == "txt" || ending == "diz" || ending == "1st" || ending == "log")
-        qm::store::runProgramAndWait(state_.launcher(), "Notepad.exe", {qm::fs::toNative(path).string()});
-    else
-        qm::store::StartDoc(state_.launcher(), path);
+    const int code =
+        ending == "txt" || ending == "diz" || ending == "1st" || ending == "log"
+            ? qm::store::runProgramAndWait(state_.launcher(), "Notepad.exe", {qm::fs::toNative(path).string()})
+            : qm::store::StartDoc(state_.launcher(), path);
+    qm::app::opened(state_.ui(), code, "The file", path);
 }
 
 void ViewZip::CheckWork()

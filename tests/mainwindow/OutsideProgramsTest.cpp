@@ -185,4 +185,26 @@ TEST_F(OutsideProgramsTest, HelpOpensThePageOrAWindowsTopicAndAMissingPageIsName
     EXPECT_EQ(ui_.boxes()[0].title, "Error!");
 }
 
+// With no opener installed (PATH without xdg-open, the process layer's own
+// launcher), Help and a window's help say what is needed.
+TEST_F(OutsideProgramsTest, HelpWithNoOpenerInstalledSaysThatAnOpenerIsNeeded)
+{
+    std::filesystem::create_directories(native("no opener"));
+    qm::test::ScopedEnv path("PATH", native("no opener").string());
+    qm::test::writeFile(native("Quillmate.html"), "<html></html>");
+    ProgramState state(ui_);
+    state.HelpFile = win("Quillmate.html");
+    Procedures procs(state, view_, windows_.windows);
+    dispatch(procs, Command::Help);
+    procs.HelpFor("frmAbout");
+    const std::string needs = "The help file could not be opened:\r\n\r\n" + state.HelpFile +
+                              "\r\n\r\nOpening it needs the desktop's opener, xdg-open\r\n"
+                              "(Debian package xdg-utils), and a program for its kind of file.";
+    EXPECT_EQ(prompts(), (V{needs, needs}));
+    for (const auto& b : ui_.boxes()) {
+        EXPECT_EQ(b.title, "Error!");
+        EXPECT_EQ(b.icon, Icon::Critical);
+    }
+}
+
 } // namespace

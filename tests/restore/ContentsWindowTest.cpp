@@ -378,4 +378,33 @@ TEST_F(ContentsWindowTest, ExtractAfterOpenKeepsTheFoldersOfTheEntries)
     EXPECT_EQ(prompts().back(), "Quillmate: Files unzipped successfully.");
 }
 
+// With no opener (nor text editor) installed, Open says which file it
+// could not open and what is needed; the window goes on.
+TEST_F(ContentsWindowTest, OpenWithNoOpenerInstalledSaysWhatCouldNotBeOpenedAndWhatIsNeeded)
+{
+    frmViewZip& w = open({{"docs/pic.png", "PNG"}, {"notes.txt", "notes"}});
+    std::filesystem::create_directories(native("no opener"));
+    qm::test::ScopedEnv path("PATH", native("no opener").string());
+    qm::test::ScopedEnv visual("VISUAL", std::nullopt);
+    qm::test::ScopedEnv editor("EDITOR", std::nullopt);
+    auto needs = [this](const std::string& file) {
+        return "The file could not be opened:\r\n\r\n" + win("Temp") + "\\" + file +
+               "\r\n\r\nOpening it needs the desktop's opener, xdg-open\r\n"
+               "(Debian package xdg-utils), and a program for its kind of file.";
+    };
+    selectRows(w, {"docs\\pic.png"});
+    w.cmdOpen->click();
+    selectRows(w, {"notes.txt"});
+    w.cmdOpen->click();
+    ASSERT_EQ(ui_.boxes().size(), 2u);
+    EXPECT_EQ(ui_.boxes()[0].prompt, needs("pic.png"));
+    EXPECT_EQ(ui_.boxes()[1].prompt, needs("notes.txt"));
+    for (const qm::ui::BoxRecord& b : ui_.boxes()) {
+        EXPECT_EQ(b.title, "Error!");
+        EXPECT_EQ(b.icon, qm::ui::Icon::Critical);
+    }
+    EXPECT_FALSE(ui_.isBusy());
+    EXPECT_TRUE(w.isVisible());
+}
+
 } // namespace
