@@ -13,7 +13,7 @@ bool opened(qm::ui::UiServices& ui, int code, const std::string& what, const std
     std::string text = what + " could not be opened:\r\n\r\n" + path;
     if (code == sc::NoAssociation)
         text += "\r\n\r\nOpening it needs the desktop's opener, xdg-open\r\n"
-                "(Debian package xdg-utils), and a program for its kind of file.";
+                "(Debian package xdg-utils), and a program\r\nfor its kind of file.";
     showError(ui, text);
     return false;
 }

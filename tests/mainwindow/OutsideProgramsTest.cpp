@@ -199,7 +199,7 @@ TEST_F(OutsideProgramsTest, HelpWithNoOpenerInstalledSaysThatAnOpenerIsNeeded)
     procs.HelpFor("frmAbout");
     const std::string needs = "The help file could not be opened:\r\n\r\n" + state.HelpFile +
                               "\r\n\r\nOpening it needs the desktop's opener, xdg-open\r\n"
-                              "(Debian package xdg-utils), and a program for its kind of file.";
+                              "(Debian package xdg-utils), and a program\r\nfor its kind of file.";
     EXPECT_EQ(prompts(), (V{needs, needs}));
     for (const auto& b : ui_.boxes()) {
         EXPECT_EQ(b.title, "Error!");

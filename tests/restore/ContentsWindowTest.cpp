@@ -1,7 +1,10 @@
 // The archive contents window and its extraction target dialog offscreen:
 // an archive made by our zip control listed into a real window, the target
-// dialog answered through the scripted modal show.
+// dialog answered through the scripted modal show. With
+// QM_RESTORE_SCREENSHOTS naming a folder, the target dialog and the box of
+// a file nothing opened are saved there as pictures.
 #include "platform/fs/CurrentFolder.h"
+#include "platform/ui/QtUiServices.h"
 #include "platform/ui/ReportList.h"
 #include "platform/ui/TreeView.h"
 #include "restore/ViewZip.h"
@@ -16,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -24,6 +28,28 @@ namespace {
 using namespace qm::restore;
 using qm::ui::mb::No;
 using qm::ui::mb::OK;
+
+// Saves `w` as <name>.png when QM_RESTORE_SCREENSHOTS names a folder.
+void shoot(QWidget& w, const char* name)
+{
+    if (const char* folder = std::getenv("QM_RESTORE_SCREENSHOTS")) {
+        QApplication::processEvents();
+        w.grab().save(QString(folder) + "/" + name + ".png");
+    }
+}
+
+// The recorded box shown once more as the program shows it, and saved.
+void shootBox(const qm::ui::BoxRecord& box, const char* name)
+{
+    if (!std::getenv("QM_RESTORE_SCREENSHOTS"))
+        return;
+    qm::ui::QtUiServices real;
+    qm::test::whenShown<QMessageBox>([name](QMessageBox* b) {
+        shoot(*b, name);
+        b->button(QMessageBox::Ok)->click();
+    });
+    real.msgBox(box.prompt, box.style, box.title);
+}
 
 // Opens the nodes of a drive tree down to the folder `path` and selects it.
 void openTo(qm::ui::TreeView& tree, const std::string& path)
@@ -304,6 +330,7 @@ TEST_F(ContentsWindowTest, OkayWithNoNodeChosenExtractsIntoTheFolderTheDialogSho
         d.show();
         targetLabel_ = d.Label3->text().toStdString();
         EXPECT_EQ(d.SSTree1->selectedKey(), "");
+        shoot(d, "ViewZipRestore");
         d.cmdOkay->click();
     });
     w.cmdExtract->click();
@@ -390,7 +417,7 @@ TEST_F(ContentsWindowTest, OpenWithNoOpenerInstalledSaysWhatCouldNotBeOpenedAndW
     auto needs = [this](const std::string& file) {
         return "The file could not be opened:\r\n\r\n" + win("Temp") + "\\" + file +
                "\r\n\r\nOpening it needs the desktop's opener, xdg-open\r\n"
-               "(Debian package xdg-utils), and a program for its kind of file.";
+               "(Debian package xdg-utils), and a program\r\nfor its kind of file.";
     };
     selectRows(w, {"docs\\pic.png"});
     w.cmdOpen->click();
@@ -405,6 +432,7 @@ TEST_F(ContentsWindowTest, OpenWithNoOpenerInstalledSaysWhatCouldNotBeOpenedAndW
     }
     EXPECT_FALSE(ui_.isBusy());
     EXPECT_TRUE(w.isVisible());
+    shootBox(ui_.boxes()[0], "OpenFailure");
 }
 
 } // namespace
