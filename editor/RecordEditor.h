@@ -86,10 +86,9 @@ public:
     // Commits the card, checks the record (required values for a project,
     // the archive name's extension, the form of its folders, no value longer
     // than the file gives back), writes it to CurrentProjectIni and commits
-    // its file lists. A refused record shows
-    // its one message and the editor stays open. A failed write shows
-    // "Error saving the data: " and its reason, touches no list and keeps the
-    // editor open with its edits. Otherwise the outcome is reported, the
+    // its file lists. A refused record shows its one message and the editor
+    // stays open. A failed write shows "Error saving the data: " and its
+    // reason, touches no list and keeps the editor open with its edits. Otherwise the outcome is reported, the
     // editor closes and the main window comes back with its list read
     // afresh.
     void cmdSave_Click();
