@@ -9,6 +9,7 @@
 #include "editor/CloneComment.h"
 #include "editor/EditorView.h"
 #include "editor/FileListEditor.h"
+#include "editor/ValueLimit.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "store/FileLists.h"
@@ -117,6 +118,8 @@ void RecordEditor::chooseFolder(int column)
     view_.commitGridEdit();
     const qm::pickers::FolderAnswer answer = pickers_.chooseTargetDir(
         qm::pickers::EditorFolderRequest(column == 2 ? "Choose Source Drive and/or Source Folder" : ""));
+    if (answer.ending == qm::pickers::Ending::Okay && refuseOverlong(state_.ui(), "The folder's path", answer.path))
+        return;
     if (qm::pickers::EditorFolder(state_, column, answer))
         view_.reReadGrid();
 }
@@ -127,7 +130,7 @@ void RecordEditor::chooseIcon()
     const std::optional<std::string> icon =
         dialogs_.chooseOpenFile({.title = "Choose an icon file", .defaultExtension = ".ico", .fileName = "*.ico",
                                  .filter = "*.ico"});
-    if (!icon)
+    if (!icon || refuseOverlong(state_.ui(), "The icon file's path", *icon))
         return;
     state_.store.ProjectRecord(1)[F::SFXProjectIcon] = *icon;
     view_.reReadGrid();
@@ -194,9 +197,13 @@ void RecordEditor::openExcludeEditor(int column, bool locked)
 
 void RecordEditor::cmdExcludeOkay_Click()
 {
-    view_.lockForFrame2(false);
     const std::string stored = replaced(view_.excludeText(), "\r\n", "|");
-    if (const std::optional<F> field = excludeField(state_.store.CurrentGridColumn))
+    const std::optional<F> field = excludeField(state_.store.CurrentGridColumn);
+    // A list the project file would cut keeps the frame open for shortening.
+    if (field && refuseOverlong(state_.ui(), "The list of excluded file types", stored))
+        return;
+    view_.lockForFrame2(false);
+    if (field)
         state_.store.ProjectRecord(1)[*field] = stored;
     view_.reReadGrid();
     view_.showFrame2(false);

@@ -3,6 +3,7 @@
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
 #include "editor/EditorView.h"
+#include "editor/ValueLimit.h"
 #include "platform/fs/Text.h"
 #include "platform/profile/IniDocument.h"
 #include "platform/ui/UiServices.h"
@@ -88,6 +89,8 @@ bool CloneComment::Command2_Click()
         qm::app::showError(state_.ui(), "No comment saved for this archive type.");
         return false;
     }
+    if (refuseOverlong(state_.ui(), "The comment", source))
+        return false;
     for (int k = 0; k < CommentKinds; ++k)
         if (Check[static_cast<std::size_t>(k)])
             record[CommentFields[static_cast<std::size_t>(k)]] = source;

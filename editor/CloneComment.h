@@ -52,8 +52,8 @@ public:
     void ShowSame();
     // Clone: the source (a kind's comment as stored, or the new comment
     // without surrounding spaces) into every checked kind, the card read
-    // afresh, "Done!". An empty source is refused and the dialog stays open
-    // (false).
+    // afresh, "Done!". An empty source, or one longer than a project file
+    // keeps whole, is refused and the dialog stays open (false).
     bool Command2_Click();
 
 private:

@@ -6,6 +6,7 @@
 #include "editor/EditorColumns.h"
 #include "editor/EditorView.h"
 #include "editor/SaveRecord.h"
+#include "editor/ValueLimit.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/FileOps.h"
 #include "platform/ui/UiServices.h"
@@ -140,6 +141,11 @@ void RecordEditor::cmdSave_Click()
         qm::app::showError(ui, *refused);
         return;
     }
+    // Every road into the record refuses a value the file would cut; this
+    // catches what none of them saw (an extension added just above).
+    for (const qm::ui::GridColumn& column : EditorColumns)
+        if (refuseOverlong(ui, "The field \"" + std::string(column.caption) + "\"", record.field(column.field)))
+            return;
     // The record first: when it cannot be written, no list is touched.
     try {
         store.SaveProject();

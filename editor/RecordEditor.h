@@ -84,11 +84,11 @@ public:
 
     // ---- Buttons
     // Commits the card, checks the record (required values for a project,
-    // the archive name's extension, the form of its folders), writes it to
-    // CurrentProjectIni and commits its file lists. A refused record shows
-    // its one message and the editor stays open. A failed write shows
-    // "Error saving the data: " and its reason, touches no list and keeps the
-    // editor open with its edits. Otherwise the outcome is reported, the
+    // the archive name's extension, the form of its folders, no value longer
+    // than the file gives back), writes it to CurrentProjectIni and commits
+    // its file lists. A refused record shows its one message and the editor
+    // stays open. A failed write shows "Error saving the data: " and its
+    // reason, touches no list and keeps the editor open with its edits. Otherwise the outcome is reported, the
     // editor closes and the main window comes back with its list read
     // afresh.
     void cmdSave_Click();
@@ -125,7 +125,8 @@ public:
     // ---- Frame2
     // Okay: Text1's lines joined by "|" into the field of CurrentGridColumn
     // (5: ZIPBackupExcludeTypes, 52: SFXExcludeFileTypes, else none); the
-    // window given back, Frame2 hidden.
+    // window given back, Frame2 hidden. A list longer than the project file
+    // keeps whole is refused and the frame stays as it is.
     void cmdExcludeOkay_Click();
     // A click on the window's background: Frame2 hidden, its text dropped,
     // the window given back.

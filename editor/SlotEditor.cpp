@@ -3,6 +3,7 @@
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
 #include "editor/EditorView.h"
+#include "editor/ValueLimit.h"
 
 namespace qm::editor {
 
@@ -174,7 +175,12 @@ bool SlotEditor::cmdSave_Click()
             return false;
         }
     }
-    field() = packed();
+    const std::string list = packed();
+    if (refuseOverlong(state_.ui(),
+                       kind_ == SlotKind::Extensions ? "The list of file associations" : "The list of program group items",
+                       list))
+        return false;
+    field() = list;
     editor_.reReadGrid();
     return true;
 }

@@ -61,7 +61,8 @@ public:
     // Remove item #: the slot Combo1 names emptied.
     void cmdGo_Click();
     // Save: refused (false) while a slot is filled in part, naming the
-    // first; otherwise the list is stored and the card read afresh.
+    // first, or while the list is longer than a project file keeps whole;
+    // otherwise the list is stored and the card read afresh.
     bool cmdSave_Click();
 
     // The list the slots give, the items kept beyond the eighth after them.

@@ -53,6 +53,8 @@ bool readableFolder(const std::string& path)
     }
 }
 
+void showDiskFull(qm::ui::UiServices& ui) { qm::app::showError(ui, DiskFullText); }
+
 std::string runErrorText(const std::exception& e)
 {
     return "Error: " + std::to_string(qm::app::errorNumber(e)) + ". " + e.what();

@@ -155,7 +155,7 @@ void Backup::makeAce(bool selfExtracting, bool deleteOld)
     const bool succeeded = runAce(run);
     qm::store::NormalPointer(ui);
     if (run.lastError == qm::rterr::DiskFull) {
-        qm::app::showError(ui, DiskFullText);
+        showDiskFull(ui);
         return;
     }
     if (succeeded)

@@ -118,7 +118,7 @@ void Backup::MakeEXE(bool deleteOld)
     const std::string name = "\t" + f.ShortName;
     if (failure.diskFull) {
         log_.close();
-        qm::app::showError(ui, DiskFullText);
+        showDiskFull(ui);
     } else if (failure.text) {
         log_.event(Now(), *failure.text);
         log_.close();
@@ -147,7 +147,10 @@ void Backup::MakeEXE(bool deleteOld)
         const std::string text = PavikZip1.ErrorText(qm::zip::textkind::Result, result);
         log_.event(Now(), name + " self-extract creation failed: " + text);
         log_.close();
-        ui.msgBox(text, mb::OKOnly, DefaultTitle);
+        if (failure.targetFull(result))
+            showDiskFull(ui);
+        else
+            ui.msgBox(text, mb::OKOnly, DefaultTitle);
     }
 }
 

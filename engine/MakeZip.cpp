@@ -176,10 +176,10 @@ void Backup::finishZip(ZipRun& run)
 {
     UiServices& ui = state_.ui();
     namespace res = qm::zip::result;
-    if (run.failure.diskFull || run.result == res::DiskFull) {
+    if (run.failure.targetFull(run.result)) {
         log_.event(Now(), DiskFullText);
         log_.close();
-        qm::app::showError(ui, DiskFullText);
+        showDiskFull(ui);
     } else if (run.failure.text) {
         log_.event(Now(), *run.failure.text);
         log_.close();

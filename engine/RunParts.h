@@ -1,12 +1,17 @@
 #pragma once
 // Small pieces the manual backups share (inside the engine only): the
-// disk-full text, a scope guard, and how a run-time failure of a build is
-// kept until its result is handled.
+// disk-full text and box, a scope guard, and how a run-time failure of a
+// build is kept until its result is handled.
 #include "platform/fs/RtError.h"
+#include "platform/zip/ResultCodes.h"
 
 #include <exception>
 #include <optional>
 #include <string>
+
+namespace qm::ui {
+class UiServices;
+}
 
 namespace qm::engine {
 
@@ -17,6 +22,9 @@ bool readableFolder(const std::string& path);
 
 inline constexpr const char* DiskFullText =
     "Target Drive/Directory has insufficient space to store your database. Choose another location and try again.";
+
+// The box of a backup that found its target full: DiskFullText.
+void showDiskFull(qm::ui::UiServices& ui);
 
 // Runs `fn` when the scope ends, whichever way.
 template <class Fn>
@@ -38,6 +46,10 @@ struct BuildFailure {
         diskFull = rt && rt->number == qm::rterr::DiskFull;
         text = runErrorText(e);
     }
+    // Whether the build ended on a full target: error 61 on the way, or the
+    // zip control's own result for it. Every kind of archive then shows the
+    // disk-full box (showDiskFull).
+    bool targetFull(int result) const { return diskFull || result == qm::zip::result::DiskFull; }
 };
 
 } // namespace qm::engine

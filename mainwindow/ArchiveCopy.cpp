@@ -8,6 +8,7 @@
 #include "pickers/PickerWriters.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/Text.h"
 #include "platform/ui/UiServices.h"
 #include "store/SystemLookups.h"
 
@@ -27,6 +28,17 @@ bool archiveFound(const std::string& path)
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// The box of a project whose record names no file of the kind asked for:
+// there is nothing to look for, so no folder is asked for either.
+std::string noArchiveText(const std::string& project, F fileField)
+{
+    const bool program = fileField == F::SFXBackFile;
+    const std::string kind = program ? "self-extracting" : "QMT";
+    const std::string file = program ? "EXE" : "QMT";
+    return "The project " + project + " has no " + kind + " archive: \r\n\r\nits record names no " + file +
+           " file.\r\n\r\nPlease enter the " + file + " Filename and make a " + kind + " back-up first.";
 }
 
 } // namespace
@@ -50,6 +62,10 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
     const std::string& fileName = rec[fileField];
     const std::string archive = rec[F::ZIPDefaultRestoreFromFolder] + "\\" + fileName;
 
+    if (qm::fs::trimBlanks(fileName).empty()) {
+        showError(ui, noArchiveText(rows[0].text, fileField));
+        return;
+    }
     if (!archiveFound(archive)) {
         showError(ui, "QMT file not found: \r\n\r\n" + archive + "\r\n\r\nPlease insert the correct disk and try again.");
         return;

@@ -11,7 +11,8 @@ class ProgramState;
 struct Windows;
 
 // `fileField`: the record field that names the file (ZIPBackFile for the
-// archive, SFXBackFile for the program). The copy goes through a temporary
+// archive, SFXBackFile for the program). A record that names no such file
+// is told so, without asking for a folder. The copy goes through a temporary
 // file that replaces a file of that name only when complete; it keeps the
 // executable bit; the archive itself as target (the same folder, or a link
 // to it) is refused; the source is never changed.

@@ -2,6 +2,7 @@
 
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
+#include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/zip/PavikZip.h"
 #include "zipmanager/ZipManagerText.h"
@@ -45,6 +46,31 @@ int attributeBits(const std::array<bool, 7>& rows)
 }
 
 constexpr int HeaderBits[4] = {1, 2, 4, 8};
+
+// The typed list of files with each host path ("/home/ann/a.txt", as the
+// file dialogs show them) in the Windows form the control takes as a full
+// path; items are separated as the control separates them (CR, LF, "|").
+// Everything else stays as typed: "C:\..." and "\\server\..." are full
+// paths already, anything else is taken from the control's folder.
+std::string hostPathsToWindowsForm(std::string_view list)
+{
+    std::string out;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= list.size(); ++i) {
+        if (i < list.size() && list[i] != '\r' && list[i] != '\n' && list[i] != '|')
+            continue;
+        const std::string_view typed = list.substr(start, i - start);
+        const std::string_view item = qm::fs::trimBlanks(typed);
+        if (item.starts_with('/') && !item.starts_with("//"))
+            out += qm::fs::fromNative(std::string(item));
+        else
+            out += typed;
+        if (i < list.size())
+            out += list[i];
+        start = i + 1;
+    }
+    return out;
+}
 
 } // namespace
 
@@ -101,7 +127,7 @@ std::optional<std::string> addFilesCheck(const AddFilesFields& f)
 
 void addFilesWrite(PavikZip& z, const AddFilesFields& f)
 {
-    z.FileMask = f.files;
+    z.FileMask = hostPathsToWindowsForm(f.files);
     z.KeepFolderNames = f.paths;
     z.IncludeSubfolders = f.subfolders;
     z.Level = f.levels.at(static_cast<std::size_t>(f.level));

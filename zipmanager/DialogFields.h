@@ -59,6 +59,8 @@ struct AddFilesFields {
 };
 AddFilesFields addFilesLoad(const qm::zip::PavikZip& zip);
 std::optional<std::string> addFilesCheck(const AddFilesFields& f);
+// A typed host path among the files ("/home/ann/a.txt") goes to the control
+// in Windows form, so that it is taken as that path, as "C:\home\ann\a.txt" is.
 void addFilesWrite(qm::zip::PavikZip& zip, const AddFilesFields& f);
 
 // ---- Filters dialog (frmFilters)

@@ -23,6 +23,11 @@ namespace qm::profile {
 // The longest value the profile reader gives back, in bytes.
 inline constexpr std::size_t MaxValueLength = 255;
 
+// The length of `value` as a file keeps it (storedValue: a line break is one
+// CR), in bytes; a value longer than MaxValueLength comes back cut.
+inline std::size_t storedLength(std::string_view value) { return storedValue(value).size(); }
+inline bool fitsValue(std::string_view value) { return storedLength(value) <= MaxValueLength; }
+
 // The whole text of an INI file, parsed. Throws qm::RtError when the file
 // cannot be read (53 missing, 76 folder missing, 70 no permission, ...).
 IniDocument loadDocument(const std::filesystem::path& file);

@@ -211,9 +211,12 @@ TEST_F(MakeEXETest, RebuildKeepsTheOldProgramWhenTheBuildFails)
         qm::test::FileSizeLimit limit(static_cast<off_t>(before.size() + 20000));
         backUp("Home", kind::Exe, true);
     }
-    // The control's own result for a full disk, with its text.
+    // The control's own result for a full disk: logged with its text, and
+    // the disk-full box that the ZIP backup shows too.
     const std::string full = backup_.PavikZip1.ErrorText(0, qm::zip::result::DiskFull);
-    EXPECT_EQ(prompts(), std::vector<std::string>{"Quillmate: " + full});
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: Target Drive/Directory has insufficient space to store "
+                                                  "your database. Choose another location and try again."});
+    EXPECT_EQ(ui_.lastBox().icon, qm::ui::Icon::Critical);
     EXPECT_EQ(logLines().back(), "<Now>\t\tHome self-extract creation failed: " + full);
     EXPECT_EQ(qm::test::readFile(native("out/Home.exe")), before);
 

@@ -85,6 +85,28 @@ TEST_F(ArchiveCopyTest, SelectionMissingArchiveAndCancel)
     EXPECT_FALSE(stdfs::exists(native("disk/Home.qmt")));
 }
 
+TEST_F(ArchiveCopyTest, ARecordThatNamesNoArchiveIsToldSoWithoutAPicker)
+{
+    // The target folder holds files, as a real one does.
+    qm::store::ProjectRecord r = zipProject("Work");
+    r[F::SFXBackFile] = "";
+    r[F::ZIPBackFile] = " ";
+    writeProject("Work", r);
+    view_.selected = {1};
+    windows_.pickers.folders = {qm::pickers::FolderAnswer::okay(win("disk")),
+                                qm::pickers::FolderAnswer::okay(win("disk"))};
+    procs_.SendEXE();
+    procs_.SendQMT();
+    EXPECT_EQ(prompts(), (std::vector<std::string>{
+                             "Error!: The project Work has no self-extracting archive: \r\n\r\nits record names no "
+                             "EXE file.\r\n\r\nPlease enter the EXE Filename and make a self-extracting back-up first.",
+                             "Error!: The project Work has no QMT archive: \r\n\r\nits record names no QMT file."
+                             "\r\n\r\nPlease enter the QMT Filename and make a QMT back-up first."}));
+    EXPECT_EQ(ui_.lastBox().icon, qm::ui::Icon::Critical);
+    EXPECT_TRUE(windows_.pickers.folderRequests.empty());
+    EXPECT_TRUE(stdfs::is_empty(native("disk")));
+}
+
 TEST_F(ArchiveCopyTest, TheArchiveItselfIsNotATarget)
 {
     stdfs::create_symlink(native("out/Home.qmt"), native("disk/Home.qmt"));

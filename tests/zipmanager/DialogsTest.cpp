@@ -78,6 +78,16 @@ TEST_F(DialogsTest, AddFilesShowsAndWritesBackTheControlsSettings)
     EXPECT_EQ(zip_.FileMask, "a.txt\r\nb.txt");
 }
 
+TEST_F(DialogsTest, AddFilesTakesATypedHostPathAsAFullPathAndLeavesOtherNamesAlone)
+{
+    EXPECT_TRUE(show<frmZip>([](frmZip& d) {
+        d.txtFilesToProcess->setPlainText("/x/a.txt\n//SRV/share/b.txt\nsub/c.txt\nC:\\y\\d.txt");
+        click(d.cmdZip);
+    }));
+    EXPECT_EQ(zip_.FileMask, qm::fs::fromNative("/x/a.txt") + "\r\n//SRV/share/b.txt\r\nsub/c.txt\r\nC:\\y\\d.txt");
+    EXPECT_TRUE(qm::fs::fromNative("/x/a.txt").ends_with(":\\x\\a.txt"));
+}
+
 TEST_F(DialogsTest, AddFilesLevelsGrayedBoxesAndBrowsing)
 {
     files_.files.push_back({win("x\\a.txt"), win("x\\b.txt")});

@@ -79,6 +79,20 @@ TEST_F(EndToEndTest, NoCompressionPassesUnzipTest)
     EXPECT_EQ(qm::test::runCommand({"unzip", "-tq", native("plain.zip").string()}), 0);
 }
 
+TEST_F(EndToEndTest, TypedFullPathsInEitherFormAreTakenAsThosePaths)
+{
+    // Typed as the file dialogs show a file, and in Windows form, each with
+    // blanks around it; the current folder holds neither file.
+    const std::string results = newArchive("typed.zip", [this](frmZip& d) {
+        d.txtFilesToProcess->setPlainText(QString::fromStdString(" " + native("src/notes.txt").string() + "\n" +
+                                                                 win("src/deep/data.bin") + " "));
+        d.cmbCompLevel->setCurrentIndex(3); // stored, which unzip reads
+    });
+    EXPECT_NE(results.find("Zipping completed: " + form_.xZip.ErrorText(0, 0)), std::string::npos) << results;
+    EXPECT_EQ(column(NameColumn), (std::vector<std::string>{"notes.txt", "data.bin"}));
+    EXPECT_EQ(qm::test::runCommand({"unzip", "-tq", native("typed.zip").string()}), 0);
+}
+
 TEST_F(EndToEndTest, NormalIsBlockSortedAndReadsBack)
 {
     newArchive("bw.zip", [](frmZip&) {});

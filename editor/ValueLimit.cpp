@@ -1,0 +1,24 @@
+#include "editor/ValueLimit.h"
+
+#include "app/ErrorBox.h"
+#include "platform/profile/Profile.h"
+
+#include <string>
+
+namespace qm::editor {
+
+bool refuseOverlong(qm::ui::UiServices& ui, std::string_view what, std::string_view value)
+{
+    if (qm::profile::fitsValue(value))
+        return false;
+    qm::app::showError(ui, std::string(what) + " is too long to be saved: it takes " +
+                               std::to_string(qm::profile::storedLength(value)) +
+                               " bytes, and a project file keeps at most " +
+                               std::to_string(qm::profile::MaxValueLength) +
+                               " bytes of a field (a plain letter, digit or sign takes one byte).\r\n"
+                               "\r\n"
+                               "Please shorten it.");
+    return true;
+}
+
+} // namespace qm::editor

@@ -1,0 +1,18 @@
+#pragma once
+// The longest value a project file gives back whole (the profile reader's
+// limit). Every road of the editor that puts a value into the record refuses
+// a longer one here, before anything is stored, so that nothing is saved
+// that a later load would cut.
+#include <string_view>
+
+namespace qm::ui {
+class UiServices;
+}
+
+namespace qm::editor {
+
+// True, after an "Error!" box that names `what` ("The comment", ...) and
+// says how long the value is, when `value` is too long to be kept whole.
+bool refuseOverlong(qm::ui::UiServices& ui, std::string_view what, std::string_view value);
+
+} // namespace qm::editor
