@@ -2,9 +2,8 @@
 
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
-#include "platform/fs/AtomicFile.h"
-#include "platform/fs/FileLock.h"
-#include "platform/profile/Profile.h"
+#include "platform/profile/IniDocument.h"
+#include "platform/tasksched/TaskFile.h"
 
 #include <string>
 
@@ -58,7 +57,7 @@ RunState parseState(const profile::IniDocument& doc)
 RunState readRunState(const std::filesystem::path& file)
 {
     try {
-        return parseState(profile::loadDocumentOrEmpty(file));
+        return parseState(profile::IniDocument{readTaskFile(file)});
     } catch (const RtError&) {
         return RunState{};
     }
@@ -66,7 +65,7 @@ RunState readRunState(const std::filesystem::path& file)
 
 RunState updateRunState(const std::filesystem::path& file, const std::function<void(RunState&)>& change)
 {
-    fs::FileLock lock = fs::lockForUpdate(file);
+    fs::FileLock lock = lockTaskFolder(file);
     RunState s = readRunState(file);
     change(s);
     writeRunState(file, s);
@@ -75,10 +74,7 @@ RunState updateRunState(const std::filesystem::path& file, const std::function<v
 
 void writeRunState(const std::filesystem::path& file, const RunState& state)
 {
-    fs::AtomicFileWriter out(file);
-    out.setMode(0600);
-    out.write(formatState(state));
-    out.commit();
+    writeTaskFile(file, formatState(state));
 }
 
 } // namespace qm::tasksched

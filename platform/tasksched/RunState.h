@@ -31,7 +31,8 @@ struct RunState {
     friend bool operator==(const RunState&, const RunState&) = default;
 };
 
-// The state in a file; a missing or unreadable file is the empty state.
+// The state in a file; a missing or unreadable file, or a link in its
+// place, is the empty state.
 RunState readRunState(const std::filesystem::path& file);
 
 // Reads, changes and rewrites the state file atomically under the folder's
@@ -39,8 +40,9 @@ RunState readRunState(const std::filesystem::path& file);
 // state as written. Throws qm::RtError when it cannot be written.
 RunState updateRunState(const std::filesystem::path& file, const std::function<void(RunState&)>& change);
 
-// Rewrites the state file atomically; for a caller that holds the folder's
-// update lock already. Throws qm::RtError.
+// Rewrites the state file atomically (a link in its place is replaced, not
+// written through); for a caller that holds the folder's update lock
+// already (lockTaskFolder). Throws qm::RtError.
 void writeRunState(const std::filesystem::path& file, const RunState& state);
 
 } // namespace qm::tasksched
