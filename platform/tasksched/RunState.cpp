@@ -35,7 +35,8 @@ std::string formatState(const RunState& s)
     return std::string("[State]\r\n") + "LastRun=" + time(s.LastRun) + "\r\n" +
            "ExitCode=" + std::to_string(s.ExitCode) + "\r\n" + "Pid=" + std::to_string(s.Pid) + "\r\n" +
            "PidStart=" + std::to_string(s.PidStart) + "\r\n" + "Terminated=" + (s.Terminated ? "1" : "0") +
-           "\r\n" + "LastFired=" + time(s.LastFired) + "\r\n";
+           "\r\n" + "LastFired=" + time(s.LastFired) + "\r\n" + "FiredFrom=" + time(s.FiredFrom) + "\r\n" +
+           "FiredTo=" + time(s.FiredTo) + "\r\n";
 }
 
 RunState parseState(const profile::IniDocument& doc)
@@ -47,6 +48,10 @@ RunState parseState(const profile::IniDocument& doc)
     s.PidStart = static_cast<std::uint64_t>(numberValue(doc, "PidStart"));
     s.Terminated = numberValue(doc, "Terminated") != 0;
     s.LastFired = timeValue(doc, "LastFired");
+    s.FiredFrom = timeValue(doc, "FiredFrom");
+    s.FiredTo = timeValue(doc, "FiredTo");
+    if (!s.FiredFrom || !s.FiredTo || *s.FiredTo < *s.FiredFrom)
+        s.FiredFrom = s.FiredTo = std::nullopt;
     if (s.Pid < 0)
         s.Pid = 0;
     return s;

@@ -8,6 +8,9 @@
 //               so that a recycled process number is never taken for it
 //   Terminated  1 when the last run was ended by Terminate or its time limit
 //   LastFired   up to when the agent has looked at the triggers
+//   FiredFrom   the agent fired every run of the triggers from FiredFrom
+//   FiredTo     to FiredTo, each at its turn; FiredTo is the run it fired
+//               last (their start times by the schedule, not by the clock)
 // Only the runner side (the launcher, its supervisor and the agent) writes
 // it, always under the folder's update lock; saving a job never touches it.
 #include "platform/datetime/DateTime.h"
@@ -27,6 +30,8 @@ struct RunState {
     std::uint64_t PidStart = 0;
     bool Terminated = false;
     std::optional<datetime::DateTime> LastFired;
+    std::optional<datetime::DateTime> FiredFrom;
+    std::optional<datetime::DateTime> FiredTo;
 
     friend bool operator==(const RunState&, const RunState&) = default;
 };

@@ -90,6 +90,73 @@ TEST_F(AgentTick, ArmsThenFiresOncePerDuePeriod)
     EXPECT_TRUE(firedTimes(2));
 }
 
+// One tick dated years ahead (a wrong clock, a restored machine) holds the
+// schedule up only until the clock is right again, and says so once.
+TEST_F(AgentTick, ATickFromTheFutureDoesNotStopTheSchedule)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    tick("2026-01-02T20:00");
+    ASSERT_EQ(tick("2026-01-02T21:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    ASSERT_EQ(tick("2030-06-01T12:00"), 0); // a missed stretch: one run
+    ASSERT_TRUE(firedTimes(2));
+
+    std::string said;
+    ASSERT_EQ(tick("2026-01-02T21:05", &said), 0);
+    EXPECT_EQ(said, "Fire.job: the clock went back from 6/1/2030 12:00:00 PM to 1/2/2026 9:05:00 PM; "
+                    "its runs are counted from now\n");
+    for (int day = 3; day <= 6; ++day) {
+        const std::string date = "2026-01-0" + std::to_string(day);
+        ASSERT_EQ(tick(date + "T20:59", &said), 0);
+        EXPECT_EQ(said, "") << date;
+        ASSERT_EQ(tick(date + "T21:00"), 0);
+        ASSERT_TRUE(firedTimes(day)) << date;
+    }
+}
+
+TEST_F(AgentTick, AClockSetBackNeverFiresARunTwice)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    tick("2026-01-02T20:00");
+    ASSERT_EQ(tick("2026-01-02T21:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    std::string said;
+    ASSERT_EQ(tick("2026-01-02T21:03"), 0);
+    ASSERT_EQ(tick("2026-01-02T21:00", &said), 0); // three minutes back: a correction
+    EXPECT_EQ(said, "");
+    ASSERT_TRUE(firedTimes(1));
+
+    ASSERT_EQ(tick("2026-01-02T21:30"), 0);
+    ASSERT_EQ(tick("2026-01-02T20:30", &said), 0); // an hour back
+    EXPECT_NE(said.find("the clock went back"), std::string::npos) << said;
+    ASSERT_EQ(tick("2026-01-02T21:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    ASSERT_EQ(tick("2026-01-03T21:00"), 0);
+    ASSERT_TRUE(firedTimes(2));
+}
+
+// Summer time ends: the hour from two to three comes twice, and the runs
+// every half hour of it fire the first time only.
+TEST_F(AgentTick, RepeatedRunsFireOnceWhenAnHourComesTwice)
+{
+    TASK_TRIGGER halfHourly = daily(2026, 1, 1, 1, 0);
+    halfHourly.MinutesDuration = 180;
+    halfHourly.MinutesInterval = 30;
+    job("Fire", {halfHourly});
+    tick("2026-10-25T00:00");
+    int fired = 0;
+    for (const char* at : {"01:00", "01:30", "02:00", "02:30", "03:00"}) {
+        ASSERT_EQ(tick(std::string("2026-10-25T") + at), 0);
+        ASSERT_TRUE(firedTimes(++fired)) << at;
+    }
+    for (const char* at : {"02:00", "02:30", "03:00"}) {
+        ASSERT_EQ(tick(std::string("2026-10-25T") + at), 0);
+        ASSERT_TRUE(firedTimes(fired)) << at;
+    }
+    ASSERT_EQ(tick("2026-10-25T03:30"), 0);
+    ASSERT_TRUE(firedTimes(fired + 1));
+}
+
 TEST_F(AgentTick, NothingFiresFromWhatOthersMayWrite)
 {
     job("Fire", {daily(2026, 1, 1, 21, 0)});
