@@ -277,6 +277,29 @@ TEST_F(AgentInstall, SystemdUnitsWhenThereIsNoCron)
     EXPECT_FALSE(agentTickInstalled());
 }
 
+// Installed from a folder whose name holds a line break, the name would be
+// a crontab line of its own: the install refuses, whatever the backend, and
+// writes nothing anywhere.
+TEST_F(AgentInstall, APathWithALineBreakIsRefusedAndNothingWritten)
+{
+    const stdfs::path folder = dir_ / "x\n* * * * * touch injected #";
+    stdfs::create_directories(folder);
+    const stdfs::path agentCopy = folder / "quillmate-task-agent";
+    stdfs::copy_file(qm::test::programDir() / "quillmate-task-agent", agentCopy);
+    writeScript(bin_ / "systemctl", "echo \"$*\" >> \"" + (dir_ / "systemctl.log").string() + "\"\n");
+    qm::test::ScopedEnv onlyFakes("PATH", bin_.string());
+    for (const std::string how : {"install", "install --cron", "install --systemd"}) {
+        std::string said;
+        EXPECT_EQ(qm::test::runCommand({"/bin/sh", "-c", "\"$0\" " + how + " 2>&1", agentCopy.string()}, &said), 1)
+            << how;
+        EXPECT_NE(said.find("the agent cannot be installed from where it lies: its path holds a"), std::string::npos)
+            << how << ": " << said;
+    }
+    EXPECT_EQ(crontab(), "<none>");
+    EXPECT_FALSE(stdfs::exists(dir_ / "config"));
+    EXPECT_EQ(readFile(dir_ / "systemctl.log").find("enable"), std::string::npos);
+}
+
 TEST_F(AgentInstall, NoBackendIsAnError)
 {
     qm::test::ScopedEnv nothing("PATH", (dir_ / "empty").string());
