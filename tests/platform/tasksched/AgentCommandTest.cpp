@@ -134,7 +134,7 @@ TEST(AgentCommand, UnitsAndDesktopEntriesNameTheAgentExactly)
         EXPECT_EQ(unitProgram(unit.word + " tick"), path) << unit.word;
         EXPECT_EQ(desktopProgram(desktop.word + " event logon"), path) << desktop.word;
     }
-    EXPECT_TRUE(desktopCommandWord("/a$HOME/agent").carried());
+    EXPECT_EQ(desktopProgram(desktopCommandWord("/a$HOME/agent").word), "/a$HOME/agent");
 }
 
 TEST(AgentCommand, WhatAFormatCannotCarryIsRefused)
