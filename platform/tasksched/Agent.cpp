@@ -1,5 +1,6 @@
 #include "platform/tasksched/Agent.h"
 
+#include "platform/datetime/DateText.h"
 #include "platform/fs/RtError.h"
 #include "platform/tasksched/Launch.h"
 #include "platform/tasksched/RunState.h"
@@ -119,6 +120,59 @@ int forEachJob(const AgentRun& run, std::ostream& err, Each each)
     return result;
 }
 
+// A clock this far behind what the agent has looked at already has been set
+// back (or was ahead before); a correction of a few minutes is not one.
+constexpr long long kClockSlackSeconds = 5 * 60;
+
+// What one tick does with one task.
+struct TickPlan {
+    bool armed = false;                  // first sight: nothing fires
+    std::optional<DateTime> clockBackFrom; // the clock went back from there
+    std::optional<Due> due;              // the run to fire now
+};
+
+// Keeps the stretch of runs fired each at its turn: a run right after the
+// last one fired lengthens it, any other starts it again.
+void recordFired(const Job& job, RunState& s, const DateTime& run)
+{
+    if (s.FiredTo && run > *s.FiredTo && nextRun(job, *s.FiredTo) == run)
+        s.FiredTo = run;
+    else
+        s.FiredFrom = s.FiredTo = run;
+}
+
+// Decides the tick for one task on its state and brings the state up to
+// date. The runs looked at are those after LastFired up to now; after the
+// clock went back, those after now, with the runs fired before it went
+// back left out.
+TickPlan planTick(const Job& job, RunState& s, const DateTime& now)
+{
+    TickPlan plan;
+    if (!s.LastFired) {
+        plan.armed = true;
+        s.LastFired = now;
+        return plan;
+    }
+    DateTime since = *s.LastFired;
+    if (secondsBetween(now, since) > kClockSlackSeconds) {
+        plan.clockBackFrom = since;
+        since = now;
+    }
+    // A clock set back by a few minutes only leaves LastFired where it is.
+    if (*s.LastFired < now || plan.clockBackFrom)
+        s.LastFired = now;
+    if (job.disabled())
+        return plan;
+    plan.due = dueRun(job, since, now);
+    if (plan.due && s.FiredFrom && plan.due->run.at >= *s.FiredFrom && plan.due->run.at <= *s.FiredTo)
+        plan.due = dueRun(job, since, datetime::addSeconds(*s.FiredFrom, -1));
+    if (plan.due && runInProgress(s, systemProcessTable()))
+        plan.due.reset();
+    if (plan.due)
+        recordFired(job, s, plan.due->run.at);
+    return plan;
+}
+
 bool fire(const AgentRun& run, const std::string& name, const TaskFiles& files, const Job& job,
           std::optional<std::chrono::milliseconds> limit, std::ostream& out, std::ostream& err)
 {
@@ -139,27 +193,26 @@ bool fire(const AgentRun& run, const std::string& name, const TaskFiles& files, 
 int agentTick(const AgentRun& run, std::ostream& out, std::ostream& err)
 {
     return forEachJob(run, err, [&](const std::string& name, const TaskFiles& files, const Job& job) {
-        const RunState state = readRunState(files.state);
-        std::optional<Due> due;
-        if (state.LastFired && !job.disabled())
-            due = dueRun(job, *state.LastFired, run.now);
+        TickPlan plan;
         if (run.dryRun) {
-            if (!state.LastFired)
-                out << "arm " << name << "\n";
+            RunState copy = readRunState(files.state);
+            plan = planTick(job, copy, run.now);
         } else {
             try {
-                updateRunState(files.state, [&](RunState& s) {
-                    if (!s.LastFired || *s.LastFired < run.now)
-                        s.LastFired = run.now;
-                });
+                updateRunState(files.state, [&](RunState& s) { plan = planTick(job, s, run.now); });
             } catch (const RtError& e) {
                 err << name << ": " << e.description << "\n";
                 return false; // firing now would fire again next minute
             }
         }
-        if (!due || runInProgress(state, systemProcessTable()))
+        if (plan.clockBackFrom)
+            err << name << ": the clock went back from " << datetime::formatDateTime(*plan.clockBackFrom) << " to "
+                << datetime::formatDateTime(run.now) << "; its runs are counted from now\n";
+        if (run.dryRun && plan.armed)
+            out << "arm " << name << "\n";
+        if (!plan.due)
             return true;
-        return fire(run, name, files, job, killAfter(*due, run.now), out, err);
+        return fire(run, name, files, job, killAfter(*plan.due, run.now), out, err);
     });
 }
 

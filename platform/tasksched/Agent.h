@@ -8,6 +8,12 @@
 // did not fire, so a missed stretch (the machine was off) fires once, not
 // once per missed run, and a task that was running skips its turn. A task
 // the agent has never seen is only armed (LastFired set, nothing fired).
+// A LastFired more than five minutes after now means the clock went back
+// (or was ahead when the agent last looked): the agent says so on `err`,
+// once, and counts the task's runs from now, so it fires at its next run
+// time; a run the agent fired before the clock went back, each at its turn
+// (FiredFrom to FiredTo), does not fire again. A clock set back by less
+// leaves LastFired where it was.
 // event: the enabled tasks with a usable system-start or log-on trigger fire.
 // Idle triggers never fire: the agent does not watch for idleness.
 //

@@ -3,6 +3,7 @@
 #include "platform/fs/AtomicFile.h"
 #include "platform/process/Captured.h"
 #include "platform/process/ProgramLookup.h"
+#include "platform/tasksched/AgentCommand.h"
 #include "platform/tasksched/TasksFolder.h"
 
 #include <cstdlib>
@@ -29,67 +30,6 @@ ToolResult runTool(const std::string& name, const std::vector<std::string>& args
 {
     const auto path = process::findOnPath(name);
     return path ? process::runCaptured(*path, args, input, name) : ToolResult{};
-}
-
-bool plainWord(const std::string& s)
-{
-    return !s.empty() && s.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_/.+-") ==
-                             std::string::npos;
-}
-
-// The agent's path as a word of a cron command (run by /bin/sh, with "%"
-// meaning a line break to cron).
-std::string cronWord(const std::string& path)
-{
-    std::string word;
-    if (plainWord(path)) {
-        word = path;
-    } else {
-        word = "'";
-        for (char c : path)
-            word += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        word += "'";
-    }
-    std::string escaped;
-    for (char c : word)
-        escaped += c == '%' ? std::string("\\%") : std::string(1, c);
-    return escaped;
-}
-
-// The agent's path as the first word of a unit's ExecStart ("%" is a
-// specifier there).
-std::string unitWord(const std::string& path)
-{
-    std::string word;
-    const bool quote = !plainWord(path);
-    for (char c : path) {
-        if (c == '%')
-            word += "%%";
-        else if (quote && (c == '"' || c == '\\'))
-            word += std::string("\\") + c;
-        else
-            word += c;
-    }
-    return quote ? '"' + word + '"' : word;
-}
-
-// The agent's path as the program of a desktop entry's Exec key.
-std::string desktopWord(const std::string& path)
-{
-    if (plainWord(path))
-        return path;
-    std::string word = "\"";
-    for (char c : path) {
-        if (c == '"' || c == '`' || c == '$')
-            word += std::string("\\") + c;
-        else if (c == '\\')
-            word += "\\\\\\\\"; // escaped for the quoted word, then for the string
-        else if (c == '%')
-            word += "%%";
-        else
-            word += c;
-    }
-    return word + "\"";
 }
 
 stdfs::path configHome()
@@ -122,7 +62,7 @@ bool installAutostart(const std::string& agent, std::ostream& err)
                      "Type=Application\n"
                      "Name=Quillmate task agent\n"
                      "Comment=Runs the Quillmate tasks that start at log-on\n"
-                     "Exec=" + desktopWord(agent) + " event logon\n"
+                     "Exec=" + desktopCommandWord(agent).word + " event logon\n"
                      "NoDisplay=true\n"
                      "X-GNOME-Autostart-enabled=true\n",
                      err);
@@ -183,7 +123,7 @@ bool systemctl(const std::vector<std::string>& args, std::ostream& err)
 int installSystemd(const std::string& agent, std::ostream& out, std::ostream& err)
 {
     const stdfs::path units = unitFolder();
-    const std::string exec = unitWord(agent);
+    const std::string exec = unitCommandWord(agent).word;
     const bool written =
         writeText(units / kService,
                   "[Unit]\nDescription=Quillmate task agent: fires the scheduled tasks that are due\n\n"
@@ -212,7 +152,7 @@ bool systemdAnswers() { return runTool("systemctl", {"--user", "show-environment
 
 std::string cronBlock(const std::string& agent)
 {
-    const std::string word = cronWord(agent);
+    const std::string word = cronCommandWord(agent).word;
     return std::string(CronBlockBegin) + "\n* * * * * " + word + " tick\n@reboot " + word + " event boot\n" +
            CronBlockEnd + "\n";
 }
@@ -290,6 +230,15 @@ int installAgent(Backend backend, const std::string& agent, std::ostream& out, s
     if (backend == Backend::Systemd && !systemdAnswers()) {
         err << "systemctl --user does not answer; " << kNoBackend << "\n";
         return 3;
+    }
+    // Nothing is written unless every place the path goes can carry it.
+    for (const CommandWord& w : {backend == Backend::Cron ? cronCommandWord(agent) : unitCommandWord(agent),
+                                 desktopCommandWord(agent)}) {
+        if (!w.carried()) {
+            err << "the agent cannot be installed from where it lies: its path holds " << w.refusal
+                << "; move it to another folder and install again\n";
+            return 1;
+        }
     }
     const int result = backend == Backend::Cron ? installCron(agent, out, err) : installSystemd(agent, out, err);
     if (result != 0)

@@ -23,7 +23,8 @@ namespace qm::tasksched {
 inline constexpr const char* CronBlockBegin = "# BEGIN quillmate-agent (managed; do not edit)";
 inline constexpr const char* CronBlockEnd = "# END quillmate-agent";
 
-// Our block for the agent at `agent` (a host path), lines ending in LF.
+// Our block for the agent at `agent` (a host path that a crontab can carry,
+// AgentCommand.h), lines ending in LF.
 std::string cronBlock(const std::string& agent);
 // The crontab with `block` in place of our old block, or added at the end
 // (after a line end of its own when the text lacks one). Nothing when a
@@ -34,8 +35,10 @@ std::string withoutCronBlock(const std::string& crontab);
 
 enum class Backend { Automatic, Cron, Systemd };
 
-// Exit codes: 0 done, 1 a step failed, 3 no scheduler to install into
-// (the message says to install cron or to run a systemd user session).
+// Exit codes: 0 done, 1 a step failed, or the agent's path cannot be
+// carried by one of the files it goes into (nothing is written then), 3 no
+// scheduler to install into (the message says to install cron or to run a
+// systemd user session).
 int installAgent(Backend backend, const std::string& agent, std::ostream& out, std::ostream& err);
 int uninstallAgent(std::ostream& out, std::ostream& err);
 

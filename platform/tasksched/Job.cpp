@@ -1,9 +1,9 @@
 #include "platform/tasksched/Job.h"
 
 #include "platform/datetime/Numbers.h"
-#include "platform/fs/AtomicFile.h"
 #include "platform/fs/Text.h"
 #include "platform/profile/IniDocument.h"
+#include "platform/tasksched/TaskFile.h"
 
 #include <limits>
 #include <type_traits>
@@ -157,15 +157,12 @@ std::optional<Job> parseJob(std::string_view text)
 
 std::optional<Job> loadJob(const std::filesystem::path& file)
 {
-    return parseJob(fs::readFileBytes(file));
+    return parseJob(readTaskFile(file));
 }
 
 void saveJob(const std::filesystem::path& file, const Job& job)
 {
-    fs::AtomicFileWriter out(file);
-    out.setMode(0600);
-    out.write(formatJob(job));
-    out.commit();
+    writeTaskFile(file, formatJob(job));
 }
 
 } // namespace qm::tasksched

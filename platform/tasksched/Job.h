@@ -49,11 +49,12 @@ std::string formatJob(const Job& job);
 // the defaults of a new Job.
 std::optional<Job> parseJob(std::string_view text);
 
-// Reads a job file; throws qm::RtError when it cannot be read (53 missing)
-// and gives nothing when it does not parse.
+// Reads a job file; throws qm::RtError when it cannot be read (53 missing,
+// 75 a link) and gives nothing when it does not parse.
 std::optional<Job> loadJob(const std::filesystem::path& file);
 
-// Writes a job file atomically, readable and writable by its owner only.
+// Writes a job file atomically, readable and writable by its owner only; a
+// link in its place is replaced, never written through (TaskFile.h).
 // Throws qm::RtError; the old file is then unchanged.
 void saveJob(const std::filesystem::path& file, const Job& job);
 

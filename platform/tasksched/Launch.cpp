@@ -1,7 +1,6 @@
 #include "platform/tasksched/Launch.h"
 
 #include "platform/datetime/Clock.h"
-#include "platform/fs/FileLock.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/process/CommandLine.h"
@@ -10,6 +9,7 @@
 #include "platform/tasksched/RunState.h"
 #include "platform/tasksched/Schedule.h"
 #include "platform/tasksched/Status.h"
+#include "platform/tasksched/TaskFile.h"
 #include "platform/tasksched/TasksFolder.h"
 
 #include <algorithm>
@@ -248,7 +248,7 @@ bool noRunToCome(const Job& job)
 
         pid_t child = 0;
         {
-            fs::FileLock lock = fs::lockForUpdate(plan.files.state);
+            fs::FileLock lock = lockTaskFolder(plan.files.state);
             const RunState before = readRunState(plan.files.state);
             if (runInProgress(before, systemProcessTable())) {
                 report(reportFd, kAlreadyRunning);
@@ -271,7 +271,7 @@ bool noRunToCome(const Job& job)
         code = kStarted;
 
         const Outcome out = supervise(child, plan.limit, waitFor);
-        fs::FileLock lock = fs::lockForUpdate(plan.files.state);
+        fs::FileLock lock = lockTaskFolder(plan.files.state);
         std::error_code ec;
         // A task deleted while it ran leaves no state behind.
         const bool gone = !std::filesystem::exists(plan.files.job, ec) ||

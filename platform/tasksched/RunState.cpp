@@ -2,9 +2,8 @@
 
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
-#include "platform/fs/AtomicFile.h"
-#include "platform/fs/FileLock.h"
-#include "platform/profile/Profile.h"
+#include "platform/profile/IniDocument.h"
+#include "platform/tasksched/TaskFile.h"
 
 #include <string>
 
@@ -36,7 +35,8 @@ std::string formatState(const RunState& s)
     return std::string("[State]\r\n") + "LastRun=" + time(s.LastRun) + "\r\n" +
            "ExitCode=" + std::to_string(s.ExitCode) + "\r\n" + "Pid=" + std::to_string(s.Pid) + "\r\n" +
            "PidStart=" + std::to_string(s.PidStart) + "\r\n" + "Terminated=" + (s.Terminated ? "1" : "0") +
-           "\r\n" + "LastFired=" + time(s.LastFired) + "\r\n";
+           "\r\n" + "LastFired=" + time(s.LastFired) + "\r\n" + "FiredFrom=" + time(s.FiredFrom) + "\r\n" +
+           "FiredTo=" + time(s.FiredTo) + "\r\n";
 }
 
 RunState parseState(const profile::IniDocument& doc)
@@ -48,6 +48,10 @@ RunState parseState(const profile::IniDocument& doc)
     s.PidStart = static_cast<std::uint64_t>(numberValue(doc, "PidStart"));
     s.Terminated = numberValue(doc, "Terminated") != 0;
     s.LastFired = timeValue(doc, "LastFired");
+    s.FiredFrom = timeValue(doc, "FiredFrom");
+    s.FiredTo = timeValue(doc, "FiredTo");
+    if (!s.FiredFrom || !s.FiredTo || *s.FiredTo < *s.FiredFrom)
+        s.FiredFrom = s.FiredTo = std::nullopt;
     if (s.Pid < 0)
         s.Pid = 0;
     return s;
@@ -58,7 +62,7 @@ RunState parseState(const profile::IniDocument& doc)
 RunState readRunState(const std::filesystem::path& file)
 {
     try {
-        return parseState(profile::loadDocumentOrEmpty(file));
+        return parseState(profile::IniDocument{readTaskFile(file)});
     } catch (const RtError&) {
         return RunState{};
     }
@@ -66,7 +70,7 @@ RunState readRunState(const std::filesystem::path& file)
 
 RunState updateRunState(const std::filesystem::path& file, const std::function<void(RunState&)>& change)
 {
-    fs::FileLock lock = fs::lockForUpdate(file);
+    fs::FileLock lock = lockTaskFolder(file);
     RunState s = readRunState(file);
     change(s);
     writeRunState(file, s);
@@ -75,10 +79,7 @@ RunState updateRunState(const std::filesystem::path& file, const std::function<v
 
 void writeRunState(const std::filesystem::path& file, const RunState& state)
 {
-    fs::AtomicFileWriter out(file);
-    out.setMode(0600);
-    out.write(formatState(state));
-    out.commit();
+    writeTaskFile(file, formatState(state));
 }
 
 } // namespace qm::tasksched

@@ -8,6 +8,9 @@
 //               so that a recycled process number is never taken for it
 //   Terminated  1 when the last run was ended by Terminate or its time limit
 //   LastFired   up to when the agent has looked at the triggers
+//   FiredFrom   the agent fired every run of the triggers from FiredFrom
+//   FiredTo     to FiredTo, each at its turn; FiredTo is the run it fired
+//               last (their start times by the schedule, not by the clock)
 // Only the runner side (the launcher, its supervisor and the agent) writes
 // it, always under the folder's update lock; saving a job never touches it.
 #include "platform/datetime/DateTime.h"
@@ -27,11 +30,14 @@ struct RunState {
     std::uint64_t PidStart = 0;
     bool Terminated = false;
     std::optional<datetime::DateTime> LastFired;
+    std::optional<datetime::DateTime> FiredFrom;
+    std::optional<datetime::DateTime> FiredTo;
 
     friend bool operator==(const RunState&, const RunState&) = default;
 };
 
-// The state in a file; a missing or unreadable file is the empty state.
+// The state in a file; a missing or unreadable file, or a link in its
+// place, is the empty state.
 RunState readRunState(const std::filesystem::path& file);
 
 // Reads, changes and rewrites the state file atomically under the folder's
@@ -39,8 +45,9 @@ RunState readRunState(const std::filesystem::path& file);
 // state as written. Throws qm::RtError when it cannot be written.
 RunState updateRunState(const std::filesystem::path& file, const std::function<void(RunState&)>& change);
 
-// Rewrites the state file atomically; for a caller that holds the folder's
-// update lock already. Throws qm::RtError.
+// Rewrites the state file atomically (a link in its place is replaced, not
+// written through); for a caller that holds the folder's update lock
+// already (lockTaskFolder). Throws qm::RtError.
 void writeRunState(const std::filesystem::path& file, const RunState& state);
 
 } // namespace qm::tasksched

@@ -2,10 +2,10 @@
 #include "platform/com/ClassFactory.h"
 #include "platform/com/Creation.h"
 #include "platform/com/TaskMem.h"
-#include "platform/fs/FileLock.h"
 #include "platform/fs/NoCase.h"
 #include "platform/tasksched/Counted.h"
 #include "platform/tasksched/Results.h"
+#include "platform/tasksched/TaskFile.h"
 #include "platform/tasksched/TaskNames.h"
 #include "platform/tasksched/TaskObject.h"
 #include "platform/tasksched/TaskScheduler.h"
@@ -147,7 +147,7 @@ public:
         if (!base)
             return E_INVALIDARG;
         const TaskFiles files = taskFiles(folder_, *base);
-        fs::FileLock lock = fs::lockForUpdate(files.job);
+        fs::FileLock lock = lockTaskFolder(files.job);
         std::error_code ec;
         if (!std::filesystem::remove(files.job, ec))
             return ec ? resultFromErrno(ec.value()) : com::HRESULT_FROM_WIN32(com::ERROR_FILE_NOT_FOUND);

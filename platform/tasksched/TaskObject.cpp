@@ -2,7 +2,6 @@
 
 #include "platform/com/TaskMem.h"
 #include "platform/datetime/Clock.h"
-#include "platform/fs/FileLock.h"
 #include "platform/fs/Paths.h"
 #include "platform/tasksched/Counted.h"
 #include "platform/tasksched/Launch.h"
@@ -10,6 +9,7 @@
 #include "platform/tasksched/RunState.h"
 #include "platform/tasksched/Schedule.h"
 #include "platform/tasksched/Status.h"
+#include "platform/tasksched/TaskFile.h"
 #include "platform/tasksched/TaskNames.h"
 #include "platform/tasksched/TaskScheduler.h"
 #include "platform/tasksched/TasksFolder.h"
@@ -260,7 +260,7 @@ public:
         try {
             ensurePrivateFolder(folder_);
             const TaskFiles target = taskFiles(folder_, base);
-            fs::FileLock lock = fs::lockForUpdate(target.job);
+            fs::FileLock lock = lockTaskFolder(target.job);
             std::error_code ec;
             if (std::filesystem::exists(std::filesystem::symlink_status(target.job, ec)))
                 return com::HRESULT_FROM_WIN32(com::ERROR_FILE_EXISTS);

@@ -90,6 +90,73 @@ TEST_F(AgentTick, ArmsThenFiresOncePerDuePeriod)
     EXPECT_TRUE(firedTimes(2));
 }
 
+// One tick dated years ahead (a wrong clock, a restored machine) holds the
+// schedule up only until the clock is right again, and says so once.
+TEST_F(AgentTick, ATickFromTheFutureDoesNotStopTheSchedule)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    tick("2026-01-02T20:00");
+    ASSERT_EQ(tick("2026-01-02T21:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    ASSERT_EQ(tick("2030-06-01T12:00"), 0); // a missed stretch: one run
+    ASSERT_TRUE(firedTimes(2));
+
+    std::string said;
+    ASSERT_EQ(tick("2026-01-02T21:05", &said), 0);
+    EXPECT_EQ(said, "Fire.job: the clock went back from 6/1/2030 12:00:00 PM to 1/2/2026 9:05:00 PM; "
+                    "its runs are counted from now\n");
+    for (int day = 3; day <= 6; ++day) {
+        const std::string date = "2026-01-0" + std::to_string(day);
+        ASSERT_EQ(tick(date + "T20:59", &said), 0);
+        EXPECT_EQ(said, "") << date;
+        ASSERT_EQ(tick(date + "T21:00"), 0);
+        ASSERT_TRUE(firedTimes(day)) << date;
+    }
+}
+
+TEST_F(AgentTick, AClockSetBackNeverFiresARunTwice)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    tick("2026-01-02T20:00");
+    ASSERT_EQ(tick("2026-01-02T21:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    std::string said;
+    ASSERT_EQ(tick("2026-01-02T21:03"), 0);
+    ASSERT_EQ(tick("2026-01-02T21:00", &said), 0); // three minutes back: a correction
+    EXPECT_EQ(said, "");
+    ASSERT_TRUE(firedTimes(1));
+
+    ASSERT_EQ(tick("2026-01-02T21:30"), 0);
+    ASSERT_EQ(tick("2026-01-02T20:30", &said), 0); // an hour back
+    EXPECT_NE(said.find("the clock went back"), std::string::npos) << said;
+    ASSERT_EQ(tick("2026-01-02T21:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    ASSERT_EQ(tick("2026-01-03T21:00"), 0);
+    ASSERT_TRUE(firedTimes(2));
+}
+
+// Summer time ends: the hour from two to three comes twice, and the runs
+// every half hour of it fire the first time only.
+TEST_F(AgentTick, RepeatedRunsFireOnceWhenAnHourComesTwice)
+{
+    TASK_TRIGGER halfHourly = daily(2026, 1, 1, 1, 0);
+    halfHourly.MinutesDuration = 180;
+    halfHourly.MinutesInterval = 30;
+    job("Fire", {halfHourly});
+    tick("2026-10-25T00:00");
+    int fired = 0;
+    for (const char* at : {"01:00", "01:30", "02:00", "02:30", "03:00"}) {
+        ASSERT_EQ(tick(std::string("2026-10-25T") + at), 0);
+        ASSERT_TRUE(firedTimes(++fired)) << at;
+    }
+    for (const char* at : {"02:00", "02:30", "03:00"}) {
+        ASSERT_EQ(tick(std::string("2026-10-25T") + at), 0);
+        ASSERT_TRUE(firedTimes(fired)) << at;
+    }
+    ASSERT_EQ(tick("2026-10-25T03:30"), 0);
+    ASSERT_TRUE(firedTimes(fired + 1));
+}
+
 TEST_F(AgentTick, NothingFiresFromWhatOthersMayWrite)
 {
     job("Fire", {daily(2026, 1, 1, 21, 0)});
@@ -208,6 +275,29 @@ TEST_F(AgentInstall, SystemdUnitsWhenThereIsNoCron)
     ASSERT_EQ(agent("uninstall"), 0);
     EXPECT_FALSE(stdfs::exists(units / "quillmate-agent.timer"));
     EXPECT_FALSE(agentTickInstalled());
+}
+
+// Installed from a folder whose name holds a line break, the name would be
+// a crontab line of its own: the install refuses, whatever the backend, and
+// writes nothing anywhere.
+TEST_F(AgentInstall, APathWithALineBreakIsRefusedAndNothingWritten)
+{
+    const stdfs::path folder = dir_ / "x\n* * * * * touch injected #";
+    stdfs::create_directories(folder);
+    const stdfs::path agentCopy = folder / "quillmate-task-agent";
+    stdfs::copy_file(qm::test::programDir() / "quillmate-task-agent", agentCopy);
+    writeScript(bin_ / "systemctl", "echo \"$*\" >> \"" + (dir_ / "systemctl.log").string() + "\"\n");
+    qm::test::ScopedEnv onlyFakes("PATH", bin_.string());
+    for (const std::string how : {"install", "install --cron", "install --systemd"}) {
+        std::string said;
+        EXPECT_EQ(qm::test::runCommand({"/bin/sh", "-c", "\"$0\" " + how + " 2>&1", agentCopy.string()}, &said), 1)
+            << how;
+        EXPECT_NE(said.find("the agent cannot be installed from where it lies: its path holds a"), std::string::npos)
+            << how << ": " << said;
+    }
+    EXPECT_EQ(crontab(), "<none>");
+    EXPECT_FALSE(stdfs::exists(dir_ / "config"));
+    EXPECT_EQ(readFile(dir_ / "systemctl.log").find("enable"), std::string::npos);
 }
 
 TEST_F(AgentInstall, NoBackendIsAnError)

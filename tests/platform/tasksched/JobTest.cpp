@@ -1,5 +1,6 @@
 // Job files: the golden text both ways, values that the INI reader would
-// change, texts that are no job, and the built Nightwick.job.
+// change, texts that are no job, links planted in the place of job and
+// state files, and the built Nightwick.job.
 #include "TaskTestUtil.h"
 #include "TestSupport.h"
 
@@ -93,6 +94,45 @@ TEST(JobFile, SavedFilesAreTheOwnersAlone)
     EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(loadJob(file), goldenJob());
+}
+
+// A link in the place of a task's file is neither read through nor written
+// through: the write replaces the link itself, and what it points at, present
+// or not, stays as it was.
+TEST(JobFile, PlantedLinksAreReplacedNotFollowed)
+{
+    namespace stdfs = std::filesystem;
+    qm::test::TempDir dir;
+    const stdfs::path victim = dir / "victim";
+    const stdfs::path nowhere = dir / "nowhere";
+    const std::string precious = formatJob(goldenJob());
+    qm::test::writeFile(victim, precious);
+    const stdfs::path job = dir / "x.job";
+    const stdfs::path state = dir / "x.job.state";
+    const stdfs::path dangling = dir / "y.job.state";
+    stdfs::create_symlink(victim, job);
+    stdfs::create_symlink(victim, state);
+    stdfs::create_symlink(nowhere, dangling);
+
+    EXPECT_THROW(loadJob(job), qm::RtError);
+    EXPECT_EQ(readRunState(state), RunState{});
+
+    Job other;
+    other.ApplicationName = "/bin/true";
+    saveJob(job, other);
+    updateRunState(state, [](RunState& s) { s.ExitCode = 7; });
+    writeRunState(dangling, RunState{});
+
+    EXPECT_EQ(qm::test::readFile(victim), precious);
+    EXPECT_FALSE(stdfs::exists(stdfs::symlink_status(nowhere)));
+    for (const stdfs::path& file : {job, state, dangling}) {
+        EXPECT_TRUE(stdfs::is_regular_file(stdfs::symlink_status(file))) << file;
+        EXPECT_EQ(stdfs::symlink_status(file).permissions() & stdfs::perms::all,
+                  stdfs::perms::owner_read | stdfs::perms::owner_write)
+            << file;
+    }
+    EXPECT_EQ(loadJob(job), other);
+    EXPECT_EQ(readRunState(state).ExitCode, 7u);
 }
 
 TEST(JobFile, BuiltNightwickJobRunsNightwickDailyAtNine)
