@@ -6,7 +6,6 @@
 #include "platform/zip/ExpansionBound.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 namespace qm::sfxstub::test {
 namespace {
@@ -21,25 +20,7 @@ using qm::zip::test::rawZip;
 class SfxHostile : public ::testing::Test {
 protected:
     void SetUp() override { stdfs::create_directories(dest); }
-    // Bytes written below the destination, whatever the names.
-    uint64_t written() const
-    {
-        uint64_t n = 0;
-        for (const std::string& f : allFiles(dest))
-            if (stdfs::is_regular_file(dest / f))
-                n += stdfs::file_size(dest / f);
-        return n;
-    }
-    // One Burrows-Wheeler entry of `size` zero bytes, its CRC that of the zeros.
-    static RawEntry zeros(const std::string& name, size_t size)
-    {
-        const std::string plain(size, '\0');
-        RawEntry e{name, bwData(plain), 18};
-        e.crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(plain.data()), uInt(plain.size())));
-        e.computeCrc = false;
-        e.sizeOverride = int64_t(size);
-        return e;
-    }
+    uint64_t written() const { return bytesBelow(dest); }
 
     qm::test::TempDir tmp{"qm-sfx-hostile"};
     stdfs::path dest = tmp / "dest";
@@ -53,7 +34,7 @@ TEST_F(SfxHostile, EntriesSharingBytesOrOutsideTheArchiveAreRefused)
     constexpr size_t Size = 1 << 20;
     std::vector<RawEntry> same;
     for (int i = 0; i < 16; ++i)
-        same.push_back(zeros("z" + std::to_string(i) + ".bin", Size));
+        same.push_back(bwZeros("z" + std::to_string(i) + ".bin", Size));
     RawOptions shared;
     shared.pointAllAtFirst = true;
     writeFile(tmp / "shared.zip", rawZip(same, shared));
@@ -78,14 +59,14 @@ TEST_F(SfxHostile, OutputBeyondTheBoundIsNeverWritten)
     // A small archive whose one entry decodes to more than the bound allows
     // it: refused before anything is decoded.
     const size_t over = size_t(qm::zip::ExpansionFloor) + (1 << 20);
-    writeFile(tmp / "bomb.zip", rawZip({{"ok.txt", "fine"}, zeros("bomb.bin", over)}));
+    writeFile(tmp / "bomb.zip", rawZip({{"ok.txt", "fine"}, bwZeros("bomb.bin", over)}));
     EXPECT_EQ(unzip(script, tmp / "bomb.zip", dest), result::Damaged);
     EXPECT_TRUE(script.of(event::Begin).empty());
     EXPECT_TRUE(allFiles(dest).empty());
 
     // The same entry with a directory that claims a small size: the local
     // header, which disagrees, does not raise the bound.
-    std::string lying = rawZip({zeros("bomb.bin", over)});
+    std::string lying = rawZip({bwZeros("bomb.bin", over)});
     const size_t central = lying.size() - 22 - (46 + 8);
     lying[central + 24 + 3] = 0; // uncompressed size now 1 MiB
     writeFile(tmp / "lying.zip", lying);
