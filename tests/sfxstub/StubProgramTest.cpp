@@ -28,6 +28,7 @@ protected:
         z.SourceFolder = win(src);
         z.Method = method;
         z.SfxStubPath = win(stub(stubName));
+        z.SfxDefaultFolder = destination;
         EXPECT_EQ(z.Build(), 0);
         if (methods) {
             qm::zip::ArchiveReader r;
@@ -52,6 +53,7 @@ protected:
 
     qm::test::TempDir tmp{"qm-sfx-program"};
     stdfs::path src = tmp / "src";
+    std::string destination; // of the self-extractors made
     void SetUp() override
     {
         for (const char* s : {"pvksfxbz.bin", "pvksfx32.bin"})
@@ -106,6 +108,15 @@ TEST_F(StubProgram, OnlyTheDeflateStubReadsDeflatedEntries)
     // The other stub reports the entries it cannot decode: a failed run.
     EXPECT_EQ(runIn(make("pvksfxbz.bin", 8), tmp / "outbz", &out), 40) << out;
     EXPECT_FALSE(stdfs::exists(tmp / "outbz" / "notes.txt"));
+}
+
+TEST_F(StubProgram, ADestinationInDriveFormIsReachedThroughTheDriveTable)
+{
+    stdfs::create_directories(tmp / "Existing Out");
+    destination = win(tmp / "existing out"); // a drive path, in another case than on disk
+    std::string out;
+    EXPECT_EQ(runIn(make("pvksfxbz.bin", 18), tmp / "run", &out), 0) << out;
+    EXPECT_TRUE(sameTree(tmp / "Existing Out"));
 }
 
 TEST_F(StubProgram, AnArchiveOfEntriesSharingBytesEndsAsDamaged)
