@@ -13,7 +13,6 @@ namespace {
 namespace stdfs = std::filesystem;
 using qm::test::writeFile;
 using qm::zip::test::allFiles;
-using qm::zip::test::RawEntry;
 using qm::zip::test::RawOptions;
 using qm::zip::test::rawZip;
 
@@ -32,12 +31,7 @@ TEST_F(SfxHostile, EntriesSharingBytesOrOutsideTheArchiveAreRefused)
     // Sixteen records pointing at one local header of 1 MiB of zeros: one
     // entry's worth is written, the others are refused as damaged.
     constexpr size_t Size = 1 << 20;
-    std::vector<RawEntry> same;
-    for (int i = 0; i < 16; ++i)
-        same.push_back(bwZeros("z" + std::to_string(i) + ".bin", Size));
-    RawOptions shared;
-    shared.pointAllAtFirst = true;
-    writeFile(tmp / "shared.zip", rawZip(same, shared));
+    writeFile(tmp / "shared.zip", sharedHeaderZip(16, Size));
     EXPECT_EQ(unzip(script, tmp / "shared.zip", dest), result::Damaged);
     EXPECT_LE(written(), Size);
     EXPECT_EQ(allFiles(dest).size(), 1u);

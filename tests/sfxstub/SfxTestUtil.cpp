@@ -83,6 +83,16 @@ qm::zip::test::RawEntry bwZeros(const std::string& name, size_t size)
     return e;
 }
 
+std::string sharedHeaderZip(int records, size_t size)
+{
+    std::vector<qm::zip::test::RawEntry> same;
+    for (int i = 0; i < records; ++i)
+        same.push_back(bwZeros("z" + std::to_string(i) + ".bin", size));
+    qm::zip::test::RawOptions shared;
+    shared.pointAllAtFirst = true;
+    return qm::zip::test::rawZip(same, shared);
+}
+
 uint64_t bytesBelow(const std::filesystem::path& root)
 {
     uint64_t n = 0;

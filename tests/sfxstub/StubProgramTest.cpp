@@ -123,13 +123,8 @@ TEST_F(StubProgram, AnArchiveOfEntriesSharingBytesEndsAsDamaged)
 {
     // Sixteen directory records pointing at one local header of 1 MiB of zeros.
     constexpr size_t Size = 1 << 20;
-    std::vector<qm::zip::test::RawEntry> same;
-    for (int i = 0; i < 16; ++i)
-        same.push_back(bwZeros("z" + std::to_string(i) + ".bin", Size));
-    qm::zip::test::RawOptions shared;
-    shared.pointAllAtFirst = true;
     qm::test::writeFile(tmp / "shared.exe",
-                        qm::test::sfxProgramPart(make("pvksfxbz.bin", 18)) + qm::zip::test::rawZip(same, shared));
+                        qm::test::sfxProgramPart(make("pvksfxbz.bin", 18)) + sharedHeaderZip(16, Size));
     std::string out;
     EXPECT_EQ(runIn(tmp / "shared.exe", tmp / "shared", &out), 110) << out;
     EXPECT_LE(bytesBelow(tmp / "shared") - stdfs::file_size(tmp / "shared" / "setup.exe"), Size);
