@@ -247,13 +247,15 @@ std::vector<std::string> commandFor(const std::string& executable, const std::st
             arg = hostPath(arg).value_or(arg);
         argv.push_back(arg);
     }
-    // A program file is not given to itself again.
-    size_t n = std::min<size_t>({4, file.size(), executable.size()});
-    bool same = !file.empty()
-                && qm::fs::equalsNoCase(std::string_view(file).substr(file.size() - n),
+    // A program file is not given to itself again. Both names are host
+    // paths here, so that their separators compare alike.
+    const std::string hostFile = file.empty() ? file : hostPath(file).value_or(file);
+    size_t n = std::min<size_t>({4, hostFile.size(), executable.size()});
+    bool same = !hostFile.empty()
+                && qm::fs::equalsNoCase(std::string_view(hostFile).substr(hostFile.size() - n),
                                         std::string_view(executable).substr(executable.size() - n));
     if (!same)
-        argv.push_back(hostPath(file).value_or(file));
+        argv.push_back(hostFile);
     return argv;
 }
 

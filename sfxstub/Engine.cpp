@@ -6,6 +6,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/fs/WinPath.h"
+#include "platform/zip/ExpansionBound.h"
 #include "sfxstub/EngineRun.h"
 #include "sfxstub/SfxConfig.h"
 
@@ -185,6 +186,8 @@ void UnzipRun::readCentral(uint32_t total)
         e.localOffset = get32(h + 42);
         e.encrypted = flags & 1;
         e.descriptor = flags & 8;
+        // One file holds every entry unless disks are asked for.
+        spans_.push_back({spanned_ ? e.disk : uint16_t(cdDisk_ - 1), e.localOffset, 30 + e.compressed, -1});
         std::string name(get16(h + 28), '\0');
         std::string extra(get16(h + 30), '\0');
         std::string comment(get16(h + 32), '\0');
@@ -205,10 +208,45 @@ void UnzipRun::readCentral(uint32_t total)
             continue;
         }
         totalSize_ += e.size;
+        spans_.back().entry = ptrdiff_t(entries_.size());
         entries_.push_back(std::move(e));
     }
     unsigned char after[4];
     readExact(after, 4); // the end record's signature; nothing rides on it
+}
+
+void UnzipRun::settleExtents()
+{
+    std::vector<const Span*> order;
+    order.reserve(spans_.size());
+    for (const Span& s : spans_)
+        order.push_back(&s);
+    std::stable_sort(order.begin(), order.end(), [](const Span* a, const Span* b) {
+        return a->disk != b->disk ? a->disk < b->disk : a->offset < b->offset;
+    });
+    // Each entry owns the bytes up to the next one on its disk, and on the
+    // directory's disk those before the directory. The directory's place
+    // counts here as if nothing stood in front of the archive; once an
+    // entry's header is found the check is exact (extentLimit).
+    for (size_t k = 0; k < order.size(); ++k) {
+        const Span& a = *order[k];
+        const Span* next = k + 1 < order.size() && order[k + 1]->disk == a.disk ? order[k + 1] : nullptr;
+        const bool onDirectoryDisk = a.disk + 1 == cdDisk_;
+        const uint64_t end = std::min(next ? next->offset : NoLimit, onDirectoryDisk ? cdAt_ : NoLimit);
+        const bool fits = a.disk + 1 <= cdDisk_ && a.offset <= end && a.length <= end - a.offset;
+        if (a.entry >= 0) {
+            CentralEntry& e = entries_[size_t(a.entry)];
+            e.nextOffset = next ? next->offset : NoLimit;
+            e.onDirectoryDisk = onDirectoryDisk;
+            e.refused = !fits;
+        }
+    }
+}
+
+uint64_t UnzipRun::extentLimit(const CentralEntry& e) const
+{
+    return std::min(e.nextOffset == NoLimit ? NoLimit : e.nextOffset + correction_,
+                    e.onDirectoryDisk ? cdAt_ : NoLimit);
 }
 
 int UnzipRun::run(const std::vector<std::string>& argv)
@@ -239,7 +277,7 @@ int UnzipRun::run(const std::vector<std::string>& argv)
     if (int r = findEnd(end, endAt))
         return r;
     currentDisk_ = lastDisk_ = get16(end + 4) + 1;
-    const int cdDisk = get16(end + 6) + 1;
+    const int cdDisk = cdDisk_ = get16(end + 6) + 1;
     const uint32_t total = get16(end + 10);
     const uint64_t cdSize = get32(end + 12);
     uint64_t cdOffset = get32(end + 16);
@@ -268,9 +306,19 @@ int UnzipRun::run(const std::vector<std::string>& argv)
         raise(result::Damaged);
     }
     in_.seek(in_.tell() - 4);
+    cdAt_ = in_.tell();
     readCentral(total);
     if (abort_)
         return result::Stopped;
+    // Entries whose bytes are another's or lie outside the archive are
+    // refused one by one; more output than an archive of this size honestly
+    // gives refuses the whole archive before anything is written.
+    settleExtents();
+    uint64_t output = 0;
+    for (const CentralEntry& e : entries_)
+        output = e.refused ? output : qm::zip::addSaturating(output, e.size);
+    if (qm::zip::beyondExpansionLimit(output, in_.size()))
+        return std::max(result_, int(result::Damaged));
     if (entries_.empty())
         return std::max(result_, int(result::NothingDone));
 

@@ -60,6 +60,12 @@ int overallPercent(uint64_t written, uint64_t total)
 
 void UnzipRun::extract(const CentralEntry& e, size_t index)
 {
+    if (e.refused) { // judged from the directory alone
+        ++processed_;
+        skip(e.name, kind::BadHeader);
+        raise(result::Damaged);
+        return;
+    }
     if (spanned_ && e.disk + 1 != currentDisk_) {
         int r = askForDisk(e.disk + 1);
         if (r != result::Ok) {
@@ -84,6 +90,8 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
         skip(e.name, kind::BadHeader);
         return;
     }
+    const uint64_t at = e.localOffset + correction_;
+    const uint64_t limit = !spanned_ || currentDisk_ == e.disk + 1 ? extentLimit(e) : NoLimit;
     ++processed_;
     const uint16_t flags = get16(h + 6), time = get16(h + 10), date = get16(h + 12);
     uint32_t crc = get32(h + 14);
@@ -96,6 +104,14 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
     std::string skipBytes(size_t(get16(h + 26)) + get16(h + 28), '\0');
     if (!readExact(skipBytes.data(), skipBytes.size())) {
         skip(e.name, kind::BadHeader);
+        return;
+    }
+    // The directory's sizes bound the output, and the data stays within the
+    // entry's own bytes.
+    if (((flags & 8) == 0 && (compressed != e.compressed || size != e.size))
+        || at + sizeof h + skipBytes.size() + compressed > limit) {
+        skip(e.name, kind::BadHeader);
+        raise(result::Damaged);
         return;
     }
     if ((e.dosAttributes & 0x08) && (e.host == 0 || e.host == 5 || e.host == 6 || e.host == 11))

@@ -33,8 +33,17 @@ int overallPercent(uint64_t written, uint64_t total);
 inline constexpr uint32_t UnixTypeBits = 0170000;
 inline constexpr uint32_t UnixRegularFile = 0100000;
 
+// No entry follows on the same disk: the data may run on to the next one.
+inline constexpr uint64_t NoLimit = UINT64_MAX;
+
 struct CentralEntry {
     uint64_t localOffset = 0;
+    // Where the entry's bytes must end: before the next entry's local header
+    // on the same disk (as stored), and before the directory when they lie
+    // on its disk.
+    uint64_t nextOffset = NoLimit;
+    bool onDirectoryDisk = false;
+    bool refused = false; // its bytes are another's or outside the archive
     uint64_t compressed = 0;
     uint64_t size = 0;
     uint32_t crc = 0;
@@ -92,6 +101,8 @@ private:
     bool readExact(void* buf, size_t n) { return readSpan(buf, n) == n; }
     bool readLocalAt(uint64_t at, unsigned char (&h)[30]);
     void readCentral(uint32_t total);
+    void settleExtents();
+    uint64_t extentLimit(const CentralEntry& e) const;
     void extract(const CentralEntry& e, size_t index);
     bool decodeInto(OutputFile& out, const CentralEntry& e, const std::string& name, uint64_t compressed,
                     uint64_t size, std::optional<PkDecrypt>& keys, uint32_t& crc, uint64_t& written);
@@ -109,6 +120,17 @@ private:
     int lastDisk_ = 1;
     uint64_t correction_ = 0;
     std::vector<CentralEntry> entries_;
+    // Every central record's disk and bytes (local header and data), the
+    // entries left out included; `entry` indexes entries_, or -1.
+    struct Span {
+        uint16_t disk;
+        uint64_t offset;
+        uint64_t length;
+        ptrdiff_t entry;
+    };
+    std::vector<Span> spans_;
+    int cdDisk_ = 1;
+    uint64_t cdAt_ = 0; // where the directory was found on its disk
     int result_ = result::Ok;
     bool abort_ = false;
     bool diskFull_ = false;

@@ -16,13 +16,6 @@ struct TooLong {};
 
 } // namespace
 
-bool beyondExpansionLimit(uint64_t plainTotal, uint64_t archiveSize)
-{
-    const uint64_t allowed =
-        archiveSize > UINT64_MAX / ExpansionRatio ? UINT64_MAX : archiveSize * ExpansionRatio;
-    return plainTotal > std::max(ExpansionFloor, allowed);
-}
-
 bool isVolumeLabel(const ArchiveEntry& e)
 {
     return (e.externalAttr & 0x08) && !e.isFolder() && e.host() != fmt::HostUnix;

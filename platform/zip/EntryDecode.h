@@ -3,6 +3,7 @@
 // CRC check, chunk by chunk.
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/Codecs.h"
+#include "platform/zip/ExpansionBound.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,22 +26,6 @@ struct DecodeScratch {
     std::vector<unsigned char> buffer;
     ReadWindow window; // local headers and small entries, read in file order
 };
-
-// Extraction and test refuse an archive whose entries, taken together,
-// would give more than ExpansionRatio times the archive's own size, once
-// that is past ExpansionFloor. Deflate never passes about 1,030 to 1, and
-// real data in Burrows-Wheeler form stays far below the ratio; only a
-// bomb (or an archive of nothing but one repeated byte) reaches it.
-inline constexpr uint64_t ExpansionFloor = 64ull << 20;
-inline constexpr uint64_t ExpansionRatio = 100000;
-// Whether `plainTotal` bytes out of an archive of `archiveSize` bytes pass
-// that limit.
-bool beyondExpansionLimit(uint64_t plainTotal, uint64_t archiveSize);
-// The sum of `a` and `b`, held at the largest value instead of wrapping.
-inline uint64_t addSaturating(uint64_t a, uint64_t b)
-{
-    return a > UINT64_MAX - b ? UINT64_MAX : a + b;
-}
 
 // A volume label (an entry of a DOS or Windows host with that attribute).
 bool isVolumeLabel(const ArchiveEntry& e);

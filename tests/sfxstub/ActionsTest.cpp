@@ -136,6 +136,9 @@ TEST_F(SfxActions, PlainLinesStartTheProgramOfTheFile)
     const std::string prog = script("tool.sh");
     RunCommandAndWait(prog, "-a \"two words\"");
     EXPECT_EQ(log(), (tmp / "tool.sh").string() + "\n-a\ntwo words\n");
+    // Also when its name is shorter than the four characters compared.
+    RunCommandAndWait(script("go"), "one two");
+    EXPECT_EQ(log(), (tmp / "go").string() + "\none\ntwo\n");
 
     // A document opens in the program of its type, as the last argument,
     // whole even with blanks in its name.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bzlib.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace qm::sfxstub::test {
 
@@ -70,6 +71,35 @@ std::string bwData(const std::string& plain)
                                        0, 0),
               BZ_OK);
     return out.substr(3, n - 3);
+}
+
+qm::zip::test::RawEntry bwZeros(const std::string& name, size_t size)
+{
+    const std::string plain(size, '\0');
+    qm::zip::test::RawEntry e{name, bwData(plain), 18};
+    e.crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(plain.data()), uInt(plain.size())));
+    e.computeCrc = false;
+    e.sizeOverride = int64_t(size);
+    return e;
+}
+
+std::string sharedHeaderZip(int records, size_t size)
+{
+    std::vector<qm::zip::test::RawEntry> same;
+    for (int i = 0; i < records; ++i)
+        same.push_back(bwZeros("z" + std::to_string(i) + ".bin", size));
+    qm::zip::test::RawOptions shared;
+    shared.pointAllAtFirst = true;
+    return qm::zip::test::rawZip(same, shared);
+}
+
+uint64_t bytesBelow(const std::filesystem::path& root)
+{
+    uint64_t n = 0;
+    for (const std::string& f : qm::zip::test::allFiles(root))
+        if (std::filesystem::is_regular_file(root / f))
+            n += std::filesystem::file_size(root / f);
+    return n;
 }
 
 void infoZip(const std::filesystem::path& archive, const std::map<std::string, std::string>& files,

@@ -47,6 +47,13 @@ int unzip(EventScript& script, const std::filesystem::path& archive, const std::
 
 // Burrows-Wheeler data as method 18 stores it: a bzip2 stream without "BZh".
 std::string bwData(const std::string& plain);
+// A method-18 entry of `size` zero bytes, declared with their size and CRC.
+qm::zip::test::RawEntry bwZeros(const std::string& name, size_t size);
+// An archive of `records` directory records that all point at one local
+// header of `size` zero bytes (method 18), each under a name of its own.
+std::string sharedHeaderZip(int records, size_t size);
+// Bytes in the files below `root`, whatever their names.
+uint64_t bytesBelow(const std::filesystem::path& root);
 
 // Makes `archive` from `files` with Info-ZIP's zip and the extra options.
 void infoZip(const std::filesystem::path& archive, const std::map<std::string, std::string>& files,

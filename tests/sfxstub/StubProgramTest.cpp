@@ -6,6 +6,7 @@
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/SfxBlock.h"
+#include "sfxstub/Session.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ protected:
         z.SourceFolder = win(src);
         z.Method = method;
         z.SfxStubPath = win(stub(stubName));
+        z.SfxDefaultFolder = destination;
         EXPECT_EQ(z.Build(), 0);
         if (methods) {
             qm::zip::ArchiveReader r;
@@ -51,6 +53,7 @@ protected:
 
     qm::test::TempDir tmp{"qm-sfx-program"};
     stdfs::path src = tmp / "src";
+    std::string destination; // of the self-extractors made
     void SetUp() override
     {
         for (const char* s : {"pvksfxbz.bin", "pvksfx32.bin"})
@@ -105,6 +108,64 @@ TEST_F(StubProgram, OnlyTheDeflateStubReadsDeflatedEntries)
     // The other stub reports the entries it cannot decode: a failed run.
     EXPECT_EQ(runIn(make("pvksfxbz.bin", 8), tmp / "outbz", &out), 40) << out;
     EXPECT_FALSE(stdfs::exists(tmp / "outbz" / "notes.txt"));
+}
+
+TEST_F(StubProgram, ADestinationInDriveFormIsReachedThroughTheDriveTable)
+{
+    stdfs::create_directories(tmp / "Existing Out");
+    destination = win(tmp / "existing out"); // a drive path, in another case than on disk
+    std::string out;
+    EXPECT_EQ(runIn(make("pvksfxbz.bin", 18), tmp / "run", &out), 0) << out;
+    EXPECT_TRUE(sameTree(tmp / "Existing Out"));
+}
+
+TEST_F(StubProgram, AnArchiveOfEntriesSharingBytesEndsAsDamaged)
+{
+    // Sixteen directory records pointing at one local header of 1 MiB of zeros.
+    constexpr size_t Size = 1 << 20;
+    qm::test::writeFile(tmp / "shared.exe",
+                        qm::test::sfxProgramPart(make("pvksfxbz.bin", 18)) + sharedHeaderZip(16, Size));
+    std::string out;
+    EXPECT_EQ(runIn(tmp / "shared.exe", tmp / "shared", &out), 110) << out;
+    EXPECT_LE(bytesBelow(tmp / "shared") - stdfs::file_size(tmp / "shared" / "setup.exe"), Size);
+}
+
+TEST_F(StubProgram, WithoutADisplayQuestionsTakeTheirCancelAnswer)
+{
+    // No configuration block: the message goes to standard error.
+    qm::test::writeFile(tmp / "plain.exe", readFile(stub("pvksfxbz.bin")));
+    stdfs::permissions(tmp / "plain.exe", stdfs::perms::owner_all);
+    std::string out;
+    EXPECT_EQ(qm::test::runSfx(tmp / "plain.exe", &out), 255) << out;
+    EXPECT_NE(out.find(InvalidConfigurationText), std::string::npos) << out;
+    EXPECT_EQ(qm::test::runSfxWithoutDisplay(tmp / "plain.exe", &out), 255) << out;
+
+    // As the zip control makes it, the program asks for its destination
+    // first: Exit, and nothing is extracted.
+    const stdfs::path made = make("pvksfxbz.bin", 18);
+    stdfs::create_directories(tmp / "asked");
+    qm::test::copySfxWithConfig(made, tmp / "asked" / "setup.exe", [](qm::sfx::SfxConfig&) {});
+    EXPECT_EQ(qm::test::runSfx(tmp / "asked" / "setup.exe", &out), 190) << out;
+    EXPECT_EQ(qm::zip::test::allFiles(tmp / "asked"), std::vector<std::string>{"setup.exe"});
+
+    // Damaged, its end record missing, the destination given: the last disk
+    // is asked for and Cancel ends the run; the failure message follows.
+    std::string bytes = readFile(made);
+    bytes.resize(bytes.size() - 22);
+    qm::test::writeFile(tmp / "cut.exe", bytes);
+    stdfs::create_directories(tmp / "cut");
+    qm::sfx::SfxConfig seen;
+    qm::test::copySfxWithConfig(tmp / "cut.exe", tmp / "cut" / "setup.exe", [&](qm::sfx::SfxConfig& c) {
+        c.AskDestination = 0;
+        seen = c;
+    });
+    for (bool offscreen : {true, false}) {
+        const stdfs::path program = tmp / "cut" / "setup.exe";
+        const int status = offscreen ? qm::test::runSfx(program, &out) : qm::test::runSfxWithoutDisplay(program, &out);
+        EXPECT_EQ(status, 190) << out;
+        EXPECT_NE(out.find(seen.InsertLastDiskText + " [" + seen.CancelCaption + "]"), std::string::npos) << out;
+        EXPECT_NE(out.find("190"), std::string::npos) << out; // the failure message's result
+    }
 }
 
 TEST_F(StubProgram, HeadlessCopyRefusesAFileWithoutConfiguration)

@@ -1,0 +1,76 @@
+// The self-extractor's engine against directories that lie: entries that
+// share bytes or lie outside the archive, and more output than the archive
+// can honestly give.
+#include "SfxTestUtil.h"
+
+#include "platform/zip/ExpansionBound.h"
+
+#include <gtest/gtest.h>
+
+namespace qm::sfxstub::test {
+namespace {
+
+namespace stdfs = std::filesystem;
+using qm::test::writeFile;
+using qm::zip::test::allFiles;
+using qm::zip::test::RawOptions;
+using qm::zip::test::rawZip;
+
+class SfxHostile : public ::testing::Test {
+protected:
+    void SetUp() override { stdfs::create_directories(dest); }
+    uint64_t written() const { return bytesBelow(dest); }
+
+    qm::test::TempDir tmp{"qm-sfx-hostile"};
+    stdfs::path dest = tmp / "dest";
+    EventScript script;
+};
+
+TEST_F(SfxHostile, EntriesSharingBytesOrOutsideTheArchiveAreRefused)
+{
+    // Sixteen records pointing at one local header of 1 MiB of zeros: one
+    // entry's worth is written, the others are refused as damaged.
+    constexpr size_t Size = 1 << 20;
+    writeFile(tmp / "shared.zip", sharedHeaderZip(16, Size));
+    EXPECT_EQ(unzip(script, tmp / "shared.zip", dest), result::Damaged);
+    EXPECT_LE(written(), Size);
+    EXPECT_EQ(allFiles(dest).size(), 1u);
+    EXPECT_EQ(script.kinds(), std::vector<int>(15, kind::BadHeader));
+
+    // Records whose local headers lie past the directory: nothing is read there.
+    RawOptions shifted;
+    shifted.offsetShift = 1000;
+    writeFile(tmp / "shifted.zip", rawZip({{"a.txt", "aaaa"}, {"b.txt", "bbbb"}}, shifted));
+    script = {};
+    stdfs::remove_all(dest);
+    EXPECT_EQ(unzip(script, tmp / "shifted.zip", dest), result::Damaged);
+    EXPECT_EQ(script.kinds(), std::vector<int>(2, kind::BadHeader));
+    EXPECT_TRUE(allFiles(dest).empty());
+}
+
+TEST_F(SfxHostile, OutputBeyondTheBoundIsNeverWritten)
+{
+    // A small archive whose one entry decodes to more than the bound allows
+    // it: refused before anything is decoded.
+    const size_t over = size_t(qm::zip::ExpansionFloor) + (1 << 20);
+    writeFile(tmp / "bomb.zip", rawZip({{"ok.txt", "fine"}, bwZeros("bomb.bin", over)}));
+    EXPECT_EQ(unzip(script, tmp / "bomb.zip", dest), result::Damaged);
+    EXPECT_TRUE(script.of(event::Begin).empty());
+    EXPECT_TRUE(allFiles(dest).empty());
+
+    // The same entry with a directory that claims a small size: the local
+    // header, which disagrees, does not raise the bound.
+    std::string lying = rawZip({bwZeros("bomb.bin", over)});
+    const size_t central = lying.size() - 22 - (46 + 8);
+    lying[central + 24 + 3] = 0; // uncompressed size now 1 MiB
+    writeFile(tmp / "lying.zip", lying);
+    script = {};
+    stdfs::remove_all(dest);
+    EXPECT_EQ(unzip(script, tmp / "lying.zip", dest), result::Damaged);
+    EXPECT_EQ(script.kinds(), std::vector<int>{kind::BadHeader});
+    EXPECT_EQ(written(), 0u);
+    EXPECT_TRUE(allFiles(dest).empty());
+}
+
+} // namespace
+} // namespace qm::sfxstub::test
