@@ -3,7 +3,10 @@
 // the job start-up places, a project made from the defaults with "Insert my
 // Default Values" and four fields, backed up by the Nightwick the job names
 // (fired by the task agent) and by "Back up Single", and restored.
+#include "editor/EditorColumns.h"
+#include "editor/EditorGroups.h"
 #include "editor/forms/frmData.h"
+#include "mainwindow/forms/ButtonBar.h"
 #include "platform/fs/Paths.h"
 #include "platform/tasksched/Job.h"
 #include "platform/tasksched/RunState.h"
@@ -19,12 +22,18 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <chrono>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -62,24 +71,66 @@ protected:
         return status;
     }
 
+    // A text of the windows, as the user reads it: without its "&" and a
+    // closing ":".
+    void note(const QString& text)
+    {
+        std::string t = QString(text).remove('&').toStdString();
+        if (t.ends_with(':'))
+            t.pop_back();
+        met_.insert(t);
+    }
+    // The button bar's item at `position` of `group`, pressed.
+    void press(WiredForm1& form, const char* group, int position)
+    {
+        QToolButton* item = form.ButtonBar1->item(group, position);
+        ASSERT_NE(item, nullptr);
+        note(group);
+        note(item->text());
+        item->click();
+    }
+    // Every box so far: its title, its text, and Yes where it asked Yes or No.
+    void noteBoxes()
+    {
+        for (const qm::ui::BoxRecord& box : ui_.boxes()) {
+            note(QString::fromStdString(box.title));
+            note(QString::fromStdString(box.prompt));
+            if (box.buttons == mb::YesNo)
+                note("Yes");
+        }
+    }
+
     // Add, the name, Insert my Default Values, the four fields of the
     // "Required" group, Save.
     void addFromDefaults(WiredForm1& form, const std::string& name, const std::string& folder,
                          const std::string& archive, const std::string& target)
     {
         ui_.answerText(name);
-        form.action("mnuAdd")->trigger();
+        press(form, "Records", 1);
         qm::editor::frmData* editor = form.editor.openEditor();
         ASSERT_NE(editor, nullptr);
         ui_.answer(mb::Yes);
+        note(editor->cmdInsDefaults->text());
         editor->cmdInsDefaults->click();
         EXPECT_EQ(ui_.lastBox().title, "Default values insertion complete");
+        // "Required": the name, the four fields and the temporary folder the defaults set.
+        QRadioButton* required = editor->Option1[qm::editor::RequiredGroup];
+        note(required->text());
+        required->click();
+        std::vector<int> shown;
+        for (int c = 1; c <= qm::editor::EditorColumnCount; ++c)
+            if (editor->GridEX1->columnVisible(c)) {
+                shown.push_back(c);
+                note(editor->GridEX1->captionLabel(1, c)->text());
+            }
+        EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 4, 132, 176}));
         QTest::keyClicks(editor->GridEX1->cellEditor(1, 2), QString::fromStdString(folder));
         QTest::keyClicks(editor->GridEX1->cellEditor(1, 3), QString::fromStdString(archive));
         QTest::keyClicks(editor->GridEX1->cellEditor(1, 4), QString::fromStdString(target));
         auto* format = qobject_cast<QComboBox*>(editor->GridEX1->cellEditor(1, 176));
         ASSERT_NE(format, nullptr);
         format->activated(format->findText("ZIP"));
+        note(editor->cmdSave->text());
         editor->cmdSave->click();
         EXPECT_EQ(ui_.lastBox().prompt, "Project data saved successfully.");
     }
@@ -128,9 +179,31 @@ protected:
 
     std::map<std::string, std::string> files_{{"letter.txt", std::string(3000, 'a') + "\r\nend\r\n"},
                                               {"sub/notes.txt", std::string(2000, 'n') + "\r\n"}};
+    std::set<std::string> met_; // the texts of the windows the steps met
     qm::ui::FakeUiServices ui_;
     qm::app::ProgramState state_{ui_};
 };
+
+// The texts in double quotes of the numbered steps of the README's "A
+// first project", blanks and line breaks inside a text taken as one blank.
+std::vector<std::string> readmeStepTexts()
+{
+    const std::string readme = qm::test::readFile(qm::test::sourceDir() / "README.md");
+    const std::size_t section = readme.find("### A first project");
+    if (section == std::string::npos)
+        return {};
+    const std::size_t first = readme.find("\n1. ", section);
+    const std::size_t end = readme.find("\n\n", first);
+    if (first == std::string::npos || end == std::string::npos)
+        return {};
+    const std::string steps =
+        std::regex_replace(readme.substr(first, end - first), std::regex("\\s+"), std::string(" "));
+    std::vector<std::string> texts;
+    static const std::regex quoted("\"([^\"]+)\"");
+    for (std::sregex_iterator it(steps.begin(), steps.end(), quoted), done; it != done; ++it)
+        texts.push_back((*it)[1]);
+    return texts;
+}
 
 TEST_F(FirstProject, TheBuildInstallsEveryKeyOfTheDefaultsRecordAndLeavesTheUsersOwn)
 {
@@ -217,8 +290,22 @@ TEST_F(FirstProject, TheReadmesStepsBackUpAndRestoreAFirstProject)
 
     // Back up Single: the archive kind asked for, a single QMT archive.
     form.ListView1->topLevelItem(0)->setSelected(true);
-    ui_.onShowModal([](QWidget& w) { qm::test::child<QPushButton>(w, "cmdOkay").click(); });
-    form.action("mnuBackup")->trigger();
+    ui_.onShowModal([this](QWidget& w) {
+        const QString frame = qm::test::child<QGroupBox>(w, "Frame1").title();
+        EXPECT_EQ(frame.toStdString(), "Select type of archive to create");
+        note(frame);
+        std::vector<std::string> chosen;
+        for (const QRadioButton* b : w.findChildren<QRadioButton*>())
+            if (b->isChecked()) {
+                chosen.push_back(b->text().toStdString());
+                note(b->text());
+            }
+        EXPECT_EQ(chosen, std::vector<std::string>{"QMT single file"});
+        auto& okay = qm::test::child<QPushButton>(w, "cmdOkay");
+        note(okay.text());
+        okay.click();
+    });
+    press(form, "Archive", 1);
     EXPECT_EQ(ui_.lastBox().prompt, "Back-up operation successful.");
     ASSERT_TRUE(fs::exists(native("Backups/Docs.qmt")));
 
@@ -231,13 +318,22 @@ TEST_F(FirstProject, TheReadmesStepsBackUpAndRestoreAFirstProject)
         ASSERT_EQ(found.size(), 1);
         d.File1->setCurrentItem(found.front());
         EXPECT_EQ(d.txtTargetFolder->text().toStdString(), source);
+        note(qm::test::child<QLabel>(d, "Label9").text());
         d.txtTargetFolder->setText(QString::fromStdString(win("Restored")));
+        note(d.RestoreBut->text());
         d.RestoreBut->click();
     });
-    form.action("mnuRestore")->trigger();
+    press(form, "Archive", 3);
     EXPECT_EQ(ui_.lastBox().prompt, "Restore operation successful.");
     for (const auto& [name, bytes] : files_)
         EXPECT_EQ(qm::test::readFile(native("Restored/" + name)), bytes) << name;
+
+    // The README's steps name what these steps met, and nothing else.
+    noteBoxes();
+    const std::vector<std::string> named = readmeStepTexts();
+    EXPECT_GE(named.size(), 20u);
+    for (const std::string& text : named)
+        EXPECT_TRUE(met_.contains(text)) << "the README names \"" << text << "\"";
 }
 
 } // namespace
