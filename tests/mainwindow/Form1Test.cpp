@@ -55,7 +55,6 @@ using qm::test::WiredForm1;
 
 namespace {
 
-
 // A listed archive entry of that name, as the zip control reports it.
 qm::zip::ListedEntry entry(const std::string& name)
 {
