@@ -2,6 +2,7 @@
 
 #include "app/FileListBox.h"
 #include "app/ProgramState.h"
+#include "mainwindow/NightwickJob.h"
 #include "platform/fs/FileLock.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
@@ -111,19 +112,8 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
     state.OSFamily = "NT";
     step([&] { state.TasksFolder = qm::tasksched::tasksFolder(); });
     step([&] {
-        const std::string job = state.TasksFolder + "\\Nightwick.job";
-        if (state.TasksFolder.empty() || qm::fs::exists(job))
-            return;
-        const std::string source = app + "\\Nightwick.job";
-        // Only a real file is copied: reading a pipe of that name would wait for ever.
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(qm::fs::toNative(source), ec))
-            return;
-        qm::tasksched::ensureTasksFolder();
-        qm::fs::copyFile(source, job);
-        // A job file that others may change is never fired.
-        std::filesystem::permissions(qm::fs::toNative(job),
-                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ec);
+        if (!state.TasksFolder.empty())
+            PlaceNightwickJob(app, state.TasksFolder);
     });
 
     step([&] { state.store.LoadUserOptions(); });

@@ -1,7 +1,7 @@
 #pragma once
 // What the main window does when it loads: it prepares the program folder
-// (Projects, an empty Temp), installs the scheduled job file of the
-// unattended runner, loads the user options, decides whether WinAce may be
+// (Projects, an empty Temp), places the scheduled job of the unattended
+// runner, loads the user options, decides whether WinAce may be
 // used, and keeps the archive named on the command line. Every step that
 // fails is passed over without a message; start-up always goes on.
 #include "store/SystemLookups.h"
@@ -49,8 +49,9 @@ struct StartupResult {
 //  - Projects created when missing; the help file named;
 //  - Temp emptied (PurgeHidden), or created when missing;
 //  - OSFamily "NT", TasksFolder the tasks folder (created, mode 0700);
-//    the program folder's Nightwick.job copied there unless a job file of
-//    that name is there already (it is never replaced);
+//    the job Nightwick.job placed there from the program folder's model,
+//    naming this program folder (PlaceNightwickJob: a job the user made or
+//    changed is never replaced);
 //  - the user options loaded; WinAceLocation set when the options choose
 //    "ACE" as default compression and the version is accepted;
 //  - File1 pointed at Projects; strRunCommand from the command line.

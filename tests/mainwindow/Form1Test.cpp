@@ -25,6 +25,7 @@
 #include "restore/forms/frmViewZip.h"
 
 #include "FormTest.h"
+#include "WiredForm1.h"
 #include "ProgramHome.h"
 #include "Recording.h"
 #include "RecordingLauncher.h"
@@ -49,31 +50,10 @@
 #include <set>
 
 using namespace qm::app;
+using qm::test::Wired;
+using qm::test::WiredForm1;
 
 namespace {
-
-// Form1 wired as main() wires it: procedures of type P over the real
-// windows of the pickers, the engine and the restore code.
-template <class P>
-struct Wired : Form1 {
-    explicit Wired(ProgramState& s) : Form1(s), restore(s, *this), procs(s, *this, windows)
-    {
-        procs.setMainForms(mainForms);
-        restore.setContentsHost(procs.contentsHost());
-        attach(procs);
-    }
-    qm::restore::frmViewZip& viewZip() { return restore.viewZip(); }
-
-    qm::pickers::QtPickerForms pickers{state(), this};
-    qm::engine::QtEngineForms engine{state(), &pickers};
-    qm::restore::QtRestoreForms restore;
-    qm::editor::QtEditorForms editor{state(), *this, pickers, contextHelp(state(), "frmData")};
-    qm::options::QtOptionsForms options{state(), pickers};
-    Windows windows{.engine = engine, .restore = restore, .pickers = pickers, .editor = editor, .options = options};
-    QtMainForms mainForms{state()};
-    P procs;
-};
-using WiredForm1 = Wired<Procedures>;
 
 // A listed archive entry of that name, as the zip control reports it.
 qm::zip::ListedEntry entry(const std::string& name)

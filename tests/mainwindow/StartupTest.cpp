@@ -4,6 +4,7 @@
 #include "app/FileListBox.h"
 #include "mainwindow/ProjectList.h"
 #include "app/ProgramState.h"
+#include "mainwindow/NightwickJob.h"
 #include "mainwindow/Startup.h"
 #include "platform/tasksched/Job.h"
 #include "platform/tasksched/TasksFolder.h"
@@ -35,6 +36,22 @@ protected:
         fs::create_directories(native("Options"));
         writeFile(native("Options/User Options"), "[USER OPTIONS]\r\n" + body);
     }
+
+    // A model job whose comment is `comment`, naming a folder of its own.
+    static std::string model(const std::string& comment)
+    {
+        return "[Task]\r\nApplicationName=C:\\opt\\model\\Nightwick\r\nWorkingDirectory=C:\\opt\\model\r\n"
+               "Comment=" + comment + "\r\n\r\n[Trigger0]\r\nType=1\r\nStartHour=21\r\nWord1=1\r\n";
+    }
+    // The job in the tasks folder.
+    static qm::tasksched::Job jobIn(const fs::path& tasksFolder)
+    {
+        const std::optional<qm::tasksched::Job> job = qm::tasksched::loadJob(tasksFolder / "Nightwick.job");
+        if (!job)
+            ADD_FAILURE() << "no job in " << tasksFolder;
+        return job.value_or(qm::tasksched::Job{});
+    }
+    qm::tasksched::Job placedJob() const { return jobIn(tasks()); }
 
     qm::ui::FakeUiServices ui_;
     ProgramState state_{ui_};
@@ -106,19 +123,20 @@ TEST_F(StartupTest, PurgeLooksAtEachFileOnceAndReportsWhatItLeft)
     EXPECT_EQ(PurgeHidden(win("NoSuchTemp")).deleted, 0);
 }
 
-TEST_F(StartupTest, JobFileIsCopiedOnceAndNeverReplaced)
+TEST_F(StartupTest, JobFileIsPlacedOnceAndNeverReplacedByAnotherModel)
 {
-    writeFile(native("Nightwick.job"), "first\r\n");
+    writeFile(native("Nightwick.job"), model("first"));
     load();
     ASSERT_TRUE(fs::exists(tasks() / "Nightwick.job"));
-    EXPECT_EQ(readFile(tasks() / "Nightwick.job"), "first\r\n");
+    const std::string placed = readFile(tasks() / "Nightwick.job");
+    EXPECT_EQ(placedJob().Comment, "first");
     EXPECT_EQ(fs::status(tasks()).permissions() & fs::perms::all, fs::perms::owner_all);
 
-    writeFile(native("Nightwick.job"), "second\r\n");
+    writeFile(native("Nightwick.job"), model("second"));
     ProgramState again(ui_);
     FileListBox list;
     FormLoad(again, list, "", nullptr);
-    EXPECT_EQ(readFile(tasks() / "Nightwick.job"), "first\r\n");
+    EXPECT_EQ(readFile(tasks() / "Nightwick.job"), placed);
 }
 
 TEST_F(StartupTest, BuiltJobFileIsCopiedAsATask)
@@ -132,6 +150,104 @@ TEST_F(StartupTest, BuiltJobFileIsCopiedAsATask)
     ASSERT_TRUE(job);
     ASSERT_EQ(job->triggers.size(), 1u);
     EXPECT_EQ(job->triggers[0].wStartHour, 21);
+}
+
+TEST_F(StartupTest, ThePlacedJobRunsTheNightwickOfTheProgramFolderItRunsFrom)
+{
+    fs::copy_file(qm::test::programDir() / "Nightwick.job", native("Nightwick.job"));
+    load();
+    const qm::tasksched::Job job = placedJob();
+    EXPECT_EQ(job.ApplicationName, win("Nightwick"));
+    EXPECT_EQ(job.WorkingDirectory, qm::fs::appPath());
+    // Everything else is the model's.
+    qm::tasksched::Job built = jobIn(home_.path());
+    built.ApplicationName = job.ApplicationName;
+    built.WorkingDirectory = job.WorkingDirectory;
+    EXPECT_EQ(job, built);
+}
+
+TEST_F(StartupTest, StartUpsOwnJobFollowsTheProgramFolderQuillmateRunsFrom)
+{
+    writeFile(native("Nightwick.job"), model("daily"));
+    load();
+    // The program folder copied elsewhere, as an install does, and started there.
+    qm::test::TempDir installed("qm-installed");
+    fs::copy_file(native("Nightwick.job"), installed / "Nightwick.job");
+    writeFile(tasks() / "Nightwick.job.state", "[State]\r\nExitCode=0\r\n");
+    {
+        qm::test::ScopedEnv home("QUILLMATE_HOME", installed.str());
+        ProgramState state(ui_);
+        FileListBox list;
+        FormLoad(state, list, "", nullptr);
+    }
+    EXPECT_EQ(placedJob().ApplicationName, qm::fs::fromNative(installed / "Nightwick"));
+    EXPECT_EQ(placedJob().WorkingDirectory, qm::fs::fromNative(installed.path()));
+    EXPECT_EQ(placedJob().Comment, "daily");
+    EXPECT_EQ(fs::status(tasks() / "Nightwick.job").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    // The task's run state is the task's, wherever its program lives.
+    EXPECT_EQ(readFile(tasks() / "Nightwick.job.state"), "[State]\r\nExitCode=0\r\n");
+
+    // Started from the first folder again, the job comes back with it.
+    ProgramState again(ui_);
+    FileListBox list;
+    FormLoad(again, list, "", nullptr);
+    EXPECT_EQ(placedJob().ApplicationName, win("Nightwick"));
+}
+
+TEST_F(StartupTest, AJobTheUserMadeOrChangedIsNeverReplaced)
+{
+    using namespace qm::tasksched;
+    writeFile(native("Nightwick.job"), model("daily"));
+    fs::create_directories(tasks());
+    // What start-up placed from another program folder.
+    const std::string elsewhere = "C:\\opt\\quillmate";
+    const std::string placed = placedJobText(*parseJob(model("daily")), elsewhere);
+    const std::string mark = placed.substr(0, placed.find("\r\n") + 2);
+    std::string retimed = placed;
+    retimed.replace(retimed.find("StartHour=21"), 12, "StartHour=22");
+
+    const std::pair<const char*, std::string> cases[] = {
+        {"a trigger changed by hand", retimed},
+        {"saved by the task property sheet", formatJob(*unchangedPlacedJob(placed))},
+        {"a job of the user's own", model("mine")},
+        {"another job under start-up's line", mark + formatJob(*parseJob(model("mine")))},
+        {"start-up's line alone", mark},
+        {"no job at all", "text\r\n"},
+    };
+    for (const auto& [what, text] : cases) {
+        writeFile(tasks() / "Nightwick.job", text);
+        ProgramState state(ui_);
+        FileListBox list;
+        FormLoad(state, list, "", nullptr);
+        EXPECT_EQ(readFile(tasks() / "Nightwick.job"), text) << what;
+    }
+
+    // A link to start-up's job is not start-up's job.
+    qm::test::TempDir outside("qm-mw-outside");
+    writeFile(outside / "linked.job", placed);
+    fs::remove(tasks() / "Nightwick.job");
+    fs::create_symlink(outside / "linked.job", tasks() / "Nightwick.job");
+    load();
+    EXPECT_TRUE(fs::is_symlink(tasks() / "Nightwick.job"));
+    EXPECT_EQ(readFile(outside / "linked.job"), placed);
+
+    // Unchanged, it is start-up's own and comes to this program folder.
+    fs::remove(tasks() / "Nightwick.job");
+    writeFile(tasks() / "Nightwick.job", placed);
+    ProgramState again(ui_);
+    FileListBox list;
+    FormLoad(again, list, "", nullptr);
+    EXPECT_EQ(placedJob().ApplicationName, win("Nightwick"));
+}
+
+TEST_F(StartupTest, APipeInPlaceOfTheJobIsNeverWaitedOn)
+{
+    writeFile(native("Nightwick.job"), model("daily"));
+    fs::create_directories(tasks());
+    ASSERT_EQ(::mkfifo((tasks() / "Nightwick.job").c_str(), 0600), 0);
+    EXPECT_TRUE(finishesWithoutWriters({tasks() / "Nightwick.job"}, [&] { load(); }));
+    EXPECT_TRUE(fs::is_fifo(tasks() / "Nightwick.job"));
 }
 
 TEST_F(StartupTest, MissingJobFileInTheProgramFolderIsPassedOver)

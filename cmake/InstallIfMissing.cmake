@@ -1,0 +1,8 @@
+# cmake -DSOURCE=<file> -DTARGET=<file> -P InstallIfMissing.cmake
+# Copies SOURCE to TARGET (making its folder) when there is nothing of that
+# name yet; a TARGET that is there, the user's own, is never replaced.
+if(NOT EXISTS "${TARGET}" AND NOT IS_SYMLINK "${TARGET}")
+  get_filename_component(folder "${TARGET}" DIRECTORY)
+  file(MAKE_DIRECTORY "${folder}")
+  file(COPY_FILE "${SOURCE}" "${TARGET}")
+endif()
