@@ -3,6 +3,7 @@
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/OwnedTemp.h"
 #include "platform/fs/Paths.h"
+#include "platform/tasksched/TaskFile.h"
 #include "platform/tasksched/TasksFolder.h"
 
 #include <filesystem>
@@ -79,11 +80,9 @@ void PlaceNightwickJob(const std::string& app, const std::string& tasksFolder)
     if (!model)
         return;
     qm::tasksched::ensurePrivateFolder(folder);
-    qm::fs::AtomicFileWriter out(job);
-    // A job file that others may change is never fired.
-    out.setMode(0600);
-    out.write(placedJobText(*model, app));
-    out.commit();
+    // Owner-only, and renamed over whatever stands at the name: a link
+    // planted there is replaced, never written through.
+    qm::tasksched::writeTaskFile(job, placedJobText(*model, app));
 }
 
 } // namespace qm::app
