@@ -146,6 +146,15 @@ void AtomicFileWriter::setMode(unsigned mode)
         fail(errno);
 }
 
+void AtomicFileWriter::restrictToOwner()
+{
+    struct stat st {};
+    if (done_)
+        return;
+    if (::fstat(fd_, &st) != 0 || ::fchmod(fd_, st.st_mode & 0700) != 0)
+        fail(errno);
+}
+
 void AtomicFileWriter::commit()
 {
     if (done_)
@@ -175,9 +184,11 @@ void AtomicFileWriter::discard()
         ::unlink(temp_.c_str());
 }
 
-void writeFileAtomic(const stdfs::path& native, std::string_view bytes)
+void writeFileAtomic(const stdfs::path& native, std::string_view bytes, Access access)
 {
     AtomicFileWriter w(native);
+    if (access == Access::OwnerOnly)
+        w.restrictToOwner();
     w.write(bytes);
     w.commit();
 }
