@@ -30,10 +30,10 @@ std::string readFileBytes(const std::filesystem::path& native);
 // gets the source's permissions and modification time.
 void copyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// A fresh name for a temporary file beside the file `leaf`: it starts with
-// a dot, so folder listings treat it as hidden, differs at every call and
-// stays within the usual name length limit.
-std::string tempSiblingName(const std::string& leaf);
+// What the temporary files made beside the file `leaf` are called before
+// their digits (qm::fs::createOwnedTemp): a hidden name after it, so folder
+// listings skip them, short enough to stay within the usual length limit.
+std::string tempStem(const std::string& leaf);
 
 // Writing a file in pieces with the same guarantee: nothing shows at the
 // target until commit(); destroying the writer without commit() removes the
