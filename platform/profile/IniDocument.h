@@ -15,7 +15,8 @@
 // lines of a section are taken apart (and their keys indexed) when the
 // section is first used. A lookup or an edit costs what its own section
 // holds, not what the whole text holds, so any number of edits to a large
-// file costs about one read and one write of it.
+// file costs about one read and one write of it. Reading takes sections
+// apart, so one document is not read from two threads at once.
 #include "platform/profile/NameIndex.h"
 
 #include <cstddef>
