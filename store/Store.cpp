@@ -4,7 +4,6 @@
 #include "store/FileLists.h"
 #include "store/ProgramFolders.h"
 #include "store/ProjectFile.h"
-#include "platform/fs/AtomicFile.h"
 #include "platform/fs/Errors.h"
 #include "platform/fs/FileLock.h"
 #include "platform/fs/FileOps.h"
@@ -45,7 +44,7 @@ void writeWhole(const std::string& winPath, const std::string& bytes)
         if (old && (old->attributes & qm::fs::attr::ReadOnly))
             throw qm::fs::makeRtError(qm::rterr::PathFileAccess, winPath);
         auto lock = qm::fs::lockForUpdate(native);
-        qm::fs::writeFileAtomic(native, bytes);
+        qm::profile::saveText(native, bytes);
     });
 }
 

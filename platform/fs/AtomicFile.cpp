@@ -3,10 +3,7 @@
 #include "platform/fs/Errors.h"
 #include "platform/fs/OwnedTemp.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,17 +13,6 @@ namespace stdfs = std::filesystem;
 namespace qm::fs {
 
 namespace {
-
-std::string uniqueSuffix()
-{
-    static std::atomic<unsigned> counter{0};
-    auto ticks = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    char buf[64];
-    std::snprintf(buf, sizeof buf, ".~%x%x%llx", static_cast<unsigned>(::getpid()),
-                  counter.fetch_add(1), ticks & 0xffffffull);
-    return buf;
-}
 
 // A hidden name after `leaf`, short enough that a suffix still fits the
 // usual 255-byte limit.
@@ -38,18 +24,11 @@ std::string hiddenBase(const std::string& leaf)
     return base;
 }
 
-// What the temporary files of `target` are called: a hidden name after it,
-// so folder listings skip them while they exist.
-std::string tempStem(const stdfs::path& target)
-{
-    return hiddenBase(target.filename().string()) + ".~";
-}
-
 // Opens a new, uniquely named file beside `target`, held by this program
 // until it is closed; what a killed writer of the same file left is removed.
 int createTemp(const stdfs::path& target, stdfs::path& tempPath)
 {
-    const std::string stem = tempStem(target);
+    const std::string stem = tempStem(target.filename().string());
     removeStaleTemps(target.parent_path(), stem);
     std::string name;
     int fd = createOwnedTemp(target.parent_path(), stem, name, 0666);
@@ -82,9 +61,9 @@ stdfs::path resolveTarget(const stdfs::path& native)
 
 } // namespace
 
-std::string tempSiblingName(const std::string& leaf)
+std::string tempStem(const std::string& leaf)
 {
-    return hiddenBase(leaf) + uniqueSuffix() + ".tmp";
+    return hiddenBase(leaf) + ".~";
 }
 
 AtomicFileWriter::AtomicFileWriter(const stdfs::path& target)
@@ -146,6 +125,15 @@ void AtomicFileWriter::setMode(unsigned mode)
         fail(errno);
 }
 
+void AtomicFileWriter::restrictToOwner()
+{
+    struct stat st {};
+    if (done_)
+        return;
+    if (::fstat(fd_, &st) != 0 || ::fchmod(fd_, st.st_mode & 0700) != 0)
+        fail(errno);
+}
+
 void AtomicFileWriter::commit()
 {
     if (done_)
@@ -175,9 +163,11 @@ void AtomicFileWriter::discard()
         ::unlink(temp_.c_str());
 }
 
-void writeFileAtomic(const stdfs::path& native, std::string_view bytes)
+void writeFileAtomic(const stdfs::path& native, std::string_view bytes, Access access)
 {
     AtomicFileWriter w(native);
+    if (access == Access::OwnerOnly)
+        w.restrictToOwner();
     w.write(bytes);
     w.commit();
 }

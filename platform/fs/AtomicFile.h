@@ -10,11 +10,17 @@
 
 namespace qm::fs {
 
+// Who may use a file written: as the old file allowed (a new one: as the
+// umask allows), or its owner alone (what the old file allowed the others
+// taken away: a new file, or one that was 0644, becomes 0600).
+enum class Access { Kept, OwnerOnly };
+
 // Replaces (or creates) `native` with `bytes`. The new file keeps the old
-// file's permissions (and owner, where allowed); a symlink is written through.
-// On failure the old file is untouched, no temporary file is left, and
-// qm::RtError is thrown (76 folder missing, 70 no permission, 61 no room, ...).
-void writeFileAtomic(const std::filesystem::path& native, std::string_view bytes);
+// file's permissions (and owner, where allowed), less the group's and the
+// others' with Access::OwnerOnly; a symlink is written through. On failure
+// the old file is untouched, no temporary file is left, and qm::RtError is
+// thrown (76 folder missing, 70 no permission, 61 no room, ...).
+void writeFileAtomic(const std::filesystem::path& native, std::string_view bytes, Access access = Access::Kept);
 
 // The whole content of `native`. Throws qm::RtError: 53 file missing, 76 its
 // folder missing, 70 no permission, 75 a folder or other access error.
@@ -24,10 +30,10 @@ std::string readFileBytes(const std::filesystem::path& native);
 // gets the source's permissions and modification time.
 void copyFileAtomic(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// A fresh name for a temporary file beside the file `leaf`: it starts with
-// a dot, so folder listings treat it as hidden, differs at every call and
-// stays within the usual name length limit.
-std::string tempSiblingName(const std::string& leaf);
+// What the temporary files made beside the file `leaf` are called before
+// their digits (qm::fs::createOwnedTemp): a hidden name after it, so folder
+// listings skip them, short enough to stay within the usual length limit.
+std::string tempStem(const std::string& leaf);
 
 // Writing a file in pieces with the same guarantee: nothing shows at the
 // target until commit(); destroying the writer without commit() removes the
@@ -43,6 +49,9 @@ public:
     void write(std::string_view bytes);
     // The permission bits the file gets (default: the old file's, else per umask).
     void setMode(unsigned mode);
+    // Takes from the permission bits it has now what the group and the
+    // others would have.
+    void restrictToOwner();
     // Flushes to disk and renames over the target.
     void commit();
     // Removes the temporary file; the target stays as it was.

@@ -1,6 +1,7 @@
 #include "platform/fs/Handles.h"
 
 #include "platform/fs/AtomicFile.h"
+#include "platform/fs/OwnedTemp.h"
 
 #include <utility>
 #include <cerrno>
@@ -161,21 +162,21 @@ bool PendingFile::create(const FolderHandle& folder, const std::string& leaf)
     dirfd_ = ::dup(folder.fd());
     if (dirfd_ < 0)
         return false;
-    for (int tries = 0; tries < 100; ++tries) {
-        std::string name = tempSiblingName(leaf);
-        const int fd = ::openat(dirfd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            fd_ = fd;
-            temp_ = std::move(name);
-            leaf_ = leaf;
-            return true;
-        }
-        if (errno != EEXIST)
-            break;
+    // What a killed writer of the same file left is removed first; this
+    // one is held while it is written, so no one takes it for a leftover.
+    const std::string stem = tempStem(leaf);
+    removeStaleTemps(dirfd_, stem);
+    std::string name;
+    const int fd = createOwnedTemp(dirfd_, stem, name, 0600);
+    if (fd < 0) {
+        closeKeepingErrno(dirfd_);
+        dirfd_ = -1;
+        return false;
     }
-    closeKeepingErrno(dirfd_);
-    dirfd_ = -1;
-    return false;
+    fd_ = fd;
+    temp_ = std::move(name);
+    leaf_ = leaf;
+    return true;
 }
 
 bool PendingFile::write(const void* p, std::size_t n)

@@ -82,7 +82,9 @@ private:
 
 // A new file for the name `leaf` of an open folder, written under a hidden
 // temporary name beside it and made exclusively (never through a link); it
-// takes its name only on commit(), and anything else removes it.
+// takes its name only on commit(), and anything else removes it. What a
+// killed writer of the same name left is removed by the next one
+// (qm::fs::createOwnedTemp).
 class PendingFile {
 public:
     PendingFile() = default;

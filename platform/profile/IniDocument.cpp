@@ -4,9 +4,10 @@
 #include "platform/fs/RtError.h"
 #include "platform/fs/Text.h"
 
+#include <algorithm>
+
 namespace qm::profile {
 
-using qm::fs::equalsNoCase;
 using qm::fs::trimBlanks;
 
 namespace {
@@ -82,87 +83,179 @@ std::string storedValue(std::string_view value)
 }
 
 IniDocument::IniDocument(std::string text)
-    : text_(std::move(text))
+    : bytes_(std::move(text))
 {
     parse();
 }
 
+std::string_view IniDocument::bytes(std::size_t from, std::size_t to) const
+{
+    return std::string_view(bytes_).substr(from, to - from);
+}
+
+IniDocument::Line IniDocument::parseLine(std::size_t begin, std::size_t end) const
+{
+    Line line;
+    line.begin = begin;
+    line.end = end;
+    line.contentEnd = end;
+    if (end > begin && bytes_[end - 1] == '\n')
+        line.contentEnd = (end - 1 > begin && bytes_[end - 2] == '\r') ? end - 2 : end - 1;
+    const std::string_view content = bytes(begin, line.contentEnd);
+    const std::string_view body = trimBlanks(content);
+    auto setName = [&](std::string_view name) {
+        line.nameBegin = static_cast<std::size_t>(name.data() - bytes_.data());
+        line.nameEnd = line.nameBegin + name.size();
+    };
+    if (body.empty()) {
+        line.kind = Kind::Blank;
+    } else if (body.front() == '[') {
+        line.kind = Kind::Section;
+        std::size_t close = body.rfind(']');
+        setName(trimBlanks(close == std::string_view::npos ? body.substr(1) : body.substr(1, close - 1)));
+    } else if (body.front() == ';') {
+        line.kind = Kind::Other;
+    } else if (std::size_t eq = content.find('='); eq != std::string_view::npos) {
+        line.kind = Kind::Key;
+        setName(trimBlanks(content.substr(0, eq)));
+        line.valueBegin = begin + eq + 1;
+    }
+    return line;
+}
+
+// Only the section headers are found here; the lines between them wait for
+// their first use (linesOf).
 void IniDocument::parse()
 {
-    lines_.clear();
-    sections_.clear();
-    std::size_t pos = text_.starts_with(Utf8Bom) ? Utf8Bom.size() : 0;
-    while (pos < text_.size()) {
-        Line line;
-        line.begin = pos;
-        std::size_t lf = text_.find('\n', pos);
-        if (lf == std::string::npos) {
-            line.contentEnd = line.end = text_.size();
-        } else {
-            line.end = lf + 1;
-            line.contentEnd = (lf > pos && text_[lf - 1] == '\r') ? lf - 1 : lf;
-        }
-        pos = line.end;
-
-        std::string_view content(text_.data() + line.begin, line.contentEnd - line.begin);
-        std::string_view body = trimBlanks(content);
-        if (body.empty()) {
-            line.kind = Kind::Blank;
-        } else if (body.front() == '[') {
-            line.kind = Kind::Section;
-            std::size_t close = body.rfind(']');
-            std::string_view inner = close == std::string_view::npos ? body.substr(1) : body.substr(1, close - 1);
-            line.name = std::string(trimBlanks(inner));
-        } else if (body.front() == ';') {
-            line.kind = Kind::Other;
-        } else if (std::size_t eq = content.find('='); eq != std::string_view::npos) {
-            line.kind = Kind::Key;
-            line.name = std::string(trimBlanks(content.substr(0, eq)));
-            line.valueBegin = line.begin + eq + 1;
-        }
-        lines_.push_back(std::move(line));
+    std::size_t pos = 0;
+    if (std::string_view(bytes_).starts_with(Utf8Bom)) {
+        bom_ = true;
+        pos = Utf8Bom.size();
     }
-
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Line& l = lines_[i];
-        if (l.kind == Kind::Section) {
-            if (!sections_.empty())
-                sections_.back().endLine = i;
-            sections_.push_back(Section{l.name, i, i, lines_.size()});
-        } else if (l.kind != Kind::Blank && !sections_.empty()) {
-            sections_.back().lastContent = i;
+    preamble_.begin = pos;
+    Body* open = &preamble_;
+    while (pos < bytes_.size()) {
+        const std::size_t lf = bytes_.find('\n', pos);
+        const std::size_t end = lf == std::string::npos ? bytes_.size() : lf + 1;
+        const std::string_view body = trimBlanks(bytes(pos, end));
+        if (!body.empty() && body.front() == '[') {
+            open->end = pos;
+            sections_.push_back(Section{parseLine(pos, end), {}, false});
+            open = &sections_.back().body;
+            open->begin = end;
         }
+        pos = end;
     }
+    open->end = bytes_.size();
+    indexSections();
 }
 
-const IniDocument::Section* IniDocument::findSection(std::string_view name) const
+const std::vector<IniDocument::Line>& IniDocument::linesOf(const Body& body) const
 {
-    name = trimBlanks(name);
-    for (const Section& s : sections_)
-        if (equalsNoCase(s.name, name))
-            return &s;
-    return nullptr;
+    if (!body.parsed) {
+        for (std::size_t pos = body.begin; pos < body.end;) {
+            const std::size_t lf = bytes_.find('\n', pos);
+            const std::size_t end = lf == std::string::npos || lf >= body.end ? body.end : lf + 1;
+            body.lines.push_back(parseLine(pos, end));
+            if (body.lines.back().kind != Kind::Blank)
+                body.contentLines = body.lines.size();
+            pos = end;
+        }
+        body.parsed = true;
+        indexKeys(body);
+    }
+    return body.lines;
 }
 
-const IniDocument::Line* IniDocument::findKey(const Section& s, std::string_view key) const
+void IniDocument::indexKeys(const Body& body) const
 {
-    key = trimBlanks(key);
-    for (std::size_t i = s.header + 1; i < s.endLine; ++i)
-        if (lines_[i].kind == Kind::Key && equalsNoCase(lines_[i].name, key))
-            return &lines_[i];
+    body.keys.clear();
+    auto nameAt = [&](std::size_t i) { return nameOf(body.lines[i]); };
+    for (std::size_t i = 0; i < body.lines.size(); ++i)
+        if (body.lines[i].kind == Kind::Key)
+            body.keys.add(nameOf(body.lines[i]), i, nameAt);
+}
+
+// A line of new bytes, kept after everything else.
+IniDocument::Line IniDocument::addLine(std::string_view text)
+{
+    const std::size_t begin = bytes_.size();
+    bytes_ += text;
+    return parseLine(begin, bytes_.size());
+}
+
+// Gives the file's last line, which has none, its line end.
+void IniDocument::endLine(Line& line)
+{
+    if (!line.hasLineEnd())
+        line = addLine(std::string(bytes(line.begin, line.end)) + "\r\n");
+}
+
+void IniDocument::indexSections()
+{
+    index_.clear();
+    index_.reserve(sections_.size());
+    repeatedNames_ = false;
+    auto nameAt = [this](std::size_t i) { return sectionName(i); };
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        if (!sections_[i].removed && !index_.add(sectionName(i), i, nameAt))
+            repeatedNames_ = true;
+}
+
+std::string IniDocument::text() const
+{
+    std::string out;
+    auto add = [&](const Body& b) {
+        if (!b.parsed) {
+            out += bytes(b.begin, b.end);
+            return;
+        }
+        for (const Line& l : b.lines)
+            out += bytes(l.begin, l.end);
+    };
+    out.reserve(bytes_.size()); // the text never holds more than that
+    if (bom_)
+        out += Utf8Bom;
+    add(preamble_);
+    for (const Section& s : sections_) {
+        if (s.removed)
+            continue;
+        out += bytes(s.header.begin, s.header.end);
+        add(s.body);
+    }
+    return out;
+}
+
+std::size_t IniDocument::findSection(std::string_view name) const
+{
+    return index_.find(trimBlanks(name), [this](std::size_t i) { return sectionName(i); });
+}
+
+std::size_t IniDocument::findKey(const Body& body, std::string_view key) const
+{
+    const std::vector<Line>& lines = linesOf(body);
+    return body.keys.find(trimBlanks(key), [&](std::size_t i) { return nameOf(lines[i]); });
+}
+
+IniDocument::Section* IniDocument::lastSection()
+{
+    for (auto it = sections_.rbegin(); it != sections_.rend(); ++it)
+        if (!it->removed)
+            return &*it;
     return nullptr;
 }
 
 std::optional<std::string_view> IniDocument::trimmedValue(std::string_view section,
                                                           std::string_view key) const
 {
-    const Section* s = findSection(section);
-    if (!s)
+    const std::size_t si = findSection(section);
+    if (si == None)
         return std::nullopt;
-    const Line* l = findKey(*s, key);
-    if (!l)
+    const Body& body = sections_[si].body;
+    const std::size_t li = findKey(body, key);
+    if (li == None)
         return std::nullopt;
-    return trimBlanks(std::string_view(text_).substr(l->valueBegin, l->contentEnd - l->valueBegin));
+    return trimBlanks(bytes(body.lines[li].valueBegin, body.lines[li].contentEnd));
 }
 
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view key) const
@@ -179,26 +272,28 @@ std::optional<std::string> IniDocument::rawValue(std::string_view section, std::
     return std::nullopt;
 }
 
-bool IniDocument::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
+bool IniDocument::hasSection(std::string_view section) const { return findSection(section) != None; }
 
 std::vector<std::string> IniDocument::sectionNames() const
 {
     std::vector<std::string> names;
-    for (const Section& s : sections_)
-        if (findSection(s.name) == &s)
-            names.push_back(s.name);
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        if (!sections_[i].removed && findSection(sectionName(i)) == i)
+            names.emplace_back(sectionName(i));
     return names;
 }
 
 std::vector<std::string> IniDocument::keyNames(std::string_view section) const
 {
     std::vector<std::string> names;
-    const Section* s = findSection(section);
-    if (!s)
+    const std::size_t si = findSection(section);
+    if (si == None)
         return names;
-    for (std::size_t i = s->header + 1; i < s->endLine; ++i)
-        if (lines_[i].kind == Kind::Key && findKey(*s, lines_[i].name) == &lines_[i])
-            names.push_back(lines_[i].name);
+    const Body& body = sections_[si].body;
+    const std::vector<Line>& lines = linesOf(body);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].kind == Kind::Key && findKey(body, nameOf(lines[i])) == i)
+            names.emplace_back(nameOf(lines[i]));
     return names;
 }
 
@@ -207,56 +302,98 @@ void IniDocument::setValue(std::string_view section, std::string_view key, std::
     checkWritable(section, key);
     const std::string stored = storedValue(value);
     const std::string_view k = trimBlanks(key);
+    const std::string keyLine = std::string(k) + "=" + stored + "\r\n";
 
-    if (const Section* s = findSection(section)) {
-        if (const Line* l = findKey(*s, k)) {
-            // A value's last CR before a bare LF would be read as part of
-            // the line end: that line then ends CR LF instead.
-            const bool bareLf = l->end - l->contentEnd == 1 && text_[l->contentEnd] == '\n';
-            const bool keepCr = bareLf && !stored.empty() && stored.back() == '\r';
-            text_.replace(l->valueBegin, l->contentEnd - l->valueBegin, keepCr ? stored + "\r" : stored);
-        } else {
-            const Line& last = lines_[s->lastContent];
-            std::string add = std::string(k) + "=" + stored + "\r\n";
-            if (last.end == last.contentEnd) // the file's last line has no line end yet
-                add.insert(0, "\r\n");
-            text_.insert(last.end, add);
+    const std::size_t si = findSection(section);
+    if (si == None) {
+        // A new section at the end, after a blank line.
+        Section* tail = lastSection();
+        Body& body = tail ? tail->body : preamble_;
+        linesOf(body);
+        if (Line* last = !body.lines.empty() ? &body.lines.back() : tail ? &tail->header : nullptr) {
+            endLine(*last);
+            if (last->kind != Kind::Blank)
+                body.lines.push_back(addLine("\r\n"));
         }
-    } else {
-        std::string add;
-        if (!lines_.empty()) {
-            if (lines_.back().end == lines_.back().contentEnd)
-                add += "\r\n";
-            if (lines_.back().kind != Kind::Blank)
-                add += "\r\n";
-        }
-        add += "[" + std::string(trimBlanks(section)) + "]\r\n" + std::string(k) + "=" + stored + "\r\n";
-        text_ += add;
+        Section added{addLine("[" + std::string(trimBlanks(section)) + "]\r\n"), {}, false};
+        added.body.parsed = true;
+        added.body.lines.push_back(addLine(keyLine));
+        added.body.contentLines = 1;
+        indexKeys(added.body);
+        sections_.push_back(std::move(added));
+        index_.add(sectionName(sections_.size() - 1), sections_.size() - 1,
+                   [this](std::size_t i) { return sectionName(i); });
+        return;
     }
-    parse();
+
+    Body& body = sections_[si].body;
+    if (const std::size_t li = findKey(body, k); li != None) {
+        const Line& l = body.lines[li];
+        // A value's last CR before a bare LF would be read as part of the
+        // line end: that line then ends CR LF instead.
+        const bool bareLf = l.end - l.contentEnd == 1;
+        const bool keepCr = bareLf && !stored.empty() && stored.back() == '\r';
+        body.lines[li] = addLine(std::string(bytes(l.begin, l.valueBegin)) + stored + (keepCr ? "\r" : "") +
+                                 std::string(bytes(l.contentEnd, l.end)));
+        return;
+    }
+    // A missing key after the section's last non-blank line; only blank
+    // lines follow that, so no key moves.
+    endLine(body.contentLines == 0 ? sections_[si].header : body.lines[body.contentLines - 1]);
+    body.lines.insert(body.lines.begin() + static_cast<std::ptrdiff_t>(body.contentLines), addLine(keyLine));
+    body.keys.add(k, body.contentLines, [&](std::size_t i) { return nameOf(body.lines[i]); });
+    ++body.contentLines;
 }
 
 bool IniDocument::removeKey(std::string_view section, std::string_view key)
 {
-    const Section* s = findSection(section);
-    const Line* l = s ? findKey(*s, key) : nullptr;
-    if (!l)
+    const std::size_t si = findSection(section);
+    if (si == None)
         return false;
-    text_.erase(l->begin, l->end - l->begin);
-    parse();
+    Body& body = sections_[si].body;
+    const std::size_t li = findKey(body, key);
+    if (li == None)
+        return false;
+    body.lines.erase(body.lines.begin() + static_cast<std::ptrdiff_t>(li));
+    body.contentLines = std::min(body.contentLines, body.lines.size());
+    while (body.contentLines > 0 && body.lines[body.contentLines - 1].kind == Kind::Blank)
+        --body.contentLines;
+    indexKeys(body);
     return true;
+}
+
+void IniDocument::dropSection(std::size_t at)
+{
+    Section& s = sections_[at];
+    s.removed = true;
+    s.body = Body{};
+    if (!repeatedNames_)
+        index_.erase(nameOf(s.header), at);
 }
 
 bool IniDocument::removeSection(std::string_view section)
 {
-    const Section* s = findSection(section);
-    if (!s)
+    const std::size_t si = findSection(section);
+    if (si == None)
         return false;
-    std::size_t from = lines_[s->header].begin;
-    std::size_t to = s->endLine < lines_.size() ? lines_[s->endLine].begin : text_.size();
-    text_.erase(from, to - from);
-    parse();
+    dropSection(si);
+    // A later section of the same name counts now.
+    if (repeatedNames_)
+        indexSections();
     return true;
+}
+
+std::size_t IniDocument::removeSectionsIf(const std::function<bool(std::string_view name)>& which)
+{
+    std::size_t removed = 0;
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        if (!sections_[i].removed && which(sectionName(i))) {
+            dropSection(i);
+            ++removed;
+        }
+    if (removed > 0 && repeatedNames_)
+        indexSections();
+    return removed;
 }
 
 } // namespace qm::profile

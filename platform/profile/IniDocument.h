@@ -10,7 +10,17 @@
 // - blanks (spaces, tabs) around section names, keys and values are dropped.
 // Edits change only the lines they concern and keep every other byte; lines
 // they add end with CR LF.
+//
+// Reading a text finds its section headers and indexes their names; the
+// lines of a section are taken apart (and their keys indexed) when the
+// section is first used. A lookup or an edit costs what its own section
+// holds, not what the whole text holds, so any number of edits to a large
+// file costs about one read and one write of it. Reading takes sections
+// apart, so one document is not read from two threads at once.
+#include "platform/profile/NameIndex.h"
+
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,7 +45,7 @@ public:
     explicit IniDocument(std::string text);
 
     // The whole text, as read or as edited.
-    const std::string& text() const { return text_; }
+    std::string text() const;
 
     // The whole value of `key` in `section`: blanks trimmed, one pair of
     // enclosing quotes dropped, no length limit. Nothing when the section or
@@ -64,31 +74,65 @@ public:
     // there is none.
     bool removeSection(std::string_view section);
 
+    // Removes every section whose name `which` accepts, with all its lines;
+    // the number removed.
+    std::size_t removeSectionsIf(const std::function<bool(std::string_view name)>& which);
+
 private:
     enum class Kind { Blank, Section, Key, Other };
+    // A line of the text: where its bytes lie in bytes_, and what it is.
     struct Line {
-        std::size_t begin = 0;      // first byte of the line
+        std::size_t begin = 0;      // first byte
         std::size_t contentEnd = 0; // end of the text, before CR LF / LF
         std::size_t end = 0;        // after the line end
-        Kind kind = Kind::Other;
-        std::string name;           // section name or key, trimmed
+        std::size_t nameBegin = 0;  // section name or key, trimmed
+        std::size_t nameEnd = 0;
         std::size_t valueBegin = 0; // key lines: first byte after "="
+        Kind kind = Kind::Other;
+        bool hasLineEnd() const { return contentEnd < end; }
+    };
+    // The lines after a section's header, or those before the first section.
+    // They are taken apart at their first use; until then they are written
+    // as they were read.
+    struct Body {
+        std::size_t begin = 0; // the lines as read: bytes_ [begin, end)
+        std::size_t end = 0;
+        mutable bool parsed = false;
+        mutable std::vector<Line> lines;
+        mutable std::size_t contentLines = 0; // lines up to the last non-blank one
+        mutable NameIndex keys;               // the first line of each key
     };
     struct Section {
-        std::string name;
-        std::size_t header = 0;      // index of its "[name]" line
-        std::size_t lastContent = 0; // index of its last non-blank line
-        std::size_t endLine = 0;     // index one past its last line
+        Line header;
+        Body body;
+        bool removed = false;
     };
+    static constexpr std::size_t None = NameIndex::None;
 
     void parse();
-    const Section* findSection(std::string_view name) const;
-    const Line* findKey(const Section& s, std::string_view key) const;
+    Line parseLine(std::size_t begin, std::size_t end) const;
+    const std::vector<Line>& linesOf(const Body& body) const;
+    void indexKeys(const Body& body) const;
+    Line addLine(std::string_view text);
+    void endLine(Line& line);
+    std::string_view bytes(std::size_t from, std::size_t to) const;
+    std::string_view nameOf(const Line& line) const { return bytes(line.nameBegin, line.nameEnd); }
+    std::string_view sectionName(std::size_t i) const { return nameOf(sections_[i].header); }
+    void indexSections();
+    void dropSection(std::size_t at);
+    std::size_t findSection(std::string_view name) const;
+    std::size_t findKey(const Body& body, std::string_view key) const;
+    Section* lastSection();
     std::optional<std::string_view> trimmedValue(std::string_view section, std::string_view key) const;
 
-    std::string text_;
-    std::vector<Line> lines_;
-    std::vector<Section> sections_;
+    // The text as read, followed by the lines that edits made; a line never
+    // moves in it, and what edits replaced stays but is not written.
+    std::string bytes_;
+    bool bom_ = false;              // the text began with a byte order mark
+    Body preamble_;                 // the lines before the first section
+    std::vector<Section> sections_; // in file order; removed ones stay, unwritten
+    NameIndex index_;               // the first section of each name
+    bool repeatedNames_ = false;    // some section name occurs twice
 };
 
 } // namespace qm::profile

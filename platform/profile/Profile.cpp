@@ -33,7 +33,12 @@ IniDocument loadDocumentOrEmpty(const std::filesystem::path& file)
 
 void saveDocument(const std::filesystem::path& file, const IniDocument& doc)
 {
-    qm::fs::writeFileAtomic(file, doc.text());
+    saveText(file, doc.text());
+}
+
+void saveText(const std::filesystem::path& file, std::string_view text)
+{
+    qm::fs::writeFileAtomic(file, text, qm::fs::Access::OwnerOnly);
 }
 
 std::string getString(const IniDocument& doc, std::string_view section, std::string_view key,

@@ -11,6 +11,11 @@
 // file atomically, so a failure never leaves half a file, and the updates of
 // one folder's files are serialised between programs (qm::fs::lockForUpdate),
 // so that two programs changing different keys of one file lose neither.
+//
+// The files written here hold settings, passwords among them (project
+// records, the user options, the registry): every write leaves the file to
+// its owner alone, whatever the group and the others could do before (a new
+// file, or one that was 0644, is 0600 after it).
 #include "platform/profile/IniDocument.h"
 
 #include <cstddef>
@@ -39,6 +44,8 @@ IniDocument loadDocumentOrEmpty(const std::filesystem::path& file);
 // A caller that read the document to change it holds qm::fs::lockForUpdate
 // from the read to this save.
 void saveDocument(const std::filesystem::path& file, const IniDocument& doc);
+// The same for a whole text made elsewhere (a record written whole).
+void saveText(const std::filesystem::path& file, std::string_view text);
 
 // What the profile reader gives for `key` in `section` of `doc`: the value
 // (trimmed, unquoted, cut to MaxValueLength) or `def` (cut the same way).

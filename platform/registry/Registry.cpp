@@ -180,13 +180,9 @@ bool addKey(profile::IniDocument& doc, const std::string& key)
 // Removes the key with every key below it.
 bool removeTree(profile::IniDocument& doc, const std::string& key)
 {
-    bool removed = false;
-    for (const auto& section : doc.sectionNames()) {
-        if (fs::equalsNoCase(section, key) || isBelow(section, key))
-            while (doc.removeSection(section))
-                removed = true;
-    }
-    return removed;
+    return doc.removeSectionsIf([&](std::string_view section) {
+        return fs::equalsNoCase(section, key) || isBelow(section, key);
+    }) > 0;
 }
 
 } // namespace

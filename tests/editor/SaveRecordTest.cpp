@@ -151,6 +151,28 @@ TEST_F(SaveTest, TheDefaultsRecordSavesEmptyAndAProjectUnderOptionsIsChecked)
     EXPECT_EQ(ui_.lastBox().icon, qm::ui::Icon::Critical);
 }
 
+// Records hold archive passwords in clear: a save leaves them to their owner,
+// also when they were readable by all before.
+TEST_F(SaveTest, ASavedRecordIsItsOwnersAlone)
+{
+    namespace stdfs = std::filesystem;
+    record_[F::ZIPDefaultPassword] = "secret";
+    RecordEditor& e = open("Work");
+    stdfs::permissions(native("Projects/Work"), stdfs::perms(0644));
+    e.cmdSave_Click();
+    ASSERT_EQ(ui_.lastBox().prompt, "Project data saved successfully.");
+    EXPECT_EQ(stdfs::status(native("Projects/Work")).permissions(), stdfs::perms(0600));
+
+    writeProject("../Options/My Data Defaults", record_);
+    stdfs::permissions(native("Options/My Data Defaults"), stdfs::perms(0644));
+    state_.store.CurrentProjectIni = qm::store::Store::defaultsPath();
+    RecordEditor defaults(state_, main_, view_, pickers_, dialogs_, {.defaults = true});
+    defaults.Form_Load();
+    defaults.cmdSave_Click();
+    ASSERT_EQ(ui_.lastBox().title, "Success!");
+    EXPECT_EQ(stdfs::status(native("Options/My Data Defaults")).permissions(), stdfs::perms(0600));
+}
+
 TEST_F(SaveTest, ListsAreCommittedAfterTheRecordIsWritten)
 {
     record_[F::ZIPFilesToProcess] = "(list)";

@@ -175,6 +175,23 @@ TEST_F(NightwickProgram, ADueProjectIsBackedUpLoggedStampedAndDueAgainTheNextDay
               (DateTime{2026, 3, 8, 0, 0, 0}));
 }
 
+// Records hold archive passwords in clear: one that was readable by all is
+// its owner's alone once Nightwick has stamped it.
+TEST_F(NightwickProgram, AStampedRecordIsItsOwnersAlone)
+{
+    namespace stdfs = std::filesystem;
+    makeSource("Alpha", {{"notes.txt", text(4, 'n')}});
+    qm::store::ProjectRecord record = zipProject("Alpha");
+    record[F::ZIPUsePassword] = "yes";
+    record[F::ZIPDefaultPassword] = "secret";
+    writeProject("Alpha", record);
+    stdfs::permissions(native("Projects/Alpha"), stdfs::perms(0644));
+
+    EXPECT_EQ(runNightwick("2026-03-07 13:05:09"), 0);
+    EXPECT_EQ(stamp("Alpha", "ZIPLastBackupFolder"), win("out"));
+    EXPECT_EQ(stdfs::status(native("Projects/Alpha")).permissions(), stdfs::perms(0600));
+}
+
 TEST_F(NightwickProgram, ThreeDueProjectsWithABrokenMiddleOne)
 {
     makeSource("P1", {{"a.txt", "one"}});

@@ -1,11 +1,13 @@
 // The profile functions on real files.
 #include "platform/profile/Profile.h"
+#include "platform/fs/AtomicFile.h"
 #include "platform/fs/RtError.h"
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -82,6 +84,40 @@ TEST(ProfileFile, DeleteKeyAndSection)
     EXPECT_EQ(readFile(dir / "d.ini"), "[a]\r\ny=2\r\n\r\n");
     pf::deleteKey(dir / "missing.ini", "a", "x");
     EXPECT_FALSE(fs::exists(dir / "missing.ini"));
+}
+
+// INI files hold passwords (records, options, the registry): whatever writes
+// them leaves them to their owner, new or old, and a read-only file stays so.
+TEST(ProfileFile, EveryWriteLeavesTheFileToItsOwnerAlone)
+{
+    TempDir dir;
+    auto mode = [&](const char* name) { return fs::status(dir / name).permissions(); };
+    const mode_t umask = ::umask(0);
+    pf::writeString(dir / "new.ini", "s", "k", "v");
+    pf::saveText(dir / "whole.ini", "[s]\r\nk=v\r\n");
+    ::umask(umask);
+    EXPECT_EQ(mode("new.ini"), fs::perms(0600));
+    EXPECT_EQ(mode("whole.ini"), fs::perms(0600));
+
+    for (const char* name : {"set.ini", "deleted.ini", "saved.ini", "read-only.ini"}) {
+        writeFile(dir / name, "[s]\r\nk=v\r\nx=1\r\n");
+        fs::permissions(dir / name, fs::perms(name == std::string("read-only.ini") ? 0444 : 0664));
+    }
+    pf::writeString(dir / "set.ini", "s", "k", "w");
+    pf::deleteKey(dir / "deleted.ini", "s", "x");
+    pf::saveDocument(dir / "saved.ini", pf::loadDocument(dir / "saved.ini"));
+    pf::writeString(dir / "read-only.ini", "s", "k", "w");
+    EXPECT_EQ(mode("set.ini"), fs::perms(0600));
+    EXPECT_EQ(mode("deleted.ini"), fs::perms(0600));
+    EXPECT_EQ(mode("saved.ini"), fs::perms(0600));
+    EXPECT_EQ(mode("read-only.ini"), fs::perms(0400));
+    EXPECT_EQ(readFile(dir / "set.ini"), "[s]\r\nk=w\r\nx=1\r\n");
+
+    // Other whole-file writes keep the permissions the file had.
+    writeFile(dir / "plain", "x");
+    fs::permissions(dir / "plain", fs::perms(0644));
+    qm::fs::writeFileAtomic(dir / "plain", "y");
+    EXPECT_EQ(mode("plain"), fs::perms(0644));
 }
 
 // Two programs updating different keys of one file at the same time: no

@@ -90,6 +90,15 @@ TEST_F(RegistryTest, HiveFileHoldsKeysAsSectionsAndIsReadWithoutCase)
     EXPECT_FALSE(queryValue(hkey::CurrentUser, kAce, "Path"));
 }
 
+TEST_F(RegistryTest, TheHiveIsItsOwnersAlone)
+{
+    setValue(hkey::CurrentUser, kAce, "Path", textValue("x"));
+    EXPECT_EQ(stdfs::status(hiveFile(hkey::CurrentUser)).permissions(), stdfs::perms(0600));
+    stdfs::permissions(hiveFile(hkey::CurrentUser), stdfs::perms(0644));
+    EXPECT_TRUE(deleteValue(hkey::CurrentUser, kAce, "Path"));
+    EXPECT_EQ(stdfs::status(hiveFile(hkey::CurrentUser)).permissions(), stdfs::perms(0600));
+}
+
 TEST_F(RegistryTest, KeysAreCreatedAndDeletedWithTheirSubtree)
 {
     createKey(hkey::ClassesRoot, "CLSID\\{1}\\InprocServer32");
