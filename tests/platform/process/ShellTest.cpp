@@ -183,6 +183,29 @@ TEST_F(ShellTest, ProgramWithoutExecutePermissionIsOpenedAsDocumentOrDenied)
     }
 }
 
+// An executable file that passes every look-up but that the system cannot
+// run (text without "#!", or nothing at all) is a failed start, never success.
+TEST_F(ShellTest, ExecutableOfUnknownFormatGivesBadFormat)
+{
+    for (const char* content : {"just some words\n", ""}) {
+        SCOPED_TRACE(std::string("content: \"") + content + "\"");
+        stdfs::path prog = tmp / "plain";
+        qm::test::writeFile(prog, content);
+        stdfs::permissions(prog, stdfs::perms::owner_all);
+
+        ShellRequest rq{"open", prog.string()};
+        rq.keepProcess = true;
+        ShellResult r = shellExecute(rq);
+        EXPECT_EQ(r.code, shellcode::BadFormat);
+        EXPECT_FALSE(r.process.valid());
+
+        Resolved resolved = resolveLaunch(prog.string(), {"x"});
+        ASSERT_EQ(resolved.code, 0) << "the look-up itself finds the file";
+        EXPECT_EQ(startResolved(resolved).code, shellcode::BadFormat);
+        EXPECT_EQ(startCommandLine(prog.string() + " x").code, shellcode::BadFormat);
+    }
+    EXPECT_TRUE(calls().empty());
+}
 TEST_F(ShellTest, VerbsGoToXdgOpenAndLp)
 {
     fake("xdg-open");
