@@ -9,7 +9,6 @@
 #include "RestoreHome.h"
 #include "WinAceStandIn.h"
 
-
 namespace {
 
 using namespace qm::restore;

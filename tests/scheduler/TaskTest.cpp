@@ -8,7 +8,6 @@
 #include "platform/fs/Paths.h"
 #include "platform/tasksched/TasksFolder.h"
 
-
 using namespace qmtest;
 namespace ts = qm::tasksched;
 using com::S_OK;

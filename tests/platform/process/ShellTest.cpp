@@ -206,6 +206,7 @@ TEST_F(ShellTest, ExecutableOfUnknownFormatGivesBadFormat)
     }
     EXPECT_TRUE(calls().empty());
 }
+
 TEST_F(ShellTest, VerbsGoToXdgOpenAndLp)
 {
     fake("xdg-open");

@@ -289,7 +289,8 @@ TEST_F(ZipSafety, AFlippedDataByteIsDamagedDataAndLeavesNoFile)
             for (int bit = 0; bit < 8 && !found; ++bit) {
                 std::string changed = bytes;
                 changed[at] = char(changed[at] ^ (1 << bit));
-                std::string plain = c.method == 0 ? changed.substr(data, packed) : inflateRaw(changed.substr(data, packed));
+                const std::string stream = changed.substr(data, packed);
+                const std::string plain = c.method == 0 ? stream : inflateRaw(stream);
                 if (plain.size() == c.content.size() && plain != c.content) {
                     bytes = changed;
                     found = true;
