@@ -2,7 +2,9 @@
 # Builds one GoogleTest program and registers it with CTest. With QT the
 # program runs inside a QApplication (offscreen). Every test program gets its
 # own platform configuration and data folders (see tests/support/TestMain.cpp)
-# and knows where the built programs are (qm::test::programDir()).
+# and knows where the built programs are (qm::test::programDir()). A program
+# that needs more than a few seconds carries the label slow, so that
+# `ctest -LE slow` leaves it out.
 function(qm_add_test name)
   cmake_parse_arguments(T "QT" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 using namespace qm::editor;
 using qm::store::ProjectField;
@@ -82,6 +83,28 @@ TEST(EditorColumnsTest, EveryFieldButTwoHasOneColumnWithItsOwnKey)
         EXPECT_EQ(columnSection(w.column), w.section) << w.column;
         EXPECT_EQ(columnFileKey(w.column), w.fileKey) << w.column;
     }
+}
+
+// Every column's caption over the section and key that hold its field, against
+// a listing kept in tests/editor/data: two columns that exchange their fields
+// would save each value under the other's key.
+TEST(EditorColumnsTest, EveryColumnMatchesTheGoldenListing)
+{
+    std::vector<std::string> listing;
+    for (int c = 1; c <= EditorColumnCount; ++c) {
+        std::string line = std::to_string(c) + " | " + std::string(col(c).caption) + " | " +
+                           std::string(columnSection(c)) + " | " + std::string(columnFileKey(c));
+        if (col(c).key != columnFileKey(c))
+            line += " (column key " + std::string(col(c).key) + ")";
+        listing.push_back(line);
+    }
+    std::vector<std::string> golden;
+    std::istringstream in(qm::test::readFile(qm::test::sourceDir() / "tests/editor/data/editor-columns"));
+    for (std::string line; std::getline(in, line);)
+        golden.push_back(line);
+    ASSERT_EQ(listing.size(), golden.size());
+    for (std::size_t i = 0; i < listing.size(); ++i)
+        EXPECT_EQ(listing[i], golden[i]);
 }
 
 TEST(EditorColumnsTest, KindsButtonsAndHiddenColumnsAreTheTablesOwn)

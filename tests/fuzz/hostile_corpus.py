@@ -16,6 +16,7 @@ import bz2
 import os
 import struct
 import sys
+import tempfile
 import zlib
 
 UNIX = 3
@@ -91,9 +92,17 @@ class Corpus:
         self.folder = folder
         self.lines = []
 
-    def case(self, name, data, codes, files=(), maybe=(), dirs=()):
-        with open(os.path.join(self.folder, name + ".zip"), "wb") as f:
+    def write(self, name, data):
+        """Each file appears whole: written beside the folder, then renamed in,
+        so that a run reading the corpus while another writes it again (the
+        same bytes) never meets half a file."""
+        fd, scratch = tempfile.mkstemp(prefix=".hostile-", dir=os.path.dirname(os.path.abspath(self.folder)))
+        with os.fdopen(fd, "wb") as f:
             f.write(data)
+        os.replace(scratch, os.path.join(self.folder, name))
+
+    def case(self, name, data, codes, files=(), maybe=(), dirs=()):
+        self.write(name + ".zip", data)
         self.lines.append("case\t%s.zip\t%s\t%s\t%s" % ((name,) + tuple(codes)))
         for path, content in files:
             self.lines.append("file\t%s\t%08x" % (path, crc(content)))
@@ -103,8 +112,7 @@ class Corpus:
             self.lines.append("dir\t%s" % path)
 
     def finish(self):
-        with open(os.path.join(self.folder, "manifest.txt"), "w", encoding="utf-8") as f:
-            f.write("\n".join(self.lines) + "\n")
+        self.write("manifest.txt", ("\n".join(self.lines) + "\n").encode("utf-8"))
 
 
 DAMAGED, DATA, UNSAFE, NOT_WRITTEN, BOMB = "503", "509", "516", "517", "520"

@@ -43,7 +43,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
-#include <QThread>
 #include <QComboBox>
 #include <QTreeWidget>
 
@@ -233,8 +232,7 @@ TEST_F(Form1Test, TheLogAndTheWebSiteReachRealPrograms)
         return p.string() + ".args";
     };
     auto written = [](const std::string& file) {
-        for (int i = 0; i < 500 && !stdfs::exists(file); ++i)
-            QThread::msleep(10);
+        qm::test::eventually([&] { return stdfs::exists(file); });
         return stdfs::exists(file) ? qm::test::readFile(file) : std::string("(nothing)");
     };
     const std::string editorArgs = recorder("edit");

@@ -12,9 +12,7 @@
 #include "ProgramHome.h"
 
 #include <algorithm>
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 using namespace qm::app;
 
@@ -53,22 +51,16 @@ TEST_F(ProceduresTest, ProgramsThatCannotStartAreReported)
 
 TEST_F(ProceduresTest, BackUpAllDueStartsTheRunnerWithoutWaiting)
 {
-    // A stand-in runner that records its arguments and stays a while.
+    // A stand-in runner that records its arguments and runs until released:
+    // it cannot have ended when the call returns, unless the call waited.
     const std::filesystem::path runner = native("Nightwick");
-    qm::test::writeFile(runner, "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/started\"\nsleep 2\n");
-    std::filesystem::permissions(runner, std::filesystem::perms::owner_all);
-    const auto before = std::chrono::steady_clock::now();
+    qm::test::writeProgramUntilReleased(runner, native("release"), "echo \"$@\" > \"$(dirname \"$0\")/started\"",
+                                        "touch \"$(dirname \"$0\")/ended\"");
     procs_.BackupAllDue();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
+    EXPECT_FALSE(std::filesystem::exists(native("ended"))) << "the runner was waited for";
     EXPECT_TRUE(ui_.boxes().empty());
-    // The shell makes the file before it writes the line: wait for the line.
-    auto written = [&] {
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(native("started"), ec);
-        return !ec && size >= 7;
-    };
-    for (int i = 0; i < 500 && !written(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    qm::test::writeFile(native("release"), "");
+    EXPECT_TRUE(qm::test::eventually([&] { return std::filesystem::exists(native("ended")); }));
     EXPECT_EQ(qm::test::readFile(native("started")), "usemax\n");
 }
 

@@ -9,9 +9,6 @@
 #include "RestoreHome.h"
 #include "WinAceStandIn.h"
 
-#include <chrono>
-#include <thread>
-
 namespace {
 
 using namespace qm::restore;
@@ -277,9 +274,7 @@ TEST_F(RestoreRunTest, ASelfExtractingArchiveIsStartedAndTheDialogStays)
         run.RestoreArchive(c);
         EXPECT_TRUE(ui_.boxes().empty());
         EXPECT_FALSE(dialog_.unloaded);
-        for (int i = 0; i < 300 && !std::filesystem::exists(native("out/started")); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_TRUE(std::filesystem::exists(native("out/started")));
+        EXPECT_TRUE(qm::test::eventually([&] { return std::filesystem::exists(native("out/started")); }));
 
         // One that cannot start is a failure of the run: reported, the dialog closes.
         c.File1FileName = "broken.exe";

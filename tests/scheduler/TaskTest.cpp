@@ -8,9 +8,6 @@
 #include "platform/fs/Paths.h"
 #include "platform/tasksched/TasksFolder.h"
 
-#include <chrono>
-#include <thread>
-
 using namespace qmtest;
 namespace ts = qm::tasksched;
 using com::S_OK;
@@ -142,13 +139,7 @@ TEST_F(CronoletTest, StatusFollowsTheRunAndStopTaskEndsIt)
     EXPECT_EQ(statusOf(task), 2);
     task->StopTask();
     EXPECT_EQ(errorOf(task), 0);
-    bool ended = false;
-    for (int i = 0; i < 500 && !ended; ++i) {
-        ended = statusOf(task) == 7;
-        if (!ended)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(ended);
+    EXPECT_TRUE(qm::test::eventually([&] { return statusOf(task) == 7; }));
     EXPECT_EQ(valueOf(task, &ScheduledTask::get_LastExitCode), 128 + 15); // ended by TERM
     EXPECT_GT(valueOf(task, &ScheduledTask::get_LastRunTime), 46023.0);
 }

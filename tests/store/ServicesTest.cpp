@@ -165,19 +165,19 @@ TEST_F(ServicesTest, LaunchProgramKeepsAndReapsItsProcess)
     EXPECT_EQ(missing.LaunchProgram(0, R"(Q:\nodrive\x.exe)"), 3);
 
     CShellExecute se(ui);
-    ASSERT_EQ(se.LaunchProgram(0, win(sleepPath) + ".exe", "0.3", "", sw::ShowDefault), -1);
+    qm::test::writeProgramUntilReleased(tmp / "waiter", tmp / "release");
+    ASSERT_EQ(se.LaunchProgram(0, win(tmp / "waiter") + ".exe", "", "", sw::ShowDefault), -1);
     int pid = se.processId();
     ASSERT_GT(pid, 0);
     EXPECT_TRUE(se.StillExecuting());
-    auto t0 = std::chrono::steady_clock::now();
-    while (se.StillExecuting() && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5)) {
-    }
+    qm::test::writeFile(tmp / "release", "");
+    EXPECT_TRUE(qm::test::eventually([&] { return !se.StillExecuting(); }));
     EXPECT_FALSE(se.StillExecuting());
     EXPECT_FALSE(stdfs::exists("/proc/" + std::to_string(pid))) << "zombie left";
 
     // Any other member returns the object to idle, even while the process runs.
     fake("xdg-open");
-    ASSERT_EQ(se.LaunchProgram(0, win(sleepPath), "5"), -1);
+    ASSERT_EQ(se.LaunchProgram(0, win(sleepPath), "300"), -1); // ended below
     pid = se.processId();
     EXPECT_TRUE(se.StillExecuting());
     EXPECT_EQ(se.LaunchURL(0, "https://example.org"), -1);

@@ -8,8 +8,11 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -69,14 +72,14 @@ inline std::vector<QWidget*> tabOrder(QWidget* start, int count)
 // code under test shows for real: runs `fn` on the first visible top-level
 // widget of that type once it shows, polling from the event loop the code
 // runs while it waits. Call it before the call that shows the window. If
-// none shows within two seconds the test fails and every modal window is
+// none shows within EventLimit the test fails and every modal window is
 // closed, so that nothing hangs.
 template <typename T>
 void whenShown(std::function<void(T*)> fn)
 {
-    auto tries = std::make_shared<int>(0);
+    const auto deadline = std::chrono::steady_clock::now() + EventLimit;
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [fn, tries, poll] {
+    *poll = [fn, deadline, poll] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* t = qobject_cast<T*>(w); t && t->isVisible()) {
                 fn(t);
@@ -84,7 +87,7 @@ void whenShown(std::function<void(T*)> fn)
                 return;
             }
         }
-        if (++*tries > 400) {
+        if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "the expected window never showed";
             while (QWidget* m = QApplication::activeModalWidget())
                 m->close();

@@ -161,7 +161,7 @@ protected:
     static std::string dashes(int n = 72) { return std::string(size_t(n), '-'); }
 
     // ---- Waiting
-    // Runs `fn` and tells whether it finished within a few seconds although
+    // Runs `fn` and tells whether it finished (within EventLimit) although
     // nobody writes to the named pipes `fifos`. When it has not, the pipes
     // are opened for writing until it does, so that a test never hangs.
     static bool finishesWithoutWriters(const std::vector<std::filesystem::path>& fifos,
@@ -172,10 +172,7 @@ protected:
             fn();
             done = true;
         });
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (!done && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const bool inTime = done;
+        const bool inTime = eventually([&] { return done.load(); });
         while (!done) {
             for (const std::filesystem::path& f : fifos)
                 if (int fd = ::open(f.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0)

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -193,6 +194,27 @@ int BackgroundProgram::wait()
         pid_ = -1;
     }
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+void writeProgramUntilReleased(const fs::path& program, const fs::path& release, const std::string& first,
+                               const std::string& last)
+{
+    const long rounds = long(std::chrono::milliseconds(EventLimit).count() / 20);
+    writeFile(program, "#!/bin/sh\n" + first + "\nn=0\nwhile [ ! -e '" + release.string() + "' ] && [ $n -lt " +
+                           std::to_string(rounds) + " ]; do /bin/sleep 0.02; n=$((n + 1)); done\n" + last +
+                           "\nexit 0\n");
+    fs::permissions(program, fs::perms::owner_all);
 }
 
 bool haveProgram(const std::string& name)

@@ -3,6 +3,7 @@
 // variables and small file utilities.
 #include "platform/fs/RtError.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -89,6 +90,21 @@ private:
     int pid_ = -1;
     int status_ = 0;
 };
+
+// How long a test waits for something that is bound to happen: ample on the
+// busiest machine, so that only a fault ever runs into it.
+inline constexpr std::chrono::seconds EventLimit{60};
+
+// Asks `done` until it holds, sleeping between the questions, for at most
+// `limit`; true when it held.
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = EventLimit);
+
+// Writes a program (a shell script) that runs the shell lines `first`, waits
+// until the file `release` exists, runs `last` and ends with 0: a child that
+// is still running for as long as a test needs it to. Left alone, it gives
+// up waiting after EventLimit.
+void writeProgramUntilReleased(const std::filesystem::path& program, const std::filesystem::path& release,
+                               const std::string& first = {}, const std::string& last = {});
 
 // True when a program of that name is on PATH.
 bool haveProgram(const std::string& name);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -51,11 +52,24 @@ TEST(GlidepackProgram, ShowsItsWindowAndWritesNothing)
 
     qm::test::ScopedEnv noHome("QUILLMATE_HOME", std::nullopt);
     qm::test::ScopedEnv offscreen("QT_QPA_PLATFORM", "offscreen");
-    // A window that never showed would not end the program on close: the
-    // watchdog then kills it, and the status is not 0.
-    const std::string script = "\"$0\" \"$1\" & pid=$!; sleep 2; kill -TERM $pid; "
-                               "( sleep 20; kill -KILL $pid ) >/dev/null 2>&1 & dog=$!; "
-                               "wait $pid; status=$?; kill $dog 2>/dev/null; exit $status";
+    // The request to end goes out once the program has taken charge of it
+    // (it does so first thing, and then answers it only once its window has
+    // shown): until SIGTERM shows among the signals it catches, or it has
+    // ended. A window that never showed would not end the program on close:
+    // the watchdog then kills it, and the status is not 0.
+    const long rounds = long(std::chrono::milliseconds(qm::test::EventLimit).count() / 50);
+    const std::string limit = std::to_string(std::chrono::seconds(qm::test::EventLimit).count());
+    const std::string script =
+        "\"$0\" \"$1\" & pid=$!\n"
+        "taken() {\n"
+        "  c=$(sed -n 's/^SigCgt:[[:space:]]*//p' /proc/$pid/status 2>/dev/null)\n"
+        "  [ -z \"$c\" ] || grep -q '^State:[[:space:]]*Z' /proc/$pid/status ||\n"
+        "    [ $((0x${c#${c%????}} & 0x4000)) -ne 0 ]\n"
+        "}\n"
+        "n=0; until taken || [ $n -ge " + std::to_string(rounds) + " ]; do sleep 0.05; n=$((n + 1)); done\n"
+        "kill -TERM $pid\n"
+        "( trap 'kill $s; exit' TERM; sleep " + limit + " & s=$!; wait $s; kill -KILL $pid ) >/dev/null 2>&1 & dog=$!\n"
+        "wait $pid; status=$?; kill $dog 2>/dev/null; exit $status\n";
     std::string out;
     EXPECT_EQ(qm::test::runCommand({"/bin/sh", "-c", script, (home / "glidepack").string(),
                                     (home / "a.zip").string()},

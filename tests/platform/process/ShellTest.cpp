@@ -110,13 +110,15 @@ TEST_F(ShellTest, MissingProgramsAndFoldersGiveShellCodes)
 
 TEST_F(ShellTest, KeptProcessIsPolledAndReaped)
 {
-    ShellRequest rq{"open", sleepPath, "0.3"};
+    qm::test::writeProgramUntilReleased(tmp / "waiter", tmp / "release");
+    ShellRequest rq{"open", (tmp / "waiter").string()};
     rq.keepProcess = true;
     ShellResult r = shellExecute(rq);
     ASSERT_EQ(r.code, shellcode::Success);
     ASSERT_TRUE(r.process.valid());
     pid_t pid = r.process.pid();
     EXPECT_TRUE(r.process.running());
+    qm::test::writeFile(tmp / "release", "");
     while (r.process.running(std::chrono::milliseconds(20))) {
     }
     EXPECT_FALSE(r.process.running());
@@ -134,9 +136,7 @@ TEST_F(ShellTest, AbandonedChildIsReapedInBackground)
         ASSERT_TRUE(r.process.valid());
         pid = r.process.pid();
     }
-    for (int i = 0; i < 200 && processExists(pid); ++i)
-        usleep(10000);
-    EXPECT_FALSE(processExists(pid));
+    EXPECT_TRUE(qm::test::eventually([&] { return !processExists(pid); }));
 }
 
 TEST_F(ShellTest, ProgramGetsArgumentsAndStartFolderAndExeRule)
@@ -183,6 +183,30 @@ TEST_F(ShellTest, ProgramWithoutExecutePermissionIsOpenedAsDocumentOrDenied)
     }
 }
 
+// An executable file that passes every look-up but that the system cannot
+// run (text without "#!", or nothing at all) is a failed start, never success.
+TEST_F(ShellTest, ExecutableOfUnknownFormatGivesBadFormat)
+{
+    for (const char* content : {"just some words\n", ""}) {
+        SCOPED_TRACE(std::string("content: \"") + content + "\"");
+        stdfs::path prog = tmp / "plain";
+        qm::test::writeFile(prog, content);
+        stdfs::permissions(prog, stdfs::perms::owner_all);
+
+        ShellRequest rq{"open", prog.string()};
+        rq.keepProcess = true;
+        ShellResult r = shellExecute(rq);
+        EXPECT_EQ(r.code, shellcode::BadFormat);
+        EXPECT_FALSE(r.process.valid());
+
+        Resolved resolved = resolveLaunch(prog.string(), {"x"});
+        ASSERT_EQ(resolved.code, 0) << "the look-up itself finds the file";
+        EXPECT_EQ(startResolved(resolved).code, shellcode::BadFormat);
+        EXPECT_EQ(startCommandLine(prog.string() + " x").code, shellcode::BadFormat);
+    }
+    EXPECT_TRUE(calls().empty());
+}
+
 TEST_F(ShellTest, VerbsGoToXdgOpenAndLp)
 {
     fake("xdg-open");
@@ -221,7 +245,7 @@ TEST_F(ShellTest, HandlerFailuresAndAbsenceGiveCodes)
     EXPECT_EQ(shellExecute({"", "foo:bar"}).code, shellcode::NoAssociation);
     // A handler that is still busy after the grace period counts as started
     // and is kept when asked.
-    fake("xdg-open", 0, "exec sleep 2\n");
+    fake("xdg-open", 0, "exec sleep 300\n"); // ended below
     qm::test::ScopedEnv p("PATH", bin.string() + ":" + stdfs::path(sleepPath).parent_path().string());
     qm::test::writeFile(tmp / "d.txt", "x");
     ShellRequest rq{"open", (tmp / "d.txt").string()};

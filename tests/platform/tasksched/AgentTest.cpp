@@ -174,8 +174,16 @@ TEST_F(AgentTick, NothingFiresFromWhatOthersMayWrite)
 
 TEST_F(AgentTick, RunningAndDisabledTasksWaitTheirTurn)
 {
+    // Busy runs until the test releases it, so the next day's tick finds it
+    // running however long that tick takes to come.
+    qm::test::writeProgramUntilReleased(dir_ / "busy.sh", dir_ / "release");
+    saveJob(tasks_ / "Busy.job", jobRunning((dir_ / "busy.sh").string(), "", {daily(2026, 1, 1, 21, 0)}));
+    // Slow is ended with its trigger's minute; that day is its last.
     TASK_TRIGGER window = daily(2026, 1, 1, 21, 0);
-    window.rgFlags = TASK_TRIGGER_FLAG_KILL_AT_DURATION_END;
+    window.rgFlags = TASK_TRIGGER_FLAG_KILL_AT_DURATION_END | TASK_TRIGGER_FLAG_HAS_END_DATE;
+    window.wEndYear = 2026;
+    window.wEndMonth = 1;
+    window.wEndDay = 2;
     window.MinutesDuration = 1;
     saveJob(tasks_ / "Slow.job", jobRunning("sleep", "30", {window}));
     Job off = jobRunning((dir_ / "fire.sh").string(), marker_.string(), {daily(2026, 1, 1, 21, 0)});
@@ -184,10 +192,13 @@ TEST_F(AgentTick, RunningAndDisabledTasksWaitTheirTurn)
     tick("2026-01-02T20:00");
 
     ASSERT_EQ(tick("2026-01-02T21:00:59"), 0); // one second left of the trigger's minute
-    const RunState running = readRunState(tasks_ / "Slow.job.state");
+    const RunState running = readRunState(tasks_ / "Busy.job.state");
     ASSERT_NE(running.Pid, 0);
+    ASSERT_TRUE(readRunState(tasks_ / "Slow.job.state").LastRun);
     ASSERT_EQ(tick("2026-01-03T21:00:30"), 0);
-    EXPECT_EQ(readRunState(tasks_ / "Slow.job.state").LastRun, running.LastRun); // not started twice
+    EXPECT_EQ(readRunState(tasks_ / "Busy.job.state").LastRun, running.LastRun); // not started twice
+    qm::test::writeFile(dir_ / "release", "");
+    ASSERT_TRUE(eventually([&] { return readRunState(tasks_ / "Busy.job.state").Pid == 0; }));
     ASSERT_TRUE(eventually([&] { return readRunState(tasks_ / "Slow.job.state").Pid == 0; }));
     EXPECT_TRUE(readRunState(tasks_ / "Slow.job.state").Terminated);
     EXPECT_EQ(lines(marker_), 0);

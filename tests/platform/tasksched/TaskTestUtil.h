@@ -3,9 +3,9 @@
 #include "platform/tasksched/Job.h"
 #include "platform/tasksched/RunState.h"
 
-#include <chrono>
+#include "TestSupport.h"
+
 #include <filesystem>
-#include <thread>
 
 namespace qmtest {
 
@@ -40,16 +40,6 @@ inline Job jobRunning(const std::string& app, const std::string& parameters, std
     return job;
 }
 
-// Waits (at most a few seconds) until `done` holds; true when it did.
-template <class Done>
-bool eventually(Done done)
-{
-    for (int i = 0; i < 500; ++i) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
+using qm::test::eventually;
 
 } // namespace qmtest

@@ -6,6 +6,7 @@
 #include "platform/zip/ArchiveReader.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace qm::zip::test {
@@ -435,7 +436,9 @@ TEST_F(ZipRoundTrip, FilesHeldOpenForWritingNeedIncludeOpenFiles)
 TEST_F(ZipRoundTrip, TemporaryArchiveOnAnotherFileSystem)
 {
     // /dev/shm is a separate (memory) file system where it exists: the
-    // finished archive is then copied beside the target and renamed.
+    // finished archive is then copied beside the target and renamed. The
+    // system's temporary folder is a folder of this test's own there, as
+    // other programs may build archives in /dev/shm meanwhile.
     if (!stdfs::is_directory("/dev/shm") || ::access("/dev/shm", W_OK) != 0)
         GTEST_SKIP() << "no second file system to use";
     auto leftovers = [](const stdfs::path& folder) {
@@ -444,14 +447,18 @@ TEST_F(ZipRoundTrip, TemporaryArchiveOnAnotherFileSystem)
             n += e.path().filename().string().rfind(".~qmz", 0) == 0;
         return n;
     };
-    const int before = leftovers("/dev/shm");
-    qm::test::ScopedEnv tmpdir("TMPDIR", "/dev/shm");
+    std::optional<TempDir> shm;
+    {
+        qm::test::ScopedEnv onShm("TMPDIR", "/dev/shm");
+        shm.emplace("qm-zip-shm");
+    }
+    qm::test::ScopedEnv tmpdir("TMPDIR", shm->str());
     zip.UseTempArchive = true;
     zip.TempArchiveFolder.clear(); // the system's temporary folder
     build();
     ASSERT_EQ(extract(), result::Ok);
     EXPECT_EQ(extractedFiles(), files);
-    EXPECT_EQ(leftovers("/dev/shm"), before);
+    EXPECT_EQ(leftovers(shm->path()), 0);
     EXPECT_EQ(leftovers(tmp.path()), 0);
 }
 

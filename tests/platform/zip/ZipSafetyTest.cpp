@@ -58,6 +58,25 @@ protected:
         deflateEnd(&z);
         return out;
     }
+    // A raw deflate stream decoded to its end; empty when it does not decode.
+    std::string inflateRaw(const std::string& in)
+    {
+        z_stream z{};
+        inflateInit2(&z, -15);
+        std::string out;
+        char buf[65536];
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+        z.avail_in = uInt(in.size());
+        int r = Z_OK;
+        while (r == Z_OK) {
+            z.next_out = reinterpret_cast<Bytef*>(buf);
+            z.avail_out = sizeof buf;
+            r = inflate(&z, Z_NO_FLUSH);
+            out.append(buf, sizeof buf - z.avail_out);
+        }
+        inflateEnd(&z);
+        return r == Z_STREAM_END ? out : std::string();
+    }
     // A real archive of a few files, made by the control.
     std::string goodArchive()
     {
@@ -227,6 +246,73 @@ TEST_F(ZipSafety, TruncatedAndCorruptedArchivesNeverCrash)
             EXPECT_EQ(f.find(".."), std::string::npos) << f;
     }
     EXPECT_TRUE(strayFiles().empty());
+}
+
+// One data byte changed in an entry the control wrote, so that the entry still
+// decodes to its full size: only the CRC tells. Test and extract report
+// damaged data, and extraction leaves no file, nor touches one already there.
+TEST_F(ZipSafety, AFlippedDataByteIsDamagedDataAndLeavesNoFile)
+{
+    const std::string text = textBytes(300000);
+    struct Case {
+        const char* name;
+        int method, level;
+        std::string content;
+    } cases[] = {{"stored.bin", 0, 0, randomBytes(5000)}, {"deflated.txt", 8, 6, text}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        stdfs::path src = tmp.path() / "good-src" / c.name;
+        makeFiles(src, {{c.name, c.content}});
+        stdfs::path archive = tmp.path() / (std::string(c.name) + ".zip");
+        PavikZip z;
+        z.ArchivePath = win(archive);
+        z.SourceFolder = win(src);
+        z.Method = c.method;
+        z.Level = c.level;
+        ASSERT_EQ(z.Build(), result::Ok);
+        zip.ArchivePath = win(archive);
+        rec.clear();
+        ASSERT_EQ(zip.ListEntries(), result::Ok);
+        ASSERT_EQ(rec.listed.size(), 1u);
+        ASSERT_EQ(rec.listed[0].method, c.method);
+        const auto packed = size_t(rec.listed[0].compressedSize);
+
+        // The one entry's data follows its local header at the archive's start.
+        std::string bytes = qm::test::readFile(archive);
+        auto word = [&](size_t at) { return size_t(uint8_t(bytes[at])) | size_t(uint8_t(bytes[at + 1])) << 8; };
+        const size_t data = 30 + word(26) + word(28);
+        ASSERT_LE(data + packed, bytes.size());
+        // A change the decoder itself cannot see: the data still decodes to
+        // as many bytes as before, only other ones.
+        bool found = false;
+        for (size_t at = data + packed / 2; at < data + packed && !found; ++at) {
+            for (int bit = 0; bit < 8 && !found; ++bit) {
+                std::string changed = bytes;
+                changed[at] = char(changed[at] ^ (1 << bit));
+                const std::string stream = changed.substr(data, packed);
+                const std::string plain = c.method == 0 ? stream : inflateRaw(stream);
+                if (plain.size() == c.content.size() && plain != c.content) {
+                    bytes = changed;
+                    found = true;
+                }
+            }
+        }
+        ASSERT_TRUE(found);
+
+        rec.clear();
+        stdfs::remove_all(out);
+        EXPECT_EQ(extractRaw(bytes), result::DataError);
+        EXPECT_TRUE(rec.skipped(c.name, skip::DataError));
+        EXPECT_TRUE(allFiles(out).empty());
+        rec.clear();
+        EXPECT_EQ(zip.Test(), result::DataError);
+        EXPECT_TRUE(rec.skipped(c.name, skip::DataError));
+
+        qm::test::writeFile(out / c.name, "kept");
+        EXPECT_EQ(zip.Extract(), result::DataError);
+        EXPECT_EQ(allFiles(out), std::vector<std::string>{c.name});
+        EXPECT_EQ(qm::test::readFile(out / c.name), "kept");
+    }
 }
 
 TEST_F(ZipSafety, OutputNeverPassesTheRecordedSize)
