@@ -7,10 +7,11 @@
 
 #include "app/BusySwitch.h"
 #include "app/ProgramState.h"
-#include "engine/ArchiveKinds.h"
-#include "engine/BackupType.h"
 #include "engine/SplitSize.h"
 #include "platform/datetime/Clock.h"
+#include "session/ArchiveKinds.h"
+#include "session/BackupType.h"
+#include "session/ZipSession.h"
 
 #include "FakeMainWindowView.h"
 #include "FakeWindows.h"
@@ -21,6 +22,7 @@
 namespace qm::test::engine {
 
 using namespace qm::engine;
+using namespace qm::session;
 using qm::datetime::DateTime;
 using qm::ui::mb::OK;
 namespace stdfs = std::filesystem;
@@ -100,7 +102,8 @@ protected:
     qm::test::FakeWindows windows_;
     qm::app::BusySwitch busy_{view_};
     qm::datetime::FixedClock clock_{DateTime{2026, 3, 7, 14, 5, 9}};
-    Backup backup_{state_, view_, windows_.windows, busy_, clock_};
+    ZipSession session_{state_, busy_, windows_.engine, windows_.restore, clock_};
+    Backup backup_{state_, view_, windows_.windows, busy_, session_};
     qm::test::FakeStatusView& status_ = windows_.engine.statusView;
     int kind_ = kind::Zip;
     bool deleteOld_ = false;

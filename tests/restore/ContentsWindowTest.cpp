@@ -8,7 +8,6 @@
 #include "platform/ui/ReportList.h"
 #include "platform/ui/TreeView.h"
 #include "restore/ViewZip.h"
-#include "restore/ViewZipRows.h"
 #include "restore/forms/QtRestoreForms.h"
 #include "restore/forms/ViewZipRestore.h"
 #include "restore/forms/frmViewZip.h"
@@ -94,10 +93,7 @@ protected:
         qm::zip::PavikZip z;
         qm::zip::ZipEventHandlers h;
         int n = 0;
-        h.onFileListed = [&](const qm::zip::ListedEntry& e) {
-            forms_.addContentsRow(++n, listedRow(e.name, e.size, e.compressedSize, e.modified, e.created,
-                                                 e.attributes));
-        };
+        h.onFileListed = [&](const qm::zip::ListedEntry& e) { forms_.addContentsRow(++n, e); };
         z.addEventSink(&h);
         z.ArchivePath = archive_;
         EXPECT_EQ(z.ListEntries(), 0);

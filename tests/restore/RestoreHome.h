@@ -4,10 +4,10 @@
 // windows faked, boxes scripted, the clock fixed.
 #include "app/BusySwitch.h"
 #include "app/ProgramState.h"
-#include "engine/Backup.h"
 #include "platform/datetime/Clock.h"
 #include "platform/zip/PavikZip.h"
 #include "restore/Restore.h"
+#include "session/ZipSession.h"
 
 #include "FakeMainWindowView.h"
 #include "FakeWindows.h"
@@ -90,8 +90,8 @@ protected:
     FakeWindows windows_;
     qm::app::BusySwitch busy_{view_};
     qm::datetime::FixedClock clock_{qm::datetime::DateTime{2026, 3, 7, 14, 5, 9}};
-    qm::engine::Backup backup_{state_, view_, windows_.windows, busy_, clock_};
-    qm::restore::Restore restore_{state_, view_, windows_.windows, busy_, backup_};
+    qm::session::ZipSession session_{state_, busy_, windows_.engine, windows_.restore, clock_};
+    qm::restore::Restore restore_{state_, view_, windows_.windows, busy_, session_};
 };
 
 } // namespace qm::test
