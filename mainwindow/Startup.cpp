@@ -71,7 +71,7 @@ PurgeResult PurgeHidden(const std::string& tempFolder)
         // anything else (a pipe, a device, what a link leads to) could wait
         // for ever, and removing the name never touches it.
         const bool regular = std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ec));
-        if ((regular && qm::fs::isFileLocked(file)) || !std::filesystem::remove(file, ec) || ec)
+        if ((regular && qm::fs::isFileLocked(file)) || !qm::fs::removeName(file))
             result.skipped.push_back(e.name);
         else
             ++result.deleted;
@@ -122,8 +122,7 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
         qm::tasksched::ensureTasksFolder();
         qm::fs::copyFile(source, job);
         // A job file that others may change is never fired.
-        std::filesystem::permissions(qm::fs::toNative(job),
-                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ec);
+        qm::fs::restrictToOwner(job);
     });
 
     step([&] { state.store.LoadUserOptions(); });

@@ -11,7 +11,10 @@
 //    nothing but those three;
 //  - no two subsystem folders include each other (what two of them share
 //    moves beneath both), and the backup engine and restore, which share the
-//    main window's zip session, include each other in neither direction.
+//    main window's zip session, include each other in neither direction;
+//  - and, on every line, the host calls that platform/ wraps (removing a
+//    file's name, a file's permissions, the home folder) are made in
+//    platform/ only (and in tests/ and bench/).
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -128,7 +131,28 @@ void mutualReaches(const Reaches& reaches, std::vector<std::string>& problems)
                                    folders.second + ")");
 }
 
-// Every broken rule of the tree under `root`, as "file: include: rule".
+// The host call on a code line of `rel` that belongs in platform/, as
+// written; empty when none (or when `rel` may make it).
+std::string hostCall(const std::string& rel, const std::string& line)
+{
+    static const std::regex calls[] = {
+        std::regex(R"((::(unlink|f?chmod)(at)?)\s*\()"),
+        std::regex(R"((\b(secure_)?getenv\s*\(\s*"HOME"\s*\)))"),
+        std::regex(R"((\b(std::filesystem|stdfs|fs)::(remove(_all)?|permissions))\s*\()"),
+    };
+    const std::string top = topFolder(rel);
+    if (top == "platform" || top == "tests" || top == "bench")
+        return {};
+    const std::string code = line.substr(0, line.find("//"));
+    std::smatch m;
+    for (const std::regex& call : calls)
+        if (std::regex_search(code, m, call))
+            return m[1].str();
+    return {};
+}
+
+// Every broken rule of the tree under `root`, as "file: include: rule" (or
+// "file: call: rule").
 std::vector<std::string> layoutProblems(const fs::path& root)
 {
     static const std::regex include(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
@@ -150,6 +174,8 @@ std::vector<std::string> layoutProblems(const fs::path& root)
         std::string line;
         std::smatch m;
         while (std::getline(in, line)) {
+            if (const std::string name = hostCall(rel, line); !name.empty())
+                problems.push_back(rel + ": " + name + ": a host call outside platform/");
             if (!std::regex_search(line, m, include))
                 continue;
             if (std::string rule = brokenRule(rel, m[1] == "<", m[2]); !rule.empty())
@@ -193,6 +219,13 @@ TEST(Layout, EachRuleIsFoundWhereItIsBroken)
     source("tests/restore/EngineOk.cpp", "\"engine/Backup.h\"");
     source("build-x/CMakeCache.txt", "<unistd.h>");
     source("build-x/x.cpp", "<unistd.h>");
+    const std::string calls = "void f(const char* p) {\n    ::unlink(p);\n    std::getenv(\"HOME\");\n"
+                              "    std::filesystem::remove(p);\n    fs::remove_all(p);\n}\n";
+    qm::test::writeFile(tree / "platform/fs/Calls.cpp", calls);
+    qm::test::writeFile(tree / "tests/engine/CallsTest.cpp", calls);
+    qm::test::writeFile(tree / "engine/Said.cpp", "// ::unlink(p) and getenv(\"HOME\") are platform/'s\n"
+                                                  "const char* t = std::getenv(\"TERM\");\nbool removeFolder(int);\n"
+                                                  "bool b = qm::fs::removeFolder(1);\n");
     // Broken.
     source("store/Posix.cpp", "<fcntl.h>");
     source("runner/Posix.cpp", "<sys/stat.h>");
@@ -207,6 +240,13 @@ TEST(Layout, EachRuleIsFoundWhereItIsBroken)
     source("app/Above.h", "\"engine/EngineForms.h\"");
     source("app/AboveToo.h", "\"session/ZipSession.h\"");
     source("session/Above.h", "\"restore/RestoreForms.h\"");
+    qm::test::writeFile(tree / "mainwindow/Calls.cpp", "int a = ::unlink(\"x\");\n");
+    qm::test::writeFile(tree / "sfxstub/Calls.cpp", "const char* h = std::getenv( \"HOME\" );\n");
+    qm::test::writeFile(tree / "runner/Calls.cpp",
+                        "void f() { stdfs::remove(p); }\nvoid g() { ::unlinkat(0, p, 0); }\n");
+    qm::test::writeFile(tree / "options/Calls.h", "inline void f() { std::filesystem::remove_all(p); }\n");
+    qm::test::writeFile(tree / "editor/Calls.cpp", "void f() { fs::permissions(p, fs::perms::owner_all); }\n");
+    qm::test::writeFile(tree / "pickers/Calls.cpp", "void f() { ::chmod(p, 0600); }\n");
     source("engine/Across.cpp", "\"restore/Restore.h\"");
     source("editor/Across.cpp", "\"options/OptionsForms.h\"");
     source("options/Across.cpp", "\"editor/EditorForms.h\"");
@@ -216,20 +256,27 @@ TEST(Layout, EachRuleIsFoundWhereItIsBroken)
                   "app/Above.h: engine/EngineForms.h: a layer above its own",
                   "app/AboveToo.h: session/ZipSession.h: a layer above its own",
                   "editor/Across.cpp: options/OptionsForms.h: two folders including each other (editor, options)",
+                  "editor/Calls.cpp: fs::permissions: a host call outside platform/",
                   "engine/Across.cpp: restore/Restore.h: engine/ and restore/ kept apart (what they share is in "
                   "session/)",
                   "engine/Logic.cpp: QString: Qt in a logic file",
                   "engine/forms/frmZip.cpp: platform/zip/PavikZip.h: forms/ reaching the process layer, the zip "
                   "control or the store",
+                  "mainwindow/Calls.cpp: ::unlink: a host call outside platform/",
                   "options/Across.cpp: editor/EditorForms.h: two folders including each other (options, editor)",
+                  "options/Calls.h: std::filesystem::remove_all: a host call outside platform/",
+                  "pickers/Calls.cpp: ::chmod: a host call outside platform/",
                   "platform/fs/Above.h: store/Store.h: a layer above its own",
                   "platform/ui/UiServices.h: QWidget: Qt in a logic file",
                   "restore/Other.cpp: engine/forms/frmSplitSize.h: another folder's forms/",
                   "restore/Up.h: mainwindow/Commands.h: mainwindow/ header outside mainwindow/",
                   "restore/forms/frmStore.cpp: store/Store.h: forms/ reaching the process layer, the zip control "
                   "or the store",
+                  "runner/Calls.cpp: ::unlinkat: a host call outside platform/",
+                  "runner/Calls.cpp: stdfs::remove: a host call outside platform/",
                   "runner/Posix.cpp: sys/stat.h: POSIX outside platform/",
                   "session/Above.h: restore/RestoreForms.h: a layer above its own",
+                  "sfxstub/Calls.cpp: getenv( \"HOME\" ): a host call outside platform/",
                   "store/Above.h: app/ProgramState.h: a layer above its own",
                   "store/Posix.cpp: fcntl.h: POSIX outside platform/",
               }));

@@ -338,6 +338,17 @@ void deleteFile(const std::string& winPathMask)
 
 void deleteNamedFile(const std::string& winPath) { deleteOne(toNative(toBackslashes(winPath)), winPath); }
 
+bool removeName(const stdfs::path& native) noexcept { return ::unlink(native.c_str()) == 0; }
+
+bool restrictToOwner(const std::string& winPath) noexcept
+{
+    try {
+        return ::chmod(toNative(winPath).c_str(), S_IRUSR | S_IWUSR) == 0;
+    } catch (...) {
+        return false;
+    }
+}
+
 void renameFile(const std::string& from, const std::string& to)
 {
     stdfs::path src = toNative(from);
