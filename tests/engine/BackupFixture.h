@@ -5,17 +5,11 @@
 // Single" would, answering the archive kind dialog with a kind.
 #include "engine/Backup.h"
 
-#include "app/BusySwitch.h"
-#include "app/ProgramState.h"
 #include "engine/SplitSize.h"
-#include "platform/datetime/Clock.h"
 #include "session/ArchiveKinds.h"
 #include "session/BackupType.h"
-#include "session/ZipSession.h"
 
-#include "FakeMainWindowView.h"
-#include "FakeWindows.h"
-#include "ProgramHome.h"
+#include "SessionHome.h"
 
 #include <random>
 
@@ -39,11 +33,10 @@ inline std::string noise(std::size_t n, unsigned seed)
     return s;
 }
 
-class BackupTest : public qm::test::ProgramHomeTest {
+class BackupTest : public qm::test::SessionHome {
 protected:
-    BackupTest() : ProgramHomeTest({"Projects", "Options", "Filelists", "Temp", "out"})
+    BackupTest()
     {
-        ui_.setUnscriptedResult(OK);
         windows_.engine.onBackupType = [this](const BackupTypeSetup&) {
             std::array<bool, ArchiveKindCount> set{};
             set[size_t(kind_)] = true;
@@ -96,13 +89,6 @@ protected:
     }
     std::vector<std::string> prompts() const { return ui_.titledPrompts(); }
 
-    qm::ui::FakeUiServices ui_;
-    qm::app::ProgramState state_{ui_};
-    qm::test::FakeMainWindowView view_;
-    qm::test::FakeWindows windows_;
-    qm::app::BusySwitch busy_{view_};
-    qm::datetime::FixedClock clock_{DateTime{2026, 3, 7, 14, 5, 9}};
-    ZipSession session_{state_, busy_, windows_.engine, windows_.restore, clock_};
     Backup backup_{state_, view_, windows_.windows, busy_, session_};
     qm::test::FakeStatusView& status_ = windows_.engine.statusView;
     int kind_ = kind::Zip;

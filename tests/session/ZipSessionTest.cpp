@@ -4,29 +4,19 @@
 // builds that drive it are the engine's and restore's tests.
 #include "session/ZipSession.h"
 
-#include "app/BusySwitch.h"
-#include "app/ProgramState.h"
-#include "platform/datetime/Clock.h"
 #include "platform/zip/PavikZip.h"
 #include "session/ArchiveKinds.h"
 #include "session/SessionForms.h"
 #include "store/ProjectRecord.h"
 
-#include "FakeMainWindowView.h"
-#include "FakeWindows.h"
-#include "ProgramHome.h"
+#include "SessionHome.h"
 
 namespace {
 
 using namespace qm::session;
 
-class ZipSessionTest : public qm::test::ProgramHomeTest {
+class ZipSessionTest : public qm::test::SessionHome {
 protected:
-    ZipSessionTest() : ProgramHomeTest({"Projects", "Options", "Temp", "out"})
-    {
-        ui_.setUnscriptedResult(qm::ui::mb::OK);
-    }
-
     // An archive of the folder `source`, made by a control of its own.
     static void makeArchive(const std::string& source, const std::string& archive)
     {
@@ -37,13 +27,6 @@ protected:
     }
     std::vector<std::string> prompts() const { return ui_.titledPrompts(); }
 
-    qm::ui::FakeUiServices ui_;
-    qm::app::ProgramState state_{ui_};
-    qm::test::FakeMainWindowView view_;
-    qm::test::FakeWindows windows_;
-    qm::app::BusySwitch busy_{view_};
-    qm::datetime::FixedClock clock_{qm::datetime::DateTime{2026, 3, 7, 14, 5, 9}};
-    ZipSession session_{state_, busy_, windows_.engine, windows_.restore, clock_};
     qm::test::FakeStatusView& status_ = windows_.engine.statusView;
 };
 
