@@ -122,7 +122,8 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
         qm::tasksched::ensureTasksFolder();
         qm::fs::copyFile(source, job);
         // A job file that others may change is never fired.
-        qm::fs::restrictToOwner(job);
+        std::filesystem::permissions(qm::fs::toNative(job),
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ec);
     });
 
     step([&] { state.store.LoadUserOptions(); });

@@ -340,15 +340,6 @@ void deleteNamedFile(const std::string& winPath) { deleteOne(toNative(toBackslas
 
 bool removeName(const stdfs::path& native) noexcept { return ::unlink(native.c_str()) == 0; }
 
-bool restrictToOwner(const std::string& winPath) noexcept
-{
-    try {
-        return ::chmod(toNative(winPath).c_str(), S_IRUSR | S_IWUSR) == 0;
-    } catch (...) {
-        return false;
-    }
-}
-
 void renameFile(const std::string& from, const std::string& to)
 {
     stdfs::path src = toNative(from);

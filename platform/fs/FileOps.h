@@ -97,9 +97,6 @@ void deleteNamedFile(const std::string& winPath);
 // itself, never what it leads to; a folder stays. False when nothing was
 // removed.
 bool removeName(const std::filesystem::path& native) noexcept;
-// Leaves the file `winPath` to its owner alone: read and write for the
-// owner, nothing for anyone else. False when that could not be done.
-bool restrictToOwner(const std::string& winPath) noexcept;
 // Renames or moves a file or folder; a file also moves to another drive.
 // The new name keeps the spelling given. 53 source missing, 58 the new name
 // exists, 76 target folder missing.
