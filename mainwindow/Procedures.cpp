@@ -12,8 +12,8 @@
 #include "mainwindow/RecordOps.h"
 #include "options/OptionsForms.h"
 #include "pickers/PickerForms.h"
-#include "restore/RestoreForms.h"
 #include "platform/fs/Paths.h"
+#include "restore/RestoreForms.h"
 #include "store/AutobackLog.h"
 #include "store/SystemLookups.h"
 
