@@ -6,12 +6,9 @@
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
-#include "engine/ArchiveKinds.h"
-#include "engine/BackupType.h"
 #include "engine/CheckValues.h"
 #include "engine/EngineForms.h"
 #include "engine/RunParts.h"
-#include "engine/StatusView.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "platform/datetime/DateText.h"
@@ -19,6 +16,9 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
+#include "session/ArchiveKinds.h"
+#include "session/BackupType.h"
+#include "session/StatusView.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 
@@ -28,6 +28,7 @@ namespace {
 
 using F = qm::store::ProjectField;
 using namespace qm::ui;
+namespace kind = qm::session::kind;
 
 // The operation kind CheckValues gets for the kind ZipTypeBut records.
 std::string checkKind(const qm::app::OptionGroup& kinds)
@@ -40,7 +41,6 @@ std::string checkKind(const qm::app::OptionGroup& kinds)
         return "ace";
     return "zip";
 }
-
 
 } // namespace
 
@@ -61,19 +61,10 @@ std::string runErrorText(const std::exception& e)
 }
 
 Backup::Backup(qm::app::ProgramState& state, qm::app::MainWindowView& view, qm::app::Windows& windows,
-               qm::app::BusySwitch& busy, const qm::datetime::Clock& clock)
-    : state_(state), view_(view), windows_(windows), busy_(busy), clock_(clock),
-      log_(qm::store::AutobackLog::defaultPath())
+               qm::app::BusySwitch& busy, qm::session::ZipSession& session)
+    : PavikZip1(session.PavikZip1), state_(state), view_(view), windows_(windows), busy_(busy), session_(session),
+      log_(session.log())
 {
-    PavikZip1.addEventSink(this);
-    PavikZip1.setYieldHook([this] { state_.ui().doEvents(); });
-    windows_.engine.status().onCancel([this] { PavikZip1.AbortRequested = true; });
-}
-
-Backup::~Backup()
-{
-    windows_.engine.status().onCancel(nullptr);
-    PavikZip1.removeEventSink(this);
 }
 
 void Backup::BackupArchive()
@@ -98,7 +89,7 @@ void Backup::BackupArchive()
     store.LoadProject();
     qm::store::NormalPointer(ui);
 
-    windows_.engine.showBackupType(setupForBackup());
+    windows_.engine.showBackupType(qm::session::setupForBackup());
     // The delete flag holds for this run only: the procedure gets it, the
     // main window forgets it on every road from here.
     const bool deleteOld = f.Check1.value() == 1;
@@ -169,9 +160,9 @@ void Backup::logRunStart(const std::string& targetFile)
     log_.more("Target File: " + targetFile);
 }
 
-StatusView& Backup::showProgress()
+qm::session::StatusView& Backup::showProgress()
 {
-    StatusView& status = windows_.engine.status();
+    qm::session::StatusView& status = windows_.engine.status();
     status.setCaption("Compressing " + state_.Form1.ShortName + " files");
     status.setBanner("Compressing");
     status.show();

@@ -1,20 +1,19 @@
 #pragma once
 // The main window's manual backups, in plain C++: BackupArchive, the entry of
 // every manual backup; MakeZip, a ZIP backup (single file, split, spanned);
-// and the zip control PavikZip1 that the main window owns for its whole life,
-// with its yield hook (DoEvents), its event handlers, the progress window's
-// texts and ViewArchiveInfo. The restore, test and view procedures and the
-// other backups (self-extracting, ACE, the data files) use this same
-// control, its handlers, the progress window (EngineForms::status) and log().
+// MakeEXE, a self-extracting one; MakeAce and MakeAceEXE through WinAce.
+// Every build drives the main window's zip control of the zip session
+// (session/ZipSession.h), whose handlers paint the progress window and log
+// to autoback.log.
 //
 // The window is reached through MainWindowView, other windows through the
-// factories of app::Windows, boxes through UiServices and "now" through a
-// Clock, so every run is driven and tested without a display. While a build
-// yields, the busy switch is on: the main window's commands are off and Exit
-// waits for the run, which it asks to stop.
-#include "platform/datetime/Clock.h"
+// factories of app::Windows, boxes through UiServices and "now" through the
+// session's Clock, so every run is driven and tested without a display.
+// While a build yields, the busy switch is on: the main window's commands
+// are off and Exit waits for the run, which it asks to stop.
+#include "platform/datetime/DateTime.h"
 #include "platform/zip/PavikZip.h"
-#include "platform/zip/ZipEvents.h"
+#include "session/ZipSession.h"
 #include "store/AutobackLog.h"
 
 #include <exception>
@@ -34,22 +33,19 @@ enum class ProjectField : int;
 
 namespace qm::engine {
 
-class StatusView;
-
 // The box and log line of a run-time failure: "Error: " & number & ". " &
 // description. A failure that is not a run-time error counts as number 51.
 std::string runErrorText(const std::exception& e);
 
-class Backup : private qm::zip::ZipEvents {
+class Backup {
 public:
     Backup(qm::app::ProgramState& state, qm::app::MainWindowView& view, qm::app::Windows& windows,
-           qm::app::BusySwitch& busy, const qm::datetime::Clock& clock = qm::datetime::systemClock());
-    ~Backup() override;
+           qm::app::BusySwitch& busy, qm::session::ZipSession& session);
     Backup(const Backup&) = delete;
     Backup& operator=(const Backup&) = delete;
 
-    // The main window's zip control.
-    qm::zip::PavikZip PavikZip1;
+    // The main window's zip control (the session's).
+    qm::zip::PavikZip& PavikZip1;
 
     // ---- Procedures
     // Backs up the one project selected in the project list: loads its
@@ -74,7 +70,7 @@ public:
     // build. The record, the project file and the list are not changed.
     void MakeEXE(bool deleteOld = false);
 
-    // ACE through WinAce (engine/WinAce.h), kinds 6, 8 (split) and 10
+    // ACE through WinAce (session/WinAce.h), kinds 6, 8 (split) and 10
     // (spanned); BackupArchive calls it only when WinAceLocation is set. The
     // run succeeds when WinAce ends with exit code 0 and the archive was
     // made or changed by it (or, as before, is not older than
@@ -86,26 +82,6 @@ public:
     // WinAce's self-extractor options file sfxopt.ini when the record has a
     // title or an introduction.
     void MakeAceEXE(bool deleteOld = false);
-
-    // Fills the summary of the archive contents window for the archive
-    // `ArchivePath` and shows its list (also when the archive cannot be read,
-    // which is reported in a box).
-    void ViewArchiveInfo(std::string& ArchivePath);
-
-    // ---- The handlers of PavikZip1's events
-    void PavikZip1_FileProgress(const std::string& name);
-    void PavikZip1_TotalProgress(int percent);
-    void PavikZip1_DiskRequest(int disk, bool& ready);
-    void PavikZip1_EntryNaming(std::string& storedName, const std::string& sourcePath);
-    void PavikZip1_FileSkipped(const std::string& name, int reason);
-    void PavikZip1_Warning(const std::string& name, int code);
-    void PavikZip1_CommentRequest(std::string& comment);
-    void PavikZip1_FileListed(const qm::zip::ListedEntry& entry);
-
-    // ---- Shared with the other operations of the main window
-    // autoback.log, open while an operation logs.
-    qm::store::AutobackLog& log() { return log_; }
-    qm::datetime::DateTime Now() const { return clock_.now(); }
 
     // Test hook: the build that MakeZip and MakeEXE run instead of
     // PavikZip1.Build (a control that halts, 519, is not at hand otherwise).
@@ -122,7 +98,7 @@ private:
     // start line (ShortName) and the target file.
     void logRunStart(const std::string& targetFile);
     // StatusFrm shown with the run's caption and banner.
-    StatusView& showProgress();
+    qm::session::StatusView& showProgress();
     // ChooseTargetDir for a spanned or self-extracting backup: ChosenFolder,
     // emptied first, takes the folder chosen in this run ("" after Cancel).
     std::string chooseTargetFolder();
@@ -142,26 +118,14 @@ private:
     bool askAceSplitSize(bool selfExtracting);
     bool runAce(AceRun& run);
     void aceSucceeded();
-    // The zip control's events, passed to the handlers above.
-    void FileProgress(const std::string& name, int percent) override;
-    void TotalProgress(int percent) override;
-    void DiskRequest(int disk, bool& ready) override;
-    void EntryNaming(std::string& storedName, const std::string& sourcePath) override;
-    void FileSkipped(const std::string& name, const std::string& source, const std::string& target,
-                     int reason) override;
-    void Warning(const std::string& name, int code) override;
-    void CommentRequest(std::string& comment) override;
-    void FileListed(const qm::zip::ListedEntry& entry) override;
+    qm::datetime::DateTime Now() const { return session_.Now(); }
 
     qm::app::ProgramState& state_;
     qm::app::MainWindowView& view_;
     qm::app::Windows& windows_;
     qm::app::BusySwitch& busy_;
-    const qm::datetime::Clock& clock_;
-    qm::store::AutobackLog log_;
-    // While the archive's date is stamped its listing is not a viewing: the
-    // entries do not reach the contents window.
-    bool stamping_ = false;
+    qm::session::ZipSession& session_;
+    qm::store::AutobackLog& log_; // the session's run log
     std::function<int()> buildForTesting_;
 };
 

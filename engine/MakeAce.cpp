@@ -7,11 +7,9 @@
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
-#include "engine/ArchiveKinds.h"
 #include "engine/CheckValues.h"
 #include "engine/EngineForms.h"
 #include "engine/RunParts.h"
-#include "engine/WinAce.h"
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/AtomicFile.h"
@@ -20,6 +18,8 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/SetAside.h"
 #include "platform/ui/UiServices.h"
+#include "session/ArchiveKinds.h"
+#include "session/WinAce.h"
 #include "store/AceCommandLine.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
@@ -34,6 +34,7 @@ namespace {
 
 using F = qm::store::ProjectField;
 using namespace qm::ui;
+namespace kind = qm::session::kind;
 
 constexpr const char* NoWinAceText = "ACE compression requires that you have installed\r\n"
                                      "WinACE 2.11 or later. Quillmate could not\r\n"
@@ -216,8 +217,7 @@ bool Backup::runAce(AceRun& run)
             qm::fs::writeFileAtomic(qm::fs::toNative(commentFile), qm::store::AceCommentText(rec, run.selfExtracting));
             wroteComment = true;
         }
-        WinAceRunner runner(state_, windows_.restore, busy_);
-        ace = runner.OpAce(command, run.archive, run.target, list);
+        ace = session_.winAce().OpAce(command, run.archive, run.target, list);
     });
     if (wroteComment)
         attempt([&] { qm::fs::deleteFile(commentFile); });

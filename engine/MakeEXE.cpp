@@ -6,11 +6,7 @@
 #include "app/BusySwitch.h"
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
-#include "app/Windows.h"
-#include "engine/ArchiveKinds.h"
-#include "engine/EngineForms.h"
 #include "engine/RunParts.h"
-#include "engine/StatusView.h"
 #include "platform/fs/CurrentFolder.h"
 #include "platform/fs/Errors.h"
 #include "platform/fs/FileOps.h"
@@ -18,10 +14,11 @@
 #include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
+#include "session/ArchiveKinds.h"
+#include "session/StatusView.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 #include "store/ZipFromRecord.h"
-#include "store/ZipUpdate.h"
 
 #include <optional>
 
@@ -31,6 +28,7 @@ namespace {
 
 using F = qm::store::ProjectField;
 using namespace qm::ui;
+namespace kind = qm::session::kind;
 
 // The folder the project's files are named from when paths are not kept:
 // its drive and folder become the current ones.
@@ -81,7 +79,7 @@ void Backup::MakeEXE(bool deleteOld)
     const AtExit closeLog{[this] { log_.close(); }};
     qm::store::BusyPointer(ui);
     qm::app::BusySwitch::Operation running = busy_.begin([this] { PavikZip1.AbortRequested = true; });
-    StatusView& status = showProgress();
+    qm::session::StatusView& status = showProgress();
 
     BuildFailure failure;
     int result = -1;
@@ -130,9 +128,7 @@ void Backup::MakeEXE(bool deleteOld)
         ui.msgBox("Back-up operation successful.", mb::OKOnly, "Success!");
         if (rec[F::SFXArchiveDate] == "latest") {
             std::string archive = PavikZip1.ArchivePath;
-            stamping_ = true;
-            const AtExit stamped{[this] { stamping_ = false; }};
-            qm::store::CheckDate(PavikZip1, archive);
+            session_.StampArchiveDate(archive);
             status.unload();
         }
     } else if (result == res::UserAbort) {

@@ -6,10 +6,8 @@
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
-#include "engine/ArchiveKinds.h"
 #include "engine/EngineForms.h"
 #include "engine/RunParts.h"
-#include "engine/StatusView.h"
 #include "platform/datetime/DateText.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/Errors.h"
@@ -18,10 +16,11 @@
 #include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
+#include "session/ArchiveKinds.h"
+#include "session/StatusView.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 #include "store/ZipFromRecord.h"
-#include "store/ZipUpdate.h"
 
 #include <cstdio>
 #include <memory>
@@ -34,6 +33,7 @@ namespace {
 
 using F = qm::store::ProjectField;
 using namespace qm::ui;
+namespace kind = qm::session::kind;
 
 // The files a build of `archivePath` replaces: the archive and, for a split
 // set, its parts before it ("name.z01", "name.z02", ...) as long as they
@@ -96,7 +96,7 @@ void Backup::MakeZip(bool deleteOld)
     const AtExit closeLog{[this] { log_.close(); }};
     qm::store::BusyPointer(ui);
     qm::app::BusySwitch::Operation running = busy_.begin([this] { PavikZip1.AbortRequested = true; });
-    StatusView& status = showProgress();
+    qm::session::StatusView& status = showProgress();
 
     run.result = buildZip(run);
     qm::store::NormalPointer(ui);
@@ -220,9 +220,7 @@ void Backup::zipSucceeded(ZipRun& run)
     state_.ui().msgBox("Back-up operation successful.", mb::OKOnly, "Success!");
     if (rec[F::ZIPArchiveDate] == "latest") {
         std::string archive = PavikZip1.ArchivePath;
-        stamping_ = true;
-        const AtExit stamped{[this] { stamping_ = false; }};
-        qm::store::CheckDate(PavikZip1, archive);
+        session_.StampArchiveDate(archive);
         windows_.engine.status().unload();
     }
 }

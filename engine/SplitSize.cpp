@@ -1,7 +1,6 @@
 #include "engine/SplitSize.h"
 
 #include "app/ProgramState.h"
-#include "engine/ArchiveKinds.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/ui/UiServices.h"
 #include "store/ProjectRecord.h"

@@ -4,9 +4,6 @@
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
-#include "engine/Backup.h"
-#include "engine/EngineForms.h"
-#include "engine/StatusView.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "platform/datetime/DateText.h"
@@ -15,6 +12,8 @@
 #include "platform/fs/Paths.h"
 #include "platform/process/ShellCodes.h"
 #include "platform/ui/UiServices.h"
+#include "session/StatusView.h"
+#include "session/ZipSession.h"
 #include "store/DataFileZip.h"
 #include "store/Launcher.h"
 #include "store/ProgramFolders.h"
@@ -66,7 +65,7 @@ qm::RtError launchError(int code, const std::string& program)
 
 } // namespace
 
-void BackUpDB(ProgramState& state, Windows& windows, qm::engine::Backup& backup, BusySwitch& busy)
+void BackUpDB(ProgramState& state, qm::session::ZipSession& session, BusySwitch& busy)
 {
     UiServices& ui = state.ui();
     qm::store::UserOptionsRecord& u = state.store.UserOptionsRecord(1);
@@ -81,7 +80,7 @@ void BackUpDB(ProgramState& state, Windows& windows, qm::engine::Backup& backup,
     }
     qm::store::EnterProjectsFolder(app);
 
-    qm::zip::PavikZip& zip = backup.PavikZip1;
+    qm::zip::PavikZip& zip = session.PavikZip1;
     std::optional<qm::RtError> error;
     int result = qm::zip::result::Ok;
     {
@@ -98,7 +97,7 @@ void BackUpDB(ProgramState& state, Windows& windows, qm::engine::Backup& backup,
             error = asRtError(e);
         }
         // The build's progress may have made a progress window; none is shown.
-        windows.engine.status().unload();
+        session.status().unload();
     }
     if (error) {
         showRunError(ui, *error);
@@ -107,7 +106,7 @@ void BackUpDB(ProgramState& state, Windows& windows, qm::engine::Backup& backup,
     } else {
         ui.msgBox("Quillmate data files backed up successfully to " + qm::store::dataBackupPath(folder), mb::OKOnly,
                   DefaultTitle);
-        const std::string now = qm::datetime::formatDateTime(backup.Now());
+        const std::string now = qm::datetime::formatDateTime(session.Now());
         if (state.store.WriteIni("User Options", "UserLastINIBackup", now, app + "\\Options\\User Options"))
             u.UserLastINIBackup = now;
     }

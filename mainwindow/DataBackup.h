@@ -3,8 +3,8 @@
 // directly in Projects) packed into the self-extracting QMBackupData.exe in
 // the user option ProjectINIBackupPath, and that program started to put
 // them back.
-namespace qm::engine {
-class Backup;
+namespace qm::session {
+class ZipSession;
 }
 
 namespace qm::app {
@@ -17,7 +17,7 @@ struct Windows;
 // Builds QMBackupData.exe with the main window's zip control (no progress
 // window, no log lines of its own) and says how it went; UserLastINIBackup
 // is stamped once the success box is closed, and only then.
-void BackUpDB(ProgramState& state, Windows& windows, qm::engine::Backup& backup, BusySwitch& busy);
+void BackUpDB(ProgramState& state, qm::session::ZipSession& session, BusySwitch& busy);
 
 // Closes the program's other windows, then starts QMBackupData.exe from
 // ProjectINIBackupPath without waiting; when it is not there, the file the

@@ -3,6 +3,7 @@
 #include "app/ErrorBox.h"
 #include "app/MainWindowView.h"
 #include "app/Windows.h"
+#include "engine/EngineForms.h"
 #include "mainwindow/ArchiveCopy.h"
 #include "mainwindow/DataBackup.h"
 #include "mainwindow/LogClearing.h"
@@ -12,14 +13,16 @@
 #include "options/OptionsForms.h"
 #include "pickers/PickerForms.h"
 #include "platform/fs/Paths.h"
+#include "restore/RestoreForms.h"
 #include "store/AutobackLog.h"
 #include "store/SystemLookups.h"
 
 namespace qm::app {
 
 Procedures::Procedures(ProgramState& state, MainWindowView& view, Windows& windows)
-    : state_(state), view_(view), windows_(windows), busy_(view), backup_(state, view, windows, busy_),
-      restore_(state, view, windows, busy_, backup_)
+    : state_(state), view_(view), windows_(windows), busy_(view),
+      session_(state, busy_, windows.engine, windows.restore), backup_(state, view, windows, busy_, session_),
+      restore_(state, view, windows, busy_, session_)
 {
 }
 
@@ -107,7 +110,7 @@ void Procedures::HelpFor(const std::string& window) { contextHelp(state_, window
 
 void Procedures::ViewLog() { outside().ViewLog(); }
 
-void Procedures::ClearLog() { clearLog(state_.ui(), backup_.log(), qm::datetime::systemClock()); }
+void Procedures::ClearLog() { clearLog(state_.ui(), session_.log(), qm::datetime::systemClock()); }
 
 void Procedures::OpenExternalZIP()
 {
@@ -138,7 +141,7 @@ void Procedures::SendQMT() { SendArchive(state_, view_, windows_, qm::store::Pro
 
 void Procedures::SendEXE() { SendArchive(state_, view_, windows_, qm::store::ProjectField::SFXBackFile); }
 
-void Procedures::BackUpDB() { qm::app::BackUpDB(state_, windows_, backup_, busy_); }
+void Procedures::BackUpDB() { qm::app::BackUpDB(state_, session_, busy_); }
 
 void Procedures::RestoreDB() { qm::app::RestoreDB(state_, view_, windows_); }
 

@@ -8,7 +8,8 @@
 // Form1 forwards to them: it calls the commands through the dispatch table
 // and its timers' handlers here. A procedure that grows large gets a file of
 // its own beside this one (RecordOps, OutsidePrograms) or in its subsystem
-// (engine/Backup, restore/Restore); the body here then only calls it.
+// (engine/Backup, restore/Restore); the body here then only calls it. The
+// main window's zip session (session/ZipSession) lives here, beneath both.
 #include "app/BusySwitch.h"
 #include "app/ProgramState.h"
 #include "engine/Backup.h"
@@ -16,6 +17,7 @@
 #include "mainwindow/Startup.h"
 #include "restore/Restore.h"
 #include "restore/ViewZipView.h"
+#include "session/ZipSession.h"
 
 #include <functional>
 #include <string>
@@ -38,7 +40,9 @@ public:
     Windows& windows() const { return windows_; }
     // The busy switch every operation that yields holds while it runs.
     BusySwitch& busy() { return busy_; }
-    // The manual backups, and the main window's zip control with its handlers.
+    // The main window's zip control with its handlers, and the run log.
+    qm::session::ZipSession& session() { return session_; }
+    // The manual backups.
     qm::engine::Backup& backup() { return backup_; }
     // Restore, test and archive viewing.
     qm::restore::Restore& restore() { return restore_; }
@@ -81,6 +85,7 @@ private:
     MainWindowView& view_;
     Windows& windows_;
     BusySwitch busy_;
+    qm::session::ZipSession session_;
     qm::engine::Backup backup_;
     qm::restore::Restore restore_;
     MainForms* mainForms_ = nullptr;

@@ -72,7 +72,7 @@ PurgeResult PurgeHidden(const std::string& tempFolder)
         // anything else (a pipe, a device, what a link leads to) could wait
         // for ever, and removing the name never touches it.
         const bool regular = std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ec));
-        if ((regular && qm::fs::isFileLocked(file)) || !std::filesystem::remove(file, ec) || ec)
+        if ((regular && qm::fs::isFileLocked(file)) || !qm::fs::removeName(file))
             result.skipped.push_back(e.name);
         else
             ++result.deleted;

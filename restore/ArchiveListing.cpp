@@ -7,9 +7,6 @@
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
-#include "engine/Backup.h"
-#include "engine/EngineForms.h"
-#include "engine/StatusView.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "platform/fs/Paths.h"
@@ -18,6 +15,8 @@
 #include "restore/ArchiveSelection.h"
 #include "restore/Folders.h"
 #include "restore/RestoreForms.h"
+#include "session/StatusView.h"
+#include "session/ZipSession.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 
@@ -50,7 +49,7 @@ struct PassOver {
 bool Restore::listInto(const std::string& path)
 {
     qm::ui::UiServices& ui = state_.ui();
-    qm::zip::PavikZip& zip = backup_.PavikZip1;
+    qm::zip::PavikZip& zip = session_.PavikZip1;
     zip.ArchivePath = path;
     int result = 0;
     {
@@ -64,8 +63,8 @@ bool Restore::listInto(const std::string& path)
         return false;
     }
     std::string archive = path;
-    backup_.ViewArchiveInfo(archive);
-    windows_.engine.status().unload();
+    session_.ViewArchiveInfo(archive);
+    session_.status().unload();
     qm::store::NormalPointer(ui);
     windows_.restore.showContentsList();
     return true;
@@ -78,7 +77,7 @@ void Restore::ViewArchive()
     f.mRowCount = 0;
     PassOver passOver;
     const std::optional<SelectedArchive> archive =
-        ResolveProjectArchive(state_, view_, windows_.engine, ListingWords, [&] {
+        ResolveProjectArchive(state_, view_, session_.operationForms(), ListingWords, [&] {
             passOver([&] { useFolder(state_.store.ProjectRecord(1)[F::ProjectFolder]); });
         });
     if (!archive)

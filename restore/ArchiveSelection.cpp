@@ -3,12 +3,12 @@
 #include "app/ErrorBox.h"
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
-#include "engine/BackupType.h"
-#include "engine/EngineForms.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/ui/UiServices.h"
+#include "session/BackupType.h"
+#include "session/SessionForms.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 
@@ -72,7 +72,7 @@ std::optional<std::string> foldKind(const std::string& ProjectType)
 }
 
 std::optional<SelectedArchive> ResolveProjectArchive(qm::app::ProgramState& state, qm::app::MainWindowView& view,
-                                                     qm::engine::EngineForms& engine, const SelectionWords& words,
+                                                     qm::session::OperationForms& forms, const SelectionWords& words,
                                                      const std::function<void()>& kindChosen)
 {
     qm::ui::UiServices& ui = state.ui();
@@ -109,7 +109,7 @@ std::optional<SelectedArchive> ResolveProjectArchive(qm::app::ProgramState& stat
     if (present.size() == 1)
         f.ProjectType = present.front();
     else
-        engine.showBackupType(qm::engine::setupForViewing());
+        forms.showBackupType(qm::session::setupForViewing());
     if (f.ProjectType == "Cancel") {
         ui.msgBox("Archive operation cancelled.", mb::OKOnly | mb::Information, "Quillmate");
         return std::nullopt;

@@ -11,8 +11,8 @@ namespace qm::app {
 class MainWindowView;
 class ProgramState;
 } // namespace qm::app
-namespace qm::engine {
-class EngineForms;
+namespace qm::session {
+class OperationForms;
 }
 namespace qm::store {
 struct ProjectRecord;
@@ -65,7 +65,7 @@ std::optional<std::string> foldKind(const std::string& ProjectType);
 // none counted stops with the empty-file-name box rather than going on with
 // the kind of an earlier operation.
 std::optional<SelectedArchive> ResolveProjectArchive(qm::app::ProgramState& state, qm::app::MainWindowView& view,
-                                                     qm::engine::EngineForms& engine, const SelectionWords& words,
+                                                     qm::session::OperationForms& forms, const SelectionWords& words,
                                                      const std::function<void()>& kindChosen = {});
 
 // The project's password for reading its QMT archive (or, with

@@ -5,14 +5,12 @@
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
-#include "engine/Backup.h"
-#include "engine/EngineForms.h"
-#include "engine/StatusView.h"
-#include "engine/WinAce.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "platform/ui/UiServices.h"
 #include "restore/ArchiveSelection.h"
+#include "session/StatusView.h"
+#include "session/ZipSession.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 
@@ -30,11 +28,11 @@ void Restore::TestArchive()
     qm::ui::UiServices& ui = state_.ui();
     qm::app::Form1Variables& f = state_.Form1;
     const std::optional<SelectedArchive> archive =
-        ResolveProjectArchive(state_, view_, windows_.engine, TestWords);
+        ResolveProjectArchive(state_, view_, session_.operationForms(), TestWords);
     if (!archive)
         return;
     const qm::store::ProjectRecord& rec = state_.store.ProjectRecord(1);
-    qm::store::AutobackLog& log = backup_.log();
+    qm::store::AutobackLog& log = session_.log();
     try {
         std::string path = archive->path;
         if (!archiveFound(path)) {
@@ -66,7 +64,7 @@ void Restore::TestArchive()
             qm::app::showError(ui, DeviceUnavailableText);
         } else {
             ui.msgBox(qm::app::errorLines(e), mb::OKOnly);
-            log.event(backup_.Now(), "Error " + std::to_string(qm::app::errorNumber(e)) + ": " + e.what());
+            log.event(session_.Now(), "Error " + std::to_string(qm::app::errorNumber(e)) + ": " + e.what());
         }
         log.close();
         return;
@@ -77,12 +75,12 @@ void Restore::TestArchive()
 void Restore::testZip(const SelectedArchive& archive, const std::string& path)
 {
     qm::ui::UiServices& ui = state_.ui();
-    qm::zip::PavikZip& zip = backup_.PavikZip1;
-    qm::store::AutobackLog& log = backup_.log();
+    qm::zip::PavikZip& zip = session_.PavikZip1;
+    qm::store::AutobackLog& log = session_.log();
     const qm::store::ProjectRecord& rec = state_.store.ProjectRecord(1);
 
     log.open();
-    log.event(backup_.Now(), "Testing " + path);
+    log.event(session_.Now(), "Testing " + path);
     zip.ArchivePath = path;
     zip.SourceFolder = rec[F::ZIPDefaultRestoreFromFolder];
     if (std::optional<std::string> password = projectPassword(rec, archive.family == "exe"))
@@ -92,15 +90,15 @@ void Restore::testZip(const SelectedArchive& archive, const std::string& path)
         qm::app::BusySwitch::Operation testing = busy_.begin([&zip] { zip.AbortRequested = true; });
         result = zip.Test(true);
     }
-    windows_.engine.status().unload();
+    session_.status().unload();
     qm::store::NormalPointer(ui);
     if (result == qm::zip::result::Ok) {
         ui.msgBox(zip.ArchivePath + " tests okay.", mb::OKOnly | mb::Information, "Test complete!");
-        log.event(backup_.Now(), "Archive tests okay.");
+        log.event(session_.Now(), "Archive tests okay.");
     } else {
         const std::string text = zip.ErrorText(qm::zip::textkind::Result, result);
         qm::app::showError(ui, "Unsuccessful. Error #" + signedText(result) + " occurred. Description: " + text);
-        log.event(backup_.Now(), "Error " + signedText(result) + " " + text);
+        log.event(session_.Now(), "Error " + signedText(result) + " " + text);
     }
     log.close();
 }
@@ -109,7 +107,7 @@ void Restore::aceCommand(const std::string& command, const SelectedArchive& arch
 {
     qm::store::AceCommand text(command);
     std::string list;
-    qm::engine::WinAceRunner(state_, windows_.restore, busy_).OpAce(text, path, archive.folder, list);
+    session_.winAce().OpAce(text, path, archive.folder, list);
 }
 
 } // namespace qm::restore

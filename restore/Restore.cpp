@@ -10,6 +10,7 @@
 #include "restore/ArchiveSelection.h"
 #include "restore/RestoreForms.h"
 #include "restore/RestoreRun.h"
+#include "session/ZipSession.h"
 #include "store/SystemLookups.h"
 
 namespace qm::restore {
@@ -17,8 +18,8 @@ namespace qm::restore {
 namespace mb = qm::ui::mb;
 
 Restore::Restore(qm::app::ProgramState& state, qm::app::MainWindowView& view, qm::app::Windows& windows,
-                 qm::app::BusySwitch& busy, qm::engine::Backup& backup)
-    : state_(state), view_(view), windows_(windows), busy_(busy), backup_(backup)
+                 qm::app::BusySwitch& busy, qm::session::ZipSession& session)
+    : state_(state), view_(view), windows_(windows), busy_(busy), session_(session)
 {
 }
 
@@ -48,7 +49,7 @@ void Restore::RestoreArchive()
     view_.hideMainWindow();
     qm::store::NormalPointer(ui);
 
-    RestoreRun run(state_, view_, windows_, busy_);
+    RestoreRun run(state_, view_, windows_, busy_, session_.status());
     run.ParentForm = "Form1";
     windows_.restore.showRestore(run);
 }

@@ -4,9 +4,8 @@
 // TestArchive tests the project's archive; ViewArchive lists it into the
 // archive contents window (an ACE archive through WinAce); ExplorerView
 // lists an archive named on the command line. Test and listing drive the
-// main window's zip control and its handlers (engine::Backup), so rows,
-// comment and summary arrive as for any listing, and log to autoback.log
-// through its log.
+// main window's zip session (session/ZipSession.h), so rows, comment and
+// summary arrive as for any listing, and log to autoback.log through its log.
 //
 // While they yield the busy switch is on; other windows come from the
 // factories of app::Windows, so every command runs and is tested without a
@@ -19,8 +18,8 @@ class MainWindowView;
 class ProgramState;
 struct Windows;
 } // namespace qm::app
-namespace qm::engine {
-class Backup;
+namespace qm::session {
+class ZipSession;
 }
 
 namespace qm::restore {
@@ -30,7 +29,7 @@ struct SelectedArchive;
 class Restore {
 public:
     Restore(qm::app::ProgramState& state, qm::app::MainWindowView& view, qm::app::Windows& windows,
-            qm::app::BusySwitch& busy, qm::engine::Backup& backup);
+            qm::app::BusySwitch& busy, qm::session::ZipSession& session);
 
     void RestoreArchive();
     void TestArchive();
@@ -52,7 +51,7 @@ private:
     qm::app::MainWindowView& view_;
     qm::app::Windows& windows_;
     qm::app::BusySwitch& busy_;
-    qm::engine::Backup& backup_;
+    qm::session::ZipSession& session_;
 };
 
 } // namespace qm::restore

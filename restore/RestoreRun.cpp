@@ -6,9 +6,6 @@
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
-#include "engine/EngineForms.h"
-#include "engine/StatusView.h"
-#include "engine/WinAce.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "pickers/TreeKeys.h"
@@ -21,6 +18,8 @@
 #include "restore/ArchiveSelection.h"
 #include "restore/Folders.h"
 #include "restore/RestoreForms.h"
+#include "session/StatusView.h"
+#include "session/WinAce.h"
 #include "store/Launcher.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
@@ -96,8 +95,8 @@ RestoreLoad restoreLoad(const qm::store::ProjectRecord& rec)
 bool isAceArchive(const std::string& fileName) { return lastFourLower(fileName) == ".ace"; }
 
 RestoreRun::RestoreRun(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, qm::app::Windows& windows,
-                       qm::app::BusySwitch& busy)
-    : state_(state), mainWindow_(mainWindow), windows_(windows), busy_(busy)
+                       qm::app::BusySwitch& busy, qm::session::StatusView& progress)
+    : state_(state), mainWindow_(mainWindow), windows_(windows), busy_(busy), progress_(progress)
 {
     PavikZip1.addEventSink(this);
     PavikZip1.setYieldHook([this] { state_.ui().doEvents(); });
@@ -229,7 +228,7 @@ std::optional<std::string> RestoreRun::aceRoad(const std::string& archive, const
     std::string list;
     const qm::store::ProgramRun run = OpAce(command, archive, rec[F::ACEDefaultRestoreFromFolder], list);
     if (!run.started)
-        return qm::engine::launchFailedText(state_.Form1.WinAceLocation, run.shellCode);
+        return qm::session::launchFailedText(state_.Form1.WinAceLocation, run.shellCode);
     if (run.exitCode != 0)
         return "WinAce ended with exit code " + std::to_string(run.exitCode.value_or(-1)) +
                ": the archive was not restored completely.\r\nThe action log tells which files are missing.";
@@ -261,7 +260,7 @@ void RestoreRun::endOfRun(std::optional<int> result, const std::optional<std::st
 {
     qm::ui::UiServices& ui = state_.ui();
     qm::store::NormalPointer(ui);
-    windows_.engine.status().unload();
+    progress_.unload();
     const int code = result.value_or(0);
     if (failure) {
         qm::app::showError(ui, *failure);
@@ -292,7 +291,7 @@ void RestoreRun::PavikZip1_DiskRequest(int disk, bool& ready) { ready = qm::app:
 void RestoreRun::PavikZip1_FileSkipped(const std::string& name, int reason)
 {
     const std::string text = name + ": \r\n" + PavikZip1.ErrorText(qm::zip::textkind::Skip, reason);
-    windows_.engine.status().setSkipped(text);
+    progress_.setSkipped(text);
     if (view_)
         view_->setSkipped(text);
 }

@@ -25,12 +25,16 @@ class MainWindowView;
 class ProgramState;
 struct Windows;
 } // namespace qm::app
+namespace qm::session {
+class StatusView;
+}
+
 namespace qm::restore {
 
 class RestoreRun : private qm::zip::ZipEvents {
 public:
     RestoreRun(qm::app::ProgramState& state, qm::app::MainWindowView& mainWindow, qm::app::Windows& windows,
-               qm::app::BusySwitch& busy);
+               qm::app::BusySwitch& busy, qm::session::StatusView& progress);
     ~RestoreRun() override;
     RestoreRun(const RestoreRun&) = delete;
     RestoreRun& operator=(const RestoreRun&) = delete;
@@ -94,6 +98,7 @@ private:
     qm::app::MainWindowView& mainWindow_;
     qm::app::Windows& windows_;
     qm::app::BusySwitch& busy_;
+    qm::session::StatusView& progress_; // the main window's progress window
     RestoreView* view_ = nullptr;
     bool running_ = false;
     bool stopAsked_ = false; // Exit asked the run to stop

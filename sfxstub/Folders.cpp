@@ -37,10 +37,7 @@ stdfs::path systemDriveFolder()
 {
     if (const char* v = std::getenv(SystemDriveVariable); v && *v)
         return v;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
-        return stdfs::path(data) / "quillmate" / "drive_c";
-    const char* home = std::getenv("HOME");
-    return stdfs::path(home && *home ? home : "/") / ".local" / "share" / "quillmate" / "drive_c";
+    return qm::fs::dataHome() / "quillmate" / "drive_c";
 }
 
 std::string limited(std::string s)

@@ -1,5 +1,6 @@
 #include "sfxstub/Session.h"
 
+#include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
 #include "sfxstub/Actions.h"
@@ -172,7 +173,7 @@ void SfxSession::removeTemporaryFiles()
 {
     for (const std::string& file : ExtractedFiles) {
         try {
-            ::unlink(qm::fs::toNative(file).c_str());
+            qm::fs::removeName(qm::fs::toNative(file));
         } catch (const qm::RtError&) {
         }
     }

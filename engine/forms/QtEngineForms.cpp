@@ -1,14 +1,14 @@
 #include "engine/forms/QtEngineForms.h"
 
-#include "engine/BackupType.h"
+#include "app/ProgramState.h"
 #include "engine/forms/frmBackupType.h"
 #include "engine/forms/frmSplitSize.h"
-#include "app/ProgramState.h"
 #include "platform/ui/UiServices.h"
+#include "session/BackupType.h"
 
 namespace qm::engine {
 
-void QtEngineForms::showBackupType(const BackupTypeSetup& setup)
+void QtEngineForms::showBackupType(const qm::session::BackupTypeSetup& setup)
 {
     frmBackupType dialog(state_);
     dialog.apply(setup);

@@ -22,7 +22,7 @@ public:
     {
     }
 
-    void showBackupType(const BackupTypeSetup& setup) override;
+    void showBackupType(const qm::session::BackupTypeSetup& setup) override;
     bool showSplitSize(const std::string& ArchiveType, const std::string& ParentForm) override;
     StatusWindow& status() override { return status_; }
 

@@ -5,9 +5,9 @@
 // closing the window by its frame) runs the owner's cancel action, then the
 // window unloads itself.
 //
-// StatusWindow is the StatusView the backup talks to: it makes a StatusFrm
+// StatusWindow is the StatusView the operations talk to: it makes a StatusFrm
 // whenever it has none and passes every call on.
-#include "engine/StatusView.h"
+#include "session/StatusView.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -51,7 +51,7 @@ private:
     bool unloaded_ = false;
 };
 
-class StatusWindow : public StatusView {
+class StatusWindow : public qm::session::StatusView {
 public:
     StatusWindow() = default;
     ~StatusWindow() override;

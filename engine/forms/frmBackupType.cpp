@@ -1,9 +1,9 @@
 #include "engine/forms/frmBackupType.h"
 
-#include "engine/BackupType.h"
 #include "app/ProgramState.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WidgetKit.h"
+#include "session/BackupType.h"
 #include "store/SystemLookups.h"
 
 #include <QButtonGroup>
@@ -21,6 +21,7 @@
 
 namespace qm::engine {
 
+using namespace qm::session; // the archive kinds and the dialog's logic
 using qm::ui::named;
 using qm::ui::qs;
 

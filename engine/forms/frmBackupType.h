@@ -3,7 +3,7 @@
 // (apply) and shows it modally; it answers only through the main window's
 // state: ProjectType, ZipTypeBut and Check1. Closing it by its frame or with
 // Esc counts as Cancel.
-#include "engine/ArchiveKinds.h"
+#include "session/ArchiveKinds.h"
 
 #include <QDialog>
 #include <array>
@@ -19,9 +19,11 @@ namespace qm::app {
 class ProgramState;
 }
 
-namespace qm::engine {
-
+namespace qm::session {
 struct BackupTypeSetup;
+}
+
+namespace qm::engine {
 
 class frmBackupType : public QDialog {
     Q_OBJECT
@@ -30,11 +32,11 @@ public:
 
     // Sets the frame caption, the visible options, Label1, Check1 and the
     // preset option as a caller does before showing the dialog.
-    void apply(const BackupTypeSetup& setup);
+    void apply(const qm::session::BackupTypeSetup& setup);
 
     // Controls, by their names.
     QGroupBox* Frame1 = nullptr;
-    std::array<QRadioButton*, ArchiveKindCount> ZipTypeBut{};
+    std::array<QRadioButton*, qm::session::ArchiveKindCount> ZipTypeBut{};
     QCheckBox* Check1 = nullptr;
     QPushButton* cmdOkay = nullptr;
     QPushButton* cmdCancel = nullptr;

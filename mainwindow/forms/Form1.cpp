@@ -1,6 +1,5 @@
 #include "mainwindow/forms/Form1.h"
 
-#include "engine/ArchiveKinds.h"
 #include "mainwindow/Procedures.h"
 #include "mainwindow/forms/ButtonBar.h"
 #include "mainwindow/forms/HelpKey.h"
@@ -8,6 +7,7 @@
 #include "platform/ui/ReportList.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WidgetKit.h"
+#include "session/ArchiveKinds.h"
 
 #include <QAction>
 #include <QApplication>
@@ -184,7 +184,7 @@ void Form1::buildHiddenFrame()
     auto* group = new QButtonGroup(Frame1);
     group->setExclusive(false);
     auto* layout = new QVBoxLayout(Frame1);
-    for (const qm::engine::ArchiveKind& k : qm::engine::archiveKinds()) {
+    for (const qm::session::ArchiveKind& k : qm::session::archiveKinds()) {
         auto* b = named<QRadioButton>(Frame1, "ZipTypeBut", qs(k.form1Caption));
         b->setProperty("Index", k.index);
         b->setAutoExclusive(false);
@@ -196,7 +196,7 @@ void Form1::buildHiddenFrame()
                 state_.Form1.ZipTypeBut.setValue(i, on);
         });
     }
-    Check1 = named<QCheckBox>(Frame1, "Check1", qs(qm::engine::DeleteFlagCaption));
+    Check1 = named<QCheckBox>(Frame1, "Check1", qs(qm::session::DeleteFlagCaption));
     layout->addWidget(Check1);
     connect(Check1, &QCheckBox::toggled, this, [this](bool on) {
         if (!mirroring_)

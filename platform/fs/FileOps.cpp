@@ -338,6 +338,8 @@ void deleteFile(const std::string& winPathMask)
 
 void deleteNamedFile(const std::string& winPath) { deleteOne(toNative(toBackslashes(winPath)), winPath); }
 
+bool removeName(const stdfs::path& native) noexcept { return ::unlink(native.c_str()) == 0; }
+
 void renameFile(const std::string& from, const std::string& to)
 {
     stdfs::path src = toNative(from);

@@ -93,6 +93,10 @@ void deleteFile(const std::string& winPathMask);
 // Deletes exactly the file of that name: "*" and "?" are part of the name.
 // 53 when it is missing; 75 for a read-only file or a folder.
 void deleteNamedFile(const std::string& winPath);
+// Removes the name `native` whatever the file's permissions: a link goes
+// itself, never what it leads to; a folder stays. False when nothing was
+// removed.
+bool removeName(const std::filesystem::path& native) noexcept;
 // Renames or moves a file or folder; a file also moves to another drive.
 // The new name keeps the spelling given. 53 source missing, 58 the new name
 // exists, 76 target folder missing.

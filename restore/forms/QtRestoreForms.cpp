@@ -5,6 +5,7 @@
 #include "platform/ui/ReportList.h"
 #include "platform/ui/UiServices.h"
 #include "restore/RestoreRun.h"
+#include "restore/ViewZipRows.h"
 #include "restore/forms/RestoreFrm.h"
 #include "restore/forms/frmAction.h"
 #include "restore/forms/frmViewZip.h"
@@ -65,11 +66,11 @@ void QtRestoreForms::unloadContents()
 
 bool QtRestoreForms::contentsVisible() const { return viewZip_ && viewZip_->isVisible(); }
 
-void QtRestoreForms::addContentsRow(int index, const ViewZipRow& row)
+void QtRestoreForms::addContentsRow(int index, const qm::zip::ListedEntry& entry)
 {
     frmViewZip& v = viewZip();
     v.ListView1->setVisible(false);
-    v.AddListedRow(index, row);
+    v.AddListedRow(index, listedRow(entry));
 }
 
 void QtRestoreForms::setContentsComment(const std::string& text)
@@ -77,7 +78,7 @@ void QtRestoreForms::setContentsComment(const std::string& text)
     viewZip().lblDescription->setText(QString::fromStdString(text));
 }
 
-void QtRestoreForms::setContentsSummary(const ContentsSummary& labels)
+void QtRestoreForms::setContentsSummary(const qm::session::ContentsSummary& labels)
 {
     frmViewZip& v = viewZip();
     QLabel* const targets[] = {v.Label1, v.Label2, v.Label3, v.Label4, v.Label5,

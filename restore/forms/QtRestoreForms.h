@@ -33,9 +33,9 @@ public:
     void showContents(const ContentsOpening& opening) override;
     void unloadContents() override;
     bool contentsVisible() const override;
-    void addContentsRow(int index, const ViewZipRow& row) override;
+    void addContentsRow(int index, const qm::zip::ListedEntry& entry) override;
     void setContentsComment(const std::string& text) override;
-    void setContentsSummary(const ContentsSummary& labels) override;
+    void setContentsSummary(const qm::session::ContentsSummary& labels) override;
     void showContentsList() override;
     void showActionLog(const std::string& WinAceLocation) override;
 

@@ -5,22 +5,18 @@
 // Single" would, answering the archive kind dialog with a kind.
 #include "engine/Backup.h"
 
-#include "app/BusySwitch.h"
-#include "app/ProgramState.h"
-#include "engine/ArchiveKinds.h"
-#include "engine/BackupType.h"
 #include "engine/SplitSize.h"
-#include "platform/datetime/Clock.h"
+#include "session/ArchiveKinds.h"
+#include "session/BackupType.h"
 
-#include "FakeMainWindowView.h"
-#include "FakeWindows.h"
-#include "ProgramHome.h"
+#include "SessionHome.h"
 
 #include <random>
 
 namespace qm::test::engine {
 
 using namespace qm::engine;
+using namespace qm::session;
 using qm::datetime::DateTime;
 using qm::ui::mb::OK;
 namespace stdfs = std::filesystem;
@@ -37,11 +33,10 @@ inline std::string noise(std::size_t n, unsigned seed)
     return s;
 }
 
-class BackupTest : public qm::test::ProgramHomeTest {
+class BackupTest : public qm::test::SessionHome {
 protected:
-    BackupTest() : ProgramHomeTest({"Projects", "Options", "Filelists", "Temp", "out"})
+    BackupTest()
     {
-        ui_.setUnscriptedResult(OK);
         windows_.engine.onBackupType = [this](const BackupTypeSetup&) {
             std::array<bool, ArchiveKindCount> set{};
             set[size_t(kind_)] = true;
@@ -94,13 +89,7 @@ protected:
     }
     std::vector<std::string> prompts() const { return ui_.titledPrompts(); }
 
-    qm::ui::FakeUiServices ui_;
-    qm::app::ProgramState state_{ui_};
-    qm::test::FakeMainWindowView view_;
-    qm::test::FakeWindows windows_;
-    qm::app::BusySwitch busy_{view_};
-    qm::datetime::FixedClock clock_{DateTime{2026, 3, 7, 14, 5, 9}};
-    Backup backup_{state_, view_, windows_.windows, busy_, clock_};
+    Backup backup_{state_, view_, windows_.windows, busy_, session_};
     qm::test::FakeStatusView& status_ = windows_.engine.statusView;
     int kind_ = kind::Zip;
     bool deleteOld_ = false;

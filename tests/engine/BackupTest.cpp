@@ -8,6 +8,7 @@
 namespace {
 
 using namespace qm::engine;
+using namespace qm::session;
 using qm::test::engine::BackupTest;
 using qm::test::engine::noise;
 using qm::test::engine::Now;
@@ -19,7 +20,7 @@ TEST_F(BackupTest, LogLinesByteForByteAndASecondRunAppends)
                [](auto& r) { r[qm::store::ProjectField::ZIPSkipIfExisting] = "yes"; });
     backUp("Home");
     backUp("Home"); // both files are in the archive already: skipped
-    backup_.PavikZip1_Warning("c.txt", qm::zip::warning::FileChanged); // no operation holds the log
+    session_.PavikZip1_Warning("c.txt", qm::zip::warning::FileChanged); // no operation holds the log
     const std::string start = std::string(72, '-') + "\r\n" + Now + "\tManual back-up started for Home\r\n" +
                               "\t\t\tTarget File: " + win("out") + "\\Home.qmt\r\n";
     const std::string skipWhy = backup_.PavikZip1.ErrorText(2, qm::zip::skip::AlreadyInArchive);
@@ -332,69 +333,6 @@ TEST_F(BackupTest, KindsThatStopBeforeTheirBuildDeleteNothing)
                                                    "Operation aborted.: No file or folder chosen."}));
     EXPECT_EQ(qm::test::readFile(native("out/A.ace")), "old ace");
     EXPECT_EQ(state_.Form1.Check1.value(), 0);
-}
-
-TEST_F(BackupTest, HandlersProgressDisksCommentAndSummary)
-{
-    backup_.PavikZip1.ArchivePath = "C:\\out\\p.qmt";
-    backup_.PavikZip1_TotalProgress(99);
-    EXPECT_EQ(status_.calls, std::vector<std::string>{"percent 99"});
-    EXPECT_EQ(status_.archiveFile, "C:\\out\\p.qmt");
-    backup_.PavikZip1_TotalProgress(100);
-    EXPECT_EQ(status_.calls, (std::vector<std::string>{"percent 99", "percent 100", "bannerSmall",
-                                                       "caption Compression done. Writing file to disk.",
-                                                       "banner Please wait while archive file is copied to your "
-                                                       "disk\r\n(could take a few minutes)."}));
-
-    ui_.busyPointer();
-    ui_.answer(qm::ui::mb::Cancel);
-    bool ready = true;
-    backup_.PavikZip1_DiskRequest(0, ready);
-    EXPECT_FALSE(ready);
-    EXPECT_FALSE(ui_.boxes()[0].busy);
-    backup_.PavikZip1_DiskRequest(3, ready);
-    EXPECT_TRUE(ready);
-    EXPECT_EQ(prompts(), (std::vector<std::string>{
-                             "Quillmate: This zip file is part of a multiple disks zip file. Please insert the last "
-                             "disk of the set.",
-                             "Quillmate: Please insert disk #3"}));
-    EXPECT_EQ(ui_.boxes()[1].buttons, qm::ui::mb::OKCancel);
-    EXPECT_EQ(ui_.boxes()[1].icon, qm::ui::Icon::Information);
-
-    qm::store::ProjectRecord& rec = state_.store.ProjectRecord(1);
-    rec[qm::store::ProjectField::ZIPUseComments] = "yes";
-    rec[qm::store::ProjectField::ZIPComments] = "Weekly";
-    std::string comment = "kept";
-    backup_.PavikZip1_CommentRequest(comment); // no ZIP run going on
-    EXPECT_EQ(comment, "kept");
-
-    // Listed entries and the summary of the contents window.
-    ui_.clearRecords();
-    addProject("Home", {{"a.txt", "alpha alpha alpha"}, {"b.txt", "beta"}});
-    backUp("Home");
-    state_.store.ProjectRecord(1)[qm::store::ProjectField::ZIPComments] = "Weekly";
-    std::string archive = win("out") + "\\Home.qmt";
-    backup_.PavikZip1.ArchivePath = archive;
-    backup_.PavikZip1.ListEntries();
-    backup_.PavikZip1.ListEntries();
-    ASSERT_EQ(windows_.restore.rows.size(), 4u);
-    EXPECT_EQ(windows_.restore.rows[3].first, 4);
-    EXPECT_EQ(windows_.restore.rows[3].second[0], "b.txt");
-    EXPECT_EQ(windows_.restore.comment, "Weekly"); // the kind recorded is a ZIP kind
-    EXPECT_FALSE(windows_.restore.listVisible);
-    backup_.ViewArchiveInfo(archive);
-    const qm::restore::ContentsSummary& s = windows_.restore.summary;
-    EXPECT_EQ(s[0] + s[1] + "|" + s[4] + s[5] + "|" + s[8] + s[9], "Files: 2|Uncompressed size: 21|Spanned: False");
-    EXPECT_EQ(s[6], "Ratio:");
-    EXPECT_TRUE(s[7].ends_with("%"));
-    EXPECT_TRUE(windows_.restore.listVisible);
-
-    windows_.restore.listVisible = false;
-    std::string missing = win("out") + "\\none.qmt";
-    backup_.ViewArchiveInfo(missing);
-    EXPECT_EQ(ui_.lastBox().prompt, "File info retrieval unsuccessful. Error #501");
-    EXPECT_EQ(ui_.lastBox().title, "Error!");
-    EXPECT_TRUE(windows_.restore.listVisible);
 }
 
 TEST_F(BackupTest, TheSpannedKindAsksForItsFolderFirst)

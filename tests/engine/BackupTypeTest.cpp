@@ -1,6 +1,6 @@
 // The archive kind dialog: its design, how callers prepare it, and what
 // Okay, Cancel and closing it leave in the main window's state.
-#include "engine/BackupType.h"
+#include "session/BackupType.h"
 #include "engine/forms/QtEngineForms.h"
 #include "engine/forms/frmBackupType.h"
 #include "app/ProgramState.h"
@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 using namespace qm::engine;
+using namespace qm::session;
 
 namespace {
 

@@ -11,6 +11,7 @@
 namespace {
 
 using namespace qm::engine;
+using namespace qm::session;
 using qm::test::engine::BackupTest;
 using qm::test::engine::noise;
 using qm::test::engine::Now;

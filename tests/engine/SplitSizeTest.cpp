@@ -254,7 +254,7 @@ TEST_F(SplitSizeTest, TargetButtonWaitsForAPicker)
     withPicker.ArchiveType = "ZIP";
     withPicker.show();
     EXPECT_TRUE(withPicker.cmdGetTarget->isEnabled());
-    f_.ZipTypeBut.setValue(qm::engine::kind::ZipMulti, true);
+    f_.ZipTypeBut.setValue(qm::session::kind::ZipMulti, true);
     withPicker.cmdGetTarget->click();
     ASSERT_EQ(pickers.folderRequests.size(), 1u);
     EXPECT_EQ(pickers.folderRequests[0].ParentForm, "frmSplitSize");
@@ -265,7 +265,7 @@ TEST_F(SplitSizeTest, TargetButtonWaitsForAPicker)
     withPicker.cmdGetTarget->click();
     EXPECT_EQ(withPicker.Text2->text(), "K:\\");
     EXPECT_EQ(state_.ChosenFolder, "");
-    f_.ZipTypeBut.setValue(qm::engine::kind::ZipSpan, true);
+    f_.ZipTypeBut.setValue(qm::session::kind::ZipSpan, true);
     withPicker.cmdGetTarget->click();
     EXPECT_EQ(pickers.folderRequests.size(), 3u);
     EXPECT_EQ(withPicker.Text2->text(), "K:\\");

@@ -420,8 +420,8 @@ TEST_F(Form1Test, StateOutlivesTheWindow)
 TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
 {
     WiredForm1 form(state_);
-    form.procs.backup().PavikZip1_FileListed(entry("a.txt"));
-    form.procs.backup().PavikZip1_FileListed(entry("b.txt"));
+    form.procs.session().PavikZip1_FileListed(entry("a.txt"));
+    form.procs.session().PavikZip1_FileListed(entry("b.txt"));
     EXPECT_EQ(state_.Form1.mRowCount, 2);
     qm::restore::frmViewZip& view = form.viewZip();
     EXPECT_TRUE(view.ListView1->isHidden());
@@ -432,7 +432,7 @@ TEST_F(Form1Test, ListedRowsGoToTheContentsWindowCountedByRowCount)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isVisible()); // the main window shows itself again
     // A new listing makes a new window.
-    form.procs.backup().PavikZip1_FileListed(entry("c.txt"));
+    form.procs.session().PavikZip1_FileListed(entry("c.txt"));
     EXPECT_EQ(qm::test::texts(form.viewZip().ListView1, 0), std::vector<std::string>{"c.txt"});
     // Once the main window has been closed, the contents window leaves it closed.
     form.close();

@@ -1,8 +1,8 @@
 // The main window's procedures without a window: a fake main window and
 // fake window factories stand in for Form1 and the other windows.
 #include "app/ProgramState.h"
-#include "engine/ArchiveKinds.h"
-#include "engine/BackupType.h"
+#include "session/ArchiveKinds.h"
+#include "session/BackupType.h"
 #include "mainwindow/Procedures.h"
 #include "restore/RestoreRun.h"
 #include "FakeUiServices.h"
@@ -114,7 +114,7 @@ TEST_F(ProceduresTest, TheCommandLineArchiveOpensInTheContentsWindowAndIsListed)
     EXPECT_EQ(state_.Form1.ProjectName, win("Back ups/x.qmt"));
     ASSERT_EQ(windows_.restore.rows.size(), 2u);
     EXPECT_EQ(windows_.restore.rows[1].first, 2);
-    EXPECT_EQ(windows_.restore.rows[1].second[0], "b.txt");
+    EXPECT_EQ(windows_.restore.rows[1].second.name, "b.txt");
     EXPECT_EQ(state_.Form1.mRowCount, 2);
 }
 
@@ -129,8 +129,8 @@ TEST_F(ProceduresTest, ExitDuringABackupStopsItAndExitsOnceItHasEnded)
     view_.rows = {{"Home", "", "", "", "", ""}};
     view_.selected = {0};
     windows_.engine.onBackupType = [this](const auto&) {
-        std::array<bool, qm::engine::ArchiveKindCount> zip{true};
-        qm::engine::backupTypeOkay(state_.Form1, zip, false);
+        std::array<bool, qm::session::ArchiveKindCount> zip{true};
+        qm::session::backupTypeOkay(state_.Form1, zip, false);
     };
     std::vector<std::string> callsAtExit;
     ui_.atDoEvents(10, [&] {
@@ -173,9 +173,9 @@ TEST_F(ProceduresTest, EveryOperationThatYieldsHoldsTheBusySwitchWhileItYields)
     view_.rows = {{"Home", "", "", "", "", ""}};
     auto kind = [this](int index) {
         windows_.engine.onBackupType = [this, index](const auto&) {
-            std::array<bool, qm::engine::ArchiveKindCount> chosen{};
+            std::array<bool, qm::session::ArchiveKindCount> chosen{};
             chosen[static_cast<std::size_t>(index)] = true;
-            qm::engine::backupTypeOkay(state_.Form1, chosen, false);
+            qm::session::backupTypeOkay(state_.Form1, chosen, false);
         };
     };
     std::filesystem::create_directories(native("target"));

@@ -1,7 +1,7 @@
 // The map-drive command from each of its hosts, the network browser and the
 // disconnect dialog, offscreen, with the program's map-drive command.
 #include "app/ProgramState.h"
-#include "engine/ArchiveKinds.h"
+#include "session/ArchiveKinds.h"
 #include "engine/forms/frmSplitSize.h"
 #include "pickers/MapDrive.h"
 #include "pickers/NetworkMap.h"
@@ -76,7 +76,7 @@ TEST_F(DriveDialogsTest, TheTargetDialogOfTheSplitSizeDialogIsReloadedAndStillFi
     qm::engine::frmSplitSize split(state_, &forms_);
     split.ArchiveType = "ZIP";
     split.show();
-    state_.Form1.ZipTypeBut.setValue(qm::engine::kind::ZipMulti, true);
+    state_.Form1.ZipTypeBut.setValue(qm::session::kind::ZipMulti, true);
     next<ChooseTargetDir>([](ChooseTargetDir& d) { mapPublic(d); });
     logInOkay("ChooseTargetDir");
     next<ChooseTargetDir>([](ChooseTargetDir& d) {

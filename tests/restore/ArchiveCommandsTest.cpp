@@ -1,8 +1,8 @@
 // The main window's archive test and listings without a window: archives
 // made by our zip control, tested and listed through the main window's
 // control, the windows faked.
-#include "engine/ArchiveKinds.h"
-#include "engine/BackupType.h"
+#include "session/ArchiveKinds.h"
+#include "session/BackupType.h"
 #include "restore/ArchiveSelection.h"
 
 #include "platform/fs/CurrentFolder.h"
@@ -24,10 +24,10 @@ protected:
     // The kind dialog answers with option `kind`.
     void answerKind(int kind)
     {
-        windows_.engine.onBackupType = [this, kind](const qm::engine::BackupTypeSetup&) {
-            std::array<bool, qm::engine::ArchiveKindCount> set{};
+        windows_.engine.onBackupType = [this, kind](const qm::session::BackupTypeSetup&) {
+            std::array<bool, qm::session::ArchiveKindCount> set{};
             set[size_t(kind)] = true;
-            qm::engine::backupTypeOkay(state_.Form1, set, false);
+            qm::session::backupTypeOkay(state_.Form1, set, false);
         };
     }
     std::string archivePath(const std::string& name) const { return win("out") + "\\" + name + ".qmt"; }
@@ -68,10 +68,10 @@ TEST_F(ArchiveCommandsTest, AFlippedDataByteFailsTheTestWithTheControlsCode)
     std::smatch m;
     ASSERT_TRUE(std::regex_match(lines[3], m, std::regex("<Now>\tError  (5\\d\\d) (.+)"))) << lines[1];
     const int code = std::stoi(m[1]);
-    EXPECT_EQ(m[2].str(), backup_.PavikZip1.ErrorText(0, code));
+    EXPECT_EQ(m[2].str(), session_.PavikZip1.ErrorText(0, code));
     ASSERT_EQ(ui_.boxes().size(), 1u);
     EXPECT_EQ(prompts()[0], "Error!: Unsuccessful. Error # " + std::to_string(code) + " occurred. Description: " +
-                                backup_.PavikZip1.ErrorText(0, code));
+                                session_.PavikZip1.ErrorText(0, code));
 }
 
 TEST_F(ArchiveCommandsTest, APasswordEndingInABlankIsHandedOverAsStored)
@@ -90,7 +90,7 @@ TEST_F(ArchiveCommandsTest, APasswordEndingInABlankIsHandedOverAsStored)
     restore_.TestArchive();
     ASSERT_EQ(ui_.boxes().size(), 1u);
     EXPECT_EQ(ui_.boxes()[0].title, "Test complete!");
-    EXPECT_EQ(backup_.PavikZip1.Password, "secret ");
+    EXPECT_EQ(session_.PavikZip1.Password, "secret ");
 }
 
 TEST_F(ArchiveCommandsTest, TheSelectionStopsWithItsMessages)
@@ -112,14 +112,14 @@ TEST_F(ArchiveCommandsTest, TheSelectionStopsWithItsMessages)
     EXPECT_EQ(prompts().back(), "Error!: No project selected");
 
     // Two archives: the kind dialog; an EXE kind without its file name.
-    answerKind(qm::engine::kind::Exe);
+    answerKind(qm::session::kind::Exe);
     select("Work");
     restore_.TestArchive();
     EXPECT_EQ(windows_.engine.shown.back(), "BackupType Archive Type");
     EXPECT_EQ(prompts().back(), "Error!: No back-up file name is stored for 'Work'\r\nNothing to do!");
 
     // The dialog cancelled.
-    windows_.engine.onBackupType = [this](const auto&) { qm::engine::backupTypeCancel(state_.Form1); };
+    windows_.engine.onBackupType = [this](const auto&) { qm::session::backupTypeCancel(state_.Form1); };
     restore_.ViewArchive();
     EXPECT_EQ(prompts().back(), "Quillmate: Archive operation cancelled.");
 
@@ -173,7 +173,7 @@ TEST_F(ArchiveCommandsTest, AListingFillsTheContentsWindowAndStartsAgainEachTime
     addProject("Home", {{"a.txt", "alpha"}, {"docs/b.txt", "beta"}},
                [](auto& r) { r[F::ZIPComments] = "weekly"; });
     select("Home");
-    state_.Form1.ZipTypeBut.setValue(qm::engine::kind::Zip, true);
+    state_.Form1.ZipTypeBut.setValue(qm::session::kind::Zip, true);
     for (int pass = 0; pass < 2; ++pass) {
         restore_.ViewArchive();
         ASSERT_EQ(windows_.restore.openings.size(), size_t(pass + 1));
@@ -184,7 +184,7 @@ TEST_F(ArchiveCommandsTest, AListingFillsTheContentsWindowAndStartsAgainEachTime
         ASSERT_EQ(windows_.restore.rows.size(), 3u) << pass; // a.txt, docs\, docs\b.txt
         EXPECT_EQ(windows_.restore.rows[0].first, 1);
         EXPECT_EQ(windows_.restore.rows[2].first, 3);
-        EXPECT_EQ(windows_.restore.rows[2].second[0], "docs\\b.txt");
+        EXPECT_EQ(windows_.restore.rows[2].second.name, "docs\\b.txt");
     }
     EXPECT_EQ(windows_.restore.summary[0], "Files: ");
     EXPECT_EQ(windows_.restore.summary[1], "2"); // files, not folders
@@ -202,7 +202,7 @@ TEST_F(ArchiveCommandsTest, ANonArchiveIsRefusedAndTheWindowCloses)
     restore_.ViewArchive();
     ASSERT_EQ(ui_.boxes().size(), 1u);
     EXPECT_EQ(ui_.boxes()[0].title, "Quillmate");
-    EXPECT_EQ(ui_.boxes()[0].prompt, backup_.PavikZip1.ErrorText(0, qm::zip::result::NotAnArchive));
+    EXPECT_EQ(ui_.boxes()[0].prompt, session_.PavikZip1.ErrorText(0, qm::zip::result::NotAnArchive));
     EXPECT_EQ(windows_.restore.contentsUnloads, 1);
     EXPECT_TRUE(view_.visible);
 

@@ -3,12 +3,10 @@
 // dialog answered through the scripted modal show. With
 // QM_RESTORE_SCREENSHOTS naming a folder, the target dialog and the box of
 // a file nothing opened are saved there as pictures.
-#include "platform/fs/CurrentFolder.h"
 #include "platform/ui/QtUiServices.h"
 #include "platform/ui/ReportList.h"
 #include "platform/ui/TreeView.h"
 #include "restore/ViewZip.h"
-#include "restore/ViewZipRows.h"
 #include "restore/forms/QtRestoreForms.h"
 #include "restore/forms/ViewZipRestore.h"
 #include "restore/forms/frmViewZip.h"
@@ -94,10 +92,7 @@ protected:
         qm::zip::PavikZip z;
         qm::zip::ZipEventHandlers h;
         int n = 0;
-        h.onFileListed = [&](const qm::zip::ListedEntry& e) {
-            forms_.addContentsRow(++n, listedRow(e.name, e.size, e.compressedSize, e.modified, e.created,
-                                                 e.attributes));
-        };
+        h.onFileListed = [&](const qm::zip::ListedEntry& e) { forms_.addContentsRow(++n, e); };
         z.addEventSink(&h);
         z.ArchivePath = archive_;
         EXPECT_EQ(z.ListEntries(), 0);
@@ -244,24 +239,6 @@ TEST_F(ContentsWindowTest, OpenAsksBeforeABatchFileAndHandsATextFileToTheEditor)
     EXPECT_TRUE(std::filesystem::is_empty(native("Temp")));
 }
 
-TEST_F(ContentsWindowTest, ACaptionNamingADriveMakesItCurrentAndAFailureIsShown)
-{
-    frmViewZip& w = open({{"a.txt", "A"}});
-    selectRows(w, {"a.txt"});
-    w.setWindowTitle("Viewing: Q:\\x.qmt"); // no drive Q:
-    w.cmdExtract->click();
-    ASSERT_EQ(ui_.boxes().size(), 1u);
-    EXPECT_EQ(ui_.boxes()[0].prompt.rfind("Error: 68\r\n", 0), 0u) << ui_.boxes()[0].prompt;
-    EXPECT_TRUE(w.Frame5->isHidden());
-    EXPECT_EQ(ui_.modalScriptsLeft(), 0u); // the target dialog never opened
-
-    w.setWindowTitle(QString::fromStdString("Viewing: " + archive_));
-    answerTarget();
-    w.cmdExtract->click();
-    EXPECT_EQ(targetLabel_, "");
-    EXPECT_EQ(qm::fs::CurDir(), "C:\\");
-}
-
 TEST_F(ContentsWindowTest, ClosingTheTargetDialogByItsFrameExtractsNothing)
 {
     frmViewZip& w = open({{"a.txt", "A"}});
@@ -375,34 +352,6 @@ TEST_F(ContentsWindowTest, TheShownFolderMustBeAFolderAndAChosenNodeComesFirst)
     d.vsIndexTab1->setCurrentIndex(0);
     d.cmdOkay->click();
     EXPECT_EQ(d.answer().folder, win("target"));
-}
-
-// An Open extracts without folder names; the next Extract restores them,
-// so entries of one name in different folders all arrive.
-TEST_F(ContentsWindowTest, ExtractAfterOpenKeepsTheFoldersOfTheEntries)
-{
-    const std::filesystem::path editor = native("editor");
-    qm::test::writeFile(editor, "#!/bin/sh\nexit 0\n");
-    std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
-    qm::test::ScopedEnv visual("VISUAL", editor.string());
-    frmViewZip& w = open({{"x.txt", "top"}, {"sub/x.txt", "deep"}, {"sub/two/y.txt", "y"}});
-    selectRows(w, {"sub\\x.txt"});
-    w.cmdOpen->click();
-    EXPECT_EQ(qm::test::readFile(native("Temp/x.txt")), "deep");
-
-    answerTarget();
-    w.cmdExtract->click(); // the row chosen for Open
-    EXPECT_EQ(tree(native("target")), (std::map<std::string, std::string>{{"sub/x.txt", "deep"}}));
-
-    std::filesystem::remove_all(native("target"));
-    std::filesystem::create_directories(native("target"));
-    w.ListView1->clearSelection();
-    ui_.answer(OK); // extract all
-    answerTarget();
-    w.cmdExtract->click();
-    EXPECT_EQ(tree(native("target")), (std::map<std::string, std::string>{
-                                          {"x.txt", "top"}, {"sub/x.txt", "deep"}, {"sub/two/y.txt", "y"}}));
-    EXPECT_EQ(prompts().back(), "Quillmate: Files unzipped successfully.");
 }
 
 // With no opener (nor text editor) installed, Open says which file it

@@ -5,9 +5,9 @@
 // dialog are saved there.
 #include "platform/ui/ReportList.h"
 #include "platform/ui/TreeView.h"
+#include "platform/zip/ZipEvents.h"
 #include "restore/RestoreRun.h"
 #include "restore/ViewZip.h"
-#include "restore/ViewZipRows.h"
 #include "restore/forms/QtRestoreForms.h"
 #include "restore/forms/RestoreFrm.h"
 #include "restore/forms/ViewZipRestore.h"
@@ -137,8 +137,13 @@ TEST_F(RestoreFrmTest, ScreenshotsOfTheContentsWindowAndTheTargetDialog)
     const qm::datetime::DateTime when{2026, 3, 7, 14, 5, 9};
     int n = 0;
     for (const char* name : {"a.txt", "docs\\", "docs\\notes.txt", "run.bat", "pictures\\holiday.jpg"}) {
-        ++n;
-        forms_.addContentsRow(n, listedRow(name, 1200 * n, 700 * n, when, when, 32));
+        qm::zip::ListedEntry entry;
+        entry.name = name;
+        entry.size = 1200 * ++n;
+        entry.compressedSize = 700 * n;
+        entry.modified = entry.created = when;
+        entry.attributes = 32;
+        forms_.addContentsRow(n, entry);
     }
     forms_.setContentsSummary({"Files: ", "4", "Compressed size: ", "7000", "Uncompressed size: ", "12000", "Ratio:",
                                "42%", "Spanned: ", "False"});

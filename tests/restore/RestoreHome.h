@@ -2,16 +2,10 @@
 // A program folder for the restore, test and viewing commands: projects
 // whose archives our zip control makes, the main window and its other
 // windows faked, boxes scripted, the clock fixed.
-#include "app/BusySwitch.h"
-#include "app/ProgramState.h"
-#include "engine/Backup.h"
-#include "platform/datetime/Clock.h"
 #include "platform/zip/PavikZip.h"
 #include "restore/Restore.h"
 
-#include "FakeMainWindowView.h"
-#include "FakeWindows.h"
-#include "ProgramHome.h"
+#include "SessionHome.h"
 
 #include <filesystem>
 #include <map>
@@ -20,13 +14,8 @@
 
 namespace qm::test {
 
-class RestoreHome : public ProgramHomeTest {
+class RestoreHome : public SessionHome {
 protected:
-    RestoreHome() : ProgramHomeTest({"Projects", "Options", "Filelists", "Temp", "out"})
-    {
-        ui_.setUnscriptedResult(qm::ui::mb::OK);
-    }
-
     // A project on the next row of the list, its source holding `files`;
     // its QMT archive "out\<name>.qmt" is made unless `build` is false.
     qm::store::ProjectRecord addProject(const std::string& name, const std::map<std::string, std::string>& files,
@@ -84,14 +73,7 @@ protected:
         return out;
     }
 
-    qm::ui::FakeUiServices ui_;
-    qm::app::ProgramState state_{ui_};
-    FakeMainWindowView view_;
-    FakeWindows windows_;
-    qm::app::BusySwitch busy_{view_};
-    qm::datetime::FixedClock clock_{qm::datetime::DateTime{2026, 3, 7, 14, 5, 9}};
-    qm::engine::Backup backup_{state_, view_, windows_.windows, busy_, clock_};
-    qm::restore::Restore restore_{state_, view_, windows_.windows, busy_, backup_};
+    qm::restore::Restore restore_{state_, view_, windows_.windows, busy_, session_};
 };
 
 } // namespace qm::test

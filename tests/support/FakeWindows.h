@@ -9,11 +9,12 @@
 //   Procedures p(state, view, w.windows);
 #include "app/Windows.h"
 #include "editor/EditorForms.h"
-#include "engine/BackupType.h"
+#include "session/BackupType.h"
 #include "engine/EngineForms.h"
-#include "engine/StatusView.h"
+#include "session/StatusView.h"
 #include "options/OptionsForms.h"
 #include "pickers/PickerForms.h"
+#include "platform/zip/ZipEvents.h"
 #include "restore/RestoreForms.h"
 
 #include <deque>
@@ -27,7 +28,7 @@ namespace qm::test {
 // The progress window: its texts as they are now, every call in order
 // ("show", "unload", "caption <text>", "percent 100", ...), and the cancel
 // action the owner gave (cancel() presses the window's Cancel).
-struct FakeStatusView : qm::engine::StatusView {
+struct FakeStatusView : qm::session::StatusView {
     std::vector<std::string> calls;
     bool visible = false;
     std::string caption, banner, archiveFile, filename, skipped = "(none)";
@@ -57,9 +58,9 @@ struct FakeStatusView : qm::engine::StatusView {
 // `onSplitSize`, as a user's choice would be.
 struct FakeEngineForms : qm::engine::EngineForms {
     std::vector<std::string> shown; // "BackupType <frame caption>", "SplitSize <type> <parent>"
-    std::function<void(const qm::engine::BackupTypeSetup&)> onBackupType;
+    std::function<void(const qm::session::BackupTypeSetup&)> onBackupType;
     std::function<bool(const std::string&)> onSplitSize;
-    void showBackupType(const qm::engine::BackupTypeSetup& setup) override
+    void showBackupType(const qm::session::BackupTypeSetup& setup) override
     {
         shown.push_back("BackupType " + setup.frameCaption);
         if (onBackupType)
@@ -72,7 +73,7 @@ struct FakeEngineForms : qm::engine::EngineForms {
         return !onSplitSize || onSplitSize(ArchiveType);
     }
     FakeStatusView statusView;
-    qm::engine::StatusView& status() override { return statusView; }
+    qm::session::StatusView& status() override { return statusView; }
 };
 
 // The restore dialog runs `onRestore` (which attaches a view to the run
@@ -85,9 +86,9 @@ struct FakeRestoreForms : qm::restore::RestoreForms {
     std::vector<qm::restore::ContentsOpening> openings;
     bool contentsOpen = false;
     int contentsUnloads = 0;
-    std::vector<std::pair<int, qm::restore::ViewZipRow>> rows; // rows added since the last opening, with their index
+    std::vector<std::pair<int, qm::zip::ListedEntry>> rows; // entries listed since the last opening, with their index
     std::string comment;                              // lblDescription
-    qm::restore::ContentsSummary summary;             // Label1 to Label10
+    qm::session::ContentsSummary summary;             // Label1 to Label10
     bool listVisible = true;                          // ListView1
     std::vector<std::string> actionLogs;              // WinAceLocation of each action log shown
     // Runs before an action log shows; throwing stops it, as a missing log does.
@@ -111,13 +112,13 @@ struct FakeRestoreForms : qm::restore::RestoreForms {
         ++contentsUnloads;
     }
     bool contentsVisible() const override { return contentsOpen; }
-    void addContentsRow(int index, const qm::restore::ViewZipRow& row) override
+    void addContentsRow(int index, const qm::zip::ListedEntry& entry) override
     {
         listVisible = false;
-        rows.emplace_back(index, row);
+        rows.emplace_back(index, entry);
     }
     void setContentsComment(const std::string& text) override { comment = text; }
-    void setContentsSummary(const qm::restore::ContentsSummary& labels) override { summary = labels; }
+    void setContentsSummary(const qm::session::ContentsSummary& labels) override { summary = labels; }
     void showContentsList() override { listVisible = true; }
     void showActionLog(const std::string& WinAceLocation) override
     {

@@ -1,6 +1,7 @@
 // The ZIP manager's main window offscreen, on a real zip control and on
-// archives made by Info-ZIP zip: listing, delete, test, warnings, abort,
-// closing while a build runs, and File New on an existing name.
+// archives made by Info-ZIP zip: what the window shows idle and busy, its
+// rows and menus, delete, test, abort and closing while a build runs. The
+// logic's other roads run without the window (ZipManagerTest.cpp).
 #include "ZipToolHome.h"
 
 #include "platform/zip/ResultCodes.h"
@@ -18,7 +19,6 @@
 #include <QTreeWidget>
 
 #include <memory>
-#include <sys/stat.h>
 
 using namespace qm::zipmanager;
 namespace mb = qm::ui::mb;
@@ -94,17 +94,6 @@ TEST_F(FrmMainTest, AFileThatIsNoArchiveIsNotOpened)
     EXPECT_FALSE(form_.prbGlobalProgress->isVisible());
 }
 
-TEST_F(FrmMainTest, AnEmptyArchiveIsOpenedWithoutResults)
-{
-    qm::test::writeFile(native("empty.zip"), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
-    open("empty.zip");
-    EXPECT_EQ(status(), win("empty.zip") + " opened.");
-    EXPECT_EQ(form_.windowTitle().toStdString(), win("empty.zip") + " - Quillmate ZIP Manager");
-    EXPECT_TRUE(actionsEnabled());
-    EXPECT_EQ(form_.lstMain->topLevelItemCount(), 0);
-    EXPECT_TRUE(ui_.modalShows().empty());
-}
-
 TEST_F(FrmMainTest, FolderRowsAndDeletingSelectedRows)
 {
     qm::test::writeFile(native("top.txt"), "top");
@@ -141,17 +130,6 @@ TEST_F(FrmMainTest, FolderRowsAndDeletingSelectedRows)
     EXPECT_EQ(unzipNames("set.zip"), (std::vector<std::string>{"keep.txt", "docs/"}));
 }
 
-TEST_F(FrmMainTest, CancelledDeleteRemovesNothing)
-{
-    qm::test::writeFile(native("a.txt"), "a");
-    zipWith("one.zip", {}, {"a.txt"});
-    open("one.zip");
-    form_.lstMain->topLevelItem(0)->setSelected(true);
-    ui_.answer(mb::Cancel);
-    form_.mnuActionsRemove->trigger();
-    EXPECT_EQ(unzipNames("one.zip"), std::vector<std::string>{"a.txt"});
-}
-
 TEST_F(FrmMainTest, TestOfADamagedArchiveShowsTheControlsText)
 {
     qm::test::writeFile(native("a.txt"), "the quick brown fox jumps over the lazy dog");
@@ -174,27 +152,6 @@ TEST_F(FrmMainTest, TestOfADamagedArchiveShowsTheControlsText)
         << results;
     EXPECT_EQ(status(), "Testing completed.");
     EXPECT_NE(before, status());
-}
-
-TEST_F(FrmMainTest, AWarningDuringAListingShowsTheResultsFirst)
-{
-    qm::test::writeFile(native("a.txt"), "a");
-    zipWith("w.zip", {}, {"a.txt"});
-    // The control raises no warnings while it lists; a second sink reports one.
-    qm::zip::ZipEventHandlers relay;
-    relay.onFileListed = [this](const qm::zip::ListedEntry&) { form_.manager().Warning("a.txt", 101); };
-    form_.xZip.addEventSink(&relay);
-    std::string results, statusMeanwhile;
-    onModal<frmResults>([&](frmResults& r) {
-        results = r.Text();
-        statusMeanwhile = status();
-        r.cmdOk->click();
-    });
-    open("w.zip");
-    form_.xZip.removeEventSink(&relay);
-    EXPECT_EQ(results, "Warning: " + form_.xZip.ErrorText(1, 101) + "\r\n");
-    EXPECT_EQ(statusMeanwhile, NoArchiveStatus);
-    EXPECT_EQ(status(), win("w.zip") + " opened.");
 }
 
 TEST_F(FrmMainTest, AbortDuringAnAddKeepsTheOldArchive)
@@ -229,71 +186,6 @@ TEST_F(FrmMainTest, ClosingDuringAnAddWaitsForTheControl)
     EXPECT_FALSE(form_.isVisible());
     EXPECT_EQ(qm::test::readFile(native("keep.zip")), old);
     EXPECT_EQ(ui_.modalShows().size(), 1u);
-}
-
-TEST_F(FrmMainTest, NewOnAnExistingNameKeepsItWhenTheAddIsCancelled)
-{
-    qm::test::writeFile(native("a.txt"), "a");
-    zipWith("first.zip", {}, {"a.txt"});
-    zipWith("second.zip", {}, {"a.txt"});
-    const std::string second = qm::test::readFile(native("second.zip"));
-    open("first.zip");
-
-    files_.files.push_back({win("second.zip")});
-    onModal<frmZip>([](frmZip& d) { d.cmdCancel->click(); });
-    form_.mnuFileNew->trigger();
-    EXPECT_EQ(qm::test::readFile(native("second.zip")), second);
-    EXPECT_EQ(form_.xZip.ArchivePath, win("first.zip"));
-    EXPECT_EQ(status(), win("first.zip") + " opened.");
-}
-
-TEST_F(FrmMainTest, NewReplacesAnExistingFileOnlyWhenFilesAreAdded)
-{
-    qm::test::writeFile(native("a.txt"), "a");
-    qm::test::writeFile(native("b.txt"), "b");
-    zipWith("old.zip", {}, {"a.txt"});
-    files_.files.push_back({win("old.zip")});
-    addFilesDialog(win("b.txt"));
-    std::string results;
-    collectResults(results);
-    form_.mnuFileNew->trigger();
-    EXPECT_EQ(files_.requests.at(0).title, "New Zip File");
-    EXPECT_EQ(namesAndPaths().size(), 1u);
-    EXPECT_EQ(namesAndPaths()[0].first, "b.txt");
-    EXPECT_EQ(status(), win("old.zip") + " opened.");
-}
-
-TEST_F(FrmMainTest, NewOnAFileThatCannotBeDeletedStartsNothing)
-{
-    qm::test::writeFile(native("a.txt"), "a");
-    zipWith("locked.zip", {}, {"a.txt"});
-    ASSERT_EQ(::chmod(native("locked.zip").c_str(), 0444), 0);
-    const std::string old = qm::test::readFile(native("locked.zip"));
-    files_.files.push_back({win("locked.zip")});
-    addFilesDialog(win("a.txt"));
-    ui_.answer(mb::OK);
-    form_.mnuFileNew->trigger();
-    ASSERT_EQ(ui_.boxes().size(), 1u);
-    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
-    EXPECT_NE(ui_.boxes()[0].prompt.find(win("locked.zip")), std::string::npos);
-    EXPECT_EQ(qm::test::readFile(native("locked.zip")), old);
-    EXPECT_TRUE(form_.xZip.ArchivePath.empty());
-    EXPECT_EQ(form_.windowTitle().toStdString(), IdleCaption);
-}
-
-TEST_F(FrmMainTest, DiskRequestsAskForTheLastDiskFirst)
-{
-    bool ready = true;
-    ui_.answer(mb::Cancel);
-    form_.manager().DiskRequest(0, ready);
-    EXPECT_FALSE(ready);
-    EXPECT_EQ(ui_.boxes().at(0).prompt,
-              "This zip file is part of a multiple disks zip file. Please insert the last disk of the set.");
-    EXPECT_EQ(ui_.boxes()[0].style, mb::OKCancel | mb::Information);
-    ui_.answer(mb::OK);
-    form_.manager().DiskRequest(3, ready);
-    EXPECT_TRUE(ready);
-    EXPECT_EQ(ui_.boxes().at(1).prompt, "Please insert disk #3");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #pragma once
-// What the ZIP manager's window tests share: a program folder of their own
+// What the ZIP manager's tests share: a program folder of their own
 // (QUILLMATE_HOME), a work folder for archives and files, scripted boxes and
-// modal shows, and scripted file prompts.
+// modal shows, and scripted file prompts. Plain C++: the window tests answer
+// modal shows with onModal, whose forms their Qt headers bring.
 #include "platform/fs/Paths.h"
 #include "FakeUiServices.h"
 #include "zipmanager/FileDialogs.h"
@@ -10,8 +11,6 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <QWidget>
 
 #include <deque>
 #include <functional>
@@ -61,11 +60,11 @@ protected:
     std::string win(const std::string& rel) const { return qm::fs::fromNative(work_ / rel); }
     std::filesystem::path native(const std::string& rel) const { return work_ / rel; }
 
-    // The next modal show is answered by `fn` with the form as a T.
+    // The next modal show is answered by `fn` with the form (a QWidget) as a T.
     template <class T>
     void onModal(std::function<void(T&)> fn)
     {
-        ui_.onShowModal([fn](QWidget& w) {
+        ui_.onShowModal([fn](auto& w) {
             auto* form = dynamic_cast<T*>(&w);
             ASSERT_NE(form, nullptr) << "modal form " << w.objectName().toStdString();
             fn(*form);

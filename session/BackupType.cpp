@@ -1,8 +1,8 @@
-#include "engine/BackupType.h"
+#include "session/BackupType.h"
 
 #include "app/ProgramState.h"
 
-namespace qm::engine {
+namespace qm::session {
 
 BackupTypeSetup designSetup()
 {
@@ -51,4 +51,4 @@ void backupTypeOkay(qm::app::Form1Variables& form1, const std::array<bool, Archi
 
 void backupTypeCancel(qm::app::Form1Variables& form1) { form1.ProjectType = "Cancel"; }
 
-} // namespace qm::engine
+} // namespace qm::session

@@ -1,12 +1,13 @@
 #pragma once
-// The progress window StatusFrm as the backup and the zip control's handlers
-// see it. The window is made on first use: every call below makes it when
-// there is none (not shown), so progress that comes after Cancel fills a new
-// hidden window, which the operation unloads after its build.
+// The progress window StatusFrm as the main window's operations and the zip
+// session's handlers see it (the engine shows it: engine/forms/StatusFrm).
+// The window is made on first use: every call below makes it when there is
+// none (not shown), so progress that comes after Cancel fills a new hidden
+// window, which the operation unloads after its build.
 #include <functional>
 #include <string>
 
-namespace qm::engine {
+namespace qm::session {
 
 class StatusView {
 public:
@@ -37,4 +38,4 @@ public:
     virtual void onCancel(std::function<void()> cancel) = 0;
 };
 
-} // namespace qm::engine
+} // namespace qm::session

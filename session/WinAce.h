@@ -1,9 +1,10 @@
 #pragma once
-// The main window's WinAce runner, shared by the ACE backups and the test
-// and listing of ACE archives. OpAce turns a command text and an archive
-// path into WinAce's parameter text (store/AceCommandLine.h), runs WinAce
-// (the main window's WinAceLocation) through DoWait and then, for every
-// command letter but "l", shows the action log WinAce left in its folder.
+// The main window's WinAce runner (ZipSession::winAce), shared by the ACE
+// backups and the test and listing of ACE archives. OpAce turns a command
+// text and an archive path into WinAce's parameter text
+// (store/AceCommandLine.h), runs WinAce (the main window's WinAceLocation)
+// through DoWait and then, for every command letter but "l", shows the
+// action log WinAce left in its folder (ReportForms::showActionLog).
 // DoWait starts a program from the loaded project's source folder and waits
 // for it to end while the window runtime keeps the window alive.
 //
@@ -18,11 +19,10 @@ namespace qm::app {
 class BusySwitch;
 class ProgramState;
 } // namespace qm::app
-namespace qm::restore {
-class RestoreForms;
-}
 
-namespace qm::engine {
+namespace qm::session {
+
+class ReportForms;
 
 // The box of a launch that failed: "WinAce could not be started: <program>"
 // and the shell's code.
@@ -30,7 +30,7 @@ std::string launchFailedText(const std::string& program, int shellCode);
 
 class WinAceRunner {
 public:
-    WinAceRunner(qm::app::ProgramState& state, qm::restore::RestoreForms& forms, qm::app::BusySwitch& busy)
+    WinAceRunner(qm::app::ProgramState& state, ReportForms& forms, qm::app::BusySwitch& busy)
         : state_(state), forms_(forms), busy_(busy)
     {
     }
@@ -48,8 +48,8 @@ public:
 
 private:
     qm::app::ProgramState& state_;
-    qm::restore::RestoreForms& forms_;
+    ReportForms& forms_;
     qm::app::BusySwitch& busy_;
 };
 
-} // namespace qm::engine
+} // namespace qm::session

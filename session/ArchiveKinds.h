@@ -1,11 +1,11 @@
 #pragma once
-// The twelve archive kinds. A kind's index is its identity everywhere in the
-// backup engine (the option of ZipTypeBut that is set); its kind string is
-// what the archive kind dialog reports in ProjectType.
+// The twelve archive kinds. A kind's index is its identity in every
+// operation of the main window (the option of ZipTypeBut that is set); its
+// kind string is what the archive kind dialog reports in ProjectType.
 #include <array>
 #include <string_view>
 
-namespace qm::engine {
+namespace qm::session {
 
 struct ArchiveKind {
     int index;
@@ -33,4 +33,4 @@ inline constexpr std::string_view DeleteFlagTooltip =
     "Quillmate will destroy the current ZIP or EXE file and create a new one based on your current "
     "settings for that Project (does not apply to Restore operations).";
 
-} // namespace qm::engine
+} // namespace qm::session

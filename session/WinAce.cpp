@@ -1,12 +1,12 @@
-#include "engine/WinAce.h"
+#include "session/WinAce.h"
 
 #include "app/BusySwitch.h"
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
-#include "restore/RestoreForms.h"
+#include "session/SessionForms.h"
 #include "store/ProjectRecord.h"
 
-namespace qm::engine {
+namespace qm::session {
 
 std::string launchFailedText(const std::string& program, int shellCode)
 {
@@ -42,4 +42,4 @@ qm::store::ProgramRun WinAceRunner::DoWait(const std::string& strApp, const std:
                              strTargetFile, AppDone);
 }
 
-} // namespace qm::engine
+} // namespace qm::session

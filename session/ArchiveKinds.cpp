@@ -1,6 +1,6 @@
-#include "engine/ArchiveKinds.h"
+#include "session/ArchiveKinds.h"
 
-namespace qm::engine {
+namespace qm::session {
 
 namespace {
 
@@ -36,4 +36,4 @@ std::string_view kindString(int index)
                                                   : std::string_view();
 }
 
-} // namespace qm::engine
+} // namespace qm::session

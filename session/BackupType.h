@@ -1,7 +1,9 @@
 #pragma once
-// The archive kind dialog's logic: how its callers prepare it and what its
-// buttons leave in the main window's state (ProjectType, ZipTypeBut, Check1).
-#include "engine/ArchiveKinds.h"
+// The archive kind dialog's logic: how its callers (the manual backup, the
+// archive test and view) prepare it and what its buttons leave in the main
+// window's state (ProjectType, ZipTypeBut, Check1). The dialog itself is the
+// engine's (engine/forms/frmBackupType), shown through OperationForms.
+#include "session/ArchiveKinds.h"
 
 #include <array>
 #include <optional>
@@ -11,7 +13,7 @@ namespace qm::app {
 struct Form1Variables;
 }
 
-namespace qm::engine {
+namespace qm::session {
 
 // How a caller shows the dialog.
 struct BackupTypeSetup {
@@ -44,4 +46,4 @@ void backupTypeOkay(qm::app::Form1Variables& form1, const std::array<bool, Archi
 // ZipTypeBut and Check1 untouched.
 void backupTypeCancel(qm::app::Form1Variables& form1);
 
-} // namespace qm::engine
+} // namespace qm::session

@@ -1,0 +1,143 @@
+// The ZIP manager's logic without its window, on a real zip control and on
+// archives made by Info-ZIP zip: opening, delete, a warning while listing,
+// File New on an existing name, and disk requests. The window is a
+// recording view whose dialogs answer through the test.
+#include "ZipToolHome.h"
+
+#include "zipmanager/DialogFields.h"
+#include "zipmanager/ZipManager.h"
+
+#include "FakeZipManagerView.h"
+
+#include <sys/stat.h>
+
+using namespace qm::zipmanager;
+namespace mb = qm::ui::mb;
+
+namespace {
+
+class ZipManagerTest : public ZipToolHome {
+protected:
+    void open(const std::string& rel)
+    {
+        manager_.xZip.ArchivePath = win(rel);
+        manager_.Form_Load();
+    }
+    // The add-files dialog's "&Zip!" with `files` typed as the files to add.
+    void addFilesDialog(const std::string& files)
+    {
+        view_.onAddFiles = [files](qm::zip::PavikZip& zip) {
+            AddFilesFields fields = addFilesLoad(zip);
+            fields.files = files;
+            addFilesWrite(zip, fields);
+            return true;
+        };
+    }
+
+    qm::test::FakeZipManagerView view_;
+    ZipManager manager_{ui_, files_, view_};
+};
+
+TEST_F(ZipManagerTest, AnEmptyArchiveIsOpenedWithoutResults)
+{
+    qm::test::writeFile(native("empty.zip"), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    open("empty.zip");
+    EXPECT_EQ(view_.status, win("empty.zip") + " opened.");
+    EXPECT_EQ(view_.caption, win("empty.zip") + " - Quillmate ZIP Manager");
+    EXPECT_TRUE(view_.actionsMenu);
+    EXPECT_TRUE(view_.list.empty());
+    EXPECT_TRUE(view_.results.empty());
+}
+
+TEST_F(ZipManagerTest, CancelledDeleteRemovesNothing)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("one.zip", {}, {"a.txt"});
+    open("one.zip");
+    view_.list.at(0).Selected = true;
+    ui_.answer(mb::Cancel);
+    manager_.mnuActionsRemove_Click();
+    EXPECT_EQ(unzipNames("one.zip"), std::vector<std::string>{"a.txt"});
+}
+
+TEST_F(ZipManagerTest, AWarningDuringAListingShowsTheResultsFirst)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("w.zip", {}, {"a.txt"});
+    // The control raises no warnings while it lists; a second sink reports one.
+    qm::zip::ZipEventHandlers relay;
+    relay.onFileListed = [this](const qm::zip::ListedEntry&) { manager_.Warning("a.txt", 101); };
+    manager_.xZip.addEventSink(&relay);
+    view_.status = NoArchiveStatus; // as the window starts
+    std::string statusMeanwhile;
+    view_.onResults = [&](const std::string&) { statusMeanwhile = view_.status; };
+    open("w.zip");
+    manager_.xZip.removeEventSink(&relay);
+    EXPECT_EQ(view_.results, std::vector<std::string>{"Warning: " + manager_.xZip.ErrorText(1, 101) + "\r\n"});
+    EXPECT_EQ(statusMeanwhile, NoArchiveStatus);
+    EXPECT_EQ(view_.status, win("w.zip") + " opened.");
+}
+
+TEST_F(ZipManagerTest, NewOnAnExistingNameKeepsItWhenTheAddIsCancelled)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("first.zip", {}, {"a.txt"});
+    zipWith("second.zip", {}, {"a.txt"});
+    const std::string second = qm::test::readFile(native("second.zip"));
+    open("first.zip");
+
+    files_.files.push_back({win("second.zip")});
+    manager_.mnuFileNew_Click(); // the add-files dialog is cancelled
+    EXPECT_EQ(view_.dialogs, std::vector<std::string>{"AddFiles"});
+    EXPECT_EQ(qm::test::readFile(native("second.zip")), second);
+    EXPECT_EQ(manager_.xZip.ArchivePath, win("first.zip"));
+    EXPECT_EQ(view_.status, win("first.zip") + " opened.");
+}
+
+TEST_F(ZipManagerTest, NewReplacesAnExistingFileOnlyWhenFilesAreAdded)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    qm::test::writeFile(native("b.txt"), "b");
+    zipWith("old.zip", {}, {"a.txt"});
+    files_.files.push_back({win("old.zip")});
+    addFilesDialog(win("b.txt"));
+    manager_.mnuFileNew_Click();
+    EXPECT_EQ(files_.requests.at(0).title, "New Zip File");
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(view_.status, win("old.zip") + " opened.");
+}
+
+TEST_F(ZipManagerTest, NewOnAFileThatCannotBeDeletedStartsNothing)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("locked.zip", {}, {"a.txt"});
+    ASSERT_EQ(::chmod(native("locked.zip").c_str(), 0444), 0);
+    const std::string old = qm::test::readFile(native("locked.zip"));
+    files_.files.push_back({win("locked.zip")});
+    addFilesDialog(win("a.txt"));
+    ui_.answer(mb::OK);
+    manager_.mnuFileNew_Click();
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
+    EXPECT_NE(ui_.boxes()[0].prompt.find(win("locked.zip")), std::string::npos);
+    EXPECT_EQ(qm::test::readFile(native("locked.zip")), old);
+    EXPECT_TRUE(manager_.xZip.ArchivePath.empty());
+    EXPECT_EQ(view_.caption, IdleCaption);
+}
+
+TEST_F(ZipManagerTest, DiskRequestsAskForTheLastDiskFirst)
+{
+    bool ready = true;
+    ui_.answer(mb::Cancel);
+    manager_.DiskRequest(0, ready);
+    EXPECT_FALSE(ready);
+    EXPECT_EQ(ui_.boxes().at(0).prompt,
+              "This zip file is part of a multiple disks zip file. Please insert the last disk of the set.");
+    EXPECT_EQ(ui_.boxes()[0].style, mb::OKCancel | mb::Information);
+    ui_.answer(mb::OK);
+    manager_.DiskRequest(3, ready);
+    EXPECT_TRUE(ready);
+    EXPECT_EQ(ui_.boxes().at(1).prompt, "Please insert disk #3");
+}
+
+} // namespace
