@@ -138,7 +138,7 @@ std::string hostCall(const std::string& rel, const std::string& line)
     static const std::regex calls[] = {
         std::regex(R"((::(unlink|f?chmod)(at)?)\s*\()"),
         std::regex(R"((\b(secure_)?getenv\s*\(\s*"HOME"\s*\)))"),
-        std::regex(R"((\b(std::filesystem|stdfs|fs)::remove(_all)?)\s*\()"),
+        std::regex(R"((\b(std::filesystem|stdfs|fs)::(remove(_all)?|permissions))\s*\()"),
     };
     const std::string top = topFolder(rel);
     if (top == "platform" || top == "tests" || top == "bench")
