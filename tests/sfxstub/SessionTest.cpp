@@ -182,6 +182,23 @@ TEST_F(SfxSessionTest, TemporaryModeLeavesNothingBehind)
     EXPECT_EQ(qm::zip::test::allFiles(exeDir), std::vector<std::string>{"setup.exe"});
 }
 
+TEST_F(SfxSessionTest, TemporaryModeInANamedFolderTakesAwayOnlyWhatItMade)
+{
+    const stdfs::path dest = tmp / "dest";
+    stdfs::create_directories(dest);
+    writeFile(dest / "keep.txt", "mine");
+    auto c = baseConfig();
+    c.TempMode = 1;
+    c.DestinationFolder = win(dest);
+    c.CommandList = "#C%D\\sub\\b.txt|" + win(tmp / "seen.txt");
+    writeSfx(c, twoFiles);
+    SfxSession s(ui, exe.string());
+    EXPECT_EQ(s.run(), result::Ok);
+    EXPECT_EQ(readFile(tmp / "seen.txt"), "beta"); // there for the actions
+    EXPECT_EQ(qm::zip::test::allFiles(dest), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(readFile(dest / "keep.txt"), "mine");
+}
+
 TEST_F(SfxSessionTest, DestinationIsMadeAbsoluteAndCreatedAfterAsking)
 {
     auto c = baseConfig();
