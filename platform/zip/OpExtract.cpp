@@ -185,10 +185,10 @@ int ExtractRun::run()
     std::vector<const ArchiveEntry*> chosen;
     uint64_t total = 0;
     for (const ArchiveEntry& e : archive_.entries()) {
-        if (!selector.matches(e.name))
+        if (!selector.matches(e.name()))
             continue;
         bool ok = e.isFolder() ? filters.passFolder(int(e.attributes()))
-                               : filters.passFile(e.name, int(e.attributes()), e.size, e.modified());
+                               : filters.passFile(e.name(), int(e.attributes()), e.size, e.modified());
         if (!ok)
             continue;
         chosen.push_back(&e);
@@ -203,7 +203,7 @@ int ExtractRun::run()
 
     for (const ArchiveEntry* e : chosen) {
         ctx_.step();
-        const std::string name = names::shown(e->name);
+        const std::string name = names::shown(e->name());
         bool skipIt = false;
         ctx_.emit([&](ZipEvents& s) { s.BeforeUnzip(name, skipIt); });
         if (skipIt) {
@@ -214,7 +214,7 @@ int ExtractRun::run()
                 skipped(name, "", skip::DataError);
                 note(result::DataError);
             }
-        } else if (auto comps = names::safeComponents(e->name)) {
+        } else if (auto comps = names::safeComponents(e->name())) {
             if (!z_.KeepFolderNames) {
                 if (e->isFolder())
                     comps->clear();
@@ -255,7 +255,7 @@ int ExtractRun::run()
 
 void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string>& comps)
 {
-    const std::string name = names::shown(e.name);
+    const std::string name = names::shown(e.name());
     std::string target = shownTarget(z_.ExtractFolder, comps);
     int reason = 0;
     if (e.isFolder()) {
@@ -270,7 +270,8 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
             note(result::EntriesNotWritten);
             return;
         }
-        int64_t m = e.times.modified ? *e.times.modified : int64_t(dt::toTimeT(e.modified()));
+        const std::optional<int64_t> t = e.times().modified;
+        int64_t m = t ? *t : int64_t(dt::toTimeT(e.modified()));
         folderTimes_.push_back({comps, m});
         return;
     }
@@ -296,9 +297,10 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
         skipped(name, target, skip::TargetMissing);
         return;
     }
-    const int64_t entryTime = e.times.modified ? *e.times.modified : int64_t(dt::toTimeT(e.modified()));
+    const fmt::EntryTimes times = e.times();
+    const int64_t entryTime = times.modified ? *times.modified : int64_t(dt::toTimeT(e.modified()));
     if (z_.SkipWhenOlderDate && exists) {
-        bool older = e.times.modified ? entryTime < int64_t(st.st_mtime)
+        bool older = times.modified ? entryTime < int64_t(st.st_mtime)
                                       : ((uint32_t(e.dosDate) << 16) | e.dosTime) <
                                             fmt::dosFromTimeT(int64_t(st.st_mtime)).packed();
         if (older) {
@@ -392,7 +394,7 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
     if (::fchmod(out.fd(), mode) != 0)
         ctx_.warning(name, warning::AttributesNotSet);
     struct timespec ts[2];
-    ts[0].tv_sec = e.times.accessed ? *e.times.accessed : entryTime;
+    ts[0].tv_sec = times.accessed ? *times.accessed : entryTime;
     ts[0].tv_nsec = 0;
     ts[1].tv_sec = entryTime;
     ts[1].tv_nsec = 0;

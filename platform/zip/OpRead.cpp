@@ -83,7 +83,7 @@ int PavikZip::Test(bool /*fullTest*/)
         DecodeScratch scratch;
         for (const ArchiveEntry& e : archive.entries()) {
             ctx.step();
-            const std::string name = names::shown(e.name);
+            const std::string name = names::shown(e.name());
             ctx.emit([&](ZipEvents& s) { s.BeforeTest(name); });
             ctx.fileProgress(name, 0);
             DecodeResult d;
