@@ -126,6 +126,14 @@ void OutFile::commit()
         throw IoError{errno, path_};
 }
 
+int OutFile::release()
+{
+    flush();
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
 void OutFile::close()
 {
     if (fd_ >= 0)

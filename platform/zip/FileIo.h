@@ -65,6 +65,8 @@ public:
     // Flushes, writes the file to the disk and closes it.
     void commit();
     void close();
+    // Flushes and gives up the descriptor, which stays open.
+    int release();
 
 private:
     void writeAt(uint64_t at, const char* p, size_t n);
