@@ -148,6 +148,7 @@ void DecodeAhead::release(Slot& slot)
     d.localBad = false;
     d.result = DecodeResult::Ok;
     d.failure = nullptr;
+    d.headerFailure = nullptr;
     d.modeNotSet = false;
     d.timeNotSet = false;
     d.marks.clear(); // its room stays for the next job of the slot
@@ -268,7 +269,7 @@ void DecodeAhead::run(size_t job, Scratch& s)
         settle(slot, State::Claimed, State::Done);
         return;
     } catch (...) {
-        d.failure = std::current_exception();
+        d.headerFailure = std::current_exception();
         settle(slot, State::Claimed, State::Done);
         return;
     }

@@ -32,6 +32,7 @@ struct Decoded {
     };
     std::vector<Mark> marks;
     bool localBad = false; // the local header is missing or out of place
+    std::exception_ptr headerFailure; // thrown while the local header was read
     DecodeResult result = DecodeResult::Ok;
     std::exception_ptr failure; // thrown while decoding (the archive could not be read, ...)
     std::vector<unsigned char> data; // the plain bytes, when they go to memory

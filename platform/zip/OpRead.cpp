@@ -117,6 +117,8 @@ int PavikZip::Test(bool /*fullTest*/)
                     d = checkFolderEntry(archive, e, &scratch.window);
                 } else if (const Decoded* a = ahead ? ahead->take(i, tick) : nullptr) {
                     // Decoded by a worker: its progress as it would have come from here.
+                    if (a->headerFailure)
+                        std::rethrow_exception(a->headerFailure);
                     ahead->follow(*a, [&](const Decoded::Mark& m) { progress(m.in); }, tick);
                     if (a->failure)
                         std::rethrow_exception(a->failure);
