@@ -1,6 +1,8 @@
 #include "ZipTestUtil.h"
 
+#include "platform/fs/Drives.h"
 #include "platform/fs/Paths.h"
+#include "platform/profile/Profile.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +114,43 @@ std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o)
     p32(out, uint32_t(cd.size())); p32(out, cdStart); p16(out, uint32_t(o.comment.size()));
     out += o.comment;
     return out;
+}
+
+DiskSwapper::DiskSwapper(const stdfs::path& root) : root_(root)
+{
+    stdfs::create_directories(qm::fs::drivesFile().parent_path());
+    insert("disk1");
+}
+
+DiskSwapper::~DiskSwapper()
+{
+    stdfs::remove(qm::fs::drivesFile());
+}
+
+void DiskSwapper::insert(const std::string& name)
+{
+    if (!current_.empty() && labelsFollow)
+        labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+    stdfs::create_directories(root_ / name);
+    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / name).string());
+    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Type", "removable");
+    if (labelsFollow)
+        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Label", labels_[name]);
+    current_ = name;
+}
+
+void DiskSwapper::eject()
+{
+    labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / "no-medium").string());
+    current_ = "no-medium";
+}
+
+std::string DiskSwapper::labelOf(const std::string& name)
+{
+    if (name == current_)
+        labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+    return labels_[name];
 }
 
 std::vector<std::string> allFiles(const stdfs::path& root)

@@ -100,6 +100,27 @@ struct RawOptions {
 };
 std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o = {});
 
+// A removable drive A: whose medium (a folder, with its own label) the test
+// changes whenever the control asks for a disk.
+class DiskSwapper {
+public:
+    explicit DiskSwapper(const std::filesystem::path& root);
+    ~DiskSwapper();
+    // Takes the medium out (keeping its label with it) and puts `name` in.
+    // With `labelsFollow` off, the drive's label stays as it was, as when a
+    // medium is swapped by hand and nothing updates the drive table.
+    void insert(const std::string& name);
+    bool labelsFollow = true;
+    void eject();
+    std::string labelOf(const std::string& name);
+    std::filesystem::path folder(const std::string& name) const { return root_ / name; }
+
+private:
+    std::filesystem::path root_;
+    std::string current_;
+    std::map<std::string, std::string> labels_;
+};
+
 // Lists every file below `root`, for "nothing appeared here" checks.
 std::vector<std::string> allFiles(const std::filesystem::path& root);
 
