@@ -268,14 +268,15 @@ TEST_F(ZipParallelRead, FilesInTheWaySkipRulesAndSkipsAskedForComeOutAlike)
             z.SkipWhenMissing = rule == 2;
             z.SkipWhenOlderDate = rule == 3;
             ZipEventHandlers skip;
-            int seen = 0;
-            skip.onBeforeUnzip = [&seen](const std::string&, bool& s) { s = ++seen % 7 == 0; };
+            skip.onBeforeUnzip = [](const std::string& name, bool& s) {
+                s = name.size() > 5 && name.compare(name.size() - 5, 5, "3.txt") == 0;
+            };
             z.addEventSink(&skip);
             int r = extracting(a)(z, log);
             z.removeEventSink(&skip);
             return r;
         });
-        EXPECT_NE(x.result, result::Ok);
+        EXPECT_EQ(x.result, result::EntriesNotWritten); // the folder in the way
     }
 }
 
