@@ -4,11 +4,14 @@
 // replaces another is written to a temporary file beside its target and
 // renamed into place only when it is complete and its CRC is right; a small
 // file where nothing is in the way is made under its own name and removed
-// again unless it is complete and right.
+// again unless it is complete and right. With workers (DecodeAhead.h) the
+// files are decoded ahead, each into a file without a name that is given
+// its name (or the temporary one) when its turn comes here, and every
+// decision and event stays on this thread, in the same order.
 #include "platform/fs/NoCase.h"
-#include "platform/fs/WinPath.h"
 #include "platform/zip/DecodeAhead.h"
 #include "platform/zip/EntryDecode.h"
+#include "platform/zip/ExtractFolders.h"
 #include "platform/zip/Filters.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
@@ -28,113 +31,15 @@ namespace dt = qm::datetime;
 
 namespace {
 
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
-    Fd& operator=(Fd&& o) noexcept
-    {
-        std::swap(fd, o.fd);
-        return *this;
-    }
-};
-
-// Opens (making them when missing) the folders `comps[0..count)` below
-// `root`, never following a symbolic link. Gives -1 and the skip reason.
-Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, int& reason)
-{
-    Fd cur(::dup(root));
-    if (cur.fd < 0) {
-        reason = skip::CannotWrite;
-        return Fd();
-    }
-    for (size_t i = 0; i < count; ++i) {
-        const char* c = comps[i].c_str();
-        int next = ::openat(cur.fd, c, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0 && errno == ENOENT) {
-            if (::mkdirat(cur.fd, c, 0777) != 0 && errno != EEXIST) {
-                reason = skip::CannotWrite;
-                return Fd();
-            }
-            next = ::openat(cur.fd, c, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        }
-        if (next < 0) {
-            struct stat st {};
-            if (::fstatat(cur.fd, c, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-                reason = skip::LinkInPath;
-            else
-                reason = skip::CannotWrite;
-            return Fd();
-        }
-        cur = Fd(next);
-    }
-    return cur;
-}
-
-// The folder that the files of one folder go to, opened once for all of them.
-class FolderCache {
-public:
-    explicit FolderCache(const Fd& root) : root_(root) {}
-    // The open folder `comps[0..count)`, or -1 and the skip reason.
-    int open(const std::vector<std::string>& comps, size_t count, int& reason)
-    {
-        if (dir_.fd >= 0 && count == comps_.size() && std::equal(comps_.begin(), comps_.end(), comps.begin()))
-            return dir_.fd;
-        dir_ = openFolders(root_.fd, comps, count, reason);
-        comps_.assign(comps.begin(), comps.begin() + std::ptrdiff_t(count));
-        return dir_.fd;
-    }
-
-private:
-    const Fd& root_;
-    std::vector<std::string> comps_;
-    Fd dir_;
-};
-
 // Files up to this size are written under their own name when nothing is in
 // the way: if the run stops while one is written, little is lost, and it is
 // removed on the way out.
 constexpr uint64_t DirectCreateLimit = 1 << 20;
 
-std::string shownTarget(const std::string& folder, const std::vector<std::string>& comps)
-{
-    std::string t = folder;
-    for (const std::string& c : comps)
-        t = qm::fs::joinPath(t, c);
-    return t;
-}
-
-std::string joined(const std::vector<std::string>& comps)
-{
-    std::string j;
-    for (const std::string& c : comps)
-        j += (j.empty() ? "" : "/") + c;
-    return j;
-}
-
 struct FolderTime {
     std::vector<std::string> comps;
     int64_t modified;
 };
-
-// Whether files without a name can be made in the open folder `dir` (and
-// named later): then the workers write theirs there.
-bool unnamedFilesWork(int dir)
-{
-    if (::access("/proc/self/fd", X_OK) != 0)
-        return false;
-    int fd = ::openat(dir, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
 
 class ExtractRun {
 public:
