@@ -103,12 +103,33 @@ DecodeAhead::DecodeAhead(const ArchiveReader& archive, const std::vector<const A
     slots_ = std::make_unique<Slot[]>(slotCount_);
     threads_.reserve(n);
     try {
-        for (size_t i = 0; i < n; ++i)
-            threads_.emplace_back([this] { workerLoop(); });
+        for (size_t i = 0; i < n; ++i) {
+            {
+                std::lock_guard<std::mutex> g(m_);
+                ++running_;
+            }
+            try {
+                startWorker([this] {
+                    workerLoop();
+                    std::lock_guard<std::mutex> g(m_);
+                    --running_;
+                    ended_.notify_all();
+                });
+            } catch (...) {
+                std::lock_guard<std::mutex> g(m_);
+                --running_;
+                throw;
+            }
+        }
     } catch (...) {
         stopAll();
         throw;
     }
+}
+
+void DecodeAhead::startWorker(std::function<void()> loop)
+{
+    threads_.emplace_back(std::move(loop));
 }
 
 DecodeAhead::~DecodeAhead()
@@ -118,11 +139,11 @@ DecodeAhead::~DecodeAhead()
 
 void DecodeAhead::stopAll()
 {
-    {
-        std::lock_guard<std::mutex> g(m_);
-        stop_ = true;
-    }
+    std::unique_lock<std::mutex> g(m_);
+    stop_ = true;
     work_.notify_all();
+    ended_.wait(g, [this] { return running_ == 0; });
+    g.unlock();
     for (std::thread& t : threads_)
         t.join();
     threads_.clear();

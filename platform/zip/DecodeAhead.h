@@ -19,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -43,14 +44,13 @@ struct Decoded {
     bool timeNotSet = false;
 };
 
-// Where the plain bytes of an extracted file go, and what they get.
+// The permissions and times an extracted file gets.
 struct FileStamp {
     mode_t mode = 0;
     int64_t accessed = 0;
     int64_t modified = 0;
 };
-// The permissions (from those of the new file, `created`) and times an
-// extracted file gets.
+// Those of entry `e`, whose new file was made with the permissions `created`.
 FileStamp stampOf(const ArchiveEntry& e, mode_t created);
 // Applies `s` to the open file `fd`; false in `modeSet` / `timeSet` when that failed.
 void applyStamp(int fd, const FileStamp& s, bool& modeSet, bool& timeSet);
@@ -107,6 +107,9 @@ private:
     struct Scratch;
     struct Cancelled {};
 
+    // Runs `loop` on a worker thread of its own, joined when the workers stop.
+    void startWorker(std::function<void()> loop);
+    // Stops the workers and waits until every loop has returned.
     void stopAll();
     void workerLoop();
     bool claimable(size_t job) const;
@@ -137,6 +140,8 @@ private:
     std::mutex m_;
     std::condition_variable work_; // workers wait for jobs to claim
     std::condition_variable done_; // the caller waits for a job
+    std::condition_variable ended_; // stopAll waits for the worker loops to return
+    size_t running_ = 0;           // worker loops that have not returned
     std::unique_ptr<Slot[]> slots_; // the jobs ahead, job % slotCount_
     size_t slotCount_ = 0;
     std::atomic<size_t> cursor_{0};   // the next job a worker may claim (changed under m_)
