@@ -391,7 +391,8 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
             comment = fmt::cp437ToUtf8(rawComment);
         en.nameLen_ = uint32_t(ownName ? name.size() : rawName.size());
         en.commentLen_ = uint32_t(ownComment ? comment.size() : rawComment.size());
-        en.decoded_ = uint8_t((ownName ? ArchiveEntry::DecodedName : 0) | (ownComment ? ArchiveEntry::DecodedComment : 0));
+        en.decoded_ =
+            uint8_t((ownName ? ArchiveEntry::DecodedName : 0) | (ownComment ? ArchiveEntry::DecodedComment : 0));
         const size_t textLength = rawLength + (ownName ? name.size() : 0) + (ownComment ? comment.size() : 0);
         if (textLength > 0) {
             char* text = textRoom(textLength);

@@ -1,5 +1,6 @@
 #include "platform/zip/DecodeAhead.h"
 
+#include "platform/zip/ExtractFolders.h"
 #include "platform/zip/FileIo.h"
 
 #include <algorithm>
@@ -69,9 +70,13 @@ void applyStamp(int fd, const FileStamp& s, bool& modeSet, bool& timeSet)
 }
 
 struct DecodeAhead::Scratch {
-    Scratch() { decode.window = ReadWindow(WorkerWindow); }
+    explicit Scratch(const Settings& s) : near(s.folder, s.keepFolderNames)
+    {
+        decode.window = ReadWindow(WorkerWindow);
+    }
     DecodeScratch decode;
     OutFile out;
+    NearestFolder near;
     // The job under way, for the sink and the progress of decodeEntry.
     DecodeAhead* self = nullptr;
     Slot* slot = nullptr;
@@ -230,7 +235,7 @@ std::vector<size_t> DecodeAhead::claimLocked()
 
 void DecodeAhead::workerLoop()
 {
-    Scratch s;
+    Scratch s(settings_);
     std::unique_lock<std::mutex> g(m_);
     for (;;) {
         if (stop_ || cursor_ >= jobs_.size())
@@ -296,7 +301,8 @@ void DecodeAhead::run(size_t job, Scratch& s)
     }
     int fd = -1;
     if (settings_.output == Output::UnnamedFile) {
-        fd = ::openat(settings_.folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        const int folder = s.near.of(e.name());
+        fd = folder < 0 ? -1 : ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd < 0) {
             // The caller makes this one itself, as it would without workers.
             settle(slot, State::Claimed, State::Declined);

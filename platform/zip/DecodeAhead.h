@@ -6,8 +6,9 @@
 // is kept as marks (the compressed bytes read after each chunk) that the
 // caller plays back. Workers only read the archive and decode; a worker
 // that extracts writes the bytes either to memory (small entries) or to an
-// unnamed file in the extraction folder, which the caller names once it has
-// decided where the file goes. Whatever the caller does not take is dropped.
+// unnamed file in the extraction folder (in the folder of the file when it
+// exists, NearestFolder), which the caller names once it has decided where
+// the file goes. Whatever the caller does not take is dropped.
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/EntryDecode.h"
 
@@ -65,7 +66,8 @@ public:
     struct Settings {
         int workers = 2;
         Output output = Output::Nothing;
-        int folder = -1;           // for unnamed files
+        int folder = -1;           // unnamed files: the extraction folder
+        bool keepFolderNames = true; // and where in it the files go
         uint64_t memoryLimit = 0;  // larger entries are left to the caller (Memory)
     };
 

@@ -1,6 +1,7 @@
 #include "platform/zip/ExtractFolders.h"
 
 #include "platform/fs/WinPath.h"
+#include "platform/zip/Names.h"
 #include "platform/zip/ResultCodes.h"
 
 #include <cerrno>
@@ -45,6 +46,33 @@ Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, in
         cur = Fd(next);
     }
     return cur;
+}
+
+Fd openExisting(int root, const std::vector<std::string>& comps, size_t count)
+{
+    Fd cur(::dup(root));
+    for (size_t i = 0; i < count && cur.fd >= 0; ++i) {
+        int next = ::openat(cur.fd, comps[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0)
+            break;
+        cur = Fd(next);
+    }
+    return cur;
+}
+
+int NearestFolder::of(std::string_view entryName)
+{
+    std::optional<std::vector<std::string>> comps = names::safeComponents(entryName);
+    if (!comps)
+        return -1;
+    comps->pop_back(); // the file's own name
+    if (!keep_)
+        comps->clear();
+    if (dir_.fd < 0 || *comps != folders_) {
+        dir_ = openExisting(root_, *comps, comps->size());
+        folders_ = std::move(*comps);
+    }
+    return dir_.fd >= 0 ? dir_.fd : root_;
 }
 
 std::string shownTarget(const std::string& folder, const std::vector<std::string>& comps)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -45,6 +46,28 @@ public:
 private:
     const Fd& root_;
     std::vector<std::string> comps_;
+    Fd dir_;
+};
+
+// Opens the folders `comps[0..count)` below `root` as far as they exist,
+// making none and following no link: the deepest one reached.
+Fd openExisting(int root, const std::vector<std::string>& comps, size_t count);
+
+// Where a worker of an extraction makes the file of an entry: the folder
+// nearest to the file's place that exists already (its own, or the closest
+// one above it, of whose group and default permissions a folder made below
+// it partakes too), so that the file gets what a file made in its place
+// would get. Kept open for the next file of the same folder. One a thread.
+class NearestFolder {
+public:
+    NearestFolder(int root, bool keepFolderNames) : root_(root), keep_(keepFolderNames) {}
+    // The open folder, or -1 when the name would leave the extraction folder.
+    int of(std::string_view entryName);
+
+private:
+    int root_;
+    bool keep_;
+    std::vector<std::string> folders_; // of the last file
     Fd dir_;
 };
 

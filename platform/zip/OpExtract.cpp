@@ -121,6 +121,7 @@ void ExtractRun::startWorkers(const std::vector<const ArchiveEntry*>& chosen)
     memoryAhead_ = z_.faults() || !unnamedFilesWork(root_.fd);
     s.output = memoryAhead_ ? DecodeAhead::Output::Memory : DecodeAhead::Output::UnnamedFile;
     s.folder = root_.fd;
+    s.keepFolderNames = z_.KeepFolderNames;
     s.memoryLimit = DirectCreateLimit;
     ahead_ = std::make_unique<DecodeAhead>(archive_, jobs_, password_, s);
 }

@@ -329,7 +329,8 @@ TEST_F(ZipParallelRead, NamesStoredTwiceAndUnsafeNamesAreSkippedAlike)
 {
     std::vector<RawEntry> entries;
     for (int i = 0; i < 60; ++i)
-        entries.push_back({"dir/f" + std::to_string(i % 20) + (i >= 40 ? ".TXT" : ".txt"), textBytes(900, unsigned(i))});
+        entries.push_back(
+            {"dir/f" + std::to_string(i % 20) + (i >= 40 ? ".TXT" : ".txt"), textBytes(900, unsigned(i))});
     entries.push_back({"../escape.txt", "out of bounds"});
     entries.push_back({"dir\\f3.txt", "backslash form of a name seen before"});
     entries.push_back({"last.txt", textBytes(5000)});
