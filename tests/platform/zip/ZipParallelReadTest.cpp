@@ -9,7 +9,6 @@
 #include "platform/zip/ArchiveReader.h"
 
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -21,17 +20,6 @@ namespace {
 
 namespace stdfs = std::filesystem;
 using qm::test::TempDir;
-
-size_t threadCount()
-{
-    size_t n = 0;
-    if (DIR* d = ::opendir("/proc/self/task")) {
-        while (dirent* e = ::readdir(d))
-            n += e->d_name[0] != '.';
-        ::closedir(d);
-    }
-    return n;
-}
 
 // Every event with its arguments, one line each.
 class EventLog : public ZipEvents {

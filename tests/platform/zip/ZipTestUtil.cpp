@@ -4,6 +4,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/profile/Profile.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -151,6 +152,17 @@ std::string DiskSwapper::labelOf(const std::string& name)
     if (name == current_)
         labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
     return labels_[name];
+}
+
+size_t threadCount()
+{
+    size_t n = 0;
+    if (DIR* d = ::opendir("/proc/self/task")) {
+        while (dirent* e = ::readdir(d))
+            n += e->d_name[0] != '.';
+        ::closedir(d);
+    }
+    return n;
 }
 
 std::vector<std::string> allFiles(const stdfs::path& root)

@@ -121,6 +121,9 @@ private:
     std::map<std::string, std::string> labels_;
 };
 
+// Threads of this process, for "no thread was left behind" checks.
+size_t threadCount();
+
 // Lists every file below `root`, for "nothing appeared here" checks.
 std::vector<std::string> allFiles(const std::filesystem::path& root);
 
