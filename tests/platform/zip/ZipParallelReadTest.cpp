@@ -201,14 +201,7 @@ protected:
             return z.Test();
         };
     }
-    std::map<std::string, std::string> extractedFiles() const
-    {
-        std::map<std::string, std::string> m;
-        for (auto& [k, v] : readTree(out))
-            if (k.back() != '/')
-                m[k] = v;
-        return m;
-    }
+    std::map<std::string, std::string> extractedFiles() const { return filesBelow(out); }
 
     TempDir tmp{"qm-zip-pread"};
     stdfs::path src, out;

@@ -54,8 +54,13 @@ std::map<std::string, std::string> extractedFiles(const stdfs::path& archive, co
     z.ExtractFolder = win(out);
     z.Password = password;
     EXPECT_EQ(z.Extract(), result::Ok);
+    return filesBelow(out);
+}
+
+std::map<std::string, std::string> filesBelow(const stdfs::path& root)
+{
     std::map<std::string, std::string> got;
-    for (auto& [k, v] : readTree(out))
+    for (auto& [k, v] : readTree(root))
         if (k.back() != '/')
             got[k] = v;
     return got;

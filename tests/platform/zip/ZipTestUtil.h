@@ -71,6 +71,8 @@ std::string win(const std::filesystem::path& p);
 void makeFiles(const std::filesystem::path& root, const std::map<std::string, std::string>& files);
 // Relative path -> content of every file below `root` (folders end in "/").
 std::map<std::string, std::string> readTree(const std::filesystem::path& root);
+// Relative path -> content of the files below `root`, folders left out.
+std::map<std::string, std::string> filesBelow(const std::filesystem::path& root);
 // Extracts every file of `archive` into a fresh `out` with a control of its
 // own (expecting success) and gives relative path -> content of the files.
 std::map<std::string, std::string> extractedFiles(const std::filesystem::path& archive,
