@@ -304,7 +304,12 @@ void ArchiveReader::open(const std::filesystem::path& path, const PartLocator& l
     }
     if (count > cdSize / fmt::CentralHeaderSize)
         throw FormatError{"the entry count does not fit the central directory"};
-    readDirectory(cdOffset + prefix_, cdSize, count);
+    try {
+        readDirectory(cdOffset + prefix_, cdSize, count);
+    } catch (...) {
+        entries_.clear(); // none read half
+        throw;
+    }
 }
 
 uint64_t ArchiveReader::globalOffset(uint32_t disk, uint64_t offset) const
