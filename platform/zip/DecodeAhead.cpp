@@ -134,7 +134,15 @@ DecodeAhead::DecodeAhead(const ArchiveReader& archive, const std::vector<const A
 
 void DecodeAhead::startWorker(std::function<void()> loop)
 {
-    threads_.emplace_back(std::move(loop));
+    if (settings_.start)
+        settings_.start(std::move(loop));
+    else
+        threads_.emplace_back(std::move(loop));
+}
+
+DecodeAhead::Starter workerStarter(PavikZip&)
+{
+    return {}; // threads of their own, for the one run
 }
 
 DecodeAhead::~DecodeAhead()

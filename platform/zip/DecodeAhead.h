@@ -56,6 +56,8 @@ FileStamp stampOf(const ArchiveEntry& e, mode_t created);
 // Applies `s` to the open file `fd`; false in `modeSet` / `timeSet` when that failed.
 void applyStamp(int fd, const FileStamp& s, bool& modeSet, bool& timeSet);
 
+class PavikZip;
+
 class DecodeAhead {
 public:
     enum class Output {
@@ -63,8 +65,12 @@ public:
         Memory,      // the plain bytes are kept in memory
         UnnamedFile, // the plain bytes go to an unnamed file in `folder`
     };
+    // Runs a worker's loop on some thread (empty: on a thread of its own,
+    // joined when the workers stop).
+    using Starter = std::function<void(std::function<void()> loop)>;
     struct Settings {
         int workers = 2;
+        Starter start;
         Output output = Output::Nothing;
         int folder = -1;           // unnamed files: the extraction folder
         bool keepFolderNames = true; // and where in it the files go
@@ -109,7 +115,7 @@ private:
     struct Scratch;
     struct Cancelled {};
 
-    // Runs `loop` on a worker thread of its own, joined when the workers stop.
+    // Runs `loop` through settings_.start, or on a thread of its own.
     void startWorker(std::function<void()> loop);
     // Stops the workers and waits until every loop has returned.
     void stopAll();
@@ -155,5 +161,8 @@ private:
     std::atomic<bool> stop_{false};
     std::vector<std::thread> threads_;
 };
+
+// How the workers of a test or an extraction of `z` are started.
+DecodeAhead::Starter workerStarter(PavikZip& z);
 
 } // namespace qm::zip

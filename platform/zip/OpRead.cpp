@@ -90,9 +90,12 @@ int PavikZip::Test(bool /*fullTest*/)
             if (!entries[i].isFolder() && !isVolumeLabel(entries[i]))
                 jobs[i] = &entries[i];
         std::unique_ptr<DecodeAhead> ahead;
-        if (DecodeAhead::worthIt(jobs, workerCount()))
-            ahead = std::make_unique<DecodeAhead>(archive, jobs, password,
-                                                  DecodeAhead::Settings{workerCount(), DecodeAhead::Output::Nothing});
+        if (DecodeAhead::worthIt(jobs, workerCount())) {
+            DecodeAhead::Settings s;
+            s.workers = workerCount();
+            s.start = workerStarter(*this);
+            ahead = std::make_unique<DecodeAhead>(archive, jobs, password, s);
+        }
         const std::function<void()> tick = [&] { ctx.tick(); };
         DecodeScratch scratch;
         for (size_t i = 0; i < entries.size(); ++i) {
