@@ -29,8 +29,11 @@ long long secondsOfDay(const DateTime& dt)
 
 // The zone rules are read again when TZ changes, and otherwise at most
 // once a second: reading them checks the zone file each time, which would
-// cost a system call for every file time of a long listing.
-void refreshZone()
+// cost a system call for every file time of a long listing. A conversion
+// holds the returned lock while it runs: the C library's conversions share
+// the zone rules, and its own guard of them is one that thread checkers
+// cannot see.
+std::unique_lock<std::mutex> zoneRules()
 {
     static std::mutex m;
     static std::string lastTz = "\x01"; // nothing seen yet
@@ -38,12 +41,13 @@ void refreshZone()
     const char* tz = std::getenv("TZ");
     const std::string now = tz ? std::string("=") + tz : std::string();
     const auto t = std::chrono::steady_clock::now();
-    std::lock_guard<std::mutex> g(m);
+    std::unique_lock<std::mutex> g(m);
     if (now != lastTz || t - lastRead >= std::chrono::seconds(1)) {
         tzset();
         lastTz = now;
         lastRead = t;
     }
+    return g;
 }
 
 DateTime withSecondsOfDay(DateTime d, long long secs)
@@ -140,14 +144,14 @@ std::time_t toTimeT(const DateTime& dt)
     tm.tm_min = dt.minute;
     tm.tm_sec = dt.second;
     tm.tm_isdst = -1;   // let the zone rules of that date decide
-    refreshZone();
+    std::unique_lock<std::mutex> rules = zoneRules();
     return std::mktime(&tm);
 }
 
 DateTime fromTimeT(std::time_t t)
 {
     std::tm tm{};
-    refreshZone();
+    std::unique_lock<std::mutex> rules = zoneRules();
     if (!localtime_r(&t, &tm) && !gmtime_r(&t, &tm))
         return DateTime{};
     return DateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};

@@ -108,6 +108,36 @@ int createOwnedTemp(int dirfd, std::string_view stem, std::string& name, unsigne
     return -1;
 }
 
+int linkUnnamed(int fd, int dirfd, const std::string& name)
+{
+    // Naming a descriptor by its entry under /proc needs no privilege.
+    char self[40];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    return ::linkat(AT_FDCWD, self, dirfd, name.c_str(), AT_SYMLINK_FOLLOW);
+}
+
+int linkOwnedTemp(int fd, int dirfd, std::string_view stem, std::string& name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = std::string(stem) + randomHex() + std::string(Suffix);
+        if (linkUnnamed(fd, dirfd, candidate) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return -1;
+        }
+        if (lockWaiting(fd) != 0 && errno != ENOLCK && errno != EOPNOTSUPP && errno != EINVAL) {
+            int err = errno;
+            ::unlinkat(dirfd, candidate.c_str(), 0);
+            errno = err;
+            return -1;
+        }
+        name = std::move(candidate);
+        return 0;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 int createOwnedTemp(const std::filesystem::path& folder, std::string_view stem, std::string& name, unsigned mode)
 {
     int dir = openFolder(folder);

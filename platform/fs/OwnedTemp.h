@@ -22,6 +22,14 @@ int createOwnedTemp(int dirfd, std::string_view stem, std::string& name, unsigne
 int createOwnedTemp(const std::filesystem::path& folder, std::string_view stem, std::string& name,
                     unsigned mode = 0666);
 
+// Gives `fd`, a file made without a name (O_TMPFILE), the name `name` in the
+// open folder `dirfd`. 0, or -1 with errno set (EEXIST when the name is
+// taken; EXDEV, ENOENT and others when such a file cannot be named here).
+int linkUnnamed(int fd, int dirfd, const std::string& name);
+// Names `fd` as linkUnnamed does, with a new name of the form above, and
+// locks it. Gives 0 and the name, or -1 with errno set.
+int linkOwnedTemp(int fd, int dirfd, std::string_view stem, std::string& name);
+
 // Removes the files of that form in the folder that no one holds locked.
 // Gives how many were removed; a folder that cannot be read gives 0.
 int removeStaleTemps(int dirfd, std::string_view stem);

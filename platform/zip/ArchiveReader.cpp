@@ -14,7 +14,8 @@ using fmt::get64;
 
 bool ArchiveEntry::isFolder() const
 {
-    if (!name.empty() && name.back() == '/')
+    std::string_view n = name();
+    if (!n.empty() && n.back() == '/')
         return true;
     uint32_t mode = unixMode();
     if (mode != 0)
@@ -50,7 +51,7 @@ uint32_t ArchiveEntry::attributes() const
     if (mode != 0 && S_ISLNK(mode))
         attrs |= 1024;
     // A name that starts with a dot is hidden, as on the file system.
-    std::string_view base = name;
+    std::string_view base = name();
     while (!base.empty() && base.back() == '/')
         base.remove_suffix(1);
     size_t slash = base.rfind('/');
@@ -61,41 +62,72 @@ uint32_t ArchiveEntry::attributes() const
     return attrs;
 }
 
+fmt::EntryTimes ArchiveEntry::times() const
+{
+    fmt::EntryTimes t;
+    fmt::readTimes(extra(), t);
+    return t;
+}
+
 dt::DateTime ArchiveEntry::modified() const
 {
-    if (times.modified)
-        return dt::fromTimeT(static_cast<std::time_t>(*times.modified));
+    if (auto m = times().modified)
+        return dt::fromTimeT(static_cast<std::time_t>(*m));
     return fmt::fromDos(dosDate, dosTime);
 }
 
 dt::DateTime ArchiveEntry::accessed() const
 {
-    if (times.accessed)
-        return dt::fromTimeT(static_cast<std::time_t>(*times.accessed));
+    fmt::EntryTimes t = times();
+    if (t.accessed)
+        return dt::fromTimeT(static_cast<std::time_t>(*t.accessed));
     return modified();
 }
 
 dt::DateTime ArchiveEntry::created() const
 {
-    if (times.created)
-        return dt::fromTimeT(static_cast<std::time_t>(*times.created));
+    fmt::EntryTimes t = times();
+    if (t.created)
+        return dt::fromTimeT(static_cast<std::time_t>(*t.created));
     return modified();
 }
+
+namespace {
+
+// The decoded form of a stored name into `out`, when it differs from the
+// stored bytes (another character set, a Unicode path block, "\\" between
+// folders); false when the bytes stand as they are.
+bool decodeNameInto(std::string_view raw, uint16_t flags, int host, std::string_view extra, std::string& out)
+{
+    bool asStored;
+    if ((flags & fmt::FlagUtf8) && fmt::isValidUtf8(raw)) {
+        asStored = true;
+    } else if (auto u = fmt::readUnicodePath(extra, raw)) {
+        out = std::move(*u);
+        asStored = false;
+    } else if (fmt::isAscii(raw) ||
+               (host != fmt::HostDos && host != fmt::HostNtfs && host != 6 && fmt::isValidUtf8(raw))) {
+        asStored = true;
+    } else {
+        out = fmt::cp437ToUtf8(raw);
+        asStored = false;
+    }
+    if (asStored) {
+        if (raw.find('\\') == std::string_view::npos)
+            return false;
+        out.assign(raw);
+    }
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return true;
+}
+
+} // namespace
 
 std::string decodeName(std::string_view raw, uint16_t flags, int host, std::string_view extra)
 {
     std::string name;
-    if ((flags & fmt::FlagUtf8) && fmt::isValidUtf8(raw)) {
-        name = std::string(raw);
-    } else if (auto u = fmt::readUnicodePath(extra, raw)) {
-        name = *u;
-    } else if (fmt::isAscii(raw) ||
-               (host != fmt::HostDos && host != fmt::HostNtfs && host != 6 && fmt::isValidUtf8(raw))) {
-        name = std::string(raw);
-    } else {
-        name = fmt::cp437ToUtf8(raw);
-    }
-    std::replace(name.begin(), name.end(), '\\', '/');
+    if (!decodeNameInto(raw, flags, host, extra, name))
+        name.assign(raw);
     return name;
 }
 
@@ -143,6 +175,9 @@ private:
 void ArchiveReader::open(const std::filesystem::path& path, const PartLocator& locateParts)
 {
     entries_.clear();
+    texts_.clear();
+    textAt_ = nullptr;
+    textLeft_ = 0;
     comment_.clear();
     rawComment_.clear();
     prefix_ = 0;
@@ -269,7 +304,12 @@ void ArchiveReader::open(const std::filesystem::path& path, const PartLocator& l
     }
     if (count > cdSize / fmt::CentralHeaderSize)
         throw FormatError{"the entry count does not fit the central directory"};
-    readDirectory(cdOffset + prefix_, cdSize, count);
+    try {
+        readDirectory(cdOffset + prefix_, cdSize, count);
+    } catch (...) {
+        entries_.clear(); // none read half
+        throw;
+    }
 }
 
 uint64_t ArchiveReader::globalOffset(uint32_t disk, uint64_t offset) const
@@ -277,16 +317,32 @@ uint64_t ArchiveReader::globalOffset(uint32_t disk, uint64_t offset) const
     return file_.partStart(disk) + offset;
 }
 
+char* ArchiveReader::textRoom(size_t n)
+{
+    constexpr size_t Block = 256 * 1024;
+    if (n > textLeft_) {
+        const size_t size = std::max(n, Block);
+        texts_.emplace_back(new char[size]);
+        textAt_ = texts_.back().get();
+        textLeft_ = size;
+    }
+    char* p = textAt_;
+    textAt_ += n;
+    textLeft_ -= n;
+    return p;
+}
+
 void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t count)
 {
     DirReader r(file_, cdStart, cdSize);
     entries_.reserve(size_t(count));
     const uint32_t parts = uint32_t(file_.partCount());
+    std::string name, comment; // decoded forms that differ from the stored bytes
     for (uint64_t i = 0; i < count; ++i) {
         const unsigned char* h = r.take(fmt::CentralHeaderSize);
         if (get32(h) != fmt::CentralSig)
             throw FormatError{"a central directory entry lacks its signature"};
-        ArchiveEntry en;
+        ArchiveEntry& en = entries_.emplace_back();
         en.madeBy = get16(h + 4);
         en.needed = get16(h + 6);
         en.flags = get16(h + 8);
@@ -296,26 +352,25 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
         en.crc = get32(h + 16);
         en.compressedSize = get32(h + 20);
         en.size = get32(h + 24);
-        size_t nameLen = get16(h + 28);
-        size_t extraLen = get16(h + 30);
-        size_t commentLen = get16(h + 32);
-        en.diskStart = get16(h + 34);
+        en.rawNameLen_ = get16(h + 28);
+        en.extraLen_ = get16(h + 30);
+        en.rawCommentLen_ = get16(h + 32);
+        uint32_t diskStart = get16(h + 34);
         en.internalAttr = get16(h + 36);
         en.externalAttr = get32(h + 38);
         en.localOffset = get32(h + 42);
-        const unsigned char* p = r.take(nameLen);
-        en.rawName.assign(reinterpret_cast<const char*>(p), nameLen);
-        p = r.take(extraLen);
-        en.extra.assign(reinterpret_cast<const char*>(p), extraLen);
-        p = r.take(commentLen);
-        en.rawComment.assign(reinterpret_cast<const char*>(p), commentLen);
+        const size_t rawLength = en.rawLength();
+        const char* raw = reinterpret_cast<const char*>(r.take(rawLength));
+        const std::string_view rawName(raw, en.rawNameLen_);
+        const std::string_view extra(raw + en.rawNameLen_, en.extraLen_);
+        const std::string_view rawComment(raw + en.rawNameLen_ + en.extraLen_, en.rawCommentLen_);
 
         bool needZip64 = en.size == fmt::Max32 || en.compressedSize == fmt::Max32 ||
-                         en.localOffset == fmt::Max32 || en.diskStart == fmt::Max16;
+                         en.localOffset == fmt::Max32 || diskStart == fmt::Max16;
         if (needZip64) {
             // Without a Zip64 block the values stand as written (4 GiB - 1 is legal).
             bool seen = false;
-            fmt::forEachExtra(en.extra, [&](uint16_t id, const unsigned char* d, size_t len) {
+            fmt::forEachExtra(extra, [&](uint16_t id, const unsigned char* d, size_t len) {
                 if (id != fmt::ExtraZip64 || seen)
                     return;
                 seen = true;
@@ -329,32 +384,49 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
                 if (en.size == fmt::Max32) take64(en.size);
                 if (en.compressedSize == fmt::Max32) take64(en.compressedSize);
                 if (en.localOffset == fmt::Max32) take64(en.localOffset);
-                if (en.diskStart == fmt::Max16 && pos + 4 <= len) en.diskStart = get32(d + pos);
+                if (diskStart == fmt::Max16 && pos + 4 <= len) diskStart = get32(d + pos);
             });
         }
-        en.name = decodeName(en.rawName, en.flags, en.host(), en.extra);
-        en.comment = (en.flags & fmt::FlagUtf8) || fmt::isValidUtf8(en.rawComment) ? en.rawComment
-                                                                                    : fmt::cp437ToUtf8(en.rawComment);
-        fmt::readTimes(en.extra, en.times);
+
+        // The texts are kept together; decoded forms only where they differ.
+        const bool ownName = decodeNameInto(rawName, en.flags, en.host(), extra, name);
+        const bool ownComment =
+            !((en.flags & fmt::FlagUtf8) || fmt::isValidUtf8(rawComment)) && !rawComment.empty();
+        if (ownComment)
+            comment = fmt::cp437ToUtf8(rawComment);
+        en.nameLen_ = uint32_t(ownName ? name.size() : rawName.size());
+        en.commentLen_ = uint32_t(ownComment ? comment.size() : rawComment.size());
+        en.decoded_ =
+            uint8_t((ownName ? ArchiveEntry::DecodedName : 0) | (ownComment ? ArchiveEntry::DecodedComment : 0));
+        const size_t textLength = rawLength + (ownName ? name.size() : 0) + (ownComment ? comment.size() : 0);
+        if (textLength > 0) {
+            char* text = textRoom(textLength);
+            std::memcpy(text, raw, rawLength);
+            char* at = text + rawLength;
+            if (ownName)
+                at = std::copy(name.begin(), name.end(), at);
+            if (ownComment)
+                std::copy(comment.begin(), comment.end(), at);
+            en.text_ = text;
+        }
 
         if (parts == 1) {
             // Offsets are relative to the archive's start, which may follow a stub.
-            if (en.diskStart != 0)
+            if (diskStart != 0)
                 throw FormatError{"an entry starts on another disk"};
             if (en.localOffset > cdStart - prefix_)
                 throw FormatError{"an entry's offset lies outside the archive"};
             en.localOffset += prefix_;
         } else {
-            if (en.diskStart >= parts || en.localOffset >= file_.partSize(en.diskStart))
+            if (diskStart >= parts || en.localOffset >= file_.partSize(diskStart))
                 throw FormatError{"an entry's offset lies outside its part"};
-            en.localOffset = globalOffset(en.diskStart, en.localOffset);
+            en.localOffset = globalOffset(diskStart, en.localOffset);
         }
         if (en.localOffset + fmt::LocalHeaderSize > cdStart ||
             en.compressedSize > cdStart - en.localOffset - fmt::LocalHeaderSize)
             throw FormatError{"an entry's data runs into the central directory"};
         if (en.method == fmt::Stored && !en.encrypted() && en.compressedSize != en.size)
             throw FormatError{"a stored entry's sizes disagree"};
-        entries_.push_back(std::move(en));
     }
     if (r.pos() != cdStart + cdSize)
         throw FormatError{"the entry count does not match the central directory"};
@@ -364,8 +436,9 @@ void ArchiveReader::readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t co
     std::vector<size_t> order(entries_.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [&](size_t a, size_t b) { return entries_[a].localOffset < entries_[b].localOffset; });
+    auto before = [&](size_t a, size_t b) { return entries_[a].localOffset < entries_[b].localOffset; };
+    if (!std::is_sorted(order.begin(), order.end(), before)) // archives are mostly written in order
+        std::sort(order.begin(), order.end(), before);
     for (size_t k = 0; k < order.size(); ++k) {
         ArchiveEntry& a = entries_[order[k]];
         a.extentEnd = k + 1 < order.size() ? entries_[order[k + 1]].localOffset : cdStart;

@@ -13,16 +13,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm::zip {
 
+// One entry of the central directory. Its texts are views into the
+// reader that read it and live as long as that reader.
 struct ArchiveEntry {
-    std::string name;     // UTF-8, "/" between folders, as stored
-    std::string rawName;  // the bytes of the header
-    std::string comment;  // UTF-8
-    std::string rawComment;
-    std::string extra;    // central extra field as stored
     uint16_t madeBy = 0;
     uint16_t needed = 0;
     uint16_t flags = 0;
@@ -32,12 +30,27 @@ struct ArchiveEntry {
     uint16_t internalAttr = 0;
     uint32_t externalAttr = 0;
     uint32_t crc = 0;
-    uint32_t diskStart = 0;
     uint64_t compressedSize = 0;
     uint64_t size = 0;
     uint64_t localOffset = 0; // absolute position in the file
     uint64_t extentEnd = 0;   // where the next entry (or the directory) begins
-    fmt::EntryTimes times;
+
+    // UTF-8, "/" between folders.
+    std::string_view name() const { return {text_ + (decoded_ & DecodedName ? rawLength() : 0), nameLen_}; }
+    // The bytes of the header.
+    std::string_view rawName() const { return {text_, rawNameLen_}; }
+    // The central extra field as stored.
+    std::string_view extra() const { return {text_ + rawNameLen_, extraLen_}; }
+    // UTF-8.
+    std::string_view comment() const
+    {
+        size_t at = decoded_ & DecodedComment ? rawLength() + (decoded_ & DecodedName ? nameLen_ : 0)
+                                              : size_t(rawNameLen_) + extraLen_;
+        return {text_ + at, commentLen_};
+    }
+    std::string_view rawComment() const { return {text_ + rawNameLen_ + extraLen_, rawCommentLen_}; }
+    // The times of the extra field (each may be absent).
+    fmt::EntryTimes times() const;
 
     bool encrypted() const { return (flags & fmt::FlagEncrypted) != 0; }
     bool hasDescriptor() const { return (flags & fmt::FlagDescriptor) != 0; }
@@ -52,6 +65,22 @@ struct ArchiveEntry {
     qm::datetime::DateTime modified() const;
     qm::datetime::DateTime accessed() const;
     qm::datetime::DateTime created() const;
+
+private:
+    friend class ArchiveReader;
+    static constexpr uint8_t DecodedName = 1;    // the name differs from its bytes and follows them
+    static constexpr uint8_t DecodedComment = 2; // the comment too, after the name
+    size_t rawLength() const { return size_t(rawNameLen_) + extraLen_ + rawCommentLen_; }
+
+    // The raw name, extra field and comment, then the decoded name and
+    // comment where they differ from the raw ones.
+    const char* text_ = "";
+    uint32_t nameLen_ = 0;
+    uint32_t commentLen_ = 0;
+    uint16_t rawNameLen_ = 0;
+    uint16_t extraLen_ = 0;
+    uint16_t rawCommentLen_ = 0;
+    uint8_t decoded_ = 0;
 };
 
 // Where an entry's data starts, read from its local header.
@@ -101,6 +130,8 @@ public:
 
 private:
     void readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t count);
+    // Room for `n` bytes of text that stay where they are while the reader lives.
+    char* textRoom(size_t n);
     // Where `offset` of part `disk` lies in the whole.
     uint64_t globalOffset(uint32_t disk, uint64_t offset) const;
 
@@ -108,6 +139,10 @@ private:
     std::shared_ptr<void> keep_;
     uint64_t lead_ = 0;
     std::vector<ArchiveEntry> entries_;
+    // The entries' texts, in blocks that never move.
+    std::vector<std::unique_ptr<char[]>> texts_;
+    char* textAt_ = nullptr;
+    size_t textLeft_ = 0;
     std::string comment_;
     std::string rawComment_;
     uint64_t prefix_ = 0;

@@ -159,8 +159,8 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
 {
     LocalHeader lh = src.readLocal(old);
     WrittenEntry e;
-    e.name = old.name;
-    e.comment = old.comment;
+    e.name = old.name();
+    e.comment = old.comment();
     e.madeBy = old.madeBy;
     e.needed = old.needed;
     e.flags = old.flags;
@@ -177,11 +177,11 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
     // UTF-8 keeps its stored bytes (and its comment too).
     const bool asStored = e.name.size() > Max16;
     if (asStored) {
-        e.name = old.rawName;
-        e.comment = old.rawComment;
+        e.name = old.rawName();
+        e.comment = old.rawComment();
     }
-    e.centralExtra = withoutExtra(old.extra, ExtraZip64);
-    if (e.name != old.rawName) // a Unicode path block would no longer match the stored name
+    e.centralExtra = withoutExtra(old.extra(), ExtraZip64);
+    if (e.name != old.rawName()) // a Unicode path block would no longer match the stored name
         e.centralExtra = withoutExtra(e.centralExtra, ExtraUnicodePath);
     e.localZip64 = hasZip64Block(lh.extra);
     if (!asStored)

@@ -142,7 +142,7 @@ private:
 
 class InflateDecoder : public Decoder {
 public:
-    InflateDecoder() : buf_(OutChunk)
+    InflateDecoder()
     {
         std::memset(&z_, 0, sizeof z_);
         if (inflateInit2(&z_, -MAX_WBITS) != Z_OK)
@@ -161,12 +161,12 @@ public:
         z_.next_in = const_cast<Bytef*>(in);
         z_.avail_in = uInt(n);
         for (;;) {
-            z_.next_out = buf_.data();
-            z_.avail_out = uInt(buf_.size());
+            z_.next_out = buf_.get();
+            z_.avail_out = uInt(OutChunk);
             int rc = inflate(&z_, Z_NO_FLUSH);
-            size_t have = buf_.size() - z_.avail_out;
+            size_t have = OutChunk - z_.avail_out;
             if (have)
-                out(buf_.data(), have);
+                out(buf_.get(), have);
             if (rc == Z_STREAM_END) {
                 done_ = true;
                 return Status::End;
@@ -183,12 +183,13 @@ public:
 private:
     z_stream z_;
     bool done_ = false;
-    std::vector<unsigned char> buf_;
+    // Not cleared first: only what the output of an entry reaches is ever touched.
+    std::unique_ptr<unsigned char[]> buf_{new unsigned char[OutChunk]};
 };
 
 class BzDecoder : public Decoder {
 public:
-    explicit BzDecoder(bool addSignature) : addSignature_(addSignature), buf_(OutChunk) { start(); }
+    explicit BzDecoder(bool addSignature) : addSignature_(addSignature) { start(); }
     ~BzDecoder() override { BZ2_bzDecompressEnd(&s_); }
     void reset(unsigned long long) override
     {
@@ -204,12 +205,12 @@ public:
         s_.next_in = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
         s_.avail_in = unsigned(n);
         for (;;) {
-            s_.next_out = reinterpret_cast<char*>(buf_.data());
-            s_.avail_out = unsigned(buf_.size());
+            s_.next_out = reinterpret_cast<char*>(buf_.get());
+            s_.avail_out = unsigned(OutChunk);
             int rc = BZ2_bzDecompress(&s_);
-            size_t have = buf_.size() - s_.avail_out;
+            size_t have = OutChunk - s_.avail_out;
             if (have)
-                out(buf_.data(), have);
+                out(buf_.get(), have);
             if (rc == BZ_STREAM_END) {
                 done_ = true;
                 return Status::End;
@@ -242,7 +243,8 @@ private:
     bool addSignature_;
     bool done_ = false;
     bool failed_ = false;
-    std::vector<unsigned char> buf_;
+    // Not cleared first: only what the output of an entry reaches is ever touched.
+    std::unique_ptr<unsigned char[]> buf_{new unsigned char[OutChunk]};
 };
 
 int cacheSlot(int method)

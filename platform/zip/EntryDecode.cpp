@@ -10,8 +10,6 @@ namespace qm::zip {
 
 namespace {
 
-constexpr size_t InChunk = 256 * 1024;
-
 struct TooLong {};
 
 } // namespace
@@ -72,7 +70,7 @@ DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, co
     };
 
     std::vector<unsigned char>& buf = scratch.buffer;
-    const size_t want = size_t(std::min<uint64_t>(InChunk, left ? left : 1));
+    const size_t want = size_t(std::min<uint64_t>(DecodeChunk, left ? left : 1));
     if (buf.size() < want)
         buf.resize(want);
     uint64_t done = 0;

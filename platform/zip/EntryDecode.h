@@ -20,6 +20,10 @@ enum class DecodeResult {
     Unsupported, // a method the engine cannot decode
 };
 
+// Compressed bytes read at a time: `progress` of decodeEntry comes after each
+// such chunk (the last one shorter).
+inline constexpr size_t DecodeChunk = 256 * 1024;
+
 // What a run over many entries keeps from one to the next.
 struct DecodeScratch {
     DecoderCache decoders;

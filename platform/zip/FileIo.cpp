@@ -126,6 +126,14 @@ void OutFile::commit()
         throw IoError{errno, path_};
 }
 
+int OutFile::release()
+{
+    flush();
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
 void OutFile::close()
 {
     if (fd_ >= 0)
@@ -285,6 +293,25 @@ int TempFile::createNamed(int dirfd, const std::string& name, mode_t mode)
     name_ = name;
     dirfd_ = dirfd;
     return fd;
+}
+
+bool TempFile::link(int fd, int dirfd, const std::string* name)
+{
+    discard();
+    std::string made;
+    if (name) {
+        if (qm::fs::linkUnnamed(fd, dirfd, *name) != 0)
+            return false;
+        made = *name;
+    } else {
+        if (qm::fs::linkOwnedTemp(fd, dirfd, DefaultStem, made) != 0)
+            return false;
+        lock_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    }
+    path_ = made;
+    name_ = std::move(made);
+    dirfd_ = dirfd;
+    return true;
 }
 
 void TempFile::keep()

@@ -65,6 +65,8 @@ public:
     // Flushes, writes the file to the disk and closes it.
     void commit();
     void close();
+    // Flushes and gives up the descriptor, which stays open.
+    int release();
 
 private:
     void writeAt(uint64_t at, const char* p, size_t n);
@@ -166,6 +168,11 @@ public:
     // that name may exist yet: -1 when something does (errno EEXIST).
     // Throws IoError for any other failure.
     int createNamed(int dirfd, const std::string& name, mode_t mode = 0666);
+    // Gives the finished file `fd`, made without a name (O_TMPFILE), a name in
+    // the open folder `dirfd`: `name` itself (nothing of that name may exist
+    // yet), or a new temporary name when `name` is null. False with errno
+    // set when that cannot be done (EEXIST: the name is taken).
+    bool link(int fd, int dirfd, const std::string* name);
     const std::filesystem::path& path() const { return path_; }
     const std::string& name() const { return name_; }
     // The file has been renamed or is to stay: nothing is removed.

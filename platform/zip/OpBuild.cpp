@@ -378,7 +378,7 @@ void BuildRun::plan(SourceList& found)
     if (hasOld_) {
         replacedBy_.assign(old_.entries().size(), -1);
         for (size_t i = 0; i < old_.entries().size(); ++i)
-            oldByName.emplace(qm::fs::foldCase(old_.entries()[i].name), i);
+            oldByName.emplace(qm::fs::foldCase(old_.entries()[i].name()), i);
     }
     // What is kept moves to the front of the list: one list of files, however long.
     std::unordered_map<std::string, size_t> taken;
@@ -415,8 +415,8 @@ void BuildRun::plan(SourceList& found)
         }
         if (z_.SkipWhenOlderDate && oldEntry && !it.folder) {
             int64_t mine = it.times.modified.value_or(0);
-            bool older = oldEntry->times.modified
-                             ? mine < *oldEntry->times.modified
+            bool older = oldEntry->times().modified
+                             ? mine < *oldEntry->times().modified
                              : fmt::dosFromTimeT(mine).packed() <
                                    ((uint32_t(oldEntry->dosDate) << 16) | oldEntry->dosTime);
             if (older) {

@@ -144,8 +144,8 @@ int savedPercent(uint64_t compressed, uint64_t size)
 ListedEntry listedEntry(const ArchiveEntry& e)
 {
     ListedEntry l;
-    l.name = names::shown(e.name);
-    l.comment = e.comment;
+    l.name = names::shown(e.name());
+    l.comment = e.comment();
     l.size = int64_t(e.size);
     l.compressedSize = int64_t(e.compressedSize);
     l.ratio = savedPercent(e.compressedSize, e.size);

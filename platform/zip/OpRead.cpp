@@ -1,7 +1,10 @@
 // Listing, the archive summary and the test of every entry.
+#include "platform/zip/DecodeAhead.h"
 #include "platform/zip/EntryDecode.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
+
+#include <memory>
 
 namespace qm::zip {
 
@@ -80,29 +83,52 @@ int PavikZip::Test(bool /*fullTest*/)
                 worst = code;
         };
         const std::string password = Password;
+        const auto& entries = archive.entries();
+        // Folders and volume labels hold nothing to decode: they are checked here.
+        std::vector<const ArchiveEntry*> jobs(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (!entries[i].isFolder() && !isVolumeLabel(entries[i]))
+                jobs[i] = &entries[i];
+        std::unique_ptr<DecodeAhead> ahead;
+        if (DecodeAhead::worthIt(jobs, workerCount())) {
+            DecodeAhead::Settings s;
+            s.workers = workerCount();
+            s.start = workerStarter(*this);
+            ahead = std::make_unique<DecodeAhead>(archive, jobs, password, s);
+        }
+        const std::function<void()> tick = [&] { ctx.tick(); };
         DecodeScratch scratch;
-        for (const ArchiveEntry& e : archive.entries()) {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const ArchiveEntry& e = entries[i];
             ctx.step();
-            const std::string name = names::shown(e.name);
+            const std::string name = names::shown(e.name());
             ctx.emit([&](ZipEvents& s) { s.BeforeTest(name); });
             ctx.fileProgress(name, 0);
+            int last = 0;
+            auto progress = [&](uint64_t bytes) {
+                int pct = percentOf(bytes, e.compressedSize);
+                if (pct != last && pct < 100) {
+                    last = pct;
+                    ctx.fileProgress(name, pct);
+                }
+                ctx.setDone(done + bytes);
+                ctx.tick();
+            };
             DecodeResult d;
             try {
-                if (e.isFolder() || isVolumeLabel(e)) {
+                if (!jobs[i]) {
                     d = checkFolderEntry(archive, e, &scratch.window);
+                } else if (const Decoded* a = ahead ? ahead->take(i, tick) : nullptr) {
+                    // Decoded by a worker: its progress as it would have come from here.
+                    if (a->headerFailure)
+                        std::rethrow_exception(a->headerFailure);
+                    ahead->follow(*a, [&](const Decoded::Mark& m) { progress(m.in); }, tick);
+                    if (a->failure)
+                        std::rethrow_exception(a->failure);
+                    d = a->localBad ? DecodeResult::DataError : a->result;
                 } else {
                     LocalHeader h = archive.readLocal(e, &scratch.window);
-                    int last = 0;
-                    d = decodeEntry(archive, e, h, password, [](const unsigned char*, size_t) {},
-                                    [&](uint64_t bytes) {
-                                        int pct = percentOf(bytes, e.compressedSize);
-                                        if (pct != last && pct < 100) {
-                                            last = pct;
-                                            ctx.fileProgress(name, pct);
-                                        }
-                                        ctx.setDone(done + bytes);
-                                        ctx.tick();
-                                    },
+                    d = decodeEntry(archive, e, h, password, [](const unsigned char*, size_t) {}, progress,
                                     scratch);
                 }
             } catch (const FormatError&) {

@@ -34,7 +34,7 @@ int PavikZip::Remove()
         bool any = false;
         uint64_t total = 0;
         for (size_t i = 0; i < drop.size(); ++i) {
-            drop[i] = selector.matches(archive.entries()[i].name);
+            drop[i] = selector.matches(archive.entries()[i].name());
             any = any || drop[i];
             if (!drop[i])
                 total += archive.entries()[i].compressedSize;
@@ -69,7 +69,7 @@ int PavikZip::Remove()
             ctx.step();
             const ArchiveEntry& e = archive.entries()[i];
             if (drop[i]) {
-                const std::string name = names::shown(e.name);
+                const std::string name = names::shown(e.name());
                 ctx.emit([&](ZipEvents& s) { s.BeforeRemove(name); });
                 ctx.fileProgress(name, 100);
                 continue;

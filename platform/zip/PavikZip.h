@@ -100,10 +100,10 @@ public:
     std::string SfxAssociations;
     // Accepted and kept, but not written: our programs carry no icon.
     std::string SfxIconPath;
-    // Threads that compress during a build: 0 = one for each core, 1 = none
-    // but the caller's own. The environment variable QUILLMATE_ZIP_WORKERS,
-    // when set to a number, caps it. Events and the yield hook always come
-    // on the caller's thread.
+    // Threads that compress during a build (decode during a test or an
+    // extraction): 0 = one for each core, 1 = none but the caller's own.
+    // The environment variable QUILLMATE_ZIP_WORKERS, when set to a number,
+    // caps it. Events and the yield hook always come on the caller's thread.
     int Workers = 0;
     // ---- Control
     bool AbortRequested = false;    // set while a method runs to stop it (518)

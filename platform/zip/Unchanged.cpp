@@ -30,7 +30,7 @@ bool mayHoldFile(const ArchiveEntry& old, const SourceItem& file, int method, in
     const int64_t mtime = file.times.modified.value_or(0);
     if (fmt::dosFromTimeT(mtime).packed() != ((uint32_t(old.dosDate) << 16) | old.dosTime))
         return false;
-    if (old.times.modified && *old.times.modified != mtime)
+    if (auto m = old.times().modified; m && *m != mtime)
         return false;
     if ((old.attributes() & 3u) != (uint32_t(file.attributes) & 3u))
         return false;

@@ -57,7 +57,7 @@ protected:
         qm::zip::ArchiveReader r;
         r.open(program);
         for (const auto& e : r.entries())
-            if (e.name == entry)
+            if (e.name() == entry)
                 return e.method;
         return -1;
     }

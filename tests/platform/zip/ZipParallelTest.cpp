@@ -3,7 +3,6 @@
 // old archive and no thread behind, and updates that copy what did not change.
 #include "ZipTestUtil.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -16,17 +15,6 @@ namespace stdfs = std::filesystem;
 using qm::test::TempDir;
 
 constexpr size_t Piece = 4096;
-
-size_t threadCount()
-{
-    size_t n = 0;
-    if (DIR* d = ::opendir("/proc/self/task")) {
-        while (dirent* e = ::readdir(d))
-            n += e->d_name[0] != '.';
-        ::closedir(d);
-    }
-    return n;
-}
 
 // What a listing says of an entry, its compressed size aside.
 std::vector<std::string> listing(PavikZip& z)

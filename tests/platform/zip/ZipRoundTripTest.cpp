@@ -406,12 +406,12 @@ TEST_F(ZipRoundTrip, ExtraHeadersKeepTimesAndUnicodeNames)
     struct stat st {};
     ::stat((src / "text.txt").c_str(), &st);
     for (const ArchiveEntry& e : r.entries()) {
-        if (e.name == "text.txt") {
-            ASSERT_TRUE(e.times.modified.has_value());
-            EXPECT_EQ(*e.times.modified, int64_t(st.st_mtime)); // to the second, not two
+        if (e.name() == "text.txt") {
+            ASSERT_TRUE(e.times().modified.has_value());
+            EXPECT_EQ(*e.times().modified, int64_t(st.st_mtime)); // to the second, not two
         }
-        if (e.name.find("caf") == 0) {
-            EXPECT_TRUE(fmt::readUnicodePath(e.extra, e.rawName).has_value());
+        if (e.name().find("caf") == 0) {
+            EXPECT_TRUE(fmt::readUnicodePath(e.extra(), e.rawName()).has_value());
         }
     }
     ASSERT_EQ(extract(), result::Ok);

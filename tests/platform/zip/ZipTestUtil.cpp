@@ -1,7 +1,10 @@
 #include "ZipTestUtil.h"
 
+#include "platform/fs/Drives.h"
 #include "platform/fs/Paths.h"
+#include "platform/profile/Profile.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -51,8 +54,13 @@ std::map<std::string, std::string> extractedFiles(const stdfs::path& archive, co
     z.ExtractFolder = win(out);
     z.Password = password;
     EXPECT_EQ(z.Extract(), result::Ok);
+    return filesBelow(out);
+}
+
+std::map<std::string, std::string> filesBelow(const stdfs::path& root)
+{
     std::map<std::string, std::string> got;
-    for (auto& [k, v] : readTree(out))
+    for (auto& [k, v] : readTree(root))
         if (k.back() != '/')
             got[k] = v;
     return got;
@@ -112,6 +120,54 @@ std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o)
     p32(out, uint32_t(cd.size())); p32(out, cdStart); p16(out, uint32_t(o.comment.size()));
     out += o.comment;
     return out;
+}
+
+DiskSwapper::DiskSwapper(const stdfs::path& root) : root_(root)
+{
+    stdfs::create_directories(qm::fs::drivesFile().parent_path());
+    insert("disk1");
+}
+
+DiskSwapper::~DiskSwapper()
+{
+    stdfs::remove(qm::fs::drivesFile());
+}
+
+void DiskSwapper::insert(const std::string& name)
+{
+    if (!current_.empty() && labelsFollow)
+        labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+    stdfs::create_directories(root_ / name);
+    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / name).string());
+    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Type", "removable");
+    if (labelsFollow)
+        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Label", labels_[name]);
+    current_ = name;
+}
+
+void DiskSwapper::eject()
+{
+    labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / "no-medium").string());
+    current_ = "no-medium";
+}
+
+std::string DiskSwapper::labelOf(const std::string& name)
+{
+    if (name == current_)
+        labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
+    return labels_[name];
+}
+
+size_t threadCount()
+{
+    size_t n = 0;
+    if (DIR* d = ::opendir("/proc/self/task")) {
+        while (dirent* e = ::readdir(d))
+            n += e->d_name[0] != '.';
+        ::closedir(d);
+    }
+    return n;
 }
 
 std::vector<std::string> allFiles(const stdfs::path& root)

@@ -71,6 +71,8 @@ std::string win(const std::filesystem::path& p);
 void makeFiles(const std::filesystem::path& root, const std::map<std::string, std::string>& files);
 // Relative path -> content of every file below `root` (folders end in "/").
 std::map<std::string, std::string> readTree(const std::filesystem::path& root);
+// Relative path -> content of the files below `root`, folders left out.
+std::map<std::string, std::string> filesBelow(const std::filesystem::path& root);
 // Extracts every file of `archive` into a fresh `out` with a control of its
 // own (expecting success) and gives relative path -> content of the files.
 std::map<std::string, std::string> extractedFiles(const std::filesystem::path& archive,
@@ -99,6 +101,30 @@ struct RawOptions {
     bool pointAllAtFirst = false;     // every entry's offset is the first one's
 };
 std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o = {});
+
+// A removable drive A: whose medium (a folder, with its own label) the test
+// changes whenever the control asks for a disk.
+class DiskSwapper {
+public:
+    explicit DiskSwapper(const std::filesystem::path& root);
+    ~DiskSwapper();
+    // Takes the medium out (keeping its label with it) and puts `name` in.
+    // With `labelsFollow` off, the drive's label stays as it was, as when a
+    // medium is swapped by hand and nothing updates the drive table.
+    void insert(const std::string& name);
+    bool labelsFollow = true;
+    void eject();
+    std::string labelOf(const std::string& name);
+    std::filesystem::path folder(const std::string& name) const { return root_ / name; }
+
+private:
+    std::filesystem::path root_;
+    std::string current_;
+    std::map<std::string, std::string> labels_;
+};
+
+// Threads of this process, for "no thread was left behind" checks.
+size_t threadCount();
 
 // Lists every file below `root`, for "nothing appeared here" checks.
 std::vector<std::string> allFiles(const std::filesystem::path& root);

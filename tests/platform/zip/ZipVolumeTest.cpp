@@ -201,51 +201,6 @@ TEST_F(ZipVolumes, FailedOrStoppedSplitBuildLeavesTheOldSetAsItWas)
     EXPECT_EQ(zip.ListEntries(), result::PartMissing);
 }
 
-// A removable drive A: whose medium (a folder, with its own label) the test
-// changes whenever the control asks for a disk.
-class DiskSwapper {
-public:
-    DiskSwapper(const stdfs::path& root) : root_(root)
-    {
-        stdfs::create_directories(qm::fs::drivesFile().parent_path());
-        insert("disk1");
-    }
-    ~DiskSwapper() { stdfs::remove(qm::fs::drivesFile()); }
-    // Takes the medium out (keeping its label with it) and puts `name` in.
-    // With `labelsFollow` off, the drive's label stays as it was, as when a
-    // medium is swapped by hand and nothing updates the drive table.
-    void insert(const std::string& name)
-    {
-        if (!current_.empty() && labelsFollow)
-            labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
-        stdfs::create_directories(root_ / name);
-        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / name).string());
-        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Type", "removable");
-        if (labelsFollow)
-            qm::profile::writeString(qm::fs::drivesFile(), "A:", "Label", labels_[name]);
-        current_ = name;
-    }
-    bool labelsFollow = true;
-    void eject()
-    {
-        labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
-        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / "no-medium").string());
-        current_ = "no-medium";
-    }
-    std::string labelOf(const std::string& name)
-    {
-        if (name == current_)
-            labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
-        return labels_[name];
-    }
-    stdfs::path folder(const std::string& name) const { return root_ / name; }
-
-private:
-    stdfs::path root_;
-    std::string current_;
-    std::map<std::string, std::string> labels_;
-};
-
 class ZipSpanning : public ZipVolumes {
 protected:
     void SetUp() override

@@ -1,0 +1,105 @@
+#include "platform/zip/ExtractFolders.h"
+
+#include "platform/fs/WinPath.h"
+#include "platform/zip/Names.h"
+#include "platform/zip/ResultCodes.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm::zip {
+
+Fd::~Fd()
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, int& reason)
+{
+
+    Fd cur(::dup(root));
+    if (cur.fd < 0) {
+        reason = skip::CannotWrite;
+        return Fd();
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const char* c = comps[i].c_str();
+        int next = ::openat(cur.fd, c, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && errno == ENOENT) {
+            if (::mkdirat(cur.fd, c, 0777) != 0 && errno != EEXIST) {
+                reason = skip::CannotWrite;
+                return Fd();
+            }
+            next = ::openat(cur.fd, c, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+        if (next < 0) {
+            struct stat st {};
+            if (::fstatat(cur.fd, c, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                reason = skip::LinkInPath;
+            else
+                reason = skip::CannotWrite;
+            return Fd();
+        }
+        cur = Fd(next);
+    }
+    return cur;
+}
+
+Fd openExisting(int root, const std::vector<std::string>& comps, size_t count)
+{
+    Fd cur(::dup(root));
+    for (size_t i = 0; i < count && cur.fd >= 0; ++i) {
+        int next = ::openat(cur.fd, comps[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0)
+            break;
+        cur = Fd(next);
+    }
+    return cur;
+}
+
+int NearestFolder::of(std::string_view entryName)
+{
+    std::optional<std::vector<std::string>> comps = names::safeComponents(entryName);
+    if (!comps)
+        return -1;
+    comps->pop_back(); // the file's own name
+    if (!keep_)
+        comps->clear();
+    if (dir_.fd < 0 || *comps != folders_) {
+        dir_ = openExisting(root_, *comps, comps->size());
+        folders_ = std::move(*comps);
+    }
+    return dir_.fd >= 0 ? dir_.fd : root_;
+}
+
+std::string shownTarget(const std::string& folder, const std::vector<std::string>& comps)
+{
+    std::string t = folder;
+    for (const std::string& c : comps)
+        t = qm::fs::joinPath(t, c);
+    return t;
+}
+
+std::string joined(const std::vector<std::string>& comps)
+{
+    std::string j;
+    for (const std::string& c : comps)
+        j += (j.empty() ? "" : "/") + c;
+    return j;
+}
+
+bool unnamedFilesWork(int dir)
+{
+    if (::access("/proc/self/fd", X_OK) != 0)
+        return false;
+    int fd = ::openat(dir, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+} // namespace qm::zip
