@@ -1,5 +1,6 @@
 #include "platform/zip/FileEntries.h"
 
+#include "platform/zip/ControlState.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/Unchanged.h"
 #include "platform/zip/ZipCrypto.h"
@@ -61,22 +62,25 @@ struct FileEntries::Entry {
 
 FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, const ArchiveReader* old,
                          std::vector<FileToWrite> order, uint64_t& done)
-    : z_(z), ctx_(ctx), list_(list), old_(old), order_(std::move(order)), done_(done)
+    : z_(z), ctx_(ctx), list_(list), old_(old), order_(std::move(order)), done_(done),
+      compressor_(z.state().compressor), decode_(z.state().decode)
 {
     candidate_.assign(order_.size(), nullptr);
-    size_t files = 0;
+    uint64_t planned = 0; // bytes to read
     for (size_t i = 0; i < order_.size(); ++i) {
         const SourceItem& it = *order_[i].item;
         if (it.folder)
             continue;
-        ++files;
+        planned += it.size;
         const ArchiveEntry* o = order_[i].old;
         if (o && old_ && mayHoldFile(*o, it, methodFor(it), z_.Level, !z_.Password.empty()))
             candidate_[i] = o;
     }
     const int workers = z_.workerCount();
-    if (workers > 1 && files > 0) {
-        size_t piece = z_.pieceSize() ? std::max(z_.pieceSize(), MinPieceSize) : DefaultPieceSize;
+    const size_t piece = z_.pieceSize() ? std::max(z_.pieceSize(), MinPieceSize) : DefaultPieceSize;
+    // Work that fits in a piece or two is done sooner here than handed to
+    // threads.
+    if (workers > 1 && planned > 2 * uint64_t(piece)) {
         auto next = [this](FileSpec& s) {
             while (nextSpec_ < order_.size() && order_[nextSpec_].item->folder)
                 ++nextSpec_;
@@ -92,7 +96,7 @@ FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, co
             ++nextSpec_;
             return true;
         };
-        pipe_ = std::make_unique<Pipeline>(workers, piece, next, old_, z_.Password);
+        pipe_ = std::make_unique<Pipeline>(z_.workers(), workers, piece, next, old_, z_.Password);
     }
 }
 

@@ -67,8 +67,8 @@ private:
     size_t nextSpec_ = 0;
     uint64_t& done_;
     int64_t copied_ = 0;
-    EntryCompressor compressor_;
-    DecodeScratch decode_;
+    EntryCompressor& compressor_; // the control's own, kept between builds
+    DecodeScratch& decode_;
     ReadWindow oldWindow_;
     std::vector<char> copyBuffer_;
     std::unique_ptr<Pipeline> pipe_;

@@ -1,5 +1,7 @@
 #include "platform/zip/PavikZip.h"
 
+#include "platform/zip/ControlState.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <thread>
@@ -61,6 +63,23 @@ int PavikZip::AddListEntry(const std::string& path)
 {
     list_.push_back(path);
     return result::Ok;
+}
+
+ControlState& PavikZip::state()
+{
+    if (!state_)
+        state_ = std::make_unique<ControlState>();
+    return *state_;
+}
+
+WorkerPool& PavikZip::workers()
+{
+    return state().pool;
+}
+
+int64_t PavikZip::threadsStarted() const
+{
+    return state_ ? state_->pool.threadsStarted() : 0;
 }
 
 int PavikZip::workerCount() const

@@ -212,28 +212,36 @@ TEST_F(ZipParallel, StopOrFullDiskInTheMiddleLeavesTheOldArchiveAndNoThread)
     const size_t threads = threadCount();
     const size_t entriesBefore = allFiles(tmp.path()).size();
 
-    PavikZip z;
-    configure(z, a, 8);
-    ZipEventHandlers h;
-    int started = 0;
-    h.onFileProgress = [&](const std::string&, int pct) {
-        if (pct == 0 && ++started == 10)
-            z.AbortRequested = true;
-    };
-    z.addEventSink(&h);
-    EXPECT_EQ(z.Build(), result::UserAbort);
-    EXPECT_EQ(qm::test::readFile(a), before);
-    EXPECT_EQ(threadCount(), threads);
-    EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
-    z.removeEventSink(&h);
+    {
+        PavikZip z;
+        configure(z, a, 8);
+        ZipEventHandlers h;
+        int started = 0;
+        h.onFileProgress = [&](const std::string&, int pct) {
+            if (pct == 0 && ++started == 10)
+                z.AbortRequested = true;
+        };
+        z.addEventSink(&h);
+        EXPECT_EQ(z.Build(), result::UserAbort);
+        EXPECT_EQ(qm::test::readFile(a), before);
+        // The control keeps its threads, idle, for its next build.
+        EXPECT_EQ(z.threadsStarted(), 8);
+        EXPECT_EQ(threadCount(), threads + 8);
+        EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
+        z.removeEventSink(&h);
 
-    IoFaults faults;
-    faults.beforeWrite = [](const stdfs::path&, uint64_t offset, size_t n) { return offset + n > 150000 ? ENOSPC : 0; };
-    z.setIoFaultsForTesting(faults);
-    EXPECT_EQ(z.Build(), result::DiskFull);
-    EXPECT_EQ(qm::test::readFile(a), before);
-    EXPECT_EQ(threadCount(), threads);
-    EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
+        IoFaults faults;
+        faults.beforeWrite = [](const stdfs::path&, uint64_t offset, size_t n) {
+            return offset + n > 150000 ? ENOSPC : 0;
+        };
+        z.setIoFaultsForTesting(faults);
+        EXPECT_EQ(z.Build(), result::DiskFull);
+        EXPECT_EQ(qm::test::readFile(a), before);
+        EXPECT_EQ(z.threadsStarted(), 8); // the same ones: none was still at work
+        EXPECT_EQ(threadCount(), threads + 8);
+        EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
+    }
+    EXPECT_EQ(threadCount(), threads); // they go with the control
 }
 
 TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
