@@ -65,6 +65,8 @@ FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, co
     : z_(z), ctx_(ctx), list_(list), old_(old), order_(std::move(order)), done_(done),
       compressor_(z.state().compressor), decode_(z.state().decode)
 {
+    decode_.window.forget(); // it may hold an archive of an earlier build
+
     candidate_.assign(order_.size(), nullptr);
     uint64_t planned = 0; // bytes to read
     for (size_t i = 0; i < order_.size(); ++i) {
@@ -73,7 +75,12 @@ FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, co
             continue;
         planned += it.size;
         const ArchiveEntry* o = order_[i].old;
-        if (o && old_ && mayHoldFile(*o, it, methodFor(it), z_.Level, !z_.Password.empty()))
+        if (!o || !old_)
+            continue;
+        const int method = methodFor(it);
+        if (mayHoldFile(*o, it, method, z_.Level, !z_.Password.empty(), false) ||
+            (o->method == fmt::Stored && method != fmt::Stored &&
+             mayHoldFile(*o, it, method, z_.Level, !z_.Password.empty(), storedStands())))
             candidate_[i] = o;
     }
     const int workers = z_.workerCount();
@@ -101,6 +108,19 @@ FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, co
 }
 
 FileEntries::~FileEntries() = default;
+
+bool FileEntries::storedStands()
+{
+    // Asked once, and only when a stored entry would otherwise do.
+    if (!storedStands_) {
+        std::vector<const ArchiveEntry*> taken;
+        for (const FileToWrite& f : order_)
+            if (f.old && !f.item->folder)
+                taken.push_back(f.old);
+        storedStands_ = madeAtLevel(*old_, taken, z_.Method, z_.Level, z_.Password, decode_.window);
+    }
+    return *storedStands_;
+}
 
 int FileEntries::methodFor(const SourceItem& it) const
 {

@@ -299,6 +299,7 @@ void Pipeline::workerLoop()
     if (!kept)
         kept = std::make_unique<Scratch>();
     Scratch& s = *kept;
+    s.decode.window.forget(); // it may hold an archive of an earlier build
     std::vector<Task> batch;
     std::unique_lock<std::mutex> lk(m_);
     for (;;) {

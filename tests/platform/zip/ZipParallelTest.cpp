@@ -256,12 +256,11 @@ TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
         ASSERT_EQ(z.Build(), result::Ok);
         EXPECT_EQ(z.CopiedEntries(), 0);
 
-        // Nothing changed: everything is taken as it is but the noise and
-        // the short text, stored only because they would not shrink (they
-        // are tried again).
-        const int compressed = fileCount - 2;
+        // Nothing changed: everything is taken as it is, the noise and the
+        // short text too (stored because they would not shrink, at the
+        // level in force).
         ASSERT_EQ(z.Build(), result::Ok);
-        EXPECT_EQ(z.CopiedEntries(), compressed);
+        EXPECT_EQ(z.CopiedEntries(), fileCount);
         EXPECT_EQ(extracted(a), files);
 
         // New content of the same size and time, in a small file and a large one.
@@ -276,7 +275,7 @@ TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
             ::utimensat(AT_FDCWD, (src / name).c_str(), ts, 0);
         }
         ASSERT_EQ(z.Build(), result::Ok);
-        EXPECT_EQ(z.CopiedEntries(), compressed - 1);
+        EXPECT_EQ(z.CopiedEntries(), fileCount - 2);
         EXPECT_EQ(z.Test(), result::Ok);
         EXPECT_EQ(extracted(a), files);
 
@@ -288,11 +287,75 @@ TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
         ASSERT_EQ(z.Build(), result::Ok);
         EXPECT_EQ(z.CopiedEntries(), 0);
         ASSERT_EQ(z.Build(), result::Ok);
-        EXPECT_EQ(z.CopiedEntries(), compressed);
+        EXPECT_EQ(z.CopiedEntries(), fileCount);
         z.Password = "two";
         ASSERT_EQ(z.Build(), result::Ok);
         EXPECT_EQ(z.CopiedEntries(), 0);
         EXPECT_EQ(extracted(a, "two"), files);
+    }
+}
+
+TEST_F(ZipParallel, StoredEntriesStandForUnchangedFilesOnlyAtTheLevelTheyWereMadeAt)
+{
+    // The noise and the two-byte file would not shrink: they are stored.
+    const std::map<std::string, std::string> kept = {
+        {"text.txt", textBytes(30000, 5)}, {"noise.bin", randomBytes(300000, 6)}, {"tiny.txt", "ab"}};
+    for (int method : {8, 18}) {
+        for (int workers : {1, 8}) {
+            SCOPED_TRACE(std::to_string(method) + " " + std::to_string(workers));
+            stdfs::remove_all(src);
+            makeFiles(src, kept);
+            makeFiles(src, {{"gone.txt", textBytes(20000, 7)}});
+            stdfs::path a = tmp.path() / "levels.zip";
+            stdfs::remove(a);
+            PavikZip z;
+            configure(z, a, workers);
+            z.Method = method;
+            z.Level = 6;
+            auto methodOf = [&](const std::string& name) {
+                for (const std::string& line : listing(z))
+                    if (line.rfind(name + " ", 0) == 0)
+                        return line.substr(line.find(" m") + 2, line.find(' ', line.find(" m") + 1) - line.find(" m") - 2);
+                return std::string("?");
+            };
+            ASSERT_EQ(z.Build(), result::Ok);
+            ASSERT_EQ(methodOf("noise.bin"), "0");
+            ASSERT_EQ(methodOf("tiny.txt"), "0");
+            ASSERT_EQ(methodOf("text.txt"), std::to_string(method));
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 4); // the stored ones too
+
+            // Another level: every entry is made again, the stored ones too.
+            z.Level = 9;
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 0);
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 4);
+
+            // Level 0 stores everything (taking what is stored already);
+            // back at 9 the text is compressed again, although the entry of
+            // a file no longer taken still carries level 9's mark.
+            stdfs::remove(src / "gone.txt");
+            z.Level = 0;
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 2);
+            EXPECT_EQ(methodOf("text.txt"), "0");
+            z.Level = 9;
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 0);
+            EXPECT_EQ(methodOf("text.txt"), std::to_string(method));
+
+            // Another method at the same level: made again as well.
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 3);
+            z.Method = method == 8 ? 18 : 8;
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 0);
+            EXPECT_EQ(z.Test(), result::Ok);
+            std::map<std::string, std::string> all = kept;
+            all["gone.txt"] = textBytes(20000, 7);
+            EXPECT_EQ(extracted(a), all);
+        }
     }
 }
 
