@@ -207,9 +207,10 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     if (result == qm::zip::result::Ok) {
         log_.event(Now(), name);
         log_.more("successfully backed up to " + target);
-        store.WriteIni("Files and Folders-QMT", "ZIPLastBackupDate", qm::datetime::formatDateTime(Now()),
-                       store.CurrentProjectIni);
-        store.WriteIni("Files and Folders-QMT", "ZIPLastBackupFolder", target, store.CurrentProjectIni);
+        // Both stamps in one rewrite of the project file.
+        const std::string date = qm::datetime::formatDateTime(Now());
+        store.WriteIniValues(store.CurrentProjectIni, {{"Files and Folders-QMT", "ZIPLastBackupDate", date},
+                                                       {"Files and Folders-QMT", "ZIPLastBackupFolder", target}});
         ++successes;
     } else if (result == qm::zip::result::UserAbort && quitClicked_) {
         log_.event(Now(), name + " backup operations aborted by user");

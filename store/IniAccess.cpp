@@ -55,10 +55,16 @@ qm::profile::IniDocument ReadIniFile(qm::ui::UiServices& ui, const std::string& 
 bool WriteIni(qm::ui::UiServices& ui, const std::string& section, const std::string& key,
               const std::string& value, const std::string& file)
 {
+    return WriteIniValues(ui, file, {{section, key, value}});
+}
+
+bool WriteIniValues(qm::ui::UiServices& ui, const std::string& file,
+                    std::initializer_list<qm::profile::KeyValue> values)
+{
     const char* title = "INIWriteSetting";
     try {
         detail::withFile(file, qm::fs::toNative(file), [&](const std::filesystem::path& native) {
-            qm::profile::writeString(native, section, key, value);
+            qm::profile::writeStrings(native, values);
         });
         return true;
     } catch (const qm::RtError& e) {

@@ -4,6 +4,7 @@
 // box ("Error: <number>. <description>", OK only, no icon) and gives the
 // empty text or false.
 #include "platform/profile/IniDocument.h"
+#include "platform/profile/Profile.h"
 
 #include <string>
 
@@ -30,5 +31,10 @@ qm::profile::IniDocument ReadIniFile(qm::ui::UiServices& ui, const std::string& 
 // success. Box title "INIWriteSetting".
 bool WriteIni(qm::ui::UiServices& ui, const std::string& section, const std::string& key,
               const std::string& value, const std::string& file);
+
+// Sets several keys of `file` in one rewrite, as WriteIni for each in turn
+// would; a failure shows WriteIni's box once and changes nothing.
+bool WriteIniValues(qm::ui::UiServices& ui, const std::string& file,
+                    std::initializer_list<qm::profile::KeyValue> values);
 
 } // namespace qm::store
