@@ -140,12 +140,15 @@ void ArchiveWriter::abandonEntry(const WrittenEntry& e)
 void ArchiveWriter::copyBytes(const InFile& src, uint64_t from, uint64_t length,
                               const std::function<void(uint64_t)>& chunkDone)
 {
-    std::vector<char> buf(size_t(std::min<uint64_t>(length ? length : 1, 1 << 20)));
+    const bool held = out_.holdsAlready(src, from, length);
+    std::vector<char> buf(held ? 0 : size_t(std::min<uint64_t>(length ? length : 1, 1 << 20)));
     uint64_t done = 0;
     while (length > 0) {
-        size_t n = size_t(std::min<uint64_t>(buf.size(), length));
-        src.readExact(from, buf.data(), n);
-        out_.write(buf.data(), n);
+        size_t n = size_t(std::min<uint64_t>(held ? (1 << 20) : buf.size(), length));
+        if (!held) {
+            src.readExact(from, buf.data(), n);
+            out_.write(buf.data(), n);
+        }
         from += n;
         length -= n;
         done += n;

@@ -270,16 +270,19 @@ void FileEntries::copyUnchanged(ArchiveWriter& w, Entry& x)
     // one window of it.
     uint64_t at = x.oldLocal.dataOffset;
     uint64_t left = old.compressedSize;
+    const bool held = w.out().holdsAlready(old_->file(), at, left); // where the old archive has it
     while (left > 0) {
         const size_t n = size_t(std::min<uint64_t>(left, VerifyChunk));
-        const char* p = oldWindow_.view(old_->file(), at, n);
-        if (!p) {
-            if (copyBuffer_.size() < n)
-                copyBuffer_.resize(n);
-            old_->file().readExact(at, copyBuffer_.data(), n);
-            p = copyBuffer_.data();
+        if (!held) {
+            const char* p = oldWindow_.view(old_->file(), at, n);
+            if (!p) {
+                if (copyBuffer_.size() < n)
+                    copyBuffer_.resize(n);
+                old_->file().readExact(at, copyBuffer_.data(), n);
+                p = copyBuffer_.data();
+            }
+            w.out().write(p, n);
         }
-        w.out().write(p, n);
         at += n;
         left -= n;
         onBytes(x, uint64_t((static_cast<unsigned __int128>(old.compressedSize - left) * x.it->size) /

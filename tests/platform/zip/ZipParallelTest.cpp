@@ -258,10 +258,36 @@ TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
 
         // Nothing changed: everything is taken as it is, the noise and the
         // short text too (stored because they would not shrink, at the
-        // level in force).
+        // level in force), and the archive is left as it was.
+        auto identity = [&] {
+            struct stat st {};
+            ::stat(a.c_str(), &st);
+            return std::make_pair(st.st_ino, st.st_mtim.tv_sec * 1000000000ll + st.st_mtim.tv_nsec);
+        };
+        const auto before = identity();
+        const std::string bytes = qm::test::readFile(a);
+        const size_t entries = allFiles(tmp.path()).size();
         ASSERT_EQ(z.Build(), result::Ok);
         EXPECT_EQ(z.CopiedEntries(), fileCount);
+        EXPECT_EQ(identity(), before);
+        EXPECT_EQ(qm::test::readFile(a), bytes);
+        EXPECT_EQ(allFiles(tmp.path()).size(), entries); // no temporary file left
         EXPECT_EQ(extracted(a), files);
+
+        // Only the comment is new: the same entries under it.
+        ZipEventHandlers comment;
+        comment.onCommentRequest = [](std::string& c) { c = "weekly"; };
+        z.addEventSink(&comment);
+        ASSERT_EQ(z.Build(), result::Ok);
+        z.removeEventSink(&comment);
+        EXPECT_EQ(z.CopiedEntries(), fileCount);
+        const std::string commented = qm::test::readFile(a);
+        ASSERT_EQ(commented.size(), bytes.size() + 6);
+        EXPECT_EQ(commented.substr(0, bytes.size() - 2), bytes.substr(0, bytes.size() - 2));
+        EXPECT_EQ(commented.substr(bytes.size()), "weekly");
+        EXPECT_EQ(extracted(a), files);
+        ASSERT_EQ(z.Build(), result::Ok); // the comment stays
+        EXPECT_EQ(qm::test::readFile(a), commented);
 
         // New content of the same size and time, in a small file and a large one.
         for (const char* name : {"big.txt", "docs/a.txt"}) {
