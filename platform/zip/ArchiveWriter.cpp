@@ -46,7 +46,8 @@ void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, b
 void ArchiveWriter::writeLocalHeader(WrittenEntry& e, uint32_t crc, uint32_t compressedSize, uint32_t size,
                                      const std::string& extra)
 {
-    std::string h;
+    std::string& h = header_; // kept from one header to the next
+    h.clear();
     h.reserve(LocalHeaderSize + e.name.size() + extra.size());
     put32(h, LocalSig);
     put16(h, e.needed);
@@ -120,7 +121,9 @@ void ArchiveWriter::endEntry(WrittenEntry& e)
 void ArchiveWriter::record(const WrittenEntry& e)
 {
     constexpr size_t Block = 1 << 20;
-    std::string h = centralHeader(e);
+    std::string& h = header_;
+    h.clear();
+    centralHeader(e, h);
     if (central_.empty() || central_.back().size() + h.size() > Block) {
         central_.emplace_back();
         central_.back().reserve(std::max(Block, h.size()));
@@ -213,9 +216,8 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
     record(e);
 }
 
-std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
+void ArchiveWriter::centralHeader(const WrittenEntry& e, std::string& h) const
 {
-    std::string h;
     std::string z64;
     bool bigSize = e.size >= Max32;
     bool bigComp = e.compressedSize >= Max32;
@@ -238,6 +240,7 @@ std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
     uint16_t needed = e.needed;
     if (!z64.empty() && needed < 45)
         needed = 45;
+    h.reserve(h.size() + CentralHeaderSize + e.name.size() + extra.size() + entryComment.size());
     put32(h, CentralSig);
     put16(h, e.madeBy);
     put16(h, needed);
@@ -258,7 +261,6 @@ std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
     h += e.name;
     h += extra;
     h += entryComment;
-    return h;
 }
 
 bool ArchiveWriter::needsZip64() const

@@ -391,17 +391,20 @@ void BuildRun::plan(SourceList& found)
     std::unordered_map<std::string, size_t> oldByName;
     if (hasOld_) {
         replacedBy_.assign(old_.entries().size(), -1);
+        oldByName.reserve(old_.entries().size());
         for (size_t i = 0; i < old_.entries().size(); ++i)
             oldByName.emplace(qm::fs::foldCase(old_.entries()[i].name), i);
     }
     // What is kept moves to the front of the list: one list of files, however long.
     std::unordered_map<std::string, size_t> taken;
+    taken.reserve(found.items.size());
     replaces_.reserve(found.items.size());
     size_t kept = 0;
+    std::string name; // kept from one file to the next
     for (size_t at = 0; at < found.items.size(); ++at) {
         SourceItem& it = found.items[at];
         const std::string source = found.source(it);
-        std::string name = it.name;
+        name = it.name;
         ctx_.emit([&](ZipEvents& s) { s.EntryNaming(name, source); });
         if (name != it.name)
             name = names::toStored(name, it.folder);

@@ -32,9 +32,37 @@ bool SameAsOldOutput::differs(uint64_t at, const char* p, size_t n)
     return false;
 }
 
+std::vector<SameAsOldOutput::Chunk>::iterator SameAsOldOutput::chunkAt(uint64_t at)
+{
+    auto it = std::upper_bound(overlay_.begin(), overlay_.end(), at,
+                               [](uint64_t a, const Chunk& c) { return a < c.at; });
+    if (it == overlay_.begin())
+        return overlay_.end();
+    --it;
+    return at < it->at + it->bytes.size() ? it : overlay_.end();
+}
+
+void SameAsOldOutput::drop(std::vector<Chunk>::iterator from, std::vector<Chunk>::iterator to)
+{
+    for (auto it = from; it != to; ++it) {
+        overlayBytes_ -= it->bytes.size();
+        it->bytes.clear();
+        spare_.push_back(std::move(it->bytes));
+    }
+    overlay_.erase(from, to);
+}
+
 void SameAsOldOutput::overlay(uint64_t at, const char* p, size_t n)
 {
-    overlay_[at].assign(p, n);
+    Chunk c{at, {}};
+    if (!spare_.empty()) {
+        c.bytes = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    c.bytes.assign(p, n);
+    auto it = std::upper_bound(overlay_.begin(), overlay_.end(), at,
+                               [](uint64_t a, const Chunk& x) { return a < x.at; });
+    overlay_.insert(it, std::move(c));
     overlayBytes_ += n;
 }
 
@@ -59,24 +87,22 @@ void SameAsOldOutput::patch(uint64_t at, const void* data, size_t n)
         return;
     }
     const char* p = static_cast<const char*>(data);
-    std::map<uint64_t, std::string>::iterator touched = overlay_.end();
+    uint64_t touched = UINT64_MAX;
     for (size_t i = 0; i < n; ++i) {
         const uint64_t where = at + i;
-        auto it = overlay_.upper_bound(where);
-        if (it != overlay_.begin() && where < std::prev(it)->first + std::prev(it)->second.size()) {
-            --it;
-            it->second[size_t(where - it->first)] = p[i];
-            touched = it;
+        auto it = chunkAt(where);
+        if (it != overlay_.end()) {
+            it->bytes[size_t(where - it->at)] = p[i];
+            touched = it->at;
         } else if (differs(where, p + i, 1)) {
             overlay(where, p + i, 1);
         }
     }
     // A local header written before its sizes were known is most often
     // the old one again once they are in.
-    if (touched != overlay_.end() && !differs(touched->first, touched->second.data(), touched->second.size())) {
-        overlayBytes_ -= touched->second.size();
-        overlay_.erase(touched);
-    }
+    auto it = touched == UINT64_MAX ? overlay_.end() : chunkAt(touched);
+    if (it != overlay_.end() && !differs(it->at, it->bytes.data(), it->bytes.size()))
+        drop(it, it + 1);
 }
 
 void SameAsOldOutput::truncate(uint64_t at)
@@ -86,15 +112,16 @@ void SameAsOldOutput::truncate(uint64_t at)
         return;
     }
     pos_ = std::min(pos_, at);
-    overlay_.erase(overlay_.lower_bound(at), overlay_.end());
+    auto from = std::lower_bound(overlay_.begin(), overlay_.end(), at,
+                                 [](const Chunk& c, uint64_t a) { return c.at < a; });
+    drop(from, overlay_.end());
     if (!overlay_.empty()) {
-        auto& [start, bytes] = *overlay_.rbegin();
-        if (start + bytes.size() > at)
-            bytes.resize(size_t(at - start));
+        Chunk& last = overlay_.back();
+        if (last.at + last.bytes.size() > at) {
+            overlayBytes_ -= size_t(last.at + last.bytes.size() - at);
+            last.bytes.resize(size_t(at - last.at));
+        }
     }
-    overlayBytes_ = 0;
-    for (const auto& [start, bytes] : overlay_)
-        overlayBytes_ += bytes.size();
 }
 
 bool SameAsOldOutput::holdsAlready(const InFile& src, uint64_t from, uint64_t n)
@@ -109,8 +136,8 @@ bool SameAsOldOutput::same()
 {
     if (!comparing_ || pos_ != old_.size())
         return false;
-    for (const auto& [at, bytes] : overlay_)
-        if (differs(at, bytes.data(), bytes.size()))
+    for (const Chunk& c : overlay_)
+        if (differs(c.at, c.bytes.data(), c.bytes.size()))
             return false;
     return true;
 }
@@ -129,9 +156,10 @@ void SameAsOldOutput::materialize()
         out_.write(buf.data(), k);
         at += k;
     }
-    for (const auto& [at, bytes] : overlay_)
-        out_.patch(at, bytes.data(), bytes.size());
+    for (const Chunk& c : overlay_)
+        out_.patch(c.at, c.bytes.data(), c.bytes.size());
     overlay_.clear();
+    spare_.clear();
     overlayBytes_ = 0;
     comparing_ = false;
 }

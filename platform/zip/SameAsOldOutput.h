@@ -8,8 +8,8 @@
 #include "platform/zip/ArchiveOutput.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
+#include <vector>
 
 namespace qm::zip {
 
@@ -38,9 +38,18 @@ private:
     const InFile& old_;
     bool comparing_ = true;
     uint64_t pos_ = 0;
-    // Bytes written that differ from the old archive's, by position; a
-    // patch may still make them equal (a local header's sizes).
-    std::map<uint64_t, std::string> overlay_;
+    struct Chunk {
+        uint64_t at;
+        std::string bytes;
+    };
+    // The chunk that holds the byte at `at`, or end().
+    std::vector<Chunk>::iterator chunkAt(uint64_t at);
+    void drop(std::vector<Chunk>::iterator from, std::vector<Chunk>::iterator to);
+
+    // Bytes written that differ from the old archive's, in order of
+    // position; a patch may still make them equal (a local header's sizes).
+    std::vector<Chunk> overlay_;
+    std::vector<std::string> spare_; // the memory of chunks dropped, for the next ones
     size_t overlayBytes_ = 0;
     ReadWindow window_;
 };
