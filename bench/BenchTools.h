@@ -57,8 +57,5 @@ void updateBench(const std::filesystem::path& tree, const std::filesystem::path&
 // Nightwick's cost per small project against zip run once per project, and
 // the files Quillmate's project list opens per row. `work` a scratch folder.
 void dailyBench(const std::filesystem::path& work);
-// The child that lists the projects of a program folder, as Quillmate's
-// main window does (run by dailyBench under strace).
-int listProjects(const std::filesystem::path& home);
 
 } // namespace qmbench

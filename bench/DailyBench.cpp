@@ -4,15 +4,11 @@
 //   - Nightwick's cost per small due project: a run of 200 less a run of 1
 //     (its designed one-second start set aside), over 199, against "zip -r"
 //     started once per project;
-//   - the files Quillmate's project list opens per row (strace counts them).
+//   - the files Quillmate opens per row of its project list (strace counts
+//     them).
 #include "BenchTools.h"
 
-#include "app/FileListBox.h"
-#include "app/ProgramState.h"
-#include "mainwindow/ProjectList.h"
 #include "platform/fs/Paths.h"
-#include "platform/net/Connections.h"
-#include "platform/ui/UiServices.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -183,29 +179,23 @@ long stracedCalls(const stdfs::path& summary, const std::string& name)
     return 0;
 }
 
-long listOpens(const stdfs::path& self, const stdfs::path& home, const stdfs::path& summary)
+// Quillmate started on a program folder, offscreen, with the files it opens
+// counted; its project list is filled at start, so it is stopped after a
+// while (the same for any number of rows).
+long listOpens(const stdfs::path& program, const stdfs::path& home, const stdfs::path& summary)
 {
     Run r = measure([&] {
-        return execIn({}, {"strace", "-f", "-c", "-e", "trace=open,openat", "-o", summary.string(), self.string(),
-                           "--list-rows", home.string()});
+        ::setenv("QUILLMATE_HOME", home.c_str(), 1);
+        ::setenv("QUILLMATE_PLATFORM_DIR", (home / "platform").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1); // its scheduled job goes there
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        return execIn({}, {"strace", "-f", "-c", "-e", "trace=open,openat", "-o", summary.string(), "timeout", "-s",
+                           "INT", "8", program.string()});
     });
-    if (r.status != 0)
+    if (r.status != 0 && r.status != 124)
         return -1;
     return stracedCalls(summary, "openat") + stracedCalls(summary, "open");
 }
-
-// Boxes nobody answers: the list shows none.
-class SilentUi : public qm::ui::UiServices {
-public:
-    int msgBox(const std::string&, int, const std::string&) override { return qm::ui::mb::OK; }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-    void showModal(QWidget&) override {}
-    void busyPointer() override {}
-    void normalPointer() override {}
-    bool isBusy() const override { return false; }
-    void doEvents() override {}
-    void singleShot(int, std::function<void()>) override {}
-};
 
 } // namespace
 
@@ -254,39 +244,28 @@ void dailyBench(const stdfs::path& work)
         std::printf("\n(Nightwick not built: %s)\n", program.c_str());
     }
 
-    if (!have("strace")) {
-        std::printf("\n(strace not installed: the project list is not measured)\n");
+    const stdfs::path quillmate = self.parent_path().parent_path() / "bin" / "Quillmate";
+    if (!have("strace") || !have("timeout") || !stdfs::exists(quillmate)) {
+        std::printf("\n(strace, timeout or Quillmate missing: the project list is not measured)\n");
         return;
     }
     const stdfs::path list = work / "list";
     const stdfs::path single = work / "list-1";
     for (const auto& [home, count] : {std::pair{list, ListRows}, std::pair{single, 1}}) {
         stdfs::create_directories(home / "Projects");
+        stdfs::create_directories(home / "Options");
         for (int p = 0; p < count; ++p)
             writeFile(home / "Projects" / ("P" + std::to_string(p)), projectText(home, "P" + std::to_string(p), false));
     }
-    const long opens = listOpens(self, list, work / "strace-list.txt");
-    const long base = listOpens(self, single, work / "strace-list-1.txt");
+    const long opens = listOpens(quillmate, list, work / "strace-list.txt");
+    const long base = listOpens(quillmate, single, work / "strace-list-1.txt");
     std::printf("\nQuillmate's project list of %d projects\n", ListRows);
     if (opens < 0 || base < 0) {
         std::printf("  (the list could not be measured)\n");
         return;
     }
-    std::printf("  files opened: %ld for %d rows, %ld for one\n", opens, ListRows, base);
+    std::printf("  files opened: %ld with %d rows, %ld with one\n", opens, ListRows, base);
     std::printf("    %-48s %6.2f\n", "opens per row [<= 1]", double(opens - base) / (ListRows - 1));
-}
-
-int listProjects(const stdfs::path& home)
-{
-    ::setenv("QUILLMATE_HOME", home.c_str(), 1);
-    ::setenv("QUILLMATE_PLATFORM_DIR", (home / "platform").c_str(), 1);
-    qm::net::installDriveHooks(); // as Quillmate does at its start
-    SilentUi ui;
-    qm::app::ProgramState state(ui);
-    qm::app::FileListBox files;
-    files.setPath(qm::fs::appPath() + "\\Projects");
-    const std::vector<qm::app::ProjectRow> rows = qm::app::PopulateList(state, files);
-    return rows.size() == size_t(files.ListCount()) && !rows.empty() ? 0 : 1;
 }
 
 } // namespace qmbench

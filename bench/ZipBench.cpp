@@ -266,8 +266,6 @@ using namespace qmbench;
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::string(argv[1]) == "--list-rows")
-        return listProjects(argv[2]); // the child of the project list's measure
     stdfs::path dir;
     bool keep = false;
     bool dailyOnly = false;
