@@ -78,26 +78,40 @@ private:
 
 class BwEncoder : public Encoder {
 public:
-    explicit BwEncoder(int level) : block_(level < 1 ? 1 : level > 9 ? 9 : level), buf_(outBuffer()) { start(); }
-    ~BwEncoder() override { BZ2_bzCompressEnd(&s_); }
-    void reset() override
+    BwEncoder(int level, BlockStash* stash)
+        : block_(level < 1 ? 1 : level > 9 ? 9 : level), stash_(stash ? stash : &own_), buf_(outBuffer())
     {
-        BZ2_bzCompressEnd(&s_);
-        start();
     }
+    ~BwEncoder() override { end(); }
+    void reset() override { end(); }
     void write(const unsigned char* in, size_t n, const ByteSink& out) override { run(in, n, BZ_RUN, out); }
-    void finish(const ByteSink& out) override { run(nullptr, 0, BZ_FINISH, out); }
+    void finish(const ByteSink& out) override
+    {
+        run(nullptr, 0, BZ_FINISH, out);
+        end(); // its memory goes back to the stash at once, for whoever needs it next
+    }
 
 private:
+    // The library cannot restart a stream: each entry's is set up when its
+    // first bytes come, and let go when it ends.
     void start()
     {
+        if (started_)
+            return;
         std::memset(&s_, 0, sizeof s_);
         s_.bzalloc = &BlockStash::alloc;
         s_.bzfree = &BlockStash::release;
-        s_.opaque = &stash_;
+        s_.opaque = stash_;
         if (BZ2_bzCompressInit(&s_, block_, 0, 0) != BZ_OK)
             throw std::bad_alloc();
+        started_ = true;
         skip_ = 3; // the "BZh" signature is not stored
+    }
+    void end()
+    {
+        if (started_)
+            BZ2_bzCompressEnd(&s_);
+        started_ = false;
     }
     void emit(const unsigned char* p, size_t n, const ByteSink& out)
     {
@@ -108,6 +122,7 @@ private:
     }
     void run(const unsigned char* in, size_t n, int action, const ByteSink& out)
     {
+        start();
         s_.next_in = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
         size_t left = n;
         do {
@@ -129,8 +144,10 @@ private:
     }
 
     int block_;
-    BlockStash stash_; // before the stream, which gives its blocks back to it
-    bz_stream s_;
+    BlockStash own_; // before the stream, which gives its blocks back to it
+    BlockStash* stash_;
+    bz_stream s_{};
+    bool started_ = false;
     size_t skip_ = 3;
     OutBuffer buf_;
 };
@@ -325,14 +342,14 @@ Decoder* DecoderCache::get(int method, unsigned long long storedSize)
     return d.get();
 }
 
-std::unique_ptr<Encoder> makeEncoder(int method, int level)
+std::unique_ptr<Encoder> makeEncoder(int method, int level, BlockStash* stash)
 {
     if (level <= 0 || method == fmt::Stored)
         return std::make_unique<StoreEncoder>();
     if (method == fmt::Deflated)
         return std::make_unique<DeflateEncoder>(level > 9 ? 9 : level);
     if (method == fmt::BurrowsWheeler)
-        return std::make_unique<BwEncoder>(level);
+        return std::make_unique<BwEncoder>(level, stash);
     return nullptr;
 }
 

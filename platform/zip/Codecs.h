@@ -44,8 +44,9 @@ private:
 };
 
 // Method 0, 8 (level 1..9) or 18 (level gives the block size); level 0 gives
-// the stored encoder whatever the method.
-std::unique_ptr<Encoder> makeEncoder(int method, int level);
+// the stored encoder whatever the method. A method-18 encoder keeps its
+// memory in `stash` when given (which must outlive it), else in its own.
+std::unique_ptr<Encoder> makeEncoder(int method, int level, BlockStash* stash = nullptr);
 
 class Decoder {
 public:

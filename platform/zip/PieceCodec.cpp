@@ -102,7 +102,7 @@ bool IncompressibleProbe::hardlyShrinks(const unsigned char* data, size_t n)
 
 struct PieceEncoder::State {
     std::map<int, z_stream> deflaters; // by level
-    BlockStash bwMemory;
+    BlockStash bwMemory; // for whole entries and pieces alike; before `whole`, which gives it back
     std::unique_ptr<Encoder> whole;
     int wholeMethod = -1;
     int wholeLevel = -1;
@@ -134,7 +134,7 @@ PieceEncoder::~PieceEncoder() = default;
 void PieceEncoder::whole(int method, int level, const unsigned char* in, size_t n, ByteBuffer& out)
 {
     if (!s_->whole || method != s_->wholeMethod || level != s_->wholeLevel) {
-        s_->whole = makeEncoder(method, level);
+        s_->whole = makeEncoder(method, level, &s_->bwMemory);
         s_->wholeMethod = method;
         s_->wholeLevel = level;
     } else {
