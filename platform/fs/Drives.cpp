@@ -27,7 +27,6 @@ struct State {
     std::string cachedFile;
     FileStamp cachedStamp;
     std::vector<Drive> fromFile; // empty until first read
-
 };
 
 State& state()
