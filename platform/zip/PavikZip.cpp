@@ -84,7 +84,8 @@ int64_t PavikZip::threadsStarted() const
 
 int PavikZip::workerCount() const
 {
-    int n = Workers > 0 ? Workers : int(std::thread::hardware_concurrency());
+    static const int cores = int(std::thread::hardware_concurrency()); // asked once: it reads a file
+    int n = Workers > 0 ? Workers : cores;
     if (const char* cap = std::getenv("QUILLMATE_ZIP_WORKERS")) {
         char* end = nullptr;
         long v = std::strtol(cap, &end, 10);
