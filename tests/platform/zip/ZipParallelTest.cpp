@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -339,9 +340,13 @@ TEST_F(ZipParallel, StoredEntriesStandForUnchangedFilesOnlyAtTheLevelTheyWereMad
             z.Method = method;
             z.Level = 6;
             auto methodOf = [&](const std::string& name) {
-                for (const std::string& line : listing(z))
-                    if (line.rfind(name + " ", 0) == 0)
-                        return line.substr(line.find(" m") + 2, line.find(' ', line.find(" m") + 1) - line.find(" m") - 2);
+                for (const std::string& line : listing(z)) {
+                    std::istringstream fields(line); // name size crc m<method> ...
+                    std::string n, size, crc, m;
+                    fields >> n >> size >> crc >> m;
+                    if (n == name)
+                        return m.substr(1);
+                }
                 return std::string("?");
             };
             ASSERT_EQ(z.Build(), result::Ok);
