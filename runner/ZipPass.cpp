@@ -64,6 +64,7 @@ std::vector<std::string> Runner::dueProjects(const std::vector<std::string>& fil
     const bool zip = format == "ZIP";
     const std::string lastSection = zip ? "Files and Folders-QMT" : "ACE Files and Folders";
     const std::string optionSection = zip ? "Backup Options" : "ACE Backup Options";
+    const qm::fs::DriveTableHold sameDrives; // the drive table is checked once for all the files
     std::vector<std::string> due;
     for (const std::string& name : files) {
         const qm::profile::IniDocument& doc = projectDocs_.read(file1Path_ + "\\" + name);

@@ -27,6 +27,11 @@ struct State {
     std::string cachedFile;
     FileStamp cachedStamp;
     std::vector<Drive> fromFile; // empty until first read
+    // DriveTableHold: how many are alive, and the whole table as checked
+    // while they are (valid when `held` is set).
+    int holds = 0;
+    bool held = false;
+    std::vector<Drive> heldTable;
 };
 
 State& state()
@@ -161,6 +166,8 @@ std::vector<Drive> drives()
     DriveSource connected;
     {
         std::lock_guard lock(s.mutex);
+        if (s.held)
+            return s.heldTable;
         table = fileDrives(s);
         connected = s.connected;
     }
@@ -178,7 +185,29 @@ std::vector<Drive> drives()
         std::sort(table.begin(), table.end(),
                   [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
     }
+    std::lock_guard lock(s.mutex);
+    if (s.holds > 0) {
+        s.heldTable = table;
+        s.held = true;
+    }
     return table;
+}
+
+DriveTableHold::DriveTableHold()
+{
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    ++s.holds;
+}
+
+DriveTableHold::~DriveTableHold()
+{
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    if (--s.holds == 0) {
+        s.held = false;
+        s.heldTable.clear();
+    }
 }
 
 std::optional<Drive> findDrive(char letter)
