@@ -3,18 +3,24 @@
 //   - level-6 build with every core and with one worker, against
 //     "zip -r -6" and "7zz a -tzip -mx5 -mmt=8";
 //   - method 18 against "7zz a -tzip -mm=BZip2 -mmt=8";
-//   - an update after 1 % of the files changed, against a full rebuild;
+//   - an update with nothing and with 1 % of the files changed, against
+//     "zip -u" and a full rebuild;
 //   - extracting and testing, against unzip and 7zz;
 //   - a tree of many tiny files, built, tested and extracted, against zip
 //     and unzip;
+//   - Nightwick's cost per small project, against zip run once per project,
+//     and the files Quillmate's project list opens per row;
 // with the peak memory of every run (each runs in a process of its own).
 // Where a figure has a target, it follows in brackets.
 //
-//   qm_zip_bench [--dir FOLDER] [--keep] [--mb N] [--tiny N]
+//   qm_zip_bench [--dir FOLDER] [--keep] [--mb N] [--tiny N] [--daily]
 //
 // The trees are made in FOLDER (default: a new folder under the system's
 // temporary folder) unless they are there already; --keep leaves them behind
-// for another run. Run it on a quiet machine: the figures are wall times.
+// for another run; --daily measures Nightwick and the project list only.
+// Run it on a quiet machine: the figures are wall times.
+#include "BenchTools.h"
+
 #include "platform/fs/Paths.h"
 #include "platform/zip/PavikZip.h"
 
@@ -35,18 +41,7 @@
 
 namespace stdfs = std::filesystem;
 
-namespace {
-
-struct Rng {
-    uint64_t s;
-    uint64_t next()
-    {
-        s ^= s << 13;
-        s ^= s >> 7;
-        s ^= s << 17;
-        return s;
-    }
-};
+namespace qmbench {
 
 const char* const kWords[] = {
     "backup", "archive", "folder", "project", "schedule", "restore", "the", "of", "and", "to", "a", "in",
@@ -157,14 +152,6 @@ void warm(const stdfs::path& root)
     }
 }
 
-struct Run {
-    double seconds = 0;
-    double peakMb = 0;
-    double cpu = 0; // user and system seconds, every thread
-    int status = -1;
-    double sizeMb = 0; // of the archive made, when there is one
-};
-
 // Runs `body` in a child process: wall time, peak memory and exit status.
 Run measure(const std::function<int()>& body)
 {
@@ -201,7 +188,7 @@ int execIn(const stdfs::path& dir, std::vector<std::string> args)
     return 127;
 }
 
-Run external(const stdfs::path& dir, std::vector<std::string> args, const stdfs::path& archive = {})
+Run external(const stdfs::path& dir, std::vector<std::string> args, const stdfs::path& archive)
 {
     Run r = measure([&] { return execIn(dir, args); });
     std::error_code ec;
@@ -210,7 +197,7 @@ Run external(const stdfs::path& dir, std::vector<std::string> args, const stdfs:
     return r;
 }
 
-Run ours(const std::function<int(qm::zip::PavikZip&)>& op, const stdfs::path& archive = {})
+Run ours(const std::function<int(qm::zip::PavikZip&)>& op, const stdfs::path& archive)
 {
     Run r = measure([&] {
         qm::zip::PavikZip z;
@@ -350,17 +337,22 @@ int touchOnePercent(const stdfs::path& tree)
     return changed;
 }
 
-} // namespace
+} // namespace qmbench
+
+using namespace qmbench;
 
 int main(int argc, char** argv)
 {
     stdfs::path dir;
     bool keep = false;
+    bool dailyOnly = false;
     uint64_t mb = 500;
     int tiny = 100000;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--dir" && i + 1 < argc)
+        if (a == "--daily")
+            dailyOnly = true;
+        else if (a == "--dir" && i + 1 < argc)
             dir = argv[++i];
         else if (a == "--keep")
             keep = true;
@@ -369,7 +361,7 @@ int main(int argc, char** argv)
         else if (a == "--tiny" && i + 1 < argc)
             tiny = std::atoi(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: %s [--dir FOLDER] [--keep] [--mb N] [--tiny N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--dir FOLDER] [--keep] [--mb N] [--tiny N] [--daily]\n", argv[0]);
             return 2;
         }
     }
@@ -380,6 +372,11 @@ int main(int argc, char** argv)
     const stdfs::path work = dir / "work";
     stdfs::remove_all(work);
     stdfs::create_directories(work);
+    if (dailyOnly) {
+        dailyBench(work / "daily");
+        stdfs::remove_all(work);
+        return 0;
+    }
     // Trees are made (and the cache warmed) in processes of their own, so
     // that this one stays small: every run measured starts as a copy of it.
     if (!stdfs::exists(tree)) {
@@ -438,19 +435,7 @@ int main(int argc, char** argv)
 
     measureLargeReads(work, work / "ours.zip", sevenZip);
 
-    std::printf("\nupdate after 1 %% of the files changed\n");
-    int changed = touchOnePercent(tree);
-    measure([&] { return warm(tree), 0; });
-    stdfs::copy_file(work / "ours.zip", work / "update.zip", stdfs::copy_options::overwrite_existing);
-    Run upd = ours(build(tree, work / "update.zip", 8, 0), work / "update.zip");
-    show(("ours, update (" + std::to_string(changed) + " files changed)").c_str(), upd);
-    Run full = ours(build(tree, work / "full.zip", 8, 0), work / "full.zip");
-    show("ours, full rebuild", full);
-    ratio("update / full rebuild", upd, full);
-    stdfs::copy_file(work / "zip.zip", work / "zipu.zip", stdfs::copy_options::overwrite_existing);
-    Run zu = external(tree, {"zip", "-r", "-u", "-6", "-q", (work / "zipu.zip").string(), "."});
-    show("zip -r -u -6", zu);
-    ratio("update ours / zip -u", upd, zu);
+    updateBench(tree, work / "ours.zip", work / "zip.zip", work);
 
     if (tiny > 0) {
         std::printf("\n%d tiny files\n", tiny);
@@ -464,6 +449,8 @@ int main(int argc, char** argv)
         std::printf("    peak memory ours / zip               %6.2f\n", tz.peakMb > 0 ? to.peakMb / tz.peakMb : 0.0);
         measureTinyReads(work, work / "tiny.zip");
     }
+
+    dailyBench(work / "daily");
 
     stdfs::remove_all(work);
     if (!keep)

@@ -3,6 +3,7 @@
 #include "app/FileListBox.h"
 #include "app/ProgramState.h"
 #include "platform/datetime/DateText.h"
+#include "platform/fs/Drives.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
 #include "platform/profile/Profile.h"
@@ -73,6 +74,7 @@ std::vector<ProjectRow> PopulateList(ProgramState& state, const FileListBox& Fil
 {
     std::vector<ProjectRow> rows;
     rows.reserve(static_cast<std::size_t>(File1.ListCount()));
+    const qm::fs::DriveTableHold sameDrives; // the drive table is checked once for the whole list
     for (int i = 0; i < File1.ListCount(); ++i) {
         state.store.CurrentProjectIni = qm::fs::joinPath(File1.Path(), File1.List(i));
         // One read of the file; each value is then looked up as the profile

@@ -84,7 +84,7 @@ bool Runner::backUpAceProject(const std::string& fileName, int& successes)
     const std::string app = qm::fs::appPath();
 
     store.CurrentProjectIni = app + "\\Projects\\" + fileName;
-    LoadProjectForRun(store, store.CurrentProjectIni, "ACE");
+    LoadProjectForRun(store, projectDocs_.read(store.CurrentProjectIni), "ACE");
     const qm::store::ProjectRecord& rec = store.ProjectRecord(1);
     const std::string& name = rec[F::ProjectName];
     const std::string& target = rec[F::ACEDefaultRestoreFromFolder];

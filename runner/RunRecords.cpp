@@ -1,6 +1,8 @@
 #include "runner/RunRecords.h"
 
 #include "platform/fs/Paths.h"
+#include "platform/profile/Profile.h"
+#include "store/IniAccess.h"
 #include "store/ProgramFolders.h"
 #include "store/ProjectRecord.h"
 #include "store/Store.h"
@@ -103,23 +105,28 @@ constexpr std::array AceKeys{
 static_assert(AceKeys.size() == 23);
 
 template <class Keys>
-void readKeys(qm::store::Store& store, qm::store::ProjectRecord& rec, const std::string& path, const Keys& keys)
+void readKeys(qm::store::ProjectRecord& rec, const qm::profile::IniDocument& doc, const Keys& keys)
 {
     for (const KeyRead& k : keys)
-        rec[k.field] = store.ReadIni(k.section, std::string(qm::store::fieldName(k.field)), path, "");
+        rec[k.field] = qm::profile::getString(doc, k.section, qm::store::fieldName(k.field), "");
 }
 
 } // namespace
 
 void LoadProjectForRun(qm::store::Store& store, const std::string& path, const std::string& kind)
 {
+    LoadProjectForRun(store, qm::store::ReadIniFile(store.ui(), path), kind);
+}
+
+void LoadProjectForRun(qm::store::Store& store, const qm::profile::IniDocument& doc, const std::string& kind)
+{
     store.ProjectRecord.redim(1);
     qm::store::ProjectRecord& rec = store.ProjectRecord(1);
-    rec[F::ProjectName] = store.ReadIni("Sources", "ProjectName", path, "");
+    rec[F::ProjectName] = qm::profile::getString(doc, "Sources", "ProjectName", "");
     if (kind == "ACE")
-        readKeys(store, rec, path, AceKeys);
+        readKeys(rec, doc, AceKeys);
     else if (kind == "ZIP")
-        readKeys(store, rec, path, ZipKeys);
+        readKeys(rec, doc, ZipKeys);
 }
 
 void LoadUserOptionsForRun(qm::store::Store& store)
@@ -127,8 +134,8 @@ void LoadUserOptionsForRun(qm::store::Store& store)
     store.UserOptionsRecord.redim(1);
     store.UserOptionsIni = qm::fs::appPath() + "\\Options\\User Options";
     qm::store::UserOptionsRecord& u = store.UserOptionsRecord(1);
-    const std::string& file = store.UserOptionsIni;
-    auto read = [&](const char* key) { return store.ReadIni("User Options", key, file, ""); };
+    const qm::profile::IniDocument doc = qm::store::ReadIniFile(store.ui(), store.UserOptionsIni);
+    auto read = [&](const char* key) { return qm::profile::getString(doc, "User Options", key, ""); };
     u.ProjectINIBackupPath = read("ProjectINIBackupPath");
     u.UserBackINIOption = read("UserBackINIOption");
     u.UserBackINISchedule = read("UserBackINISchedule");

@@ -13,7 +13,7 @@ namespace qm::runner {
 
 Runner::Runner(qm::ui::UiServices& ui, const qm::datetime::Clock& clock, RunnerView& view)
     : state(ui), winAceLookup(qm::store::GetWinAceInfo), ui_(ui), clock_(clock), view_(view),
-      log_(qm::store::AutobackLog::defaultPath())
+      log_(qm::store::AutobackLog::defaultPath()), projectDocs_(ui)
 {
     PavikZip1.addEventSink(this);
     PavikZip1.setYieldHook([this] { ui_.doEvents(); });

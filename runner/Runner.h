@@ -12,6 +12,7 @@
 #include "platform/datetime/Clock.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/ZipEvents.h"
+#include "runner/ProjectDocuments.h"
 #include "runner/RunnerView.h"
 #include "runner/RunnerState.h"
 #include "store/AceCommandLine.h"
@@ -123,6 +124,7 @@ private:
     const qm::datetime::Clock& clock_;
     RunnerView& view_;
     qm::store::AutobackLog log_;
+    ProjectDocuments projectDocs_; // each project file read once for its due check and its backup
     std::string file1Path_;
     bool timerFired_ = false;
     bool quitBeforeRun_ = false;

@@ -9,6 +9,7 @@
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/SetAside.h"
+#include "platform/profile/Profile.h"
 #include "platform/zip/ResultCodes.h"
 #include "runner/DueRule.h"
 #include "runner/ProjectFiles.h"
@@ -63,13 +64,17 @@ std::vector<std::string> Runner::dueProjects(const std::vector<std::string>& fil
     const bool zip = format == "ZIP";
     const std::string lastSection = zip ? "Files and Folders-QMT" : "ACE Files and Folders";
     const std::string optionSection = zip ? "Backup Options" : "ACE Backup Options";
+    const qm::fs::DriveTableHold sameDrives; // the drive table is checked once for all the files
     std::vector<std::string> due;
     for (const std::string& name : files) {
-        const std::string path = file1Path_ + "\\" + name;
-        const std::string kind = state.store.ReadIni("Backup Options", "AutoBackupFormat", path, "");
-        const std::string last = state.store.ReadIni(lastSection, format + "LastBackupDate", path, "");
-        const std::string option = state.store.ReadIni(optionSection, format + "BackupOption", path, "");
-        const std::string frequency = state.store.ReadIni(optionSection, format + "BackupFrequency", path, "");
+        const qm::profile::IniDocument& doc = projectDocs_.read(file1Path_ + "\\" + name);
+        auto read = [&](const std::string& section, const std::string& key) {
+            return qm::profile::getString(doc, section, key, "");
+        };
+        const std::string kind = read("Backup Options", "AutoBackupFormat");
+        const std::string last = read(lastSection, format + "LastBackupDate");
+        const std::string option = read(optionSection, format + "BackupOption");
+        const std::string frequency = read(optionSection, format + "BackupFrequency");
         if (projectDue(option, kind, format, frequency, last, Now()))
             due.push_back(name);
     }
@@ -134,7 +139,7 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     const std::string app = qm::fs::appPath();
 
     store.CurrentProjectIni = app + "\\Projects\\" + fileName;
-    LoadProjectForRun(store, store.CurrentProjectIni, "ZIP");
+    LoadProjectForRun(store, projectDocs_.read(store.CurrentProjectIni), "ZIP");
     const qm::store::ProjectRecord& rec = store.ProjectRecord(1);
     const std::string& name = rec[F::ProjectName];
     const std::string& target = rec[F::ZIPDefaultRestoreFromFolder];
@@ -203,9 +208,10 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     if (result == qm::zip::result::Ok) {
         log_.event(Now(), name);
         log_.more("successfully backed up to " + target);
-        store.WriteIni("Files and Folders-QMT", "ZIPLastBackupDate", qm::datetime::formatDateTime(Now()),
-                       store.CurrentProjectIni);
-        store.WriteIni("Files and Folders-QMT", "ZIPLastBackupFolder", target, store.CurrentProjectIni);
+        // Both stamps in one rewrite of the project file.
+        const std::string date = qm::datetime::formatDateTime(Now());
+        store.WriteIniValues(store.CurrentProjectIni, {{"Files and Folders-QMT", "ZIPLastBackupDate", date},
+                                                       {"Files and Folders-QMT", "ZIPLastBackupFolder", target}});
         ++successes;
     } else if (result == qm::zip::result::UserAbort && quitClicked_) {
         log_.event(Now(), name + " backup operations aborted by user");

@@ -90,7 +90,11 @@ int main(int argc, char** argv)
     qm::runner::NightwickForm form;
     qm::runner::Runner runner(ui, clock, form);
     runner.Form_Load(arguments);
-    form.show();
+    // Without a screen nobody sees the window: it is not shown, so its
+    // progress is never painted (painting cost more than the backups of
+    // small projects).
+    if (!headless)
+        form.show();
     form.attach(runner);
     return app.exec();
 }

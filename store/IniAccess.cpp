@@ -34,13 +34,37 @@ std::string ReadIni(qm::ui::UiServices& ui, const std::string& section, const st
     return {};
 }
 
+qm::profile::IniDocument ReadIniFile(qm::ui::UiServices& ui, const std::string& file)
+{
+    const char* title = "INIGetSettingString";
+    try {
+        const std::filesystem::path native = qm::fs::toNative(file);
+        try {
+            return qm::profile::loadDocument(native);
+        } catch (const qm::RtError&) {
+            return {}; // like the profile reader: a file it cannot read has no keys
+        }
+    } catch (const qm::RtError& e) {
+        showFailure(ui, e.number, e.description, title);
+    } catch (const std::exception& e) {
+        showFailure(ui, InternalError, e.what(), title);
+    }
+    return {};
+}
+
 bool WriteIni(qm::ui::UiServices& ui, const std::string& section, const std::string& key,
               const std::string& value, const std::string& file)
+{
+    return WriteIniValues(ui, file, {{section, key, value}});
+}
+
+bool WriteIniValues(qm::ui::UiServices& ui, const std::string& file,
+                    std::initializer_list<qm::profile::KeyValue> values)
 {
     const char* title = "INIWriteSetting";
     try {
         detail::withFile(file, qm::fs::toNative(file), [&](const std::filesystem::path& native) {
-            qm::profile::writeString(native, section, key, value);
+            qm::profile::writeStrings(native, values);
         });
         return true;
     } catch (const qm::RtError& e) {

@@ -76,6 +76,11 @@ bool Store::WriteIni(const std::string& section, const std::string& key, const s
     return qm::store::WriteIni(ui_, section, key, value, file);
 }
 
+bool Store::WriteIniValues(const std::string& file, std::initializer_list<qm::profile::KeyValue> values)
+{
+    return qm::store::WriteIniValues(ui_, file, values);
+}
+
 void Store::LoadUserOptions()
 {
     RecordCount = 1;

@@ -47,6 +47,7 @@ public:
                         const std::string& defaultValue);
     bool WriteIni(const std::string& section, const std::string& key, const std::string& value,
                   const std::string& file);
+    bool WriteIniValues(const std::string& file, std::initializer_list<qm::profile::KeyValue> values);
 
     // ---- User options
     // Reads program folder & "\Options\User Options" into a fresh element 1

@@ -1,5 +1,6 @@
 #include "platform/fs/Drives.h"
 
+#include "platform/fs/FileStamp.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
@@ -22,12 +23,15 @@ struct State {
     std::mutex mutex;
     DriveSource connected;
     UncResolver resolver;
-    // The drives file as last read, and what identified its version.
+    // The drives file as last read, and the version read.
     std::string cachedFile;
-    struct timespec cachedTime {};
-    off_t cachedSize = -1;
-    ino_t cachedInode = 0;
-    std::vector<Drive> fromFile;
+    FileStamp cachedStamp;
+    std::vector<Drive> fromFile; // empty until first read
+    // DriveTableHold: how many are alive, and the whole table as checked
+    // while they are (valid when `held` is set).
+    int holds = 0;
+    bool held = false;
+    std::vector<Drive> heldTable;
 };
 
 State& state()
@@ -136,21 +140,14 @@ std::vector<Drive> parseDrivesFile(const stdfs::path& file)
 }
 
 // The drives file's letters, re-read only when the file changed.
-std::vector<Drive> fileDrives(State& s)
+const std::vector<Drive>& fileDrives(State& s)
 {
     stdfs::path file = drivesFile();
-    struct stat st {};
-    bool exists = ::stat(file.c_str(), &st) == 0;
-    if (!exists)
-        st = {};
-    if (file.string() != s.cachedFile || st.st_size != s.cachedSize || st.st_ino != s.cachedInode
-        || st.st_mtim.tv_sec != s.cachedTime.tv_sec || st.st_mtim.tv_nsec != s.cachedTime.tv_nsec
-        || s.fromFile.empty()) {
+    FileStamp stamp = FileStamp::of(file);
+    if (s.fromFile.empty() || file.native() != s.cachedFile || stamp != s.cachedStamp) {
         s.fromFile = parseDrivesFile(file);
-        s.cachedFile = file.string();
-        s.cachedSize = st.st_size;
-        s.cachedInode = st.st_ino;
-        s.cachedTime = st.st_mtim;
+        s.cachedFile = file.native();
+        s.cachedStamp = stamp;
     }
     return s.fromFile;
 }
@@ -169,6 +166,8 @@ std::vector<Drive> drives()
     DriveSource connected;
     {
         std::lock_guard lock(s.mutex);
+        if (s.held)
+            return s.heldTable;
         table = fileDrives(s);
         connected = s.connected;
     }
@@ -186,7 +185,29 @@ std::vector<Drive> drives()
         std::sort(table.begin(), table.end(),
                   [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
     }
+    std::lock_guard lock(s.mutex);
+    if (s.holds > 0) {
+        s.heldTable = table;
+        s.held = true;
+    }
     return table;
+}
+
+DriveTableHold::DriveTableHold()
+{
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    ++s.holds;
+}
+
+DriveTableHold::~DriveTableHold()
+{
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    if (--s.holds == 0) {
+        s.held = false;
+        s.heldTable.clear();
+    }
 }
 
 std::optional<Drive> findDrive(char letter)

@@ -39,8 +39,22 @@ struct Drive {
     std::uint32_t serial = 0;
 };
 
-// Every drive, in letter order, "C:" included.
+// Every drive, in letter order, "C:" included. The drives file and the
+// connection table are kept in memory; each lookup checks that their files
+// did not change (a stat of each), unless a DriveTableHold is alive.
 std::vector<Drive> drives();
+
+// While one is alive, the drive table is checked against its files once,
+// at the first lookup: for a run of lookups that nothing between them can
+// change (a list of files read row by row). Not across anything that lets
+// the user act (events, boxes, a yield to the window).
+class DriveTableHold {
+public:
+    DriveTableHold();
+    ~DriveTableHold();
+    DriveTableHold(const DriveTableHold&) = delete;
+    DriveTableHold& operator=(const DriveTableHold&) = delete;
+};
 // The drive of that letter (either case), if any.
 std::optional<Drive> findDrive(char letter);
 // What the classic drive-type query answers for a root ("C:\", "C:", "c:/",

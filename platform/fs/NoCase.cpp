@@ -88,8 +88,17 @@ std::string foldCase(std::string_view text)
 
 int compareNoCase(std::string_view a, std::string_view b)
 {
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : int(c); };
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
+        const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
+        if (x < 0x80 && y < 0x80) { // the usual names: one byte each
+            if (lower(x) != lower(y))
+                return lower(x) < lower(y) ? -1 : 1;
+            ++i;
+            ++j;
+            continue;
+        }
         char32_t ca = nextFoldedCodePoint(a, i);
         char32_t cb = nextFoldedCodePoint(b, j);
         if (ca != cb)

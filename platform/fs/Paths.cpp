@@ -52,10 +52,33 @@ std::vector<std::string> components(const std::string& rest, const std::string& 
     return out;
 }
 
+bool present(const stdfs::path& p)
+{
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
 stdfs::path resolveUnder(stdfs::path base, const std::vector<std::string>& parts)
 {
+    // A path that exists as written is its own spelling (each of its
+    // folders exists as written too); so is the folder of a file about to
+    // be made. Only what does not exist is looked for without case.
+    if (parts.empty())
+        return base;
+    stdfs::path folder = base;
+    for (size_t i = 0; i + 1 < parts.size(); ++i)
+        folder /= parts[i];
+    stdfs::path whole = folder / parts.back();
+    if (present(whole))
+        return whole;
+    size_t from = 0;
+    if (parts.size() > 1 && present(folder)) {
+        base = std::move(folder);
+        from = parts.size() - 1;
+    }
     bool matching = true;
-    for (const std::string& c : parts) {
+    for (size_t i = from; i < parts.size(); ++i) {
+        const std::string& c = parts[i];
         if (matching) {
             std::optional<std::string> found = entryNoCase(base, c);
             if (found) {

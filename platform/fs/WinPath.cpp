@@ -48,9 +48,11 @@ std::string joinPath(std::string_view folder, std::string_view name)
         return std::string(name);
     if (name.empty())
         return std::string(folder);
-    std::string out(folder);
     while (!name.empty() && isSep(name.front()))
         name.remove_prefix(1);
+    std::string out;
+    out.reserve(folder.size() + 1 + name.size());
+    out += folder;
     if (!isSep(out.back()))
         out += '\\';
     out += name;

@@ -2,6 +2,7 @@
 
 #include "platform/fs/Drives.h"
 #include "platform/fs/FileLock.h"
+#include "platform/fs/FileStamp.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <mutex>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -28,12 +30,16 @@ constexpr const char* kSession = "Session";
 // now: a path that never exists, so the drive is there but not ready.
 constexpr const char* kUnreachable = "/proc/quillmate/unreachable-share";
 
-std::string bootId()
+// The machine's boot id, read once: it changes only with a restart.
+const std::string& bootId()
 {
-    std::ifstream in("/proc/sys/kernel/random/boot_id");
-    std::string id;
-    std::getline(in, id);
-    return std::string(fs::trimBlanks(id));
+    static const std::string id = [] {
+        std::ifstream in("/proc/sys/kernel/random/boot_id");
+        std::string line;
+        std::getline(in, line);
+        return std::string(fs::trimBlanks(line));
+    }();
+    return id;
 }
 
 std::string loginName()
@@ -80,6 +86,22 @@ void readTable(const stdfs::path& file, bool session, std::vector<Connection>& o
             continue;
         out.push_back(Connection{letter, remote, doc.value(section, "User").value_or(""), !session});
     }
+}
+
+// Both tables as last read, kept until either file changes.
+struct Cache {
+    std::mutex mutex;
+    bool valid = false;
+    stdfs::path files[2];
+    fs::FileStamp stamps[2];
+    std::vector<Connection> table;
+    uint64_t reads = 0;
+};
+
+Cache& cache()
+{
+    static Cache c;
+    return c;
 }
 
 fs::FileLock lockTables()
@@ -200,11 +222,36 @@ stdfs::path sessionConnectionsFile()
 
 std::vector<Connection> connections()
 {
-    std::vector<Connection> out;
-    readTable(connectionsFile(), false, out);
-    readTable(sessionConnectionsFile(), true, out);
-    std::sort(out.begin(), out.end(), [](const Connection& a, const Connection& b) { return a.letter < b.letter; });
-    return out;
+    const stdfs::path files[2] = {connectionsFile(), sessionConnectionsFile()};
+    const fs::FileStamp stamps[2] = {fs::FileStamp::of(files[0]), fs::FileStamp::of(files[1])};
+    Cache& c = cache();
+    std::lock_guard<std::mutex> g(c.mutex);
+    bool same = c.valid;
+    for (int i = 0; i < 2; ++i)
+        same = same && files[i] == c.files[i] && stamps[i] == c.stamps[i];
+    if (!same) {
+        std::vector<Connection> out;
+        for (int i = 0; i < 2; ++i)
+            if (stamps[i].exists)
+                readTable(files[i], i == 1, out);
+        std::sort(out.begin(), out.end(),
+                  [](const Connection& a, const Connection& b) { return a.letter < b.letter; });
+        c.table = std::move(out);
+        for (int i = 0; i < 2; ++i) {
+            c.files[i] = files[i];
+            c.stamps[i] = stamps[i];
+        }
+        c.valid = true;
+        ++c.reads;
+    }
+    return c.table;
+}
+
+uint64_t connectionTableReads()
+{
+    Cache& c = cache();
+    std::lock_guard<std::mutex> g(c.mutex);
+    return c.reads;
 }
 
 std::optional<Connection> findConnection(char letter)

@@ -58,8 +58,11 @@ std::filesystem::path connectionsFile();
 std::filesystem::path sessionConnectionsFile();
 
 // Every connection, in letter order (the remembered table first where a
-// letter stands in both).
+// letter stands in both). The tables are kept in memory and read again
+// only when one of their files changed (FileStamp).
 std::vector<Connection> connections();
+// How often the tables were read from their files so far.
+uint64_t connectionTableReads();
 std::optional<Connection> findConnection(char letter);
 
 // Connects `remoteName` to the drive `localName` ("E:", either case). An

@@ -1,5 +1,6 @@
 #include "platform/net/Neighbourhood.h"
 
+#include "platform/fs/FileStamp.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
@@ -7,6 +8,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <sstream>
 
 namespace stdfs = std::filesystem;
@@ -17,13 +20,28 @@ namespace {
 
 bool same(std::string_view a, std::string_view b) { return fs::equalsNoCase(a, b); }
 
-profile::IniDocument loadNeighbourhood()
+// The network file as last read, kept until it changes.
+std::shared_ptr<const profile::IniDocument> loadNeighbourhood()
 {
-    try {
-        return profile::loadDocumentOrEmpty(neighbourhoodFile());
-    } catch (const qm::RtError&) {
-        return {};
+    static std::mutex mutex;
+    static stdfs::path cachedFile;
+    static fs::FileStamp cachedStamp;
+    static std::shared_ptr<const profile::IniDocument> cached;
+    const stdfs::path file = neighbourhoodFile();
+    const fs::FileStamp stamp = fs::FileStamp::of(file);
+    std::lock_guard<std::mutex> g(mutex);
+    if (!cached || file != cachedFile || stamp != cachedStamp) {
+        profile::IniDocument doc;
+        try {
+            if (stamp.exists)
+                doc = profile::loadDocumentOrEmpty(file);
+        } catch (const qm::RtError&) {
+        }
+        cached = std::make_shared<const profile::IniDocument>(std::move(doc));
+        cachedFile = file;
+        cachedStamp = stamp;
     }
+    return cached;
 }
 
 stdfs::path hostFolder(const std::string& text)
@@ -172,7 +190,8 @@ std::optional<Share> findShare(const std::string& server, const std::string& sha
     if (server.empty() || share.empty())
         return std::nullopt;
     const std::string unc = "\\\\" + server + "\\" + share;
-    profile::IniDocument doc = loadNeighbourhood();
+    const auto held = loadNeighbourhood();
+    const profile::IniDocument& doc = *held;
     if (doc.hasSection(unc)) {
         std::string type = doc.value(unc, "Type").value_or("");
         if (!type.empty() && !same(type, "disk") && !same(type, "admin"))
@@ -199,7 +218,8 @@ bool serverKnown(const std::string& server)
     if (server.empty())
         return false;
     const std::string prefix = "\\\\" + server;
-    profile::IniDocument doc = loadNeighbourhood();
+    const auto held = loadNeighbourhood();
+    const profile::IniDocument& doc = *held;
     for (const std::string& section : doc.sectionNames()) {
         if (same(section, prefix))
             return true;
@@ -302,7 +322,8 @@ NetworkNode impliedParent(const NetworkNode& child)
 std::vector<NetworkNode> networkNodes()
 {
     NodeList list;
-    const profile::IniDocument doc = loadNeighbourhood();
+    const auto held = loadNeighbourhood();
+    const profile::IniDocument& doc = *held;
     for (const std::string& section : doc.sectionNames())
         if (std::optional<NetworkNode> n = sectionNode(doc, section))
             list.add(std::move(*n));

@@ -64,9 +64,15 @@ std::string getString(const std::filesystem::path& file, std::string_view sectio
 void writeString(const std::filesystem::path& file, std::string_view section,
                  std::string_view key, std::string_view value)
 {
+    writeStrings(file, {{section, key, value}});
+}
+
+void writeStrings(const std::filesystem::path& file, std::initializer_list<KeyValue> values)
+{
     auto lock = qm::fs::lockForUpdate(file);
     IniDocument doc = loadDocumentOrEmpty(file);
-    doc.setValue(section, key, value);
+    for (const KeyValue& v : values)
+        doc.setValue(v.section, v.key, v.value);
     saveDocument(file, doc);
 }
 

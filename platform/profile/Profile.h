@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,18 @@ std::string getString(const std::filesystem::path& file, std::string_view sectio
 // a section or key that cannot be written as a line.
 void writeString(const std::filesystem::path& file, std::string_view section,
                  std::string_view key, std::string_view value);
+
+// One value for writeStrings.
+struct KeyValue {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+};
+
+// Sets several keys in one rewrite of the file, in their order: the file
+// ends as writeString for each in turn would leave it. Throws as writeString
+// (the file is then unchanged).
+void writeStrings(const std::filesystem::path& file, std::initializer_list<KeyValue> values);
 
 // Removes `key` from `section` (nothing when missing). Throws qm::RtError.
 void deleteKey(const std::filesystem::path& file, std::string_view section, std::string_view key);

@@ -26,6 +26,10 @@ public:
     // The part (0 = the first) that the next byte goes to, and where in it.
     virtual uint32_t disk() const { return 0; }
     virtual uint64_t diskOffset() const { return offset(); }
+    // The next `n` bytes are those of `src` from `from` on: true when this
+    // output holds them there already (it then moves past them, and they
+    // need not be read); false: they are to be written.
+    virtual bool holdsAlready(const InFile& /*src*/, uint64_t /*from*/, uint64_t /*n*/) { return false; }
 };
 
 // One file.

@@ -46,7 +46,8 @@ void ArchiveWriter::beginEntry(WrittenEntry& e, const std::string& localExtra, b
 void ArchiveWriter::writeLocalHeader(WrittenEntry& e, uint32_t crc, uint32_t compressedSize, uint32_t size,
                                      const std::string& extra)
 {
-    std::string h;
+    std::string& h = header_; // kept from one header to the next
+    h.clear();
     h.reserve(LocalHeaderSize + e.name.size() + extra.size());
     put32(h, LocalSig);
     put16(h, e.needed);
@@ -120,7 +121,9 @@ void ArchiveWriter::endEntry(WrittenEntry& e)
 void ArchiveWriter::record(const WrittenEntry& e)
 {
     constexpr size_t Block = 1 << 20;
-    std::string h = centralHeader(e);
+    std::string& h = header_;
+    h.clear();
+    centralHeader(e, h);
     if (central_.empty() || central_.back().size() + h.size() > Block) {
         central_.emplace_back();
         central_.back().reserve(std::max(Block, h.size()));
@@ -140,12 +143,15 @@ void ArchiveWriter::abandonEntry(const WrittenEntry& e)
 void ArchiveWriter::copyBytes(const InFile& src, uint64_t from, uint64_t length,
                               const std::function<void(uint64_t)>& chunkDone)
 {
-    std::vector<char> buf(size_t(std::min<uint64_t>(length ? length : 1, 1 << 20)));
+    const bool held = out_.holdsAlready(src, from, length);
+    std::vector<char> buf(held ? 0 : size_t(std::min<uint64_t>(length ? length : 1, 1 << 20)));
     uint64_t done = 0;
     while (length > 0) {
-        size_t n = size_t(std::min<uint64_t>(buf.size(), length));
-        src.readExact(from, buf.data(), n);
-        out_.write(buf.data(), n);
+        size_t n = size_t(std::min<uint64_t>(held ? (1 << 20) : buf.size(), length));
+        if (!held) {
+            src.readExact(from, buf.data(), n);
+            out_.write(buf.data(), n);
+        }
         from += n;
         length -= n;
         done += n;
@@ -210,9 +216,8 @@ void ArchiveWriter::copyEntry(const ArchiveReader& src, const ArchiveEntry& old,
     record(e);
 }
 
-std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
+void ArchiveWriter::centralHeader(const WrittenEntry& e, std::string& h) const
 {
-    std::string h;
     std::string z64;
     bool bigSize = e.size >= Max32;
     bool bigComp = e.compressedSize >= Max32;
@@ -235,6 +240,7 @@ std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
     uint16_t needed = e.needed;
     if (!z64.empty() && needed < 45)
         needed = 45;
+    h.reserve(h.size() + CentralHeaderSize + e.name.size() + extra.size() + entryComment.size());
     put32(h, CentralSig);
     put16(h, e.madeBy);
     put16(h, needed);
@@ -255,7 +261,6 @@ std::string ArchiveWriter::centralHeader(const WrittenEntry& e) const
     h += e.name;
     h += extra;
     h += entryComment;
-    return h;
 }
 
 bool ArchiveWriter::needsZip64() const

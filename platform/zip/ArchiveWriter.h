@@ -75,7 +75,8 @@ public:
     ArchiveOutput& out() { return out_; }
 
 private:
-    std::string centralHeader(const WrittenEntry& e) const;
+    // Appends the central header of `e` to `h`.
+    void centralHeader(const WrittenEntry& e, std::string& h) const;
     // Keeps the central header of `e` until finish.
     void record(const WrittenEntry& e);
     // The local header of `e`, whose position it records.
@@ -93,6 +94,7 @@ private:
     std::vector<uint32_t> sizes_;
     uint64_t centralSize_ = 0;
     bool entryNeedsZip64_ = false;
+    std::string header_; // the header being made, kept from one to the next
 };
 
 } // namespace qm::zip

@@ -3,6 +3,7 @@
 #include "platform/zip/ZipFormat.h"
 
 #include <bzlib.h>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -25,9 +26,16 @@ public:
     void finish(const ByteSink&) override {}
 };
 
+// An output buffer written over before it is read: nothing is cleared.
+using OutBuffer = std::unique_ptr<unsigned char[]>;
+OutBuffer outBuffer()
+{
+    return OutBuffer(new unsigned char[OutChunk]);
+}
+
 class DeflateEncoder : public Encoder {
 public:
-    explicit DeflateEncoder(int level) : buf_(OutChunk)
+    explicit DeflateEncoder(int level) : buf_(outBuffer())
     {
         std::memset(&z_, 0, sizeof z_);
         if (deflateInit2(&z_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -50,14 +58,14 @@ private:
             left -= part;
             int f = left ? Z_NO_FLUSH : flush;
             do {
-                z_.next_out = buf_.data();
-                z_.avail_out = uInt(buf_.size());
+                z_.next_out = buf_.get();
+                z_.avail_out = uInt(OutChunk);
                 int rc = deflate(&z_, f);
                 if (rc == Z_STREAM_ERROR)
                     throw std::runtime_error("deflate failed");
-                size_t have = buf_.size() - z_.avail_out;
+                size_t have = OutChunk - z_.avail_out;
                 if (have)
-                    out(buf_.data(), have);
+                    out(buf_.get(), have);
                 if (rc == Z_STREAM_END)
                     break;
             } while (z_.avail_out == 0 || z_.avail_in != 0 || (f == Z_FINISH));
@@ -65,28 +73,45 @@ private:
     }
 
     z_stream z_;
-    std::vector<unsigned char> buf_;
+    OutBuffer buf_;
 };
 
 class BwEncoder : public Encoder {
 public:
-    explicit BwEncoder(int level) : block_(level < 1 ? 1 : level > 9 ? 9 : level), buf_(OutChunk) { start(); }
-    ~BwEncoder() override { BZ2_bzCompressEnd(&s_); }
-    void reset() override
+    BwEncoder(int level, BlockStash* stash)
+        : block_(level < 1 ? 1 : level > 9 ? 9 : level), stash_(stash ? stash : &own_), buf_(outBuffer())
     {
-        BZ2_bzCompressEnd(&s_);
-        start();
     }
+    ~BwEncoder() override { end(); }
+    void reset() override { end(); }
     void write(const unsigned char* in, size_t n, const ByteSink& out) override { run(in, n, BZ_RUN, out); }
-    void finish(const ByteSink& out) override { run(nullptr, 0, BZ_FINISH, out); }
+    void finish(const ByteSink& out) override
+    {
+        run(nullptr, 0, BZ_FINISH, out);
+        end(); // its memory goes back to the stash at once, for whoever needs it next
+    }
 
 private:
+    // The library cannot restart a stream: each entry's is set up when its
+    // first bytes come, and let go when it ends.
     void start()
     {
+        if (started_)
+            return;
         std::memset(&s_, 0, sizeof s_);
+        s_.bzalloc = &BlockStash::alloc;
+        s_.bzfree = &BlockStash::release;
+        s_.opaque = stash_;
         if (BZ2_bzCompressInit(&s_, block_, 0, 0) != BZ_OK)
             throw std::bad_alloc();
+        started_ = true;
         skip_ = 3; // the "BZh" signature is not stored
+    }
+    void end()
+    {
+        if (started_)
+            BZ2_bzCompressEnd(&s_);
+        started_ = false;
     }
     void emit(const unsigned char* p, size_t n, const ByteSink& out)
     {
@@ -97,6 +122,7 @@ private:
     }
     void run(const unsigned char* in, size_t n, int action, const ByteSink& out)
     {
+        start();
         s_.next_in = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
         size_t left = n;
         do {
@@ -105,12 +131,12 @@ private:
             left -= part;
             int act = left ? BZ_RUN : action;
             for (;;) {
-                s_.next_out = reinterpret_cast<char*>(buf_.data());
-                s_.avail_out = unsigned(buf_.size());
+                s_.next_out = reinterpret_cast<char*>(buf_.get());
+                s_.avail_out = unsigned(OutChunk);
                 int rc = BZ2_bzCompress(&s_, act);
                 if (rc < 0)
                     throw std::runtime_error("bzip2 compression failed");
-                emit(buf_.data(), buf_.size() - s_.avail_out, out);
+                emit(buf_.get(), OutChunk - s_.avail_out, out);
                 if (act == BZ_FINISH ? rc == BZ_STREAM_END : s_.avail_in == 0)
                     break;
             }
@@ -118,9 +144,12 @@ private:
     }
 
     int block_;
-    bz_stream s_;
+    BlockStash own_; // before the stream, which gives its blocks back to it
+    BlockStash* stash_;
+    bz_stream s_{};
+    bool started_ = false;
     size_t skip_ = 3;
-    std::vector<unsigned char> buf_;
+    OutBuffer buf_;
 };
 
 class StoreDecoder : public Decoder {
@@ -260,6 +289,45 @@ int cacheSlot(int method)
 
 } // namespace
 
+BlockStash::~BlockStash()
+{
+    for (Block& b : blocks_)
+        std::free(b.p);
+}
+
+void* BlockStash::alloc(void* self, int n, int m)
+{
+    if (n < 0 || m < 0)
+        return nullptr;
+    return static_cast<BlockStash*>(self)->take(size_t(n) * size_t(m));
+}
+
+void BlockStash::release(void* self, void* p)
+{
+    for (Block& b : static_cast<BlockStash*>(self)->blocks_)
+        if (b.p == p)
+            b.used = false;
+}
+
+void* BlockStash::take(size_t n)
+{
+    for (Block& b : blocks_)
+        if (!b.used && b.size == n) {
+            b.used = true;
+            return b.p;
+        }
+    // Not one of the sizes kept: those of another level go.
+    for (size_t i = blocks_.size(); i-- > 0;)
+        if (!blocks_[i].used) {
+            std::free(blocks_[i].p);
+            blocks_.erase(blocks_.begin() + std::ptrdiff_t(i));
+        }
+    void* p = std::malloc(n);
+    if (p)
+        blocks_.push_back({p, n, true});
+    return p;
+}
+
 DecoderCache::DecoderCache() = default;
 DecoderCache::~DecoderCache() = default;
 
@@ -276,14 +344,14 @@ Decoder* DecoderCache::get(int method, unsigned long long storedSize)
     return d.get();
 }
 
-std::unique_ptr<Encoder> makeEncoder(int method, int level)
+std::unique_ptr<Encoder> makeEncoder(int method, int level, BlockStash* stash)
 {
     if (level <= 0 || method == fmt::Stored)
         return std::make_unique<StoreEncoder>();
     if (method == fmt::Deflated)
         return std::make_unique<DeflateEncoder>(level > 9 ? 9 : level);
     if (method == fmt::BurrowsWheeler)
-        return std::make_unique<BwEncoder>(level);
+        return std::make_unique<BwEncoder>(level, stash);
     return nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace qm::zip {
 
@@ -19,9 +20,33 @@ public:
     virtual void finish(const ByteSink& out) = 0;
 };
 
+// The Burrows-Wheeler library's memory, kept when a stream ends: the
+// library cannot restart a stream, so each entry sets up a new one, which
+// then takes the same blocks again instead of fresh memory. A stream's
+// bzalloc and bzfree are `alloc` and `release`, its opaque the stash.
+class BlockStash {
+public:
+    BlockStash() = default;
+    BlockStash(const BlockStash&) = delete;
+    BlockStash& operator=(const BlockStash&) = delete;
+    ~BlockStash();
+    static void* alloc(void* self, int n, int m);
+    static void release(void* self, void* p);
+
+private:
+    struct Block {
+        void* p;
+        size_t size;
+        bool used;
+    };
+    void* take(size_t n);
+    std::vector<Block> blocks_;
+};
+
 // Method 0, 8 (level 1..9) or 18 (level gives the block size); level 0 gives
-// the stored encoder whatever the method.
-std::unique_ptr<Encoder> makeEncoder(int method, int level);
+// the stored encoder whatever the method. A method-18 encoder keeps its
+// memory in `stash` when given (which must outlive it), else in its own.
+std::unique_ptr<Encoder> makeEncoder(int method, int level, BlockStash* stash = nullptr);
 
 class Decoder {
 public:

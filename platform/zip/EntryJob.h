@@ -44,8 +44,8 @@ public:
 private:
     Encoder& encoderFor(int method, int level);
 
-    std::vector<unsigned char> in_;
-    std::vector<unsigned char> scratch_;
+    ByteBuffer in_;
+    ByteBuffer scratch_;
     IncompressibleProbe probe_;
     std::unique_ptr<Encoder> encoder_;
     int encMethod_ = -1;

@@ -1,5 +1,6 @@
 #include "platform/zip/FileEntries.h"
 
+#include "platform/zip/ControlState.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/Unchanged.h"
 #include "platform/zip/ZipCrypto.h"
@@ -61,22 +62,32 @@ struct FileEntries::Entry {
 
 FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, const ArchiveReader* old,
                          std::vector<FileToWrite> order, uint64_t& done)
-    : z_(z), ctx_(ctx), list_(list), old_(old), order_(std::move(order)), done_(done)
+    : z_(z), ctx_(ctx), list_(list), old_(old), order_(std::move(order)), done_(done),
+      compressor_(z.state().compressor), decode_(z.state().decode)
 {
+    decode_.window.forget(); // it may hold an archive of an earlier build
+
     candidate_.assign(order_.size(), nullptr);
-    size_t files = 0;
+    uint64_t planned = 0; // bytes to read
     for (size_t i = 0; i < order_.size(); ++i) {
         const SourceItem& it = *order_[i].item;
         if (it.folder)
             continue;
-        ++files;
+        planned += it.size;
         const ArchiveEntry* o = order_[i].old;
-        if (o && old_ && mayHoldFile(*o, it, methodFor(it), z_.Level, !z_.Password.empty()))
+        if (!o || !old_)
+            continue;
+        const int method = methodFor(it);
+        if (mayHoldFile(*o, it, method, z_.Level, !z_.Password.empty(), false) ||
+            (o->method == fmt::Stored && method != fmt::Stored &&
+             mayHoldFile(*o, it, method, z_.Level, !z_.Password.empty(), storedStands())))
             candidate_[i] = o;
     }
     const int workers = z_.workerCount();
-    if (workers > 1 && files > 0) {
-        size_t piece = z_.pieceSize() ? std::max(z_.pieceSize(), MinPieceSize) : DefaultPieceSize;
+    const size_t piece = z_.pieceSize() ? std::max(z_.pieceSize(), MinPieceSize) : DefaultPieceSize;
+    // Work that fits in a piece or two is done sooner here than handed to
+    // threads.
+    if (workers > 1 && planned > 2 * uint64_t(piece)) {
         auto next = [this](FileSpec& s) {
             while (nextSpec_ < order_.size() && order_[nextSpec_].item->folder)
                 ++nextSpec_;
@@ -92,11 +103,24 @@ FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, co
             ++nextSpec_;
             return true;
         };
-        pipe_ = std::make_unique<Pipeline>(workers, piece, next, old_, z_.Password);
+        pipe_ = std::make_unique<Pipeline>(z_.workers(), workers, piece, next, old_, z_.Password);
     }
 }
 
 FileEntries::~FileEntries() = default;
+
+bool FileEntries::storedStands()
+{
+    // Asked once, and only when a stored entry would otherwise do.
+    if (!storedStands_) {
+        std::vector<const ArchiveEntry*> taken;
+        for (const FileToWrite& f : order_)
+            if (f.old && !f.item->folder)
+                taken.push_back(f.old);
+        storedStands_ = madeAtLevel(*old_, taken, z_.Method, z_.Level, z_.Password, decode_.window);
+    }
+    return *storedStands_;
+}
 
 int FileEntries::methodFor(const SourceItem& it) const
 {
@@ -246,16 +270,19 @@ void FileEntries::copyUnchanged(ArchiveWriter& w, Entry& x)
     // one window of it.
     uint64_t at = x.oldLocal.dataOffset;
     uint64_t left = old.compressedSize;
+    const bool held = w.out().holdsAlready(old_->file(), at, left); // where the old archive has it
     while (left > 0) {
         const size_t n = size_t(std::min<uint64_t>(left, VerifyChunk));
-        const char* p = oldWindow_.view(old_->file(), at, n);
-        if (!p) {
-            if (copyBuffer_.size() < n)
-                copyBuffer_.resize(n);
-            old_->file().readExact(at, copyBuffer_.data(), n);
-            p = copyBuffer_.data();
+        if (!held) {
+            const char* p = oldWindow_.view(old_->file(), at, n);
+            if (!p) {
+                if (copyBuffer_.size() < n)
+                    copyBuffer_.resize(n);
+                old_->file().readExact(at, copyBuffer_.data(), n);
+                p = copyBuffer_.data();
+            }
+            w.out().write(p, n);
         }
-        w.out().write(p, n);
         at += n;
         left -= n;
         onBytes(x, uint64_t((static_cast<unsigned __int128>(old.compressedSize - left) * x.it->size) /

@@ -14,6 +14,7 @@
 #include "platform/zip/Pipeline.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qm::zip {
@@ -46,6 +47,9 @@ public:
 private:
     struct Entry; // what write() knows of the entry being written
     int methodFor(const SourceItem& it) const;
+    // Whether the old archive was made at the method and level in force,
+    // so that its stored entries stand for unchanged files.
+    bool storedStands();
     void startEntry(Entry& x, uint32_t mode);
     void copyUnchanged(ArchiveWriter& w, Entry& x);
     bool writeStream(ArchiveWriter& w, Entry& x, int fd, int method);
@@ -64,11 +68,12 @@ private:
     const ArchiveReader* old_;
     std::vector<FileToWrite> order_;
     std::vector<const ArchiveEntry*> candidate_; // per order_ entry: an old entry that may hold it
+    std::optional<bool> storedStands_;
     size_t nextSpec_ = 0;
     uint64_t& done_;
     int64_t copied_ = 0;
-    EntryCompressor compressor_;
-    DecodeScratch decode_;
+    EntryCompressor& compressor_; // the control's own, kept between builds
+    DecodeScratch& decode_;
     ReadWindow oldWindow_;
     std::vector<char> copyBuffer_;
     std::unique_ptr<Pipeline> pipe_;

@@ -134,6 +134,8 @@ public:
     // The `n` bytes at `at` inside the window (valid until the next call),
     // or nullptr when they are too many for it. Throws as readExact.
     const char* view(const InFile& f, uint64_t at, size_t n);
+    // Drops what it holds (the file it was read from is gone or changed).
+    void forget() { file_ = nullptr; }
 
 private:
     size_t size_;

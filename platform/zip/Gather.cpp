@@ -28,9 +28,9 @@ int64_t seconds(const qm::fs::FileTime& t)
     return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
 }
 
-bool startsWithFolder(const std::string& path, const std::string& folder)
+// `folder` without its trailing backslash (but "C:\" as it is).
+bool startsWithFolder(const std::string& path, std::string_view f)
 {
-    std::string f = qm::fs::withoutTrailingBackslash(folder);
     if (path.size() <= f.size())
         return false;
     if (!qm::fs::equalsNoCase(std::string_view(path).substr(0, f.size()), f))
@@ -40,7 +40,10 @@ bool startsWithFolder(const std::string& path, const std::string& folder)
 
 class Walker {
 public:
-    Walker(const GatherSettings& s, const GatherCallbacks& cb, SourceList& out) : s_(s), cb_(cb), out_(out) {}
+    Walker(const GatherSettings& s, const GatherCallbacks& cb, SourceList& out)
+        : s_(s), cb_(cb), out_(out), base_(qm::fs::withoutTrailingBackslash(s.baseFolder))
+    {
+    }
 
     void item(const std::string& raw)
     {
@@ -93,10 +96,9 @@ private:
     {
         if (!s_.keepFolderNames)
             return names::toStored(qm::fs::fileNamePart(win), folder);
-        if ((relative_ || s_.sourceFolderGiven) && startsWithFolder(win, s_.baseFolder)) {
-            std::string base = qm::fs::withoutTrailingBackslash(s_.baseFolder);
-            size_t cut = base.size() + (base.back() == '\\' ? 0 : 1);
-            return names::toStored(win.substr(cut), folder);
+        if ((relative_ || s_.sourceFolderGiven) && startsWithFolder(win, base_)) {
+            const size_t cut = base_.size() + (base_.back() == '\\' ? 0 : 1);
+            return names::toStored(std::string_view(win).substr(cut), folder);
         }
         return names::toStored(win, folder);
     }
@@ -245,6 +247,7 @@ private:
     std::vector<FileId> stack_;
     std::unordered_map<std::string, uint32_t> singleFolders_;
     bool relative_ = true;
+    const std::string base_; // the base folder without its trailing backslash
 };
 
 } // namespace
@@ -305,7 +308,13 @@ std::string normalizeWinPath(const std::string& path)
 std::string SourceList::native(const SourceItem& it) const
 {
     const std::string& f = folders[it.parent].native;
-    return f.empty() || f.back() == '/' ? f + it.leaf : f + '/' + it.leaf;
+    std::string path;
+    path.reserve(f.size() + 1 + it.leaf.size());
+    path += f;
+    if (!f.empty() && f.back() != '/')
+        path += '/';
+    path += it.leaf;
+    return path;
 }
 
 std::string SourceList::source(const SourceItem& it) const

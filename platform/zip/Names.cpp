@@ -121,10 +121,14 @@ std::string shown(std::string_view archiveName)
 
 std::string toStored(std::string_view name, bool folder)
 {
-    std::vector<std::string_view> parts = components(name);
     std::string out;
+    out.reserve(name.size() + 1);
     bool first = true;
-    for (std::string_view c : parts) {
+    for (size_t start = 0, i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && name[i] != '/' && name[i] != '\\')
+            continue;
+        std::string_view c = name.substr(start, i - start);
+        start = i + 1;
         if (first && isDriveSpec(c)) {
             c.remove_prefix(2); // "C:" or "C:name"
         }

@@ -15,6 +15,7 @@
 #include "platform/zip/Gather.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
+#include "platform/zip/SameAsOldOutput.h"
 #include "platform/zip/SfxSettings.h"
 #include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
@@ -273,7 +274,15 @@ int BuildRun::run()
     OutFile out;
     out.attach(tempFd_, temp_.path(), z_.faults());
     tempFd_ = -1;
-    ArchiveWriter w(out);
+    // An update of one file is held against the old archive as it is
+    // written: an archive that would come out the same stays as it is.
+    std::optional<SameAsOldOutput> same;
+    std::optional<SingleOutput> single;
+    if (layout_ == Layout::Single && hasOld_ && !old_.spanned() && !isSfx_)
+        same.emplace(out, old_.file());
+    else
+        single.emplace(out);
+    ArchiveWriter w(same ? static_cast<ArchiveOutput&>(*same) : *single);
     if (layout_ == Layout::Single) {
         if (isSfx_)
             out.write(sfx_.bytes.data(), sfx_.bytes.size());
@@ -284,6 +293,11 @@ int BuildRun::run()
     if (r != result::Ok)
         return r;
     ctx_.complete();
+    if (same) {
+        if (same->same())
+            return result::Ok; // nothing changed: the temporary file goes
+        same->materialize();
+    }
     if (layout_ == Layout::Spanned) {
         out.commit();
         spanArchive(z_, ctx_, temp_.path(), isSfx_ ? sfx_.bytes : std::string());
@@ -377,17 +391,20 @@ void BuildRun::plan(SourceList& found)
     std::unordered_map<std::string, size_t> oldByName;
     if (hasOld_) {
         replacedBy_.assign(old_.entries().size(), -1);
+        oldByName.reserve(old_.entries().size());
         for (size_t i = 0; i < old_.entries().size(); ++i)
             oldByName.emplace(qm::fs::foldCase(old_.entries()[i].name()), i);
     }
     // What is kept moves to the front of the list: one list of files, however long.
     std::unordered_map<std::string, size_t> taken;
+    taken.reserve(found.items.size());
     replaces_.reserve(found.items.size());
     size_t kept = 0;
+    std::string name; // kept from one file to the next
     for (size_t at = 0; at < found.items.size(); ++at) {
         SourceItem& it = found.items[at];
         const std::string source = found.source(it);
-        std::string name = it.name;
+        name = it.name;
         ctx_.emit([&](ZipEvents& s) { s.EntryNaming(name, source); });
         if (name != it.name)
             name = names::toStored(name, it.folder);

@@ -4,7 +4,9 @@
 // the overall percentage. Internal to the control.
 #include "platform/zip/PavikZip.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <cstdint>
 #include <string>
 
@@ -20,13 +22,24 @@ public:
     PavikZip& zip() { return zip_; }
 
     // Calls `f(sink)` for every sink (a sink may remove itself meanwhile).
+    // The usual few sinks are listed without an allocation.
     template <class F>
     void emit(F f)
     {
-        std::vector<ZipEvents*> sinks = zip_.sinks();
-        for (ZipEvents* s : sinks)
-            if (zip_.hasSink(s))
-                f(*s);
+        const std::vector<ZipEvents*>& now = zip_.sinks();
+        ZipEvents* few[4];
+        std::vector<ZipEvents*> many;
+        ZipEvents* const* list = few;
+        const size_t n = now.size();
+        if (n <= std::size(few)) {
+            std::copy(now.begin(), now.end(), few);
+        } else {
+            many = now;
+            list = many.data();
+        }
+        for (size_t i = 0; i < n; ++i)
+            if (zip_.hasSink(list[i]))
+                f(*list[i]);
     }
 
     // Between steps: lets the owner run, then stops (AbortError) when asked.

@@ -1,5 +1,7 @@
 #include "platform/zip/PavikZip.h"
 
+#include "platform/zip/ControlState.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <thread>
@@ -63,9 +65,27 @@ int PavikZip::AddListEntry(const std::string& path)
     return result::Ok;
 }
 
+ControlState& PavikZip::state()
+{
+    if (!state_)
+        state_ = std::make_unique<ControlState>();
+    return *state_;
+}
+
+WorkerPool& PavikZip::workers()
+{
+    return state().pool;
+}
+
+int64_t PavikZip::threadsStarted() const
+{
+    return state_ ? state_->pool.threadsStarted() : 0;
+}
+
 int PavikZip::workerCount() const
 {
-    int n = Workers > 0 ? Workers : int(std::thread::hardware_concurrency());
+    static const int cores = int(std::thread::hardware_concurrency()); // asked once: it reads a file
+    int n = Workers > 0 ? Workers : cores;
     if (const char* cap = std::getenv("QUILLMATE_ZIP_WORKERS")) {
         char* end = nullptr;
         long v = std::strtol(cap, &end, 10);

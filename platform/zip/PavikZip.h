@@ -20,10 +20,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace qm::zip {
+
+struct ControlState;
+class WorkerPool;
 
 class PavikZip {
 public:
@@ -159,6 +163,13 @@ public:
     size_t pieceSize() const { return pieceSize_; }
     // Workers after the environment's cap: at least 1.
     int workerCount() const;
+    // The control's worker threads, kept from one method to the next; none
+    // is started until a method asks for them.
+    WorkerPool& workers();
+    // Threads the control has started so far.
+    int64_t threadsStarted() const;
+    // The coders of the caller's thread, kept from one method to the next.
+    ControlState& state();
 
 private:
     std::vector<ZipEvents*> sinks_;
@@ -168,6 +179,7 @@ private:
     int current_ = operation::Idle;
     int64_t copied_ = 0;
     size_t pieceSize_ = 0;
+    std::unique_ptr<ControlState> state_; // made when first needed
 };
 
 std::string errorText(int kind, int code);

@@ -102,6 +102,7 @@ bool IncompressibleProbe::hardlyShrinks(const unsigned char* data, size_t n)
 
 struct PieceEncoder::State {
     std::map<int, z_stream> deflaters; // by level
+    BlockStash bwMemory; // for whole entries and pieces alike; before `whole`, which gives it back
     std::unique_ptr<Encoder> whole;
     int wholeMethod = -1;
     int wholeLevel = -1;
@@ -133,7 +134,7 @@ PieceEncoder::~PieceEncoder() = default;
 void PieceEncoder::whole(int method, int level, const unsigned char* in, size_t n, ByteBuffer& out)
 {
     if (!s_->whole || method != s_->wholeMethod || level != s_->wholeLevel) {
-        s_->whole = makeEncoder(method, level);
+        s_->whole = makeEncoder(method, level, &s_->bwMemory);
         s_->wholeMethod = method;
         s_->wholeLevel = level;
     } else {
@@ -163,16 +164,30 @@ void PieceEncoder::deflatePiece(int level, const unsigned char* dict, size_t dic
 
 void PieceEncoder::bwPiece(int level, const unsigned char* in, size_t n, ByteBuffer& out)
 {
-    unsigned size = unsigned(n + n / 100 + 1024);
-    out.resize(size);
-    int rc = BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(out.data()), &size,
-                                      reinterpret_cast<char*>(const_cast<unsigned char*>(in)), unsigned(n),
-                                      clampBw(level), 0, 0);
-    if (rc == BZ_MEM_ERROR)
-        throw std::bad_alloc();
+    bz_stream z;
+    std::memset(&z, 0, sizeof z);
+    z.bzalloc = &BlockStash::alloc;
+    z.bzfree = &BlockStash::release;
+    z.opaque = &s_->bwMemory;
+    int rc = BZ2_bzCompressInit(&z, clampBw(level), 0, 0);
     if (rc != BZ_OK)
-        throw std::runtime_error("bzip2 compression failed");
+        throw std::bad_alloc();
+    struct End {
+        bz_stream& z;
+        ~End() { BZ2_bzCompressEnd(&z); }
+    } end{z};
+    const size_t size = n + n / 100 + 1024;
     out.resize(size);
+    z.next_in = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
+    z.avail_in = unsigned(n);
+    z.next_out = reinterpret_cast<char*>(out.data());
+    z.avail_out = unsigned(size);
+    do
+        rc = BZ2_bzCompress(&z, BZ_FINISH);
+    while (rc == BZ_FINISH_OK && z.avail_out > 0);
+    if (rc != BZ_STREAM_END)
+        throw std::runtime_error("bzip2 compression failed");
+    out.resize(size - z.avail_out);
 }
 
 // ---- BwJoiner

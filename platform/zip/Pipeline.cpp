@@ -59,11 +59,12 @@ struct Pipeline::Scratch {
     DecodeScratch decode;
 };
 
-Pipeline::Pipeline(int workers, size_t pieceSize, std::function<bool(FileSpec&)> next, const ArchiveReader* old,
-                   std::string password)
-    : next_(std::move(next)), old_(old), password_(std::move(password)), pieceSize_(pieceSize)
+Pipeline::Pipeline(WorkerPool& pool, int workers, size_t pieceSize, std::function<bool(FileSpec&)> next,
+                   const ArchiveReader* old, std::string password)
+    : next_(std::move(next)), old_(old), password_(std::move(password)), pieceSize_(pieceSize),
+      workers_(size_t(std::max(workers, 1)))
 {
-    const size_t n = size_t(std::max(workers, 1));
+    const size_t n = workers_;
     // Enough ahead to keep every worker busy while the writer catches up,
     // and no more: memory does not grow with the archive. Many small files
     // may be ahead at once, but never more bytes than a few pieces a worker.
@@ -71,20 +72,7 @@ Pipeline::Pipeline(int workers, size_t pieceSize, std::function<bool(FileSpec&)>
     maxInFlight_ = 64 * n;
     maxSpare_ = 3 * n + 2;
     maxAhead_ = maxInFlight_ + 64;
-    threads_.reserve(n);
-    try {
-        for (size_t i = 0; i < n; ++i)
-            threads_.emplace_back([this] { workerLoop(); });
-    } catch (...) {
-        {
-            std::lock_guard<std::mutex> g(m_);
-            stop_ = true;
-        }
-        work_.notify_all();
-        for (std::thread& t : threads_)
-            t.join();
-        throw;
-    }
+    crew_ = pool.run(int(n), [this](int) { workerLoop(); });
 }
 
 Pipeline::~Pipeline()
@@ -94,8 +82,7 @@ Pipeline::~Pipeline()
         stop_ = true;
     }
     work_.notify_all();
-    for (std::thread& t : threads_)
-        t.join();
+    crew_.join();
 }
 
 std::shared_ptr<FileWork> Pipeline::makeWork(FileSpec spec) const
@@ -183,7 +170,7 @@ void Pipeline::requireLocked(const std::shared_ptr<FileWork>& w, size_t k)
 {
     // The writer's own file goes first, past the limit of pieces ahead, a
     // few pieces at a time.
-    const size_t end = std::min(w->pieces.size(), k + threads_.size() + 1);
+    const size_t end = std::min(w->pieces.size(), k + workers_ + 1);
     size_t submitted = 0;
     for (size_t j = k; j < end; ++j)
         if (w->pieces[j].state == Piece::State::Idle) {
@@ -234,7 +221,7 @@ std::shared_ptr<FileWork> Pipeline::take()
 Piece& Pipeline::wait(FileWork& w, size_t k, const std::function<void()>& tick)
 {
     const bool head = current_.get() == &w;
-    const size_t ahead = std::min(w.pieces.size(), k + threads_.size() + 1);
+    const size_t ahead = std::min(w.pieces.size(), k + workers_ + 1);
     Piece& p = w.pieces[k];
     // Done already, and the pieces after it asked for: no need of the lock.
     if (p.ready.value.load(std::memory_order_acquire) && (!head || requiredUpTo_ >= ahead)) {
@@ -306,7 +293,13 @@ void Pipeline::finish(FileWork& w)
 
 void Pipeline::workerLoop()
 {
-    Scratch s;
+    // A worker's coders stay with its thread, which the control keeps from
+    // one build to the next.
+    thread_local std::unique_ptr<Scratch> kept;
+    if (!kept)
+        kept = std::make_unique<Scratch>();
+    Scratch& s = *kept;
+    s.decode.window.forget(); // it may hold an archive of an earlier build
     std::vector<Task> batch;
     std::unique_lock<std::mutex> lk(m_);
     for (;;) {

@@ -9,6 +9,7 @@
 // writer.
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/PieceCodec.h"
+#include "platform/zip/WorkerPool.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -19,7 +20,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace qm::zip {
@@ -97,12 +97,12 @@ struct FileWork {
 
 class Pipeline {
 public:
-    // `next` gives the next file in archive order (false when none is
-    // left); it is called on the writer's thread only. `old` and `password`
-    // serve the checks of old entries.
-    Pipeline(int workers, size_t pieceSize, std::function<bool(FileSpec&)> next, const ArchiveReader* old,
-             std::string password);
-    // Stops the workers and waits for them.
+    // `workers` threads of `pool` compress; `next` gives the next file in
+    // archive order (false when none is left); it is called on the writer's
+    // thread only. `old` and `password` serve the checks of old entries.
+    Pipeline(WorkerPool& pool, int workers, size_t pieceSize, std::function<bool(FileSpec&)> next,
+             const ArchiveReader* old, std::string password);
+    // Stops the workers and waits until each has gone back to the pool.
     ~Pipeline();
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
@@ -119,7 +119,7 @@ public:
     // The writer is done with `w`; whatever it did not pick up is dropped.
     void finish(FileWork& w);
 
-    int workers() const { return int(threads_.size()); }
+    int workers() const { return int(workers_); }
 
 private:
     struct Task {
@@ -145,6 +145,7 @@ private:
     const ArchiveReader* old_;
     const std::string password_;
     const size_t pieceSize_;
+    const size_t workers_;
     size_t maxInFlight_ = 0;
     uint64_t maxBytes_ = 0;
     size_t maxSpare_ = 0;
@@ -170,7 +171,7 @@ private:
     const Piece* awaited_ = nullptr; // the piece the writer waits for
     std::vector<ByteBuffer> spare_;
     bool stop_ = false;
-    std::vector<std::thread> threads_;
+    WorkerPool::Crew crew_; // last: it goes first, once every worker is done
 };
 
 } // namespace qm::zip

@@ -16,11 +16,36 @@ uint16_t deflateLevelFlags(int level)
     return 0;       // normal
 }
 
-bool mayHoldFile(const ArchiveEntry& old, const SourceItem& file, int method, int level, bool password)
+namespace {
+
+// The block-size digit at the start of a Burrows-Wheeler entry's stream
+// ('\0' when it cannot be read).
+char bwDigit(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h, const std::string& password,
+            ReadWindow* window = nullptr)
 {
-    if (old.isFolder() || file.folder || old.size != file.size || old.method != method)
+    const size_t skip = e.encrypted() ? ZipCrypto::HeaderSize : 0;
+    unsigned char first[ZipCrypto::HeaderSize + 1];
+    if (e.compressedSize < skip + 1)
+        return '\0';
+    if (window)
+        window->readExact(archive.file(), h.dataOffset, first, skip + 1);
+    else
+        archive.file().readExact(h.dataOffset, first, skip + 1);
+    if (e.encrypted())
+        ZipCrypto(password).decrypt(first, skip + 1);
+    return char(first[skip]);
+}
+
+} // namespace
+
+bool mayHoldFile(const ArchiveEntry& old, const SourceItem& file, int method, int level, bool password,
+                 bool storedStands)
+{
+    if (old.isFolder() || file.folder || old.size != file.size)
         return false;
-    if (method == fmt::Deflated && (old.flags & 0x6) != deflateLevelFlags(level))
+    if (old.method != method && !(old.method == fmt::Stored && storedStands))
+        return false;
+    if (old.method == fmt::Deflated && (old.flags & 0x6) != deflateLevelFlags(level))
         return false;
     // Our encrypted entries are followed by a descriptor, and their password
     // check byte comes from the time: only such an entry keeps its meaning
@@ -44,17 +69,8 @@ bool oldDataFits(const ArchiveReader& archive, const ArchiveEntry& old, int leve
         return true;
     try {
         LocalHeader h = archive.readLocal(old);
-        if (old.method == fmt::BurrowsWheeler) {
-            const size_t skip = old.encrypted() ? ZipCrypto::HeaderSize : 0;
-            unsigned char first[ZipCrypto::HeaderSize + 1];
-            if (old.compressedSize < skip + 1)
-                return false;
-            archive.file().readExact(h.dataOffset, first, skip + 1);
-            if (old.encrypted())
-                ZipCrypto(password).decrypt(first, skip + 1);
-            if (char(first[skip]) != bwLevelDigit(level))
-                return false;
-        }
+        if (old.method == fmt::BurrowsWheeler && bwDigit(archive, old, h, password) != bwLevelDigit(level))
+            return false;
         if (!old.encrypted())
             return true;
         return decodeEntry(archive, old, h, password, [](const unsigned char*, size_t) {}, {}, scratch) ==
@@ -64,6 +80,33 @@ bool oldDataFits(const ArchiveReader& archive, const ArchiveEntry& old, int leve
     } catch (const IoError&) {
         return false;
     }
+}
+
+bool madeAtLevel(const ArchiveReader& archive, const std::vector<const ArchiveEntry*>& taken, int method, int level,
+                 const std::string& password, ReadWindow& window)
+{
+    if (method != fmt::Deflated && method != fmt::BurrowsWheeler)
+        return false;
+    bool compressed = false;
+    try {
+        for (const ArchiveEntry* entry : taken) {
+            const ArchiveEntry& e = *entry;
+            if (e.isFolder() || e.method == fmt::Stored)
+                continue;
+            if (e.method != method)
+                return false;
+            if (method == fmt::Deflated ? (e.flags & 0x6) != deflateLevelFlags(level)
+                                        : bwDigit(archive, e, archive.readLocal(e, &window), password, &window) !=
+                                              bwLevelDigit(level))
+                return false;
+            compressed = true;
+        }
+    } catch (const FormatError&) {
+        return false;
+    } catch (const IoError&) {
+        return false;
+    }
+    return compressed;
 }
 
 } // namespace qm::zip

@@ -68,13 +68,29 @@ void NightwickForm::setCaption(const std::string& caption)
 
 void NightwickForm::setStatus(const std::string& text)
 {
-    Label1->setText(QString::fromStdString(text));
+    status_ = text;
+    if (isVisible())
+        Label1->setText(QString::fromStdString(text));
 }
 
 void NightwickForm::setProgress(const std::string& text, int percent)
 {
-    ZipProgressTxt->setText(QString::fromStdString(text));
-    vsElastic2->setValue(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+    progress_ = text;
+    percent_ = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    if (isVisible()) {
+        ZipProgressTxt->setText(QString::fromStdString(text));
+        vsElastic2->setValue(percent_);
+    }
+}
+
+void NightwickForm::showEvent(QShowEvent* event)
+{
+    // A hidden window only keeps what it is told (laying out texts nobody
+    // sees costs a run of small projects dearly); it shows the latest now.
+    Label1->setText(QString::fromStdString(status_));
+    ZipProgressTxt->setText(QString::fromStdString(progress_));
+    vsElastic2->setValue(percent_);
+    QWidget::showEvent(event);
 }
 
 void NightwickForm::unloadMainWindow()

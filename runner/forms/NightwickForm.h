@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <string>
+
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -43,9 +45,13 @@ public:
 protected:
     // Closing the window from its frame is the same as Quit.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     Runner* runner_ = nullptr;
+    std::string status_;
+    std::string progress_;
+    int percent_ = 0;
 };
 
 } // namespace qm::runner

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+
 using namespace qm::fs;
 using qm::test::ScopedEnv;
 using qm::test::TempDir;
@@ -15,6 +19,11 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
+std::string readFileText(const stdfs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // Each test writes its own drives file; atomic writes give the file a new
 // identity, so the table is re-read.
@@ -98,6 +107,42 @@ TEST_F(PathsTest, ConnectedDrivesAndShares)
     EXPECT_EQ(driveType("\\\\FILESRV\\public\\"), drivetype::Remote);
     EXPECT_EQ(qm::test::rtErrorNumber([] { toNative("\\\\OTHER\\share"); }), 76);
     EXPECT_EQ(qm::test::rtErrorNumber([] { toNative("\\\\FILESRV"); }), 52);
+}
+
+TEST_F(PathsTest, TheTableIsReadAgainWhenItsFileChangesAndOnceWhileHeld)
+{
+    // A later rewrite in place, of the same size, is noticed as well.
+    EXPECT_TRUE(findDrive('D'));
+    const std::string before = readFileText(drivesFile());
+    std::string moved = before;
+    moved.replace(moved.find("[d:]"), 4, "[m:]");
+    {
+        std::ofstream(drivesFile(), std::ios::binary | std::ios::trunc) << moved;
+    }
+    struct timespec later[2] = {{::time(nullptr) + 5, 0}, {::time(nullptr) + 5, 0}};
+    ::utimensat(AT_FDCWD, drivesFile().c_str(), later, 0);
+    EXPECT_FALSE(findDrive('D'));
+    EXPECT_TRUE(findDrive('M'));
+
+    int asked = 0;
+    setConnectedDriveSource([&] {
+        ++asked;
+        return std::vector<Drive>{{'N', data, drivetype::Remote, "", 0}};
+    });
+    {
+        const DriveTableHold hold;
+        const DriveTableHold nested;
+        EXPECT_TRUE(findDrive('N'));
+        setDrives(before); // unseen while held
+        EXPECT_TRUE(findDrive('M'));
+        EXPECT_FALSE(findDrive('D'));
+        EXPECT_EQ(driveType("N:\\"), drivetype::Remote);
+        EXPECT_EQ(asked, 1);
+    }
+    asked = 0;
+    EXPECT_TRUE(findDrive('D')); // checked again at each lookup
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(findDrive('M'));
 }
 
 TEST_F(PathsTest, ComponentsMatchWithoutCase)

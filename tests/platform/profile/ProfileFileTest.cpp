@@ -55,6 +55,29 @@ TEST(ProfileFile, WriteKeepsEveryOtherByteAndLeavesNoTemporaryFiles)
     EXPECT_EQ(entries, 1);
 }
 
+TEST(ProfileFile, SeveralKeysInOneRewriteEndAsOneWriteForEach)
+{
+    TempDir dir;
+    const std::string before = "[SOURCES]\r\nProjectName=P\r\n\r\n[FILES AND FOLDERS-QMT]\r\nZIPLastBackupDate=1/2/2024\r\n"
+                               "\r\n[BACKUP OPTIONS]\r\nZIPBackupOption=automatic\r\n";
+    writeFile(dir / "one", before);
+    writeFile(dir / "each", before);
+    // A key that is there, one missing from its section, one whose section is missing.
+    pf::writeStrings(dir / "one", {{"Files and Folders-QMT", "ZIPLastBackupDate", "3/7/2026"},
+                                   {"Files and Folders-QMT", "ZIPLastBackupFolder", "C:\\out"},
+                                   {"Comments", "ZIPComments", "a\r\nb"}});
+    pf::writeString(dir / "each", "Files and Folders-QMT", "ZIPLastBackupDate", "3/7/2026");
+    pf::writeString(dir / "each", "Files and Folders-QMT", "ZIPLastBackupFolder", "C:\\out");
+    pf::writeString(dir / "each", "Comments", "ZIPComments", "a\r\nb");
+    EXPECT_EQ(readFile(dir / "one"), readFile(dir / "each"));
+
+    // One key that cannot be written: none is.
+    const std::string now = readFile(dir / "one");
+    EXPECT_THROW(pf::writeStrings(dir / "one", {{"Comments", "ZIPComments", "c"}, {"s", "bad=key", "v"}}),
+                 qm::RtError);
+    EXPECT_EQ(readFile(dir / "one"), now);
+}
+
 TEST(ProfileFile, FailedWritesThrowAndKeepTheOldFile)
 {
     TempDir dir;

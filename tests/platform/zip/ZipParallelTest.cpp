@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -200,28 +201,36 @@ TEST_F(ZipParallel, StopOrFullDiskInTheMiddleLeavesTheOldArchiveAndNoThread)
     const size_t threads = threadCount();
     const size_t entriesBefore = allFiles(tmp.path()).size();
 
-    PavikZip z;
-    configure(z, a, 8);
-    ZipEventHandlers h;
-    int started = 0;
-    h.onFileProgress = [&](const std::string&, int pct) {
-        if (pct == 0 && ++started == 10)
-            z.AbortRequested = true;
-    };
-    z.addEventSink(&h);
-    EXPECT_EQ(z.Build(), result::UserAbort);
-    EXPECT_EQ(qm::test::readFile(a), before);
-    EXPECT_EQ(threadCount(), threads);
-    EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
-    z.removeEventSink(&h);
+    {
+        PavikZip z;
+        configure(z, a, 8);
+        ZipEventHandlers h;
+        int started = 0;
+        h.onFileProgress = [&](const std::string&, int pct) {
+            if (pct == 0 && ++started == 10)
+                z.AbortRequested = true;
+        };
+        z.addEventSink(&h);
+        EXPECT_EQ(z.Build(), result::UserAbort);
+        EXPECT_EQ(qm::test::readFile(a), before);
+        // The control keeps its threads, idle, for its next build.
+        EXPECT_EQ(z.threadsStarted(), 8);
+        EXPECT_EQ(threadCount(), threads + 8);
+        EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
+        z.removeEventSink(&h);
 
-    IoFaults faults;
-    faults.beforeWrite = [](const stdfs::path&, uint64_t offset, size_t n) { return offset + n > 150000 ? ENOSPC : 0; };
-    z.setIoFaultsForTesting(faults);
-    EXPECT_EQ(z.Build(), result::DiskFull);
-    EXPECT_EQ(qm::test::readFile(a), before);
-    EXPECT_EQ(threadCount(), threads);
-    EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
+        IoFaults faults;
+        faults.beforeWrite = [](const stdfs::path&, uint64_t offset, size_t n) {
+            return offset + n > 150000 ? ENOSPC : 0;
+        };
+        z.setIoFaultsForTesting(faults);
+        EXPECT_EQ(z.Build(), result::DiskFull);
+        EXPECT_EQ(qm::test::readFile(a), before);
+        EXPECT_EQ(z.threadsStarted(), 8); // the same ones: none was still at work
+        EXPECT_EQ(threadCount(), threads + 8);
+        EXPECT_EQ(allFiles(tmp.path()).size(), entriesBefore);
+    }
+    EXPECT_EQ(threadCount(), threads); // they go with the control
 }
 
 TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
@@ -236,13 +245,38 @@ TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
         ASSERT_EQ(z.Build(), result::Ok);
         EXPECT_EQ(z.CopiedEntries(), 0);
 
-        // Nothing changed: everything is taken as it is but the noise and
-        // the short text, stored only because they would not shrink (they
-        // are tried again).
-        const int compressed = fileCount - 2;
+        // Nothing changed: everything is taken as it is, the noise and the
+        // short text too (stored because they would not shrink, at the
+        // level in force), and the archive is left as it was.
+        auto identity = [&] {
+            struct stat st {};
+            ::stat(a.c_str(), &st);
+            return std::make_pair(st.st_ino, st.st_mtim.tv_sec * 1000000000ll + st.st_mtim.tv_nsec);
+        };
+        const auto before = identity();
+        const std::string bytes = qm::test::readFile(a);
+        const size_t entries = allFiles(tmp.path()).size();
         ASSERT_EQ(z.Build(), result::Ok);
-        EXPECT_EQ(z.CopiedEntries(), compressed);
+        EXPECT_EQ(z.CopiedEntries(), fileCount);
+        EXPECT_EQ(identity(), before);
+        EXPECT_EQ(qm::test::readFile(a), bytes);
+        EXPECT_EQ(allFiles(tmp.path()).size(), entries); // no temporary file left
         EXPECT_EQ(extracted(a), files);
+
+        // Only the comment is new: the same entries under it.
+        ZipEventHandlers comment;
+        comment.onCommentRequest = [](std::string& c) { c = "weekly"; };
+        z.addEventSink(&comment);
+        ASSERT_EQ(z.Build(), result::Ok);
+        z.removeEventSink(&comment);
+        EXPECT_EQ(z.CopiedEntries(), fileCount);
+        const std::string commented = qm::test::readFile(a);
+        ASSERT_EQ(commented.size(), bytes.size() + 6);
+        EXPECT_EQ(commented.substr(0, bytes.size() - 2), bytes.substr(0, bytes.size() - 2));
+        EXPECT_EQ(commented.substr(bytes.size()), "weekly");
+        EXPECT_EQ(extracted(a), files);
+        ASSERT_EQ(z.Build(), result::Ok); // the comment stays
+        EXPECT_EQ(qm::test::readFile(a), commented);
 
         // New content of the same size and time, in a small file and a large one.
         for (const char* name : {"big.txt", "docs/a.txt"}) {
@@ -256,7 +290,7 @@ TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
             ::utimensat(AT_FDCWD, (src / name).c_str(), ts, 0);
         }
         ASSERT_EQ(z.Build(), result::Ok);
-        EXPECT_EQ(z.CopiedEntries(), compressed - 1);
+        EXPECT_EQ(z.CopiedEntries(), fileCount - 2);
         EXPECT_EQ(z.Test(), result::Ok);
         EXPECT_EQ(extracted(a), files);
 
@@ -268,11 +302,79 @@ TEST_F(ZipParallel, UpdateCopiesWhatDidNotChangeAndCompressesWhatDid)
         ASSERT_EQ(z.Build(), result::Ok);
         EXPECT_EQ(z.CopiedEntries(), 0);
         ASSERT_EQ(z.Build(), result::Ok);
-        EXPECT_EQ(z.CopiedEntries(), compressed);
+        EXPECT_EQ(z.CopiedEntries(), fileCount);
         z.Password = "two";
         ASSERT_EQ(z.Build(), result::Ok);
         EXPECT_EQ(z.CopiedEntries(), 0);
         EXPECT_EQ(extracted(a, "two"), files);
+    }
+}
+
+TEST_F(ZipParallel, StoredEntriesStandForUnchangedFilesOnlyAtTheLevelTheyWereMadeAt)
+{
+    // The noise and the two-byte file would not shrink: they are stored.
+    const std::map<std::string, std::string> kept = {
+        {"text.txt", textBytes(30000, 5)}, {"noise.bin", randomBytes(300000, 6)}, {"tiny.txt", "ab"}};
+    for (int method : {8, 18}) {
+        for (int workers : {1, 8}) {
+            SCOPED_TRACE(std::to_string(method) + " " + std::to_string(workers));
+            stdfs::remove_all(src);
+            makeFiles(src, kept);
+            makeFiles(src, {{"gone.txt", textBytes(20000, 7)}});
+            stdfs::path a = tmp.path() / "levels.zip";
+            stdfs::remove(a);
+            PavikZip z;
+            configure(z, a, workers);
+            z.Method = method;
+            z.Level = 6;
+            auto methodOf = [&](const std::string& name) {
+                for (const std::string& line : listing(z)) {
+                    std::istringstream fields(line); // name size crc m<method> ...
+                    std::string n, size, crc, m;
+                    fields >> n >> size >> crc >> m;
+                    if (n == name)
+                        return m.substr(1);
+                }
+                return std::string("?");
+            };
+            ASSERT_EQ(z.Build(), result::Ok);
+            ASSERT_EQ(methodOf("noise.bin"), "0");
+            ASSERT_EQ(methodOf("tiny.txt"), "0");
+            ASSERT_EQ(methodOf("text.txt"), std::to_string(method));
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 4); // the stored ones too
+
+            // Another level: every entry is made again, the stored ones too.
+            z.Level = 9;
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 0);
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 4);
+
+            // Level 0 stores everything (taking what is stored already);
+            // back at 9 the text is compressed again, although the entry of
+            // a file no longer taken still carries level 9's mark.
+            stdfs::remove(src / "gone.txt");
+            z.Level = 0;
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 2);
+            EXPECT_EQ(methodOf("text.txt"), "0");
+            z.Level = 9;
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 0);
+            EXPECT_EQ(methodOf("text.txt"), std::to_string(method));
+
+            // Another method at the same level: made again as well.
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 3);
+            z.Method = method == 8 ? 18 : 8;
+            ASSERT_EQ(z.Build(), result::Ok);
+            EXPECT_EQ(z.CopiedEntries(), 0);
+            EXPECT_EQ(z.Test(), result::Ok);
+            std::map<std::string, std::string> all = kept;
+            all["gone.txt"] = textBytes(20000, 7);
+            EXPECT_EQ(extracted(a), all);
+        }
     }
 }
 
