@@ -73,6 +73,10 @@ bool oldDataFits(const ArchiveReader& archive, const ArchiveEntry& old, int leve
             return false;
         if (!old.encrypted())
             return true;
+        // Without data only the header's check byte speaks for the password,
+        // and a wrong one passes it once in 256: such an entry is made anew.
+        if (old.size == 0)
+            return false;
         return decodeEntry(archive, old, h, password, [](const unsigned char*, size_t) {}, {}, scratch) ==
                DecodeResult::Ok;
     } catch (const FormatError&) {
