@@ -114,7 +114,7 @@ DecodeAhead::DecodeAhead(const ArchiveReader& archive, const std::vector<const A
                 ++running_;
             }
             try {
-                startWorker([this] {
+                threads_.emplace_back([this] {
                     workerLoop();
                     std::lock_guard<std::mutex> g(m_);
                     --running_;
@@ -130,19 +130,6 @@ DecodeAhead::DecodeAhead(const ArchiveReader& archive, const std::vector<const A
         stopAll();
         throw;
     }
-}
-
-void DecodeAhead::startWorker(std::function<void()> loop)
-{
-    if (settings_.start)
-        settings_.start(std::move(loop));
-    else
-        threads_.emplace_back(std::move(loop));
-}
-
-DecodeAhead::Starter workerStarter(PavikZip&)
-{
-    return {}; // threads of their own, for the one run
 }
 
 DecodeAhead::~DecodeAhead()

@@ -9,6 +9,8 @@
 // unnamed file in the extraction folder (in the folder of the file when it
 // exists, NearestFolder), which the caller names once it has decided where
 // the file goes. Whatever the caller does not take is dropped.
+// The workers are threads of the run's own, joined before it ends, so that
+// none outlives a test or an extraction.
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/EntryDecode.h"
 
@@ -56,8 +58,6 @@ FileStamp stampOf(const ArchiveEntry& e, mode_t created);
 // Applies `s` to the open file `fd`; false in `modeSet` / `timeSet` when that failed.
 void applyStamp(int fd, const FileStamp& s, bool& modeSet, bool& timeSet);
 
-class PavikZip;
-
 class DecodeAhead {
 public:
     enum class Output {
@@ -65,12 +65,8 @@ public:
         Memory,      // the plain bytes are kept in memory
         UnnamedFile, // the plain bytes go to an unnamed file in `folder`
     };
-    // Runs a worker's loop on some thread (empty: on a thread of its own,
-    // joined when the workers stop).
-    using Starter = std::function<void(std::function<void()> loop)>;
     struct Settings {
         int workers = 2;
-        Starter start;
         Output output = Output::Nothing;
         int folder = -1;           // unnamed files: the extraction folder
         bool keepFolderNames = true; // and where in it the files go
@@ -115,8 +111,6 @@ private:
     struct Scratch;
     struct Cancelled {};
 
-    // Runs `loop` through settings_.start, or on a thread of its own.
-    void startWorker(std::function<void()> loop);
     // Stops the workers and waits until every loop has returned.
     void stopAll();
     void workerLoop();
@@ -161,8 +155,5 @@ private:
     std::atomic<bool> stop_{false};
     std::vector<std::thread> threads_;
 };
-
-// How the workers of a test or an extraction of `z` are started.
-DecodeAhead::Starter workerStarter(PavikZip& z);
 
 } // namespace qm::zip

@@ -116,7 +116,6 @@ void ExtractRun::startWorkers(const std::vector<const ArchiveEntry*>& chosen)
         return;
     DecodeAhead::Settings s;
     s.workers = workers;
-    s.start = workerStarter(z_);
     // Writes that a test makes fail stay on this thread, where they are made
     // without workers: the workers then keep small files in memory.
     memoryAhead_ = z_.faults() || !unnamedFilesWork(root_.fd);

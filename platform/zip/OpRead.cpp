@@ -93,7 +93,6 @@ int PavikZip::Test(bool /*fullTest*/)
         if (DecodeAhead::worthIt(jobs, workerCount())) {
             DecodeAhead::Settings s;
             s.workers = workerCount();
-            s.start = workerStarter(*this);
             ahead = std::make_unique<DecodeAhead>(archive, jobs, password, s);
         }
         const std::function<void()> tick = [&] { ctx.tick(); };
