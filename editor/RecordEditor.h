@@ -88,9 +88,9 @@ public:
     // than the file gives back), writes it to CurrentProjectIni and commits
     // its file lists. A refused record shows its one message and the editor
     // stays open. A failed write shows "Error saving the data: " and its
-    // reason, touches no list and keeps the editor open with its edits. Otherwise the outcome is reported, the
-    // editor closes and the main window comes back with its list read
-    // afresh.
+    // reason, touches no list and keeps the editor open with its edits.
+    // Otherwise the outcome is reported, the editor closes and the main
+    // window comes back with its list read afresh.
     void cmdSave_Click();
     // Discards the edit: this project's file-list working copies are
     // deleted, in AddMode also the project file just created (never the
