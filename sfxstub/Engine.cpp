@@ -249,6 +249,17 @@ uint64_t UnzipRun::extentLimit(const CentralEntry& e) const
                     e.onDirectoryDisk ? cdAt_ : NoLimit);
 }
 
+uint64_t UnzipRun::archiveStart() const
+{
+    if (cdDisk_ != 1)
+        return 0;
+    uint64_t first = cdAt_;
+    for (const Span& s : spans_)
+        if (s.disk == 0)
+            first = std::min(first, s.offset + correction_);
+    return first;
+}
+
 int UnzipRun::run(const std::vector<std::string>& argv)
 {
     if (int r = parseOptions(argv))
@@ -312,12 +323,13 @@ int UnzipRun::run(const std::vector<std::string>& argv)
         return result::Stopped;
     // Entries whose bytes are another's or lie outside the archive are
     // refused one by one; more output than an archive of this size honestly
-    // gives refuses the whole archive before anything is written.
+    // gives refuses the whole archive before anything is written. A program
+    // in front of the archive is no part of its size.
     settleExtents();
     uint64_t output = 0;
     for (const CentralEntry& e : entries_)
         output = e.refused ? output : qm::zip::addSaturating(output, e.size);
-    if (qm::zip::beyondExpansionLimit(output, in_.size()))
+    if (qm::zip::beyondExpansionLimit(output, in_.size() - archiveStart()))
         return std::max(result_, int(result::Damaged));
     if (entries_.empty())
         return std::max(result_, int(result::NothingDone));

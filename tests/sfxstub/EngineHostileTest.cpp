@@ -72,5 +72,28 @@ TEST_F(SfxHostile, OutputBeyondTheBoundIsNeverWritten)
     EXPECT_TRUE(allFiles(dest).empty());
 }
 
+TEST_F(SfxHostile, AProgramInFrontDoesNotRaiseTheBound)
+{
+    // The bomb behind 64 KiB of program, its offsets counted from the
+    // archive and from the file: refused as it is without the program.
+    const auto bomb = bwZeros("bomb.bin", size_t(qm::zip::ExpansionFloor) + (1 << 20));
+    const std::string program(64 << 10, 'x');
+    RawOptions fromFile;
+    fromFile.offsetShift = int64_t(program.size());
+    std::string absolute = rawZip({bomb}, fromFile);
+    const size_t directory = absolute.size() - 22 - (46 + 8); // one record, named "bomb.bin"
+    for (int i = 0; i < 4; ++i) // the end record's directory offset, from the file's start
+        absolute[absolute.size() - 6 + size_t(i)] = char((directory + program.size()) >> (8 * i));
+    for (const std::string& archive : {rawZip({bomb}), absolute}) {
+        writeFile(tmp / "setup.exe", program + archive);
+        script = {};
+        script.stopAtFirstFile = true; // a bound let through writes nothing either
+        stdfs::remove_all(dest);
+        EXPECT_EQ(unzip(script, tmp / "setup.exe", dest), result::Damaged);
+        EXPECT_TRUE(script.of(event::Begin).empty());
+        EXPECT_TRUE(allFiles(dest).empty());
+    }
+}
+
 } // namespace
 } // namespace qm::sfxstub::test
