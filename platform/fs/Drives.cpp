@@ -3,11 +3,14 @@
 #include "platform/fs/FileStamp.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/RtError.h"
 #include "platform/fs/WinPath.h"
 #include "platform/profile/Profile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -112,7 +115,16 @@ std::vector<Drive> parseDrivesFile(const stdfs::path& file)
     c.type = drivetype::Fixed;
     table['C'] = c;
 
-    profile::IniDocument doc = profile::loadDocumentOrEmpty(file);
+    profile::IniDocument doc;
+    try {
+        doc = profile::loadDocumentOrEmpty(file);
+    } catch (const RtError& e) {
+        // A table that cannot be read (a folder in its place, no permission)
+        // is read as empty, and said once.
+        static std::atomic<bool> said{false};
+        if (!said.exchange(true))
+            std::fprintf(stderr, "The drive table cannot be read (%s); it is read as empty\n", e.description.c_str());
+    }
     for (const std::string& section : doc.sectionNames()) {
         char letter = letterOfSection(section);
         if (!letter)

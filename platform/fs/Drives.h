@@ -11,6 +11,8 @@
 // A "[C:]" section may give C:'s Label and Serial only. Further letters
 // (mapped network drives) come from a second source plugged in at start-up.
 // Both programs read the same tables; the file is re-read when it changes.
+// A file that cannot be read counts as empty; the first time, a line on
+// standard error says so.
 #include <cstdint>
 #include <filesystem>
 #include <functional>

@@ -119,6 +119,18 @@ TEST_F(StubProgram, ADestinationInDriveFormIsReachedThroughTheDriveTable)
     EXPECT_TRUE(sameTree(tmp / "Existing Out"));
 }
 
+TEST_F(StubProgram, ADriveTableThatCannotBeReadCountsAsEmpty)
+{
+    const stdfs::path made = make("pvksfxbz.bin", 18);
+    stdfs::create_directories(tmp / "platform" / "drives"); // a folder in its place
+    qm::test::ScopedEnv platform("QUILLMATE_PLATFORM_DIR", (tmp / "platform").string());
+    std::string out;
+    EXPECT_EQ(runIn(made, tmp / "out", &out), 0) << out;
+    EXPECT_TRUE(sameTree(tmp / "out"));
+    EXPECT_EQ(out.rfind("The drive table cannot be read"), out.find("The drive table cannot be read")) << out;
+    EXPECT_NE(out.find("The drive table cannot be read"), std::string::npos) << out;
+}
+
 TEST_F(StubProgram, AnArchiveOfEntriesSharingBytesEndsAsDamaged)
 {
     // Sixteen directory records pointing at one local header of 1 MiB of zeros.

@@ -145,6 +145,26 @@ TEST_F(PathsTest, TheTableIsReadAgainWhenItsFileChangesAndOnceWhileHeld)
     EXPECT_FALSE(findDrive('M'));
 }
 
+TEST_F(PathsTest, ATableThatCannotBeReadIsEmptyAndSaidOnce)
+{
+    // A folder in its place, then a named pipe (neither is read, even by root).
+    testing::internal::CaptureStderr();
+    stdfs::remove(drivesFile());
+    stdfs::create_directory(drivesFile());
+    EXPECT_EQ(driveRoots(), std::vector<std::string>{"C:\\"});
+    EXPECT_EQ(toNative("C:\\usr"), "/usr");
+    stdfs::remove(drivesFile());
+    ASSERT_EQ(::mkfifo(drivesFile().c_str(), 0600), 0);
+    EXPECT_EQ(driveType("D:"), drivetype::NoRootDir);
+    stdfs::remove(drivesFile());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("The drive table cannot be read (Path/File access error: " + drivesFile().string() + ")"),
+              0u)
+        << said;
+    setDrives("[D:]\r\nPath=" + usb.string() + "\r\n");
+    EXPECT_EQ(findDrive('D')->root, usb);
+}
+
 TEST_F(PathsTest, ComponentsMatchWithoutCase)
 {
     EXPECT_EQ(toNative("F:\\backups\\temp\\new.txt"), data / "Backups" / "Temp" / "new.txt");
