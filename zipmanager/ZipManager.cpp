@@ -3,6 +3,7 @@
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
+#include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
 #include "zipmanager/FileDialogs.h"
@@ -223,10 +224,18 @@ void ZipManager::addFiles(const std::optional<std::string>& replaced)
             backTo(*replaced);
         return;
     }
+    // New on an existing name: the old file makes way only now that files
+    // will be added, and waits aside until the new archive is built. A
+    // read-only file, a link or a file that cannot be moved is deleted as
+    // before, or refused.
+    std::optional<qm::fs::SetAside> previous;
     if (replaced && qm::fs::exists(xZip.ArchivePath)) {
-        // New on an existing name: the old file goes only now that files will be added.
         try {
-            qm::fs::deleteFile(xZip.ArchivePath);
+            const int attributes = qm::fs::getAttributes(xZip.ArchivePath);
+            if (!(attributes & (qm::fs::attr::ReadOnly | qm::fs::attr::Alias | qm::fs::attr::Directory)))
+                previous.emplace(qm::fs::toNative(xZip.ArchivePath));
+            if (!previous || !previous->holds())
+                qm::fs::deleteFile(xZip.ArchivePath);
         } catch (const qm::RtError& e) {
             ui_.msgBox("The file " + xZip.ArchivePath + " could not be replaced:\r\n\r\n" + e.description,
                        mb::OKOnly | mb::Critical, "Error!");
@@ -234,10 +243,13 @@ void ZipManager::addFiles(const std::optional<std::string>& replaced)
             return;
         }
     }
-    runWithResults("Scanning files to zip...", [this] {
+    int built = qm::zip::result::Ok;
+    runWithResults("Scanning files to zip...", [this, &built] {
         StubStandIn stub(xZip);
-        xZip.Build();
+        built = xZip.Build();
     });
+    if (previous)
+        previous->settle(built == qm::zip::result::Ok);
     if (!closePending_)
         ListArchive();
 }

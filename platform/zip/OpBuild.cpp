@@ -9,6 +9,7 @@
 #include "platform/fs/NoCase.h"
 #include "platform/fs/OwnedTemp.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/zip/ArchiveWriter.h"
 #include "platform/zip/FileEntries.h"
@@ -167,6 +168,9 @@ int BuildRun::run()
         for (const stdfs::path& p : existingSplitParts(target_))
             if (::stat(p.c_str(), &st) == 0)
                 leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
+        // Nor is an older archive of this name waiting aside while it is made anew.
+        if (::stat(qm::fs::SetAside::asideName(target_).c_str(), &st) == 0)
+            leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
         // What killed builds of this archive left behind goes first.
         stem_ = TempFile::stemFor(target_);
         removeStaleTemps(z_, target_);

@@ -107,6 +107,29 @@ TEST_F(ZipManagerTest, NewReplacesAnExistingFileOnlyWhenFilesAreAdded)
     EXPECT_EQ(view_.status, win("old.zip") + " opened.");
 }
 
+TEST_F(ZipManagerTest, NewOnAnExistingNameKeepsTheOldArchiveUntilTheBuildSucceeds)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    zipWith("old.zip", {}, {"a.txt"});
+    const std::string old = qm::test::readFile(native("old.zip"));
+    files_.files.push_back({win("old.zip")});
+    addFilesDialog(win("missing.txt")); // nothing to add: the build fails
+    manager_.mnuFileNew_Click();
+    EXPECT_EQ(qm::test::readFile(native("old.zip")), old);
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"a.txt"});
+    EXPECT_FALSE(std::filesystem::exists(native(".old.zip.previous")));
+
+    // Built from the archive's own folder: the old archive, waiting aside, is not taken in.
+    files_.files.push_back({win("old.zip")});
+    addFilesDialog(win("*"));
+    manager_.mnuFileNew_Click();
+    EXPECT_NE(qm::test::readFile(native("old.zip")), old);
+    const std::vector<std::string> names = unzipNames("old.zip"); // with the folders' names
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(names[0].ends_with("/a.txt")) << names[0];
+    EXPECT_FALSE(std::filesystem::exists(native(".old.zip.previous")));
+}
+
 TEST_F(ZipManagerTest, NewOnAFileThatCannotBeDeletedStartsNothing)
 {
     qm::test::writeFile(native("a.txt"), "a");
