@@ -138,6 +138,36 @@ TEST_F(SfxSessionTest, AnEntryNotWrittenFailsWith40AndRunsNoActions)
               qm::registry::dwordValue(5));
 }
 
+TEST_F(SfxSessionTest, EachAnswerToTheOverwriteQuestionReplacesWhatItSays)
+{
+    std::vector<qm::zip::test::RawEntry> entries;
+    for (char n = '1'; n <= '5'; ++n)
+        entries.push_back({std::string(1, n) + ".txt", "new"});
+    writeSfx(baseConfig(), rawZip(entries));
+    struct Round {
+        std::deque<int> answers;
+        std::string replaced; // per file, 1 when it holds the new bytes
+    };
+    // Closing the box replaces nothing; skipped files still make a successful run.
+    for (const Round& round : {Round{{button::Yes, button::No, button::YesToAll}, "10111"},
+                               Round{{button::No, button::NoToAll}, "00000"},
+                               Round{{ClosedByFrame, button::Yes, button::No, button::No, button::Yes}, "01001"}}) {
+        for (char n = '1'; n <= '5'; ++n)
+            writeFile(exeDir / (std::string(1, n) + ".txt"), "old");
+        ui = {};
+        ui.answers = round.answers;
+        SfxSession s(ui, exe.string());
+        EXPECT_EQ(s.run(), result::Ok);
+        std::string replaced;
+        for (char n = '1'; n <= '5'; ++n)
+            replaced += readFile(exeDir / (std::string(1, n) + ".txt")) == "new" ? '1' : '0';
+        EXPECT_EQ(replaced, round.replaced);
+        EXPECT_EQ(ui.boxes.size(), round.answers.size()) << round.replaced; // asked once per answer, no more
+        EXPECT_EQ(ui.boxes.at(0).text, "Replace " + win(exeDir / "1.txt") + "?");
+        EXPECT_EQ(ui.boxes.at(0).style, style::YesNoAll);
+    }
+}
+
 TEST_F(SfxSessionTest, PasswordsGoDefaultThenLastThenThePrompt)
 {
     if (!qm::test::haveProgram("zip"))
