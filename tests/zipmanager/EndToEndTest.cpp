@@ -146,6 +146,44 @@ TEST_F(EndToEndTest, UnzipWithASizeFilterTakesOnlyTheLargerFile)
     EXPECT_FALSE(std::filesystem::exists(native("out/small.txt")));
 }
 
+TEST_F(EndToEndTest, SplitSizesAreTakenUpToTheLimitsTheirMessageNames)
+{
+    std::string noise(150000, '\0'); // bytes that do not shrink: three pieces of 64 K
+    uint32_t x = 1;
+    for (char& c : noise) {
+        x = x * 1103515245u + 12345u;
+        c = char(x >> 24);
+    }
+    qm::test::writeFile(native("src/noise.bin"), noise);
+    ui_.answer(qm::ui::mb::OK);
+    ui_.answer(qm::ui::mb::OK);
+    const std::string completed = "Zipping completed: " + form_.xZip.ErrorText(0, 0);
+    std::string results = newArchive("least.zip", [](frmZip& d) {
+        d.cmbCompLevel->setCurrentIndex(3);
+        d.chkSplitting->setChecked(true);
+        d.txtSplitSize->setText("63");
+        d.cmdZip->click(); // refused: the dialog stays
+        d.txtSplitSize->setText("64");
+    });
+    EXPECT_NE(results.find(completed), std::string::npos) << results;
+    EXPECT_EQ(std::filesystem::file_size(native("least.z01")), 65536u);
+    EXPECT_EQ(std::filesystem::file_size(native("least.z02")), 65536u);
+    EXPECT_EQ(column(NameColumn), (std::vector<std::string>{"data.bin", "noise.bin", "notes.txt"}));
+
+    results = newArchive("most.zip", [](frmZip& d) {
+        d.chkSplitting->setChecked(true);
+        d.txtSplitSize->setText("2097152");
+        d.cmdZip->click();
+        d.txtSplitSize->setText("2097151");
+    });
+    EXPECT_NE(results.find(completed), std::string::npos) << results;
+    EXPECT_EQ(form_.xZip.SplitPartSize, 2097151LL * 1024);
+    EXPECT_EQ(column(NameColumn).size(), 3u);
+    ASSERT_EQ(ui_.boxes().size(), 2u);
+    for (const auto& box : ui_.boxes())
+        EXPECT_EQ(box.prompt, SplitSizeMessage);
+}
+
 // A copy of a self-extracting program that asks nothing: every prompt and
 // message of its block switched off (flags are words, so the block keeps its
 // length) and existing files replaced.
