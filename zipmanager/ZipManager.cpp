@@ -225,9 +225,9 @@ void ZipManager::addFiles(const std::optional<std::string>& replaced)
         return;
     }
     // New on an existing name: the old file makes way only now that files
-    // will be added, and waits aside until the new archive is built. A
-    // read-only file, a link or a file that cannot be moved is deleted as
-    // before, or refused.
+    // will be added, and waits aside until the new archive is built. Anything
+    // else there (a read-only file, a link, a file that cannot be moved) is
+    // deleted now, or refused with the reason.
     std::optional<qm::fs::SetAside> previous;
     if (replaced && qm::fs::exists(xZip.ArchivePath)) {
         try {
