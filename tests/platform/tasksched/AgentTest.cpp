@@ -104,7 +104,7 @@ TEST_F(AgentTick, ATickFromTheFutureDoesNotStopTheSchedule)
     std::string said;
     ASSERT_EQ(tick("2026-01-02T21:05", &said), 0);
     EXPECT_EQ(said, "Fire.job: the clock went back from 6/1/2030 12:00:00 PM to 1/2/2026 9:05:00 PM; "
-                    "its runs are counted from now\n");
+                    "its runs are counted from 1/2/2026 9:00:00 PM\n");
     for (int day = 3; day <= 6; ++day) {
         const std::string date = "2026-01-0" + std::to_string(day);
         ASSERT_EQ(tick(date + "T20:59", &said), 0);
@@ -112,6 +112,43 @@ TEST_F(AgentTick, ATickFromTheFutureDoesNotStopTheSchedule)
         ASSERT_EQ(tick(date + "T21:00"), 0);
         ASSERT_TRUE(firedTimes(day)) << date;
     }
+}
+
+// The clock put ahead fires the run of that later day. Once it is right
+// again, the run that fell due meanwhile fires, also in the very minute the
+// clock is set back, and only once.
+TEST_F(AgentTick, ARunDueWhileTheClockWasAheadFiresAfterTheCorrection)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    tick("2026-01-02T20:58");
+    ASSERT_EQ(tick("2026-01-02T20:59"), 0);
+    ASSERT_EQ(tick("2026-01-05T12:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    std::string said;
+    ASSERT_EQ(tick("2026-01-02T21:00", &said), 0);
+    EXPECT_EQ(said, "Fire.job: the clock went back from 1/5/2026 12:00:00 PM to 1/2/2026 9:00:00 PM; "
+                    "its runs are counted from 1/2/2026 8:59:00 PM\n");
+    ASSERT_TRUE(firedTimes(2));
+    for (const char* at : {"2026-01-02T21:01", "2026-01-02T21:00", "2026-01-02T22:00"})
+        ASSERT_EQ(tick(at), 0) << at;
+    ASSERT_TRUE(firedTimes(2));
+    ASSERT_EQ(tick("2026-01-03T21:00"), 0);
+    ASSERT_TRUE(firedTimes(3));
+}
+
+// The run fired after the machine slept stands for the runs the sleep
+// skipped: a clock set back after it fires none of them.
+TEST_F(AgentTick, RunsASleepSkippedStayFiredWhenTheClockGoesBack)
+{
+    TASK_TRIGGER hourly = daily(2026, 1, 1, 0, 0);
+    hourly.MinutesDuration = 23 * 60;
+    hourly.MinutesInterval = 60;
+    job("Fire", {hourly});
+    tick("2026-01-02T23:00");
+    ASSERT_EQ(tick("2026-01-03T07:30"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    ASSERT_EQ(tick("2026-01-03T07:10"), 0);
+    ASSERT_TRUE(firedTimes(1));
 }
 
 TEST_F(AgentTick, AClockSetBackNeverFiresARunTwice)
