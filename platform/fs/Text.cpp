@@ -1,6 +1,7 @@
 #include "platform/fs/Text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iconv.h>
 
 namespace qm::fs {
@@ -25,6 +26,44 @@ std::string_view trimSpaces(std::string_view s)
     while (!s.empty() && s.back() == ' ')
         s.remove_suffix(1);
     return s;
+}
+
+bool isValidUtf8(std::string_view s)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = p[i];
+        std::size_t extra;
+        std::uint32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xe0) == 0xc0) {
+            extra = 1;
+            cp = c & 0x1f;
+        } else if ((c & 0xf0) == 0xe0) {
+            extra = 2;
+            cp = c & 0x0f;
+        } else if ((c & 0xf8) == 0xf0) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + extra >= s.size())
+            return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            if ((p[i + k] & 0xc0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i + k] & 0x3f);
+        }
+        static const std::uint32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
+        if (cp < minimum[extra] || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
+            return false;
+        i += extra + 1;
+    }
+    return true;
 }
 
 std::string dosToUtf8(const std::string& text)

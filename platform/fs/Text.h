@@ -13,6 +13,9 @@ std::string_view trimSpaces(std::string_view s);
 
 // Appends the UTF-8 form of one code point.
 void appendUtf8(std::string& out, char32_t c);
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// code points past U+10FFFF).
+bool isValidUtf8(std::string_view s);
 
 // Text in the DOS code page (437) as UTF-8; plain ASCII, and text that
 // cannot be converted, come back as they are.

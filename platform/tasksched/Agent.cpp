@@ -128,6 +128,7 @@ constexpr long long kClockSlackSeconds = 5 * 60;
 struct TickPlan {
     bool armed = false;                  // first sight: nothing fires
     std::optional<DateTime> clockBackFrom; // the clock went back from there
+    DateTime since;                      // the runs looked at are those after it
     std::optional<Due> due;              // the run to fire now
 };
 
@@ -141,10 +142,24 @@ void recordFired(const Job& job, RunState& s, const DateTime& run)
         s.FiredFrom = s.FiredTo = run;
 }
 
+// Where the runs are counted from once the clock went back to `now`: from
+// the last look before the gap that the clock's jump ahead made, so the
+// runs due since then fire; but not before the first run of the fired
+// stretch, when that is past (a run fired after a gap stands for the runs
+// the gap skipped). From now when no such gap is known.
+DateTime countFrom(const RunState& s, const DateTime& now)
+{
+    if (!s.GapFrom || *s.GapFrom > now)
+        return now;
+    if (s.FiredFrom && *s.FiredFrom <= now && *s.FiredFrom > *s.GapFrom)
+        return *s.FiredFrom;
+    return *s.GapFrom;
+}
+
 // Decides the tick for one task on its state and brings the state up to
 // date. The runs looked at are those after LastFired up to now; after the
-// clock went back, those after now, with the runs fired before it went
-// back left out.
+// clock went back, those after countFrom, with the runs fired before it
+// went back left out.
 TickPlan planTick(const Job& job, RunState& s, const DateTime& now)
 {
     TickPlan plan;
@@ -153,19 +168,22 @@ TickPlan planTick(const Job& job, RunState& s, const DateTime& now)
         s.LastFired = now;
         return plan;
     }
-    DateTime since = *s.LastFired;
-    if (secondsBetween(now, since) > kClockSlackSeconds) {
-        plan.clockBackFrom = since;
-        since = now;
+    plan.since = *s.LastFired;
+    if (secondsBetween(now, plan.since) > kClockSlackSeconds) {
+        plan.clockBackFrom = plan.since;
+        plan.since = countFrom(s, now);
+        s.GapFrom.reset();
+    } else if (secondsBetween(plan.since, now) > kClockSlackSeconds) {
+        s.GapFrom = plan.since;
     }
     // A clock set back by a few minutes only leaves LastFired where it is.
     if (*s.LastFired < now || plan.clockBackFrom)
         s.LastFired = now;
     if (job.disabled())
         return plan;
-    plan.due = dueRun(job, since, now);
+    plan.due = dueRun(job, plan.since, now);
     if (plan.due && s.FiredFrom && plan.due->run.at >= *s.FiredFrom && plan.due->run.at <= *s.FiredTo)
-        plan.due = dueRun(job, since, datetime::addSeconds(*s.FiredFrom, -1));
+        plan.due = dueRun(job, plan.since, datetime::addSeconds(*s.FiredFrom, -1));
     if (plan.due && runInProgress(s, systemProcessTable()))
         plan.due.reset();
     if (plan.due)
@@ -207,7 +225,8 @@ int agentTick(const AgentRun& run, std::ostream& out, std::ostream& err)
         }
         if (plan.clockBackFrom)
             err << name << ": the clock went back from " << datetime::formatDateTime(*plan.clockBackFrom) << " to "
-                << datetime::formatDateTime(run.now) << "; its runs are counted from now\n";
+                << datetime::formatDateTime(run.now) << "; its runs are counted from "
+                << datetime::formatDateTime(plan.since) << "\n";
         if (run.dryRun && plan.armed)
             out << "arm " << name << "\n";
         if (!plan.due)

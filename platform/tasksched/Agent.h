@@ -10,10 +10,13 @@
 // the agent has never seen is only armed (LastFired set, nothing fired).
 // A LastFired more than five minutes after now means the clock went back
 // (or was ahead when the agent last looked): the agent says so on `err`,
-// once, and counts the task's runs from now, so it fires at its next run
-// time; a run the agent fired before the clock went back, each at its turn
-// (FiredFrom to FiredTo), does not fire again. A clock set back by less
-// leaves LastFired where it was.
+// once, and counts the task's runs from its last look before the clock was
+// put ahead (GapFrom: the LastFired before the last gap of more than five
+// minutes between its looks), so a run that fell due meanwhile fires once;
+// from now when that look is unknown or after now. A run the agent fired
+// before the clock went back, each at its turn (FiredFrom to FiredTo), does
+// not fire again, nor do the runs that a run fired after a gap stood for.
+// A clock set back by less leaves LastFired where it was.
 // event: the enabled tasks with a usable system-start or log-on trigger fire.
 // Idle triggers never fire: the agent does not watch for idleness.
 //

@@ -1,5 +1,7 @@
 #include "platform/tasksched/AgentCommand.h"
 
+#include "platform/fs/Text.h"
+
 #include <algorithm>
 
 namespace qm::tasksched {
@@ -18,6 +20,19 @@ bool plainWord(const std::string& s)
 bool isControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 
 bool hasControl(const std::string& s) { return std::any_of(s.begin(), s.end(), isControl); }
+
+// Why `form` (a systemd unit, a desktop entry) cannot carry the path of a
+// program, whatever its quoting; empty when it can.
+std::string unquotable(const std::string& path, const std::string& form)
+{
+    if (hasControl(path))
+        return "a control character (a line break, say), which " + form + " cannot carry";
+    if (path.find_first_of("'\"\\") != std::string::npos)
+        return "a quote or a backslash, which " + form + " cannot carry";
+    if (!fs::isValidUtf8(path))
+        return "bytes that are not UTF-8, which " + form + " cannot carry";
+    return {};
+}
 
 } // namespace
 
@@ -56,24 +71,14 @@ CommandWord cronCommandWord(const std::string& path, std::size_t longestArgument
 CommandWord unitCommandWord(const std::string& path)
 {
     CommandWord out;
-    if (hasControl(path)) {
-        out.refusal = "a control character (a line break, say), which a systemd unit cannot carry";
-        return out;
-    }
-    if (path.find('$') != std::string::npos) {
+    out.refusal = unquotable(path, "a systemd unit");
+    if (out.refusal.empty() && path.find('$') != std::string::npos)
         out.refusal = "a \"$\", which a systemd unit would take for a variable";
+    if (!out.carried())
         return out;
-    }
-    const bool quote = !plainWord(path);
-    for (char c : path) {
-        if (c == '%')
-            out.word += "%%";
-        else if (quote && (c == '"' || c == '\\'))
-            out.word += std::string("\\") + c;
-        else
-            out.word += c;
-    }
-    if (quote)
+    for (char c : path)
+        out.word += c == '%' ? std::string("%%") : std::string(1, c);
+    if (!plainWord(path))
         out.word = '"' + out.word + '"';
     return out;
 }
@@ -81,25 +86,20 @@ CommandWord unitCommandWord(const std::string& path)
 CommandWord desktopCommandWord(const std::string& path)
 {
     CommandWord out;
-    if (hasControl(path)) {
-        out.refusal = "a control character (a line break, say), which a desktop entry cannot carry";
-        return out;
-    }
-    if (path.find('=') != std::string::npos) {
+    out.refusal = unquotable(path, "a desktop entry");
+    if (out.refusal.empty() && path.find('=') != std::string::npos)
         out.refusal = "an \"=\", which a desktop entry's program path may not hold";
+    if (!out.carried())
         return out;
-    }
     if (plainWord(path)) {
         out.word = path;
         return out;
     }
-    // Each backslash of the quoted word is doubled again for the string.
+    // The backslash of each escape is doubled again for the string.
     out.word = "\"";
     for (char c : path) {
-        if (c == '"' || c == '`' || c == '$')
+        if (c == '`' || c == '$')
             out.word += std::string("\\\\") + c;
-        else if (c == '\\')
-            out.word += "\\\\\\\\";
         else if (c == '%')
             out.word += "%%";
         else

@@ -8,14 +8,16 @@
 //                 after 999 bytes. Refused: a line break (LF or CR), a
 //                 command longer than that.
 //   systemd unit  ExecStart: "%" starts a specifier ("%%" is one "%"),
-//                 "$" a variable; a word may be double-quoted, with "\"" and
-//                 "\\" inside. Refused: control characters, "$" (the program's
-//                 path is taken as written, not expanded).
-//   desktop entry Exec: a string value, whose escapes ("\\" for "\") are
-//                 undone first, then an argument double-quoted with "\"
-//                 before "\"", "`", "$" and "\" (so "\\$" and "\\\\" in the
-//                 file); "%%" is one "%". Refused: control characters, and "="
-//                 (the program's path may not hold one).
+//                 "$" a variable; a word may be double-quoted. Refused:
+//                 control characters, quotes and backslashes and bytes that
+//                 are not UTF-8 (systemd rejects such a program path), "$"
+//                 (the program's path is taken as written, not expanded).
+//   desktop entry Exec: a string value, whose escapes are undone first, then
+//                 an argument double-quoted with "\" before "`" and "$" (so
+//                 "\\$" in the file); "%%" is one "%". Refused: control
+//                 characters, quotes and backslashes (launchers undo the two
+//                 layers of escapes differently), bytes that are not UTF-8,
+//                 and "=" (the program's path may not hold one).
 // A path of plain characters only (letters, digits, "_/.+-") is written as it is.
 #include <cstddef>
 #include <string>

@@ -231,18 +231,21 @@ int installAgent(Backend backend, const std::string& agent, std::ostream& out, s
         err << "systemctl --user does not answer; " << kNoBackend << "\n";
         return 3;
     }
-    // Nothing is written unless every place the path goes can carry it.
-    for (const CommandWord& w : {backend == Backend::Cron ? cronCommandWord(agent) : unitCommandWord(agent),
-                                 desktopCommandWord(agent)}) {
-        if (!w.carried()) {
-            err << "the agent cannot be installed from where it lies: its path holds " << w.refusal
-                << "; move it to another folder and install again\n";
-            return 1;
-        }
+    // Nothing is written unless the tick's own place can carry the path.
+    const CommandWord tick = backend == Backend::Cron ? cronCommandWord(agent) : unitCommandWord(agent);
+    if (!tick.carried()) {
+        err << "the agent cannot be installed from where it lies: its path holds " << tick.refusal
+            << "; move it to another folder and install again\n";
+        return 1;
     }
     const int result = backend == Backend::Cron ? installCron(agent, out, err) : installSystemd(agent, out, err);
     if (result != 0)
         return result;
+    if (const CommandWord logon = desktopCommandWord(agent); !logon.carried()) {
+        err << "the log-on entry cannot be installed from where the agent lies: its path holds " << logon.refusal
+            << "; tasks that start at log-on will not run until it is moved to another folder and installed again\n";
+        return 1;
+    }
     return installAutostart(agent, err) ? 0 : 1;
 }
 

@@ -36,9 +36,10 @@ std::string withoutCronBlock(const std::string& crontab);
 enum class Backend { Automatic, Cron, Systemd };
 
 // Exit codes: 0 done, 1 a step failed, or the agent's path cannot be
-// carried by one of the files it goes into (nothing is written then), 3 no
-// scheduler to install into (the message says to install cron or to run a
-// systemd user session).
+// carried by the crontab or the units (nothing is written then) or by the
+// log-on entry (the tick is installed, the entry left out), 3 no scheduler
+// to install into (the message says to install cron or to run a systemd
+// user session).
 int installAgent(Backend backend, const std::string& agent, std::ostream& out, std::ostream& err);
 int uninstallAgent(std::ostream& out, std::ostream& err);
 

@@ -36,7 +36,7 @@ std::string formatState(const RunState& s)
            "ExitCode=" + std::to_string(s.ExitCode) + "\r\n" + "Pid=" + std::to_string(s.Pid) + "\r\n" +
            "PidStart=" + std::to_string(s.PidStart) + "\r\n" + "Terminated=" + (s.Terminated ? "1" : "0") +
            "\r\n" + "LastFired=" + time(s.LastFired) + "\r\n" + "FiredFrom=" + time(s.FiredFrom) + "\r\n" +
-           "FiredTo=" + time(s.FiredTo) + "\r\n";
+           "FiredTo=" + time(s.FiredTo) + "\r\n" + "GapFrom=" + time(s.GapFrom) + "\r\n";
 }
 
 RunState parseState(const profile::IniDocument& doc)
@@ -50,6 +50,7 @@ RunState parseState(const profile::IniDocument& doc)
     s.LastFired = timeValue(doc, "LastFired");
     s.FiredFrom = timeValue(doc, "FiredFrom");
     s.FiredTo = timeValue(doc, "FiredTo");
+    s.GapFrom = timeValue(doc, "GapFrom");
     if (!s.FiredFrom || !s.FiredTo || *s.FiredTo < *s.FiredFrom)
         s.FiredFrom = s.FiredTo = std::nullopt;
     if (s.Pid < 0)

@@ -11,6 +11,8 @@
 //   FiredFrom   the agent fired every run of the triggers from FiredFrom
 //   FiredTo     to FiredTo, each at its turn; FiredTo is the run it fired
 //               last (their start times by the schedule, not by the clock)
+//   GapFrom     LastFired before the agent's last look after a gap (the
+//               machine was off, or the clock was put ahead)
 // Only the runner side (the launcher, its supervisor and the agent) writes
 // it, always under the folder's update lock; saving a job never touches it.
 #include "platform/datetime/DateTime.h"
@@ -32,6 +34,7 @@ struct RunState {
     std::optional<datetime::DateTime> LastFired;
     std::optional<datetime::DateTime> FiredFrom;
     std::optional<datetime::DateTime> FiredTo;
+    std::optional<datetime::DateTime> GapFrom;
 
     friend bool operator==(const RunState&, const RunState&) = default;
 };

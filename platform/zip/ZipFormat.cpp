@@ -219,44 +219,6 @@ bool isAscii(std::string_view s)
     return true;
 }
 
-bool isValidUtf8(std::string_view s)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = p[i];
-        size_t extra;
-        uint32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xe0) == 0xc0) {
-            extra = 1;
-            cp = c & 0x1f;
-        } else if ((c & 0xf0) == 0xe0) {
-            extra = 2;
-            cp = c & 0x0f;
-        } else if ((c & 0xf8) == 0xf0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= s.size())
-            return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            if ((p[i + k] & 0xc0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i + k] & 0x3f);
-        }
-        static const uint32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[extra] || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 namespace {
 
 const uint16_t cp437High[128] = {

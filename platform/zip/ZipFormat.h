@@ -2,6 +2,7 @@
 // The ZIP container's records, little-endian helpers, DOS date-time packing,
 // the extra fields we write and read, and name decoding.
 #include "platform/datetime/DateTime.h"
+#include "platform/fs/Text.h"
 
 #include <cstdint>
 #include <optional>
@@ -108,7 +109,7 @@ void readTimes(std::string_view extra, EntryTimes& t);
 std::optional<std::string> readUnicodePath(std::string_view extra, std::string_view headerName);
 
 // Names: UTF-8 passes; anything else is read as code page 437.
-bool isValidUtf8(std::string_view s);
+using qm::fs::isValidUtf8;
 bool isAscii(std::string_view s);
 std::string cp437ToUtf8(std::string_view s);
 

@@ -103,6 +103,14 @@ const std::string kAwkward[] = {
     "/a b/it's 100% sure/agent",
     "/back\\slash\\%/\\\\%%/agent",
     "/q\"uo`te\\'s/#;&|*?()<>~/agent",
+    "/key=value/agent",
+};
+
+// Awkward, but within what units and desktop entries carry.
+const std::string kCarriedEverywhere[] = {
+    "/opt/plain-agent_1.2+x",
+    "/a b/100% sure/agent",
+    "/#;&|*?()<>~`x`/Zo\u00eb/agent",
 };
 
 TEST(AgentCommand, CronRunsTheAgentWhateverItsFolderIsCalled)
@@ -127,7 +135,7 @@ TEST(AgentCommand, CronRunsTheAgentWhateverItsFolderIsCalled)
 
 TEST(AgentCommand, UnitsAndDesktopEntriesNameTheAgentExactly)
 {
-    for (const std::string& path : kAwkward) {
+    for (const std::string& path : kCarriedEverywhere) {
         const CommandWord unit = unitCommandWord(path);
         const CommandWord desktop = desktopCommandWord(path);
         ASSERT_TRUE(unit.carried() && desktop.carried()) << path;
@@ -149,6 +157,12 @@ TEST(AgentCommand, WhatAFormatCannotCarryIsRefused)
     }
     EXPECT_FALSE(unitCommandWord("/a$HOME/agent").carried());
     EXPECT_FALSE(desktopCommandWord("/a=b/agent").carried());
+    // systemd refuses these in a program's path however they are quoted.
+    for (const std::string path : {"/it's/agent", "/q\"/agent", "/b\\/agent", "/latin1-\xe9/agent"}) {
+        EXPECT_FALSE(unitCommandWord(path).carried()) << path;
+        EXPECT_FALSE(desktopCommandWord(path).carried()) << path;
+        EXPECT_TRUE(cronCommandWord(path).carried()) << path;
+    }
 }
 
 } // namespace

@@ -104,7 +104,7 @@ TEST_F(AgentTick, ATickFromTheFutureDoesNotStopTheSchedule)
     std::string said;
     ASSERT_EQ(tick("2026-01-02T21:05", &said), 0);
     EXPECT_EQ(said, "Fire.job: the clock went back from 6/1/2030 12:00:00 PM to 1/2/2026 9:05:00 PM; "
-                    "its runs are counted from now\n");
+                    "its runs are counted from 1/2/2026 9:00:00 PM\n");
     for (int day = 3; day <= 6; ++day) {
         const std::string date = "2026-01-0" + std::to_string(day);
         ASSERT_EQ(tick(date + "T20:59", &said), 0);
@@ -112,6 +112,43 @@ TEST_F(AgentTick, ATickFromTheFutureDoesNotStopTheSchedule)
         ASSERT_EQ(tick(date + "T21:00"), 0);
         ASSERT_TRUE(firedTimes(day)) << date;
     }
+}
+
+// The clock put ahead fires the run of that later day. Once it is right
+// again, the run that fell due meanwhile fires, also in the very minute the
+// clock is set back, and only once.
+TEST_F(AgentTick, ARunDueWhileTheClockWasAheadFiresAfterTheCorrection)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    tick("2026-01-02T20:58");
+    ASSERT_EQ(tick("2026-01-02T20:59"), 0);
+    ASSERT_EQ(tick("2026-01-05T12:00"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    std::string said;
+    ASSERT_EQ(tick("2026-01-02T21:00", &said), 0);
+    EXPECT_EQ(said, "Fire.job: the clock went back from 1/5/2026 12:00:00 PM to 1/2/2026 9:00:00 PM; "
+                    "its runs are counted from 1/2/2026 8:59:00 PM\n");
+    ASSERT_TRUE(firedTimes(2));
+    for (const char* at : {"2026-01-02T21:01", "2026-01-02T21:00", "2026-01-02T22:00"})
+        ASSERT_EQ(tick(at), 0) << at;
+    ASSERT_TRUE(firedTimes(2));
+    ASSERT_EQ(tick("2026-01-03T21:00"), 0);
+    ASSERT_TRUE(firedTimes(3));
+}
+
+// The run fired after the machine slept stands for the runs the sleep
+// skipped: a clock set back after it fires none of them.
+TEST_F(AgentTick, RunsASleepSkippedStayFiredWhenTheClockGoesBack)
+{
+    TASK_TRIGGER hourly = daily(2026, 1, 1, 0, 0);
+    hourly.MinutesDuration = 23 * 60;
+    hourly.MinutesInterval = 60;
+    job("Fire", {hourly});
+    tick("2026-01-02T23:00");
+    ASSERT_EQ(tick("2026-01-03T07:30"), 0);
+    ASSERT_TRUE(firedTimes(1));
+    ASSERT_EQ(tick("2026-01-03T07:10"), 0);
+    ASSERT_TRUE(firedTimes(1));
 }
 
 TEST_F(AgentTick, AClockSetBackNeverFiresARunTwice)
@@ -228,6 +265,23 @@ protected:
                                       "esac\n");
     }
     std::string crontab() { return stdfs::exists(store_) ? readFile(store_) : std::string("<none>"); }
+    // A copy of the agent in a folder of that name.
+    stdfs::path agentIn(const std::string& folder)
+    {
+        const stdfs::path copy = dir_ / folder / "quillmate-task-agent";
+        stdfs::create_directories(copy.parent_path());
+        stdfs::copy_file(qm::test::programDir() / "quillmate-task-agent", copy);
+        return copy;
+    }
+    // Runs that copy with its output and errors together.
+    int agentAt(const stdfs::path& copy, const std::string& args, std::string* said)
+    {
+        return qm::test::runCommand({"/bin/sh", "-c", "\"$0\" " + args + " 2>&1", copy.string()}, said);
+    }
+    void fakeSystemctl()
+    {
+        writeScript(bin_ / "systemctl", "echo \"$*\" >> \"" + (dir_ / "systemctl.log").string() + "\"\n");
+    }
 
     qm::test::TempDir dir_{"qm-install"};
     stdfs::path bin_ = dir_ / "bin";
@@ -293,22 +347,41 @@ TEST_F(AgentInstall, SystemdUnitsWhenThereIsNoCron)
 // writes nothing anywhere.
 TEST_F(AgentInstall, APathWithALineBreakIsRefusedAndNothingWritten)
 {
-    const stdfs::path folder = dir_ / "x\n* * * * * touch injected #";
-    stdfs::create_directories(folder);
-    const stdfs::path agentCopy = folder / "quillmate-task-agent";
-    stdfs::copy_file(qm::test::programDir() / "quillmate-task-agent", agentCopy);
-    writeScript(bin_ / "systemctl", "echo \"$*\" >> \"" + (dir_ / "systemctl.log").string() + "\"\n");
+    const stdfs::path agentCopy = agentIn("x\n* * * * * touch injected #");
+    fakeSystemctl();
     qm::test::ScopedEnv onlyFakes("PATH", bin_.string());
     for (const std::string how : {"install", "install --cron", "install --systemd"}) {
         std::string said;
-        EXPECT_EQ(qm::test::runCommand({"/bin/sh", "-c", "\"$0\" " + how + " 2>&1", agentCopy.string()}, &said), 1)
-            << how;
+        EXPECT_EQ(agentAt(agentCopy, how, &said), 1) << how;
         EXPECT_NE(said.find("the agent cannot be installed from where it lies: its path holds a"), std::string::npos)
             << how << ": " << said;
     }
     EXPECT_EQ(crontab(), "<none>");
     EXPECT_FALSE(stdfs::exists(dir_ / "config"));
     EXPECT_EQ(readFile(dir_ / "systemctl.log").find("enable"), std::string::npos);
+}
+
+// systemd would refuse a unit whose program path holds a quote, a backslash
+// or bytes that are not UTF-8: nothing is written. A crontab line carries
+// them, and "="; only the log-on entry is then left out, and said so.
+TEST_F(AgentInstall, EachFormRefusesOnlyWhatItCannotCarry)
+{
+    fakeSystemctl();
+    for (const std::string folder : {"it's", "say \"x\"", "back\\slash", "latin1-\xe9"}) {
+        std::string said;
+        EXPECT_EQ(agentAt(agentIn(folder), "install --systemd", &said), 1) << folder;
+        EXPECT_NE(said.find("the agent cannot be installed from where it lies: its path holds "), std::string::npos)
+            << folder << ": " << said;
+    }
+    EXPECT_FALSE(stdfs::exists(dir_ / "config"));
+    EXPECT_EQ(readFile(dir_ / "systemctl.log").find("enable"), std::string::npos);
+
+    const stdfs::path agentCopy = agentIn("it's a=b");
+    std::string said;
+    EXPECT_EQ(agentAt(agentCopy, "install --cron", &said), 1);
+    EXPECT_EQ(crontab(), cronBlock(agentCopy.string()));
+    EXPECT_NE(said.find("the log-on entry cannot be installed from where the agent lies"), std::string::npos) << said;
+    EXPECT_FALSE(stdfs::exists(dir_ / "config/autostart/quillmate-agent.desktop"));
 }
 
 TEST_F(AgentInstall, NoBackendIsAnError)

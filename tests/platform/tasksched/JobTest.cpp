@@ -79,7 +79,7 @@ TEST(JobFile, TextsThatAreNoJob)
     ASSERT_TRUE(job);
     EXPECT_EQ(job->ApplicationName, "x");
     EXPECT_EQ(job->Priority, NORMAL_PRIORITY_CLASS);
-    EXPECT_EQ(job->MaxRunTimeMs, DEFAULT_MAX_RUN_TIME_MS);
+    EXPECT_EQ(job->MaxRunTimeMs, 259200000u); // 72 hours
     ASSERT_EQ(job->triggers.size(), 1u);
     EXPECT_EQ(job->triggers[0].TriggerType, TASK_EVENT_TRIGGER_AT_SYSTEMSTART);
 }

@@ -234,6 +234,14 @@ TEST_F(SchedulerTest, ClassTableMakesASchedulerOverTheTasksFolder)
     ComPtr<ITask> task;
     ASSERT_EQ(sched->NewWorkItem(u("Made").c_str(), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.put())),
               com::S_OK);
+    // A new task may run 72 hours, and waits for 10 idle minutes up to 60.
+    DWORD limit = 0;
+    WORD idle = 0, deadline = 0;
+    task->GetMaxRunTime(&limit);
+    task->GetIdleWait(&idle, &deadline);
+    EXPECT_EQ(limit, 259200000u);
+    EXPECT_EQ(idle, 10);
+    EXPECT_EQ(deadline, 60);
     ASSERT_EQ(sched->AddWorkItem(u("Made").c_str(), task.get()), com::S_OK);
     EXPECT_TRUE(stdfs::exists(tasksFolderNative() / "Made.job"));
     EXPECT_EQ(stdfs::status(tasksFolderNative()).permissions() & stdfs::perms::all, stdfs::perms::owner_all);
