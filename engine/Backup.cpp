@@ -178,6 +178,13 @@ std::string Backup::chooseTargetFolder()
     return state_.ChosenFolder;
 }
 
+void Backup::reportTargetFull()
+{
+    log_.event(Now(), DiskFullText);
+    log_.close();
+    showDiskFull(state_.ui());
+}
+
 void Backup::recordSuccess(F dateField, F folderField, const std::string& folder)
 {
     qm::store::Store& store = state_.store;

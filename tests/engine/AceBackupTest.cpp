@@ -255,6 +255,30 @@ TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
     EXPECT_TRUE(prompts().empty());
 }
 
+// WinAce that fills the disk ends the run as a full disk ends a ZIP
+// backup: its box and log line; the old archive and the record stay.
+TEST_F(AceBackupTest, AFullDiskDuringWinAcesRunShowsTheDiskFullBoxAndLogsIt)
+{
+    addAceProject("Home");
+    backUp("Home", kind::Ace);
+    const std::string before = qm::test::readFile(native("out/Home.ace"));
+    const std::string record = projectText("Home");
+    qm::test::writeFile(native("src-Home/big.bin"), noise(200000, 7));
+    ui_.clearRecords();
+    {
+        qm::test::FileSizeLimit limit(before.size() + 20000);
+        backUp("Home", kind::Ace, true);
+    }
+    const std::string full = "Target Drive/Directory has insufficient space to store your database. Choose "
+                             "another location and try again.";
+    EXPECT_EQ(qm::test::actionLog(home_.path()).back(), "Failed.");
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: " + full});
+    EXPECT_EQ(ui_.lastBox().icon, qm::ui::Icon::Critical);
+    EXPECT_EQ(logLines().back(), "<Now>\t" + full);
+    EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), before);
+    EXPECT_EQ(projectText("Home"), record);
+}
+
 TEST_F(AceBackupTest, SplitSizeAnswersAndExitWhileWinAceRuns)
 {
     addAceProject("Home");
