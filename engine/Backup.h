@@ -71,11 +71,12 @@ public:
     void MakeEXE(bool deleteOld = false);
 
     // ACE through WinAce (session/WinAce.h), kinds 6, 8 (split) and 10
-    // (spanned); BackupArchive calls it only when WinAceLocation is set. The
-    // run succeeds when WinAce ends with exit code 0 and the archive was
-    // made or changed by it (or, as before, is not older than
-    // ACELastBackupDate): ACELastBackupDate and ACELastBackupFolder are
-    // stamped, the project's row gets the date and the log its success line.
+    // (spanned); BackupArchive calls it only when WinAce is located
+    // (session::LocateWinAce). The run succeeds when WinAce ends with exit
+    // code 0 and the archive was made or changed by it (or, as before, is
+    // not older than ACELastBackupDate): ACELastBackupDate and
+    // ACELastBackupFolder are stamped, the project's row gets the date and
+    // the log its success line.
     // A full disk (WinAce's status for it, or error 61 of a step) ends the
     // run as a ZIP backup's does: the disk-full line and box.
     // With `deleteOld` the archive waits aside while WinAce runs.

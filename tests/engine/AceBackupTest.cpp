@@ -34,7 +34,11 @@ protected:
         // The window reads the log as the real one does.
         windows_.restore.onActionLog = [](const std::string& at) { qm::restore::readActionLog(at); };
     }
-    ~AceBackupTest() override { qm::fs::ChDir(qm::fs::fromNative(cwd_)); }
+    ~AceBackupTest() override
+    {
+        qm::fs::ChDir(qm::fs::fromNative(cwd_));
+        qm::test::uninstallWinAce();
+    }
 
     // The ACE project with its self-extracting twin going to "sfx", on the
     // next row of the list.
@@ -197,6 +201,7 @@ TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
     windows_.restore.actionLogs.clear();
 
     state_.Form1.WinAceLocation.clear();
+    qm::test::uninstallWinAce();
     backUp("Home", kind::Ace, true);
     EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: Cannot find an installed version of WinAce (2.11 or higher)"});
     EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), before);
@@ -213,6 +218,18 @@ TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
     EXPECT_EQ(logLines(), startLines("Home", "out/Home.ace"));
     EXPECT_FALSE(ui_.isBusy());
     EXPECT_TRUE(view_.commandsEnabled);
+}
+
+// Start-up looks WinAce up only when the default compression is ACE: an
+// ACE backup with no location looks it up again, and keeps it.
+TEST_F(AceBackupTest, WinAceIsLookedUpAgainWhenStartUpLeftNoLocation)
+{
+    addAceProject("Home");
+    state_.Form1.WinAceLocation.clear();
+    backUp("Home", kind::Ace);
+    EXPECT_TRUE(prompts().empty()) << prompts().front();
+    EXPECT_EQ(state_.Form1.WinAceLocation, winace_);
+    EXPECT_EQ(view_.rows[0][1], Now);
 }
 
 TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
