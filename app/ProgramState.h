@@ -87,7 +87,7 @@ struct Form1Variables {
     int mRowCount = 0;          // rows added to the archive contents window
     bool AppDone = false;       // done flag of the outside archiver run
     std::string strRunCommand;  // archive named on the command line
-    std::string WinAceLocation; // WinAce's program path when accepted at start-up
+    std::string WinAceLocation; // WinAce's program path once found (session::LocateWinAce)
 
     // Hidden frame Frame1: the last chosen archive kind and the delete flag
     // ("Delete old back-up and rebuild").

@@ -19,6 +19,7 @@
 #include "session/ArchiveKinds.h"
 #include "session/BackupType.h"
 #include "session/StatusView.h"
+#include "session/WinAce.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 
@@ -129,7 +130,7 @@ void Backup::BackupArchive()
             MakeEXE(deleteOld);
         } else if (k.isAnyOf({kind::Ace, kind::AceMulti, kind::AceSpan, kind::AceExe, kind::AceExeMulti,
                               kind::AceExeSpan})) {
-            if (f.WinAceLocation.empty())
+            if (qm::session::LocateWinAce(f).empty())
                 qm::app::showError(ui, "Cannot find an installed version of WinAce (2.11 or higher)");
             else if (k.isAnyOf({kind::Ace, kind::AceMulti, kind::AceSpan}))
                 MakeAce(deleteOld);
@@ -176,6 +177,13 @@ std::string Backup::chooseTargetFolder()
     const qm::pickers::FolderRequest request = qm::pickers::BackupFolderRequest(state_);
     qm::pickers::Form1Folder(state_, windows_.pickers.chooseTargetDir(request));
     return state_.ChosenFolder;
+}
+
+void Backup::reportTargetFull()
+{
+    log_.event(Now(), DiskFullText);
+    log_.close();
+    showDiskFull(state_.ui());
 }
 
 void Backup::recordSuccess(F dateField, F folderField, const std::string& folder)

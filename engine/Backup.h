@@ -71,11 +71,14 @@ public:
     void MakeEXE(bool deleteOld = false);
 
     // ACE through WinAce (session/WinAce.h), kinds 6, 8 (split) and 10
-    // (spanned); BackupArchive calls it only when WinAceLocation is set. The
-    // run succeeds when WinAce ends with exit code 0 and the archive was
-    // made or changed by it (or, as before, is not older than
-    // ACELastBackupDate): ACELastBackupDate and ACELastBackupFolder are
-    // stamped, the project's row gets the date and the log its success line.
+    // (spanned); BackupArchive calls it only when WinAce is located
+    // (session::LocateWinAce). The run succeeds when WinAce ends with exit
+    // code 0 and the archive was made or changed by it (or, as before, is
+    // not older than ACELastBackupDate): ACELastBackupDate and
+    // ACELastBackupFolder are stamped, the project's row gets the date and
+    // the log its success line.
+    // A full disk (WinAce's status for it, or error 61 of a step) ends the
+    // run as a ZIP backup's does: the disk-full line and box.
     // With `deleteOld` the archive waits aside while WinAce runs.
     void MakeAce(bool deleteOld = false);
     // Self-extracting ACE through WinAce, kinds 7, 9 and 11 (likewise), with
@@ -109,6 +112,9 @@ private:
     // back as it was and the failure thrown; nothing else happens then.
     void recordSuccess(qm::store::ProjectField dateField, qm::store::ProjectField folderField,
                        const std::string& folder);
+    // A build that found its target full: the disk-full line (DiskFullText)
+    // ends the run's log, which is closed, and the disk-full box shows.
+    void reportTargetFull();
     int buildZip(ZipRun& run);
     void finishZip(ZipRun& run);
     void zipSucceeded(ZipRun& run);

@@ -18,6 +18,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/SetAside.h"
 #include "platform/ui/UiServices.h"
+#include "platform/winace/ExitStatus.h"
 #include "session/ArchiveKinds.h"
 #include "session/WinAce.h"
 #include "store/AceCommandLine.h"
@@ -156,7 +157,7 @@ void Backup::makeAce(bool selfExtracting, bool deleteOld)
     const bool succeeded = runAce(run);
     qm::store::NormalPointer(ui);
     if (run.lastError == qm::rterr::DiskFull) {
-        showDiskFull(ui);
+        reportTargetFull();
         return;
     }
     if (succeeded)
@@ -219,6 +220,9 @@ bool Backup::runAce(AceRun& run)
         }
         ace = session_.winAce().OpAce(command, run.archive, run.target, list);
     });
+    // WinAce that filled the disk fails as a step that did.
+    if (ace.exitCode == qm::winace::ExitDiskFull)
+        run.lastError = qm::rterr::DiskFull;
     if (wroteComment)
         attempt([&] { qm::fs::deleteFile(commentFile); });
 

@@ -177,9 +177,7 @@ void Backup::finishZip(ZipRun& run)
     UiServices& ui = state_.ui();
     namespace res = qm::zip::result;
     if (run.failure.targetFull(run.result)) {
-        log_.event(Now(), DiskFullText);
-        log_.close();
-        showDiskFull(ui);
+        reportTargetFull();
     } else if (run.failure.text) {
         log_.event(Now(), *run.failure.text);
         log_.close();

@@ -119,12 +119,8 @@ StartupResult FormLoad(ProgramState& state, FileListBox& File1, const std::strin
     step([&] { state.store.LoadUserOptions(); });
 
     step([&] {
-        if (state.store.UserOptionsRecord(1).UserDefaultCompression != "ACE" || !lookup)
-            return;
-        std::string path, version;
-        lookup(path, version);
-        if (qm::store::winAceVersionAccepted(version))
-            f.WinAceLocation = path;
+        if (state.store.UserOptionsRecord(1).UserDefaultCompression == "ACE")
+            f.WinAceLocation = qm::store::UsableWinAcePath(lookup);
     });
 
     step([&] { File1.setPath(projects); });

@@ -1,6 +1,7 @@
 #include "restore/ExtractTarget.h"
 
 #include "app/ErrorBox.h"
+#include "pickers/TargetDir.h"
 #include "pickers/TreeKeys.h"
 #include "platform/fs/Errors.h"
 #include "platform/fs/FileOps.h"
@@ -16,6 +17,11 @@ std::optional<std::string> extractTargetOkay(qm::ui::UiServices& ui, const std::
     // The label invites Okay for the folder it shows; a node chosen in the
     // tree takes its place.
     const std::string path = key.empty() ? Label3 : key;
+    if (path.empty()) {
+        // Nothing chosen and nothing shown (an archive opened by its path).
+        qm::app::showError(ui, std::string(qm::pickers::NoNodeMessage));
+        return std::nullopt;
+    }
     try {
         if (qm::pickers::KeyAttributes(path) & qm::fs::attr::Directory)
             return path;

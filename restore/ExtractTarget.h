@@ -22,9 +22,9 @@ struct ExtractTargetAnswer {
 // Okay on the node `key` of the visible tab's tree, or, when none is
 // selected (""), on the folder the dialog shows as its current target
 // folder (`Label3`): that path when it names a folder. Otherwise a box
-// says why (a file; or the error of a path that is no folder: the tree
-// roots, a network container, a path gone, nothing chosen or shown) and
-// the dialog stays open.
+// says why (nothing chosen or shown: the picker's "select a drive or
+// folder"; a file; or the error of a path that is no folder: the tree
+// roots, a network container, a path gone) and the dialog stays open.
 std::optional<std::string> extractTargetOkay(qm::ui::UiServices& ui, const std::string& key,
                                              const std::string& Label3);
 

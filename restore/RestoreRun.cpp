@@ -238,7 +238,7 @@ std::optional<std::string> RestoreRun::aceRoad(const std::string& archive, const
 qm::store::ProgramRun RestoreRun::OpAce(qm::store::AceCommand& strCommand, const std::string& archive,
                                         const std::string& /*folder*/, std::string& strList)
 {
-    const std::string program = state_.Form1.WinAceLocation;
+    const std::string program = qm::session::LocateWinAce(state_.Form1);
     strCommand.collapse();
     if (!strList.empty())
         strList.insert(0, " ");

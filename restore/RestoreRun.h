@@ -61,8 +61,8 @@ public:
     bool running() const { return running_; }
 
     // The dialog's WinAce runner: `strCommand` collapsed in place, `strList`
-    // given a blank in front when it is not empty, and WinAce (the main
-    // window's WinAceLocation) run with the parameter text of the restore
+    // given a blank in front when it is not empty, and WinAce
+    // (session::LocateWinAce) run with the parameter text of the restore
     // dialog's letters in the current folder, waited for, then its action
     // log shown (for every letter but "l", and only when WinAce started).
     // An action log that cannot be read throws qm::RtError 53. `folder` is

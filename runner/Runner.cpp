@@ -40,12 +40,8 @@ void Runner::Form_Load(const std::vector<std::string>& arguments)
         view_.setCaption(UseMaxCaption);
     }
 
-    std::string path, version;
-    if (winAceLookup)
-        winAceLookup(path, version);
     // A missing or unreadable version means WinAce is not used.
-    if (qm::store::winAceVersionAccepted(version))
-        state.Form1.WinAceLocation = path;
+    state.Form1.WinAceLocation = qm::store::UsableWinAcePath(winAceLookup);
 }
 
 void Runner::Timer1_Timer()

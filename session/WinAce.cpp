@@ -5,6 +5,7 @@
 #include "app/ProgramState.h"
 #include "session/SessionForms.h"
 #include "store/ProjectRecord.h"
+#include "store/SystemLookups.h"
 
 namespace qm::session {
 
@@ -13,11 +14,18 @@ std::string launchFailedText(const std::string& program, int shellCode)
     return "WinAce could not be started: " + program + "\r\n\r\nShell error code: " + std::to_string(shellCode);
 }
 
+const std::string& LocateWinAce(qm::app::Form1Variables& f)
+{
+    if (f.WinAceLocation.empty())
+        f.WinAceLocation = qm::store::UsableWinAcePath();
+    return f.WinAceLocation;
+}
+
 qm::store::ProgramRun WinAceRunner::OpAce(qm::store::AceCommand& strCommand, const std::string& ProjectName,
                                           const std::string& /*BackupFolder*/, std::string& strList)
 {
     qm::app::Form1Variables& f = state_.Form1;
-    const std::string program = f.WinAceLocation;
+    const std::string program = LocateWinAce(f);
     strCommand.collapse();
     if (!strList.empty())
         strList.insert(0, " ");

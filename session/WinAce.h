@@ -2,8 +2,7 @@
 // The main window's WinAce runner (ZipSession::winAce), shared by the ACE
 // backups and the test and listing of ACE archives. OpAce turns a command
 // text and an archive path into WinAce's parameter text
-// (store/AceCommandLine.h), runs WinAce (the main window's WinAceLocation)
-// through DoWait and then, for every command letter but "l", shows the
+// (store/AceCommandLine.h), runs WinAce (LocateWinAce) through DoWait and then, for every command letter but "l", shows the
 // action log WinAce left in its folder (ReportForms::showActionLog).
 // DoWait starts a program from the loaded project's source folder and waits
 // for it to end while the window runtime keeps the window alive.
@@ -18,11 +17,18 @@
 namespace qm::app {
 class BusySwitch;
 class ProgramState;
+struct Form1Variables;
 } // namespace qm::app
 
 namespace qm::session {
 
 class ReportForms;
+
+// The WinAce of an ACE operation: the main window's WinAceLocation, and
+// when that is empty (start-up looks WinAce up only for the default
+// compression "ACE") WinAce looked up again (store::UsableWinAcePath) and
+// kept there once found. "" when no usable WinAce is installed.
+const std::string& LocateWinAce(qm::app::Form1Variables& f);
 
 // The box of a launch that failed: "WinAce could not be started: <program>"
 // and the shell's code.

@@ -57,6 +57,14 @@ bool winAceVersionAccepted(const std::string& version)
     return n && *n >= WinAceMinimumVersion;
 }
 
+std::string UsableWinAcePath(const WinAceLookup& lookup)
+{
+    std::string path, version;
+    if (lookup)
+        lookup(path, version);
+    return winAceVersionAccepted(version) ? path : std::string();
+}
+
 int MapNetworkDriveResult(const std::string& drive, const std::string& remoteName,
                           const std::optional<std::string>& password, const std::optional<std::string>& userName)
 {

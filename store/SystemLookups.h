@@ -44,6 +44,9 @@ inline constexpr double WinAceMinimumVersion = 2.11;
 // least WinAceMinimumVersion. An empty text and one that is not a number
 // are refused.
 bool winAceVersionAccepted(const std::string& version);
+// The path `lookup` gives when its version is accepted, else "" (also
+// without a lookup).
+std::string UsableWinAcePath(const WinAceLookup& lookup = GetWinAceInfo);
 
 // Connects the share `remoteName` to the drive named by the first character
 // of `drive` (the letter keeps its case), remembered for later sessions. A

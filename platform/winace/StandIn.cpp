@@ -156,11 +156,18 @@ int listInto(qm::zip::PavikZip& z, Report& report)
     return z.ListEntries();
 }
 
-int failed(Outcome& out, const std::string& why)
+int failed(Outcome& out, const std::string& why, int status = ExitFailed)
 {
     out.lines.push_back("Error: " + why);
-    out.exitCode = ExitFailed;
-    return ExitFailed;
+    out.exitCode = status;
+    return status;
+}
+
+// A zip operation that ended with `result`: its text, and the status of a
+// full disk when that was the reason.
+int failed(Outcome& out, qm::zip::PavikZip& z, int result)
+{
+    return failed(out, z.ErrorText(0, result), result == zr::DiskFull ? ExitDiskFull : ExitFailed);
 }
 
 void build(const Request& r, const std::string& ownFolder, qm::zip::PavikZip& z, Report& report, Outcome& out)
@@ -220,7 +227,7 @@ void build(const Request& r, const std::string& ownFolder, qm::zip::PavikZip& z,
         return;
     }
     if (result != zr::Ok) {
-        failed(out, z.ErrorText(0, result));
+        failed(out, z, result);
         return;
     }
     if (r.stamp == Request::Stamp::Newest && listInto(z, report) == zr::Ok) {
@@ -244,7 +251,7 @@ void list(qm::zip::PavikZip& z, Report& report, Outcome& out)
 {
     const int result = listInto(z, report);
     if (result != zr::Ok) {
-        failed(out, z.ErrorText(0, result));
+        failed(out, z, result);
         return;
     }
     std::int64_t bytes = 0;
@@ -279,7 +286,7 @@ Outcome run(const Request& r, const std::string& ownFolder)
             break;
         case 't':
             if (const int result = z.Test(); result != zr::Ok)
-                failed(out, z.ErrorText(0, result));
+                failed(out, z, result);
             else
                 out.lines.push_back(std::to_string(report.files) + " file(s) tested, the archive is sound");
             break;
@@ -290,7 +297,7 @@ Outcome run(const Request& r, const std::string& ownFolder)
                 z.AddListEntry(n);
             z.FileMask = r.names.empty() ? "*" : "";
             if (const int result = z.Extract(); result != zr::Ok)
-                failed(out, z.ErrorText(0, result));
+                failed(out, z, result);
             break;
         default:
             failed(out, "unknown command");

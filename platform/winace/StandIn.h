@@ -5,9 +5,11 @@
 //
 // Results: every run leaves its report, a line per file and a summary, in
 // "action.log" in the stand-in's own folder (rewritten each run), and its
-// exit status says how it went: 0 success, 1 done with warnings (a named
-// file missing, a file skipped), 2 failure (a bad command line, an archive
-// that cannot be read, written, found or is locked, a test that failed).
+// exit status (ExitStatus.h) says how it went: 0 success, 1 done with
+// warnings (a named file missing, a file skipped), 2 failure (a bad command
+// line, an archive that cannot be read, written, found or is locked, a test
+// that failed), 3 failure on a full disk.
+#include "platform/winace/ExitStatus.h"
 #include "platform/winace/Request.h"
 
 #include <filesystem>
@@ -15,10 +17,6 @@
 #include <vector>
 
 namespace qm::winace {
-
-inline constexpr int ExitOk = 0;
-inline constexpr int ExitWarnings = 1;
-inline constexpr int ExitFailed = 2;
 
 // Where the stand-in keeps its self-extractor stub, below its own folder.
 inline constexpr const char* SfxStubName = "SFXFILES\\WGUI_EN.SFX";

@@ -34,7 +34,11 @@ protected:
         // The window reads the log as the real one does.
         windows_.restore.onActionLog = [](const std::string& at) { qm::restore::readActionLog(at); };
     }
-    ~AceBackupTest() override { qm::fs::ChDir(qm::fs::fromNative(cwd_)); }
+    ~AceBackupTest() override
+    {
+        qm::fs::ChDir(qm::fs::fromNative(cwd_));
+        qm::test::uninstallWinAce();
+    }
 
     // The ACE project with its self-extracting twin going to "sfx", on the
     // next row of the list.
@@ -197,6 +201,7 @@ TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
     windows_.restore.actionLogs.clear();
 
     state_.Form1.WinAceLocation.clear();
+    qm::test::uninstallWinAce();
     backUp("Home", kind::Ace, true);
     EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: Cannot find an installed version of WinAce (2.11 or higher)"});
     EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), before);
@@ -213,6 +218,18 @@ TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
     EXPECT_EQ(logLines(), startLines("Home", "out/Home.ace"));
     EXPECT_FALSE(ui_.isBusy());
     EXPECT_TRUE(view_.commandsEnabled);
+}
+
+// Start-up looks WinAce up only when the default compression is ACE: an
+// ACE backup with no location looks it up again, and keeps it.
+TEST_F(AceBackupTest, WinAceIsLookedUpAgainWhenStartUpLeftNoLocation)
+{
+    addAceProject("Home");
+    state_.Form1.WinAceLocation.clear();
+    backUp("Home", kind::Ace);
+    EXPECT_TRUE(prompts().empty()) << prompts().front();
+    EXPECT_EQ(state_.Form1.WinAceLocation, winace_);
+    EXPECT_EQ(view_.rows[0][1], Now);
 }
 
 TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
@@ -253,6 +270,30 @@ TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
     EXPECT_EQ(view_.rows[0][1], "");
     EXPECT_EQ(logLines().back(), "\t\t\tTarget File: " + win("out") + "\\Home.ace");
     EXPECT_TRUE(prompts().empty());
+}
+
+// WinAce that fills the disk ends the run as a full disk ends a ZIP
+// backup: its box and log line; the old archive and the record stay.
+TEST_F(AceBackupTest, AFullDiskDuringWinAcesRunShowsTheDiskFullBoxAndLogsIt)
+{
+    addAceProject("Home");
+    backUp("Home", kind::Ace);
+    const std::string before = qm::test::readFile(native("out/Home.ace"));
+    const std::string record = projectText("Home");
+    qm::test::writeFile(native("src-Home/big.bin"), noise(200000, 7));
+    ui_.clearRecords();
+    {
+        qm::test::FileSizeLimit limit(before.size() + 20000);
+        backUp("Home", kind::Ace, true);
+    }
+    const std::string full = "Target Drive/Directory has insufficient space to store your database. Choose "
+                             "another location and try again.";
+    EXPECT_EQ(qm::test::actionLog(home_.path()).back(), "Failed.");
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: " + full});
+    EXPECT_EQ(ui_.lastBox().icon, qm::ui::Icon::Critical);
+    EXPECT_EQ(logLines().back(), "<Now>\t" + full);
+    EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), before);
+    EXPECT_EQ(projectText("Home"), record);
 }
 
 TEST_F(AceBackupTest, SplitSizeAnswersAndExitWhileWinAceRuns)

@@ -259,7 +259,6 @@ TEST_F(ArchiveCommandsTest, ACommandLineArchiveIsListedWithItsSummary)
 TEST_F(ArchiveCommandsTest, AceRoadsOfTestAndListing)
 {
     const std::filesystem::path cwd = std::filesystem::current_path();
-    const std::string winace = qm::test::installWinAce(home_.path());
     addProject("Home", {{"a.txt", "alpha"}}, [](qm::store::ProjectRecord& r) {
         r[F::ZIPBackFile].clear();
         r[F::ACEBackFile] = "Home.ace";
@@ -276,9 +275,11 @@ TEST_F(ArchiveCommandsTest, AceRoadsOfTestAndListing)
     EXPECT_TRUE(windows_.restore.actionLogs.empty());
     EXPECT_FALSE(ui_.isBusy());
 
-    // The test: WinAce from the source folder, its log shown, nothing in autoback.log.
-    state_.Form1.WinAceLocation = winace;
+    // The test: WinAce, installed since start-up, looked up and run from
+    // the source folder, its log shown, nothing in autoback.log.
+    const std::string winace = qm::test::installWinAce(home_.path());
     restore_.TestArchive();
+    EXPECT_EQ(state_.Form1.WinAceLocation, winace);
     EXPECT_EQ(state_.Form1.ProjectType, "ace");
     EXPECT_EQ(windows_.restore.actionLogs, std::vector<std::string>{winace});
     std::vector<std::string> log = qm::test::actionLog(home_.path());

@@ -88,7 +88,13 @@ protected:
         writeProject("x", zipProject("x")); // the project the main window has loaded
         state_.store.CurrentProjectIni = win("Projects/x");
         state_.store.LoadProject();
-        forms_.showContents({"Viewing: x (" + archive_ + ")", archive_, parent, ""});
+        return show({"Viewing: x (" + archive_ + ")", archive_, parent, ""});
+    }
+    // The archive made before, listed into a contents window opened as
+    // `opening` says.
+    frmViewZip& show(const ContentsOpening& opening)
+    {
+        forms_.showContents(opening);
         qm::zip::PavikZip z;
         qm::zip::ZipEventHandlers h;
         int n = 0;
@@ -328,8 +334,7 @@ TEST_F(ContentsWindowTest, TheShownFolderMustBeAFolderAndAChosenNodeComesFirst)
     d.show();
     d.cmdOkay->click(); // nothing chosen, nothing shown
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(ui_.boxes().back().prompt,
-              "91\r\nObject variable or With block variable not set\r\n\r\nOr not a valid filename.");
+    EXPECT_EQ(ui_.boxes().back().prompt, "Please select a drive or folder from the list");
 
     d.preset(win("file.txt"));
     d.cmdOkay->click();
@@ -352,6 +357,32 @@ TEST_F(ContentsWindowTest, TheShownFolderMustBeAFolderAndAChosenNodeComesFirst)
     d.vsIndexTab1->setCurrentIndex(0);
     d.cmdOkay->click();
     EXPECT_EQ(d.answer().folder, win("target"));
+}
+
+// An archive opened by its path shows no target folder: Okay with no node
+// chosen asks for one, and the dialog stays open for the choice.
+TEST_F(ContentsWindowTest, AnArchiveOpenedByPathAsksForATargetFolder)
+{
+    makeSource("x", {{"a.txt", "A"}, {"sub/b.txt", "B"}});
+    makeArchive(win("src-x"), archive_);
+    const std::string argument = native("out/x.qmt").string();
+    frmViewZip& w = show({"Viewing: " + argument, archive_, "", argument});
+    w.cmdSelectAll->click();
+    ui_.onShowModal([this](QWidget& dialog) {
+        auto& d = dynamic_cast<ViewZipRestore&>(dialog);
+        d.show();
+        EXPECT_EQ(d.Label3->text().toStdString(), "");
+        d.cmdOkay->click();
+        EXPECT_TRUE(d.isVisible());
+        shoot(d, "target-none-shown");
+        openTo(*d.SSTree1, win("target"));
+        d.cmdOkay->click();
+    });
+    w.cmdExtract->click();
+    EXPECT_EQ(prompts(), (std::vector<std::string>{"Error!: Please select a drive or folder from the list",
+                                                   "Quillmate: Files unzipped successfully."}));
+    shootBox(ui_.boxes()[0], "target-none-chosen-box");
+    EXPECT_EQ(tree(native("target")), (std::map<std::string, std::string>{{"a.txt", "A"}, {"sub/b.txt", "B"}}));
 }
 
 // With no opener (nor text editor) installed, Open says which file it

@@ -379,6 +379,7 @@ TEST_F(AceRestoreTest, WinAceFailuresAreErrorsNeverSuccess)
     qm::test::writeFile(native("out/bad.ace"), "not an archive");
 
     // No WinAce: the launch error, no log shown (not even an old one).
+    qm::test::uninstallWinAce();
     restoreAce(0);
     ASSERT_EQ(ui_.boxes().size(), 1u);
     EXPECT_EQ(ui_.boxes()[0].title, "Error!");

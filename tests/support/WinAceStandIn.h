@@ -8,7 +8,9 @@
 //   const std::string winace = qm::test::installWinAce(home_.path());  // Windows form
 //   state.Form1.WinAceLocation = winace;
 //   qm::test::actionLog(home_.path())   // the lines of its action.log
+//   qm::test::uninstallWinAce()         // its registration taken out
 #include "platform/fs/Paths.h"
+#include "platform/registry/Registry.h"
 
 #include "TestSupport.h"
 
@@ -37,6 +39,12 @@ inline std::string installWinAce(const std::filesystem::path& folder)
     std::string output;
     EXPECT_EQ(runCommand({copy.string(), "--install"}, &output), 0) << output;
     return qm::fs::fromNative(copy);
+}
+
+// Takes the registration out again: no WinAce is installed.
+inline void uninstallWinAce()
+{
+    qm::registry::deleteKey(qm::registry::hkey::CurrentUser, R"(SOFTWARE\e-merge\WinAce)");
 }
 
 // The lines of the copy's action.log (CR LF line ends taken off).
