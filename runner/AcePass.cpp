@@ -9,6 +9,7 @@
 #include "platform/fs/CurrentFolder.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
+#include "platform/winace/ExitStatus.h"
 #include "runner/ProjectFiles.h"
 #include "runner/RecordCheck.h"
 #include "runner/RunRecords.h"
@@ -151,7 +152,8 @@ bool Runner::backUpAceProject(const std::string& fileName, int& successes)
         store.WriteIni("ACE Files and Folders", "ACELastBackupFolder", target, store.CurrentProjectIni);
         ++successes;
     }
-    if (error && error->number == qm::rterr::DiskFull)
+    // WinAce that filled the disk fails as a step that did.
+    if ((error && error->number == qm::rterr::DiskFull) || (!error && run.exitCode == qm::winace::ExitDiskFull))
         log_.event(Now(), DiskFullLine); // the log stays open: the pass goes on
     return true;
 }

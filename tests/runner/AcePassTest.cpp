@@ -152,6 +152,31 @@ TEST_F(AcePassTest, WithoutWinAceTheFailureLineAndOnlyTheAttemptsStamp)
     EXPECT_TRUE(ui_.boxes().empty());
 }
 
+// WinAce that fills the disk fails as a ZIP backup onto a full disk does:
+// its exit code, then the disk-full line; the old archive stays.
+TEST_F(AcePassTest, AFullDiskDuringWinAcesRunIsLoggedAsOne)
+{
+    addProject("Home");
+    pass();
+    const std::string old = qm::test::readFile(native("out/Home.ace"));
+    std::string big(300000, '\0');
+    uint32_t x = 7;
+    for (char& c : big)
+        c = char((x = x * 1103515245u + 12345u) >> 24); // does not shrink
+    makeSource("Home", {{"big.bin", big}});
+    writeProject("Home", aceProject("Home")); // due again
+    const size_t before = logLines().size();
+    {
+        qm::test::FileSizeLimit limit(old.size() + 20000);
+        pass();
+    }
+    const std::vector<std::string> lines = logLines();
+    ASSERT_GE(lines.size(), before + 3);
+    EXPECT_EQ(lines[before + 1], "<Now>\tWinAce ended with exit code 3");
+    EXPECT_EQ(lines[before + 2], std::string("<Now>\t") + qm::runner::DiskFullLine);
+    EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), old);
+}
+
 TEST_F(AcePassTest, QuitBetweenProjectsEndsTheRun)
 {
     addProject("First");
