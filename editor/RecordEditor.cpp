@@ -80,6 +80,7 @@ void RecordEditor::Form_Load()
     NewZip = NewZIPEXE = NewACE = NewACEEXE = false;
     view_.setItemCount(0);
     store.LoadProject();
+    asLoaded_ = store.ProjectRecord(1);
     view_.setItemCount(store.RecordCount);
     view_.selectTab(store.UserOptionsRecord(1).UserDefaultCompression == "ACE" ? 1 : 0);
     *loaded_ = true;
@@ -150,7 +151,7 @@ void RecordEditor::cmdSave_Click()
             return;
     // The record first: when it cannot be written, no list is touched.
     try {
-        store.SaveProject();
+        store.SaveProjectKeepingStamps(asLoaded_);
     } catch (const std::exception& e) {
         qm::app::showError(ui, SaveFailed + std::string(e.what()));
         return;

@@ -3,13 +3,15 @@
 // becomes active, unloads and when its start-up timer fires, its Save,
 // Cancel and Help buttons, and the card grid's notifications. It edits
 // element 1 of the shared ProjectRecord, read from the file that
-// CurrentProjectIni names, and keeps no copy of it.
+// CurrentProjectIni names; it keeps the record as loaded only to tell the
+// back-up stamps it left alone, which Save takes from the file as it is then.
 //
 // While the editor is up the main window is hidden; every way out shows it
 // again.
 #include "editor/EditorForms.h"
 #include "editor/EditorGroups.h"
 #include "editor/SlotEditor.h"
+#include "store/ProjectRecord.h"
 
 #include <functional>
 #include <memory>
@@ -151,6 +153,7 @@ private:
     EditorDialogs& dialogs_;
     // Shared with the start-up timer, which does nothing once the window is gone.
     std::shared_ptr<bool> loaded_;
+    qm::store::ProjectRecord asLoaded_;
 };
 
 } // namespace qm::editor
