@@ -15,8 +15,9 @@ public:
     virtual void setItemCount(int n) = 0;
     // Writes a cell still being edited back to the record.
     virtual void commitGridEdit() = 0;
-    // Commits a cell still being edited, then the card reads the record afresh.
-    virtual void reReadGrid() = 0;
+    // Commits a cell still being edited, then the card reads the record
+    // afresh. False when the cell's value was refused (it keeps its text).
+    virtual bool reReadGrid() = 0;
     virtual void repaintGrid() = 0;
     virtual int helpContext() const = 0;
     virtual void setHelpContext(int context) = 0;

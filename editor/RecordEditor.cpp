@@ -80,6 +80,7 @@ void RecordEditor::Form_Load()
     NewZip = NewZIPEXE = NewACE = NewACEEXE = false;
     view_.setItemCount(0);
     store.LoadProject();
+    asLoaded_ = store.ProjectRecord(1);
     view_.setItemCount(store.RecordCount);
     view_.selectTab(store.UserOptionsRecord(1).UserDefaultCompression == "ACE" ? 1 : 0);
     *loaded_ = true;
@@ -123,7 +124,9 @@ void RecordEditor::cmdSave_Click()
 {
     qm::store::Store& store = state_.store;
     qm::ui::UiServices& ui = state_.ui();
-    view_.reReadGrid();
+    // A cell whose value was refused holds what the user typed, not the record.
+    if (!view_.reReadGrid())
+        return;
     qm::store::ProjectRecord& record = store.ProjectRecord(1);
     const bool defaults = store.CurrentProjectIni == qm::store::Store::defaultsPath();
     if (!defaults)
@@ -144,11 +147,11 @@ void RecordEditor::cmdSave_Click()
     // Every road into the record refuses a value the file would cut; this
     // catches what none of them saw (an extension added just above).
     for (const qm::ui::GridColumn& column : EditorColumns)
-        if (refuseOverlong(ui, "The field \"" + std::string(column.caption) + "\"", record.field(column.field)))
+        if (refuseOverlongField(ui, column.caption, record.field(column.field)))
             return;
     // The record first: when it cannot be written, no list is touched.
     try {
-        store.SaveProject();
+        store.SaveProjectKeepingStamps(asLoaded_);
     } catch (const std::exception& e) {
         qm::app::showError(ui, SaveFailed + std::string(e.what()));
         return;
@@ -247,6 +250,11 @@ void RecordEditor::GridEX1_SelectionChange(int column)
 {
     if (const int context = helpContextOf(column))
         view_.setHelpContext(context);
+}
+
+bool RecordEditor::GridEX1_BeforeColUpdate(int column, const std::string& value)
+{
+    return !refuseOverlongField(state_.ui(), EditorColumns[static_cast<std::size_t>(column - 1)].caption, value);
 }
 
 void RecordEditor::GridEX1_AfterColEdit(int)

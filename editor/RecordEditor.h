@@ -3,13 +3,15 @@
 // becomes active, unloads and when its start-up timer fires, its Save,
 // Cancel and Help buttons, and the card grid's notifications. It edits
 // element 1 of the shared ProjectRecord, read from the file that
-// CurrentProjectIni names, and keeps no copy of it.
+// CurrentProjectIni names; it keeps the record as loaded only to tell the
+// back-up stamps it left alone, which Save takes from the file as it is then.
 //
 // While the editor is up the main window is hidden; every way out shows it
 // again.
 #include "editor/EditorForms.h"
 #include "editor/EditorGroups.h"
 #include "editor/SlotEditor.h"
+#include "store/ProjectRecord.h"
 
 #include <functional>
 #include <memory>
@@ -86,9 +88,10 @@ public:
     // Commits the card, checks the record (required values for a project,
     // the archive name's extension, the form of its folders, no value longer
     // than the file gives back), writes it to CurrentProjectIni and commits
-    // its file lists. A refused record shows its one message and the editor
-    // stays open. A failed write shows "Error saving the data: " and its
-    // reason, touches no list and keeps the editor open with its edits.
+    // its file lists. A refused record, or a cell whose value is refused,
+    // shows its one message and the editor stays open. A failed write shows
+    // "Error saving the data: " and its reason, touches no list and keeps the
+    // editor open with its edits.
     // Otherwise the outcome is reported, the editor closes and the main
     // window comes back with its list read afresh.
     void cmdSave_Click();
@@ -108,6 +111,9 @@ public:
     // ---- GridEX1's notifications
     // The current column sets the help context (a column without one leaves it).
     void GridEX1_SelectionChange(int column);
+    // A cell's typed value is about to go into the record: true lets it. One
+    // that the file would give back cut is refused with its message.
+    bool GridEX1_BeforeColUpdate(int column, const std::string& value);
     // A cell's edit has ended: the card is re-read and repainted.
     void GridEX1_AfterColEdit(int column);
     // A cell's edit begins: true lets it begin. The cells edited through a
@@ -147,6 +153,7 @@ private:
     EditorDialogs& dialogs_;
     // Shared with the start-up timer, which does nothing once the window is gone.
     std::shared_ptr<bool> loaded_;
+    qm::store::ProjectRecord asLoaded_;
 };
 
 } // namespace qm::editor

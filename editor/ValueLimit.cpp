@@ -21,4 +21,9 @@ bool refuseOverlong(qm::ui::UiServices& ui, std::string_view what, std::string_v
     return true;
 }
 
+bool refuseOverlongField(qm::ui::UiServices& ui, std::string_view caption, std::string_view value)
+{
+    return refuseOverlong(ui, "The field \"" + std::string(caption) + "\"", value);
+}
+
 } // namespace qm::editor

@@ -14,5 +14,7 @@ namespace qm::editor {
 // True, after an "Error!" box that names `what` ("The comment", ...) and
 // says how long the value is, when `value` is too long to be kept whole.
 bool refuseOverlong(qm::ui::UiServices& ui, std::string_view what, std::string_view value);
+// The same for the card's column of that caption: "The field "<caption>"".
+bool refuseOverlongField(qm::ui::UiServices& ui, std::string_view caption, std::string_view value);
 
 } // namespace qm::editor

@@ -22,6 +22,8 @@ void SetDataFileProperties(qm::zip::PavikZip& zip, const DataFileSetup& setup)
     zip.Level = 9;
     zip.Method = 18;
     zip.IncludeOpenFiles = true;
+    // Project files hold passwords in clear: they go back their owner's alone.
+    zip.OwnerOnlyFiles = true;
     zip.FileMask = "*";
     zip.IncludeSubfolders = setup.includeSubfolders;
     zip.SpanMode = 0;

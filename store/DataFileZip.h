@@ -26,9 +26,10 @@ std::string dataBackupPath(const std::string& backupFolder);
 
 // The control reset, then set for the data-file backup: Burrows-Wheeler at
 // level 9 through a temporary archive, every file ("*") of the program
-// folder's Projects, open files too, never spanned; the stub for
-// Burrows-Wheeler archives, Projects as the folder it offers, files there
-// always replaced, and its title, introduction, prompt and success texts.
+// folder's Projects, open files too, recorded owner-only, never spanned; the
+// stub for Burrows-Wheeler archives, Projects as the folder it offers, files
+// there always replaced, and its title, introduction, prompt and success
+// texts.
 void SetDataFileProperties(qm::zip::PavikZip& zip, const DataFileSetup& setup);
 
 // The program folder's drive and its Projects folder made current, as far

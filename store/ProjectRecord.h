@@ -33,6 +33,12 @@ enum class ProjectField : int {
 
 inline constexpr int ProjectFieldCount = 178;
 
+// The back-up history that backups stamp into the file: the date and target
+// folder of the last QMT backup and of the last ACE backup.
+inline constexpr std::array<ProjectField, 4> BackupStampFields{
+    ProjectField::ZIPLastBackupDate, ProjectField::ZIPLastBackupFolder, ProjectField::ACELastBackupDate,
+    ProjectField::ACELastBackupFolder};
+
 // The field's name (its key), or "" for Unused167.
 std::string_view fieldName(ProjectField f);
 

@@ -12,6 +12,8 @@
 #include "platform/profile/Profile.h"
 #include "platform/ui/UiServices.h"
 
+#include <optional>
+
 namespace qm::store {
 
 namespace {
@@ -34,9 +36,12 @@ void checkProjectName(const std::string& name)
         throw qm::fs::makeRtError(qm::rterr::BadFileName, "project name \"" + name + "\"");
 }
 
-// Replaces the file at a Windows-form path atomically with `bytes`, in turn
-// with the other program's single-key updates of the same folder.
-void writeWhole(const std::string& winPath, const std::string& bytes)
+// Replaces the file at a Windows-form path atomically with the bytes
+// `text(native)` gives, in turn with the other program's single-key updates
+// of the same folder: what the file holds while `text` runs stays so until
+// the file is replaced.
+template <class Text>
+void writeWhole(const std::string& winPath, Text text)
 {
     detail::withFile(winPath, qm::fs::toNative(winPath), [&](const std::filesystem::path& native) {
         // A read-only file is protected: it is not replaced.
@@ -44,8 +49,13 @@ void writeWhole(const std::string& winPath, const std::string& bytes)
         if (old && (old->attributes & qm::fs::attr::ReadOnly))
             throw qm::fs::makeRtError(qm::rterr::PathFileAccess, winPath);
         auto lock = qm::fs::lockForUpdate(native);
-        qm::profile::saveText(native, bytes);
+        qm::profile::saveText(native, text(native));
     });
+}
+
+void writeWhole(const std::string& winPath, const std::string& bytes)
+{
+    writeWhole(winPath, [&](const std::filesystem::path&) -> const std::string& { return bytes; });
 }
 
 } // namespace
@@ -116,6 +126,24 @@ ProjectRecord Store::readProject(const std::string& winPath)
 void Store::SaveProject()
 {
     writeWhole(CurrentProjectIni, projectFileText(ProjectRecord(1)));
+}
+
+void Store::SaveProjectKeepingStamps(const qm::store::ProjectRecord& asLoaded)
+{
+    qm::store::ProjectRecord& record = ProjectRecord(1);
+    writeWhole(CurrentProjectIni, [&](const std::filesystem::path& native) {
+        std::optional<qm::store::ProjectRecord> now;
+        try {
+            now = projectFromDocument(qm::profile::loadDocument(native));
+        } catch (const std::exception&) {
+            // A file that cannot be read keeps the stamps of the record.
+        }
+        if (now)
+            for (ProjectField f : BackupStampFields)
+                if (record[f] == asLoaded[f])
+                    record[f] = (*now)[f];
+        return projectFileText(record);
+    });
 }
 
 void Store::CreateProjectFile(const std::string& ProjectName)

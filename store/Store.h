@@ -74,6 +74,11 @@ public:
     // element 1. Throws qm::RtError when it cannot (75 for a read-only file);
     // the old file is unchanged.
     void SaveProject();
+    // As SaveProject, for a record loaded a while ago (`asLoaded`): each
+    // field of BackupStampFields that element 1 still holds as loaded takes
+    // the value the file holds when it is replaced, so that a backup's stamp
+    // made meanwhile (by the runner) stays; element 1 takes it too.
+    void SaveProjectKeepingStamps(const qm::store::ProjectRecord& asLoaded);
     // Writes the template for `ProjectName` to program folder & "\Projects\"
     // & ProjectName, replacing any file of that name; changes neither
     // CurrentProjectIni nor the record. Throws qm::RtError (52 for a name

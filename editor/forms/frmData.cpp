@@ -2,7 +2,6 @@
 
 #include "app/ProgramState.h"
 #include "editor/EditorColumns.h"
-#include "platform/profile/Profile.h"
 #include "platform/ui/CardGrid.h"
 #include "platform/ui/WidgetKit.h"
 
@@ -57,12 +56,12 @@ frmData::frmData(qm::app::ProgramState& state, qm::app::MainWindowView& mainWind
     GridEX1 = new qm::ui::CardGrid(EditorColumns, rows_, this);
     GridEX1->setObjectName("GridEX1");
     GridEX1->setCardCaption("", 1);
-    // What a project file gives back of a value.
-    GridEX1->setTextLimit(static_cast<int>(qm::profile::MaxValueLength));
     GridEX1->onCurrentCellChanged([this](int, int column) { logic_.GridEX1_SelectionChange(column); });
     GridEX1->onBeforeEdit([this](int, int column) { return logic_.GridEX1_BeforeColEdit(column); });
     GridEX1->onCellButton([this](int, int column) { logic_.GridEX1_ColButtonClick(column); });
     GridEX1->onEditEnded([this](int, int column) { logic_.GridEX1_AfterColEdit(column); });
+    GridEX1->onBeforeUpdate(
+        [this](int, int column, const std::string& value) { return logic_.GridEX1_BeforeColUpdate(column, value); });
 
     Frame1 = named<QGroupBox>(this, "Frame1", "View");
     vsIndexTab1 = field<QTabWidget>(Frame1, "vsIndexTab1");
@@ -175,7 +174,7 @@ QWidget* frmData::makePage(GroupPage page, QLabel* first, QLabel* second, QLabel
 
 void frmData::setItemCount(int n) { GridEX1->setItemCount(n); }
 void frmData::commitGridEdit() { GridEX1->commitEdit(); }
-void frmData::reReadGrid() { GridEX1->reRead(); }
+bool frmData::reReadGrid() { return GridEX1->reRead(); }
 void frmData::repaintGrid() { GridEX1->repaint(); }
 int frmData::helpContext() const { return GridEX1->helpContext(); }
 void frmData::setHelpContext(int context) { GridEX1->setHelpContext(context); }

@@ -71,7 +71,7 @@ public:
     // ---- EditorView
     void setItemCount(int n) override;
     void commitGridEdit() override;
-    void reReadGrid() override;
+    bool reReadGrid() override;
     void repaintGrid() override;
     int helpContext() const override;
     void setHelpContext(int context) override;

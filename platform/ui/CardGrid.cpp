@@ -348,19 +348,28 @@ void CardGrid::makeCell(Cell& cell, QWidget* card)
     cell.strip->setVisible(visible_[static_cast<std::size_t>(c - 1)]);
 }
 
-void CardGrid::reRead()
+bool CardGrid::reRead()
 {
     commitEdit();
+    bool whole = true;
     for (int r = 1; r <= itemCount(); ++r)
-        load(r);
+        whole = load(r) && whole;
+    return whole;
 }
 
-void CardGrid::load(int row)
+bool CardGrid::load(int row)
 {
     Card& card = *cards_[static_cast<std::size_t>(row - 1)];
-    for (Cell& cell : card.cells)
-        load(cell, rows_.value(row, cell.column));
+    bool whole = true;
+    for (Cell& cell : card.cells) {
+        // A refused value stays for the user to mend.
+        if (cell.dirty)
+            whole = false;
+        else
+            load(cell, rows_.value(row, cell.column));
+    }
     card.header->setText(qs(cardCaption(row)));
+    return whole;
 }
 
 void CardGrid::load(Cell& cell, const std::string& value)
@@ -395,19 +404,17 @@ bool CardGrid::commitEdit()
     bool any = false;
     for (auto& card : cards_)
         for (Cell& cell : card->cells)
-            if (cell.dirty) {
-                commit(cell);
+            if (cell.dirty && commit(cell))
                 any = true;
-            }
     return any;
 }
 
-void CardGrid::commit(Cell& cell)
+bool CardGrid::commit(Cell& cell)
 {
-    cell.editing = false;
-    if (!cell.dirty)
-        return;
-    cell.dirty = false;
+    if (!cell.dirty) {
+        cell.editing = false;
+        return true;
+    }
     std::string value;
     if (cell.line)
         value = str(cell.line->text());
@@ -415,9 +422,24 @@ void CardGrid::commit(Cell& cell)
         value = qm::profile::storedValue(str(cell.text->toPlainText()));
     const int row = cell.row;
     const int column = cell.column;
+    if (beforeUpdate_) {
+        // The refusal's box takes the focus from the cell: that is no new offer.
+        if (offering_)
+            return false;
+        offering_ = true;
+        const bool accepted = beforeUpdate_(row, column, value);
+        offering_ = false;
+        if (!accepted)
+            return false;
+    }
+    if (Cell* again = cellAt(row, column)) {
+        again->editing = false;
+        again->dirty = false;
+    }
     rows_.setValue(row, column, value);
     if (editEnded_)
         editEnded_(row, column);
+    return true;
 }
 
 void CardGrid::textChanged(Cell& cell)

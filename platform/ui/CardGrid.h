@@ -17,7 +17,9 @@
 // shows as stored and stays until the user picks an entry. A read-only cell
 // is shown only. Before a cell's edit begins (the first key that changes it,
 // a click into it) the before-edit notification may refuse the edit; a cell
-// button gives its own notification.
+// button gives its own notification. Before a typed value is written the
+// before-update notification may refuse it: the cell then keeps the text for
+// the user to mend, and offers it again at every commit.
 #include "platform/ui/Columns.h"
 
 #include <QScrollArea>
@@ -57,10 +59,11 @@ public:
     // One card for each row 1..n (0: none); new cards read their values.
     void setItemCount(int n);
     int itemCount() const { return static_cast<int>(cards_.size()); }
-    // Commits an edit still open, then every card reads its values afresh.
-    void reRead();
+    // Commits an edit still open, then every card reads its values afresh;
+    // a cell whose value was refused keeps its text, and the result is false.
+    bool reRead();
     // Writes a cell whose edit is still open back to the rows (edit ended
-    // follows); false when no cell had changed.
+    // follows); false when no cell was written.
     bool commitEdit();
     // Text cells keep at most this many bytes; 0: no limit.
     void setTextLimit(int bytes) { textLimit_ = bytes; }
@@ -84,6 +87,11 @@ public:
     // Returns false to refuse the edit: the key or click that began it is dropped.
     void onBeforeEdit(std::function<bool(int row, int column)> fn) { beforeEdit_ = std::move(fn); }
     void onCellButton(std::function<void(int row, int column)> fn) { cellButton_ = std::move(fn); }
+    // Returns false to refuse a cell's new value: nothing is written.
+    void onBeforeUpdate(std::function<bool(int row, int column, const std::string& value)> fn)
+    {
+        beforeUpdate_ = std::move(fn);
+    }
     // A cell's new value has been written to the rows.
     void onEditEnded(std::function<void(int row, int column)> fn) { editEnded_ = std::move(fn); }
 
@@ -105,14 +113,16 @@ private:
     void setColumnsVisible(std::span<const bool> visible, int first);
     Card& makeCard(int row);
     void makeCell(Cell& cell, QWidget* card);
-    void load(int row);
+    // False when a cell kept a refused value instead.
+    bool load(int row);
     void load(Cell& cell, const std::string& value);
     void restripe();
     Cell* cellAt(int row, int column) const;
     Cell* cellOf(QObject* watched) const;
     // The user starts editing the cell: before edit, unless already begun.
     bool begin(Cell& cell);
-    void commit(Cell& cell);
+    // False when the value was refused.
+    bool commit(Cell& cell);
     void textChanged(Cell& cell);
     void picked(Cell& cell, int index);
     void makeCurrent(int row, int column);
@@ -132,10 +142,12 @@ private:
     int helpContext_ = 0;
     bool locked_ = false;
     bool loading_ = false;
+    bool offering_ = false; // a value is before its update notification
     std::function<void(int, int)> currentChanged_;
     std::function<bool(int, int)> beforeEdit_;
     std::function<void(int, int)> cellButton_;
     std::function<void(int, int)> editEnded_;
+    std::function<bool(int, int, const std::string&)> beforeUpdate_;
 };
 
 } // namespace qm::ui

@@ -220,7 +220,8 @@ bool FileEntries::write(ArchiveWriter& w, size_t index)
 void FileEntries::startEntry(Entry& x, uint32_t mode)
 {
     const SourceItem& it = *x.it;
-    x.e.externalAttr = (uint32_t(S_IFREG | (mode & 07777)) << 16) | (uint32_t(it.attributes) & 3) | 0x20;
+    const uint32_t kept = mode & (z_.OwnerOnlyFiles ? 0700 : 07777);
+    x.e.externalAttr = (uint32_t(S_IFREG | kept) << 16) | (uint32_t(it.attributes) & 3) | 0x20;
     x.e.centralExtra = extrasOf(z_.HeaderSet, it, x.e.name, false);
     x.localExtra = extrasOf(z_.HeaderSet, it, x.e.name, true);
     x.large = it.size >= LargeEntry;

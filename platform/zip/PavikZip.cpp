@@ -40,6 +40,7 @@ void PavikZip::ResetToDefaults()
     HeaderSet = fresh.HeaderSet;
     Password = fresh.Password;
     IncludeOpenFiles = fresh.IncludeOpenFiles;
+    OwnerOnlyFiles = fresh.OwnerOnlyFiles;
     Method = fresh.Method;
     SfxStubPath = fresh.SfxStubPath;
     SfxButtonText = fresh.SfxButtonText;

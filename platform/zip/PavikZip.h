@@ -73,6 +73,9 @@ public:
     int HeaderSet = 0;              // 1 extended time stamp, 2 NTFS file times, 4 security, 8 Unicode path
     std::string Password;           // "" = none
     bool IncludeOpenFiles = false;
+    // Entries record their files' permissions for the owner alone (the
+    // group's and the others' cleared), whatever the files allow.
+    bool OwnerOnlyFiles = false;
     int Method = 8;                 // 0 stored, 8 deflated, 18 Burrows-Wheeler
     // ---- Self-extractor
     // The extractor program put in front of the archive; "" = a plain archive.

@@ -44,7 +44,11 @@ struct FakeEditorView : EditorView {
                     buttons.at(static_cast<std::size_t>(g)) = false;
         buttons.at(static_cast<std::size_t>(index)) = on;
     }
-    void reReadGrid() override { calls.push_back("reReadGrid"); }
+    bool reReadGrid() override
+    {
+        calls.push_back("reReadGrid");
+        return true;
+    }
     void repaintGrid() override { calls.push_back("repaintGrid"); }
     int helpContext() const override { return context; }
     void setHelpContext(int c) override { context = c; }

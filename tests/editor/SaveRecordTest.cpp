@@ -4,6 +4,9 @@
 
 #include "EditorFixture.h"
 
+#include "platform/profile/Profile.h"
+#include "store/Store.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -171,6 +174,29 @@ TEST_F(SaveTest, ASavedRecordIsItsOwnersAlone)
     defaults.cmdSave_Click();
     ASSERT_EQ(ui_.lastBox().title, "Success!");
     EXPECT_EQ(stdfs::status(native("Options/My Data Defaults")).permissions(), stdfs::perms(0600));
+}
+
+// A run of the runner while the editor is open stamps the file; Save keeps
+// those stamps. A stamp changed in the editor is saved as it stands.
+TEST_F(SaveTest, SaveKeepsTheStampsOfABackupMadeWhileTheEditorWasOpen)
+{
+    record_[F::ZIPLastBackupDate] = "3/1/2026 8:00:00 AM";
+    record_[F::ZIPLastBackupFolder] = "D:\\backups";
+    record_[F::ACELastBackupDate] = "3/1/2026 8:00:00 AM";
+    RecordEditor& e = open("Work");
+    qm::profile::writeStrings(native("Projects/Work"),
+                              {{"Files and Folders-QMT", "ZIPLastBackupDate", "3/7/2026 2:05:09 PM"},
+                               {"Files and Folders-QMT", "ZIPLastBackupFolder", "E:\\later"},
+                               {"ACE Backup Options", "ACELastBackupDate", "3/7/2026 2:06:00 PM"}});
+    state_.store.ProjectRecord(1)[F::ZIPComments] = "typed";
+    state_.store.ProjectRecord(1)[F::ACELastBackupDate] = "3/2/2026 9:00:00 AM";
+    e.cmdSave_Click();
+    ASSERT_EQ(ui_.lastBox().prompt, "Project data saved successfully.");
+    const qm::store::ProjectRecord saved = qm::store::Store::readProject(win("Projects/Work"));
+    EXPECT_EQ(saved[F::ZIPLastBackupDate], "3/7/2026 2:05:09 PM");
+    EXPECT_EQ(saved[F::ZIPLastBackupFolder], "E:\\later");
+    EXPECT_EQ(saved[F::ACELastBackupDate], "3/2/2026 9:00:00 AM");
+    EXPECT_EQ(saved[F::ZIPComments], "typed");
 }
 
 TEST_F(SaveTest, ListsAreCommittedAfterTheRecordIsWritten)

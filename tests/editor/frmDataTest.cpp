@@ -91,9 +91,6 @@ TEST_F(frmDataTest, AnEditReachesTheRecordAndNothingElseDoes)
     field(F::SFXPasswordPromptMsg) = "prompt kept";
     qm::ui::CardGrid& grid = *form.GridEX1;
     QTest::keyClicks(grid.cellEditor(1, 3), "new.qmt");
-    // A long paste keeps what the file can give back.
-    QApplication::clipboard()->setText(QString(300, 'x'));
-    QTest::keyClick(grid.cellEditor(1, 47), Qt::Key_V, Qt::ControlModifier);
     // A line break typed into the comment is kept as one CR.
     auto* comment = qobject_cast<QPlainTextEdit*>(grid.cellEditor(1, 6));
     comment->moveCursor(QTextCursor::End);
@@ -101,7 +98,6 @@ TEST_F(frmDataTest, AnEditReachesTheRecordAndNothingElseDoes)
     QTest::keyClicks(comment, "monthly");
     form.reReadGrid();
     EXPECT_EQ(field(F::ZIPBackFile), "new.qmt");
-    EXPECT_EQ(field(F::ZIPBackupFrequency), std::string(255, 'x'));
     EXPECT_EQ(field(F::ZIPComments), "weekly\rmonthly");
     EXPECT_EQ(field(F::ZIPUseComments), "maybe");
     EXPECT_EQ(field(F::SFXPasswordPromptMsg), "prompt kept");
@@ -118,6 +114,40 @@ TEST_F(frmDataTest, AnEditReachesTheRecordAndNothingElseDoes)
     EXPECT_NE(text.find("ZIPComments=weekly\rmonthly\r\n"), std::string::npos);
     EXPECT_EQ(main_.calls.back(), "rebuildList");
     EXPECT_TRUE(main_.visible);
+}
+
+// A value the file would give back cut is refused where it is typed, and
+// stays in its cell to be shortened; Save writes nothing while it does.
+TEST_F(frmDataTest, ACellRefusesAValueTheFileWouldCutUntilItIsShortened)
+{
+    frmData form(state_, main_, pickers_, dialogs_, {});
+    field(F::ZIPBackFile) = "sample.qmt";
+    const std::string before = projectText("Sample");
+    const std::string deep = "C:\\" + std::string(269, 'd');
+    auto* folder = qobject_cast<QLineEdit*>(form.GridEX1->cellEditor(1, 2));
+    folder->selectAll();
+    QApplication::clipboard()->setText(QString::fromStdString(deep));
+    QTest::keyClick(folder, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(folder, Qt::Key_Return);
+    const std::string refusal = "The field \"Project Folder\" is too long to be saved: it takes 272 bytes";
+    EXPECT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.lastBox().prompt.rfind(refusal, 0), 0u) << ui_.lastBox().prompt;
+    EXPECT_EQ(field(F::ProjectFolder), "C:\\data");
+    EXPECT_EQ(folder->text().toStdString(), deep);
+
+    child<QPushButton>(form, "cmdSave").click();
+    EXPECT_EQ(ui_.boxes().size(), 2u);
+    EXPECT_EQ(ui_.lastBox().prompt.rfind(refusal, 0), 0u);
+    EXPECT_EQ(projectText("Sample"), before);
+    EXPECT_TRUE(main_.calls.empty());
+
+    // Shortened to 255 bytes, it is saved whole.
+    folder->setCursorPosition(folder->text().size());
+    for (int i = 0; i < 17; ++i)
+        QTest::keyClick(folder, Qt::Key_Backspace);
+    child<QPushButton>(form, "cmdSave").click();
+    EXPECT_EQ(ui_.lastBox().prompt, "Project data saved successfully.");
+    EXPECT_EQ(qm::store::Store::readProject(win("Projects/Sample"))[F::ProjectFolder], deep.substr(0, 255));
 }
 
 TEST_F(frmDataTest, TheDefaultsRecordOpensWithoutItsInsertButtonAndClosingShowsTheMainWindow)

@@ -64,6 +64,8 @@ TEST_F(DataBackupTest, AMissingFolderIsExplained)
 
 TEST_F(DataBackupTest, TheBackupRestoresTheProjectFilesAndIsStampedAfterItsBox)
 {
+    // A project file readable by all (an older copy) comes back its owner's alone.
+    stdfs::permissions(native("Projects/Work"), stdfs::perms(0644));
     // Without its stub the build fails: the control's text, no stamp.
     procs_.BackUpDB();
     qm::zip::PavikZip z;
@@ -97,6 +99,7 @@ TEST_F(DataBackupTest, TheBackupRestoresTheProjectFilesAndIsStampedAfterItsBox)
     EXPECT_EQ(qm::sfxstub::resultOfExitStatus(qm::test::runSfx(native("databk/run.exe"), &out)), 0) << out;
     EXPECT_EQ(projectText("Home"), home);
     EXPECT_EQ(projectText("Work"), work);
+    EXPECT_EQ(stdfs::status(native("Projects/Work")).permissions(), stdfs::perms(0600));
     EXPECT_FALSE(stdfs::exists(native("Projects/old"))); // files below Projects are left out
 }
 

@@ -179,6 +179,21 @@ TEST_F(RunTest, EmptyProjectFolderAndNothingDue)
     EXPECT_FALSE(std::filesystem::exists(native("out/Later.zzzz.qmt")));
 }
 
+// The hidden temporary of a writer's atomic rewrite, left in the Projects
+// folder, is no project, even when it holds one that is due.
+TEST_F(RunTest, HiddenPartialFilesAreNoProjects)
+{
+    makeSource("Work", {{"a.txt", "a"}});
+    writeProject("Work", zipProject("Work"));
+    makeSource("Partial", {{"b.txt", "b"}});
+    writeProject(".Work.~x1Y2z3", zipProject("Partial"));
+    run();
+    const std::vector<std::string> lines = logLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "\t\t\t1\tProjects due for back-up"), lines.end());
+    EXPECT_TRUE(std::filesystem::exists(native("out/Work.qmt")));
+    EXPECT_FALSE(std::filesystem::exists(native("out/Partial.qmt")));
+}
+
 TEST_F(RunTest, LogLinesCarryTheClocksDateText)
 {
     run();

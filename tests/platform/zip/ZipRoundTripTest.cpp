@@ -507,6 +507,18 @@ TEST_F(ZipRoundTrip, PermissionsComeBackAndReadOnlyArchivesStayUntouched)
     EXPECT_EQ(qm::test::readFile(archive), before);
 }
 
+// Also a file whose entry is carried over from the old archive.
+TEST_F(ZipRoundTrip, OwnerOnlyFilesComeBackTheirOwnersAlone)
+{
+    stdfs::permissions(src / "text.txt", stdfs::perms(0754));
+    build();
+    zip.OwnerOnlyFiles = true;
+    build();
+    ASSERT_EQ(extract(), result::Ok);
+    EXPECT_EQ(stdfs::status(out / "text.txt").permissions(), stdfs::perms(0700));
+    EXPECT_EQ(extractedFiles(), files);
+}
+
 TEST_F(ZipRoundTrip, DefaultsComeBackWithOneCall)
 {
     zip.Password = "p";
