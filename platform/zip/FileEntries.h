@@ -57,6 +57,9 @@ private:
     // Whether the old entry holds the file's content (read here, or by the workers).
     bool sameAsOld(int fd, Entry& x);
     bool sameAsOld(FileWork& work, Entry& x);
+    // Whether the old entry's data stands for the file; a damaged entry is
+    // made anew, with a warning.
+    bool oldStands(const Entry& x, OldData d);
     bool readOldLocal(Entry& x);
     void complete(ArchiveWriter& w, Entry& x, uint32_t crc, uint64_t size, uint64_t compressed, bool changed);
     void onBytes(Entry& x, uint64_t bytes);
