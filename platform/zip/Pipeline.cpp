@@ -107,8 +107,10 @@ void Pipeline::submitLocked(std::deque<Task>& q, const std::shared_ptr<FileWork>
 {
     Piece& p = w->pieces[k];
     p.state = Piece::State::Queued;
-    // What it will hold: its share of the file, and a little for its own keeping.
-    p.weight = std::min<uint64_t>(w->pieceSize, w->spec.size - std::min(w->spec.size, k * w->pieceSize)) + 1024;
+    // What it will hold: its share of the file (none while a piece of a
+    // large file is only checked), and a little for its own keeping.
+    const uint64_t share = std::min<uint64_t>(w->pieceSize, w->spec.size - std::min(w->spec.size, k * w->pieceSize));
+    p.weight = (w->verifying && !w->whole() ? 0 : share) + 1024;
     q.push_back({w, k});
     ++inFlight_;
     inFlightBytes_ += p.weight;
