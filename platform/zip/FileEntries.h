@@ -3,9 +3,9 @@
 // archive order. With more than one worker the files are read and
 // compressed ahead on worker threads (Pipeline.h); with one, each is
 // compressed here as one stream. A file whose old entry holds the same
-// content, made with the settings in force, has that entry's data copied
-// instead. Every event comes from here, on the caller's thread, in the same
-// order either way.
+// content, made with the settings in force and whole, has that entry's
+// data copied instead. Every event comes from here, on the caller's
+// thread, in the same order either way.
 #include "platform/zip/ArchiveWriter.h"
 #include "platform/zip/EntryDecode.h"
 #include "platform/zip/EntryJob.h"

@@ -72,7 +72,8 @@ OldData checkOldData(const ArchiveReader& archive, const ArchiveEntry& old, int 
     try {
         LocalHeader h = archive.readLocal(old, &scratch.window);
         if (old.method == fmt::BurrowsWheeler) {
-            // Another digit is another level; no digit at all, damage.
+            // Another digit is another level; anything else is for the
+            // decoding to judge.
             const char digit = bwDigit(archive, old, h, password, &scratch.window);
             if (digit != bwLevelDigit(level) && digit >= '1' && digit <= '9')
                 return OldData::Unfit;

@@ -3,10 +3,10 @@
 // compressing it again: the old entry of the same name has the file's size,
 // time and attributes, and was made with the method, level and password in
 // force; its CRC is then checked against the file's content, and its data
-// against its CRC (a damaged entry is made anew). A stored entry
-// (its data would not shrink) stands for its file when the old archive was
-// made with the method and level in force (madeAtLevel): after a change of
-// level or method it is compressed again.
+// against its CRC (a damaged entry is made anew). A stored entry (its data
+// would not shrink) stands for its file when the old archive was made with
+// the method and level in force (madeAtLevel): after a change of level or
+// method it is compressed again.
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/EntryDecode.h"
 #include "platform/zip/Gather.h"

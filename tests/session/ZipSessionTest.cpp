@@ -107,9 +107,10 @@ TEST_F(ZipSessionTest, AWarningTheControlRaisesReachesTheRunLog)
     session_.log().open();
     ASSERT_EQ(z.Build(), 0);
     session_.log().close();
-    EXPECT_EQ(logLines(), (std::vector<std::string>{
-                              "<Now>\ta.txt warning.",
-                              "\t\t\tThe file's entry in the old archive was damaged; it was made anew from the file."}));
+    EXPECT_EQ(logLines(),
+              (std::vector<std::string>{
+                  "<Now>\ta.txt warning.",
+                  "\t\t\tThe file's entry in the old archive was damaged; it was made anew from the file."}));
     EXPECT_EQ(z.Test(), 0);
 }
 

@@ -332,8 +332,9 @@ TEST_F(ZipParallel, AnUpdateMakesADamagedOldEntryAnewAndSaysSo)
             z.addEventSink(&rec);
             ASSERT_EQ(z.Build(), result::Ok);
             z.removeEventSink(&rec);
-            EXPECT_EQ(rec.warnings, (std::vector<std::pair<std::string, int>>{
-                                        {"big.txt", warning::OldEntryDamaged}, {"docs\\a.txt", warning::OldEntryDamaged}}));
+            const int damaged = warning::OldEntryDamaged;
+            EXPECT_EQ(rec.warnings,
+                      (std::vector<std::pair<std::string, int>>{{"big.txt", damaged}, {"docs\\a.txt", damaged}}));
             EXPECT_EQ(z.CopiedEntries(), 5);
             EXPECT_EQ(z.Test(), result::Ok);
         }

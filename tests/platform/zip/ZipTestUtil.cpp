@@ -1,9 +1,9 @@
 #include "ZipTestUtil.h"
 
 #include "platform/fs/Drives.h"
-#include "platform/zip/ArchiveReader.h"
 #include "platform/fs/Paths.h"
 #include "platform/profile/Profile.h"
+#include "platform/zip/ArchiveReader.h"
 
 #include <algorithm>
 #include <dirent.h>
