@@ -127,6 +127,12 @@ void Runner::DiskRequest(int disk, bool& ready)
     ready = disk == 1;
 }
 
+void Runner::Warning(const std::string& name, int code)
+{
+    log_.event(Now(), name + " warning.");
+    log_.more(PavikZip1.ErrorText(qm::zip::textkind::Skip, code));
+}
+
 void Runner::CommentRequest(std::string& comment)
 {
     if (state.Form1.UseComments == "yes")

@@ -119,6 +119,9 @@ private:
     // goes on the disk that is in the drive, and a request for any further
     // disk is refused, which stops that project's build.
     void DiskRequest(int disk, bool& ready) override;
+    // A warning (an old entry found damaged and made anew, a file that
+    // changed while it was read) is logged as the main window logs it.
+    void Warning(const std::string& name, int code) override;
 
     qm::ui::UiServices& ui_;
     const qm::datetime::Clock& clock_;

@@ -319,15 +319,17 @@ bool FileEntries::sameAsOld(int fd, Entry& x)
     }
     if (uint32_t(crc) != x.old->crc)
         return false;
-    return oldDataFits(*old_, *x.old, z_.Level, z_.Password, decode_) && readOldLocal(x);
+    const OldData d = checkOldData(*old_, *x.old, z_.Level, z_.Password, decode_, [this](uint64_t) { ctx_.tick(); });
+    return oldStands(x, d) && readOldLocal(x);
 }
 
 bool FileEntries::sameAsOld(FileWork& work, Entry& x)
 {
     const auto tick = [this] { ctx_.tick(); };
-    bool same = work.oldUsable && !work.sizeDiffers;
+    bool same = !work.sizeDiffers;
     if (work.whole()) {
-        same = same && work.pieces[0].unchanged;
+        // Its task checked the old entry only once the content matched.
+        same = same && work.oldData != OldData::Unfit;
     } else {
         // Every piece is waited for, so that none is still at work when the
         // pieces are compressed after all.
@@ -342,10 +344,17 @@ bool FileEntries::sameAsOld(FileWork& work, Entry& x)
         }
         same = same && read == x.old->size && crc == x.old->crc;
     }
-    same = same && readOldLocal(x);
+    same = same && oldStands(x, work.oldData) && readOldLocal(x);
     if (!same && !work.whole())
         pipe_->recompress(work);
     return same;
+}
+
+bool FileEntries::oldStands(const Entry& x, OldData d)
+{
+    if (d == OldData::Damaged)
+        ctx_.warning(x.shownName, warning::OldEntryDamaged);
+    return d == OldData::Fits;
 }
 
 bool FileEntries::readOldLocal(Entry& x)

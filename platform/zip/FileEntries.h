@@ -3,9 +3,9 @@
 // archive order. With more than one worker the files are read and
 // compressed ahead on worker threads (Pipeline.h); with one, each is
 // compressed here as one stream. A file whose old entry holds the same
-// content, made with the settings in force, has that entry's data copied
-// instead. Every event comes from here, on the caller's thread, in the same
-// order either way.
+// content, made with the settings in force and whole, has that entry's
+// data copied instead. Every event comes from here, on the caller's
+// thread, in the same order either way.
 #include "platform/zip/ArchiveWriter.h"
 #include "platform/zip/EntryDecode.h"
 #include "platform/zip/EntryJob.h"
@@ -57,6 +57,9 @@ private:
     // Whether the old entry holds the file's content (read here, or by the workers).
     bool sameAsOld(int fd, Entry& x);
     bool sameAsOld(FileWork& work, Entry& x);
+    // Whether the old entry's data stands for the file; a damaged entry is
+    // made anew, with a warning.
+    bool oldStands(const Entry& x, OldData d);
     bool readOldLocal(Entry& x);
     void complete(ArchiveWriter& w, Entry& x, uint32_t crc, uint64_t size, uint64_t compressed, bool changed);
     void onBytes(Entry& x, uint64_t bytes);

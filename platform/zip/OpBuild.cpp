@@ -54,6 +54,12 @@ private:
     void removeStaleParts();
     void plan(SourceList& found);
     void copyOld(ArchiveWriter& w, size_t index);
+    // The old archive stays as it is, dated as if it had been written now.
+    int leftAsItIs()
+    {
+        ::utimensat(AT_FDCWD, target_.c_str(), nullptr, 0);
+        return result::Ok;
+    }
     void skipped(const std::string& name, const std::string& source, int reason)
     {
         ctx_.skipped(name, source, z_.ArchivePath, reason);
@@ -226,7 +232,7 @@ int BuildRun::run()
         if (!hasOld_)
             return result::NothingToDo;
         if (comment == oldComment && !isSfx_ && layout_ == Layout::Single && !old_.spanned())
-            return result::Ok; // nothing would change
+            return leftAsItIs(); // nothing would change
     }
     if (isSfx_) {
         // The stub reads no Zip64 records: a file that would need them stops
@@ -299,7 +305,7 @@ int BuildRun::run()
     ctx_.complete();
     if (same) {
         if (same->same())
-            return result::Ok; // nothing changed: the temporary file goes
+            return leftAsItIs(); // nothing changed: the temporary file goes
         same->materialize();
     }
     if (layout_ == Layout::Spanned) {

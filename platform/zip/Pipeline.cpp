@@ -2,7 +2,6 @@
 
 #include "platform/zip/PieceCodec.h"
 #include "platform/zip/ResultCodes.h"
-#include "platform/zip/Unchanged.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -80,6 +79,11 @@ Pipeline::~Pipeline()
     {
         std::lock_guard<std::mutex> g(m_);
         stop_ = true;
+        // Checks of old entries under way give up.
+        for (const std::shared_ptr<FileWork>& w : ahead_)
+            w->cancelled = true;
+        if (current_)
+            current_->cancelled = true;
     }
     work_.notify_all();
     crew_.join();
@@ -103,8 +107,10 @@ void Pipeline::submitLocked(std::deque<Task>& q, const std::shared_ptr<FileWork>
 {
     Piece& p = w->pieces[k];
     p.state = Piece::State::Queued;
-    // What it will hold: its share of the file, and a little for its own keeping.
-    p.weight = std::min<uint64_t>(w->pieceSize, w->spec.size - std::min(w->spec.size, k * w->pieceSize)) + 1024;
+    // What it will hold: its share of the file (none while a piece of a
+    // large file is only checked), and a little for its own keeping.
+    const uint64_t share = std::min<uint64_t>(w->pieceSize, w->spec.size - std::min(w->spec.size, k * w->pieceSize));
+    p.weight = (w->verifying && !w->whole() ? 0 : share) + 1024;
     q.push_back({w, k});
     ++inFlight_;
     inFlightBytes_ += p.weight;
@@ -354,7 +360,7 @@ void Pipeline::workerLoop()
     }
 }
 
-bool Pipeline::open(FileWork& w, Scratch& s)
+bool Pipeline::open(FileWork& w)
 {
     std::lock_guard<std::mutex> g(w.openMutex);
     if (w.opened)
@@ -381,9 +387,22 @@ bool Pipeline::open(FileWork& w, Scratch& s)
     if (!w.whole())
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-    if (w.spec.old && old_)
-        w.oldUsable = oldDataFits(*old_, *w.spec.old, w.spec.level, password_, s.decode);
     return true;
+}
+
+void Pipeline::checkOld(FileWork& w, Scratch& s)
+{
+    if (!w.spec.old || !old_)
+        return;
+    // A file the writer is done with, or a build that stops, needs no answer.
+    const auto stop = [&w](uint64_t) {
+        if (w.cancelled)
+            throw Cancelled{};
+    };
+    try {
+        w.oldData = checkOldData(*old_, *w.spec.old, w.spec.level, password_, s.decode, stop);
+    } catch (const Cancelled&) {
+    }
 }
 
 int Pipeline::methodOf(FileWork& w, Scratch& s)
@@ -406,7 +425,7 @@ int Pipeline::methodOf(FileWork& w, Scratch& s)
 void Pipeline::runPiece(FileWork& w, size_t k, Scratch& s)
 {
     Piece& p = w.pieces[k];
-    if (!open(w, s))
+    if (!open(w))
         return;
     const uint64_t size = w.spec.size;
     const uint64_t start = uint64_t(k) * w.pieceSize;
@@ -432,10 +451,11 @@ void Pipeline::runPiece(FileWork& w, size_t k, Scratch& s)
         }
         if (p.err != 0)
             return;
-        if (w.verifying && w.oldUsable && !w.sizeDiffers && !p.shortRead && !p.grew && p.read == w.spec.old->size &&
+        if (w.verifying && !w.sizeDiffers && !p.shortRead && !p.grew && p.read == w.spec.old->size &&
             p.crc == w.spec.old->crc) {
-            p.unchanged = true;
-            return;
+            checkOld(w, s);
+            if (w.oldData == OldData::Fits || w.cancelled)
+                return; // the old entry holds this very content: nothing is compressed
         }
         p.method = w.method;
         if (p.method != fmt::Stored && p.read >= ProbeFrom && s.probe.hardlyShrinks(s.in.data(), p.read))
@@ -473,8 +493,12 @@ void Pipeline::runPiece(FileWork& w, size_t k, Scratch& s)
         return;
     const unsigned char* data = buf.data() + dict;
     p.crc = uint32_t(crc32_z(0, data, p.read));
-    if (w.verifying)
+    if (w.verifying) {
+        // The old entry's data is checked beside the other pieces' reading.
+        if (k == 0)
+            checkOld(w, s);
         return;
+    }
     switch (method) {
     case fmt::Stored:
         p.data.resize(p.read);

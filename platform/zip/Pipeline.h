@@ -9,6 +9,7 @@
 // writer.
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/PieceCodec.h"
+#include "platform/zip/Unchanged.h"
 #include "platform/zip/WorkerPool.h"
 
 #include <atomic>
@@ -62,7 +63,6 @@ struct Piece {
     std::exception_ptr failure;
     // A file of one piece is handled whole by its task:
     int method = 0;         // the method its data is in (stored when it did not shrink)
-    bool unchanged = false; // the old entry holds this very content: nothing was compressed
     ReadyFlag ready;        // done, and its results may be read
     uint64_t weight = 0;    // what it counts for among the pieces ahead
 };
@@ -82,7 +82,9 @@ struct FileWork {
     int skipReason = 0;     // the file cannot be taken (skip:: value)
     uint32_t mode = 0;      // type and permission bits when it was opened
     bool sizeDiffers = false;
-    bool oldUsable = false; // spec.old passed oldDataFits
+    // What checkOldData made of spec.old: asked by the task of a file of
+    // one piece once the content matches, by the first piece's otherwise.
+    OldData oldData = OldData::Unfit;
     bool probed = false;
     int method = 0;         // spec.method, or stored after the probe
 
@@ -127,6 +129,7 @@ private:
         size_t piece;
     };
     struct Scratch;
+    struct Cancelled {};
     void workerLoop();
     void pumpLocked();
     void wakeLocked(size_t submitted);
@@ -134,7 +137,9 @@ private:
     void requireLocked(const std::shared_ptr<FileWork>& w, size_t k);
     std::shared_ptr<FileWork> makeWork(FileSpec spec) const;
     void runPiece(FileWork& w, size_t k, Scratch& s);
-    bool open(FileWork& w, Scratch& s);
+    bool open(FileWork& w);
+    // Sets w.oldData.
+    void checkOld(FileWork& w, Scratch& s);
     int methodOf(FileWork& w, Scratch& s);
     // The piece is done with: its memory and its place among those ahead go back.
     void retireLocked(Piece& p);

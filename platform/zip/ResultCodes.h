@@ -78,6 +78,8 @@ inline constexpr int TimeNotSet = 102;
 inline constexpr int AttributesNotSet = 103;
 inline constexpr int NameAdjusted = 104;
 inline constexpr int SfxValueTooLong = 105; // the name is the property, e.g. "SfxMessageText(4)"
+// An update found the file's old entry damaged and made it anew from the file.
+inline constexpr int OldEntryDamaged = 106;
 } // namespace warning
 
 // Text kinds of ErrorText.

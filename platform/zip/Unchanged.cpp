@@ -62,28 +62,33 @@ bool mayHoldFile(const ArchiveEntry& old, const SourceItem& file, int method, in
     return old.host() != fmt::HostUnix || (old.unixMode() & 07777) == file.mode;
 }
 
-bool oldDataFits(const ArchiveReader& archive, const ArchiveEntry& old, int level, const std::string& password,
-                 DecodeScratch& scratch)
+OldData checkOldData(const ArchiveReader& archive, const ArchiveEntry& old, int level, const std::string& password,
+                     DecodeScratch& scratch, const std::function<void(uint64_t)>& progress)
 {
-    if (!old.encrypted() && old.method != fmt::BurrowsWheeler)
-        return true;
+    // Without data only the header's check byte speaks for the password,
+    // and a wrong one passes it once in 256: such an entry is made anew.
+    if (old.encrypted() && old.size == 0)
+        return OldData::Unfit;
     try {
-        LocalHeader h = archive.readLocal(old);
-        if (old.method == fmt::BurrowsWheeler && bwDigit(archive, old, h, password) != bwLevelDigit(level))
-            return false;
-        if (!old.encrypted())
-            return true;
-        // Without data only the header's check byte speaks for the password,
-        // and a wrong one passes it once in 256: such an entry is made anew.
-        if (old.size == 0)
-            return false;
-        return decodeEntry(archive, old, h, password, [](const unsigned char*, size_t) {}, {}, scratch) ==
-               DecodeResult::Ok;
+        LocalHeader h = archive.readLocal(old, &scratch.window);
+        if (old.method == fmt::BurrowsWheeler) {
+            // Another digit is another level; anything else is for the
+            // decoding to judge.
+            const char digit = bwDigit(archive, old, h, password, &scratch.window);
+            if (digit != bwLevelDigit(level) && digit >= '1' && digit <= '9')
+                return OldData::Unfit;
+        }
+        switch (decodeEntry(archive, old, h, password, [](const unsigned char*, size_t) {}, progress, scratch)) {
+        case DecodeResult::Ok: return OldData::Fits;
+        case DecodeResult::BadPassword:
+        case DecodeResult::Unsupported: return OldData::Unfit;
+        case DecodeResult::DataError:
+        case DecodeResult::PasswordOrData: return OldData::Damaged;
+        }
     } catch (const FormatError&) {
-        return false;
     } catch (const IoError&) {
-        return false;
     }
+    return OldData::Damaged;
 }
 
 bool madeAtLevel(const ArchiveReader& archive, const std::vector<const ArchiveEntry*>& taken, int method, int level,

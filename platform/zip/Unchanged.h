@@ -2,15 +2,17 @@
 // When an update may take a file's data from the old archive instead of
 // compressing it again: the old entry of the same name has the file's size,
 // time and attributes, and was made with the method, level and password in
-// force; its CRC is then checked against the file's content. A stored entry
-// (its data would not shrink) stands for its file when the old archive was
-// made with the method and level in force (madeAtLevel): after a change of
-// level or method it is compressed again.
+// force; its CRC is then checked against the file's content, and its data
+// against its CRC (a damaged entry is made anew). A stored entry (its data
+// would not shrink) stands for its file when the old archive was made with
+// the method and level in force (madeAtLevel): after a change of level or
+// method it is compressed again.
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/EntryDecode.h"
 #include "platform/zip/Gather.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,10 +38,18 @@ bool mayHoldFile(const ArchiveEntry& old, const SourceItem& file, int method, in
 bool madeAtLevel(const ArchiveReader& archive, const std::vector<const ArchiveEntry*>& taken, int method, int level,
                  const std::string& password, ReadWindow& window);
 
-// What only the entry's data tells: a Burrows-Wheeler stream's block size,
-// and that `password` opens an encrypted entry (the whole entry is decoded
-// and its CRC checked). Safe on several threads with a scratch each.
-bool oldDataFits(const ArchiveReader& archive, const ArchiveEntry& old, int level, const std::string& password,
-                 DecodeScratch& scratch);
+// What the old entry's data says of it.
+enum class OldData {
+    Fits,    // whole, and made with the settings in force
+    Unfit,   // made otherwise: another block size or another password
+    Damaged, // it does not decode to its CRC, or cannot be read
+};
+
+// What only the entry's data tells: the whole entry is decoded and its CRC
+// checked, a Burrows-Wheeler stream's block size read, and `password` must
+// open an encrypted entry. `progress` as for decodeEntry (it may throw to
+// stop). Safe on several threads with a scratch each.
+OldData checkOldData(const ArchiveReader& archive, const ArchiveEntry& old, int level, const std::string& password,
+                     DecodeScratch& scratch, const std::function<void(uint64_t)>& progress = {});
 
 } // namespace qm::zip

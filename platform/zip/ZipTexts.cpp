@@ -97,6 +97,8 @@ const char* warningText(int code)
     case warning::AttributesNotSet: return "The file's attributes could not be set.";
     case warning::NameAdjusted: return "The stored name was adjusted to a relative name.";
     case warning::SfxValueTooLong: return "This self-extractor setting is longer than the self-extractor accepts.";
+    case warning::OldEntryDamaged:
+        return "The file's entry in the old archive was damaged; it was made anew from the file.";
     default: return nullptr;
     }
 }

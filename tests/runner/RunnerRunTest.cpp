@@ -7,6 +7,7 @@
 #include "platform/datetime/DateText.h"
 #include "platform/profile/Profile.h"
 #include "FakeUiServices.h"
+#include "ZipTestUtil.h"
 #include "runner/RunLock.h"
 #include "runner/Runner.h"
 
@@ -439,6 +440,30 @@ TEST_F(RunTest, ASpannedArchiveGoesOnTheDiskInTheDriveOrLeavesThePreviousOne)
     EXPECT_TRUE(qm::test::readFile(native("out/Span.qmt")) == previous);
     EXPECT_EQ(projectText("Span"), stamp);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(native("out")), {}), 1);
+}
+
+TEST_F(RunTest, AnOldEntryFoundDamagedIsMadeAnewAndLogged)
+{
+    // A flipped data byte leaves the entry's CRC as it was: the next day's
+    // update finds it by the data, makes the entry anew and logs it.
+    makeSource("Home", {{"a.txt", std::string(3000, 'a') + "end"}, {"b.txt", "bee"}});
+    writeProject("Home", zipProject("Home"));
+    run();
+    qm::zip::test::damageEntryData(native("out/Home.qmt"), {"a.txt"});
+    clock_.advanceDays(1);
+    Trace t;
+    TraceView v(t);
+    TracedRunner r(ui_, clock_, v, t);
+    r.Form_Load({});
+    r.Timer1_Timer();
+    const std::vector<std::string> lines = logLines();
+    const auto at = std::find(lines.begin(), lines.end(), "<Now>\ta.txt warning.");
+    ASSERT_NE(at, lines.end());
+    EXPECT_EQ(at[1], "\t\t\tThe file's entry in the old archive was damaged; it was made anew from the file.");
+    EXPECT_EQ(at[2], "<Now>\tHome");
+    r.PavikZip1.ResetToDefaults();
+    r.PavikZip1.ArchivePath = win("out") + "\\Home.qmt";
+    EXPECT_EQ(r.PavikZip1.Test(), 0);
 }
 
 TEST_F(RunTest, QuitWhileAnArchiveIsDatedEndsTheRunBeforeAnythingElse)

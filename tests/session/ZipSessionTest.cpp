@@ -10,6 +10,7 @@
 #include "store/ProjectRecord.h"
 
 #include "SessionHome.h"
+#include "ZipTestUtil.h"
 
 namespace {
 
@@ -90,6 +91,27 @@ TEST_F(ZipSessionTest, HandlersProgressDisksCommentAndSummary)
     EXPECT_EQ(ui_.lastBox().prompt, "File info retrieval unsuccessful. Error #501");
     EXPECT_EQ(ui_.lastBox().title, "Error!");
     EXPECT_TRUE(windows_.restore.listVisible);
+}
+
+TEST_F(ZipSessionTest, AWarningTheControlRaisesReachesTheRunLog)
+{
+    // An update finds the old entry of an unchanged file damaged (a flipped
+    // data byte, its CRC as it was), makes it anew and says so.
+    const std::string source = makeSource("Home", {{"a.txt", "alpha alpha alpha"}, {"b.txt", "beta"}});
+    const std::string archive = win("out") + "\\Home.qmt";
+    makeArchive(source, archive);
+    qm::zip::test::damageEntryData(native("out/Home.qmt"), {"a.txt"});
+    qm::zip::PavikZip& z = session_.PavikZip1;
+    z.SourceFolder = source;
+    z.ArchivePath = archive;
+    session_.log().open();
+    ASSERT_EQ(z.Build(), 0);
+    session_.log().close();
+    EXPECT_EQ(logLines(),
+              (std::vector<std::string>{
+                  "<Now>\ta.txt warning.",
+                  "\t\t\tThe file's entry in the old archive was damaged; it was made anew from the file."}));
+    EXPECT_EQ(z.Test(), 0);
 }
 
 } // namespace

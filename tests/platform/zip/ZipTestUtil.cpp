@@ -3,7 +3,9 @@
 #include "platform/fs/Drives.h"
 #include "platform/fs/Paths.h"
 #include "platform/profile/Profile.h"
+#include "platform/zip/ArchiveReader.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <gtest/gtest.h>
 
@@ -157,6 +159,19 @@ std::string DiskSwapper::labelOf(const std::string& name)
     if (name == current_)
         labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
     return labels_[name];
+}
+
+void damageEntryData(const stdfs::path& archive, const std::vector<std::string>& names)
+{
+    std::string bytes = qm::test::readFile(archive);
+    {
+        ArchiveReader r;
+        r.open(archive);
+        for (const ArchiveEntry& e : r.entries())
+            if (std::find(names.begin(), names.end(), e.name()) != names.end())
+                bytes[r.readLocal(e).dataOffset + e.compressedSize / 2] ^= 0x10;
+    }
+    qm::test::writeFile(archive, bytes);
 }
 
 size_t threadCount()

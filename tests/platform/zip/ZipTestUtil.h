@@ -85,6 +85,11 @@ std::string randomBytes(size_t n, unsigned seed = 7);
 // data of the given sizes, nested folders and a non-ASCII name.
 std::map<std::string, std::string> mixedTree(size_t noiseBytes, size_t photoBytes);
 
+// Flips a bit in the middle of the data of each entry of `archive` whose
+// stored name ("docs/a.txt") is in `names`: the entry's recorded CRC stays,
+// as after a bad sector.
+void damageEntryData(const std::filesystem::path& archive, const std::vector<std::string>& names);
+
 // An archive made by hand, for cases our writer never makes.
 struct RawEntry {
     std::string name;
