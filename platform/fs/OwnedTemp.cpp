@@ -118,17 +118,14 @@ int linkUnnamed(int fd, int dirfd, const std::string& name)
 
 int linkOwnedTemp(int fd, int dirfd, std::string_view stem, std::string& name)
 {
+    // Locked before it has a name, so that no clean-up ever takes it for a leftover.
+    if (lockWaiting(fd) != 0 && errno != ENOLCK && errno != EOPNOTSUPP && errno != EINVAL)
+        return -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = std::string(stem) + randomHex() + std::string(Suffix);
         if (linkUnnamed(fd, dirfd, candidate) != 0) {
             if (errno == EEXIST)
                 continue;
-            return -1;
-        }
-        if (lockWaiting(fd) != 0 && errno != ENOLCK && errno != EOPNOTSUPP && errno != EINVAL) {
-            int err = errno;
-            ::unlinkat(dirfd, candidate.c_str(), 0);
-            errno = err;
             return -1;
         }
         name = std::move(candidate);

@@ -2,6 +2,7 @@
 
 #include "platform/zip/ExtractFolders.h"
 #include "platform/zip/FileIo.h"
+#include "platform/zip/ResultCodes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,8 +31,12 @@ constexpr uint64_t StealBelow = 64 * 1024;
 constexpr size_t WorkerWindow = 64 * 1024;
 // Checks the caller makes before it sleeps while it waits.
 constexpr int SpinRounds = 2000;
-// Memory output ahead of the caller, for each worker.
+// Below this size a worker does not look whether a folder stands in a
+// file's way (the caller skips it then): looking costs more than it saves.
+constexpr uint64_t LookFrom = 64 * 1024;
+// Output ahead of the caller, for each worker: in memory, and in files.
 constexpr uint64_t MemoryPerWorker = 2 << 20;
+constexpr uint64_t FilesPerWorker = 8 << 20;
 
 // A moment's pause in a spin.
 inline void pause()
@@ -69,6 +74,26 @@ void applyStamp(int fd, const FileStamp& s, bool& modeSet, bool& timeSet)
     timeSet = ::futimens(fd, ts) == 0;
 }
 
+int skipReasonOf(const ArchiveEntry& e, const struct stat* target, const SkipRules& rules)
+{
+    if (!target)
+        return rules.whenMissing ? skip::TargetMissing : 0;
+    if (S_ISDIR(target->st_mode))
+        return skip::FolderInTheWay;
+    if (rules.whenExisting)
+        return skip::TargetExists;
+    if (rules.whenOlder) {
+        const std::optional<int64_t> t = e.times().modified;
+        const bool older = t ? *t < int64_t(target->st_mtime)
+                             : ((uint32_t(e.dosDate) << 16) | e.dosTime) <
+                                   fmt::dosFromTimeT(int64_t(target->st_mtime)).packed();
+        if (older)
+            return skip::OlderThanTarget;
+    }
+    // Entries carry no version information, so "older version" never applies.
+    return 0;
+}
+
 struct DecodeAhead::Scratch {
     explicit Scratch(const Settings& s) : near(s.folder, s.keepFolderNames)
     {
@@ -103,7 +128,8 @@ DecodeAhead::DecodeAhead(const ArchiveReader& archive, const std::vector<const A
     for (size_t i = 0; i < jobs_.size(); ++i)
         decodable += claimable(i);
     const size_t n = std::min(size_t(std::max(settings_.workers, 1)), decodable);
-    memoryBudget_ = MemoryPerWorker * std::max<size_t>(n, 1);
+    const uint64_t perWorker = settings_.output == Output::Memory ? MemoryPerWorker : FilesPerWorker;
+    outputBudget_ = perWorker * std::max<size_t>(n, 1);
     slotCount_ = std::min(MaxAhead, AheadPerWorker * std::max<size_t>(n, 1));
     slots_ = std::make_unique<Slot[]>(slotCount_);
     threads_.reserve(n);
@@ -158,11 +184,18 @@ bool DecodeAhead::claimable(size_t job) const
     return e && (settings_.output != Output::Memory || e->size <= settings_.memoryLimit);
 }
 
+void DecodeAhead::decline(Slot& slot)
+{
+    outputAhead_ -= slot.counted;
+    slot.counted = 0;
+    settle(slot, State::Claimed, State::Declined);
+}
+
 void DecodeAhead::release(Slot& slot)
 {
     Decoded& d = slot.d;
-    if (settings_.output == Output::Memory)
-        inMemory_ -= jobs_[slot.job.load()]->size;
+    outputAhead_ -= slot.counted;
+    slot.counted = 0;
     if (d.fd >= 0)
         ::close(d.fd);
     d.fd = -1;
@@ -208,23 +241,27 @@ std::vector<size_t> DecodeAhead::claimLocked()
     std::vector<size_t> batch;
     uint64_t bytes = 0;
     size_t c = cursor_;
+    bool full = false;
     while (c < jobs_.size() && batch.size() < Batch && bytes < BatchBytes) {
         if (!claimable(c)) {
             ++c;
             continue;
         }
         Slot& slot = slotOf(c);
-        const uint64_t memory = settings_.output == Output::Memory ? jobs_[c]->size : 0;
-        if (c >= at_ + slotCount_ || slot.state != State::Idle ||
-            (memory > 0 && inMemory_ > 0 && inMemory_ + memory > memoryBudget_))
+        // One job is always let go when no output is ahead, however large.
+        const uint64_t output = settings_.output == Output::Nothing ? 0 : jobs_[c]->size;
+        full = output > 0 && outputAhead_ > 0 && outputAhead_ + output > outputBudget_;
+        if (c >= at_ + slotCount_ || slot.state != State::Idle || full)
             break;
-        inMemory_ += memory;
+        outputAhead_ += output;
+        slot.counted = output;
         bytes += jobs_[c]->compressedSize;
         slot.job.store(c, std::memory_order_relaxed);
         slot.state = State::Claimed;
         batch.push_back(c++);
     }
     cursor_ = c;
+    budgetFull_ = full;
     return batch;
 }
 
@@ -282,6 +319,18 @@ void DecodeAhead::run(size_t job, Scratch& s)
         wakeWorkers();
         return;
     }
+    int folder = -1;
+    if (settings_.output != Output::Nothing) {
+        // An entry the caller will skip, or cannot place, is left to it.
+        folder = s.near.of(e.name());
+        const SkipRules& rules = settings_.rules;
+        const bool look = rules.whenExisting || rules.whenMissing || rules.whenOlder || e.size >= LookFrom;
+        struct stat st {};
+        if (folder < 0 || (look && skipReasonOf(e, s.near.target(st) ? &st : nullptr, rules) != 0)) {
+            decline(slot);
+            return;
+        }
+    }
     LocalHeader h;
     try {
         h = archive_.readLocal(e, &s.decode.window);
@@ -296,11 +345,10 @@ void DecodeAhead::run(size_t job, Scratch& s)
     }
     int fd = -1;
     if (settings_.output == Output::UnnamedFile) {
-        const int folder = s.near.of(e.name());
-        fd = folder < 0 ? -1 : ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd < 0) {
             // The caller makes this one itself, as it would without workers.
-            settle(slot, State::Claimed, State::Declined);
+            decline(slot);
             return;
         }
         s.out.attach(fd, "", nullptr);
@@ -419,7 +467,7 @@ const Decoded* DecodeAhead::take(size_t i, const std::function<void()>& tick)
         }
     }
     at_ = std::max(at_.load(), i);
-    if (room() >= Batch || (freed && settings_.output == Output::Memory))
+    if (room() >= Batch || (freed && budgetFull_))
         wakeWorkers();
     if (!claimable(i))
         return nullptr;
@@ -456,12 +504,6 @@ const Decoded* DecodeAhead::take(size_t i, const std::function<void()>& tick)
     if (slot.state == State::Declined)
         return nullptr;
     return &slot.d;
-}
-
-bool DecodeAhead::finished(const Decoded& d)
-{
-    Slot* s = slotOf(d);
-    return s && s->state == State::Done;
 }
 
 void DecodeAhead::follow(const Decoded& d, const std::function<void(const Decoded::Mark&)>& mark,

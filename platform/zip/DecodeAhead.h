@@ -8,7 +8,9 @@
 // that extracts writes the bytes either to memory (small entries) or to an
 // unnamed file in the extraction folder (in the folder of the file when it
 // exists, NearestFolder), which the caller names once it has decided where
-// the file goes. Whatever the caller does not take is dropped.
+// the file goes. The bytes ahead are bounded (memory and files alike), and
+// an entry that the caller will skip is left to it. Whatever the caller
+// does not take is dropped.
 // The workers are threads of the run's own, joined before it ends, so that
 // none outlives a test or an extraction.
 #include "platform/zip/ArchiveReader.h"
@@ -22,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <thread>
 #include <vector>
@@ -58,6 +61,16 @@ FileStamp stampOf(const ArchiveEntry& e, mode_t created);
 // Applies `s` to the open file `fd`; false in `modeSet` / `timeSet` when that failed.
 void applyStamp(int fd, const FileStamp& s, bool& modeSet, bool& timeSet);
 
+// The skip rules of an extraction that look at what stands in the target.
+struct SkipRules {
+    bool whenExisting = false;
+    bool whenMissing = false;
+    bool whenOlder = false;
+};
+// Why entry `e` is not to be written where `target` stands (nullptr: where
+// nothing does): a skip reason, or 0 when it is written.
+int skipReasonOf(const ArchiveEntry& e, const struct stat* target, const SkipRules& rules);
+
 class DecodeAhead {
 public:
     enum class Output {
@@ -68,8 +81,9 @@ public:
     struct Settings {
         int workers = 2;
         Output output = Output::Nothing;
-        int folder = -1;           // unnamed files: the extraction folder
+        int folder = -1;           // extraction: the extraction folder
         bool keepFolderNames = true; // and where in it the files go
+        SkipRules rules;           // the entries these skip are left to the caller
         uint64_t memoryLimit = 0;  // larger entries are left to the caller (Memory)
     };
 
@@ -90,8 +104,6 @@ public:
     // for that (calling `tick`, which may throw, meanwhile), or nullptr when
     // the caller is to decode the entry itself.
     const Decoded* take(size_t i, const std::function<void()>& tick);
-    // Whether the job taken is done.
-    bool finished(const Decoded& d);
     // Plays back the marks of the job taken through `mark`, as the worker
     // gets there, until it is done. With memory output the job is done
     // before the first mark. `mark` and `tick` may throw.
@@ -106,6 +118,7 @@ private:
         std::atomic<size_t> job{0};
         std::atomic<State> state{State::Idle};
         std::atomic<size_t> marks{0}; // of d.marks, published
+        uint64_t counted = 0;         // its bytes in outputAhead_
         Decoded d;
     };
     struct Scratch;
@@ -122,6 +135,8 @@ private:
     void marked(Scratch& s, uint64_t in);
     // The worker leaves `slot` in `to` unless the caller abandoned it meanwhile.
     bool settle(Slot& slot, State from, State to);
+    // Leaves the job to the caller, holding nothing.
+    void decline(Slot& slot);
     // Frees what a job holds and makes its slot free again.
     void release(Slot& slot);
     void wakeCaller();
@@ -137,7 +152,7 @@ private:
     const std::vector<const ArchiveEntry*>& jobs_;
     const std::string password_;
     const Settings settings_;
-    uint64_t memoryBudget_ = 0;
+    uint64_t outputBudget_ = 0;
 
     std::mutex m_;
     std::condition_variable work_; // workers wait for jobs to claim
@@ -148,7 +163,8 @@ private:
     size_t slotCount_ = 0;
     std::atomic<size_t> cursor_{0};   // the next job a worker may claim (changed under m_)
     std::atomic<size_t> at_{0};       // the job the caller is at
-    std::atomic<uint64_t> inMemory_{0}; // bytes of memory output ahead
+    std::atomic<uint64_t> outputAhead_{0}; // bytes of output (memory or files) ahead
+    std::atomic<bool> budgetFull_{false};  // claims stopped for want of room for output (changed under m_)
     std::atomic<int> idle_{0};        // workers waiting for a job (changed under m_)
     std::atomic<bool> woken_{false};  // a worker has been woken and has not claimed yet
     std::atomic<bool> callerWaits_{false};

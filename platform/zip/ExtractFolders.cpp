@@ -17,9 +17,8 @@ Fd::~Fd()
         ::close(fd);
 }
 
-Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, int& reason)
+Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, int& reason, bool* made)
 {
-
     Fd cur(::dup(root));
     if (cur.fd < 0) {
         reason = skip::CannotWrite;
@@ -29,7 +28,10 @@ Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, in
         const char* c = comps[i].c_str();
         int next = ::openat(cur.fd, c, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0 && errno == ENOENT) {
-            if (::mkdirat(cur.fd, c, 0777) != 0 && errno != EEXIST) {
+            if (::mkdirat(cur.fd, c, 0777) == 0) {
+                if (made && i + 1 == count)
+                    *made = true;
+            } else if (errno != EEXIST) {
                 reason = skip::CannotWrite;
                 return Fd();
             }
@@ -48,11 +50,11 @@ Fd openFolders(int root, const std::vector<std::string>& comps, size_t count, in
     return cur;
 }
 
-Fd openExisting(int root, const std::vector<std::string>& comps, size_t count)
+Fd openExisting(int root, const std::vector<std::string>& comps, size_t& reached)
 {
     Fd cur(::dup(root));
-    for (size_t i = 0; i < count && cur.fd >= 0; ++i) {
-        int next = ::openat(cur.fd, comps[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    for (reached = 0; reached < comps.size() && cur.fd >= 0; ++reached) {
+        int next = ::openat(cur.fd, comps[reached].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0)
             break;
         cur = Fd(next);
@@ -65,14 +67,22 @@ int NearestFolder::of(std::string_view entryName)
     std::optional<std::vector<std::string>> comps = names::safeComponents(entryName);
     if (!comps)
         return -1;
-    comps->pop_back(); // the file's own name
+    leaf_ = std::move(comps->back()); // the file's own name
+    comps->pop_back();
     if (!keep_)
         comps->clear();
     if (dir_.fd < 0 || *comps != folders_) {
-        dir_ = openExisting(root_, *comps, comps->size());
+        size_t reached = 0;
+        dir_ = openExisting(root_, *comps, reached);
+        whole_ = dir_.fd >= 0 && reached == comps->size();
         folders_ = std::move(*comps);
     }
     return dir_.fd >= 0 ? dir_.fd : root_;
+}
+
+bool NearestFolder::target(struct stat& st) const
+{
+    return whole_ && ::fstatat(dir_.fd, leaf_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 std::string shownTarget(const std::string& folder, const std::vector<std::string>& comps)

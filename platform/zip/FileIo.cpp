@@ -280,34 +280,13 @@ int TempFile::create(const std::filesystem::path& folder, int dirfd, mode_t mode
     return fd;
 }
 
-int TempFile::createNamed(int dirfd, const std::string& name, mode_t mode)
-{
-    discard();
-    int fd = ::openat(dirfd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-    if (fd < 0) {
-        if (errno == EEXIST)
-            return -1;
-        throw IoError{errno, name};
-    }
-    path_ = name;
-    name_ = name;
-    dirfd_ = dirfd;
-    return fd;
-}
-
-bool TempFile::link(int fd, int dirfd, const std::string* name)
+bool TempFile::link(int fd, int dirfd)
 {
     discard();
     std::string made;
-    if (name) {
-        if (qm::fs::linkUnnamed(fd, dirfd, *name) != 0)
-            return false;
-        made = *name;
-    } else {
-        if (qm::fs::linkOwnedTemp(fd, dirfd, DefaultStem, made) != 0)
-            return false;
-        lock_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    }
+    if (qm::fs::linkOwnedTemp(fd, dirfd, DefaultStem, made) != 0)
+        return false;
+    lock_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     path_ = made;
     name_ = std::move(made);
     dirfd_ = dirfd;

@@ -150,8 +150,12 @@ private:
 // leftover from a file still being written.
 class TempFile {
 public:
-    // The names of temporary files that stand for no file in particular.
+    // The names of temporary files that stand for no file in particular: a
+    // later extraction into their folder removes those no live run holds.
     static constexpr std::string_view DefaultStem = ".~qmz";
+    // The names of old files set aside until their replacements are in
+    // place: what a killed run leaves of them is never removed.
+    static constexpr std::string_view AsideStem = ".~qmzold";
     // The stem of the temporary files of a build of `archive` (a host path):
     // a later build of the same archive removes those no live run holds.
     static std::string stemFor(const std::filesystem::path& archive);
@@ -166,15 +170,10 @@ public:
     // Returns the open descriptor; throws IoError.
     int create(const std::filesystem::path& folder, int dirfd = -1, mode_t mode = 0666,
                std::string_view stem = DefaultStem);
-    // Creates `name` itself inside the open folder `dirfd`, where nothing of
-    // that name may exist yet: -1 when something does (errno EEXIST).
-    // Throws IoError for any other failure.
-    int createNamed(int dirfd, const std::string& name, mode_t mode = 0666);
-    // Gives the finished file `fd`, made without a name (O_TMPFILE), a name in
-    // the open folder `dirfd`: `name` itself (nothing of that name may exist
-    // yet), or a new temporary name when `name` is null. False with errno
-    // set when that cannot be done (EEXIST: the name is taken).
-    bool link(int fd, int dirfd, const std::string* name);
+    // Gives the finished file `fd`, made without a name (O_TMPFILE), a new
+    // temporary name in the open folder `dirfd`. False with errno set when
+    // that cannot be done.
+    bool link(int fd, int dirfd);
     const std::filesystem::path& path() const { return path_; }
     const std::string& name() const { return name_; }
     // The file has been renamed or is to stay: nothing is removed.

@@ -1,14 +1,18 @@
 // Extraction into ExtractFolder. Names that would leave the folder are
 // refused; folders are opened one by one without following symbolic links
-// (the folder of the last file stays open for the next one). A file that
-// replaces another is written to a temporary file beside its target and
-// renamed into place only when it is complete and its CRC is right; a small
-// file where nothing is in the way is made under its own name and removed
-// again unless it is complete and right. With workers (DecodeAhead.h) the
-// files are decoded ahead, each into a file without a name that is given
-// its name (or the temporary one) when its turn comes here, and every
-// decision and event stays on this thread, in the same order.
+// (the folder of the last file stays open for the next one). A file is
+// written without a name (or, where the file system cannot do that, under a
+// temporary one) and gets its own name only when it is complete and its CRC
+// is right: where nothing stands, by a link; over an old file, by a rename.
+// So a run that is killed leaves every name with its old file or none. What
+// killed runs left under temporary names is removed from each folder the
+// run writes into. With workers (DecodeAhead.h) the files are decoded
+// ahead, each into a file without a name that is named when its turn comes
+// here, and every decision and event stays on this thread, in the same
+// order. When the disk fills up while files are ahead, they are dropped and
+// the run goes on one entry at a time.
 #include "platform/fs/NoCase.h"
+#include "platform/fs/OwnedTemp.h"
 #include "platform/zip/DecodeAhead.h"
 #include "platform/zip/EntryDecode.h"
 #include "platform/zip/ExtractFolders.h"
@@ -31,10 +35,9 @@ namespace dt = qm::datetime;
 
 namespace {
 
-// Files up to this size are written under their own name when nothing is in
-// the way: if the run stops while one is written, little is lost, and it is
-// removed on the way out.
-constexpr uint64_t DirectCreateLimit = 1 << 20;
+// Files up to this size are kept in memory by the workers when they cannot
+// write files of their own.
+constexpr uint64_t MemoryAheadLimit = 1 << 20;
 
 struct FolderTime {
     std::vector<std::string> comps;
@@ -50,18 +53,30 @@ private:
     void extractOne(const ArchiveEntry& e, const std::vector<std::string>& comps, size_t job);
     void extractFolder(const ArchiveEntry& e, const std::vector<std::string>& comps, const std::string& name,
                        const std::string& target);
+    // The folder a file goes to, opened (made where missing); -1 and the skip reason.
+    int folderOf(const std::vector<std::string>& comps, int& reason);
+    // Decodes the entry into a file that is complete when it gives Ok: the
+    // worker's `a` (`placed`: already under its name in `parent`) or one of
+    // its own in `out`. Throws IoError.
+    DecodeResult decode(const ArchiveEntry& e, const Decoded* a, int parent, const std::string& leaf, bool exists,
+                        TempFile& temp, OutFile& out, bool& placed, const std::function<void(uint64_t)>& progress);
     // The decoding done by a worker, as it would have gone here: its progress
     // played back and its bytes (when it kept them in memory) written to `out`.
     DecodeResult playBack(const Decoded& a, OutFile& out, const std::function<void(uint64_t)>& progress);
-    // Puts the worker's finished unnamed file under the name of the file
-    // made here (`temp`, still empty); false when it cannot be named there:
-    // then its bytes are copied into `out`.
-    bool adopt(const Decoded& a, int parent, TempFile& temp, OutFile& out);
-    void startWorkers(const std::vector<const ArchiveEntry*>& chosen);
+    // Opens a new file of this thread in `parent`: without a name where that
+    // works, else under a temporary name (`temp`). Throws IoError.
+    void openOwn(int parent, const std::string& leaf, TempFile& temp, OutFile& out);
+    // Copies the bytes of the worker's file into `out`.
+    void copyOut(const Decoded& a, OutFile& out);
+    // Gives the complete file `fd` (without a name unless `temp` has one)
+    // the name `leaf` in `parent`; false when that cannot be done.
+    bool place(int fd, TempFile& temp, int parent, const std::string& leaf, bool exists);
+    void startWorkers();
     // Where a file entry goes: its folders and name, each as it will be made.
     std::optional<std::vector<std::string>> placeOf(const ArchiveEntry& e) const;
-    // Notes the places that more than one of `chosen` may take.
-    void findSharedPlaces(const std::vector<const ArchiveEntry*>& chosen);
+    // The files of `chosen` that workers may decode (jobs_), and the places
+    // that more than one of them may take (shared_).
+    void planJobs(const std::vector<const ArchiveEntry*>& chosen);
     // Whether a file has been written to `comps` in this run; notes it for the next ones.
     bool writtenBefore(const std::vector<std::string>& comps);
     void note(int code)
@@ -98,19 +113,17 @@ private:
     // than one chosen entry may take (by their hash) are kept.
     std::unordered_set<std::string> written_;
     std::unordered_set<size_t> shared_;
+    std::unordered_set<std::string> cleared_; // folders rid of leftovers or made, as joined components
     std::vector<const ArchiveEntry*> jobs_;   // what the workers decode, by the place in `chosen`
     std::unique_ptr<DecodeAhead> ahead_;
     bool memoryAhead_ = false;
+    bool unnamed_ = false; // files without a name can be made here
+    SkipRules rules_;
     const std::function<void()> tick_ = [this] { ctx_.tick(); };
 };
 
-void ExtractRun::startWorkers(const std::vector<const ArchiveEntry*>& chosen)
+void ExtractRun::startWorkers()
 {
-    // Files are decoded ahead; folders and volume labels are checked here.
-    jobs_.assign(chosen.size(), nullptr);
-    for (size_t i = 0; i < chosen.size(); ++i)
-        if (!chosen[i]->isFolder() && !isVolumeLabel(*chosen[i]))
-            jobs_[i] = chosen[i];
     const int workers = z_.workerCount();
     if (!DecodeAhead::worthIt(jobs_, workers))
         return;
@@ -118,11 +131,12 @@ void ExtractRun::startWorkers(const std::vector<const ArchiveEntry*>& chosen)
     s.workers = workers;
     // Writes that a test makes fail stay on this thread, where they are made
     // without workers: the workers then keep small files in memory.
-    memoryAhead_ = z_.faults() || !unnamedFilesWork(root_.fd);
+    memoryAhead_ = z_.faults() || !unnamed_;
     s.output = memoryAhead_ ? DecodeAhead::Output::Memory : DecodeAhead::Output::UnnamedFile;
     s.folder = root_.fd;
     s.keepFolderNames = z_.KeepFolderNames;
-    s.memoryLimit = DirectCreateLimit;
+    s.rules = rules_;
+    s.memoryLimit = MemoryAheadLimit;
     ahead_ = std::make_unique<DecodeAhead>(archive_, jobs_, password_, s);
 }
 
@@ -138,21 +152,34 @@ std::optional<std::vector<std::string>> ExtractRun::placeOf(const ArchiveEntry& 
     return comps;
 }
 
-void ExtractRun::findSharedPlaces(const std::vector<const ArchiveEntry*>& chosen)
+void ExtractRun::planJobs(const std::vector<const ArchiveEntry*>& chosen)
 {
-    std::vector<size_t> hashes;
-    hashes.reserve(chosen.size());
-    for (const ArchiveEntry* e : chosen) {
+    // Files are decoded ahead; folders and volume labels are checked here,
+    // and names that would leave the folder are refused here.
+    jobs_.assign(chosen.size(), nullptr);
+    std::vector<size_t> hashes(chosen.size()), sorted;
+    sorted.reserve(chosen.size());
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        const ArchiveEntry* e = chosen[i];
         if (e->isFolder() || isVolumeLabel(*e))
             continue;
         auto comps = placeOf(*e);
-        if (comps && !comps->empty())
-            hashes.push_back(std::hash<std::string>{}(qm::fs::foldCase(joined(*comps))));
+        if (!comps || comps->empty())
+            continue;
+        hashes[i] = std::hash<std::string>{}(qm::fs::foldCase(joined(*comps)));
+        sorted.push_back(hashes[i]);
+        jobs_[i] = e;
     }
-    std::sort(hashes.begin(), hashes.end());
-    for (size_t i = 1; i < hashes.size(); ++i)
-        if (hashes[i] == hashes[i - 1])
-            shared_.insert(hashes[i]);
+    std::sort(sorted.begin(), sorted.end());
+    for (size_t i = 1; i < sorted.size(); ++i)
+        if (sorted[i] == sorted[i - 1])
+            shared_.insert(sorted[i]);
+    // Of the files that may take one place only the first is decoded ahead:
+    // the others are skipped.
+    std::unordered_set<size_t> given;
+    for (size_t i = 0; i < chosen.size() && !shared_.empty(); ++i)
+        if (jobs_[i] && shared_.count(hashes[i]) && !given.insert(hashes[i]).second)
+            jobs_[i] = nullptr;
 }
 
 bool ExtractRun::writtenBefore(const std::vector<std::string>& comps)
@@ -177,6 +204,10 @@ int ExtractRun::run()
     if (root_.fd < 0)
         return result::ExtractFolderFailed;
     password_ = z_.Password;
+    unnamed_ = unnamedFilesWork(root_.fd);
+    rules_.whenExisting = z_.SkipWhenExisting;
+    rules_.whenMissing = z_.SkipWhenMissing;
+    rules_.whenOlder = z_.SkipWhenOlderDate;
 
     std::vector<std::string> items = names::splitList(z_.FileMask);
     for (const std::string& e : z_.listEntries())
@@ -202,8 +233,8 @@ int ExtractRun::run()
         return result::ExpansionLimit;
     ctx_.setTotal(total);
     ctx_.setDone(0);
-    startWorkers(chosen);
-    findSharedPlaces(chosen);
+    planJobs(chosen);
+    startWorkers();
 
     for (size_t i = 0; i < chosen.size(); ++i) {
         const ArchiveEntry* e = chosen[i];
@@ -262,12 +293,16 @@ void ExtractRun::extractFolder(const ArchiveEntry& e, const std::vector<std::str
         return;
     }
     int reason = 0;
-    Fd dir = openFolders(root_.fd, comps, comps.size(), reason);
+    bool made = false;
+    Fd dir = openFolders(root_.fd, comps, comps.size(), reason, &made);
     if (dir.fd < 0) {
         skipped(name, target, reason);
         note(result::EntriesNotWritten);
         return;
     }
+    if (made)
+        cleared_.insert(joined(comps)); // nothing was left in it
+
     const std::optional<int64_t> t = e.times().modified;
     folderTimes_.push_back({comps, t ? *t : int64_t(dt::toTimeT(e.modified()))});
 }
@@ -294,28 +329,88 @@ DecodeResult ExtractRun::playBack(const Decoded& a, OutFile& out, const std::fun
     return a.result;
 }
 
-bool ExtractRun::adopt(const Decoded& a, int parent, TempFile& temp, OutFile& out)
+void ExtractRun::openOwn(int parent, const std::string& leaf, TempFile& temp, OutFile& out)
 {
-    TempFile named;
-    if (named.link(a.fd, parent, nullptr)) {
-        if (::renameat(parent, named.name().c_str(), parent, temp.name().c_str()) == 0) {
-            named.keep();
-            return true;
-        }
-    }
-    // It cannot be named here (another file system, no /proc): its bytes are copied.
+    int fd = unnamed_ ? ::openat(parent, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666) : -1;
+    if (fd < 0)
+        fd = temp.create(stdfs::path(), parent, 0666);
+    out.attach(fd, temp.name().empty() ? stdfs::path(leaf) : temp.path(), z_.faults());
+}
+
+void ExtractRun::copyOut(const Decoded& a, OutFile& out)
+{
     std::vector<char> buf(1 << 20);
     for (uint64_t at = 0;;) {
         ssize_t n = ::pread(a.fd, buf.data(), buf.size(), off_t(at));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw IoError{errno, temp.path()};
+            throw IoError{errno, out.path()};
         if (n == 0)
-            return false;
+            return;
         out.write(buf.data(), size_t(n));
         at += uint64_t(n);
     }
+}
+
+bool ExtractRun::place(int fd, TempFile& temp, int parent, const std::string& leaf, bool exists)
+{
+    if (temp.name().empty()) {
+        // Where nothing stands the file takes the name itself; over what
+        // stands there (or has appeared meanwhile) it goes by a rename.
+        if (!exists && qm::fs::linkUnnamed(fd, parent, leaf) == 0)
+            return true;
+        if (!temp.link(fd, parent))
+            return false;
+    }
+    if (::renameat(parent, temp.name().c_str(), parent, leaf.c_str()) != 0)
+        return false;
+    temp.keep();
+    return true;
+}
+
+int ExtractRun::folderOf(const std::vector<std::string>& comps, int& reason)
+{
+    FolderCache::Opened how;
+    const int dir = folders_.open(comps, comps.size() - 1, reason, how);
+    // What killed runs left goes from a folder that was there before this run.
+    if (dir >= 0 && how != FolderCache::Opened::Kept &&
+        cleared_.insert(joined({comps.begin(), comps.end() - 1})).second && how == FolderCache::Opened::Found)
+        qm::fs::removeStaleTemps(dir, TempFile::DefaultStem);
+    return dir;
+}
+
+DecodeResult ExtractRun::decode(const ArchiveEntry& e, const Decoded* a, int parent, const std::string& leaf,
+                                bool exists, TempFile& temp, OutFile& out, bool& placed,
+                                const std::function<void(uint64_t)>& progress)
+{
+    placed = false;
+    if (a && !memoryAhead_) {
+        // The worker's file: named here once it is complete, or copied
+        // into one of this thread's when it cannot be named here.
+        const DecodeResult d = playBack(*a, out, progress);
+        if (d != DecodeResult::Ok)
+            return d;
+        placed = place(a->fd, temp, parent, leaf, exists);
+        if (!placed) {
+            openOwn(parent, leaf, temp, out);
+            copyOut(*a, out);
+            out.flush();
+        }
+        return d;
+    }
+    LocalHeader h;
+    if (!a)
+        h = archive_.readLocal(e, &scratch_.window);
+    openOwn(parent, leaf, temp, out);
+    const DecodeResult d =
+        a ? playBack(*a, out, progress)
+          : decodeEntry(
+                archive_, e, h, password_, [&out](const unsigned char* p, size_t n) { out.write(p, n); }, progress,
+                scratch_);
+    if (d == DecodeResult::Ok)
+        out.flush();
+    return d;
 }
 
 void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string>& comps, size_t job)
@@ -325,7 +420,7 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
     if (e.isFolder())
         return extractFolder(e, comps, name, target);
     int reason = 0;
-    const int parent = folders_.open(comps, comps.size() - 1, reason);
+    const int parent = folderOf(comps, reason);
     if (parent < 0) {
         skipped(name, target, reason);
         note(result::EntriesNotWritten);
@@ -333,105 +428,62 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
     }
     const std::string& leaf = comps.back();
     struct stat st {};
-    bool exists = ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-    if (exists && S_ISDIR(st.st_mode)) {
-        skipped(name, target, skip::FolderInTheWay);
-        note(result::EntriesNotWritten);
+    const bool exists = ::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (const int why = skipReasonOf(e, exists ? &st : nullptr, rules_)) {
+        skipped(name, target, why);
+        if (why == skip::FolderInTheWay)
+            note(result::EntriesNotWritten);
         return;
     }
-    if (z_.SkipWhenExisting && exists) {
-        skipped(name, target, skip::TargetExists);
-        return;
-    }
-    if (z_.SkipWhenMissing && !exists) {
-        skipped(name, target, skip::TargetMissing);
-        return;
-    }
-    if (z_.SkipWhenOlderDate && exists) {
-        const std::optional<int64_t> t = e.times().modified;
-        bool older = t ? *t < int64_t(st.st_mtime)
-                       : ((uint32_t(e.dosDate) << 16) | e.dosTime) < fmt::dosFromTimeT(int64_t(st.st_mtime)).packed();
-        if (older) {
-            skipped(name, target, skip::OlderThanTarget);
-            return;
-        }
-    }
-    // Entries carry no version information, so "older version" never applies.
 
     ctx_.fileProgress(name, 0);
     const Decoded* a = ahead_ && jobs_[job] ? ahead_->take(job, tick_) : nullptr;
-    LocalHeader h;
-    try {
-        if (!a)
-            h = archive_.readLocal(e, &scratch_.window);
-        else if (a->headerFailure)
-            std::rethrow_exception(a->headerFailure);
-        else if (a->localBad)
-            throw FormatError{"an entry's local header is missing"};
-    } catch (const FormatError&) {
-        skipped(name, target, skip::DataError);
-        note(result::DataError);
-        return;
-    }
-    TempFile temp;
-    OutFile out;
-    bool direct = !exists && e.size <= DirectCreateLimit;
-    // A file a worker has finished takes its place by a name given to it, without being made here.
-    bool named = false;
-    if (a && ahead_->finished(*a) && a->fd >= 0) {
-        named = temp.link(a->fd, parent, direct ? &leaf : nullptr);
-        if (!named && direct && errno == EEXIST) { // something appeared meanwhile
-            direct = false;
-            named = temp.link(a->fd, parent, nullptr);
-        }
-    }
-    if (!named) {
-        try {
-            int fd = direct ? temp.createNamed(parent, leaf) : -1;
-            if (fd < 0) { // something appeared meanwhile: it is replaced only by a complete file
-                direct = false;
-                fd = temp.create(stdfs::path(), parent, 0666);
-            }
-            out.attach(fd, temp.path(), z_.faults());
-        } catch (const IoError& err) {
-            if (writeFailure(err) == result::DiskFull)
-                throw;
-            skipped(name, target, skip::CannotWrite);
-            note(result::EntriesNotWritten);
-            return;
-        }
-    }
     int last = 0;
+    uint64_t shown = 0; // a decoding done again goes on from what was shown
     auto progress = [&](uint64_t bytes) {
-        int pct = percentOf(bytes, e.compressedSize);
-        if (pct != last && pct < 100) {
-            last = pct;
-            ctx_.fileProgress(name, pct);
+        if (bytes >= shown) {
+            shown = bytes;
+            int pct = percentOf(bytes, e.compressedSize);
+            if (pct != last && pct < 100) {
+                last = pct;
+                ctx_.fileProgress(name, pct);
+            }
+            ctx_.setDone(done_ + uint64_t((static_cast<unsigned __int128>(bytes) * e.size) /
+                                          (e.compressedSize ? e.compressedSize : 1)));
         }
-        ctx_.setDone(done_ + uint64_t((static_cast<unsigned __int128>(bytes) * e.size) /
-                                      (e.compressedSize ? e.compressedSize : 1)));
         ctx_.tick();
     };
+    TempFile temp;
+    OutFile out;
     DecodeResult d;
-    bool stamped = named; // the worker has set the permissions and times
-    try {
-        if (a)
-            d = playBack(*a, out, progress);
-        else
-            d = decodeEntry(
-                archive_, e, h, password_, [&out](const unsigned char* p, size_t n) { out.write(p, n); },
-                progress, scratch_);
-        if (d == DecodeResult::Ok && !named) {
-            if (a && a->fd >= 0)
-                stamped = adopt(*a, parent, temp, out);
-            out.flush();
+    bool placed = false;
+    for (;;) {
+        try {
+            if (a && a->headerFailure)
+                std::rethrow_exception(a->headerFailure);
+            if (a && a->localBad)
+                throw FormatError{"an entry's local header is missing"};
+            d = decode(e, a, parent, leaf, exists, temp, out, placed, progress);
+            break;
+        } catch (const FormatError&) {
+            skipped(name, target, skip::DataError);
+            note(result::DataError);
+            return;
+        } catch (const IoError& err) {
+            if (writeFailure(err) != result::DiskFull) {
+                skipped(name, target, skip::CannotWrite);
+                note(result::EntriesNotWritten);
+                return;
+            }
+            if (!ahead_ || memoryAhead_)
+                throw; // no room: the run ends here, the partial file goes
+            // The files decoded ahead may hold the room: they go, and the
+            // entry is decoded again here, as are all the others after it.
+            ahead_.reset();
+            a = nullptr;
+            out.close();
+            temp.discard();
         }
-    } catch (const IoError& err) {
-        if (writeFailure(err) == result::DiskFull)
-            throw; // no room: the run ends here, the partial file goes
-        skipped(name, target, skip::CannotWrite);
-        note(result::EntriesNotWritten);
-        return;
     }
     switch (d) {
     case DecodeResult::Ok:
@@ -454,9 +506,10 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
         return;
     }
 
-    // Permissions and times, then the rename that puts the file in place.
+    // Permissions and times (the worker has set them on its file), then the
+    // name that puts the file in place.
     bool modeSet = true, timeSet = true;
-    if (stamped) {
+    if (placed) {
         modeSet = !a->modeNotSet;
         timeSet = !a->timeNotSet;
     } else {
@@ -468,13 +521,11 @@ void ExtractRun::extractOne(const ArchiveEntry& e, const std::vector<std::string
         ctx_.warning(name, warning::AttributesNotSet);
     if (!timeSet)
         ctx_.warning(name, warning::TimeNotSet);
-    out.close();
-    if (!direct && ::renameat(parent, temp.name().c_str(), parent, leaf.c_str()) != 0) {
+    if (!placed && !place(out.fd(), temp, parent, leaf, exists)) {
         skipped(name, target, skip::CannotWrite);
         note(result::EntriesNotWritten);
         return;
     }
-    temp.keep();
     ctx_.fileProgress(name, 100);
 }
 

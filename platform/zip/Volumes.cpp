@@ -150,7 +150,7 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
     for (const stdfs::path& p : old) {
         auto backup = std::make_unique<TempFile>();
         try {
-            int fd = backup->create(folder);
+            int fd = backup->create(folder, -1, 0666, TempFile::AsideStem);
             ::close(fd);
         } catch (const IoError&) {
             rollBack();

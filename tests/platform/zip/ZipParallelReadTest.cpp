@@ -8,12 +8,15 @@
 
 #include "platform/zip/ArchiveReader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <set>
 #include <thread>
+#include <unistd.h>
 
 namespace qm::zip::test {
 namespace {
@@ -414,6 +417,79 @@ TEST_F(ZipParallelRead, WritesKeptOnTheCallersThreadAndAFullDiskComeOutAlike)
     });
     EXPECT_EQ(f.result, result::DiskFull);
     EXPECT_FALSE(elsewhere);
+}
+
+TEST_F(ZipParallelRead, ANameHoldsItsOldFileOrNothingUntilTheNewOneIsWhole)
+{
+    const stdfs::path a = build("plain.zip");
+    prepare = [&] { makeFiles(out, {{"docs/report.doc", "old"}}); };
+    std::vector<std::string> early; // names that held something else while their entry was written
+    expectAlike([&](PavikZip& z, EventLog& log) {
+        log.onProgress = [&](const std::string& name, int p) {
+            std::string rel = name;
+            std::replace(rel.begin(), rel.end(), '\\', '/');
+            if (p == 0 || p == 100 || !stdfs::exists(out / rel))
+                return;
+            const std::string now = qm::test::readFile(out / rel);
+            if (now != files[rel] && !(rel == "docs/report.doc" && now == "old"))
+                early.push_back(rel + " at " + std::to_string(p) + " %");
+        };
+        return extracting(a)(z, log);
+    });
+    EXPECT_TRUE(early.empty()) << early.front();
+    EXPECT_EQ(extractedFiles(), files);
+}
+
+TEST_F(ZipParallelRead, AnEntryOfAMethodNotKnownHereIsSkippedAndLeavesNoFile)
+{
+    std::vector<RawEntry> entries;
+    std::map<std::string, std::string> written;
+    for (int i = 0; i < 40; ++i) {
+        entries.push_back({"f" + std::to_string(i) + ".txt", textBytes(3000, unsigned(i))});
+        written[entries.back().name] = entries.back().data;
+    }
+    // Bytes of a method the control does not decode, stored as they are.
+    entries.insert(entries.begin() + 20, RawEntry{"packed.bin", randomBytes(300000), 14});
+    const stdfs::path a = tmp.path() / "method.zip";
+    qm::test::writeFile(a, rawZip(entries));
+    Outcome x = expectAlike(extracting(a));
+    EXPECT_EQ(x.result, result::UnsupportedMethod);
+    EXPECT_EQ(extractedFiles(), written); // and no temporary file
+    EXPECT_EQ(std::count(x.events.begin(), x.events.end(),
+                         "skip packed.bin | " + win(a) + " | " + win(out / "packed.bin") + " | " +
+                             std::to_string(skip::UnsupportedMethod)),
+              1);
+}
+
+// A small file system of its own is mounted only as root; the write faults
+// above stand for a full disk elsewhere.
+TEST_F(ZipParallelRead, WhatOneWorkerWritesOnANearlyFullDiskAnyNumberWrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a small file system is mounted only as root";
+    const stdfs::path small = tmp.path() / "small";
+    stdfs::create_directories(small);
+    if (::mount("qm-zip-full", small.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=8m") != 0)
+        GTEST_SKIP() << "no small file system could be mounted here";
+    struct Unmount {
+        stdfs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{small};
+
+    // Files that do not shrink, over old copies of theirs: besides those the
+    // disk holds little more than one of them.
+    std::vector<RawEntry> entries;
+    std::map<std::string, std::string> old;
+    for (int i = 0; i < 6; ++i) {
+        entries.push_back({"f" + std::to_string(i) + ".bin", randomBytes(1 << 20, unsigned(i))});
+        old[entries.back().name] = randomBytes(1 << 20, unsigned(i + 10));
+    }
+    const stdfs::path a = tmp.path() / "full.zip";
+    qm::test::writeFile(a, rawZip(entries));
+    out = small / "out";
+    prepare = [&] { makeFiles(out, old); };
+    EXPECT_EQ(expectAlike(extracting(a)).result, result::Ok);
+    EXPECT_TRUE(qm::test::readFile(out / "f5.bin") == entries[5].data);
 }
 
 } // namespace

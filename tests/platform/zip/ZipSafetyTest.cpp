@@ -438,6 +438,25 @@ TEST_F(ZipSafety, ABuildClearsWhatKilledBuildsOfItsArchiveLeft)
     ::close(running);
 }
 
+TEST_F(ZipSafety, AnExtractionClearsWhatKilledExtractionsLeftInTheFoldersItWrites)
+{
+    makeFiles(out, {{"d/kept.txt", "kept"}, {"other/kept.txt", "kept"}});
+    std::string dead, deadBelow, deadElsewhere, live, build;
+    ::close(qm::fs::createOwnedTemp(out, TempFile::DefaultStem, dead));
+    ::close(qm::fs::createOwnedTemp(out / "d", TempFile::DefaultStem, deadBelow));
+    ::close(qm::fs::createOwnedTemp(out / "other", TempFile::DefaultStem, deadElsewhere));
+    const int running = qm::fs::createOwnedTemp(out, TempFile::DefaultStem, live); // an extraction still going
+    ::close(qm::fs::createOwnedTemp(out, TempFile::stemFor(out / "x.zip"), build)); // a build's, left to builds
+
+    EXPECT_EQ(extractRaw(rawZip({{"a.txt", "a"}, {"d/b.txt", "b"}})), result::Ok);
+    EXPECT_FALSE(stdfs::exists(out / dead));
+    EXPECT_FALSE(stdfs::exists(out / "d" / deadBelow));
+    EXPECT_TRUE(stdfs::exists(out / "other" / deadElsewhere)); // not written into
+    EXPECT_TRUE(stdfs::exists(out / live));
+    EXPECT_TRUE(stdfs::exists(out / build));
+    ::close(running);
+}
+
 TEST_F(ZipSafety, NamesStoredTwiceAreReportedAndTheFirstCopyKept)
 {
     std::string bytes = rawZip({{"a.txt", "first"}, {"A.TXT", "second"}, {"d/b.txt", "b"}, {"a.txt", "third"},
