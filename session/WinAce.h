@@ -2,8 +2,9 @@
 // The main window's WinAce runner (ZipSession::winAce), shared by the ACE
 // backups and the test and listing of ACE archives. OpAce turns a command
 // text and an archive path into WinAce's parameter text
-// (store/AceCommandLine.h), runs WinAce (LocateWinAce) through DoWait and then, for every command letter but "l", shows the
-// action log WinAce left in its folder (ReportForms::showActionLog).
+// (store/AceCommandLine.h), runs WinAce (LocateWinAce) through DoWait and
+// then, for every command letter but "l", shows the action log WinAce left
+// in its folder (ReportForms::showActionLog).
 // DoWait starts a program from the loaded project's source folder and waits
 // for it to end while the window runtime keeps the window alive.
 //

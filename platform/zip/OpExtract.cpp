@@ -373,9 +373,11 @@ int ExtractRun::folderOf(const std::vector<std::string>& comps, int& reason)
 {
     FolderCache::Opened how;
     const int dir = folders_.open(comps, comps.size() - 1, reason, how);
-    // What killed runs left goes from a folder that was there before this run.
-    if (dir >= 0 && how != FolderCache::Opened::Kept &&
-        cleared_.insert(joined({comps.begin(), comps.end() - 1})).second && how == FolderCache::Opened::Found)
+    if (dir < 0 || how == FolderCache::Opened::Kept)
+        return dir;
+    // What killed runs left goes, once, from a folder that was there before this run.
+    const bool first = cleared_.insert(joined({comps.begin(), comps.end() - 1})).second;
+    if (first && how == FolderCache::Opened::Found)
         qm::fs::removeStaleTemps(dir, TempFile::DefaultStem);
     return dir;
 }
