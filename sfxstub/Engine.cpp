@@ -249,15 +249,32 @@ uint64_t UnzipRun::extentLimit(const CentralEntry& e) const
                     e.onDirectoryDisk ? cdAt_ : NoLimit);
 }
 
-uint64_t UnzipRun::archiveStart() const
+uint64_t UnzipRun::archiveStart()
 {
     if (cdDisk_ != 1)
         return 0;
-    uint64_t first = cdAt_;
+    std::vector<uint64_t> offsets;
     for (const Span& s : spans_)
         if (s.disk == 0)
-            first = std::min(first, s.offset + correction_);
-    return first;
+            offsets.push_back(s.offset);
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    // Only a record whose local header stands where it says marks the
+    // archive's bytes: one that points into the program in front (which
+    // holds no whole signature) moves nothing. Offsets are taken as
+    // extraction takes them, corrected first and then as stored.
+    unsigned char h[30];
+    for (const uint64_t shift : {correction_, uint64_t(0)}) {
+        for (const uint64_t o : offsets) {
+            if (o + shift >= cdAt_)
+                break;
+            if (readLocalAt(o + shift, h))
+                return o + shift;
+        }
+        if (shift == 0)
+            break;
+    }
+    return cdAt_;
 }
 
 int UnzipRun::run(const std::vector<std::string>& argv)

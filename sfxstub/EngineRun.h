@@ -103,9 +103,10 @@ private:
     void readCentral(uint32_t total);
     void settleExtents();
     uint64_t extentLimit(const CentralEntry& e) const;
-    // Where the archive begins in its file: at its first local header, past
-    // any program in front of it. A later disk of a set begins at 0.
-    uint64_t archiveStart() const;
+    // Where the archive begins in its file: at its first local header that
+    // is found where its record says, past any program in front of it. A
+    // later disk of a set begins at 0.
+    uint64_t archiveStart();
     void extract(const CentralEntry& e, size_t index);
     bool decodeInto(OutputFile& out, const CentralEntry& e, const std::string& name, uint64_t compressed,
                     uint64_t size, std::optional<PkDecrypt>& keys, uint32_t& crc, uint64_t& written);

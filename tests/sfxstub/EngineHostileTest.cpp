@@ -93,6 +93,32 @@ TEST_F(SfxHostile, AProgramInFrontDoesNotRaiseTheBound)
         EXPECT_TRUE(script.of(event::Begin).empty());
         EXPECT_TRUE(allFiles(dest).empty());
     }
+
+    // One more record, an empty file said to begin at byte 0, where the
+    // program stands: the archive still begins at the bomb's header.
+    std::string withEmpty = rawZip({{"empty.txt", ""}, bomb}, fromFile);
+    const size_t records = withEmpty.size() - 22 - (46 + 9) - (46 + 8);
+    for (int i = 0; i < 4; ++i) {
+        withEmpty[records + 42 + size_t(i)] = 0;
+        withEmpty[withEmpty.size() - 6 + size_t(i)] = char((records + program.size()) >> (8 * i));
+    }
+    writeFile(tmp / "setup.exe", program + withEmpty);
+    script = {};
+    script.stopAtFirstFile = true;
+    stdfs::remove_all(dest);
+    EXPECT_EQ(unzip(script, tmp / "setup.exe", dest), result::Damaged);
+    EXPECT_TRUE(script.of(event::Begin).empty());
+    EXPECT_TRUE(allFiles(dest).empty());
+
+    // Local offsets from the file, the directory's from the archive: the
+    // headers are found as extraction finds them, and 2 KB of stored data
+    // let the same entry through.
+    writeFile(tmp / "setup.exe", program + rawZip({{"pad.bin", qm::zip::test::randomBytes(2000)}, bomb}, fromFile));
+    script = {};
+    script.stopAtFirstFile = true;
+    stdfs::remove_all(dest);
+    EXPECT_EQ(unzip(script, tmp / "setup.exe", dest), result::Stopped);
+    EXPECT_EQ(script.of(event::Begin).size(), 1u);
 }
 
 } // namespace
