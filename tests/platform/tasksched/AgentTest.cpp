@@ -413,6 +413,27 @@ TEST_F(AgentInstall, EachFormRefusesOnlyWhatItCannotCarry)
     EXPECT_FALSE(stdfs::exists(dir_ / "config/autostart/quillmate-agent.desktop"));
 }
 
+// Installed again from where the log-on entry cannot go, the entry of the
+// earlier copy goes too: the install says that log-on tasks will not run,
+// and none do. One that cannot be taken out is named instead.
+TEST_F(AgentInstall, AnEntryThatCannotBeWrittenTakesTheEarlierOneOut)
+{
+    const stdfs::path entry = dir_ / "config/autostart/quillmate-agent.desktop";
+    std::string said;
+    ASSERT_EQ(agentAt(agentIn("plain"), "install --cron", &said), 0) << said;
+    ASSERT_TRUE(stdfs::exists(entry));
+    const stdfs::path quoted = agentIn("it's");
+    EXPECT_EQ(agentAt(quoted, "install --cron", &said), 1);
+    EXPECT_EQ(crontab(), cronBlock(quoted.string()));
+    EXPECT_NE(said.find("tasks that start at log-on will not run"), std::string::npos) << said;
+    EXPECT_FALSE(stdfs::exists(entry));
+
+    stdfs::create_directories(entry / "kept");
+    EXPECT_EQ(agentAt(quoted, "install --cron", &said), 1);
+    EXPECT_NE(said.find(entry.string() + ", could not be taken out ("), std::string::npos) << said;
+    EXPECT_EQ(said.find("will not run"), std::string::npos) << said;
+}
+
 TEST_F(AgentInstall, NoBackendIsAnError)
 {
     qm::test::ScopedEnv nothing("PATH", (dir_ / "empty").string());
