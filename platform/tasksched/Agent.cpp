@@ -146,10 +146,13 @@ void recordFired(const Job& job, RunState& s, const DateTime& run)
 // the last look before the gap that the clock's jump ahead made, so the
 // runs due since then fire; but not before the first run of the fired
 // stretch, when that is past (a run fired after a gap stands for the runs
-// the gap skipped). From now when no such gap is known.
+// the gap skipped). From now when no such gap is known. A gap shows the
+// clock's jump ahead only when the look that ended it lies after now: a
+// gap that ended at or before now (the machine slept, the clock was right)
+// had its runs decided at that look, and the looks after it passed theirs.
 DateTime countFrom(const RunState& s, const DateTime& now)
 {
-    if (!s.GapFrom || *s.GapFrom > now)
+    if (!s.GapFrom || *s.GapFrom > now || !s.GapTo || *s.GapTo <= now)
         return now;
     if (s.FiredFrom && *s.FiredFrom <= now && *s.FiredFrom > *s.GapFrom)
         return *s.FiredFrom;
@@ -173,8 +176,10 @@ TickPlan planTick(const Job& job, RunState& s, const DateTime& now)
         plan.clockBackFrom = plan.since;
         plan.since = countFrom(s, now);
         s.GapFrom.reset();
+        s.GapTo.reset();
     } else if (secondsBetween(plan.since, now) > kClockSlackSeconds) {
         s.GapFrom = plan.since;
+        s.GapTo = now;
     }
     // A clock set back by a few minutes only leaves LastFired where it is.
     if (*s.LastFired < now || plan.clockBackFrom)

@@ -13,7 +13,9 @@
 // once, and counts the task's runs from its last look before the clock was
 // put ahead (GapFrom: the LastFired before the last gap of more than five
 // minutes between its looks), so a run that fell due meanwhile fires once;
-// from now when that look is unknown or after now. A run the agent fired
+// from now when that look is unknown or after now, or when the look that
+// ended the gap (GapTo) is not after now: then the clock was not ahead
+// there, and no run that its looks passed fires. A run the agent fired
 // before the clock went back, each at its turn (FiredFrom to FiredTo), does
 // not fire again, nor do the runs that a run fired after a gap stood for.
 // A clock set back by less leaves LastFired where it was.

@@ -242,8 +242,14 @@ int installAgent(Backend backend, const std::string& agent, std::ostream& out, s
     if (result != 0)
         return result;
     if (const CommandWord logon = desktopCommandWord(agent); !logon.carried()) {
-        err << "the log-on entry cannot be installed from where the agent lies: its path holds " << logon.refusal
-            << "; tasks that start at log-on will not run until it is moved to another folder and installed again\n";
+        err << "the log-on entry cannot be installed from where the agent lies: its path holds " << logon.refusal;
+        // The entry of an earlier install would run that other copy at log-on.
+        std::error_code ec;
+        if (stdfs::remove(autostartFile(), ec) || !ec)
+            err << "; tasks that start at log-on will not run until it is moved to another folder and installed again\n";
+        else
+            err << "; the entry of an earlier install, " << autostartFile().string() << ", could not be taken out ("
+                << ec.message() << ") and still runs at log-on\n";
         return 1;
     }
     return installAutostart(agent, err) ? 0 : 1;

@@ -37,7 +37,8 @@ enum class Backend { Automatic, Cron, Systemd };
 
 // Exit codes: 0 done, 1 a step failed, or the agent's path cannot be
 // carried by the crontab or the units (nothing is written then) or by the
-// log-on entry (the tick is installed, the entry left out), 3 no scheduler
+// log-on entry (the tick is installed, the entry left out and one of an
+// earlier install taken out), 3 no scheduler
 // to install into (the message says to install cron or to run a systemd
 // user session).
 int installAgent(Backend backend, const std::string& agent, std::ostream& out, std::ostream& err);

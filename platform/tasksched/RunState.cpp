@@ -36,7 +36,8 @@ std::string formatState(const RunState& s)
            "ExitCode=" + std::to_string(s.ExitCode) + "\r\n" + "Pid=" + std::to_string(s.Pid) + "\r\n" +
            "PidStart=" + std::to_string(s.PidStart) + "\r\n" + "Terminated=" + (s.Terminated ? "1" : "0") +
            "\r\n" + "LastFired=" + time(s.LastFired) + "\r\n" + "FiredFrom=" + time(s.FiredFrom) + "\r\n" +
-           "FiredTo=" + time(s.FiredTo) + "\r\n" + "GapFrom=" + time(s.GapFrom) + "\r\n";
+           "FiredTo=" + time(s.FiredTo) + "\r\n" + "GapFrom=" + time(s.GapFrom) + "\r\n" +
+           "GapTo=" + time(s.GapTo) + "\r\n";
 }
 
 RunState parseState(const profile::IniDocument& doc)
@@ -51,8 +52,11 @@ RunState parseState(const profile::IniDocument& doc)
     s.FiredFrom = timeValue(doc, "FiredFrom");
     s.FiredTo = timeValue(doc, "FiredTo");
     s.GapFrom = timeValue(doc, "GapFrom");
+    s.GapTo = timeValue(doc, "GapTo");
     if (!s.FiredFrom || !s.FiredTo || *s.FiredTo < *s.FiredFrom)
         s.FiredFrom = s.FiredTo = std::nullopt;
+    if (!s.GapFrom || !s.GapTo || *s.GapTo < *s.GapFrom)
+        s.GapFrom = s.GapTo = std::nullopt;
     if (s.Pid < 0)
         s.Pid = 0;
     return s;

@@ -13,6 +13,7 @@
 //               last (their start times by the schedule, not by the clock)
 //   GapFrom     LastFired before the agent's last look after a gap (the
 //               machine was off, or the clock was put ahead)
+//   GapTo       the time of that look
 // Only the runner side (the launcher, its supervisor and the agent) writes
 // it, always under the folder's update lock; saving a job never touches it.
 #include "platform/datetime/DateTime.h"
@@ -35,6 +36,7 @@ struct RunState {
     std::optional<datetime::DateTime> FiredFrom;
     std::optional<datetime::DateTime> FiredTo;
     std::optional<datetime::DateTime> GapFrom;
+    std::optional<datetime::DateTime> GapTo;
 
     friend bool operator==(const RunState&, const RunState&) = default;
 };

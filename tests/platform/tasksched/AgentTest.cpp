@@ -51,9 +51,16 @@ protected:
         stdfs::permissions(tasks_, stdfs::perms::owner_all);
         writeScript(dir_ / "fire.sh", "echo fired >> \"$1\"\n");
     }
-    void job(const std::string& name, std::vector<TASK_TRIGGER> triggers)
+    void job(const std::string& name, std::vector<TASK_TRIGGER> triggers, bool disabled = false)
     {
-        saveJob(tasks_ / (name + ".job"), jobRunning((dir_ / "fire.sh").string(), marker_.string(), std::move(triggers)));
+        Job j = jobRunning((dir_ / "fire.sh").string(), marker_.string(), std::move(triggers));
+        j.Flags = disabled ? TASK_FLAG_DISABLED : 0;
+        saveJob(tasks_ / (name + ".job"), j);
+    }
+    void ticks(std::initializer_list<const char*> times)
+    {
+        for (const char* at : times)
+            ASSERT_EQ(tick(at), 0) << at;
     }
     int tick(const std::string& now, std::string* out = nullptr)
     {
@@ -149,6 +156,28 @@ TEST_F(AgentTick, RunsASleepSkippedStayFiredWhenTheClockGoesBack)
     ASSERT_TRUE(firedTimes(1));
     ASSERT_EQ(tick("2026-01-03T07:10"), 0);
     ASSERT_TRUE(firedTimes(1));
+}
+
+// Sleeps are gaps between looks too, but a later set-back of a few minutes
+// does not reach back to them: the run that fell due while the task was
+// disabled, and that the looks since then passed, stays unfired.
+TEST_F(AgentTick, ASetBackFiresNoRunThatTheLooksPassed)
+{
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    ticks({"2026-01-02T20:00", "2026-01-02T21:00", "2026-01-03T21:00", "2026-01-04T10:00", "2026-01-04T20:58"});
+    ASSERT_TRUE(firedTimes(2));
+    job("Fire", {daily(2026, 1, 1, 21, 0)}, true);
+    ticks({"2026-01-04T20:59", "2026-01-04T21:00", "2026-01-04T21:01"});
+    job("Fire", {daily(2026, 1, 1, 21, 0)});
+    ticks({"2026-01-04T21:02", "2026-01-04T21:06", "2026-01-04T21:10"});
+    std::string said;
+    ASSERT_EQ(tick("2026-01-04T21:04", &said), 0);
+    EXPECT_EQ(said, "Fire.job: the clock went back from 1/4/2026 9:10:00 PM to 1/4/2026 9:04:00 PM; "
+                    "its runs are counted from 1/4/2026 9:04:00 PM\n");
+    ticks({"2026-01-04T21:05", "2026-01-04T22:00"});
+    EXPECT_TRUE(firedTimes(2));
+    ticks({"2026-01-05T21:00"});
+    EXPECT_TRUE(firedTimes(3));
 }
 
 TEST_F(AgentTick, AClockSetBackNeverFiresARunTwice)
@@ -382,6 +411,27 @@ TEST_F(AgentInstall, EachFormRefusesOnlyWhatItCannotCarry)
     EXPECT_EQ(crontab(), cronBlock(agentCopy.string()));
     EXPECT_NE(said.find("the log-on entry cannot be installed from where the agent lies"), std::string::npos) << said;
     EXPECT_FALSE(stdfs::exists(dir_ / "config/autostart/quillmate-agent.desktop"));
+}
+
+// Installed again from where the log-on entry cannot go, the entry of the
+// earlier copy goes too: the install says that log-on tasks will not run,
+// and none do. One that cannot be taken out is named instead.
+TEST_F(AgentInstall, AnEntryThatCannotBeWrittenTakesTheEarlierOneOut)
+{
+    const stdfs::path entry = dir_ / "config/autostart/quillmate-agent.desktop";
+    std::string said;
+    ASSERT_EQ(agentAt(agentIn("plain"), "install --cron", &said), 0) << said;
+    ASSERT_TRUE(stdfs::exists(entry));
+    const stdfs::path quoted = agentIn("it's");
+    EXPECT_EQ(agentAt(quoted, "install --cron", &said), 1);
+    EXPECT_EQ(crontab(), cronBlock(quoted.string()));
+    EXPECT_NE(said.find("tasks that start at log-on will not run"), std::string::npos) << said;
+    EXPECT_FALSE(stdfs::exists(entry));
+
+    stdfs::create_directories(entry / "kept");
+    EXPECT_EQ(agentAt(quoted, "install --cron", &said), 1);
+    EXPECT_NE(said.find(entry.string() + ", could not be taken out ("), std::string::npos) << said;
+    EXPECT_EQ(said.find("will not run"), std::string::npos) << said;
 }
 
 TEST_F(AgentInstall, NoBackendIsAnError)
