@@ -3,12 +3,16 @@
 // caller's thread) and the same files, permissions and times as with one,
 // whatever it holds (encrypted, damaged, names stored twice, split and
 // spanned sets) and however the run ends (stopped half-way, the disk full),
-// and no thread or half-written file is left behind.
+// and no thread or half-written file is left behind. Files decoded ahead of
+// a caller that is held up stay bounded, and none is made for an entry that
+// the caller will skip.
 #include "ZipTestUtil.h"
 
 #include "platform/zip/ArchiveReader.h"
+#include "platform/zip/ExtractFolders.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -17,6 +21,7 @@
 #include <set>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace qm::zip::test {
 namespace {
@@ -89,6 +94,54 @@ std::string differences(const std::map<std::string, std::string>& a, const std::
         if (shortly(a, k) != shortly(b, k) || a.count(k) != b.count(k) || (a.count(k) && a.at(k) != b.at(k)))
             d += k + ": one worker \"" + shortly(a, k) + "\", eight \"" + shortly(b, k) + "\"\n";
     return d;
+}
+
+// The unnamed files in `folder` that this process holds open.
+struct Unnamed {
+    size_t files = 0;
+    uint64_t bytes = 0;
+    bool operator==(const Unnamed&) const = default;
+};
+Unnamed unnamedIn(const stdfs::path& folder)
+{
+    Unnamed u;
+    const std::string in = folder.string() + "/", gone = " (deleted)";
+    for (const auto& fd : stdfs::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        const std::string to = stdfs::read_symlink(fd.path(), ec).string();
+        struct stat st {};
+        if (!ec && to.rfind(in, 0) == 0 && to.size() > in.size() + gone.size() &&
+            to.compare(to.size() - gone.size(), gone.size(), gone) == 0 && ::stat(fd.path().c_str(), &st) == 0) {
+            ++u.files;
+            u.bytes += uint64_t(st.st_size);
+        }
+    }
+    return u;
+}
+
+// Those once the workers have gone as far as they may: every other thread
+// asleep and nothing changed for a while.
+Unnamed settledUnnamedIn(const stdfs::path& folder)
+{
+    auto othersAsleep = [] {
+        const std::string self = std::to_string(::gettid());
+        for (const auto& t : stdfs::directory_iterator("/proc/self/task")) {
+            const std::string stat = qm::test::readFile(t.path() / "stat");
+            const size_t end = stat.rfind(')');
+            if (t.path().filename() != self && end != std::string::npos && end + 2 < stat.size() &&
+                stat[end + 2] != 'S')
+                return false;
+        }
+        return true;
+    };
+    Unnamed last{SIZE_MAX, 0};
+    for (int still = 0, round = 0; still < 25 && round < 5000; ++round) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const Unnamed now = unnamedIn(folder);
+        still = othersAsleep() && now == last ? still + 1 : 0;
+        last = now;
+    }
+    return last;
 }
 
 struct Outcome {
@@ -459,6 +512,46 @@ TEST_F(ZipParallelRead, AnEntryOfAMethodNotKnownHereIsSkippedAndLeavesNoFile)
                          "skip packed.bin | " + win(a) + " | " + win(out / "packed.bin") + " | " +
                              std::to_string(skip::UnsupportedMethod)),
               1);
+}
+
+// The caller is held up at its first file, while the workers go on.
+TEST_F(ZipParallelRead, FilesAheadOfTheCallerAreBoundedAndNoneIsMadeForAnEntryItSkips)
+{
+    {
+        Fd dir(::open(tmp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!unnamedFilesWork(dir.fd))
+            GTEST_SKIP() << "no unnamed files can be made here";
+    }
+    std::vector<RawEntry> entries;
+    std::map<std::string, std::string> old;
+    const uint64_t whole = uint64_t(40) << 20;
+    for (int i = 0; i < 40; ++i) {
+        entries.push_back({"f" + std::to_string(i) + ".bin", std::string(1 << 20, char('a' + i % 26))});
+        if (i < 39)
+            old[entries.back().name] = "old";
+    }
+    const stdfs::path a = tmp.path() / "ahead.zip";
+    qm::test::writeFile(a, rawZip(entries));
+    auto aheadOfFirstFile = [&](bool skipExisting) {
+        Unnamed ahead;
+        bool first = true;
+        Outcome o = run(2, [&](PavikZip& z, EventLog& log) {
+            log.onProgress = [&](const std::string&, int) {
+                if (std::exchange(first, false))
+                    ahead = settledUnnamedIn(out);
+            };
+            z.SkipWhenExisting = skipExisting;
+            return extracting(a)(z, log);
+        });
+        EXPECT_EQ(o.result, result::Ok);
+        return ahead;
+    };
+    // Well short of the whole archive.
+    EXPECT_LT(aheadOfFirstFile(false).bytes, whole / 2);
+    // All but the last file are there and kept: only the last one is made.
+    prepare = [&] { makeFiles(out, old); };
+    EXPECT_LE(aheadOfFirstFile(true).files, 1u);
+    EXPECT_EQ(qm::test::readFile(out / "f0.bin"), "old");
 }
 
 // A small file system of its own is mounted only as root; the write faults
