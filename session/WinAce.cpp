@@ -3,6 +3,7 @@
 #include "app/BusySwitch.h"
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
+#include "platform/fs/FileOps.h"
 #include "session/SessionForms.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
@@ -14,18 +15,40 @@ std::string launchFailedText(const std::string& program, int shellCode)
     return "WinAce could not be started: " + program + "\r\n\r\nShell error code: " + std::to_string(shellCode);
 }
 
+namespace {
+
+bool programThere(const std::string& path)
+{
+    return !path.empty() && qm::fs::exists(path) && !qm::fs::isFolder(path);
+}
+
+} // namespace
+
 const std::string& LocateWinAce(qm::app::Form1Variables& f)
 {
-    if (f.WinAceLocation.empty())
+    if (!programThere(f.WinAceLocation)) {
         f.WinAceLocation = qm::store::UsableWinAcePath();
+        if (!programThere(f.WinAceLocation))
+            f.WinAceLocation.clear();
+    }
     return f.WinAceLocation;
+}
+
+bool WinAceFound(qm::ui::UiServices& ui, qm::app::Form1Variables& f)
+{
+    if (!LocateWinAce(f).empty())
+        return true;
+    qm::app::showError(ui, NoWinAceText);
+    return false;
 }
 
 qm::store::ProgramRun WinAceRunner::OpAce(qm::store::AceCommand& strCommand, const std::string& ProjectName,
                                           const std::string& /*BackupFolder*/, std::string& strList)
 {
     qm::app::Form1Variables& f = state_.Form1;
-    const std::string program = LocateWinAce(f);
+    if (!WinAceFound(state_.ui(), f))
+        return {};
+    const std::string program = f.WinAceLocation;
     strCommand.collapse();
     if (!strList.empty())
         strList.insert(0, " ");
