@@ -4,6 +4,7 @@
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
 #include "platform/fs/FileOps.h"
+#include "platform/ui/Display.h"
 #include "session/SessionForms.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
@@ -62,7 +63,9 @@ qm::store::ProgramRun WinAceRunner::OpAce(qm::store::AceCommand& strCommand, con
         qm::app::showError(state_.ui(), launchFailedText(program, run.shellCode));
         return run;
     }
-    if (letter != "l" && !exitAsked)
+    // A listing is shown in WinAce's own window; without a display WinAce
+    // had none, and its action log holds the listing instead.
+    if ((letter != "l" || qm::ui::NoDisplay()) && !exitAsked)
         forms_.showActionLog(f.WinAceLocation);
     return run;
 }

@@ -3,8 +3,10 @@
 // backups and the test and listing of ACE archives. OpAce turns a command
 // text and an archive path into WinAce's parameter text
 // (store/AceCommandLine.h), runs WinAce (LocateWinAce) through DoWait and
-// then, for every command letter but "l", shows the action log WinAce left
-// in its folder (ReportForms::showActionLog).
+// then shows the action log WinAce left in its folder
+// (ReportForms::showActionLog): for every command letter but "l", and for
+// "l" too when there is no display (platform/ui/Display.h), as WinAce then
+// lists into its log instead of its own window.
 // DoWait starts a program from the loaded project's source folder and waits
 // for it to end while the window runtime keeps the window alive.
 //
