@@ -11,11 +11,6 @@
 
 namespace qm::session {
 
-std::string launchFailedText(const std::string& program, int shellCode)
-{
-    return "WinAce could not be started: " + program + "\r\n\r\nShell error code: " + std::to_string(shellCode);
-}
-
 namespace {
 
 bool programThere(const std::string& path)
@@ -24,6 +19,11 @@ bool programThere(const std::string& path)
 }
 
 } // namespace
+
+std::string launchFailedText(const std::string& program, int shellCode)
+{
+    return "WinAce could not be started: " + program + "\r\n\r\nShell error code: " + std::to_string(shellCode);
+}
 
 const std::string& LocateWinAce(qm::app::Form1Variables& f)
 {
