@@ -128,13 +128,11 @@ void Backup::BackupArchive()
             MakeZip(deleteOld);
         } else if (k.isAnyOf({kind::Exe, kind::ExeSpan})) {
             MakeEXE(deleteOld);
-        } else if (k.isAnyOf({kind::Ace, kind::AceMulti, kind::AceSpan, kind::AceExe, kind::AceExeMulti,
-                              kind::AceExeSpan})) {
-            if (qm::session::LocateWinAce(f).empty())
-                qm::app::showError(ui, "Cannot find an installed version of WinAce (2.11 or higher)");
-            else if (k.isAnyOf({kind::Ace, kind::AceMulti, kind::AceSpan}))
+        } else if (k.isAnyOf({kind::Ace, kind::AceMulti, kind::AceSpan})) {
+            if (qm::session::WinAceFound(ui, f))
                 MakeAce(deleteOld);
-            else
+        } else if (k.isAnyOf({kind::AceExe, kind::AceExeMulti, kind::AceExeSpan})) {
+            if (qm::session::WinAceFound(ui, f))
                 MakeAceEXE(deleteOld);
         }
     } catch (const std::exception& e) {

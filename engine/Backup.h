@@ -71,8 +71,8 @@ public:
     void MakeEXE(bool deleteOld = false);
 
     // ACE through WinAce (session/WinAce.h), kinds 6, 8 (split) and 10
-    // (spanned); BackupArchive calls it only when WinAce is located
-    // (session::LocateWinAce). The run succeeds when WinAce ends with exit
+    // (spanned); BackupArchive calls it only when WinAce is found
+    // (session::WinAceFound). The run succeeds when WinAce ends with exit
     // code 0 and the archive was made or changed by it (or, as before, is
     // not older than ACELastBackupDate): ACELastBackupDate and
     // ACELastBackupFolder are stamped, the project's row gets the date and

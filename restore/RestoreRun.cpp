@@ -164,6 +164,9 @@ void RestoreRun::RestoreArchive(const RestoreChoice& choice)
         qm::app::showError(ui, "Not a valid filename to restore.");
         return;
     }
+    // As for the other checks before a run, the dialog stays open.
+    if (kind == ".ace" && !qm::session::WinAceFound(ui, state_.Form1))
+        return;
     running_ = true;
     stopAsked_ = false;
     std::optional<int> result;

@@ -9,7 +9,9 @@
 // archives are extracted by PavikZip1 with the dialog's overwrite and date
 // rules and the project's password; a self-extracting EXE is started and
 // the dialog stays open; an ACE archive is extracted by WinAce. Every other
-// end of a run closes the dialog and brings the main window back.
+// end of a run closes the dialog and brings the main window back; the checks
+// before a run (the archive, the target folder, an installed WinAce for an
+// ACE archive) leave it open.
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/ZipEvents.h"
 #include "restore/RestoreView.h"

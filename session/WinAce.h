@@ -3,8 +3,10 @@
 // backups and the test and listing of ACE archives. OpAce turns a command
 // text and an archive path into WinAce's parameter text
 // (store/AceCommandLine.h), runs WinAce (LocateWinAce) through DoWait and
-// then, for every command letter but "l", shows the action log WinAce left
-// in its folder (ReportForms::showActionLog).
+// then shows the action log WinAce left in its folder
+// (ReportForms::showActionLog): for every command letter but "l", and for
+// "l" too when there is no display (platform/ui/Display.h), as WinAce then
+// lists into its log instead of its own window.
 // DoWait starts a program from the loaded project's source folder and waits
 // for it to end while the window runtime keeps the window alive.
 //
@@ -21,15 +23,28 @@ class ProgramState;
 struct Form1Variables;
 } // namespace qm::app
 
+namespace qm::ui {
+class UiServices;
+}
+
 namespace qm::session {
 
 class ReportForms;
 
-// The WinAce of an ACE operation: the main window's WinAceLocation, and
-// when that is empty (start-up looks WinAce up only for the default
-// compression "ACE") WinAce looked up again (store::UsableWinAcePath) and
-// kept there once found. "" when no usable WinAce is installed.
+// The box of every ACE step (backup, test, listing, restore) when no usable
+// WinAce is installed.
+inline constexpr const char* NoWinAceText = "Cannot find an installed version of WinAce (2.11 or higher)";
+
+// The WinAce of an ACE operation: the main window's WinAceLocation while
+// its program is there. When it is empty (start-up looks WinAce up only for
+// the default compression "ACE") or its program is gone (WinAce moved since
+// it was found), WinAce is looked up again (store::UsableWinAcePath) and
+// kept there when its program is there. "" when no usable WinAce is
+// installed.
 const std::string& LocateWinAce(qm::app::Form1Variables& f);
+// LocateWinAce, and the critical "Error!" box NoWinAceText when it finds
+// none; false then.
+bool WinAceFound(qm::ui::UiServices& ui, qm::app::Form1Variables& f);
 
 // The box of a launch that failed: "WinAce could not be started: <program>"
 // and the shell's code.
@@ -43,8 +58,9 @@ public:
     }
 
     // `strCommand` is collapsed in place and `strList`, when not empty, gets
-    // one blank in front. A launch that fails shows the critical "Error!"
-    // box of launchFailedText and no action log. The source folder that
+    // one blank in front. With no WinAce found (WinAceFound) nothing starts;
+    // a launch that fails shows the critical "Error!" box of
+    // launchFailedText and no action log. The source folder that
     // cannot be made current, and an action log that cannot be read (53),
     // end OpAce with their qm::RtError. `BackupFolder` is not used.
     qm::store::ProgramRun OpAce(qm::store::AceCommand& strCommand, const std::string& ProjectName,

@@ -4,17 +4,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <thread>
 
 namespace qm::sfxstub {
 
 namespace {
-
-bool named(const char* value)
-{
-    return value && *value;
-}
 
 // The caption of the button that gives `result` in a box of `style`.
 std::string captionOf(const SfxConfig* c, int style, int result)
@@ -27,20 +21,6 @@ std::string captionOf(const SfxConfig* c, int style, int result)
 }
 
 } // namespace
-
-bool NoDisplay(const char* platform, const char* display, const char* wayland)
-{
-    if (named(platform)) {
-        const std::string_view p(platform);
-        return p.substr(0, p.find(':')) == "offscreen"; // "name:options"
-    }
-    return !named(display) && !named(wayland);
-}
-
-bool NoDisplay()
-{
-    return NoDisplay(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
-}
 
 HeadlessSfxUi::HeadlessSfxUi(std::function<void(std::string_view)> say) : say_(std::move(say))
 {

@@ -4,6 +4,7 @@
 // Escape, Exit or the close box gives) and every text goes to standard
 // error, so the program ends with the status that answer leads to instead
 // of waiting for ever.
+#include "platform/ui/Display.h"
 #include "sfxstub/SfxUi.h"
 
 #include <functional>
@@ -12,13 +13,8 @@
 
 namespace qm::sfxstub {
 
-// Whether there is nobody to answer, from the values of QT_QPA_PLATFORM,
-// DISPLAY and WAYLAND_DISPLAY (null when unset): the offscreen platform, or
-// no platform chosen and neither display named. A platform chosen by name
-// (a VNC or frame-buffer one) shows its windows without either display.
-bool NoDisplay(const char* platform, const char* display, const char* wayland);
-// The same from this process's environment.
-bool NoDisplay();
+// Whether there is nobody to answer: no display (platform/ui/Display.h).
+using qm::ui::NoDisplay;
 
 class HeadlessSfxUi : public SfxUi {
 public:

@@ -70,7 +70,8 @@ bool isQtFreeUiFile(const std::string& rel)
 {
     static const char* const files[] = {"platform/ui/UiServices.h", "platform/ui/MsgBoxStyle.h",
                                         "platform/ui/MsgBoxStyle.cpp", "platform/ui/Columns.h",
-                                        "platform/ui/KeyedTree.h"};
+                                        "platform/ui/KeyedTree.h",   "platform/ui/Display.h",
+                                        "platform/ui/Display.cpp"};
     return std::find(std::begin(files), std::end(files), rel) != std::end(files);
 }
 

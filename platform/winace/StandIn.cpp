@@ -159,6 +159,7 @@ int listInto(qm::zip::PavikZip& z, Report& report)
 int failed(Outcome& out, const std::string& why, int status = ExitFailed)
 {
     out.lines.push_back("Error: " + why);
+    out.summary = out.lines.back();
     out.exitCode = status;
     return status;
 }
@@ -256,11 +257,14 @@ void list(qm::zip::PavikZip& z, Report& report, Outcome& out)
     }
     std::int64_t bytes = 0;
     for (const qm::zip::ListedEntry& e : report.listed) {
-        report.line(e.name + "\t" + std::to_string(e.size) + "\t" + std::to_string(e.compressedSize) + "\t" +
-                    qm::datetime::formatDateTime(e.modified));
+        const ListedFile& f = out.listed.emplace_back(ListedFile{e.name, std::to_string(e.size),
+                                                                std::to_string(e.compressedSize),
+                                                                qm::datetime::formatDateTime(e.modified)});
+        report.line(f.name + "\t" + f.size + "\t" + f.packed + "\t" + f.modified);
         bytes += e.size;
     }
-    out.lines.push_back(std::to_string(report.listed.size()) + " file(s), " + std::to_string(bytes) + " bytes");
+    out.summary = std::to_string(report.listed.size()) + " file(s), " + std::to_string(bytes) + " bytes";
+    out.lines.push_back(out.summary);
 }
 
 } // namespace
@@ -313,7 +317,8 @@ Outcome run(const Request& r, const std::string& ownFolder)
     return out;
 }
 
-int runProgram(const std::vector<std::string>& args, const std::filesystem::path& ownFolder)
+int runProgram(const std::vector<std::string>& args, const std::filesystem::path& ownFolder,
+               const ListingWindow& window)
 {
     const Parsed parsed = parseArguments(args);
     Outcome out;
@@ -327,14 +332,17 @@ int runProgram(const std::vector<std::string>& args, const std::filesystem::path
     for (const std::string& l : out.lines)
         text += l + "\r\n";
     if (parsed.request.command == 'l')
-        std::cout << text;
+        std::cout << text << std::flush;
+    int status = out.exitCode;
     try {
         qm::fs::writeFileAtomic(ownFolder / "action.log", text);
     } catch (const std::exception& e) {
         std::cerr << "WinAce: cannot write action.log: " << e.what() << '\n';
-        return ExitFailed;
+        status = ExitFailed;
     }
-    return out.exitCode;
+    if (window && parsed.error.empty() && parsed.request.command == 'l')
+        window(parsed.request, out);
+    return status;
 }
 
 int install(const std::filesystem::path& self, const std::filesystem::path& stub, std::string& message)

@@ -8,11 +8,14 @@
 // exit status (ExitStatus.h) says how it went: 0 success, 1 done with
 // warnings (a named file missing, a file skipped), 2 failure (a bad command
 // line, an archive that cannot be read, written, found or is locked, a test
-// that failed), 3 failure on a full disk.
+// that failed), 3 failure on a full disk. A listing also goes to standard
+// output and, when there is a display, into a window of its own
+// (forms/ListWindow.h) that the run waits for.
 #include "platform/winace/ExitStatus.h"
 #include "platform/winace/Request.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,18 +24,30 @@ namespace qm::winace {
 // Where the stand-in keeps its self-extractor stub, below its own folder.
 inline constexpr const char* SfxStubName = "SFXFILES\\WGUI_EN.SFX";
 
+// One entry of a listing, as its texts.
+struct ListedFile {
+    std::string name, size, packed, modified;
+};
+
 struct Outcome {
     int exitCode = ExitOk;
     std::vector<std::string> lines; // the report, without line ends
+    std::vector<ListedFile> listed;  // a listing's entries, in archive order
+    std::string summary;             // a listing's count, or the error that ended the run
 };
 
 // Carries out the request in the current folder. `ownFolder` (Windows form)
 // holds the default self-extractor stub.
 Outcome run(const Request& request, const std::string& ownFolder);
 
+// Shows a listing's outcome to the user and returns when the user is done.
+using ListingWindow = std::function<void(const Request&, const Outcome&)>;
+
 // The whole run of the program: parses `args`, runs, writes action.log
 // (CR LF lines) into `ownFolder` (a host path) and gives the exit status.
-int runProgram(const std::vector<std::string>& args, const std::filesystem::path& ownFolder);
+// A listing then goes to `window`, when one is given.
+int runProgram(const std::vector<std::string>& args, const std::filesystem::path& ownFolder,
+               const ListingWindow& window = {});
 
 // "--install": registers the program `self` (its Path, in Windows form, and
 // Version "2.11" under HKEY_CURRENT_USER\SOFTWARE\e-merge\WinAce) and lays

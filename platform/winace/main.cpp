@@ -1,9 +1,14 @@
 // WinAce, the stand-in of the outside archiver: "WinAce <command> [switches]
-// archive [@list] [names]" (see Request.h), or "WinAce --install [stub]",
-// which registers this program and lays its self-extractor stub (by default
-// the program folder's pvksfx32.bin, the folder above this one).
+// archive [@list] [names]" (see Request.h; a listing shows its window when
+// there is a display), or "WinAce --install [stub]", which registers this
+// program and lays its self-extractor stub (by default the program folder's
+// pvksfx32.bin, the folder above this one).
 #include "platform/net/Connections.h"
+#include "platform/ui/Display.h"
 #include "platform/winace/StandIn.h"
+#include "platform/winace/forms/ListWindow.h"
+
+#include <QApplication>
 
 #include <filesystem>
 #include <iostream>
@@ -28,5 +33,13 @@ int main(int argc, char** argv)
         (status == qm::winace::ExitOk ? std::cout : std::cerr) << message << '\n';
         return status;
     }
-    return qm::winace::runProgram(args, self.parent_path());
+    // A listing shows its window when there is a display to show it on.
+    qm::winace::ListingWindow window;
+    if (!qm::ui::NoDisplay())
+        window = [&](const qm::winace::Request& request, const qm::winace::Outcome& outcome) {
+            QApplication app(argc, argv);
+            qm::winace::ListWindow list(request.archive, outcome);
+            list.exec();
+        };
+    return qm::winace::runProgram(args, self.parent_path(), window);
 }

@@ -208,10 +208,12 @@ TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
 
     ui_.clearRecords();
     stdfs::remove(native("autoback.log"));
+    // A program that is there but cannot run.
+    qm::test::writeFile(native("nowhere/WinAce"), "not a program");
     state_.Form1.WinAceLocation = win("nowhere/WinAce");
     backUp("Home", kind::Ace, true);
     EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: WinAce could not be started: " + win("nowhere/WinAce") +
-                                                  "\r\n\r\nShell error code: 3"});
+                                                  "\r\n\r\nShell error code: 31"});
     EXPECT_TRUE(windows_.restore.actionLogs.empty()); // no old log
     EXPECT_EQ(qm::test::readFile(native("out/Home.ace")), before);
     EXPECT_EQ(projectText("Home"), record);
@@ -221,15 +223,18 @@ TEST_F(AceBackupTest, WithoutWinAceOrWithALaunchThatFailsNothingIsLost)
 }
 
 // Start-up looks WinAce up only when the default compression is ACE: an
-// ACE backup with no location looks it up again, and keeps it.
-TEST_F(AceBackupTest, WinAceIsLookedUpAgainWhenStartUpLeftNoLocation)
+// ACE backup with no location looks it up again, and keeps it. So does one
+// whose WinAce was moved since it was found.
+TEST_F(AceBackupTest, WinAceIsLookedUpAgainWhenStartUpLeftNoLocationOrItsProgramIsGone)
 {
     addAceProject("Home");
-    state_.Form1.WinAceLocation.clear();
-    backUp("Home", kind::Ace);
-    EXPECT_TRUE(prompts().empty()) << prompts().front();
-    EXPECT_EQ(state_.Form1.WinAceLocation, winace_);
-    EXPECT_EQ(view_.rows[0][1], Now);
+    for (const std::string& known : {std::string(), win("moved/WinAce")}) {
+        state_.Form1.WinAceLocation = known;
+        backUp("Home", kind::Ace);
+        EXPECT_TRUE(prompts().empty()) << prompts().front();
+        EXPECT_EQ(state_.Form1.WinAceLocation, winace_);
+        EXPECT_EQ(view_.rows[0][1], Now);
+    }
 }
 
 TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)

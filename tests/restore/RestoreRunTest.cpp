@@ -378,15 +378,14 @@ TEST_F(AceRestoreTest, WinAceFailuresAreErrorsNeverSuccess)
     addAceProject();
     qm::test::writeFile(native("out/bad.ace"), "not an archive");
 
-    // No WinAce: the launch error, no log shown (not even an old one).
+    // No WinAce: the backups' box, no log shown (not even an old one), and
+    // the dialog stays open as for the other checks before a run.
     qm::test::uninstallWinAce();
     restoreAce(0);
-    ASSERT_EQ(ui_.boxes().size(), 1u);
-    EXPECT_EQ(ui_.boxes()[0].title, "Error!");
-    EXPECT_EQ(ui_.boxes()[0].prompt.rfind("WinAce could not be started: ", 0), 0u) << ui_.boxes()[0].prompt;
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Error!: Cannot find an installed version of WinAce (2.11 or higher)"});
     EXPECT_TRUE(windows_.restore.actionLogs.empty());
-    EXPECT_TRUE(dialog_.unloaded);
-    EXPECT_TRUE(view_.visible);
+    EXPECT_FALSE(dialog_.unloaded);
+    EXPECT_FALSE(ui_.isBusy());
 
     // WinAce fails: its log, then an error.
     state_.Form1.WinAceLocation = winace_;
