@@ -3,8 +3,9 @@
 // temporary file (or temporary parts) that takes the old archive's place
 // only when complete; a replacing build reads nothing of the old one. A
 // split archive's parts are written side by side; a spanned archive is made
-// whole in the temporary folder first and then written disk by disk. A self-extractor's program and configuration go in
-// front of the archive, whose offsets then count from the file's start.
+// whole in the temporary folder first and then written disk by disk. A
+// self-extractor's program and configuration go in front of the archive,
+// whose offsets then count from the file's start.
 #include "platform/fs/Drives.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/OwnedTemp.h"
