@@ -6,6 +6,7 @@
 #include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
+#include "platform/zip/LeftAside.h"
 #include "zipmanager/FileDialogs.h"
 #include "zipmanager/ZipManagerText.h"
 
@@ -122,6 +123,7 @@ void ZipManager::ListArchive()
         EnableInterface();
         return;
     }
+    qm::zip::settleLeftAside(xZip.ArchivePath);
     DisableInterface();
     results_ = view_.createResults();
     xZip.FileMask.clear();
@@ -224,17 +226,21 @@ void ZipManager::addFiles(const std::optional<std::string>& replaced)
             backTo(*replaced);
         return;
     }
-    // New on an existing name: the old file makes way only now that files
-    // will be added, and waits aside until the new archive is built. Anything
-    // else there (a read-only file, a link, a file that cannot be moved) is
-    // deleted now, or refused with the reason.
+    // New on an existing name: the new archive takes the old file's place
+    // only when it is whole, so the old one stays there until then. A spanned
+    // archive's first disk takes that place as soon as it is written: the old
+    // file waits aside meanwhile. Anything else there (a read-only file, a
+    // link, a file that cannot be moved aside) is deleted now, or refused
+    // with the reason.
+    qm::zip::settleLeftAside(xZip.ArchivePath);
     std::optional<qm::fs::SetAside> previous;
     if (replaced && qm::fs::exists(xZip.ArchivePath)) {
         try {
             const int attributes = qm::fs::getAttributes(xZip.ArchivePath);
-            if (!(attributes & (qm::fs::attr::ReadOnly | qm::fs::attr::Alias | qm::fs::attr::Directory)))
+            const bool plain = !(attributes & (qm::fs::attr::ReadOnly | qm::fs::attr::Alias | qm::fs::attr::Directory));
+            if (plain && xZip.spansDisks())
                 previous.emplace(qm::fs::toNative(xZip.ArchivePath));
-            if (!previous || !previous->holds())
+            if (!plain || (previous && !previous->holds()))
                 qm::fs::deleteFile(xZip.ArchivePath);
         } catch (const qm::RtError& e) {
             ui_.msgBox("The file " + xZip.ArchivePath + " could not be replaced:\r\n\r\n" + e.description,
@@ -244,9 +250,9 @@ void ZipManager::addFiles(const std::optional<std::string>& replaced)
         }
     }
     int built = qm::zip::result::Ok;
-    runWithResults("Scanning files to zip...", [this, &built] {
+    runWithResults("Scanning files to zip...", [this, &built, &replaced] {
         StubStandIn stub(xZip);
-        built = xZip.Build();
+        built = xZip.Build(replaced.has_value());
     });
     if (previous)
         previous->settle(built == qm::zip::result::Ok);
@@ -259,6 +265,7 @@ void ZipManager::mnuActionsExtract_Click()
     Command command(*this);
     if (!view_.showUnzip(xZip, view_.rows()) || closePending_)
         return;
+    qm::zip::settleLeftAside(xZip.ArchivePath);
     runWithResults("Reading zip file...", [this] { xZip.Extract(); });
 }
 
@@ -276,6 +283,7 @@ void ZipManager::mnuActionsRemove_Click()
     Command command(*this);
     if (!ConfirmRemove())
         return;
+    qm::zip::settleLeftAside(xZip.ArchivePath);
     runWithResults(nullptr, [this] { xZip.Remove(); });
     if (!closePending_)
         ListArchive();
@@ -284,6 +292,7 @@ void ZipManager::mnuActionsRemove_Click()
 void ZipManager::mnuActionsTest_Click()
 {
     Command command(*this);
+    qm::zip::settleLeftAside(xZip.ArchivePath);
     runWithResults(nullptr, [this] { xZip.Test(); });
 }
 

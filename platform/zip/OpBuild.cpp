@@ -1,10 +1,11 @@
 // Build: a new archive, or an update of an existing one (entries replaced
 // by name, new ones added, the rest copied unchanged), always written to a
 // temporary file (or temporary parts) that takes the old archive's place
-// only when complete. A split archive's parts are written side by side; a
-// spanned archive is made whole in the temporary folder first and then
-// written disk by disk. A self-extractor's program and configuration go in
-// front of the archive, whose offsets then count from the file's start.
+// only when complete; a replacing build reads nothing of the old one. A
+// split archive's parts are written side by side; a spanned archive is made
+// whole in the temporary folder first and then written disk by disk. A
+// self-extractor's program and configuration go in front of the archive,
+// whose offsets then count from the file's start.
 #include "platform/fs/Drives.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/OwnedTemp.h"
@@ -35,7 +36,7 @@ namespace {
 
 class BuildRun {
 public:
-    BuildRun(PavikZip& z, OpContext& ctx) : z_(z), ctx_(ctx) {}
+    BuildRun(PavikZip& z, OpContext& ctx, bool replace) : z_(z), ctx_(ctx), replace_(replace) {}
     ~BuildRun()
     {
         if (tempFd_ >= 0)
@@ -72,6 +73,7 @@ private:
 
     PavikZip& z_;
     OpContext& ctx_;
+    const bool replace_; // the old archive is not read: only the files make the new one
     ArchiveReader old_;
     bool hasOld_ = false;
     stdfs::path target_;
@@ -90,15 +92,6 @@ private:
     std::string stem_; // what this archive's temporary files are called
 };
 
-bool onRemovableDrive(const std::string& winPath)
-{
-    std::string p = qm::fs::toBackslashes(winPath);
-    if (p.size() < 2 || p[1] != ':')
-        return false;
-    std::optional<qm::fs::Drive> d = qm::fs::findDrive(p[0]);
-    return d && d->type == qm::fs::drivetype::Removable;
-}
-
 int BuildRun::checkSettings()
 {
     if (z_.Method != 0 && z_.Method != 8 && z_.Method != 18)
@@ -109,7 +102,7 @@ int BuildRun::checkSettings()
         return result::BadSetting;
     if (z_.ArchivePath.empty())
         return result::NoArchivePath;
-    if (z_.SpanMode == 1 || (z_.SpanMode == 2 && onRemovableDrive(z_.ArchivePath)))
+    if (z_.spansDisks())
         layout_ = Layout::Spanned;
     else if (z_.SplitPartSize > 0)
         layout_ = Layout::Split;
@@ -164,7 +157,7 @@ int BuildRun::run()
             if (!(st.st_mode & S_IWUSR))
                 return result::ArchiveReadOnly; // a read-only file is protected, as on the file system
             leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
-            if (st.st_size > 0) {
+            if (st.st_size > 0 && !replace_) {
                 r = openArchive(ctx_, z_.ArchivePath, old_, false);
                 if (r != result::Ok)
                     return r;
@@ -475,9 +468,21 @@ void BuildRun::copyOld(ArchiveWriter& w, size_t index)
 
 } // namespace
 
-int PavikZip::Build()
+int PavikZip::Build(bool replace)
 {
-    return runOperation(*this, operation::Zip, [this](OpContext& ctx) { return BuildRun(*this, ctx).run(); });
+    return runOperation(*this, operation::Zip,
+                        [this, replace](OpContext& ctx) { return BuildRun(*this, ctx, replace).run(); });
+}
+
+bool PavikZip::spansDisks() const
+{
+    if (SpanMode == 1)
+        return true;
+    std::string p = qm::fs::toBackslashes(ArchivePath);
+    if (SpanMode != 2 || p.size() < 2 || p[1] != ':')
+        return false;
+    std::optional<qm::fs::Drive> d = qm::fs::findDrive(p[0]);
+    return d && d->type == qm::fs::drivetype::Removable;
 }
 
 } // namespace qm::zip

@@ -115,6 +115,11 @@ public:
     // ---- Control
     bool AbortRequested = false;    // set while a method runs to stop it (518)
 
+    // Whether a build with the settings now spans disks: SpanMode 1, or 2
+    // with ArchivePath on a removable drive. A spanned archive's first disk
+    // takes the old archive's place as soon as it is written.
+    bool spansDisks() const;
+
     // The operation running now (operation:: values), Idle between methods.
     int CurrentOperation() const { return current_; }
     // Entries of the last build whose data was taken unchanged from the old
@@ -128,7 +133,10 @@ public:
     int ListEntries();
     int ArchiveInfo(int64_t& files, int64_t& compressedSize, int64_t& uncompressedSize, int& ratio,
                     bool& spanned);
-    int Build();
+    // Zips the files into ArchivePath. An archive already there is updated
+    // (its entries kept, those of a file's name replaced); with `replace` it
+    // is not read, and the new archive takes its place only when whole.
+    int Build(bool replace = false);
     int Extract();
     int Remove();
     // Decodes and checks every entry. `fullTest` is accepted for callers that

@@ -1,7 +1,8 @@
 // The ZIP manager's logic without its window, on a real zip control and on
 // archives made by Info-ZIP zip: opening, delete, a warning while listing,
-// File New on an existing name, and disk requests. The window is a
-// recording view whose dialogs answer through the test.
+// File New on an existing name (also killed while it builds), and disk
+// requests. The window is a recording view whose dialogs answer through the
+// test.
 #include "ZipToolHome.h"
 
 #include "zipmanager/DialogFields.h"
@@ -9,7 +10,9 @@
 
 #include "FakeZipManagerView.h"
 
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using namespace qm::zipmanager;
 namespace mb = qm::ui::mb;
@@ -32,6 +35,36 @@ protected:
             addFilesWrite(zip, fields);
             return true;
         };
+    }
+
+    // File New on "old.zip" adding `files`.
+    void newOnOld(const std::string& files)
+    {
+        files_.files.push_back({win("old.zip")});
+        addFilesDialog(files);
+        manager_.mnuFileNew_Click();
+    }
+    // The same in a process of its own, killed as the build takes its first
+    // file, or (`whenDone`) as it reports that it is done.
+    void newKilled(const std::string& files, bool whenDone)
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            qm::zip::ZipEventHandlers kill;
+            if (whenDone)
+                kill.onOperationDone = [this](int) {
+                    if (manager_.xZip.CurrentOperation() == qm::zip::operation::Zip)
+                        ::raise(SIGKILL);
+                };
+            else
+                kill.onBeforeZip = [](const std::string&, bool&) { ::raise(SIGKILL); };
+            manager_.xZip.addEventSink(&kill);
+            newOnOld(files);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
     }
 
     qm::test::FakeZipManagerView view_;
@@ -119,7 +152,7 @@ TEST_F(ZipManagerTest, NewOnAnExistingNameKeepsTheOldArchiveUntilTheBuildSucceed
     EXPECT_EQ(view_.names(), std::vector<std::string>{"a.txt"});
     EXPECT_FALSE(std::filesystem::exists(native(".old.zip.previous")));
 
-    // Built from the archive's own folder: the old archive, waiting aside, is not taken in.
+    // Built from the archive's own folder: the old archive it replaces is not taken in.
     files_.files.push_back({win("old.zip")});
     addFilesDialog(win("*"));
     manager_.mnuFileNew_Click();
@@ -128,6 +161,54 @@ TEST_F(ZipManagerTest, NewOnAnExistingNameKeepsTheOldArchiveUntilTheBuildSucceed
     ASSERT_EQ(names.size(), 1u);
     EXPECT_TRUE(names[0].ends_with("/a.txt")) << names[0];
     EXPECT_FALSE(std::filesystem::exists(native(".old.zip.previous")));
+}
+
+TEST_F(ZipManagerTest, ANewKilledLeavesTheOldArchiveOrTheWholeNewOne)
+{
+    const qm::test::ScopedEnv oneThread("QUILLMATE_ZIP_WORKERS", "1"); // no threads to fork across
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        qm::test::writeFile(native(name), name);
+    zipWith("old.zip", {}, {"a.txt"});
+    const std::string old = qm::test::readFile(native("old.zip"));
+    newKilled(win("b.txt"), false);
+    EXPECT_EQ(qm::test::readFile(native("old.zip")), old);
+
+    // The archive made next is what a failed New leaves.
+    newOnOld(win("c.txt"));
+    newOnOld(win("missing.txt"));
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"c.txt"});
+
+    newKilled(win("b.txt"), true);
+    open("old.zip");
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"b.txt"});
+    EXPECT_FALSE(std::filesystem::exists(native(".old.zip.previous")));
+}
+
+TEST_F(ZipManagerTest, WhatAKilledNewLeftAsideIsSettledByTheNextCommand)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    qm::test::writeFile(native("b.txt"), "b");
+    zipWith("a.zip", {}, {"a.txt"});
+    zipWith("b.zip", {}, {"b.txt"});
+    const std::filesystem::path aside = native(".old.zip.previous");
+    // Its place is free: it comes back.
+    std::filesystem::rename(native("a.zip"), aside);
+    open("old.zip");
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"a.txt"});
+
+    // A whole archive in its place is newer: a failed New leaves that one, and the copy aside goes.
+    std::filesystem::rename(native("old.zip"), aside);
+    std::filesystem::rename(native("b.zip"), native("old.zip"));
+    newOnOld(win("missing.txt"));
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"b.txt"});
+    EXPECT_FALSE(std::filesystem::exists(aside));
+
+    // In place of a spanned set's first disk that was never finished, it comes back.
+    std::filesystem::copy_file(native("old.zip"), aside);
+    qm::test::writeFile(native("old.zip"), std::string("PK\x07\x08", 4) + "the first disk only");
+    open("old.zip");
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"b.txt"});
+    EXPECT_FALSE(std::filesystem::exists(aside));
 }
 
 TEST_F(ZipManagerTest, NewOnAFileThatCannotBeDeletedStartsNothing)

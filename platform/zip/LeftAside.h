@@ -1,0 +1,16 @@
+#pragma once
+// What a run killed while an archive waited aside (qm::fs::SetAside) left
+// behind: the previous archive under its hidden name beside its place.
+#include <string>
+
+namespace qm::zip {
+
+// Settles what a killed run left aside for the archive `archivePath`
+// (Windows form). With its place free, or taken by a file that is no archive
+// (the first disk of a spanned set that was never finished), the archive
+// aside comes back. Beside an archive that reads whole it is older than that
+// one, and is dropped. Anything else there (a damaged archive, a file that
+// cannot be read, a folder, a link) leaves both as they are.
+void settleLeftAside(const std::string& archivePath);
+
+} // namespace qm::zip
