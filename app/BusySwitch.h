@@ -1,7 +1,7 @@
 #pragma once
 // The main window's busy switch: on while an operation that yields to the
-// event loop runs (a manual backup, a restore or test, the data-file backup,
-// the outside archiver). While it is on, every command surface of the main
+// event loop runs (a manual backup, a restore or test, the data-file backup
+// and restore, the outside archiver). While it is on, every command surface of the main
 // window is off except Help and Exit; painting goes on, and so does the
 // operation's own window with its Cancel. Exit while it is on asks the
 // running operation to stop and happens once the operation has ended.

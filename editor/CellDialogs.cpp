@@ -6,10 +6,10 @@
 
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
+#include "app/ValueLimit.h"
 #include "editor/CloneComment.h"
 #include "editor/EditorView.h"
 #include "editor/FileListEditor.h"
-#include "editor/ValueLimit.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
 #include "store/FileLists.h"
@@ -17,6 +17,8 @@
 #include <array>
 
 namespace qm::editor {
+
+using qm::app::refuseOverlong;
 
 namespace {
 

@@ -2,13 +2,15 @@
 
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
+#include "app/ValueLimit.h"
 #include "editor/EditorView.h"
-#include "editor/ValueLimit.h"
 #include "platform/fs/Text.h"
 #include "platform/profile/IniDocument.h"
 #include "platform/ui/UiServices.h"
 
 namespace qm::editor {
+
+using qm::app::refuseOverlong;
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include "app/ErrorBox.h"
 #include "app/MainWindowView.h"
 #include "app/ProgramState.h"
+#include "app/ValueLimit.h"
 #include "editor/EditorColumns.h"
 #include "editor/EditorView.h"
 #include "editor/SaveRecord.h"
-#include "editor/ValueLimit.h"
 #include "platform/datetime/Numbers.h"
 #include "platform/fs/FileOps.h"
 #include "platform/ui/UiServices.h"
@@ -15,6 +15,8 @@
 #include <optional>
 
 namespace qm::editor {
+
+using qm::app::refuseOverlongField;
 
 namespace {
 

@@ -2,10 +2,12 @@
 
 #include "app/ErrorBox.h"
 #include "app/ProgramState.h"
+#include "app/ValueLimit.h"
 #include "editor/EditorView.h"
-#include "editor/ValueLimit.h"
 
 namespace qm::editor {
+
+using qm::app::refuseOverlong;
 
 namespace {
 

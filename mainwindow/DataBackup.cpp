@@ -112,7 +112,7 @@ void BackUpDB(ProgramState& state, qm::session::ZipSession& session, BusySwitch&
     }
 }
 
-void RestoreDB(ProgramState& state, MainWindowView& view, Windows& windows)
+void RestoreDB(ProgramState& state, MainWindowView& view, Windows& windows, BusySwitch& busy)
 {
     UiServices& ui = state.ui();
     view.unloadOtherWindows();
@@ -136,9 +136,17 @@ void RestoreDB(ProgramState& state, MainWindowView& view, Windows& windows)
             ui.msgBox("Operation cancelled. Error in selecting folder.", mb::OKOnly | mb::Information, "Error!");
             return;
         }
-        const int code = qm::store::startProgram(state.launcher(), program, {});
+        int code = 0;
+        {
+            // An Exit meanwhile waits for the restore, so that what it put back is seen to.
+            BusySwitch::Operation running = busy.begin([] {});
+            code = qm::store::runProgramAndWait(state.launcher(), program, {}, [&ui] { ui.doEvents(); });
+        }
         if (!qm::process::shellcode::succeeded(code))
             throw launchError(code, program);
+        // A data backup made before project files were recorded owner-only
+        // puts them back readable by all.
+        qm::store::KeepDataFilesPrivate(qm::fs::appPath());
     } catch (const std::exception& e) {
         showRunError(ui, asRtError(e));
     }

@@ -143,7 +143,7 @@ void Procedures::SendEXE() { SendArchive(state_, view_, windows_, qm::store::Pro
 
 void Procedures::BackUpDB() { qm::app::BackUpDB(state_, session_, busy_); }
 
-void Procedures::RestoreDB() { qm::app::RestoreDB(state_, view_, windows_); }
+void Procedures::RestoreDB() { qm::app::RestoreDB(state_, view_, windows_, busy_); }
 
 void Procedures::NetworkMap() { windows_.pickers.showNetworkMap(); }
 

@@ -1,6 +1,8 @@
 #include "options/UserOptionsLogic.h"
 
 #include "app/ProgramState.h"
+#include "app/ValueLimit.h"
+#include "options/OptionsColumns.h"
 #include "options/SaveOptions.h"
 #include "pickers/PickerWriters.h"
 
@@ -48,9 +50,17 @@ void UserOptionsLogic::GridEX1_ColButtonClick(int column)
         view_.refreshGrid();
 }
 
+bool UserOptionsLogic::GridEX1_BeforeColUpdate(int column, const std::string& value)
+{
+    return !qm::app::refuseOverlongField(state_.ui(), OptionsColumns[static_cast<std::size_t>(column - 1)].caption,
+                                         value);
+}
+
 void UserOptionsLogic::cmdSave_Click()
 {
-    view_.commitGrid();
+    // A cell whose value was refused holds what the user typed, not the record.
+    if (!view_.commitGrid())
+        return;
     SaveOptions(state_.store, lookup_);
 }
 

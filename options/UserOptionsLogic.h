@@ -26,9 +26,10 @@ public:
     // vsIndexTab1: 0 "&Miscellaneous Options", 1 "&Scheduling Options"
     virtual void selectTab(int index) = 0;
     // GridEX1: an edit still open handed to the record (the grid's commit
-    // before a save); the card read afresh from the record and repainted
-    // (after a picker wrote a field, after the options were reloaded).
-    virtual void commitGrid() = 0;
+    // before a save), false while a cell holds a value that was refused;
+    // the card read afresh from the record and repainted (after a picker
+    // wrote a field, after the options were reloaded).
+    virtual bool commitGrid() = 0;
     virtual void refreshGrid() = 0;
     // Unloads the window.
     virtual void closeWindow() = 0;
@@ -59,7 +60,12 @@ public:
     // ParentForm "UserOptions"; the answer goes into the column's field.
     // Other columns do nothing.
     void GridEX1_ColButtonClick(int column);
+    // A cell's typed value is about to go into the record: true lets it. One
+    // that the file would give back cut is refused with the record editor's
+    // message.
+    bool GridEX1_BeforeColUpdate(int column, const std::string& value);
     // The card's edits committed, then SaveOptions; the window stays open.
+    // Nothing is saved while a cell holds a refused value.
     void cmdSave_Click();
     void cmdClose_Click();
 

@@ -1,10 +1,14 @@
 #include "store/DataFileZip.h"
 
 #include "platform/fs/CurrentFolder.h"
+#include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
 #include "platform/zip/PavikZip.h"
 #include "store/ZipFromRecord.h"
 
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 namespace qm::store {
 
@@ -49,6 +53,18 @@ void EnterProjectsFolder(const std::string& appPath)
     }
     try {
         qm::fs::ChDir(appPath + "\\Projects");
+    } catch (const std::exception&) {
+    }
+}
+
+void KeepDataFilesPrivate(const std::string& appPath)
+{
+    try {
+        for (const char* record : {"\\Options\\My Data Defaults", "\\Options\\User Options"})
+            qm::fs::keepToOwner(qm::fs::toNative(appPath + record));
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(qm::fs::toNative(appPath + "\\Projects"), ec))
+            qm::fs::keepToOwner(e.path());
     } catch (const std::exception&) {
     }
 }

@@ -36,4 +36,10 @@ void SetDataFileProperties(qm::zip::PavikZip& zip, const DataFileSetup& setup);
 // as that goes: a failure changes nothing and is not reported.
 void EnterProjectsFolder(const std::string& appPath);
 
+// After the data files were put back: the files directly in the program
+// folder's Projects, the defaults record and the user options left their
+// owner's alone (qm::fs::keepToOwner), whatever modes the data backup gave
+// them. What cannot be changed stays as it is, unreported.
+void KeepDataFilesPrivate(const std::string& appPath);
+
 } // namespace qm::store

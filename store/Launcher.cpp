@@ -6,11 +6,14 @@ namespace qm::store {
 
 namespace {
 
-int launch(Launcher& launcher, const qm::process::Resolved& resolved, bool wait = false)
+int launch(Launcher& launcher, const qm::process::Resolved& resolved, bool wait = false,
+           const std::function<void()>& between = {})
 {
     if (resolved.code)
         return resolved.code;
-    return wait ? launcher.startAndWait(resolved.argv) : launcher.start(resolved.argv);
+    if (!wait)
+        return launcher.start(resolved.argv);
+    return between ? launcher.startAndWaitWhile(resolved.argv, between) : launcher.startAndWait(resolved.argv);
 }
 
 } // namespace
@@ -34,9 +37,14 @@ int ProcessLauncher::start(const std::vector<std::string>& argv)
 
 int ProcessLauncher::startAndWait(const std::vector<std::string>& argv)
 {
+    return startAndWaitWhile(argv, {});
+}
+
+int ProcessLauncher::startAndWaitWhile(const std::vector<std::string>& argv, const std::function<void()>& between)
+{
     qm::process::ShellResult r = qm::process::startResolved({0, argv});
     if (r.process.valid())
-        r.process.wait();
+        r.process.waitWhile(between);
     return r.code;
 }
 
@@ -55,9 +63,10 @@ int startProgram(Launcher& launcher, const std::string& program, const std::vect
     return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()));
 }
 
-int runProgramAndWait(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments)
+int runProgramAndWait(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments,
+                      const std::function<void()>& between)
 {
-    return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()), true);
+    return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()), true, between);
 }
 
 } // namespace qm::store

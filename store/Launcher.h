@@ -9,6 +9,7 @@
 // through /bin/sh.
 #include "platform/process/Shell.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ public:
     // As start, and returns once the program has ended (the window runtime
     // does not run meanwhile). A launcher that cannot wait just starts it.
     virtual int startAndWait(const std::vector<std::string>& argv) { return start(argv); }
+    // As startAndWait, calling `between` about every 10 ms while the program
+    // runs (the window runtime runs there).
+    virtual int startAndWaitWhile(const std::vector<std::string>& argv, const std::function<void()>& /*between*/)
+    {
+        return startAndWait(argv);
+    }
 };
 
 // The launcher of the running program: the process layer, Windows-form
@@ -35,6 +42,7 @@ public:
     int shellExecute(const qm::process::ShellRequest& request) override;
     int start(const std::vector<std::string>& argv) override;
     int startAndWait(const std::vector<std::string>& argv) override;
+    int startAndWaitWhile(const std::vector<std::string>& argv, const std::function<void()>& between) override;
 };
 
 // Windows-form paths to host paths through the drive table.
@@ -51,7 +59,9 @@ int startCommandLine(Launcher& launcher, const std::string& commandLine);
 
 // Starts `program` with `arguments` handed over one by one, unchanged.
 int startProgram(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments);
-// As startProgram, and returns once the program has ended.
-int runProgramAndWait(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments);
+// As startProgram, and returns once the program has ended; `between`, when
+// given, is called about every 10 ms meanwhile.
+int runProgramAndWait(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments,
+                      const std::function<void()>& between = {});
 
 } // namespace qm::store

@@ -4,7 +4,6 @@
 #include "options/OptionsColumns.h"
 #include "options/forms/NewTaskForm.h"
 #include "options/forms/TriggersForm.h"
-#include "platform/profile/Profile.h"
 #include "platform/ui/CardGrid.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WidgetKit.h"
@@ -84,8 +83,8 @@ QWidget* UserOptions::makeOptionsPage()
     GridEX1 = new qm::ui::CardGrid(OptionsColumns, *rows_, page);
     GridEX1->setObjectName("GridEX1");
     GridEX1->setCardCaption("User Options");
-    // What the options file gives back of a value.
-    GridEX1->setTextLimit(static_cast<int>(qm::profile::MaxValueLength));
+    GridEX1->onBeforeUpdate(
+        [this](int, int column, const std::string& value) { return logic_.GridEX1_BeforeColUpdate(column, value); });
     GridEX1->onCellButton([this](int, int column) { logic_.GridEX1_ColButtonClick(column); });
     GridEX1->setItemCount(1);
     cmdSave = named<QPushButton>(page, "cmdSave", "&Save");
@@ -202,7 +201,7 @@ QLineEdit* UserOptions::textBox(TaskField f) const
 // ---- UserOptionsView
 
 void UserOptions::selectTab(int index) { vsIndexTab1->setCurrentIndex(index); }
-void UserOptions::commitGrid() { GridEX1->commitEdit(); }
+bool UserOptions::commitGrid() { return GridEX1->reRead(); }
 
 void UserOptions::refreshGrid()
 {

@@ -71,7 +71,7 @@ public:
 
     // ---- UserOptionsView
     void selectTab(int index) override;
-    void commitGrid() override;
+    bool commitGrid() override;
     void refreshGrid() override;
     void closeWindow() override;
 

@@ -340,6 +340,23 @@ void deleteNamedFile(const std::string& winPath) { deleteOne(toNative(toBackslas
 
 bool removeName(const stdfs::path& native) noexcept { return ::unlink(native.c_str()) == 0; }
 
+bool keepToOwner(const stdfs::path& native) noexcept
+{
+    struct stat st {};
+    if (::lstat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 07777 & ~0600u) == 0)
+        return false;
+    // Opened without following a link that took the name meanwhile; changed
+    // only when it is still that file.
+    const int fd = ::open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat now {};
+    const bool same = ::fstat(fd, &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino;
+    const bool changed = same && ::fchmod(fd, now.st_mode & 0600) == 0;
+    ::close(fd);
+    return changed;
+}
+
 void renameFile(const std::string& from, const std::string& to)
 {
     stdfs::path src = toNative(from);

@@ -97,6 +97,11 @@ void deleteNamedFile(const std::string& winPath);
 // itself, never what it leads to; a folder stays. False when nothing was
 // removed.
 bool removeName(const std::filesystem::path& native) noexcept;
+// Takes the group's and the others' permissions and every execute
+// permission from the regular file `native` (0644 becomes 0600; a read-only
+// file stays read-only). Anything else, a link too, is left as it is and
+// never followed. False when nothing was changed.
+bool keepToOwner(const std::filesystem::path& native) noexcept;
 // Renames or moves a file or folder; a file also moves to another drive.
 // The new name keeps the spelling given. 53 source missing, 58 the new name
 // exists, 76 target folder missing.

@@ -306,7 +306,7 @@ int BuildRun::run()
         spanArchive(z_, ctx_, temp_.path(), isSfx_ ? sfx_.bytes : std::string());
         return result::Ok;
     }
-    putInPlace(out, temp_, target_, z_.faults(), ctx_, isSfx_);
+    putInPlace(out, temp_, target_, z_.faults(), ctx_, isSfx_, z_.OwnerOnlyFiles ? 0700 : 07777);
     removeStaleParts();
     return result::Ok;
 }
@@ -380,7 +380,7 @@ int BuildRun::openTemp(const stdfs::path& targetFolder)
     if (!folder)
         return result::TempFolderFailed;
     try {
-        tempFd_ = temp_.create(*folder, -1, 0666, stem_);
+        tempFd_ = temp_.create(*folder, -1, z_.OwnerOnlyFiles ? 0600 : 0666, stem_);
     } catch (const IoError& e) {
         if (e.err == ENOSPC || e.err == EDQUOT)
             return result::DiskFull;

@@ -194,7 +194,7 @@ void syncFolder(const stdfs::path& folder)
 } // namespace
 
 void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, const IoFaults* faults,
-                OpContext& ctx, bool executable)
+                OpContext& ctx, bool executable, mode_t allowed)
 {
     struct stat old {};
     bool hadOld = ::stat(target.c_str(), &old) == 0;
@@ -209,6 +209,7 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, co
     } else if (executable) {
         mode = 0755;
     }
+    mode &= allowed;
     if (setMode)
         ::chmod(from.c_str(), mode);
     temp.commit();
@@ -224,7 +225,7 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, co
     // The temporary folder is on another file system: copy beside the
     // target first, so that the last step is still a rename.
     TempFile beside;
-    copyToTemp(from, target.parent_path(), beside, 0666, faults, ctx, TempFile::stemFor(target));
+    copyToTemp(from, target.parent_path(), beside, 0666 & allowed, faults, ctx, TempFile::stemFor(target));
     if (setMode)
         ::chmod(beside.path().c_str(), mode);
     if (::rename(beside.path().c_str(), target.c_str()) != 0)

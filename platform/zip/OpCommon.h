@@ -53,11 +53,12 @@ int savedPercent(uint64_t compressed, uint64_t size);
 
 // Writes the temporary archive to disk and renames it over `target`, which
 // keeps its permissions (a new file gets the default ones, or 0755 when
-// `executable`; an old one then gains execute bits where it may be read). A
-// temporary file on another file system is first copied beside the target.
-// The old archive is never touched until the new one is whole. Throws IoError.
+// `executable`; an old one then gains execute bits where it may be read),
+// none beyond `allowed`. A temporary file on another file system is first
+// copied beside the target. The old archive is never touched until the new
+// one is whole. Throws IoError.
 void putInPlace(OutFile& temp, TempFile& tempFile, const std::filesystem::path& target, const IoFaults* faults,
-                OpContext& ctx, bool executable = false);
+                OpContext& ctx, bool executable = false, mode_t allowed = 07777);
 
 // The file an archive path finally names (a symbolic link is written through).
 std::filesystem::path resolveTarget(const std::filesystem::path& target);

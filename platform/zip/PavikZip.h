@@ -74,7 +74,8 @@ public:
     std::string Password;           // "" = none
     bool IncludeOpenFiles = false;
     // Entries record their files' permissions for the owner alone (the
-    // group's and the others' cleared), whatever the files allow.
+    // group's and the others' cleared), whatever the files allow; the
+    // archive a build writes is its owner's alone too.
     bool OwnerOnlyFiles = false;
     int Method = 8;                 // 0 stored, 8 deflated, 18 Burrows-Wheeler
     // ---- Self-extractor

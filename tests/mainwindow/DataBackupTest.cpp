@@ -88,6 +88,11 @@ TEST_F(DataBackupTest, TheBackupRestoresTheProjectFilesAndIsStampedAfterItsBox)
     EXPECT_EQ(state_.store.UserOptionsRecord(1).UserLastINIBackup, stamp());
     EXPECT_TRUE(view_.commandsEnabled);
     EXPECT_EQ(logText(), ""); // the data backup keeps no log of its own
+    // The program holds every password in clear: its owner's alone, also over one readable by all.
+    EXPECT_EQ(stdfs::status(native("databk/QMBackupData.exe")).permissions(), stdfs::perms(0700));
+    stdfs::permissions(native("databk/QMBackupData.exe"), stdfs::perms(0755));
+    procs_.BackUpDB();
+    EXPECT_EQ(stdfs::status(native("databk/QMBackupData.exe")).permissions(), stdfs::perms(0700));
 
     const std::string home = projectText("Home");
     const std::string work = projectText("Work");
@@ -110,7 +115,8 @@ TEST_F(DataBackupTest, RestoreStartsTheFoundOrThePickedProgram)
     qm::test::writeFile(found, "#!/bin/sh\nexit 0\n");
     stdfs::permissions(found, stdfs::perms::owner_all);
     procs_.RestoreDB();
-    EXPECT_EQ(view_.calls, std::vector<std::string>{"unloadOtherWindows"});
+    EXPECT_EQ(view_.calls,
+              (std::vector<std::string>{"unloadOtherWindows", "enableCommands off", "enableCommands on"}));
     ASSERT_EQ(launcher_.starts.size(), 1u);
     EXPECT_EQ(launcher_.starts[0], std::vector<std::string>{found.string()});
     EXPECT_TRUE(windows_.pickers.fileRequests.empty());
@@ -139,6 +145,33 @@ TEST_F(DataBackupTest, RestoreStartsTheFoundOrThePickedProgram)
     EXPECT_EQ(ui_.lastBox().prompt.substr(0, 18), "Error number: 53\r\n");
     EXPECT_EQ(ui_.lastBox().title, "Quillmate");
     EXPECT_EQ(launcher_.starts.size(), 2u);
+}
+
+TEST_F(DataBackupTest, RestoreWaitsForTheProgramThenLeavesTheDataFilesTheirOwnersAlone)
+{
+    // An older data backup, played by a script, puts the files back readable by all, and
+    // one of them only after a while; a link in Projects is not followed.
+    qm::test::writeFile(native("Options/My Data Defaults"), "[SOURCES]\r\n");
+    qm::test::writeFile(native("elsewhere"), "not ours");
+    stdfs::create_symlink(native("elsewhere"), native("Projects/Link"));
+    const stdfs::path program = native("databk/QMBackupData.exe");
+    qm::test::writeFile(program, "#!/bin/sh\ncd '" + native("").string() +
+                                     "' && chmod 644 Projects/Home 'Options/User Options' 'Options/My Data Defaults' "
+                                     "elsewhere\nsleep 0.3\necho '[SOURCES]' > Projects/Late && chmod 755 Projects/Late\n");
+    stdfs::permissions(program, stdfs::perms::owner_all);
+    ProgramState running{ui_};
+    running.store.UserOptionsRecord(1).ProjectINIBackupPath = win("databk");
+    Procedures procs{running, view_, windows_.windows};
+    bool commandsOff = false;
+    ui_.onDoEvents([&] { commandsOff = commandsOff || !view_.commandsEnabled; });
+    procs.RestoreDB();
+    EXPECT_TRUE(commandsOff);
+    EXPECT_TRUE(view_.commandsEnabled);
+    for (const char* file : {"Projects/Home", "Projects/Work", "Projects/Late", "Options/User Options",
+                             "Options/My Data Defaults"})
+        EXPECT_EQ(stdfs::status(native(file)).permissions(), stdfs::perms(0600)) << file;
+    EXPECT_EQ(stdfs::status(native("elsewhere")).permissions(), stdfs::perms(0644));
+    EXPECT_TRUE(ui_.boxes().empty());
 }
 
 } // namespace

@@ -210,6 +210,7 @@ TEST_F(FirstProject, TheBuildInstallsEveryKeyOfTheDefaultsRecordAndLeavesTheUser
     EXPECT_TRUE(fs::is_regular_file(qm::test::programDir() / "Options" / "My Data Defaults"));
     install();
     const std::string installed = qm::test::readFile(native("Options/My Data Defaults"));
+    EXPECT_EQ(fs::status(native("Options/My Data Defaults")).permissions(), fs::perms(0600));
     // Every key of the record, in the form the record editor writes it.
     EXPECT_EQ(qm::store::projectFileText(qm::store::Store::readProject(qm::store::Store::defaultsPath())), installed);
 

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -149,6 +150,29 @@ TEST_F(OptionsFormsTest, PickerAnswerShowsOnTheCard)
     pickers_.folders = {qm::pickers::FolderAnswer::okay("D:\\Scratch")};
     grid().cellButton(1, 8)->click();
     EXPECT_EQ(grid().cellText(1, 8), "D:\\Scratch");
+}
+
+// A typed value the options file would give back cut is refused as the
+// record editor refuses it, and stays in its cell; Save writes nothing meanwhile.
+TEST_F(OptionsFormsTest, ACellRefusesAValueTheFileWouldCutAndSaveWritesNothing)
+{
+    UserOptions& w = window();
+    const std::string deep = "C:\\" + std::string(269, 'd');
+    auto* program = qobject_cast<QLineEdit*>(grid().cellEditor(1, 1));
+    QApplication::clipboard()->setText(QString::fromStdString(deep));
+    QTest::keyClick(program, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(program, Qt::Key_Return);
+    const std::string refusal = "The field \"External ZIP Program\" is too long to be saved: it takes 272 bytes";
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.lastBox().prompt.rfind(refusal, 0), 0u) << ui_.lastBox().prompt;
+    EXPECT_EQ(state_.store.UserOptionsRecord(1).UserZIPShellPath, "");
+    EXPECT_EQ(program->text().toStdString(), deep);
+    shoot(w, "UserOptionsRefused");
+
+    w.cmdSave->click();
+    EXPECT_EQ(ui_.boxes().size(), 2u);
+    EXPECT_EQ(ui_.lastBox().prompt.rfind(refusal, 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(native("Options/User Options")));
 }
 
 TEST_F(OptionsFormsTest, NewTaskAndTriggerViewerWorkTheTab)

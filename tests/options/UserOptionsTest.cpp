@@ -24,7 +24,11 @@ namespace {
 struct FakeOptionsView : UserOptionsView {
     std::vector<std::string> calls;
     void selectTab(int index) override { calls.push_back("selectTab " + std::to_string(index)); }
-    void commitGrid() override { calls.push_back("commitGrid"); }
+    bool commitGrid() override
+    {
+        calls.push_back("commitGrid");
+        return true;
+    }
     void refreshGrid() override { calls.push_back("refreshGrid"); }
     void closeWindow() override { calls.push_back("closeWindow"); }
 };

@@ -94,6 +94,7 @@ TEST_F(DataFilesTest, ADueBackupIsLoggedStampedTwiceAndRestoresTheProjects)
     // The second stamp, written after the build: later than the first.
     EXPECT_NE(stamp(), "3/7/2026 2:05:09 PM");
     EXPECT_TRUE(ui_.boxes().empty());
+    EXPECT_EQ(stdfs::status(native("databk/QMBackupData.exe")).permissions(), stdfs::perms(0700));
 
     stdfs::remove(native("Projects/Home"));
     qm::test::writeFile(native("Projects/Work"), "changed");

@@ -1,17 +1,17 @@
-#include "editor/ValueLimit.h"
+#include "app/ValueLimit.h"
 
 #include "app/ErrorBox.h"
 #include "platform/profile/Profile.h"
 
 #include <string>
 
-namespace qm::editor {
+namespace qm::app {
 
 bool refuseOverlong(qm::ui::UiServices& ui, std::string_view what, std::string_view value)
 {
     if (qm::profile::fitsValue(value))
         return false;
-    qm::app::showError(ui, std::string(what) + " is too long to be saved: it takes " +
+    showError(ui, std::string(what) + " is too long to be saved: it takes " +
                                std::to_string(qm::profile::storedLength(value)) +
                                " bytes, and a project file keeps at most " +
                                std::to_string(qm::profile::MaxValueLength) +
@@ -26,4 +26,4 @@ bool refuseOverlongField(qm::ui::UiServices& ui, std::string_view caption, std::
     return refuseOverlong(ui, "The field \"" + std::string(caption) + "\"", value);
 }
 
-} // namespace qm::editor
+} // namespace qm::app

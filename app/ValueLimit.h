@@ -1,15 +1,16 @@
 #pragma once
-// The longest value a project file gives back whole (the profile reader's
-// limit). Every road of the editor that puts a value into the record refuses
-// a longer one here, before anything is stored, so that nothing is saved
-// that a later load would cut.
+// The longest value a project file or the user options give back whole (the
+// profile reader's limit). Every road of the record editor and the user
+// options window that puts a value into a record refuses a longer one here,
+// before anything is stored, so that nothing is saved that a later load
+// would cut.
 #include <string_view>
 
 namespace qm::ui {
 class UiServices;
 }
 
-namespace qm::editor {
+namespace qm::app {
 
 // True, after an "Error!" box that names `what` ("The comment", ...) and
 // says how long the value is, when `value` is too long to be kept whole.
@@ -17,4 +18,4 @@ bool refuseOverlong(qm::ui::UiServices& ui, std::string_view what, std::string_v
 // The same for the card's column of that caption: "The field "<caption>"".
 bool refuseOverlongField(qm::ui::UiServices& ui, std::string_view caption, std::string_view value);
 
-} // namespace qm::editor
+} // namespace qm::app
