@@ -19,6 +19,7 @@
 #include "platform/fs/SetAside.h"
 #include "platform/ui/UiServices.h"
 #include "platform/winace/ExitStatus.h"
+#include "platform/zip/LeftAside.h"
 #include "session/ArchiveKinds.h"
 #include "session/WinAce.h"
 #include "store/AceCommandLine.h"
@@ -199,6 +200,7 @@ bool Backup::runAce(AceRun& run)
     // "Delete old back-up and rebuild": the old archive waits aside while
     // WinAce makes a new one, and comes back unless the run succeeds.
     std::unique_ptr<qm::fs::SetAside> previous;
+    attempt([&] { qm::zip::settleLeftAside(run.archive); }); // what a killed run left aside
     if (run.deleteOld)
         attempt([&] { previous = std::make_unique<qm::fs::SetAside>(qm::fs::toNative(run.archive)); });
     const FileState before = fileState(run.archive);

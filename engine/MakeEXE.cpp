@@ -14,6 +14,7 @@
 #include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
+#include "platform/zip/LeftAside.h"
 #include "session/ArchiveKinds.h"
 #include "session/StatusView.h"
 #include "store/ProjectRecord.h"
@@ -98,6 +99,7 @@ void Backup::MakeEXE(bool deleteOld)
         if (rec[F::ZIPPreservePaths] == "no")
             enterProjectFolder(f.ProjectFolder);
 
+        qm::zip::settleLeftAside(PavikZip1.ArchivePath); // what a killed run left aside
         // "Delete old back-up and rebuild": the program this run writes
         // waits aside until it is known whether the build succeeded.
         std::optional<qm::fs::SetAside> previous;

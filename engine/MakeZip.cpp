@@ -16,6 +16,7 @@
 #include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
+#include "platform/zip/LeftAside.h"
 #include "session/ArchiveKinds.h"
 #include "session/StatusView.h"
 #include "store/ProjectRecord.h"
@@ -156,6 +157,9 @@ int Backup::buildZip(ZipRun& run)
         if (!prepared.badLimit.empty())
             throw qm::RtError(13, "Type mismatch: " + prepared.badLimit + " is not a date or size");
 
+        // What a killed run left aside is settled first: the old archive
+        // comes back, unless a whole one was made in its place since.
+        qm::zip::settleLeftAside(PavikZip1.ArchivePath, run.split);
         // "Delete old back-up and rebuild": exactly the files this build
         // writes wait aside until it is known whether it succeeded.
         std::vector<std::unique_ptr<qm::fs::SetAside>> previous;

@@ -10,6 +10,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/SetAside.h"
 #include "platform/profile/Profile.h"
+#include "platform/zip/LeftAside.h"
 #include "platform/zip/ResultCodes.h"
 #include "runner/DueRule.h"
 #include "runner/ProjectFiles.h"
@@ -188,6 +189,7 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
         // this project is stopped before it starts.
         result = qm::zip::result::UserAbort;
     } else {
+        qm::zip::settleLeftAside(PavikZip1.ArchivePath, PavikZip1.SplitPartSize > 0); // what a killed run left aside
         std::optional<qm::fs::SetAside> previous;
         if (spannedBuild(PavikZip1))
             setAsideBefore(previous, PavikZip1.ArchivePath);

@@ -3,6 +3,8 @@
 #include "platform/fs/SetAside.h"
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/OpCommon.h"
+#include "platform/zip/VolumeOutput.h"
+#include "platform/zip/Volumes.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -38,22 +40,36 @@ Standing standing(const stdfs::path& target)
     }
 }
 
+bool isRegular(const stdfs::path& p)
+{
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 } // namespace
 
-void settleLeftAside(const std::string& archivePath)
+void settleLeftAside(const std::string& archivePath, bool split)
 {
     const std::optional<stdfs::path> target = nativeOf(archivePath);
-    if (!target)
+    if (!target || !isRegular(qm::fs::SetAside::asideName(*target)))
         return;
-    const stdfs::path aside = qm::fs::SetAside::asideName(*target);
-    struct stat st {};
-    if (::lstat(aside.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return;
-    switch (standing(*target)) {
-    case Standing::Nothing:
-    case Standing::NoArchive: ::rename(aside.c_str(), target->c_str()); break;
-    case Standing::Archive: ::unlink(aside.c_str()); break;
-    case Standing::Other: break;
+    // Each place with its copy aside: the archive's own, then its parts'.
+    std::vector<stdfs::path> places{*target};
+    for (uint32_t i = 0; split && i < VolumeOutput::MaxParts; ++i) {
+        stdfs::path part = splitPartPath(*target, i);
+        if (!isRegular(qm::fs::SetAside::asideName(part)))
+            break;
+        places.push_back(std::move(part));
+    }
+    const Standing now = standing(*target);
+    for (const stdfs::path& place : places) {
+        const stdfs::path aside = qm::fs::SetAside::asideName(place);
+        switch (now) {
+        case Standing::Nothing:
+        case Standing::NoArchive: ::rename(aside.c_str(), place.c_str()); break;
+        case Standing::Archive: ::unlink(aside.c_str()); break;
+        case Standing::Other: break;
+        }
     }
 }
 

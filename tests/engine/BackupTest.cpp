@@ -225,6 +225,31 @@ TEST_F(BackupTest, CancelDuringALargeBuildKeepsThePreviousArchive)
     }
 }
 
+// A run killed while "Delete old back-up and rebuild" held the old archive
+// aside left it under its hidden name.
+TEST_F(BackupTest, WhatAKilledRebuildLeftAsideComesBackButNeverOverANewerArchive)
+{
+    addProject("Home", {{"a.txt", "alpha"}});
+    backUp("Home");
+    const stdfs::path archive = native("out/Home.qmt"), aside = native("out/.Home.qmt.previous");
+    const std::string first = qm::test::readFile(archive);
+    stdfs::rename(archive, aside);
+    // With its place free, it comes back and is updated: a.txt, gone from the source, stays in it.
+    stdfs::remove(native("src-Home/a.txt"));
+    qm::test::writeFile(native("src-Home/b.txt"), "beta");
+    backUp("Home");
+    EXPECT_EQ(entries(archive), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_FALSE(stdfs::exists(aside));
+
+    // Beside a whole archive it is older: a rebuild that fails leaves the newer one.
+    const std::string newer = qm::test::readFile(archive);
+    qm::test::writeFile(aside, first);
+    backup_.setBuildForTesting([] { return 507; });
+    backUp("Home", kind::Zip, true);
+    EXPECT_EQ(qm::test::readFile(archive), newer);
+    EXPECT_FALSE(stdfs::exists(aside));
+}
+
 TEST_F(BackupTest, FailuresInsideTheRunAreReportedAndChangeNothing)
 {
     addProject("Home", {{"a.txt", "alpha"}},

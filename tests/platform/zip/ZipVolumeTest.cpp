@@ -6,6 +6,7 @@
 #include "platform/fs/Drives.h"
 #include "platform/profile/Profile.h"
 #include "platform/zip/ArchiveReader.h"
+#include "platform/zip/LeftAside.h"
 #include "platform/zip/SfxBlock.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,31 @@ TEST_F(ZipVolumes, SplitSetRoundTripsWithEveryPartWithinItsSize)
     EXPECT_EQ(namesIn(sets), std::vector<std::string>{"backup.zip"});
     EXPECT_EQ(extractAll(win(last)), result::Ok);
     EXPECT_EQ(extracted(), files);
+}
+
+// A run killed while a split set waited aside, part by part, under hidden names.
+TEST_F(ZipVolumes, WhatAKilledRunLeftAsideOfASplitSetFollowsItsLastPart)
+{
+    const stdfs::path last = sets / "backup.zip";
+    zip.ArchivePath = win(last);
+    zip.SplitPartSize = 65536;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    const std::map<std::string, std::string> old = snapshot(sets);
+    auto setAside = [&] {
+        for (const auto& [name, bytes] : old)
+            stdfs::rename(sets / name, sets / ("." + name + ".previous"));
+    };
+    // The places are free: the whole set comes back.
+    setAside();
+    settleLeftAside(win(last), true);
+    EXPECT_TRUE(snapshot(sets) == old) << "the set that came back differs";
+    // A whole set made since is newer: every part aside goes, none mixes into it.
+    setAside();
+    zip.SplitPartSize = 200000;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    settleLeftAside(win(last), true);
+    EXPECT_EQ(namesIn(sets), (std::vector<std::string>{"backup.z01", "backup.zip"}));
+    EXPECT_EQ(zip.Test(), result::Ok);
 }
 
 TEST_F(ZipVolumes, SplitSizeRulesAndASetThatFitsOnePart)
