@@ -29,6 +29,24 @@ DecodeResult checkFolderEntry(const ArchiveReader& archive, const ArchiveEntry& 
     return e.size == 0 ? DecodeResult::Ok : DecodeResult::DataError;
 }
 
+uint16_t cryptCheckOf(const ArchiveEntry& e, const LocalHeader& h)
+{
+    const bool descriptor = (e.flags & fmt::FlagDescriptor) || (h.flags & fmt::FlagDescriptor);
+    return descriptor ? e.dosTime : uint16_t(e.crc >> 16);
+}
+
+bool passesBothCheckBytes(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h,
+                          std::string_view password, ReadWindow& window)
+{
+    if (!e.encrypted() || password.empty() || e.compressedSize < ZipCrypto::HeaderSize)
+        return false;
+    unsigned char header[ZipCrypto::HeaderSize];
+    window.readExact(archive.file(), h.dataOffset, header, sizeof header);
+    const uint16_t check = cryptCheckOf(e, h);
+    return ZipCrypto(password).checkHeader(header, uint8_t(check >> 8)) &&
+           header[ZipCrypto::HeaderSize - 2] == uint8_t(check);
+}
+
 DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h,
                          std::string_view password, const ByteSink& out,
                          const std::function<void(uint64_t)>& progress, DecodeScratch& scratch)
@@ -47,9 +65,7 @@ DecodeResult decodeEntry(const ArchiveReader& archive, const ArchiveEntry& e, co
         unsigned char header[ZipCrypto::HeaderSize];
         scratch.window.readExact(archive.file(), pos, header, sizeof header);
         crypto.emplace(password);
-        bool descriptor = (e.flags & fmt::FlagDescriptor) || (h.flags & fmt::FlagDescriptor);
-        uint8_t check = descriptor ? uint8_t(e.dosTime >> 8) : uint8_t(e.crc >> 24);
-        if (!crypto->checkHeader(header, check))
+        if (!crypto->checkHeader(header, uint8_t(cryptCheckOf(e, h) >> 8)))
             return DecodeResult::BadPassword;
         pos += ZipCrypto::HeaderSize;
         left -= ZipCrypto::HeaderSize;

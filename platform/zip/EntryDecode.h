@@ -38,6 +38,19 @@ bool isVolumeLabel(const ArchiveEntry& e);
 // Extraction and test judge it alike.
 DecodeResult checkFolderEntry(const ArchiveReader& archive, const ArchiveEntry& e, ReadWindow* window);
 
+// The two plain bytes that end the encryption header of `e` (whose local
+// header is `h`), as ZipCrypto::makeHeader takes them: the DOS time when a
+// data descriptor follows the data, else the CRC's high 16 bits.
+uint16_t cryptCheckOf(const ArchiveEntry& e, const LocalHeader& h);
+
+// Whether `password` passes both check bytes of the encrypted entry `e`,
+// not only the last one that decodeEntry asks for. A password that is not
+// the entry's own passes the last byte once in 256, both once in 65536.
+// Some tools leave the byte before the last to chance: their entries then
+// fail this mostly even with their own password.
+bool passesBothCheckBytes(const ArchiveReader& archive, const ArchiveEntry& e, const LocalHeader& h,
+                          std::string_view password, ReadWindow& window);
+
 // Decodes `e` (whose local header is `h`) with `password`; the plain bytes go
 // to `out`. The output never exceeds the entry's recorded size: more is
 // reported as a data error at once. `progress` gets the compressed bytes

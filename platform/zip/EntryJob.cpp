@@ -54,7 +54,7 @@ CompressResult EntryCompressor::run(const CompressJob& job, const ByteSink& out,
     if (!job.password.empty()) {
         crypto.emplace(job.password);
         unsigned char header[ZipCrypto::HeaderSize];
-        crypto->makeHeader(header, job.checkByte);
+        crypto->makeHeader(header, job.check);
         sink(header, sizeof header);
     }
 

@@ -20,7 +20,7 @@ struct CompressJob {
     int method = 0;            // 0, 8 or 18
     int level = 6;             // 0 stores
     std::string password;      // empty: no encryption
-    uint8_t checkByte = 0;     // last byte of the encryption header
+    uint16_t check = 0;        // last two bytes of the encryption header (ZipCrypto::makeHeader)
 };
 
 struct CompressResult {

@@ -32,6 +32,17 @@ struct FdGuard {
     }
 };
 
+// Gives the pipeline's work on a file back however the writer leaves it.
+struct FinishWork {
+    Pipeline* pipe;
+    FileWork* work;
+    ~FinishWork()
+    {
+        if (work)
+            pipe->finish(*work);
+    }
+};
+
 std::string extrasOf(int headerSet, const SourceItem& it, const std::string& name, bool local)
 {
     std::string x;
@@ -70,11 +81,16 @@ FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, co
     candidate_.assign(order_.size(), nullptr);
     uint64_t planned = 0; // bytes to read
     for (size_t i = 0; i < order_.size(); ++i) {
-        const SourceItem& it = *order_[i].item;
-        if (it.folder)
+        if (isFolder(i))
             continue;
-        planned += it.size;
         const ArchiveEntry* o = order_[i].old;
+        if (!order_[i].item) { // an entry kept as it is: decoded only to check it
+            planned += o->size;
+            candidate_[i] = o;
+            continue;
+        }
+        const SourceItem& it = *order_[i].item;
+        planned += it.size;
         if (!o || !old_)
             continue;
         const int method = methodFor(it);
@@ -89,10 +105,18 @@ FileEntries::FileEntries(PavikZip& z, OpContext& ctx, const SourceList& list, co
     // threads.
     if (workers > 1 && planned > 2 * uint64_t(piece)) {
         auto next = [this](FileSpec& s) {
-            while (nextSpec_ < order_.size() && order_[nextSpec_].item->folder)
+            while (nextSpec_ < order_.size() && isFolder(nextSpec_))
                 ++nextSpec_;
             if (nextSpec_ >= order_.size())
                 return false;
+            if (!order_[nextSpec_].item) {
+                s.size = candidate_[nextSpec_]->size;
+                s.level = AnyLevel;
+                s.old = candidate_[nextSpec_];
+                s.checkOnly = true;
+                ++nextSpec_;
+                return true;
+            }
             const SourceItem& it = *order_[nextSpec_].item;
             s.path = list_.native(it);
             s.size = it.size;
@@ -115,7 +139,7 @@ bool FileEntries::storedStands()
     if (!storedStands_) {
         std::vector<const ArchiveEntry*> taken;
         for (const FileToWrite& f : order_)
-            if (f.old && !f.item->folder)
+            if (f.old && f.item && !f.item->folder)
                 taken.push_back(f.old);
         storedStands_ = madeAtLevel(*old_, taken, z_.Method, z_.Level, z_.Password, decode_.window);
     }
@@ -125,6 +149,35 @@ bool FileEntries::storedStands()
 int FileEntries::methodFor(const SourceItem& it) const
 {
     return (z_.Level == 0 || z_.Method == fmt::Stored || it.size == 0) ? int(fmt::Stored) : z_.Method;
+}
+
+bool FileEntries::isFolder(size_t index) const
+{
+    const FileToWrite& f = order_[index];
+    return f.item ? f.item->folder : f.old->isFolder();
+}
+
+void FileEntries::checkKept(size_t index)
+{
+    const ArchiveEntry& old = *order_[index].old;
+    if (old.isFolder())
+        return;
+    // Such an entry has the workers' check when no file stands for it.
+    std::shared_ptr<FileWork> work;
+    if (pipe_ && !order_[index].item)
+        work = pipe_->take();
+    FinishWork finish{pipe_.get(), work.get()};
+    OldData d = OldData::Unfit;
+    if (work) {
+        pipe_->wait(*work, 0, [this] { ctx_.tick(); });
+        d = work->oldData;
+    } else {
+        d = checkOldData(*old_, old, AnyLevel, z_.Password, decode_, [this](uint64_t) { ctx_.tick(); });
+    }
+    // One that cannot be checked (another password, a method the engine
+    // does not decode) stays without a word.
+    if (d == OldData::Damaged)
+        ctx_.warning(names::shown(old.name()), warning::KeptEntryDamaged);
 }
 
 void FileEntries::skipped(const Entry& x, int reason)
@@ -144,15 +197,7 @@ bool FileEntries::write(ArchiveWriter& w, size_t index)
     std::shared_ptr<FileWork> work;
     if (pipe_ && !it.folder)
         work = pipe_->take();
-    struct Finish {
-        Pipeline* pipe;
-        FileWork* work;
-        ~Finish()
-        {
-            if (work)
-                pipe->finish(*work);
-        }
-    } finish{pipe_.get(), work.get()};
+    FinishWork finish{pipe_.get(), work.get()};
 
     bool skip = false;
     ctx_.emit([&](ZipEvents& s) { s.BeforeZip(x.shownName, skip); });
@@ -385,7 +430,7 @@ bool FileEntries::writeStream(ArchiveWriter& w, Entry& x, int fd, int method)
         job.method = method;
         job.level = method == fmt::Stored ? 0 : z_.Level;
         job.password = z_.Password;
-        job.checkByte = uint8_t(e.dosTime >> 8);
+        job.check = e.dosTime;
         ArchiveOutput& out = w.out();
         try {
             res = compressor_.run(
@@ -435,7 +480,7 @@ bool FileEntries::writePieces(ArchiveWriter& w, Entry& x, FileWork& work)
     if (x.encrypt) {
         crypto.emplace(z_.Password);
         unsigned char header[ZipCrypto::HeaderSize];
-        crypto->makeHeader(header, uint8_t(e.dosTime >> 8));
+        crypto->makeHeader(header, e.dosTime);
         out.write(header, sizeof header);
         written += sizeof header;
     }

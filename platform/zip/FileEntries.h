@@ -24,7 +24,7 @@ namespace qm::zip {
 inline constexpr uint64_t LargeEntry = 0xF0000000ull;
 
 struct FileToWrite {
-    const SourceItem* item = nullptr;
+    const SourceItem* item = nullptr; // nullptr: `old` stays as it is, and is only checked
     const ArchiveEntry* old = nullptr; // the old entry it replaces, if any
 };
 
@@ -38,15 +38,21 @@ public:
     FileEntries(const FileEntries&) = delete;
     FileEntries& operator=(const FileEntries&) = delete;
 
-    // Writes `order[index]` (called once for each, in order). False when
-    // nothing was written: the file was skipped, or could not be read.
+    // Writes `order[index]` (called once for each file, in order). False
+    // when nothing was written: the file was skipped, or could not be read.
     bool write(ArchiveWriter& w, size_t index);
+    // The old entry of `order[index]` is kept as it is (no file stands for
+    // it, or its file was not written): its data is checked, on the workers
+    // when no file stands for it, and a damaged one is kept with a warning.
+    // Called in order, in place of write() or after it.
+    void checkKept(size_t index);
     // Entries whose data came from the old archive.
     int64_t copied() const { return copied_; }
 
 private:
     struct Entry; // what write() knows of the entry being written
     int methodFor(const SourceItem& it) const;
+    bool isFolder(size_t index) const;
     // Whether the old archive was made at the method and level in force,
     // so that its stored entries stand for unchanged files.
     bool storedStands();

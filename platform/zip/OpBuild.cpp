@@ -55,8 +55,13 @@ private:
     void removeStaleParts();
     void plan(SourceList& found);
     void copyOld(ArchiveWriter& w, size_t index);
-    // The old archive stays as it is, dated as if it had been written now.
-    int leftAsItIs()
+    // Every old entry, in place, with the planned file that replaces it
+    // (none: the entry is kept as it is).
+    std::vector<FileToWrite> oldInOrder();
+    // Nothing would change: the old archive stays as it is (its entries
+    // checked), dated as if it had been written now.
+    int leftAsItIs();
+    int dateAsWritten()
     {
         ::utimensat(AT_FDCWD, target_.c_str(), nullptr, 0);
         return result::Ok;
@@ -298,7 +303,7 @@ int BuildRun::run()
     ctx_.complete();
     if (same) {
         if (same->same())
-            return leftAsItIs(); // nothing changed: the temporary file goes
+            return dateAsWritten(); // nothing changed: the temporary file goes
         same->materialize();
     }
     if (layout_ == Layout::Spanned) {
@@ -315,12 +320,7 @@ int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
 {
     // Old entries keep their places (those replaced by a file of the same
     // name get its new data), new files follow.
-    std::vector<FileToWrite> order;
-    order.reserve(planned_.size());
-    if (hasOld_)
-        for (size_t i = 0; i < old_.entries().size(); ++i)
-            if (replacedBy_[i] >= 0)
-                order.push_back({&planned_[size_t(replacedBy_[i])], &old_.entries()[i]});
+    std::vector<FileToWrite> order = oldInOrder();
     for (size_t i = 0; i < planned_.size(); ++i)
         if (replaces_[i] < 0)
             order.push_back({&planned_[i], nullptr});
@@ -329,8 +329,13 @@ int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
     if (hasOld_) {
         for (size_t i = 0; i < old_.entries().size(); ++i) {
             ctx_.step();
-            if (replacedBy_[i] < 0 || !files.write(w, next++))
-                copyOld(w, i); // a file that cannot be read now keeps its older copy
+            const size_t at = next++;
+            if (replacedBy_[i] >= 0 && files.write(w, at))
+                continue;
+            // No file stands for the entry, or it cannot be read now: the
+            // older copy stays.
+            files.checkKept(at);
+            copyOld(w, i);
         }
     }
     for (size_t i = 0; i < planned_.size(); ++i) {
@@ -346,6 +351,27 @@ int BuildRun::writeArchive(ArchiveWriter& w, const std::string& comment)
         return result::SfxNeedsZip64;
     w.finish(comment);
     return result::Ok;
+}
+
+std::vector<FileToWrite> BuildRun::oldInOrder()
+{
+    std::vector<FileToWrite> order;
+    order.reserve(planned_.size() + (hasOld_ ? old_.entries().size() : 0));
+    if (hasOld_)
+        for (size_t i = 0; i < old_.entries().size(); ++i)
+            order.push_back({replacedBy_[i] >= 0 ? &planned_[size_t(replacedBy_[i])] : nullptr, &old_.entries()[i]});
+    return order;
+}
+
+int BuildRun::leftAsItIs()
+{
+    // The entries stay, and are checked all the same.
+    FileEntries files(z_, ctx_, sources_, &old_, oldInOrder(), done_);
+    for (size_t i = 0; i < old_.entries().size(); ++i) {
+        ctx_.step();
+        files.checkKept(i);
+    }
+    return dateAsWritten();
 }
 
 void BuildRun::placeSplit()

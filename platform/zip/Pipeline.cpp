@@ -98,7 +98,8 @@ std::shared_ptr<FileWork> Pipeline::makeWork(FileSpec spec) const
     if (w->spec.method == fmt::BurrowsWheeler)
         w->pieceSize = std::min(pieceSize_, bwPieceLimit(w->spec.level));
     const uint64_t size = w->spec.size;
-    w->pieces.resize(size <= w->pieceSize ? 1 : size_t((size + w->pieceSize - 1) / w->pieceSize));
+    const bool one = size <= w->pieceSize || w->spec.checkOnly; // an old entry is checked by one task
+    w->pieces.resize(one ? 1 : size_t((size + w->pieceSize - 1) / w->pieceSize));
     w->verifying = w->spec.old != nullptr;
     return w;
 }
@@ -108,9 +109,10 @@ void Pipeline::submitLocked(std::deque<Task>& q, const std::shared_ptr<FileWork>
     Piece& p = w->pieces[k];
     p.state = Piece::State::Queued;
     // What it will hold: its share of the file (none while a piece of a
-    // large file is only checked), and a little for its own keeping.
+    // large file, or an old entry alone, is only checked), and a little for
+    // its own keeping.
     const uint64_t share = std::min<uint64_t>(w->pieceSize, w->spec.size - std::min(w->spec.size, k * w->pieceSize));
-    p.weight = (w->verifying && !w->whole() ? 0 : share) + 1024;
+    p.weight = ((w->verifying && !w->whole()) || w->spec.checkOnly ? 0 : share) + 1024;
     q.push_back({w, k});
     ++inFlight_;
     inFlightBytes_ += p.weight;
@@ -424,6 +426,10 @@ int Pipeline::methodOf(FileWork& w, Scratch& s)
 
 void Pipeline::runPiece(FileWork& w, size_t k, Scratch& s)
 {
+    if (w.spec.checkOnly) {
+        checkOld(w, s);
+        return;
+    }
     Piece& p = w.pieces[k];
     if (!open(w))
         return;

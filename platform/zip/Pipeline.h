@@ -36,6 +36,9 @@ struct FileSpec {
     // (mayHoldFile): the content is checked against it before anything is
     // compressed.
     const ArchiveEntry* old = nullptr;
+    // No file: `old` is an entry kept as it is, whose data is only checked
+    // (at `level`, AnyLevel).
+    bool checkOnly = false;
 };
 
 // A flag that may be read without the pipeline's lock (copies take its value).
@@ -83,7 +86,8 @@ struct FileWork {
     uint32_t mode = 0;      // type and permission bits when it was opened
     bool sizeDiffers = false;
     // What checkOldData made of spec.old: asked by the task of a file of
-    // one piece once the content matches, by the first piece's otherwise.
+    // one piece once the content matches, by the first piece's otherwise
+    // (and by the one task of a check alone).
     OldData oldData = OldData::Unfit;
     bool probed = false;
     int method = 0;         // spec.method, or stored after the probe

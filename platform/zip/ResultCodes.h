@@ -80,6 +80,9 @@ inline constexpr int NameAdjusted = 104;
 inline constexpr int SfxValueTooLong = 105; // the name is the property, e.g. "SfxMessageText(4)"
 // An update found the file's old entry damaged and made it anew from the file.
 inline constexpr int OldEntryDamaged = 106;
+// An update kept an old entry as it was (its file was not taken this time)
+// and found it damaged.
+inline constexpr int KeptEntryDamaged = 107;
 } // namespace warning
 
 // Text kinds of ErrorText.

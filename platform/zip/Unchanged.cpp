@@ -71,7 +71,7 @@ OldData checkOldData(const ArchiveReader& archive, const ArchiveEntry& old, int 
         return OldData::Unfit;
     try {
         LocalHeader h = archive.readLocal(old, &scratch.window);
-        if (old.method == fmt::BurrowsWheeler) {
+        if (old.method == fmt::BurrowsWheeler && level != AnyLevel) {
             // Another digit is another level; anything else is for the
             // decoding to judge.
             const char digit = bwDigit(archive, old, h, password, &scratch.window);
@@ -82,8 +82,10 @@ OldData checkOldData(const ArchiveReader& archive, const ArchiveEntry& old, int 
         case DecodeResult::Ok: return OldData::Fits;
         case DecodeResult::BadPassword:
         case DecodeResult::Unsupported: return OldData::Unfit;
-        case DecodeResult::DataError:
-        case DecodeResult::PasswordOrData: return OldData::Damaged;
+        case DecodeResult::DataError: return OldData::Damaged;
+        case DecodeResult::PasswordOrData:
+            return passesBothCheckBytes(archive, old, h, password, scratch.window) ? OldData::Damaged
+                                                                                   : OldData::Unfit;
         }
     } catch (const FormatError&) {
     } catch (const IoError&) {

@@ -41,14 +41,19 @@ bool madeAtLevel(const ArchiveReader& archive, const std::vector<const ArchiveEn
 // What the old entry's data says of it.
 enum class OldData {
     Fits,    // whole, and made with the settings in force
-    Unfit,   // made otherwise: another block size or another password
+    Unfit,   // made otherwise (another block size or another password), or
+             // of a method that cannot be decoded
     Damaged, // it does not decode to its CRC, or cannot be read
 };
 
 // What only the entry's data tells: the whole entry is decoded and its CRC
-// checked, a Burrows-Wheeler stream's block size read, and `password` must
-// open an encrypted entry. `progress` as for decodeEntry (it may throw to
-// stop). Safe on several threads with a scratch each.
+// checked, a Burrows-Wheeler stream's block size read (unless `level` is
+// AnyLevel), and `password` must open an encrypted entry. A password that
+// passes only the last check byte and then fails the CRC may well not be
+// the entry's own: that entry is Unfit, not Damaged. `progress` as for
+// decodeEntry (it may throw to stop). Safe on several threads with a
+// scratch each.
+inline constexpr int AnyLevel = -1;
 OldData checkOldData(const ArchiveReader& archive, const ArchiveEntry& old, int level, const std::string& password,
                      DecodeScratch& scratch, const std::function<void(uint64_t)>& progress = {});
 

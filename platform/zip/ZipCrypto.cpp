@@ -52,22 +52,24 @@ void ZipCrypto::decrypt(unsigned char* buf, size_t n)
     }
 }
 
-void ZipCrypto::makeHeader(unsigned char (&header)[HeaderSize], uint8_t check)
+void ZipCrypto::makeHeader(unsigned char (&header)[HeaderSize], uint16_t check)
 {
-    // The first eleven bytes only need to be unpredictable.
+    // The first ten bytes only need to be unpredictable.
+    constexpr size_t Random = HeaderSize - 2;
     size_t got = 0;
-    while (got < HeaderSize - 1) {
-        ssize_t r = ::getrandom(header + got, HeaderSize - 1 - got, 0);
+    while (got < Random) {
+        ssize_t r = ::getrandom(header + got, Random - got, 0);
         if (r <= 0)
             break;
         got += size_t(r);
     }
-    if (got < HeaderSize - 1) {
+    if (got < Random) {
         std::random_device rd;
-        for (size_t i = got; i < HeaderSize - 1; ++i)
+        for (size_t i = got; i < Random; ++i)
             header[i] = static_cast<unsigned char>(rd());
     }
-    header[HeaderSize - 1] = check;
+    header[HeaderSize - 2] = uint8_t(check);
+    header[HeaderSize - 1] = uint8_t(check >> 8);
     encrypt(header, HeaderSize);
 }
 

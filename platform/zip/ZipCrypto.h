@@ -1,7 +1,7 @@
 #pragma once
 // Traditional PKWARE encryption: three 32-bit keys driven by the password and
 // by each plain byte, a 12-byte header in front of the data whose last byte
-// checks the password.
+// checks the password (and, as most tools write it, the byte before it too).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,10 +17,12 @@ public:
     void encrypt(unsigned char* buf, size_t n);
     void decrypt(unsigned char* buf, size_t n);
 
-    // Fills `header` with a fresh encryption header whose last plain byte is
-    // `check` (high byte of the CRC, or of the DOS time when a data
-    // descriptor follows the data), encrypted in place.
-    void makeHeader(unsigned char (&header)[HeaderSize], uint8_t check);
+    // Fills `header` with a fresh encryption header whose last two plain
+    // bytes are `check`, low byte first (the CRC's high 16 bits, or the DOS
+    // time when a data descriptor follows the data), encrypted in place.
+    // Readers look at the last byte, which a wrong password passes once in
+    // 256; the byte before it tells most of those apart.
+    void makeHeader(unsigned char (&header)[HeaderSize], uint16_t check);
     // Decrypts `header` in place and tells whether its last byte is `check`.
     bool checkHeader(unsigned char (&header)[HeaderSize], uint8_t check);
 

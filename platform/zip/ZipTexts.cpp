@@ -99,6 +99,9 @@ const char* warningText(int code)
     case warning::SfxValueTooLong: return "This self-extractor setting is longer than the self-extractor accepts.";
     case warning::OldEntryDamaged:
         return "The file's entry in the old archive was damaged; it was made anew from the file.";
+    case warning::KeptEntryDamaged:
+        return "The file's entry in the old archive is damaged and could not be made anew, as the file was not "
+               "backed up this time; the archive keeps the damaged entry.";
     default: return nullptr;
     }
 }

@@ -466,6 +466,29 @@ TEST_F(RunTest, AnOldEntryFoundDamagedIsMadeAnewAndLogged)
     EXPECT_EQ(r.PavikZip1.Test(), 0);
 }
 
+TEST_F(RunTest, ADamagedEntryOfADeletedFileIsKeptAndLogged)
+{
+    // Its file is gone, so the entry cannot be made anew: the update keeps
+    // it, as what a restore of the file would give back, and logs it.
+    makeSource("Home", {{"a.txt", "alpha"}, {"b.txt", std::string(3000, 'b') + "end"}});
+    writeProject("Home", zipProject("Home"));
+    run();
+    qm::zip::test::damageEntryData(native("out/Home.qmt"), {"b.txt"});
+    std::filesystem::remove(native("src-Home/b.txt"));
+    clock_.advanceDays(1);
+    Trace t;
+    TraceView v(t);
+    TracedRunner r(ui_, clock_, v, t);
+    r.Form_Load({});
+    r.Timer1_Timer();
+    const std::vector<std::string> lines = logLines();
+    const auto at = std::find(lines.begin(), lines.end(), "<Now>\tb.txt warning.");
+    ASSERT_NE(at, lines.end());
+    EXPECT_EQ(at[1], "\t\t\tThe file's entry in the old archive is damaged and could not be made anew, as the file "
+                     "was not backed up this time; the archive keeps the damaged entry.");
+    EXPECT_EQ(at[2], "<Now>\tHome");
+}
+
 TEST_F(RunTest, QuitWhileAnArchiveIsDatedEndsTheRunBeforeAnythingElse)
 {
     for (const char* quitAt : {"A", "B"}) {
