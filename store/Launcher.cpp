@@ -11,9 +11,7 @@ int launch(Launcher& launcher, const qm::process::Resolved& resolved, bool wait 
 {
     if (resolved.code)
         return resolved.code;
-    if (!wait)
-        return launcher.start(resolved.argv);
-    return between ? launcher.startAndWaitWhile(resolved.argv, between) : launcher.startAndWait(resolved.argv);
+    return wait ? launcher.startAndWait(resolved.argv, between) : launcher.start(resolved.argv);
 }
 
 } // namespace
@@ -35,12 +33,7 @@ int ProcessLauncher::start(const std::vector<std::string>& argv)
     return r.code;
 }
 
-int ProcessLauncher::startAndWait(const std::vector<std::string>& argv)
-{
-    return startAndWaitWhile(argv, {});
-}
-
-int ProcessLauncher::startAndWaitWhile(const std::vector<std::string>& argv, const std::function<void()>& between)
+int ProcessLauncher::startAndWait(const std::vector<std::string>& argv, const std::function<void()>& between)
 {
     qm::process::ShellResult r = qm::process::startResolved({0, argv});
     if (r.process.valid())

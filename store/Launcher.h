@@ -24,14 +24,12 @@ public:
     // Starts argv[0] (the host path of an executable file) with the rest as
     // its arguments, and does not wait. The shell's code.
     virtual int start(const std::vector<std::string>& argv) = 0;
-    // As start, and returns once the program has ended (the window runtime
-    // does not run meanwhile). A launcher that cannot wait just starts it.
-    virtual int startAndWait(const std::vector<std::string>& argv) { return start(argv); }
-    // As startAndWait, calling `between` about every 10 ms while the program
-    // runs (the window runtime runs there).
-    virtual int startAndWaitWhile(const std::vector<std::string>& argv, const std::function<void()>& /*between*/)
+    // As start, and returns once the program has ended, calling `between`
+    // (when given) about every 10 ms meanwhile: without it the window runtime
+    // does not run. A launcher that cannot wait just starts it.
+    virtual int startAndWait(const std::vector<std::string>& argv, const std::function<void()>& /*between*/)
     {
-        return startAndWait(argv);
+        return start(argv);
     }
 };
 
@@ -41,8 +39,7 @@ class ProcessLauncher : public Launcher {
 public:
     int shellExecute(const qm::process::ShellRequest& request) override;
     int start(const std::vector<std::string>& argv) override;
-    int startAndWait(const std::vector<std::string>& argv) override;
-    int startAndWaitWhile(const std::vector<std::string>& argv, const std::function<void()>& between) override;
+    int startAndWait(const std::vector<std::string>& argv, const std::function<void()>& between) override;
 };
 
 // Windows-form paths to host paths through the drive table.
