@@ -11,17 +11,13 @@
 #include "platform/fs/Errors.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
-#include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
-#include "platform/zip/LeftAside.h"
 #include "session/ArchiveKinds.h"
 #include "session/StatusView.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 #include "store/ZipFromRecord.h"
-
-#include <optional>
 
 namespace qm::engine {
 
@@ -99,15 +95,9 @@ void Backup::MakeEXE(bool deleteOld)
         if (rec[F::ZIPPreservePaths] == "no")
             enterProjectFolder(f.ProjectFolder);
 
-        qm::zip::settleLeftAside(PavikZip1.ArchivePath); // what a killed run left aside
-        // "Delete old back-up and rebuild": the program this run writes
-        // waits aside until it is known whether the build succeeded.
-        std::optional<qm::fs::SetAside> previous;
-        if (deleteOld)
-            previous.emplace(qm::fs::toNative(PavikZip1.ArchivePath));
-        result = buildForTesting_ ? buildForTesting_() : PavikZip1.Build();
-        if (previous)
-            previous->settle(result == qm::zip::result::Ok);
+        // "Delete old back-up and rebuild": the files alone make the new
+        // program, which takes the old one's place only when whole.
+        result = buildForTesting_ ? buildForTesting_() : PavikZip1.Build(deleteOld);
     } catch (const std::exception& e) {
         failure.note(e);
     }

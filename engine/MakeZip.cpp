@@ -13,20 +13,15 @@
 #include "platform/fs/Errors.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
-#include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
-#include "platform/zip/LeftAside.h"
 #include "session/ArchiveKinds.h"
 #include "session/StatusView.h"
 #include "store/ProjectRecord.h"
 #include "store/SystemLookups.h"
 #include "store/ZipFromRecord.h"
 
-#include <cstdio>
-#include <memory>
 #include <optional>
-#include <vector>
 
 namespace qm::engine {
 
@@ -35,28 +30,6 @@ namespace {
 using F = qm::store::ProjectField;
 using namespace qm::ui;
 namespace kind = qm::session::kind;
-
-// The files a build of `archivePath` replaces: the archive and, for a split
-// set, its parts before it ("name.z01", "name.z02", ...) as long as they
-// follow on.
-std::vector<std::string> ownFiles(const std::string& archivePath, bool split)
-{
-    std::vector<std::string> files{archivePath};
-    if (!split)
-        return files;
-    const std::string name = qm::fs::fileNamePart(archivePath);
-    const std::size_t dot = name.rfind('.');
-    const std::string stem = archivePath.substr(0, archivePath.size() - name.size()) +
-                             (dot == std::string::npos ? name : name.substr(0, dot));
-    for (int part = 1; part < 1000; ++part) {
-        char ext[8];
-        std::snprintf(ext, sizeof ext, ".z%02d", part);
-        if (!qm::fs::exists(stem + ext))
-            break;
-        files.push_back(stem + ext);
-    }
-    return files;
-}
 
 } // namespace
 
@@ -157,18 +130,9 @@ int Backup::buildZip(ZipRun& run)
         if (!prepared.badLimit.empty())
             throw qm::RtError(13, "Type mismatch: " + prepared.badLimit + " is not a date or size");
 
-        // What a killed run left aside is settled first: the old archive
-        // comes back, unless a whole one was made in its place since.
-        qm::zip::settleLeftAside(PavikZip1.ArchivePath, run.split);
-        // "Delete old back-up and rebuild": exactly the files this build
-        // writes wait aside until it is known whether it succeeded.
-        std::vector<std::unique_ptr<qm::fs::SetAside>> previous;
-        if (run.deleteOld)
-            for (const std::string& file : ownFiles(PavikZip1.ArchivePath, run.split))
-                previous.push_back(std::make_unique<qm::fs::SetAside>(qm::fs::toNative(file)));
-        const int result = buildForTesting_ ? buildForTesting_() : PavikZip1.Build();
-        for (auto& p : previous)
-            p->settle(result == qm::zip::result::Ok);
+        // "Delete old back-up and rebuild": the files alone make the new
+        // archive, which takes the old one's place only when whole.
+        const int result = buildForTesting_ ? buildForTesting_() : PavikZip1.Build(run.deleteOld);
         return result;
     } catch (const std::exception& e) {
         run.failure.note(e);

@@ -8,9 +8,7 @@
 #include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
-#include "platform/fs/SetAside.h"
 #include "platform/profile/Profile.h"
-#include "platform/zip/LeftAside.h"
 #include "platform/zip/ResultCodes.h"
 #include "runner/DueRule.h"
 #include "runner/ProjectFiles.h"
@@ -19,7 +17,6 @@
 #include "store/ZipFromRecord.h"
 #include "store/ZipUpdate.h"
 
-#include <optional>
 
 namespace qm::runner {
 
@@ -32,28 +29,6 @@ using F = qm::store::ProjectField;
 bool folderFound(const std::string& path)
 {
     return !path.empty() && qm::fs::isFolder(path);
-}
-
-// Whether the control will write its archive disk by disk.
-bool spannedBuild(const qm::zip::PavikZip& zip)
-{
-    return zip.SpanMode == 1 || (zip.SpanMode == 2 && zip.ArchivePath.size() >= 3 &&
-                                 qm::fs::driveType(zip.ArchivePath.substr(0, 3)) ==
-                                     qm::fs::drivetype::Removable);
-}
-
-// The archive that was at a spanned project's path before its build. A
-// spanned archive's first disk takes that place as soon as it is written,
-// before the next disk is asked for; nobody can change disks during an
-// unattended run, so a build that stops there would leave only the start of
-// a set. The old archive waits beside it and comes back unless the build
-// succeeds. A path that names no file keeps nothing.
-void setAsideBefore(std::optional<qm::fs::SetAside>& previous, const std::string& winPath)
-{
-    try {
-        previous.emplace(qm::fs::toNative(winPath));
-    } catch (const std::exception&) {
-    }
 }
 
 } // namespace
@@ -189,10 +164,6 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
         // this project is stopped before it starts.
         result = qm::zip::result::UserAbort;
     } else {
-        qm::zip::settleLeftAside(PavikZip1.ArchivePath, PavikZip1.SplitPartSize > 0); // what a killed run left aside
-        std::optional<qm::fs::SetAside> previous;
-        if (spannedBuild(PavikZip1))
-            setAsideBefore(previous, PavikZip1.ArchivePath);
         try {
             result = PavikZip1.Build();
         } catch (const qm::RtError& e) {
@@ -203,8 +174,6 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
             result = -1;
             message = e.what();
         }
-        if (previous)
-            previous->settle(result == qm::zip::result::Ok);
     }
 
     if (result == qm::zip::result::Ok) {

@@ -3,10 +3,8 @@
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/RtError.h"
-#include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
-#include "platform/zip/LeftAside.h"
 #include "zipmanager/FileDialogs.h"
 #include "zipmanager/ZipManagerText.h"
 
@@ -123,7 +121,6 @@ void ZipManager::ListArchive()
         EnableInterface();
         return;
     }
-    qm::zip::settleLeftAside(xZip.ArchivePath);
     DisableInterface();
     results_ = view_.createResults();
     xZip.FileMask.clear();
@@ -227,20 +224,14 @@ void ZipManager::addFiles(const std::optional<std::string>& replaced)
         return;
     }
     // New on an existing name: the new archive takes the old file's place
-    // only when it is whole, so the old one stays there until then. A spanned
-    // archive's first disk takes that place as soon as it is written: the old
-    // file waits aside meanwhile. Anything else there (a read-only file, a
-    // link, a file that cannot be moved aside) is deleted now, or refused
-    // with the reason.
-    qm::zip::settleLeftAside(xZip.ArchivePath);
-    std::optional<qm::fs::SetAside> previous;
+    // only when it is whole, so the old one stays there until then (a
+    // spanned archive's first disk keeps it until the set no longer needs
+    // that disk). Anything else there (a read-only file, a link, a folder)
+    // is deleted now, or refused with the reason.
     if (replaced && qm::fs::exists(xZip.ArchivePath)) {
         try {
             const int attributes = qm::fs::getAttributes(xZip.ArchivePath);
-            const bool plain = !(attributes & (qm::fs::attr::ReadOnly | qm::fs::attr::Alias | qm::fs::attr::Directory));
-            if (plain && xZip.spansDisks())
-                previous.emplace(qm::fs::toNative(xZip.ArchivePath));
-            if (!plain || (previous && !previous->holds()))
+            if (attributes & (qm::fs::attr::ReadOnly | qm::fs::attr::Alias | qm::fs::attr::Directory))
                 qm::fs::deleteFile(xZip.ArchivePath);
         } catch (const qm::RtError& e) {
             ui_.msgBox("The file " + xZip.ArchivePath + " could not be replaced:\r\n\r\n" + e.description,
@@ -249,13 +240,10 @@ void ZipManager::addFiles(const std::optional<std::string>& replaced)
             return;
         }
     }
-    int built = qm::zip::result::Ok;
-    runWithResults("Scanning files to zip...", [this, &built, &replaced] {
+    runWithResults("Scanning files to zip...", [this, &replaced] {
         StubStandIn stub(xZip);
-        built = xZip.Build(replaced.has_value());
+        xZip.Build(replaced.has_value());
     });
-    if (previous)
-        previous->settle(built == qm::zip::result::Ok);
     if (!closePending_)
         ListArchive();
 }
@@ -265,7 +253,6 @@ void ZipManager::mnuActionsExtract_Click()
     Command command(*this);
     if (!view_.showUnzip(xZip, view_.rows()) || closePending_)
         return;
-    qm::zip::settleLeftAside(xZip.ArchivePath);
     runWithResults("Reading zip file...", [this] { xZip.Extract(); });
 }
 
@@ -283,7 +270,6 @@ void ZipManager::mnuActionsRemove_Click()
     Command command(*this);
     if (!ConfirmRemove())
         return;
-    qm::zip::settleLeftAside(xZip.ArchivePath);
     runWithResults(nullptr, [this] { xZip.Remove(); });
     if (!closePending_)
         ListArchive();
@@ -292,7 +278,6 @@ void ZipManager::mnuActionsRemove_Click()
 void ZipManager::mnuActionsTest_Click()
 {
     Command command(*this);
-    qm::zip::settleLeftAside(xZip.ArchivePath);
     runWithResults(nullptr, [this] { xZip.Test(); });
 }
 

@@ -1,6 +1,9 @@
 #include "platform/fs/SetAside.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,29 +14,103 @@ std::filesystem::path SetAside::asideName(const std::filesystem::path& native)
     return native.parent_path() / ("." + native.filename().string() + ".previous");
 }
 
-SetAside::SetAside(const std::filesystem::path& native) : target_(native), aside_(asideName(native))
+bool SetAside::inUse(const std::filesystem::path& aside)
 {
-    struct stat st {};
-    // A file still aside means a run was killed before it settled: whatever
-    // it left in the file's place is unfinished, and the old file returns
-    // first, so that it is never replaced by what comes now.
-    if (::lstat(aside_.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        ::rename(aside_.c_str(), target_.c_str());
-    held_ = ::lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            ::rename(target_.c_str(), aside_.c_str()) == 0;
+    const int fd = ::open(aside.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int rc;
+    while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    const bool held = rc != 0 && errno == EWOULDBLOCK;
+    ::close(fd); // drops the lock just taken, if any
+    return held;
 }
 
-SetAside::~SetAside() { settle(false); }
+namespace {
+
+void announce(const SetAside::NameHook& hook, const std::filesystem::path& name)
+{
+    if (hook)
+        hook(name);
+}
+
+// The one way a copy aside is settled; `wasFree` when it only marks a free place.
+void settleCopy(const std::filesystem::path& native, const std::filesystem::path& aside, bool succeeded, bool wasFree,
+                const SetAside::NameHook& hook)
+{
+    if (!succeeded && wasFree) {
+        // What took the free place goes, then the mark.
+        announce(hook, native);
+        ::unlink(native.c_str());
+    } else if (!succeeded) {
+        announce(hook, native);
+        ::rename(aside.c_str(), native.c_str());
+        return;
+    }
+    announce(hook, aside);
+    ::unlink(aside.c_str());
+}
+
+} // namespace
+
+void SetAside::settleLeft(const std::filesystem::path& native, const std::filesystem::path& aside, bool succeeded,
+                          const NameHook& hook)
+{
+    struct stat st {};
+    if (::lstat(aside.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    settleCopy(native, aside, succeeded, st.st_size == 0, hook);
+}
+
+SetAside::SetAside(const std::filesystem::path& native, NameHook hook, bool markFree)
+    : target_(native), aside_(asideName(native)), hook_(std::move(hook))
+{
+    struct stat st {};
+    // A copy waiting aside already is not settled: nothing is put over it.
+    if (::lstat(aside_.c_str(), &st) == 0 || errno != ENOENT)
+        return;
+    if (::lstat(target_.c_str(), &st) != 0) {
+        if (errno != ENOENT || !markFree)
+            return;
+        announce(hook_, aside_);
+        lock_ = ::open(aside_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (lock_ < 0)
+            return;
+        ::flock(lock_, LOCK_EX | LOCK_NB);
+        held_ = marker_ = true;
+        return;
+    }
+    if (!S_ISREG(st.st_mode))
+        return;
+    // Locked before it moves, so that no other run ever takes it for what a
+    // killed run left. A file that cannot be opened or locked still moves.
+    lock_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (lock_ >= 0 && ::flock(lock_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(lock_); // another run keeps it now
+        lock_ = -1;
+        return;
+    }
+    announce(hook_, target_);
+    held_ = ::rename(target_.c_str(), aside_.c_str()) == 0;
+}
+
+SetAside::~SetAside()
+{
+    settle(false);
+    if (lock_ >= 0)
+        ::close(lock_);
+}
 
 void SetAside::settle(bool succeeded)
 {
     if (!held_)
         return;
     held_ = false;
-    if (succeeded)
-        ::unlink(aside_.c_str());
-    else
-        ::rename(aside_.c_str(), target_.c_str());
+    settleCopy(target_, aside_, succeeded, marker_, hook_);
+    if (lock_ >= 0)
+        ::close(lock_);
+    lock_ = -1;
 }
 
 } // namespace qm::fs

@@ -2,22 +2,36 @@
 // Keeping the previous version of a file while a new one is made in its
 // place: the old file waits beside its place under a hidden name
 // (".<name>.previous") and comes back unless the new one is reported
-// complete, in which case it is dropped.
+// complete, in which case it is dropped. Every file the programs keep aside
+// waits under that one name, so that what a killed run left is found and
+// settled in one way (qm::zip::settleLeftAside).
 //
 //   SetAside previous(target);
 //   const bool built = build(target);
 //   previous.settle(built);     // also done, as a failure, when it goes away
+//
+// While it waits, its keeper holds the file locked: a later run tells a
+// file a live run keeps aside (inUse) from one a killed run left.
 #include <filesystem>
+#include <functional>
 
 namespace qm::fs {
 
 class SetAside {
 public:
+    // Called before each change of a name (the move aside, the drop, the
+    // return), with the name that changes.
+    using NameHook = std::function<void(const std::filesystem::path&)>;
+
     // Sets the regular file `native` aside; anything else (nothing there, a
     // folder, a link, a file that cannot be moved) is left where it is and
-    // nothing is held. A file found aside already (a run killed before it
-    // settled) first takes its place again.
-    explicit SetAside(const std::filesystem::path& native);
+    // nothing is held. So is the file when its hidden name is taken already
+    // (a copy a run left aside that is not settled): neither moves. With
+    // `markFree`, a place that holds nothing is held too, by an empty file
+    // under the hidden name: what takes the place meanwhile goes again
+    // unless the new one is reported complete. (No archive or part of one
+    // is ever empty, so an empty copy always means a free place.)
+    explicit SetAside(const std::filesystem::path& native, NameHook hook = {}, bool markFree = false);
     // An unsettled file comes back.
     ~SetAside();
     SetAside(const SetAside&) = delete;
@@ -26,16 +40,28 @@ public:
     // Whether a file waits aside.
     bool holds() const { return held_; }
     // Success: the old file is dropped. Failure: it takes its place again,
-    // replacing whatever the failed build left there. Only the first call acts.
+    // replacing whatever the failed build left there (a free place is free
+    // again). Only the first call acts.
     void settle(bool succeeded);
 
     // The hidden name the file waits under.
     static std::filesystem::path asideName(const std::filesystem::path& native);
+    // Whether a live run keeps the file `aside` aside now (it holds it
+    // locked). A file system without locks tells nothing: false.
+    static bool inUse(const std::filesystem::path& aside);
+    // Settles the copy `aside` of `native` that no run keeps any more:
+    // `succeeded` drops it, else it takes its place again (an empty copy
+    // frees the place). The rename or removal is announced to `hook` first.
+    static void settleLeft(const std::filesystem::path& native, const std::filesystem::path& aside, bool succeeded,
+                           const NameHook& hook = {});
 
 private:
     std::filesystem::path target_;
     std::filesystem::path aside_;
+    NameHook hook_;
+    int lock_ = -1;
     bool held_ = false;
+    bool marker_ = false; // the place was free
 };
 
 } // namespace qm::fs

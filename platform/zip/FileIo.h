@@ -19,7 +19,18 @@ namespace qm::zip {
 // creates; returning an errno value makes that write fail with it.
 struct IoFaults {
     std::function<int(const std::filesystem::path& file, uint64_t offset, size_t length)> beforeWrite;
+    // Called before each rename and removal that puts an archive, a part or
+    // a disk in place or takes an old one away, with the name that changes
+    // (a test can stop the process there).
+    std::function<void(const std::filesystem::path& name)> beforeNameChange;
 };
+
+// Tells `faults`, if any, that `name` is about to change.
+inline void nameChanging(const IoFaults* faults, const std::filesystem::path& name)
+{
+    if (faults && faults->beforeNameChange)
+        faults->beforeNameChange(name);
+}
 
 // A read or write failed with `err` (an errno value).
 struct IoError {
@@ -153,9 +164,6 @@ public:
     // The names of temporary files that stand for no file in particular: a
     // later extraction into their folder removes those no live run holds.
     static constexpr std::string_view DefaultStem = ".~qmz";
-    // The names of old files set aside until their replacements are in
-    // place: what a killed run leaves of them is never removed.
-    static constexpr std::string_view AsideStem = ".~qmzold";
     // The stem of the temporary files of a build of `archive` (a host path):
     // a later build of the same archive removes those no live run holds.
     static std::string stemFor(const std::filesystem::path& archive);

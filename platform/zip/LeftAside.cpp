@@ -1,23 +1,41 @@
 #include "platform/zip/LeftAside.h"
 
+#include "platform/fs/OwnedTemp.h"
 #include "platform/fs/SetAside.h"
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/OpCommon.h"
+#include "platform/zip/PavikZip.h"
 #include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace qm::zip {
 
 namespace {
 
 namespace stdfs = std::filesystem;
+using qm::fs::SetAside;
 
-enum class Standing { Nothing, Archive, NoArchive, Other };
+enum class Standing { Nothing, Archive, Other };
+
+// Thrown by the part locator below: the other parts are not needed.
+struct LastPartRead {};
+
+// Whether `path` reads as an archive: a whole one, or the last part of a
+// split or spanned set, whose end record speaks for the whole.
+bool readsAsArchive(const stdfs::path& path)
+{
+    try {
+        ArchiveReader reader;
+        reader.open(path, [](const stdfs::path&, uint32_t) -> std::vector<stdfs::path> { throw LastPartRead{}; });
+    } catch (const LastPartRead&) {
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
 
 // What stands in an archive's place.
 Standing standing(const stdfs::path& target)
@@ -25,19 +43,13 @@ Standing standing(const stdfs::path& target)
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0)
         return errno == ENOENT ? Standing::Nothing : Standing::Other;
-    if (!S_ISREG(st.st_mode))
-        return Standing::Other;
-    try {
-        ArchiveReader reader;
-        reader.open(target);
-        return Standing::Archive;
-    } catch (const FormatError& e) {
-        if (e.multiDisk)
-            return Standing::Archive; // the last part of a set, with the end record of the whole
-        return e.notArchive ? Standing::NoArchive : Standing::Other;
-    } catch (...) {
-        return Standing::Other;
-    }
+    return S_ISREG(st.st_mode) && readsAsArchive(target) ? Standing::Archive : Standing::Other;
+}
+
+bool present(const stdfs::path& p)
+{
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0;
 }
 
 bool isRegular(const stdfs::path& p)
@@ -46,31 +58,69 @@ bool isRegular(const stdfs::path& p)
     return ::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+void settleSet(const stdfs::path& target)
+{
+    const stdfs::path own = SetAside::asideName(target);
+    // The parts' places, as long as a part or a copy of one follows on.
+    std::vector<stdfs::path> parts;
+    bool anyCopy = isRegular(own);
+    for (uint32_t i = 0; i < VolumeOutput::MaxParts; ++i) {
+        stdfs::path part = splitPartPath(target, i);
+        const bool copy = isRegular(SetAside::asideName(part));
+        if (!copy && !present(part))
+            break;
+        anyCopy = anyCopy || copy;
+        parts.push_back(std::move(part));
+    }
+    if (!anyCopy)
+        return;
+    // A live run is putting this set in place: none of it is touched.
+    if (SetAside::inUse(own))
+        return;
+    for (const stdfs::path& p : parts)
+        if (SetAside::inUse(SetAside::asideName(p)))
+            return;
+
+    switch (standing(target)) {
+    case Standing::Nothing:
+        // Not finished: the old set comes back, the parts first and the
+        // last part last; a place that was free is free again.
+        for (const stdfs::path& p : parts)
+            SetAside::settleLeft(p, SetAside::asideName(p), false);
+        SetAside::settleLeft(target, own, false);
+        break;
+    case Standing::Archive:
+        // Finished: the copies are older. The parts' go from the end and the
+        // last part's last, so that what a kill leaves of them is still
+        // found from the first part on.
+        for (auto it = parts.rbegin(); it != parts.rend(); ++it)
+            SetAside::settleLeft(*it, SetAside::asideName(*it), true);
+        SetAside::settleLeft(target, own, true);
+        break;
+    case Standing::Other: break;
+    }
+}
+
 } // namespace
 
-void settleLeftAside(const std::string& archivePath, bool split)
+void settleLeftAside(const std::string& archivePath)
 {
-    const std::optional<stdfs::path> target = nativeOf(archivePath);
-    if (!target || !isRegular(qm::fs::SetAside::asideName(*target)))
+    const std::optional<stdfs::path> native = nativeOf(archivePath);
+    if (!native)
         return;
-    // Each place with its copy aside: the archive's own, then its parts'.
-    std::vector<stdfs::path> places{*target};
-    for (uint32_t i = 0; split && i < VolumeOutput::MaxParts; ++i) {
-        stdfs::path part = splitPartPath(*target, i);
-        if (!isRegular(qm::fs::SetAside::asideName(part)))
-            break;
-        places.push_back(std::move(part));
-    }
-    const Standing now = standing(*target);
-    for (const stdfs::path& place : places) {
-        const stdfs::path aside = qm::fs::SetAside::asideName(place);
-        switch (now) {
-        case Standing::Nothing:
-        case Standing::NoArchive: ::rename(aside.c_str(), place.c_str()); break;
-        case Standing::Archive: ::unlink(aside.c_str()); break;
-        case Standing::Other: break;
-        }
-    }
+    const stdfs::path target = resolveTarget(*native);
+    qm::fs::removeStaleTemps(target.parent_path(), TempFile::stemFor(target));
+    settleSet(target);
+}
+
+void settleLeftAside(const PavikZip& z)
+{
+    const std::optional<stdfs::path> native = nativeOf(z.ArchivePath);
+    if (!native)
+        return;
+    const stdfs::path target = resolveTarget(*native);
+    removeStaleTemps(z, target);
+    settleSet(target);
 }
 
 } // namespace qm::zip

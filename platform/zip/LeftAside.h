@@ -1,18 +1,32 @@
 #pragma once
-// What a run killed while an archive waited aside (qm::fs::SetAside) left
-// behind: the previous archive under its hidden name beside its place.
+// What a killed run left behind of an archive it was putting in place: the
+// old archive, or the old parts of a split set, waiting aside under their
+// hidden names (qm::fs::SetAside), and the temporary files of the build.
+// Settled before every operation of the control on that archive, and by a
+// caller that sets an archive aside itself before it starts another program.
 #include <string>
 
 namespace qm::zip {
 
-// Settles what a killed run left aside for the archive `archivePath`
-// (Windows form). With its place free, or taken by a file that is no archive
-// (the first disk of a spanned set that was never finished), the archive
-// aside comes back. Beside an archive that reads whole it is older than that
-// one, and is dropped. Anything else there (a damaged archive, a file that
-// cannot be read, a folder, a link) leaves both as they are. With `split`,
-// the copies aside of the set's other parts (name.z01, ...) follow what
-// becomes of the archive's own, so that no set ever mixes parts of two.
-void settleLeftAside(const std::string& archivePath, bool split = false);
+class PavikZip;
+
+// Settles what killed runs left of the archive `archivePath` (Windows form).
+// Nothing a live run keeps aside is touched. The temporary files of killed
+// builds of that name beside it go. The copies aside of the archive and of
+// its parts (name.z01, ...) are settled as one set, whichever of them a kill
+// left:
+// - with the archive's place free, they come back, the parts first and the
+//   last part last; a part a killed run had already put in place beside
+//   them, where the old set had none, goes;
+// - beside an archive that reads (for a set, its last part's end record)
+//   they are older than that one, and are dropped, the archive's own last;
+// - anything else there (a damaged archive, a file that is no archive, such
+//   as one disk of a spanned set, a folder, a link, a file that cannot be
+//   read) leaves them all as they are.
+void settleLeftAside(const std::string& archivePath);
+
+// The same for the control's ArchivePath, and the killed builds' temporary
+// files in its work folder too.
+void settleLeftAside(const PavikZip& z);
 
 } // namespace qm::zip

@@ -2,6 +2,7 @@
 
 #include "platform/fs/OwnedTemp.h"
 #include "platform/fs/Paths.h"
+#include "platform/zip/LeftAside.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/Volumes.h"
 
@@ -23,6 +24,8 @@ int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& bo
         PavikZip& z;
         ~ListGuard() { z.listEntries().clear(); }
     } guard{zip};
+    // What a killed run left of this archive is settled first, whatever the method.
+    settleLeftAside(zip);
     OpContext ctx(zip, op);
     int r;
     try {

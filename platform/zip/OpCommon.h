@@ -13,7 +13,8 @@
 namespace qm::zip {
 
 // Runs `body` as method `op` of `zip`: refuses while another method runs,
-// clears AbortRequested, turns an abort into 518 and engine failures into
+// settles what killed runs left of the archive (settleLeftAside), clears
+// AbortRequested, turns an abort into 518 and engine failures into
 // result codes, uses up the AddListEntry list, and raises OperationDone.
 int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& body);
 

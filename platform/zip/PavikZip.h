@@ -168,7 +168,7 @@ public:
     const std::vector<ZipEvents*>& sinks() const { return sinks_; }
     bool hasSink(const ZipEvents* s) const;
     const std::function<void()>& yieldHook() const { return yield_; }
-    const IoFaults* faults() const { return faults_.beforeWrite ? &faults_ : nullptr; }
+    const IoFaults* faults() const { return faults_.beforeWrite || faults_.beforeNameChange ? &faults_ : nullptr; }
     std::vector<std::string>& listEntries() { return list_; }
     void setCurrentOperation(int op) { current_ = op; }
     void setCopiedEntries(int64_t n) { copied_ = n; }

@@ -83,6 +83,12 @@ inline constexpr int OldEntryDamaged = 106;
 // An update kept an old entry as it was (its file was not taken this time)
 // and found it damaged.
 inline constexpr int KeptEntryDamaged = 107;
+// A spanned build stopped after its first disk took the archive's name: that
+// disk holds what it held before again (the name is the archive's)...
+inline constexpr int FirstDiskRestored = 108;
+// ... or it holds the start of the unfinished set (it was no longer in the
+// drive, or held nothing before).
+inline constexpr int FirstDiskUnfinished = 109;
 } // namespace warning
 
 // Text kinds of ErrorText.

@@ -2,6 +2,7 @@
 
 #include "platform/fs/Drives.h"
 #include "platform/fs/Paths.h"
+#include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/profile/IniDocument.h"
 #include "platform/profile/Profile.h"
@@ -117,7 +118,7 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
         if (::stat(p.c_str(), &pst) == 0 && pst.st_dev == fst.st_dev)
             continue;
         copies.push_back(std::make_unique<TempFile>());
-        p = copyToTemp(p, folder, *copies.back(), 0600, faults, ctx);
+        p = copyToTemp(p, folder, *copies.back(), 0600, faults, ctx, TempFile::stemFor(last));
     }
     for (const stdfs::path& p : parts)
         ::chmod(p.c_str(), mode);
@@ -127,54 +128,47 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
         finals.push_back(splitPartPath(last, i));
     finals.push_back(last);
 
-    // The old set: the last part first, so it stops looking whole at once.
-    std::vector<stdfs::path> old;
-    if (::access(last.c_str(), F_OK) == 0)
-        old.push_back(last);
-    for (const stdfs::path& p : existingSplitParts(last))
-        old.push_back(p);
+    // The old set waits aside (qm::fs::SetAside), the last part first: from
+    // then on the name is free until the new last part takes it, and what a
+    // kill leaves is settled by qm::zip::settleLeftAside from that alone.
+    // Every place a new part takes is held so, a free one by a mark.
+    std::vector<stdfs::path> places{last};
+    for (uint32_t i = 0; i < VolumeOutput::MaxParts && ::access(splitPartPath(last, i).c_str(), F_OK) == 0; ++i)
+        places.push_back(splitPartPath(last, i));
     for (const stdfs::path& p : finals)
-        if (std::find(old.begin(), old.end(), p) == old.end() && ::access(p.c_str(), F_OK) == 0)
-            old.push_back(p);
+        if (std::find(places.begin(), places.end(), p) == places.end())
+            places.push_back(p);
 
-    std::vector<std::pair<stdfs::path, std::unique_ptr<TempFile>>> moved; // original, backup
-    std::vector<stdfs::path> placed;
+    const qm::fs::SetAside::NameHook hook = [faults](const stdfs::path& p) { nameChanging(faults, p); };
+    std::vector<std::unique_ptr<qm::fs::SetAside>> aside; // in the order set aside
     auto rollBack = [&] {
-        for (const stdfs::path& p : placed)
-            ::unlink(p.c_str());
-        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
-            if (::rename(it->second->path().c_str(), it->first.c_str()) == 0)
-                it->second->keep();
-        }
+        // The parts come back before the last part.
+        for (auto it = aside.rbegin(); it != aside.rend(); ++it)
+            (*it)->settle(false);
     };
-    for (const stdfs::path& p : old) {
-        auto backup = std::make_unique<TempFile>();
-        try {
-            int fd = backup->create(folder, -1, 0666, TempFile::AsideStem);
-            ::close(fd);
-        } catch (const IoError&) {
+    for (const stdfs::path& p : places) {
+        aside.push_back(std::make_unique<qm::fs::SetAside>(p, hook, true));
+        if (!aside.back()->holds()) {
+            // A folder, a link, a file in use or one whose hidden name is
+            // taken: nothing is put over it.
             rollBack();
-            throw;
+            throw IoError{EEXIST, p};
         }
-        if (::rename(p.c_str(), backup->path().c_str()) != 0) {
-            int err = errno;
-            rollBack();
-            throw IoError{err, p};
-        }
-        moved.emplace_back(p, std::move(backup));
     }
     for (size_t i = 0; i < parts.size(); ++i) {
+        nameChanging(faults, finals[i]);
         if (::rename(parts[i].c_str(), finals[i].c_str()) != 0) {
             int err = errno;
             rollBack();
             throw IoError{err, finals[i]};
         }
-        placed.push_back(finals[i]);
     }
     for (auto& c : copies)
         c->keep();
     syncFolder(folder);
-    // The backups of the old set go with `moved`.
+    // The old set goes: the parts from the end, then the last part.
+    for (auto it = aside.rbegin(); it != aside.rend(); ++it)
+        (*it)->settle(true);
 }
 
 // ---- Disks

@@ -30,10 +30,12 @@ std::filesystem::path splitPartPath(const std::filesystem::path& last, uint32_t 
 std::vector<std::filesystem::path> existingSplitParts(const std::filesystem::path& last);
 
 // Puts a finished split set in place of `last` and its parts: `parts` are
-// the new parts (the last one becomes `last`). The old set is moved aside
-// first and brought back when a step fails; the new last part comes last,
-// so that no set looks whole before it is. `mode` is given to every part.
-// Throws IoError.
+// the new parts (the last one becomes `last`). The old set waits aside
+// (qm::fs::SetAside), its last part first, and comes back when a step
+// fails; the new last part comes last, so that no set looks whole before it
+// is, and the old parts are dropped after it, the old last part last. A
+// kill at any step leaves what qm::zip::settleLeftAside makes the old set
+// whole or the new one. `mode` is given to every part. Throws IoError.
 void placeSplitSet(const std::vector<std::filesystem::path>& parts, const std::filesystem::path& last,
                    mode_t mode, const IoFaults* faults, OpContext& ctx);
 
@@ -98,7 +100,12 @@ PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool ask
 // of the control's ArchivePath, `prefix` (a self-extractor's program and
 // configuration) first. Each disk is asked for (1, 2, ...) and labelled; its
 // file is written beside the old one and takes its name when the disk is
-// full or the archive complete. Throws AbortError, ResultError, IoError.
+// full or the archive complete. Before the first disk's file takes its name
+// while more disks follow, what the first disk held is copied into the
+// temporary folder: when the build stops later with that disk still in the
+// drive it goes back, and a warning says which of the two the first disk
+// then holds. Nothing is ever left aside on a disk. Throws AbortError,
+// ResultError, IoError.
 void spanArchive(PavikZip& z, OpContext& ctx, const std::filesystem::path& source, const std::string& prefix);
 
 } // namespace qm::zip

@@ -102,6 +102,12 @@ const char* warningText(int code)
     case warning::KeptEntryDamaged:
         return "The file's entry in the old archive is damaged and could not be made anew, as the file was not "
                "backed up this time; the archive keeps the damaged entry.";
+    case warning::FirstDiskRestored:
+        return "The archive stopped after its first disk was written; the first disk holds what it held before "
+               "again.";
+    case warning::FirstDiskUnfinished:
+        return "The archive stopped after its first disk was written; the first disk now holds the start of this "
+               "unfinished set, not what it held before.";
     default: return nullptr;
     }
 }

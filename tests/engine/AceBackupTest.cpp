@@ -277,6 +277,19 @@ TEST_F(AceBackupTest, AFailingWinAceOrAnUnchangedArchiveIsNoSuccess)
     EXPECT_TRUE(prompts().empty());
 }
 
+TEST_F(AceBackupTest, ARebuildDropsACopyAKilledRunLeftAsideAndTakesTheFilesAlone)
+{
+    addAceProject("Home");
+    backUp("Home", kind::Ace);
+    // An older copy a killed run left aside beside the whole archive: it
+    // goes, and the rebuild sets the archive aside and starts afresh.
+    qm::test::writeFile(native("out/.Home.ace.previous"), qm::test::readFile(native("out/Home.ace")));
+    stdfs::remove(native("src-Home/a.txt"));
+    backUp("Home", kind::Ace, true);
+    EXPECT_EQ(names("out/Home.ace"), (std::vector<std::string>{"sub\\", "sub\\b.txt"}));
+    EXPECT_FALSE(stdfs::exists(native("out/.Home.ace.previous")));
+}
+
 // WinAce that fills the disk ends the run as a full disk ends a ZIP
 // backup: its box and log line; the old archive and the record stay.
 TEST_F(AceBackupTest, AFullDiskDuringWinAcesRunShowsTheDiskFullBoxAndLogsIt)

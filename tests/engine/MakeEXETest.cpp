@@ -237,4 +237,18 @@ TEST_F(MakeEXETest, RebuildKeepsTheOldProgramWhenTheBuildFails)
         EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
 }
 
+TEST_F(MakeEXETest, AProgramAKilledRunLeftAsideComesBackAndIsUpdated)
+{
+    addExeProject("Home", {{"a.txt", "alpha"}});
+    backUp("Home", kind::Exe);
+    const stdfs::path program = native("out/Home.exe"), aside = native("out/.Home.exe.previous");
+    stdfs::rename(program, aside);
+    stdfs::remove(native("src-Home/a.txt"));
+    qm::test::writeFile(native("src-Home/b.txt"), "beta");
+    backUp("Home", kind::Exe);
+    EXPECT_EQ(ui_.lastBox().title, "Success!");
+    EXPECT_EQ(entries(program), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_FALSE(stdfs::exists(aside));
+}
+
 } // namespace

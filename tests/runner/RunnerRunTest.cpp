@@ -448,7 +448,11 @@ TEST_F(RunTest, ASpannedArchiveGoesOnTheDiskInTheDriveOrLeavesThePreviousOne)
     r.Form_Load({});
     r.Timer1_Timer();
     const std::vector<std::string> lines = logLines();
-    ASSERT_EQ(lines.size(), 16u);
+    ASSERT_EQ(lines.size(), 18u);
+    // The run says what the first disk holds: the archive it held, again.
+    EXPECT_EQ(lines.at(lines.size() - 9), "<Now>\t" + win("out") + "\\Span.qmt warning.");
+    EXPECT_EQ(lines.at(lines.size() - 8),
+              "\t\t\t" + r.PavikZip1.ErrorText(1, qm::zip::warning::FirstDiskRestored));
     EXPECT_EQ(lines.at(lines.size() - 7), "<Now>\tSpan processing halted due to error.");
     EXPECT_TRUE(qm::test::readFile(native("out/Span.qmt")) == previous);
     EXPECT_EQ(projectText("Span"), stamp);
@@ -486,6 +490,30 @@ TEST_F(RunTest, ADamagedEntryOfADeletedFileIsKeptAndLogged)
     EXPECT_EQ(at[1], "\t\t\tThe file's entry in the old archive is damaged and could not be made anew, as the file "
                      "was not backed up this time; the archive keeps the damaged entry.");
     EXPECT_EQ(at[2], "<Now>\tHome");
+}
+
+TEST_F(RunTest, AnArchiveAKilledRunLeftAsideComesBackAndIsUpdated)
+{
+    // The old archive waits under its hidden name and its place is free: the
+    // next day's backup brings it back first, so a.txt, gone from the source,
+    // stays in it.
+    makeSource("Home", {{"a.txt", "alpha"}});
+    writeProject("Home", zipProject("Home"));
+    run();
+    std::filesystem::rename(native("out/Home.qmt"), native("out/.Home.qmt.previous"));
+    std::filesystem::remove(native("src-Home/a.txt"));
+    makeSource("Home", {{"b.txt", "beta"}});
+    const std::vector<std::string> at = nextDayFrom("<Now>\tHome");
+    ASSERT_GE(at.size(), 2u);
+    std::vector<std::string> names;
+    qm::zip::PavikZip zip;
+    qm::zip::ZipEventHandlers listed;
+    listed.onFileListed = [&names](const qm::zip::ListedEntry& e) { names.push_back(e.name); };
+    zip.addEventSink(&listed);
+    zip.ArchivePath = win("out") + "\\Home.qmt";
+    EXPECT_EQ(zip.ListEntries(), 0);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_FALSE(std::filesystem::exists(native("out/.Home.qmt.previous")));
 }
 
 TEST_F(RunTest, QuitWhileAnArchiveIsDatedEndsTheRunBeforeAnythingElse)

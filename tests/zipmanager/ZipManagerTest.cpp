@@ -9,6 +9,7 @@
 #include "zipmanager/ZipManager.h"
 
 #include "FakeZipManagerView.h"
+#include "ZipTestUtil.h"
 
 #include <csignal>
 #include <sys/stat.h>
@@ -172,6 +173,17 @@ TEST_F(ZipManagerTest, ANewKilledLeavesTheOldArchiveOrTheWholeNewOne)
     const std::string old = qm::test::readFile(native("old.zip"));
     newKilled(win("b.txt"), false);
     EXPECT_EQ(qm::test::readFile(native("old.zip")), old);
+    // The next command on that name takes away what the killed build left.
+    auto hidden = [this] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(native("")))
+            if (e.path().filename().string().front() == '.')
+                names.push_back(e.path().filename().string());
+        return names;
+    };
+    ASSERT_FALSE(hidden().empty());
+    open("old.zip");
+    EXPECT_EQ(hidden(), std::vector<std::string>{});
 
     // The archive made next is what a failed New leaves.
     newOnOld(win("c.txt"));
@@ -203,12 +215,57 @@ TEST_F(ZipManagerTest, WhatAKilledNewLeftAsideIsSettledByTheNextCommand)
     EXPECT_EQ(view_.names(), std::vector<std::string>{"b.txt"});
     EXPECT_FALSE(std::filesystem::exists(aside));
 
-    // In place of a spanned set's first disk that was never finished, it comes back.
+    // In place of a spanned set's first disk, whole or not (nothing on it
+    // tells), it is never put back: both stay as they are.
+    const std::string first = std::string("PK\x07\x08", 4) + "the first disk";
     std::filesystem::copy_file(native("old.zip"), aside);
-    qm::test::writeFile(native("old.zip"), std::string("PK\x07\x08", 4) + "the first disk only");
+    qm::test::writeFile(native("old.zip"), first);
     open("old.zip");
-    EXPECT_EQ(view_.names(), std::vector<std::string>{"b.txt"});
-    EXPECT_FALSE(std::filesystem::exists(aside));
+    EXPECT_EQ(qm::test::readFile(native("old.zip")), first);
+    EXPECT_TRUE(std::filesystem::exists(aside));
+}
+
+// A removable drive as a real one is: one folder whatever disk is in it.
+TEST_F(ZipManagerTest, ASpannedNewOverAnArchiveLeavesItsDisksAsWritten)
+{
+    qm::zip::test::DiskSwapper swapper(native("media"), true);
+    qm::zip::ZipEventHandlers swap;
+    swap.onDiskRequest = [&swapper](int disk, bool&) { swapper.insert("disk" + std::to_string(disk == 0 ? 5 : disk)); };
+    manager_.xZip.addEventSink(&swap);
+    ui_.onProblem({}); // every disk prompt is answered OK
+    qm::test::writeFile(native("a.txt"), "a");
+    qm::test::writeFile(native("big.bin"), qm::zip::test::randomBytes(300000));
+    manager_.xZip.ArchivePath = "A:\\backup.zip";
+    manager_.xZip.FileMask = win("a.txt");
+    ASSERT_EQ(manager_.xZip.Build(), qm::zip::result::Ok);
+
+    manager_.xZip.SpanMode = 1;
+    files_.files.push_back({"A:\\backup.zip"});
+    view_.onAddFiles = [this](qm::zip::PavikZip& zip) {
+        AddFilesFields fields = addFilesLoad(zip);
+        fields.files = win("big.bin");
+        fields.splitting = true;
+        fields.splitSize = "64"; // what one disk takes
+        addFilesWrite(zip, fields);
+        return true;
+    };
+    manager_.mnuFileNew_Click();
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"big.bin"});
+    EXPECT_EQ(qm::zip::test::allFiles(native("media/disk1")), std::vector<std::string>{"backup.zip"});
+    EXPECT_EQ(qm::zip::test::allFiles(native("media/disk5")), std::vector<std::string>{"backup.zip"});
+
+    // The first disk back in: opening and testing the set change no disk.
+    swapper.insert("disk1");
+    const std::string first = qm::test::readFile(native("media/disk1/backup.zip"));
+    manager_.Form_Load();
+    EXPECT_EQ(view_.names(), std::vector<std::string>{"big.bin"});
+    manager_.mnuActionsTest_Click();
+    ASSERT_FALSE(view_.results.empty());
+    EXPECT_NE(view_.results.back().find("Testing completed: " + manager_.xZip.ErrorText(0, qm::zip::result::Ok)),
+              std::string::npos)
+        << view_.results.back();
+    EXPECT_TRUE(qm::test::readFile(native("media/disk1/backup.zip")) == first);
+    manager_.xZip.removeEventSink(&swap);
 }
 
 TEST_F(ZipManagerTest, NewOnAFileThatCannotBeDeletedStartsNothing)

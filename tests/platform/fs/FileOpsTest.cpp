@@ -283,18 +283,38 @@ TEST(SetAsideTest, TheOldFileIsDroppedAfterSuccessAndBackAfterAFailure)
     }
     EXPECT_EQ(readFile(target), "new");
 
-    // A run killed while its old file waited aside: the next one brings that
-    // back before it sets anything aside, so the unfinished file never wins.
+    // While it waits its keeper holds it: a later run can tell it from a
+    // copy a killed run left.
+    {
+        SetAside aside(target);
+        EXPECT_TRUE(SetAside::inUse(SetAside::asideName(target)));
+    }
+    EXPECT_FALSE(SetAside::inUse(target));
+
+    // A copy a killed run left aside, not settled: nothing is set aside over
+    // it, and neither file moves.
     writeFile(SetAside::asideName(target), "last good");
     writeFile(target, "unfinished");
+    EXPECT_FALSE(SetAside::inUse(SetAside::asideName(target)));
+    EXPECT_FALSE(SetAside(target).holds());
+    EXPECT_EQ(readFile(SetAside::asideName(target)), "last good");
+    EXPECT_EQ(readFile(target), "unfinished");
+
+    // A free place held by a mark: what takes it goes again on a failure,
+    // also when a later run settles the mark a killed one left.
+    stdfs::remove(SetAside::asideName(target));
+    stdfs::remove(target);
     {
-        SetAside next(target);
-        EXPECT_EQ(readFile(SetAside::asideName(target)), "last good");
+        SetAside mark(target, {}, true);
+        ASSERT_TRUE(mark.holds());
+        writeFile(target, "half a new one");
     }
-    EXPECT_EQ(readFile(target), "last good");
-    writeFile(SetAside::asideName(t / "gone.qmt"), "only aside");
-    EXPECT_TRUE(SetAside(t / "gone.qmt").holds());
-    EXPECT_EQ(readFile(t / "gone.qmt"), "only aside");
+    EXPECT_FALSE(stdfs::exists(target));
+    writeFile(SetAside::asideName(target), "");
+    writeFile(target, "half a new one");
+    SetAside::settleLeft(target, SetAside::asideName(target), false);
+    EXPECT_FALSE(stdfs::exists(target));
+    EXPECT_FALSE(stdfs::exists(SetAside::asideName(target)));
 
     // Nothing there, or a folder: nothing is held, nothing is moved.
     EXPECT_FALSE(SetAside(t / "missing.qmt").holds());

@@ -452,7 +452,9 @@ TEST_F(ZipParallelRead, WritesKeptOnTheCallersThreadAndAFullDiskComeOutAlike)
     const stdfs::path a = build("plain.zip");
     // With the test hook on writes the workers keep small files in memory.
     Outcome x = expectAlike([&](PavikZip& z, EventLog& log) {
-        z.setIoFaultsForTesting({[](const stdfs::path&, uint64_t, size_t) { return 0; }});
+        IoFaults none;
+        none.beforeWrite = [](const stdfs::path&, uint64_t, size_t) { return 0; };
+        z.setIoFaultsForTesting(none);
         return extracting(a)(z, log);
     });
     EXPECT_EQ(x.result, result::Ok);
@@ -460,10 +462,11 @@ TEST_F(ZipParallelRead, WritesKeptOnTheCallersThreadAndAFullDiskComeOutAlike)
 
     std::thread::id caller = std::this_thread::get_id();
     bool elsewhere = false;
-    IoFaults full{[&](const stdfs::path&, uint64_t offset, size_t n) {
+    IoFaults full;
+    full.beforeWrite = [&](const stdfs::path&, uint64_t offset, size_t n) {
         elsewhere = elsewhere || std::this_thread::get_id() != caller;
         return offset + n > 600000 ? ENOSPC : 0;
-    }};
+    };
     Outcome f = expectAlike([&](PavikZip& z, EventLog& log) {
         z.setIoFaultsForTesting(full);
         return extracting(a)(z, log);

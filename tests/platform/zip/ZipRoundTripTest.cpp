@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <set>
 #include <sys/stat.h>
 
 namespace qm::zip::test {
@@ -517,6 +518,18 @@ TEST_F(ZipRoundTrip, OwnerOnlyFilesComeBackTheirOwnersAlone)
     ASSERT_EQ(extract(), result::Ok);
     EXPECT_EQ(stdfs::status(out / "text.txt").permissions(), stdfs::perms(0700));
     EXPECT_EQ(extractedFiles(), files);
+
+    // So is the archive while it is made: a killed build leaves nothing others may read.
+    std::set<unsigned> modes;
+    IoFaults seen;
+    seen.beforeWrite = [&modes](const stdfs::path& p, uint64_t, size_t) {
+        modes.insert(unsigned(stdfs::status(p).permissions() & stdfs::perms::all));
+        return 0;
+    };
+    zip.setIoFaultsForTesting(seen);
+    makeFiles(src, {{"new.txt", "new"}});
+    build();
+    EXPECT_EQ(modes, std::set<unsigned>{0600});
 }
 
 TEST_F(ZipRoundTrip, DefaultsComeBackWithOneCall)

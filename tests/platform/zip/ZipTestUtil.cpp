@@ -6,10 +6,13 @@
 #include "platform/zip/ArchiveReader.h"
 
 #include <algorithm>
+#include <csignal>
 #include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace qm::zip::test {
@@ -124,7 +127,7 @@ std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o)
     return out;
 }
 
-DiskSwapper::DiskSwapper(const stdfs::path& root) : root_(root)
+DiskSwapper::DiskSwapper(const stdfs::path& root, bool onePath) : root_(root), onePath_(onePath)
 {
     stdfs::create_directories(qm::fs::drivesFile().parent_path());
     insert("disk1");
@@ -140,7 +143,7 @@ void DiskSwapper::insert(const std::string& name)
     if (!current_.empty() && labelsFollow)
         labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
     stdfs::create_directories(root_ / name);
-    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / name).string());
+    mount(root_ / name);
     qm::profile::writeString(qm::fs::drivesFile(), "A:", "Type", "removable");
     if (labelsFollow)
         qm::profile::writeString(qm::fs::drivesFile(), "A:", "Label", labels_[name]);
@@ -150,8 +153,21 @@ void DiskSwapper::insert(const std::string& name)
 void DiskSwapper::eject()
 {
     labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
-    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", (root_ / "no-medium").string());
+    mount(root_ / "no-medium");
     current_ = "no-medium";
+}
+
+void DiskSwapper::mount(const stdfs::path& medium)
+{
+    if (!onePath_) {
+        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", medium.string());
+        return;
+    }
+    const stdfs::path drive = root_ / "drive", next = root_ / "drive.next";
+    stdfs::remove(next);
+    stdfs::create_directory_symlink(medium, next);
+    stdfs::rename(next, drive); // the medium changes at once under the same path
+    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", drive.string());
 }
 
 std::string DiskSwapper::labelOf(const std::string& name)
@@ -206,6 +222,25 @@ std::map<std::string, std::string> mixedTree(size_t noiseBytes, size_t photoByte
         {"docs/deep/notes.log", textBytes(4000, 5)},
         {"na\xc3\xafve.txt", "unicode"},
     };
+}
+
+bool killedBeforeNameChange(int at, const std::function<void(const IoFaults&)>& run)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int seen = 0;
+        IoFaults faults;
+        faults.beforeNameChange = [&seen, at](const stdfs::path&) {
+            if (seen++ == at)
+                ::raise(SIGKILL);
+        };
+        run(faults);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 } // namespace qm::zip::test

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -111,7 +112,9 @@ std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o = {
 // changes whenever the control asks for a disk.
 class DiskSwapper {
 public:
-    explicit DiskSwapper(const std::filesystem::path& root);
+    // With `onePath`, the drive is one folder whatever medium is in, as a
+    // real drive is: a link that each insert points at another medium.
+    explicit DiskSwapper(const std::filesystem::path& root, bool onePath = false);
     ~DiskSwapper();
     // Takes the medium out (keeping its label with it) and puts `name` in.
     // With `labelsFollow` off, the drive's label stays as it was, as when a
@@ -123,7 +126,10 @@ public:
     std::filesystem::path folder(const std::string& name) const { return root_ / name; }
 
 private:
+    void mount(const std::filesystem::path& medium);
+
     std::filesystem::path root_;
+    bool onePath_;
     std::string current_;
     std::map<std::string, std::string> labels_;
 };
@@ -133,5 +139,10 @@ size_t threadCount();
 
 // Lists every file below `root`, for "nothing appeared here" checks.
 std::vector<std::string> allFiles(const std::filesystem::path& root);
+
+// Runs `run` in a process of its own, with faults that kill it (SIGKILL)
+// just before the name change number `at` (0 = the first) it reports. True
+// when it was killed; false when it ended before making that many.
+bool killedBeforeNameChange(int at, const std::function<void(const IoFaults&)>& run);
 
 } // namespace qm::zip::test

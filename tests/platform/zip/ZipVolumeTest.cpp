@@ -63,6 +63,13 @@ protected:
             m[n] = qm::test::readFile(folder / n);
         return m;
     }
+    void lay(const stdfs::path& folder, const std::map<std::string, std::string>& files)
+    {
+        stdfs::remove_all(folder);
+        stdfs::create_directories(folder);
+        for (const auto& [name, bytes] : files)
+            qm::test::writeFile(folder / name, bytes);
+    }
     int extractAll(const std::string& archive)
     {
         stdfs::remove_all(out);
@@ -136,15 +143,58 @@ TEST_F(ZipVolumes, WhatAKilledRunLeftAsideOfASplitSetFollowsItsLastPart)
     };
     // The places are free: the whole set comes back.
     setAside();
-    settleLeftAside(win(last), true);
+    settleLeftAside(win(last));
     EXPECT_TRUE(snapshot(sets) == old) << "the set that came back differs";
     // A whole set made since is newer: every part aside goes, none mixes into it.
     setAside();
     zip.SplitPartSize = 200000;
     ASSERT_EQ(zip.Build(), result::Ok);
-    settleLeftAside(win(last), true);
+    settleLeftAside(win(last));
     EXPECT_EQ(namesIn(sets), (std::vector<std::string>{"backup.z01", "backup.zip"}));
     EXPECT_EQ(zip.Test(), result::Ok);
+
+    // The parts' copies alone (an earlier run dropped the archive's own copy
+    // first and was killed): beside a whole set they go all the same, and a
+    // rebuild that fails later never puts them back beside it.
+    const std::map<std::string, std::string> newer = snapshot(sets);
+    for (const char* part : {"backup.z01", "backup.z02"})
+        qm::test::writeFile(sets / ("." + std::string(part) + ".previous"), old.at(part));
+    zip.FileMask = "nothing such";
+    EXPECT_EQ(zip.Build(true), result::NothingToDo);
+    EXPECT_TRUE(snapshot(sets) == newer);
+}
+
+// An update or a rebuild of a split set killed just before any of its
+// renames and removals: after the next command the old set or the new one
+// stands under the name, whole, and nothing hidden is left of the other.
+TEST_F(ZipVolumes, ASetKilledWhileItIsPutInPlaceIsTheOldOrTheNewOneAfterTheNextCommand)
+{
+    const stdfs::path last = sets / "backup.zip";
+    zip.ArchivePath = win(last);
+    zip.SplitPartSize = 65536;
+    zip.Workers = 1; // no threads to fork across
+    ASSERT_EQ(zip.Build(), result::Ok);
+    const std::map<std::string, std::string> old = snapshot(sets);
+    makeFiles(src, {{"added.bin", randomBytes(70000, 12)}}); // a part more
+    for (const bool replace : {false, true}) {
+        ASSERT_EQ(zip.Build(replace), result::Ok);
+        const std::map<std::string, std::string> made = snapshot(sets);
+        ASSERT_GT(made.size(), old.size());
+        int at = 0;
+        for (;; ++at) {
+            lay(sets, old);
+            const bool killed = killedBeforeNameChange(at, [&](const IoFaults& f) {
+                zip.setIoFaultsForTesting(f);
+                zip.Build(replace);
+            });
+            ASSERT_EQ(zip.ListEntries(), result::Ok) << at;
+            const std::map<std::string, std::string> now = snapshot(sets);
+            EXPECT_TRUE(now == old || now == made) << (replace ? "rebuild" : "update") << " killed at step " << at;
+            if (!killed)
+                break;
+        }
+        EXPECT_EQ(at, 18); // five old files aside and a free place marked, six new ones in place, six copies dropped
+    }
 }
 
 TEST_F(ZipVolumes, SplitSizeRulesAndASetThatFitsOnePart)
@@ -258,6 +308,119 @@ protected:
     std::vector<int> requests;
     int lastDisk = 0;
 };
+
+// A drive as a real one is: one folder, whatever medium is in it. The first
+// disk holds an archive already.
+class ZipSpanningOneDrive : public ZipSpanning {
+protected:
+    void SetUp() override
+    {
+        ZipSpanning::SetUp();
+        swapper.reset();
+        swapper = std::make_unique<DiskSwapper>(tmp.path() / "media", true);
+        zip.ArchivePath = "A:\\backup.zip";
+        zip.FileMask = "docs\\readme.txt";
+        ASSERT_EQ(zip.Build(), result::Ok);
+        before = qm::test::readFile(firstDisk());
+        zip.FileMask = "*";
+        zip.SpanMode = 1;
+        zip.SplitPartSize = 65536;
+        zip.Workers = 1; // no threads to fork across
+        rec.clear();
+    }
+    stdfs::path firstDisk() const { return swapper->folder("disk1") / "backup.zip"; }
+    // What the first disk and the work folder hold besides the first disk's archive.
+    std::vector<std::string> leftOver()
+    {
+        std::vector<std::string> left = namesIn(tmp.path() / "work");
+        for (const std::string& n : namesIn(swapper->folder("disk1")))
+            if (n != "backup.zip")
+                left.push_back(n);
+        return left;
+    }
+    std::string before;
+};
+
+TEST_F(ZipSpanningOneDrive, ASetOverAnArchiveLeavesNoCopyOnAnyDiskAndLaterCommandsChangeNone)
+{
+    swapToNumbered();
+    ASSERT_EQ(zip.Build(true), result::Ok);
+    EXPECT_EQ(requests, (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_TRUE(rec.warnings.empty());
+    std::map<std::string, std::string> disks;
+    for (int d = 1; d <= 5; ++d) {
+        const std::string name = "disk" + std::to_string(d);
+        EXPECT_EQ(namesIn(swapper->folder(name)), std::vector<std::string>{"backup.zip"}) << name;
+        disks[name] = qm::test::readFile(swapper->folder(name) / "backup.zip");
+    }
+    EXPECT_TRUE(namesIn(tmp.path() / "work").empty());
+    lastDisk = 5;
+    swapper->insert("disk1");
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(extractAll("A:\\backup.zip"), result::Ok);
+    EXPECT_EQ(extracted(), files);
+    for (const auto& [name, bytes] : disks)
+        EXPECT_TRUE(qm::test::readFile(swapper->folder(name) / "backup.zip") == bytes) << name;
+}
+
+TEST_F(ZipSpanningOneDrive, ASetStoppedAfterItsFirstDiskSaysWhatThatDiskHolds)
+{
+    // Disk 2 not ready with the first disk still in: it holds its archive again.
+    answer = [this](int disk) {
+        swapper->insert("disk1");
+        return disk < 2;
+    };
+    EXPECT_EQ(zip.Build(true), result::UserAbort);
+    EXPECT_TRUE(qm::test::readFile(firstDisk()) == before);
+    EXPECT_EQ(rec.warnings, (std::vector<std::pair<std::string, int>>{{"A:\\backup.zip", warning::FirstDiskRestored}}));
+    EXPECT_TRUE(leftOver().empty());
+
+    // Disk 3 not ready with disk 2 in: the first disk holds the start of the set.
+    rec.clear();
+    answer = [this](int disk) {
+        swapper->insert("disk" + std::to_string(disk));
+        return disk < 3;
+    };
+    EXPECT_EQ(zip.Build(true), result::UserAbort);
+    EXPECT_EQ(rec.warnings, (std::vector<std::pair<std::string, int>>{{"A:\\backup.zip", warning::FirstDiskUnfinished}}));
+    swapper->insert("disk1");
+    EXPECT_TRUE(leftOver().empty());
+    const std::string first = qm::test::readFile(firstDisk());
+    EXPECT_EQ(first.substr(0, 4), std::string("PK\x07\x08", 4));
+    answer = [](int) { return false; };
+    EXPECT_EQ(zip.ListEntries(), result::UserAbort); // the last disk is asked for
+    EXPECT_TRUE(qm::test::readFile(firstDisk()) == first);
+}
+
+TEST_F(ZipSpanningOneDrive, ASetKilledBeforeADiskTakesItsNameLeavesTheFirstDiskOldOrNew)
+{
+    swapToNumbered();
+    int at = 0;
+    for (;; ++at) {
+        swapper->insert("disk1");
+        qm::test::writeFile(firstDisk(), before);
+        const bool killed = killedBeforeNameChange(at, [&](const IoFaults& f) {
+            zip.setIoFaultsForTesting(f);
+            zip.Build(true);
+        });
+        swapper->insert("disk1");
+        const std::string first = qm::test::readFile(firstDisk());
+        if (at == 0)
+            EXPECT_TRUE(first == before);
+        else
+            EXPECT_EQ(first.substr(0, 4), std::string("PK\x07\x08", 4)) << at;
+        // The next command leaves the first disk as it is, and nothing else
+        // of the killed run on it or in the work folder.
+        answer = [](int) { return false; };
+        zip.ListEntries();
+        EXPECT_TRUE(qm::test::readFile(firstDisk()) == first) << at;
+        EXPECT_EQ(leftOver(), std::vector<std::string>{}) << at;
+        swapToNumbered();
+        if (!killed)
+            break;
+    }
+    EXPECT_EQ(at, 5); // one rename a disk
+}
 
 TEST_F(ZipSpanning, ArchiveIsWrittenTestedAndExtractedDiskByDisk)
 {
