@@ -256,14 +256,17 @@ void list(qm::zip::PavikZip& z, Report& report, Outcome& out)
         return;
     }
     std::int64_t bytes = 0;
+    std::size_t files = 0; // folders are listed, not counted
     for (const qm::zip::ListedEntry& e : report.listed) {
+        if ((e.attributes & qm::fs::attr::Directory) == 0)
+            ++files;
         const ListedFile& f = out.listed.emplace_back(ListedFile{e.name, std::to_string(e.size),
                                                                 std::to_string(e.compressedSize),
                                                                 qm::datetime::formatDateTime(e.modified)});
         report.line(f.name + "\t" + f.size + "\t" + f.packed + "\t" + f.modified);
         bytes += e.size;
     }
-    out.summary = std::to_string(report.listed.size()) + " file(s), " + std::to_string(bytes) + " bytes";
+    out.summary = std::to_string(files) + " file(s), " + std::to_string(bytes) + " bytes";
     out.lines.push_back(out.summary);
 }
 
