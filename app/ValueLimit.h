@@ -12,10 +12,16 @@ class UiServices;
 
 namespace qm::app {
 
-// True, after an "Error!" box that names `what` ("The comment", ...) and
-// says how long the value is, when `value` is too long to be kept whole.
-bool refuseOverlong(qm::ui::UiServices& ui, std::string_view what, std::string_view value);
+// The file a value is refused for, as the box names it.
+enum class ValueFile { Project, UserOptions };
+
+// True, after an "Error!" box that names `what` ("The comment", ...), says
+// how long the value is and names the file it would go into, when `value` is
+// too long to be kept whole.
+bool refuseOverlong(qm::ui::UiServices& ui, std::string_view what, std::string_view value,
+                    ValueFile file = ValueFile::Project);
 // The same for the card's column of that caption: "The field "<caption>"".
-bool refuseOverlongField(qm::ui::UiServices& ui, std::string_view caption, std::string_view value);
+bool refuseOverlongField(qm::ui::UiServices& ui, std::string_view caption, std::string_view value,
+                         ValueFile file = ValueFile::Project);
 
 } // namespace qm::app

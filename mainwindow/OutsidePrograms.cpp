@@ -10,6 +10,8 @@
 #include "store/AutobackLog.h"
 #include "store/Launcher.h"
 
+#include <vector>
+
 namespace qm::app {
 
 namespace {
@@ -107,16 +109,20 @@ void OutsidePrograms::OpenFavorite(const std::string& UserFavoriteAppPath)
     startUserProgram(UserFavoriteAppPath, "No external favorite program defined.");
 }
 
-void OutsidePrograms::OpenNotePad() { StartProgram("Notepad.exe", "the text editor"); }
-
-void OutsidePrograms::ViewLog()
+void OutsidePrograms::openInEditor(const std::string& program, const std::string& document)
 {
-    const std::string log = qm::store::AutobackLog::defaultPath();
     const int code = guarded([&] {
-        return qm::store::startProgram(launcher_, "notepad.exe", {qm::fs::toNative(log).string()});
+        std::vector<std::string> arguments;
+        if (!document.empty())
+            arguments.push_back(qm::fs::toNative(document).string());
+        return qm::store::openWithProgram(launcher_, program, arguments);
     });
     if (!succeeded(code))
-        showError(ui_, cannotStart("the text editor", "notepad.exe " + log));
+        showError(ui_, cannotStart("the text editor", document.empty() ? program : program + " " + document));
 }
+
+void OutsidePrograms::OpenNotePad() { openInEditor("Notepad.exe", {}); }
+
+void OutsidePrograms::ViewLog() { openInEditor("notepad.exe", qm::store::AutobackLog::defaultPath()); }
 
 } // namespace qm::app

@@ -3,8 +3,9 @@
 // it opens: the user's external archiver and favourite program (command
 // lines from the user options), the text editor, the log in the editor, the
 // help file, the maker's web site and mail address. Each start returns at
-// once, without waiting for the program; one that cannot be started is
-// reported in a box and the main window goes on.
+// once, without waiting for the program (a document's opener and the text
+// editor after a moment in which a failure counts); one that cannot be
+// started is reported in a box and the main window goes on.
 #include <functional>
 #include <string>
 
@@ -58,11 +59,16 @@ public:
     void OpenFavorite(const std::string& UserFavoriteAppPath);
 
     // The text editor, empty or on the program folder's autoback.log (its
-    // host path handed over as one argument).
+    // host path handed over as one argument). An editor that cannot be
+    // started, or that ends with a failure at once (xdg-open, standing in
+    // for a missing editor, with no program for the file), gives "Could not
+    // start the text editor:", a blank line and the command with the log
+    // (critical, "Error!").
     void OpenNotePad();
     void ViewLog();
 
 private:
+    void openInEditor(const std::string& program, const std::string& document);
     void startUserProgram(const std::string& commandLine, const char* whenEmpty);
     void openLink(const std::string& link);
 

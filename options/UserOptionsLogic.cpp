@@ -53,7 +53,7 @@ void UserOptionsLogic::GridEX1_ColButtonClick(int column)
 bool UserOptionsLogic::GridEX1_BeforeColUpdate(int column, const std::string& value)
 {
     return !qm::app::refuseOverlongField(state_.ui(), OptionsColumns[static_cast<std::size_t>(column - 1)].caption,
-                                         value);
+                                         value, qm::app::ValueFile::UserOptions);
 }
 
 void UserOptionsLogic::cmdSave_Click()

@@ -6,12 +6,22 @@ namespace qm::store {
 
 namespace {
 
-int launch(Launcher& launcher, const qm::process::Resolved& resolved, bool wait = false,
+enum class Launch { Start, Wait, Open };
+
+int launch(Launcher& launcher, const qm::process::Resolved& resolved, Launch how = Launch::Start,
            const std::function<void()>& between = {})
 {
     if (resolved.code)
         return resolved.code;
-    return wait ? launcher.startAndWait(resolved.argv, between) : launcher.start(resolved.argv);
+    switch (how) {
+    case Launch::Wait:
+        return launcher.startAndWait(resolved.argv, between);
+    case Launch::Open:
+        return launcher.openWith(resolved.argv);
+    case Launch::Start:
+        break;
+    }
+    return launcher.start(resolved.argv);
 }
 
 } // namespace
@@ -41,6 +51,11 @@ int ProcessLauncher::startAndWait(const std::vector<std::string>& argv, const st
     return r.code;
 }
 
+int ProcessLauncher::openWith(const std::vector<std::string>& argv)
+{
+    return qm::process::openResolved({0, argv}).code;
+}
+
 int StartDoc(Launcher& launcher, const std::string& document)
 {
     return launcher.shellExecute(qm::process::ShellRequest("Open", document, "", "C:\\"));
@@ -56,10 +71,15 @@ int startProgram(Launcher& launcher, const std::string& program, const std::vect
     return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()));
 }
 
+int openWithProgram(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments)
+{
+    return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()), Launch::Open);
+}
+
 int runProgramAndWait(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments,
                       const std::function<void()>& between)
 {
-    return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()), true, between);
+    return launch(launcher, qm::process::resolveLaunch(program, arguments, hostPaths()), Launch::Wait, between);
 }
 
 } // namespace qm::store

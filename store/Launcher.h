@@ -31,6 +31,11 @@ public:
     {
         return start(argv);
     }
+    // As start, for the program that opens a document for the user (the
+    // text editor): one that ends with a failure at once, within the grace
+    // the shell gives xdg-open, has not opened it and gives a failure code.
+    // A launcher that cannot watch just starts it.
+    virtual int openWith(const std::vector<std::string>& argv) { return start(argv); }
 };
 
 // The launcher of the running program: the process layer, Windows-form
@@ -40,6 +45,7 @@ public:
     int shellExecute(const qm::process::ShellRequest& request) override;
     int start(const std::vector<std::string>& argv) override;
     int startAndWait(const std::vector<std::string>& argv, const std::function<void()>& between) override;
+    int openWith(const std::vector<std::string>& argv) override;
 };
 
 // Windows-form paths to host paths through the drive table.
@@ -56,6 +62,10 @@ int startCommandLine(Launcher& launcher, const std::string& commandLine);
 
 // Starts `program` with `arguments` handed over one by one, unchanged.
 int startProgram(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments);
+// As startProgram, for the program that opens a document for the user
+// ("Notepad", the text editor): a failure it reports at once is its
+// failure (Launcher::openWith).
+int openWithProgram(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments);
 // As startProgram, and returns once the program has ended; `between`, when
 // given, is called about every 10 ms meanwhile.
 int runProgramAndWait(Launcher& launcher, const std::string& program, const std::vector<std::string>& arguments,

@@ -142,6 +142,25 @@ std::vector<std::string> mappedArguments(std::string_view text, const PathMapper
     return args;
 }
 
+// A handler that has started, given a moment to report a failure: one that
+// has ended by then gives its code from its exit status; one still running
+// has taken the request.
+ShellResult afterGrace(Child child, bool keep)
+{
+    ShellResult r;
+    if (!child.running(kHandlerGrace)) {
+        int exit = child.exitCode().value_or(0);
+        r.code = exit == 0 ? shellcode::Success
+                 : exit == 2 ? shellcode::FileNotFound
+                             : shellcode::NoAssociation;
+        return r; // done already: no process to keep
+    }
+    r.code = shellcode::Success;
+    if (keep)
+        r.process = std::move(child);
+    return r;
+}
+
 // Hands a target to a handler program (xdg-open, lp) and gives it a moment
 // to report a failure.
 ShellResult runHandler(const char* handler, const std::string& target, bool keep, const std::string& cwd)
@@ -157,17 +176,7 @@ ShellResult runHandler(const char* handler, const std::string& target, bool keep
         r.code = shellcode::NoAssociation;
         return r;
     }
-    if (!s.child.running(kHandlerGrace)) {
-        int exit = s.child.exitCode().value_or(0);
-        r.code = exit == 0 ? shellcode::Success
-                 : exit == 2 ? shellcode::FileNotFound
-                             : shellcode::NoAssociation;
-        return r; // done already: no process to keep
-    }
-    r.code = shellcode::Success;
-    if (keep)
-        r.process = std::move(s.child);
-    return r;
+    return afterGrace(std::move(s.child), keep);
 }
 
 std::string lower(std::string s)
@@ -368,6 +377,14 @@ Resolved resolveLaunch(const std::string& program, const std::vector<std::string
 }
 
 ShellResult startResolved(const Resolved& resolved) { return startIn(resolved, {}); }
+
+ShellResult openResolved(const Resolved& resolved)
+{
+    ShellResult r = startResolved(resolved);
+    if (!r.process.valid())
+        return r;
+    return afterGrace(std::move(r.process), false);
+}
 
 ShellResult startCommandLine(std::string_view commandLine, const PathMapper& toHost)
 {

@@ -89,6 +89,12 @@ Resolved resolveLaunch(const std::string& program, const std::vector<std::string
 // code and starts nothing.
 ShellResult startResolved(const Resolved& resolved);
 
+// Starts what was resolved as the program that opens a document for the
+// user (the text editor), given kHandlerGrace to report a failure as
+// xdg-open is: one that ends with a failure by then gives the handler's code
+// (2 file not found, else no association). The process is not kept.
+ShellResult openResolved(const Resolved& resolved);
+
 // Starts a command text as startCommandLine does and waits until it ends.
 // Without `between` the thread blocks in the kernel; with it, `between` runs
 // about every 10 ms while the thread sleeps in between. A command that

@@ -36,6 +36,27 @@ std::string nameKey(std::string name)
     return qm::fs::foldCase(name);
 }
 
+// A name or path as part of one line of the report: each control character
+// (below U+0020, and DEL) is shown as its picture (U+2400 on, DEL U+2421)
+// rather than obeyed, so that no name breaks a line of action.log, of
+// standard output or a row of the listing. A backslash stays the folder
+// separator.
+std::string oneLine(std::string_view name)
+{
+    std::string out;
+    out.reserve(name.size());
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20)
+            qm::fs::appendUtf8(out, char32_t(0x2400 + c));
+        else if (c == 0x7F)
+            qm::fs::appendUtf8(out, U'\u2421');
+        else
+            out += ch;
+    }
+    return out;
+}
+
 DateTime localTime(qm::fs::FileTime t)
 {
     return qm::datetime::fromTimeT(std::chrono::system_clock::to_time_t(t));
@@ -93,23 +114,23 @@ public:
             skip = true;
             return;
         }
-        line((old == held.end() ? "Adding " : "Updating ") + name);
+        line((old == held.end() ? "Adding " : "Updating ") + oneLine(name));
         ++files;
     }
     void BeforeTest(const std::string& name) override
     {
-        line("Testing " + name);
+        line("Testing " + oneLine(name));
         ++files;
     }
-    void BeforeUnzip(const std::string& name, bool&) override { line("Extracting " + name); }
+    void BeforeUnzip(const std::string& name, bool&) override { line("Extracting " + oneLine(name)); }
     void FileSkipped(const std::string& name, const std::string&, const std::string&, int reason) override
     {
         if (reason == qm::zip::skip::SkippedByHandler)
             return;
         if (reason == qm::zip::skip::NotFound) {
-            line("Not found: " + name);
+            line("Not found: " + oneLine(name));
         } else {
-            line("Skipped " + name + ": " + qm::zip::errorText(2, reason));
+            line("Skipped " + oneLine(name) + ": " + qm::zip::errorText(2, reason));
             if (r_.command == 'x' && reason == qm::zip::skip::TargetExists)
                 return; // plain "x" keeps existing files
         }
@@ -117,7 +138,7 @@ public:
     }
     void Warning(const std::string& name, int code) override
     {
-        line("Warning: " + name + ": " + qm::zip::errorText(1, code));
+        line("Warning: " + oneLine(name) + ": " + qm::zip::errorText(1, code));
         ++warnings;
     }
     void FileListed(const qm::zip::ListedEntry& e) override { listed.push_back(e); }
@@ -158,7 +179,7 @@ int listInto(qm::zip::PavikZip& z, Report& report)
 
 int failed(Outcome& out, const std::string& why, int status = ExitFailed)
 {
-    out.lines.push_back("Error: " + why);
+    out.lines.push_back("Error: " + oneLine(why));
     out.summary = out.lines.back();
     out.exitCode = status;
     return status;
@@ -245,7 +266,7 @@ void build(const Request& r, const std::string& ownFolder, qm::zip::PavikZip& z,
     }
     if (r.lock)
         qm::fs::setAttributes(r.archive, qm::fs::attr::ReadOnly);
-    out.lines.push_back(std::to_string(report.files) + " file(s) added or updated in " + r.archive);
+    out.lines.push_back(std::to_string(report.files) + " file(s) added or updated in " + oneLine(r.archive));
 }
 
 void list(qm::zip::PavikZip& z, Report& report, Outcome& out)
@@ -256,14 +277,17 @@ void list(qm::zip::PavikZip& z, Report& report, Outcome& out)
         return;
     }
     std::int64_t bytes = 0;
+    std::size_t files = 0; // folders are listed, not counted
     for (const qm::zip::ListedEntry& e : report.listed) {
-        const ListedFile& f = out.listed.emplace_back(ListedFile{e.name, std::to_string(e.size),
+        if ((e.attributes & qm::fs::attr::Directory) == 0)
+            ++files;
+        const ListedFile& f = out.listed.emplace_back(ListedFile{oneLine(e.name), std::to_string(e.size),
                                                                 std::to_string(e.compressedSize),
                                                                 qm::datetime::formatDateTime(e.modified)});
         report.line(f.name + "\t" + f.size + "\t" + f.packed + "\t" + f.modified);
         bytes += e.size;
     }
-    out.summary = std::to_string(report.listed.size()) + " file(s), " + std::to_string(bytes) + " bytes";
+    out.summary = std::to_string(files) + " file(s), " + std::to_string(bytes) + " bytes";
     out.lines.push_back(out.summary);
 }
 
@@ -277,7 +301,7 @@ Outcome run(const Request& r, const std::string& ownFolder)
     z.addEventSink(&report);
     z.ArchivePath = r.archive;
     z.Password = r.password;
-    out.lines.push_back("Archive: " + r.archive);
+    out.lines.push_back("Archive: " + oneLine(r.archive));
     try {
         switch (r.command) {
         case 'a':
@@ -325,7 +349,7 @@ int runProgram(const std::vector<std::string>& args, const std::filesystem::path
     if (parsed.error.empty()) {
         out = run(parsed.request, qm::fs::fromNative(ownFolder));
     } else {
-        out.lines = {"Error: " + parsed.error, "Failed."};
+        out.lines = {"Error: " + oneLine(parsed.error), "Failed."};
         out.exitCode = ExitFailed;
     }
     std::string text;

@@ -10,7 +10,9 @@
 // line, an archive that cannot be read, written, found or is locked, a test
 // that failed), 3 failure on a full disk. A listing also goes to standard
 // output and, when there is a display, into a window of its own
-// (forms/ListWindow.h) that the run waits for.
+// (forms/ListWindow.h) that the run waits for. A name or path stays on its
+// line: its control characters are written as their pictures (a line feed
+// as U+240A).
 #include "platform/winace/ExitStatus.h"
 #include "platform/winace/Request.h"
 
@@ -24,7 +26,7 @@ namespace qm::winace {
 // Where the stand-in keeps its self-extractor stub, below its own folder.
 inline constexpr const char* SfxStubName = "SFXFILES\\WGUI_EN.SFX";
 
-// One entry of a listing, as its texts.
+// One entry of a listing, as its texts (the name as the report writes it).
 struct ListedFile {
     std::string name, size, packed, modified;
 };

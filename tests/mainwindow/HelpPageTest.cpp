@@ -1,7 +1,8 @@
 // The built program folder: the programs side by side with the help page,
 // and the page itself: every button-bar caption, a part for every window
 // F1 can be pressed in, a topic for every help context of the record
-// editor, and no link to a part it does not have.
+// editor, no link to a part it does not have, and what the target folders
+// are for.
 #include "editor/EditorColumns.h"
 #include "mainwindow/Commands.h"
 
@@ -19,6 +20,18 @@ namespace {
 namespace stdfs = std::filesystem;
 
 std::string page() { return qm::test::readFile(qm::test::programDir() / "Quillmate.html"); }
+
+// The part of the page from `from` up to the next `to`, its blanks and line
+// breaks as single blanks; empty when `from` is missing.
+std::string between(const std::string& html, const std::string& from, const std::string& to)
+{
+    const std::size_t at = html.find(from);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t end = html.find(to, at + from.size());
+    const std::string part = html.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    return std::regex_replace(part, std::regex(R"(\s+)"), " ");
+}
 
 std::set<std::string> ids(const std::string& html)
 {
@@ -65,6 +78,28 @@ TEST(HelpPageTest, ThePageNamesEveryBarCommandAndHasAPartForEveryWindowAndTopic)
     const std::regex link(R"re(href="#([^"]+)")re");
     for (auto it = std::sregex_iterator(html.begin(), html.end(), link); it != std::sregex_iterator(); ++it)
         EXPECT_TRUE(parts.count((*it)[1])) << (*it)[1];
+}
+
+// Topic 4 says of each target folder, named in bold, what the backups and
+// the self-extractors do with it; the restore part, that a self-extracting
+// archive is not handed the folder chosen there.
+TEST(HelpPageTest, TheTargetFoldersSayWhereArchivesAreMadeAndWhereTheyExtract)
+{
+    const std::string row = between(page(), "<tr id=\"frmData-4\">", "</tr>");
+    auto field = [&row](const std::string& caption) { return between(row, "<b>" + caption + "</b>", "<b>"); };
+    for (const char* madeThere : {"Target Folder", "ACE Target Folder", "ACE EXE Target Folder"})
+        EXPECT_NE(field(madeThere).find(" made in"), std::string::npos) << field(madeThere);
+    const std::string exe = field("EXE Target Folder");
+    EXPECT_NE(exe.find("the self-extracting program extracts into"), std::string::npos) << exe;
+    EXPECT_EQ(exe.find(" made in"), std::string::npos) << exe;
+    EXPECT_NE(field("ACE EXE Target Folder").find("The program is not told of it"), std::string::npos);
+
+    const std::string restoring = between(page(), "<h3 id=\"RestoreFrm\">", "<h3");
+    EXPECT_NE(restoring.find("A self-extracting archive is started as it is and asks for its own folder"),
+              std::string::npos)
+        << restoring;
+    EXPECT_NE(restoring.find("The Target Folder and the overwrite and date rules chosen here are not passed to it."),
+              std::string::npos);
 }
 
 } // namespace

@@ -125,6 +125,31 @@ TEST_F(OutsideProgramsTest, TheEditorGetsTheLogAsOneArgumentInAFolderWithBlanks)
     EXPECT_TRUE(view_.calls.empty());
 }
 
+// No editor, and the desktop's opener that stands in for one fails at once
+// (as xdg-open does, on its standard error only, with no program for the
+// file): with the process layer's own launcher both commands say so.
+TEST_F(OutsideProgramsTest, AnEditorThatFailsAtOnceIsReported)
+{
+    qm::test::writeFile(native("opener/xdg-open"), "#!/bin/sh\nexit 1\n");
+    std::filesystem::permissions(native("opener/xdg-open"), std::filesystem::perms::owner_all);
+    qm::test::ScopedEnv path("PATH", native("opener").string());
+    qm::test::ScopedEnv visual("VISUAL", std::nullopt);
+    qm::test::ScopedEnv editor("EDITOR", std::nullopt);
+    ProgramState state(ui_);
+    Procedures procs(state, view_, windows_.windows);
+    dispatch(procs, Command::OpenNotePad);
+    dispatch(procs, Command::ViewLog);
+    EXPECT_EQ(prompts(), (V{"Could not start the text editor:\r\n\r\nNotepad.exe",
+                            "Could not start the text editor:\r\n\r\nnotepad.exe " + win("autoback.log")}));
+    for (const auto& b : ui_.boxes())
+        EXPECT_EQ(b.title, "Error!");
+
+    // One that opens the log says nothing.
+    qm::test::writeFile(native("opener/xdg-open"), "#!/bin/sh\nexit 0\n");
+    procs.ViewLog();
+    EXPECT_EQ(ui_.boxes().size(), 2u);
+}
+
 TEST_F(OutsideProgramsTest, LinksOpenThroughTheShellAndAFailureGivesTheBrowserMessage)
 {
     dispatch(procs_, Command::GoFenwold);

@@ -210,6 +210,19 @@ TEST_F(UserOptionsTest, CardColumnsShowTheirFieldsAndTheDefaultCompressionTakesC
     EXPECT_TRUE(OptionsColumns[10].hidden);
 }
 
+// A value too long for the file is refused with a box that names the file
+// it goes into: the user options, not a project.
+TEST_F(UserOptionsTest, AnOverlongValueIsRefusedNamingTheUserOptionsFile)
+{
+    EXPECT_FALSE(window().GridEX1_BeforeColUpdate(3, "C:\\" + std::string(269, 'd')));
+    ASSERT_EQ(ui_.boxes().size(), 1u);
+    EXPECT_EQ(ui_.lastBox().title, "Error!");
+    EXPECT_EQ(ui_.lastBox().prompt,
+              "The field \"Data File Back-up Drive/Folder\" is too long to be saved: it takes 272 bytes, and the "
+              "user options file keeps at most 255 bytes of a field (a plain letter, digit or sign takes one "
+              "byte).\r\n\r\nPlease shorten it.");
+}
+
 TEST_F(UserOptionsTest, AgentInstallRunsTheProgramFoldersAgentAndGivesItsWords)
 {
     AgentAnswer missing = systemTaskAgent().install();

@@ -1,6 +1,6 @@
 // The stand-in's listing window, offscreen, fed by the program's own run: a
-// listing reaches it (and nothing else does), with a row per entry and the
-// count, or no rows and why the listing failed.
+// listing reaches it (and nothing else does), with a row per entry (folders
+// too) and the count of files, or no rows and why the listing failed.
 #include "platform/datetime/DateText.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
@@ -57,7 +57,10 @@ TEST(WinAceListWindow, ShowsTheEntriesOfAListingOrWhyItFailed)
     EXPECT_EQ(cells[4], "sub\\");
     EXPECT_EQ(cells[8], "sub\\c.txt");
     EXPECT_EQ(cells[9], "6");
-    EXPECT_EQ(cells[12], "3 file(s), 11 bytes");
+    // Two files and a folder: the folder is a row but not a file, here as in action.log.
+    EXPECT_EQ(cells[12], "2 file(s), 11 bytes");
+    const std::string log = qm::test::readFile(own / "action.log");
+    EXPECT_NE(log.find("\r\n2 file(s), 11 bytes\r\nDone.\r\n"), std::string::npos) << log;
 
     qm::test::writeFile(home / "bad.ace", "not an archive");
     EXPECT_EQ(qm::winace::runProgram({"l", qm::fs::fromNative(home / "bad.ace")}, own, window), 2);

@@ -53,12 +53,13 @@ protected:
     stdfs::path src() const { return home_ / "src"; }
     std::string out(const std::string& name) const { return qm::fs::fromNative(home_ / "out" / name); }
 
-    // WinAce with `args`, run in the source folder: its exit status.
-    int ace(std::vector<std::string> args)
+    // WinAce with `args`, run in the source folder: its exit status (its
+    // output into `output` when given).
+    int ace(std::vector<std::string> args, std::string* output = nullptr)
     {
         args.insert(args.begin(), {"env", "-C", src().string(), qm::test::winAceCopy(home_.path()).string()});
         std::string ignored;
-        return qm::test::runCommand(args, &ignored);
+        return qm::test::runCommand(args, output ? output : &ignored);
     }
     std::vector<std::string> log() const { return qm::test::actionLog(home_.path()); }
     // name -> (crc, modified) of each entry.
@@ -173,6 +174,43 @@ TEST_F(WinAceTest, ListFilesWithTrimmedAndMissingNamesAndLockedArchives)
     EXPECT_EQ(log()[0], "Error: No command given. Use: WinAce a|u|f|t|l|x [switches] archive [@list] [names]");
     EXPECT_EQ(ace({"a", "-q", archive}), 2);
     EXPECT_EQ(log()[0], "Error: Unknown switch: -q");
+}
+
+// A line break in an entry's name is shown, not obeyed: each name stays on
+// its own line of action.log and of a listing's output, and no line of the
+// name passes for one of the report's own ("Done.").
+TEST_F(WinAceTest, ANameWithALineBreakStaysOnItsLine)
+{
+    stdfs::remove_all(src() / "sub");
+    qm::test::writeFile(src() / "x\r\nDone.\x01", "odd");
+    const std::string shown = "x\u240D\u240ADone.\u2401"; // the pictures of CR, LF and U+0001
+    const std::string archive = out("N.ace");
+    ASSERT_EQ(ace({"a", "-y", archive}), 0);
+    EXPECT_EQ(log(), (std::vector<std::string>{"Archive: " + archive, "Adding a.txt", "Adding b.txt",
+                                               "Adding " + shown, "3 file(s) added or updated in " + archive,
+                                               "Done."}));
+    EXPECT_EQ(ace({"t", archive}), 0);
+    EXPECT_EQ(log(), (std::vector<std::string>{"Archive: " + archive, "Testing a.txt", "Testing b.txt",
+                                               "Testing " + shown, "3 file(s) tested, the archive is sound",
+                                               "Done."}));
+
+    std::string output;
+    EXPECT_EQ(ace({"l", archive}, &output), 0);
+    const std::vector<std::string> listing = log();
+    ASSERT_EQ(listing.size(), 6u);
+    EXPECT_EQ(listing[3].rfind(shown + "\t3\t", 0), 0u) << listing[3];
+    EXPECT_EQ(listing[4], "3 file(s), 12 bytes");
+    EXPECT_EQ(output, qm::test::readFile(home_ / "WinAce" / "action.log"));
+
+    // Extraction refuses the name, and says so on one line.
+    EXPECT_EQ(ace({"x", "-y", "-yo", archive}), 2);
+    const std::vector<std::string> lines = log();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Extracting " + shown), lines.end());
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [&](const std::string& l) { return l.rfind("Skipped " + shown + ": ", 0) == 0; }),
+              lines.end());
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Done."), 0);
+    EXPECT_EQ(lines.back(), "Failed.");
 }
 
 TEST_F(WinAceTest, VolumesStayWithinTheirSize)
