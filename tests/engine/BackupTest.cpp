@@ -2,6 +2,7 @@
 // temporary program folder, archives made by our zip control, the main
 // window and its dialogs faked, boxes scripted, the clock fixed.
 #include "BackupFixture.h"
+#include "ZipTestUtil.h"
 
 #include "platform/zip/ZipEvents.h"
 
@@ -379,6 +380,28 @@ TEST_F(BackupTest, TheSpannedKindAsksForItsFolderFirst)
     EXPECT_EQ(backup_.PavikZip1.SpanMode, 1);
     EXPECT_EQ(entries(native("disk/Home.qmt.zip")), std::vector<std::string>{"a.txt"});
     EXPECT_EQ(ui_.lastBox().title, "Success!");
+}
+
+// "Delete old back-up and rebuild" of a spanned set on a removable drive
+// that is one folder whatever disk is in it, as a real drive is.
+TEST_F(BackupTest, ASpannedRebuildLeavesNoCopyOfTheOldArchiveOnTheFirstDisk)
+{
+    qm::zip::test::DiskSwapper swapper(native("media"), true);
+    addProject("Home", {{"big.bin", noise(200000, 3)}});
+    backUp("Home");
+    stdfs::copy_file(native("out/Home.qmt"), native("media/disk1/Home.qmt.zip"));
+    windows_.pickers.folders.push_back(qm::pickers::FolderAnswer::okay("A:\\"));
+    ui_.onDoEvents([this] { backup_.PavikZip1.SplitPartSize = 65536; }); // what one disk takes
+    for (int disk = 1; disk <= 4; ++disk)
+        ui_.answerWith([&swapper, disk](qm::ui::BoxRecord& box) {
+            swapper.insert("disk" + std::to_string(disk));
+            box.result = qm::ui::mb::OK;
+        });
+    ui_.answer(qm::ui::mb::OK);
+    backUp("Home", kind::ZipSpan, true);
+    EXPECT_EQ(ui_.lastBox().title, "Success!");
+    EXPECT_EQ(qm::zip::test::allFiles(native("media/disk1")), std::vector<std::string>{"Home.qmt.zip"});
+    EXPECT_EQ(qm::test::readFile(native("media/disk1/Home.qmt.zip")).substr(0, 4), std::string("PK\x07\x08", 4));
 }
 
 } // namespace
