@@ -17,7 +17,6 @@
 #include "store/ZipFromRecord.h"
 #include "store/ZipUpdate.h"
 
-
 namespace qm::runner {
 
 namespace {
