@@ -37,22 +37,21 @@ std::string nameKey(std::string name)
 }
 
 // A name or path as part of one line of the report: each control character
-// (below U+0020, and DEL) is shown as its picture (U+2400 on, DEL U+2421)
-// rather than obeyed, so that no name breaks a line of action.log, of
-// standard output or a row of the listing. A backslash stays the folder
-// separator.
+// (below U+0020, and DEL) is shown in caret form ("^J" for a line feed, "^?"
+// for DEL), which every font can draw, rather than obeyed, so that no name
+// breaks a line of action.log, of standard output or a row of the listing.
 std::string oneLine(std::string_view name)
 {
     std::string out;
     out.reserve(name.size());
     for (const char ch : name) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20)
-            qm::fs::appendUtf8(out, char32_t(0x2400 + c));
-        else if (c == 0x7F)
-            qm::fs::appendUtf8(out, U'\u2421');
-        else
+        if (c < 0x20 || c == 0x7F) {
+            out += '^';
+            out += c == 0x7F ? '?' : char(c + 0x40);
+        } else {
             out += ch;
+        }
     }
     return out;
 }

@@ -11,8 +11,8 @@
 // that failed), 3 failure on a full disk. A listing also goes to standard
 // output and, when there is a display, into a window of its own
 // (forms/ListWindow.h) that the run waits for. A name or path stays on its
-// line: its control characters are written as their pictures (a line feed
-// as U+240A).
+// line: its control characters are written in caret form (a line feed as
+// "^J").
 #include "platform/winace/ExitStatus.h"
 #include "platform/winace/Request.h"
 

@@ -183,7 +183,7 @@ TEST_F(WinAceTest, ANameWithALineBreakStaysOnItsLine)
 {
     stdfs::remove_all(src() / "sub");
     qm::test::writeFile(src() / "x\r\nDone.\x01", "odd");
-    const std::string shown = "x\u240D\u240ADone.\u2401"; // the pictures of CR, LF and U+0001
+    const std::string shown = "x^M^JDone.^A"; // CR, LF and U+0001 in caret form
     const std::string archive = out("N.ace");
     ASSERT_EQ(ace({"a", "-y", archive}), 0);
     EXPECT_EQ(log(), (std::vector<std::string>{"Archive: " + archive, "Adding a.txt", "Adding b.txt",
