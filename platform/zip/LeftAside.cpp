@@ -101,26 +101,25 @@ void settleSet(const stdfs::path& target)
     }
 }
 
+// Settles what killed runs left of the archive at `native`; with a control,
+// its work folder's temporary files go too.
+void settleAt(const std::optional<stdfs::path>& native, const PavikZip* z)
+{
+    if (!native)
+        return;
+    const stdfs::path target = resolveTarget(*native);
+    const std::string stem = TempFile::stemFor(target);
+    qm::fs::removeStaleTemps(target.parent_path(), stem);
+    const std::optional<stdfs::path> work = z ? workFolderOf(*z, target.parent_path()) : std::nullopt;
+    if (work && *work != target.parent_path())
+        qm::fs::removeStaleTemps(*work, stem);
+    settleSet(target);
+}
+
 } // namespace
 
-void settleLeftAside(const std::string& archivePath)
-{
-    const std::optional<stdfs::path> native = nativeOf(archivePath);
-    if (!native)
-        return;
-    const stdfs::path target = resolveTarget(*native);
-    qm::fs::removeStaleTemps(target.parent_path(), TempFile::stemFor(target));
-    settleSet(target);
-}
+void settleLeftAside(const std::string& archivePath) { settleAt(nativeOf(archivePath), nullptr); }
 
-void settleLeftAside(const PavikZip& z)
-{
-    const std::optional<stdfs::path> native = nativeOf(z.ArchivePath);
-    if (!native)
-        return;
-    const stdfs::path target = resolveTarget(*native);
-    removeStaleTemps(z, target);
-    settleSet(target);
-}
+void settleLeftAside(const PavikZip& z) { settleAt(nativeOf(z.ArchivePath), &z); }
 
 } // namespace qm::zip

@@ -175,9 +175,9 @@ int BuildRun::run()
         // Nor is an older archive of this name waiting aside while it is made anew.
         if (::stat(qm::fs::SetAside::asideName(target_).c_str(), &st) == 0)
             leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
-        // What killed builds of this archive left behind goes first.
+        // (What killed builds of this archive left behind went before the
+        // operation began: settleLeftAside.)
         stem_ = TempFile::stemFor(target_);
-        removeStaleTemps(z_, target_);
     }
 
     if (layout_ == Layout::Split) {

@@ -174,15 +174,6 @@ stdfs::path resolveTarget(const stdfs::path& target)
     return target;
 }
 
-void removeStaleTemps(const PavikZip& z, const stdfs::path& target)
-{
-    const std::string stem = TempFile::stemFor(target);
-    qm::fs::removeStaleTemps(target.parent_path(), stem);
-    std::optional<stdfs::path> work = workFolderOf(z, target.parent_path());
-    if (work && *work != target.parent_path())
-        qm::fs::removeStaleTemps(*work, stem);
-}
-
 namespace {
 
 void syncFolder(const stdfs::path& folder)

@@ -64,8 +64,4 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const std::filesystem::path& 
 // The file an archive path finally names (a symbolic link is written through).
 std::filesystem::path resolveTarget(const std::filesystem::path& target);
 
-// Removes what killed runs left of their rewrites of `target` (its
-// TempFile::stemFor files nobody holds) beside it and in the work folder.
-void removeStaleTemps(const PavikZip& z, const std::filesystem::path& target);
-
 } // namespace qm::zip

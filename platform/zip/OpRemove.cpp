@@ -49,7 +49,6 @@ int PavikZip::Remove()
         std::optional<stdfs::path> folder = workFolderOf(*this, target.parent_path());
         if (!folder)
             return int(result::TempFolderFailed);
-        removeStaleTemps(*this, target);
         TempFile temp;
         OutFile out;
         try {
