@@ -10,6 +10,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/ui/UiServices.h"
+#include "restore/ArchiveSelection.h"
 #include "store/SystemLookups.h"
 
 namespace qm::app {
@@ -41,6 +42,40 @@ std::string noArchiveText(const std::string& project, F fileField)
            " file.\r\n\r\nPlease enter the " + file + " Filename and make a " + kind + " back-up first.";
 }
 
+// The files of the archive at `path` to send, the last part last: the
+// archive settled and alone when it is there; else, for the QMT archive, the
+// set a split or spanned backup writes under the name with ".zip" appended,
+// with the parts that stand beside it (".z01", ".z02", ...). Nothing when
+// neither is there.
+std::vector<std::string> filesToSend(const std::string& path, F fileField)
+{
+    qm::restore::settleArchive(path);
+    if (archiveFound(path))
+        return {path};
+    if (fileField != F::ZIPBackFile)
+        return {};
+    const std::string set = qm::restore::qmtSetName(path);
+    qm::restore::settleArchive(set);
+    if (!archiveFound(set))
+        return {};
+    std::vector<std::string> files;
+    const std::string stem = set.substr(0, set.size() - 4);
+    for (int part = 1;; ++part) {
+        const std::string number = (part < 10 ? "0" : "") + std::to_string(part);
+        const std::string name = stem + ".z" + number;
+        if (archiveFound(name))
+            files.push_back(name);
+        else if (archiveFound(stem + ".Z" + number))
+            files.push_back(stem + ".Z" + number);
+        else
+            break;
+    }
+    files.push_back(set);
+    return files;
+}
+
+std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
 } // namespace
 
 void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F fileField)
@@ -66,7 +101,8 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
         showError(ui, noArchiveText(rows[0].text, fileField));
         return;
     }
-    if (!archiveFound(archive)) {
+    const std::vector<std::string> files = filesToSend(archive, fileField);
+    if (files.empty()) {
         showError(ui, "QMT file not found: \r\n\r\n" + archive + "\r\n\r\nPlease insert the correct disk and try again.");
         return;
     }
@@ -79,8 +115,12 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
 
     qm::store::BusyPointer(ui);
     std::optional<std::string> failure;
+    std::string copying;
     try {
-        qm::fs::copyFile(archive, *target + "\\" + fileName);
+        for (const std::string& file : files) {
+            copying = file;
+            qm::fs::copyFile(file, *target + "\\" + fileNameOf(file));
+        }
     } catch (const qm::RtError& e) {
         failure = e.description;
     } catch (const std::exception& e) {
@@ -91,7 +131,7 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
     if (!failure)
         ui.msgBox("File copied successfully.", mb::OKOnly | mb::Information, "Copy Done");
     else
-        ui.msgBox("The file could not be copied: " + archive + "\r\n" + *failure, mb::OKOnly | mb::Critical);
+        ui.msgBox("The file could not be copied: " + copying + "\r\n" + *failure, mb::OKOnly | mb::Critical);
 }
 
 } // namespace qm::app

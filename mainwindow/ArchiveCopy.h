@@ -12,10 +12,13 @@ struct Windows;
 
 // `fileField`: the record field that names the file (ZIPBackFile for the
 // archive, SFXBackFile for the program). A record that names no such file
-// is told so, without asking for a folder. The copy goes through a temporary
-// file that replaces a file of that name only when complete; it keeps the
-// executable bit; the archive itself as target (the same folder, or a link
-// to it) is refused; the source is never changed.
+// is told so, without asking for a folder. What a killed run left of the
+// archive is settled first. Where no QMT archive stands under the record's
+// name, the split or spanned set its backup writes there (".zip" appended)
+// is sent, with every part that stands beside it, the last part last. Each
+// copy goes through a temporary file that replaces a file of that name only
+// when complete; it keeps the executable bit; the archive itself as target
+// (the same folder, or a link to it) is refused; the source is never changed.
 void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, qm::store::ProjectField fileField);
 
 } // namespace qm::app

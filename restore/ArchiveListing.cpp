@@ -86,7 +86,10 @@ void Restore::ViewArchive()
 
     std::string path = archive->path;
     bool found = false;
-    passOver([&] { found = archiveFound(path); });
+    passOver([&] {
+        path = locateArchive(*archive);
+        found = archiveFound(path);
+    });
     if (!found && ui.msgBox(rec[F::ProjectName] + " (" + path + ")\r\ncould not be located as defined in the "
                             "Quillmate database.\r\n\r\nClick the 'Cancel' button, then insert the correct disk "
                             "and try again.\r\n\r\nOr click 'Okay' to browse your system for the file.",

@@ -7,6 +7,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/ui/UiServices.h"
+#include "platform/zip/LeftAside.h"
 #include "session/BackupType.h"
 #include "session/SessionForms.h"
 #include "store/ProjectRecord.h"
@@ -143,5 +144,43 @@ std::optional<std::string> projectPassword(const qm::store::ProjectRecord& recor
 }
 
 bool archiveFound(const std::string& path) { return !qm::fs::dirNames(path).empty(); }
+
+void settleArchive(const std::string& path)
+{
+    try {
+        qm::zip::settleLeftAside(path);
+    } catch (const std::exception&) {
+        // Unreachable or not settled: the look-up tells what it finds.
+    }
+}
+
+std::string qmtSetName(const std::string& path) { return path + ".zip"; }
+
+std::string locateArchive(const SelectedArchive& archive)
+{
+    settleArchive(archive.path);
+    if (archive.family != "zip" || archiveFound(archive.path))
+        return archive.path;
+    const std::string set = qmtSetName(archive.path);
+    settleArchive(set);
+    return archiveFound(set) ? set : archive.path;
+}
+
+void settleProjectArchives(const qm::store::ProjectRecord& rec)
+{
+    const auto settleIn = [](const std::string& folder, const std::string& file) {
+        if (!folder.empty() && !file.empty())
+            settleArchive(folder + "\\" + file);
+    };
+    const std::string& zipFolder = rec[F::ZIPDefaultRestoreFromFolder];
+    settleIn(zipFolder, rec[F::ZIPBackFile]);
+    if (!rec[F::ZIPBackFile].empty())
+        settleIn(zipFolder, qmtSetName(rec[F::ZIPBackFile]));
+    settleIn(zipFolder, rec[F::SFXBackFile]);
+    settleIn(rec[F::ACEDefaultRestoreFromFolder], rec[F::ACEBackFile]);
+    settleIn(rec[F::ACEDefaultRestoreFromFolder], rec[F::ACESFXBackFile]);
+    if (rec[F::ACESFXDefaultExtractFolder] != rec[F::ACEDefaultRestoreFromFolder])
+        settleIn(rec[F::ACESFXDefaultExtractFolder], rec[F::ACESFXBackFile]);
+}
 
 } // namespace qm::restore

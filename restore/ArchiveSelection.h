@@ -85,4 +85,24 @@ bool isDrivePath(const std::string& path);
 // not ready and for a bad name.
 bool archiveFound(const std::string& path);
 
+// Settles what killed runs left of the archive at `path` (qm::zip::
+// settleLeftAside): an archive a run kept aside under its hidden name comes
+// back under its own. A path that cannot be reached is left as it is, for
+// the look-up that follows to report.
+void settleArchive(const std::string& path);
+
+// The name of the set a split or spanned QMT backup writes for the archive
+// `path`: "<path>.zip".
+std::string qmtSetName(const std::string& path);
+
+// Where the commands find the archive: `path` itself, settled first; where
+// nothing stands there, a QMT project's split or spanned set under the name
+// its backup writes (qmtSetName), settled too, when that stands; else
+// `path`. Throws as archiveFound does.
+std::string locateArchive(const SelectedArchive& archive);
+
+// Every archive name `record` names settled, in the folders its backups
+// write them to, so that a list of the folder shows them again.
+void settleProjectArchives(const qm::store::ProjectRecord& record);
+
 } // namespace qm::restore

@@ -34,7 +34,7 @@ void Restore::TestArchive()
     const qm::store::ProjectRecord& rec = state_.store.ProjectRecord(1);
     qm::store::AutobackLog& log = session_.log();
     try {
-        std::string path = archive->path;
+        std::string path = locateArchive(*archive);
         if (!archiveFound(path)) {
             const std::string missing = rec[F::ProjectName] + "\r\n (" + path + ")\r\n";
             if (!archive->isSelfExtracting()) {

@@ -46,6 +46,8 @@ void Restore::RestoreArchive()
     }
     store.LoadProject();
     store.LoadUserOptions();
+    // An archive a killed run left under its hidden name is listed again.
+    settleProjectArchives(store.ProjectRecord(1));
     view_.hideMainWindow();
     qm::store::NormalPointer(ui);
 

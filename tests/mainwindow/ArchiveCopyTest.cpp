@@ -2,6 +2,7 @@
 // folder the picker answers, on a temporary program folder.
 #include "app/ProgramState.h"
 #include "mainwindow/Procedures.h"
+#include "platform/fs/SetAside.h"
 
 #include "FakeMainWindowView.h"
 #include "FakeWindows.h"
@@ -124,6 +125,30 @@ TEST_F(ArchiveCopyTest, TheArchiveItselfIsNotATarget)
     EXPECT_NE(ui_.boxes()[0].prompt.find("the same file"), std::string::npos);
     EXPECT_EQ(qm::test::readFile(native("out/Home.qmt")), "the archive");
     EXPECT_TRUE(stdfs::is_symlink(native("disk/Home.qmt")));
+}
+
+// A split set under the name its backup writes goes whole, the last part
+// last; an archive a killed run left under its hidden name is put back and
+// sent.
+TEST_F(ArchiveCopyTest, ASetGoesWithAllItsPartsAndAnArchiveLeftAsideComesBack)
+{
+    stdfs::remove(native("out/Home.qmt"));
+    for (const char* part : {"Home.qmt.z01", "Home.qmt.z02", "Home.qmt.zip"})
+        qm::test::writeFile(native(std::string("out/") + part), part);
+    windows_.pickers.folders = {qm::pickers::FolderAnswer::okay(win("disk"))};
+    procs_.SendQMT();
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Copy Done: File copied successfully."});
+    for (const char* part : {"Home.qmt.z01", "Home.qmt.z02", "Home.qmt.zip"})
+        EXPECT_EQ(qm::test::readFile(native(std::string("disk/") + part)), part);
+
+    const stdfs::path program = native("out/Home.exe");
+    stdfs::rename(program, qm::fs::SetAside::asideName(program));
+    windows_.pickers.folders = {qm::pickers::FolderAnswer::okay(win("disk"))};
+    procs_.SendEXE();
+    EXPECT_EQ(prompts().back(), "Copy Done: File copied successfully.");
+    EXPECT_EQ(qm::test::readFile(native("disk/Home.exe")), "the program");
+    EXPECT_EQ(qm::test::readFile(program), "the program");
+    EXPECT_FALSE(stdfs::exists(qm::fs::SetAside::asideName(program)));
 }
 
 } // namespace

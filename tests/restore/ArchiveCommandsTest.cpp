@@ -4,8 +4,10 @@
 #include "session/ArchiveKinds.h"
 #include "session/BackupType.h"
 #include "restore/ArchiveSelection.h"
+#include "restore/RestoreRun.h"
 
 #include "platform/fs/CurrentFolder.h"
+#include "platform/fs/SetAside.h"
 
 #include "RestoreHome.h"
 #include "WinAceStandIn.h"
@@ -305,6 +307,71 @@ TEST_F(ArchiveCommandsTest, AceRoadsOfTestAndListing)
     EXPECT_TRUE(view_.visible);
     EXPECT_TRUE(ui_.boxes().empty());
     qm::fs::ChDir(qm::fs::fromNative(cwd));
+}
+
+// A kill while an archive was being replaced left it under its hidden name
+// only: each command puts it back under its own before it looks for it.
+TEST_F(ArchiveCommandsTest, AnArchiveAKilledRunLeftAsideIsFoundAgain)
+{
+    addProject("Home", {{"a.txt", "alpha"}});
+    const std::filesystem::path archive = native("out/Home.qmt");
+    const std::filesystem::path aside = qm::fs::SetAside::asideName(archive);
+    const auto leaveAside = [&] { std::filesystem::rename(archive, aside); };
+    select("Home");
+
+    leaveAside();
+    restore_.TestArchive();
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Test complete!: " + archivePath("Home") + " tests okay."});
+    EXPECT_TRUE(std::filesystem::exists(archive));
+    EXPECT_FALSE(std::filesystem::exists(aside));
+
+    leaveAside();
+    restore_.ViewArchive();
+    ASSERT_EQ(windows_.restore.openings.size(), 1u);
+    EXPECT_EQ(windows_.restore.rows.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(archive));
+
+    // The restore dialog lists the folder: the archive is back before it opens.
+    leaveAside();
+    bool listed = false;
+    windows_.restore.onRestore = [&](RestoreRun&) { listed = std::filesystem::exists(archive); };
+    restore_.RestoreArchive();
+    EXPECT_TRUE(listed);
+    EXPECT_FALSE(std::filesystem::exists(aside));
+    EXPECT_EQ(prompts().size(), 1u);
+}
+
+// A split or spanned QMT backup writes its set under the record's name with
+// ".zip" appended: the commands take it there when nothing stands under the
+// name itself, and the name itself first.
+TEST_F(ArchiveCommandsTest, AQmtSetIsTestedAndListedUnderTheNameItsBackupWrites)
+{
+    std::string noise(150000, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 2654435761u) >> 13);
+    addProject("Home", {{"a.txt", "alpha"}, {"big.bin", noise}}, {}, false);
+    {
+        qm::zip::PavikZip z;
+        z.SourceFolder = win("src-Home");
+        z.ArchivePath = archivePath("Home") + ".zip";
+        z.Level = 0;
+        z.SplitPartSize = 65536;
+        ASSERT_EQ(z.Build(), 0);
+    }
+    ASSERT_TRUE(std::filesystem::exists(native("out/Home.qmt.z02")));
+    select("Home");
+    restore_.TestArchive();
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Test complete!: " + archivePath("Home") + ".zip tests okay."});
+    restore_.ViewArchive();
+    ASSERT_EQ(windows_.restore.openings.size(), 1u);
+    EXPECT_EQ(windows_.restore.openings[0].ProjectName, archivePath("Home") + ".zip");
+    EXPECT_EQ(windows_.restore.rows.size(), 2u);
+    EXPECT_EQ(prompts().size(), 1u);
+
+    // An archive under the record's name comes first.
+    makeArchive(win("src-Home"), archivePath("Home"));
+    restore_.TestArchive();
+    EXPECT_EQ(prompts().back(), "Test complete!: " + archivePath("Home") + " tests okay.");
 }
 
 } // namespace
