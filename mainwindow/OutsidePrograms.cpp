@@ -5,6 +5,7 @@
 #include "app/ProgramState.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
+#include "platform/process/ProgramLookup.h"
 #include "platform/process/Shell.h"
 #include "platform/process/ShellCodes.h"
 #include "store/AutobackLog.h"
@@ -30,6 +31,21 @@ std::string userProgramFailed(const std::string& commandLine)
     return std::string("An error occurred while attempting to run") + CRLF + CRLF + commandLine + CRLF + CRLF +
            "This could happen if you have recently" + CRLF + "made changes to the User Options." + CRLF +
            "You must exit, then re-start Quillmate" + CRLF + "in order for the changes to take effect.";
+}
+
+// After the command of an editor that could not be started: where the
+// editor is looked for, and how to choose one.
+std::string editorChoice()
+{
+    const std::vector<std::string>& known = qm::process::knownTextEditors();
+    std::string names;
+    for (std::size_t i = 0; i < known.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == known.size() ? " or " : ", ") + known[i];
+    // Sentences, not lines: the box wraps them.
+    return "Quillmate tries $VISUAL, then $EDITOR, then the first installed of " + names +
+           ", then xdg-open (Debian package xdg-utils)." + CRLF +
+           "To choose an editor, set VISUAL or EDITOR to its command (for example VISUAL=gedit) before you "
+           "start Quillmate.";
 }
 
 // A launch that throws (a path the drive table cannot map, ...) fails like
@@ -117,8 +133,20 @@ void OutsidePrograms::openInEditor(const std::string& program, const std::string
             arguments.push_back(qm::fs::toNative(document).string());
         return qm::store::openWithProgram(launcher_, program, arguments);
     });
-    if (!succeeded(code))
-        showError(ui_, cannotStart("the text editor", document.empty() ? program : program + " " + document));
+    if (succeeded(code))
+        return;
+    // The command tried: the editor found and the document; without an
+    // editor, the document alone.
+    std::string command;
+    for (const std::string& word : qm::process::textEditorCommand())
+        command += (command.empty() ? "" : " ") + word;
+    const bool none = command.empty();
+    if (!document.empty())
+        command += (none ? "" : " ") + document;
+    std::string text = std::string("Could not start the text editor:") + CRLF + CRLF;
+    if (!command.empty())
+        text += command + CRLF + CRLF;
+    showError(ui_, text + (none ? "None was found: " : "") + editorChoice());
 }
 
 void OutsidePrograms::OpenNotePad() { openInEditor("Notepad.exe", {}); }

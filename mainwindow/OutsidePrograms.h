@@ -62,8 +62,11 @@ public:
     // host path handed over as one argument). An editor that cannot be
     // started, or that ends with a failure at once (xdg-open, standing in
     // for a missing editor, with no program for the file), gives "Could not
-    // start the text editor:", a blank line and the command with the log
-    // (critical, "Error!").
+    // start the text editor:", a blank line, the editor tried with the log
+    // (the log alone when none was found: "None was found: " heads the rest)
+    // and a blank line, then where the editor is looked for ($VISUAL,
+    // $EDITOR, the known editors, xdg-open) and how to choose one (critical,
+    // "Error!").
     void OpenNotePad();
     void ViewLog();
 

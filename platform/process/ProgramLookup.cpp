@@ -133,14 +133,20 @@ std::vector<std::string> textEditorCommand()
     for (const char* var : {"VISUAL", "EDITOR"})
         if (auto words = editorFromVariable(var); !words.empty())
             return words;
-    static const char* const known[] = {"gnome-text-editor", "gedit", "kate", "kwrite", "mousepad",
-                                        "pluma", "xed", "featherpad", "leafpad", "geany"};
-    for (const char* name : known)
+    for (const std::string& name : knownTextEditors())
         if (auto p = findOnPath(name))
             return {*p};
     if (auto p = findOnPath("xdg-open"))
         return {*p};
     return {};
+}
+
+const std::vector<std::string>& knownTextEditors()
+{
+    static const std::vector<std::string> known{"gnome-text-editor", "gedit",      "kate",    "kwrite",
+                                                "mousepad",          "pluma",      "xed",     "featherpad",
+                                                "leafpad",           "geany"};
+    return known;
 }
 
 } // namespace qm::process

@@ -37,9 +37,12 @@ Found resolveProgram(const std::string& name, const std::string& baseDir, bool s
 bool isNotepadName(const std::string& name);
 
 // The command that opens a text file for the user: $VISUAL, else $EDITOR,
-// else the first known graphical editor on PATH, else xdg-open. The first
-// word is a host path; the file goes after the last word. Empty when there
-// is none.
+// else the first known graphical editor on PATH (knownTextEditors), else
+// xdg-open. The first word is a host path; the file goes after the last
+// word. Empty when there is none.
 std::vector<std::string> textEditorCommand();
+
+// The graphical editors textEditorCommand looks for, in its order.
+const std::vector<std::string>& knownTextEditors();
 
 } // namespace qm::process

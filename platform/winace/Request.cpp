@@ -55,7 +55,7 @@ bool applySwitch(Request& r, const std::string& arg)
     else if (low == "yo")
         r.overwrite = true;
     else if (low == "y" || low == "rr" || low == "av+" || low == "s" || (low[0] == 'd' && digits(low.substr(1))))
-        ; // accepted: no prompts are ever asked, and the rest is the ACE format's own
+        ; // accepted: no yes/no question is ever asked, and the rest is the ACE format's own
     else
         return false;
     return true;

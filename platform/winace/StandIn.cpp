@@ -12,9 +12,11 @@
 #include "platform/registry/Registry.h"
 #include "platform/zip/PavikZip.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <map>
+#include <set>
 
 namespace qm::winace {
 
@@ -116,16 +118,62 @@ public:
         line((old == held.end() ? "Adding " : "Updating ") + oneLine(name));
         ++files;
     }
+    // A test or an extraction goes over the archive in rounds, one for each
+    // password given (see readArchive): the entries that came through whole in
+    // an earlier round, with the warnings an extraction gave them then;
+    // and of this round, the entries skipped for a missing or wrong
+    // password (in archive order) and the first other reason an entry was
+    // skipped for that counts as a warning.
+    std::map<std::string, std::vector<std::string>> whole;
+    std::vector<std::string> locked;
+    int otherReason = 0;
+
+    void newRound()
+    {
+        files = warnings = 0;
+        locked.clear();
+        otherReason = 0;
+        seen_.clear();
+        skipped_.clear();
+        notes_.clear();
+    }
+    void endRound()
+    {
+        for (const std::string& name : seen_)
+            if (!skipped_.count(name))
+                whole.emplace(name, std::move(notes_[name]));
+    }
+
     void BeforeTest(const std::string& name) override
     {
         line("Testing " + oneLine(name));
         ++files;
+        seen_.push_back(name);
     }
-    void BeforeUnzip(const std::string& name, bool&) override { line("Extracting " + oneLine(name)); }
+    void BeforeUnzip(const std::string& name, bool& skip) override
+    {
+        line("Extracting " + oneLine(name));
+        if (const auto done = whole.find(name); done != whole.end()) {
+            // Written in an earlier round: it stays as it is.
+            for (const std::string& note : done->second)
+                line(note);
+            warnings += int(done->second.size());
+            skip = true;
+            return;
+        }
+        seen_.push_back(name);
+    }
     void FileSkipped(const std::string& name, const std::string&, const std::string&, int reason) override
     {
         if (reason == qm::zip::skip::SkippedByHandler)
             return;
+        skipped_.insert(name);
+        const bool password = reason == qm::zip::skip::BadPassword || reason == qm::zip::skip::PasswordOrData;
+        if (password) {
+            if (whole.count(name))
+                return; // opened by an earlier password: a test goes over it again
+            locked.push_back(name);
+        }
         if (reason == qm::zip::skip::NotFound) {
             line("Not found: " + oneLine(name));
         } else {
@@ -133,11 +181,14 @@ public:
             if (r_.command == 'x' && reason == qm::zip::skip::TargetExists)
                 return; // plain "x" keeps existing files
         }
+        if (!password && otherReason == 0)
+            otherReason = reason;
         ++warnings;
     }
     void Warning(const std::string& name, int code) override
     {
         line("Warning: " + oneLine(name) + ": " + qm::zip::errorText(1, code));
+        notes_[name].push_back(out_.lines.back());
         ++warnings;
     }
     void FileListed(const qm::zip::ListedEntry& e) override { listed.push_back(e); }
@@ -167,6 +218,9 @@ private:
     const Request& r_;
     Outcome& out_;
     std::map<std::string, std::string> sources_;
+    std::vector<std::string> seen_;    // this round's entries, in order
+    std::set<std::string> skipped_;   // this round's skipped entries
+    std::map<std::string, std::vector<std::string>> notes_; // this round's warnings, per entry
 };
 
 // The entries of `archive`, listed into the report.
@@ -290,9 +344,69 @@ void list(qm::zip::PavikZip& z, Report& report, Outcome& out)
     out.lines.push_back(out.summary);
 }
 
+// One round of a test or an extraction, with `password`, into `out`.
+// Gives the result.
+int readRound(const Request& r, qm::zip::PavikZip& z, Report& report, Outcome& out, const std::string& password)
+{
+    report.newRound();
+    z.Password = password;
+    int result = zr::Ok;
+    if (r.command == 't') {
+        result = z.Test();
+    } else {
+        z.ExtractFolder = qm::fs::CurDir();
+        z.SkipWhenExisting = !r.overwrite;
+        for (const std::string& n : r.names)
+            z.AddListEntry(n);
+        z.FileMask = r.names.empty() ? "*" : "";
+        result = z.Extract();
+    }
+    report.endRound();
+    if (result == zr::BadPassword && report.locked.empty()) {
+        // Only entries that an earlier password opened failed for this one
+        // (a test goes over them again): they are sound.
+        if (report.otherReason != 0) {
+            failed(out, z.ErrorText(2, report.otherReason));
+            return result;
+        }
+        result = zr::Ok;
+    }
+    if (result != zr::Ok)
+        failed(out, z, result);
+    else if (r.command == 't')
+        out.lines.push_back(std::to_string(report.files) + " file(s) tested, the archive is sound");
+    return result;
+}
+
+// A test or an extraction ("t", "x"). Entries skipped for want of a password
+// the command line did not give make it ask, and go over the archive again
+// with the answer, until every entry has been opened or the user cancels.
+void readArchive(const Request& r, qm::zip::PavikZip& z, Report& report, Outcome& out, const PasswordAsker& ask)
+{
+    const std::size_t head = out.lines.size();
+    int result = readRound(r, z, report, out, r.password);
+    std::string asked; // the entry the last question named
+    while (ask && r.password.empty() && !report.locked.empty() && result != zr::DiskFull) {
+        PasswordQuestion question;
+        question.archive = r.archive;
+        question.entry = oneLine(report.locked.front());
+        question.entries = int(report.locked.size());
+        question.wrong = !asked.empty() &&
+                         std::find(report.locked.begin(), report.locked.end(), asked) != report.locked.end();
+        asked = report.locked.front();
+        const std::optional<std::string> password = ask(question);
+        if (!password)
+            return; // Cancel: this round's report stands
+        out.lines.resize(head);
+        out.summary.clear();
+        out.exitCode = ExitOk;
+        result = readRound(r, z, report, out, *password);
+    }
+}
+
 } // namespace
 
-Outcome run(const Request& r, const std::string& ownFolder)
+Outcome run(const Request& r, const std::string& ownFolder, const PasswordAsker& ask)
 {
     Outcome out;
     Report report(r, out);
@@ -312,19 +426,8 @@ Outcome run(const Request& r, const std::string& ownFolder)
             list(z, report, out);
             break;
         case 't':
-            if (const int result = z.Test(); result != zr::Ok)
-                failed(out, z, result);
-            else
-                out.lines.push_back(std::to_string(report.files) + " file(s) tested, the archive is sound");
-            break;
         case 'x':
-            z.ExtractFolder = qm::fs::CurDir();
-            z.SkipWhenExisting = !r.overwrite;
-            for (const std::string& n : r.names)
-                z.AddListEntry(n);
-            z.FileMask = r.names.empty() ? "*" : "";
-            if (const int result = z.Extract(); result != zr::Ok)
-                failed(out, z, result);
+            readArchive(r, z, report, out, ask);
             break;
         default:
             failed(out, "unknown command");
@@ -341,12 +444,12 @@ Outcome run(const Request& r, const std::string& ownFolder)
 }
 
 int runProgram(const std::vector<std::string>& args, const std::filesystem::path& ownFolder,
-               const ListingWindow& window)
+               const ListingWindow& window, const PasswordAsker& ask)
 {
     const Parsed parsed = parseArguments(args);
     Outcome out;
     if (parsed.error.empty()) {
-        out = run(parsed.request, qm::fs::fromNative(ownFolder));
+        out = run(parsed.request, qm::fs::fromNative(ownFolder), ask);
     } else {
         out.lines = {"Error: " + oneLine(parsed.error), "Failed."};
         out.exitCode = ExitFailed;

@@ -1,17 +1,20 @@
 // WinAce, the stand-in of the outside archiver: "WinAce <command> [switches]
-// archive [@list] [names]" (see Request.h; a listing shows its window when
-// there is a display), or "WinAce --install [stub]", which registers this
+// archive [@list] [names]" (see Request.h; when there is a display a
+// listing shows its window, and a test or an extraction asks in one for a
+// password it needs and was not given), or "WinAce --install [stub]", which registers this
 // program and lays its self-extractor stub (by default the program folder's
 // pvksfx32.bin, the folder above this one).
 #include "platform/net/Connections.h"
 #include "platform/ui/Display.h"
 #include "platform/winace/StandIn.h"
 #include "platform/winace/forms/ListWindow.h"
+#include "platform/winace/forms/PasswordWindow.h"
 
 #include <QApplication>
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,13 +36,23 @@ int main(int argc, char** argv)
         (status == qm::winace::ExitOk ? std::cout : std::cerr) << message << '\n';
         return status;
     }
-    // A listing shows its window when there is a display to show it on.
+    // The windows, when there is a display to show them on; without one a
+    // listing goes to the log alone and a password is never asked for.
+    std::optional<QApplication> app; // made when a window is first shown
     qm::winace::ListingWindow window;
-    if (!qm::ui::NoDisplay())
+    qm::winace::PasswordAsker ask;
+    if (!qm::ui::NoDisplay()) {
         window = [&](const qm::winace::Request& request, const qm::winace::Outcome& outcome) {
-            QApplication app(argc, argv);
+            if (!app)
+                app.emplace(argc, argv);
             qm::winace::ListWindow list(request.archive, outcome);
             list.exec();
         };
-    return qm::winace::runProgram(args, self.parent_path(), window);
+        ask = [&](const qm::winace::PasswordQuestion& question) {
+            if (!app)
+                app.emplace(argc, argv);
+            return qm::winace::askPassword(question);
+        };
+    }
+    return qm::winace::runProgram(args, self.parent_path(), window, ask);
 }

@@ -2,9 +2,11 @@
 // and the page itself: every button-bar caption, a part for every window
 // F1 can be pressed in, a topic for every help context of the record
 // editor, no link to a part it does not have, and what the target folders
-// are for.
+// are for; the kinds the archive kind window offers, what the ACE spanned
+// kinds do and what a test writes to the log, there and in the README.
 #include "editor/EditorColumns.h"
 #include "mainwindow/Commands.h"
+#include "session/BackupType.h"
 
 #include "TestSupport.h"
 
@@ -100,6 +102,42 @@ TEST(HelpPageTest, TheTargetFoldersSayWhereArchivesAreMadeAndWhereTheyExtract)
         << restoring;
     EXPECT_NE(restoring.find("The Target Folder and the overwrite and date rules chosen here are not passed to it."),
               std::string::npos);
+}
+
+// The kinds part counts and names the kinds the window offers, and no
+// other; of the spanned kinds, where the ACE ones put their archive; of
+// testing, that an ACE test writes nothing to the log.
+TEST(HelpPageTest, TheKindsAreThoseTheWindowOffersAndTheAceOnesSayWhatTheyDo)
+{
+    const std::string html = page();
+    const qm::session::BackupTypeSetup window = qm::session::setupForBackup();
+    std::size_t offered = 0;
+    for (const qm::session::ArchiveKind& k : qm::session::archiveKinds()) {
+        const bool named = html.find("<td>" + std::string(k.caption) + "</td>") != std::string::npos;
+        EXPECT_EQ(named, window.shown[std::size_t(k.index)]) << k.caption;
+        offered += window.shown[std::size_t(k.index)];
+    }
+    const char* const numbers[] = {"ten", "eleven", "twelve"};
+    ASSERT_TRUE(offered >= 10 && offered <= 12);
+    const std::string kinds = between(html, "<p id=\"frmBackupType\">", "</p>");
+    EXPECT_NE(kinds.find(std::string(" in ") + numbers[offered - 10] + " kinds"), std::string::npos) << kinds;
+
+    const std::string spanned = between(html, "<li><b>Spanned</b>", "</li>");
+    for (const char* says : {"nothing is written on the drive chosen", "the ACE spanned one in the ACE Target Folder",
+                             "the ACE EXE spanned program in the ACE EXE Target Folder",
+                             "spreads no archive over disks"})
+        EXPECT_NE(spanned.find(says), std::string::npos) << says;
+    const std::string testing = between(html, "<h3 id=\"Test\">", "<p id=\"frmAction\">");
+    EXPECT_NE(testing.find("ACE archiver: its result list is shown (below), and nothing is written to the log"),
+              std::string::npos);
+
+    const std::string readme =
+        std::regex_replace(qm::test::readFile(qm::test::sourceDir() / "README.md"), std::regex(R"(\s+)"), " ");
+    for (const char* says : {"so the entries of deleted files stay in it",
+                             "the ACE and ACE EXE archives (single file, split,",
+                             "A QMT or EXE spanned backup makes a new set each time, from the files alone",
+                             "write nothing on the drive chosen", "An ACE test writes nothing to `autoback.log`"})
+        EXPECT_NE(readme.find(says), std::string::npos) << says;
 }
 
 } // namespace

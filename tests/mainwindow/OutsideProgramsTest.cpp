@@ -55,6 +55,14 @@ std::string longMessage(const std::string& commandLine)
            "You must exit, then re-start Quillmate\r\nin order for the changes to take effect.";
 }
 
+// What the editor's box says after the command: where the editor is looked
+// for and how to choose one.
+const std::string EditorChoice =
+    "Quillmate tries $VISUAL, then $EDITOR, then the first installed of gnome-text-editor, gedit, kate, kwrite, "
+    "mousepad, pluma, xed, featherpad, leafpad or geany, then xdg-open (Debian package xdg-utils).\r\n"
+    "To choose an editor, set VISUAL or EDITOR to its command (for example VISUAL=gedit) before you start "
+    "Quillmate.";
+
 TEST_F(OutsideProgramsTest, EmptyOptionsGiveOnlyTheirMessagesAndStartNothing)
 {
     dispatch(procs_, Command::OpenExternalZIP);
@@ -114,13 +122,14 @@ TEST_F(OutsideProgramsTest, TheEditorGetsTheLogAsOneArgumentInAFolderWithBlanks)
     EXPECT_EQ(launcher_.starts, (std::vector<V>{{editor}, {editor, native("Quill mate/autoback.log").string()}}));
     EXPECT_TRUE(ui_.boxes().empty());
 
-    // An editor that does not start is reported with the command; nothing ends.
+    // An editor that does not start is reported with its command and how
+    // to choose another; nothing ends.
     launcher_.result = FileNotFound;
     procs_.OpenNotePad();
     procs_.ViewLog();
-    EXPECT_EQ(prompts(), (V{"Could not start the text editor:\r\n\r\nNotepad.exe",
-                            "Could not start the text editor:\r\n\r\nnotepad.exe " + win("Quill mate") +
-                                "\\autoback.log"}));
+    EXPECT_EQ(prompts(), (V{"Could not start the text editor:\r\n\r\n" + editor + "\r\n\r\n" + EditorChoice,
+                            "Could not start the text editor:\r\n\r\n" + editor + " " + win("Quill mate") +
+                                "\\autoback.log\r\n\r\n" + EditorChoice}));
     EXPECT_EQ(ui_.boxes()[1].title, "Error!");
     EXPECT_TRUE(view_.calls.empty());
 }
@@ -139,8 +148,10 @@ TEST_F(OutsideProgramsTest, AnEditorThatFailsAtOnceIsReported)
     Procedures procs(state, view_, windows_.windows);
     dispatch(procs, Command::OpenNotePad);
     dispatch(procs, Command::ViewLog);
-    EXPECT_EQ(prompts(), (V{"Could not start the text editor:\r\n\r\nNotepad.exe",
-                            "Could not start the text editor:\r\n\r\nnotepad.exe " + win("autoback.log")}));
+    const std::string opener = native("opener/xdg-open").string();
+    EXPECT_EQ(prompts(), (V{"Could not start the text editor:\r\n\r\n" + opener + "\r\n\r\n" + EditorChoice,
+                            "Could not start the text editor:\r\n\r\n" + opener + " " + win("autoback.log") +
+                                "\r\n\r\n" + EditorChoice}));
     for (const auto& b : ui_.boxes())
         EXPECT_EQ(b.title, "Error!");
 
@@ -148,6 +159,15 @@ TEST_F(OutsideProgramsTest, AnEditorThatFailsAtOnceIsReported)
     qm::test::writeFile(native("opener/xdg-open"), "#!/bin/sh\nexit 0\n");
     procs.ViewLog();
     EXPECT_EQ(ui_.boxes().size(), 2u);
+
+    // No editor at all, not even the opener: the box says so.
+    std::filesystem::remove(native("opener/xdg-open"));
+    procs.OpenNotePad();
+    procs.ViewLog();
+    EXPECT_EQ(prompts().at(2), "Could not start the text editor:\r\n\r\nNone was found: " + EditorChoice);
+    EXPECT_EQ(prompts().at(3),
+              "Could not start the text editor:\r\n\r\n" + win("autoback.log") + "\r\n\r\nNone was found: " +
+                  EditorChoice);
 }
 
 TEST_F(OutsideProgramsTest, LinksOpenThroughTheShellAndAFailureGivesTheBrowserMessage)

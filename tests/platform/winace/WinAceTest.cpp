@@ -3,9 +3,11 @@
 // build, its archives read back by our zip control, Python's zipfile, and
 // the self-extracting one run offscreen.
 #include "platform/datetime/DateTime.h"
+#include "platform/fs/CurrentFolder.h"
 #include "platform/fs/FileOps.h"
 #include "platform/registry/Registry.h"
 #include "platform/winace/Request.h"
+#include "platform/winace/StandIn.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/SfxBlock.h"
 
@@ -252,6 +254,98 @@ TEST_F(WinAceTest, PasswordsCommentsAndExtraction)
     EXPECT_EQ(qm::test::readFile(src() / "b.txt"), "beta");
     EXPECT_EQ(ace({"x", "-y", "-yo", "-pmy  secret", archive}), 0);
     EXPECT_EQ(qm::test::readFile(src() / "a.txt"), "alpha");
+}
+
+// A test or an extraction of an encrypted archive without -p asks for the
+// password (a scripted answerer, the program's run in this process): the
+// right one makes the run whole, a wrong one is asked for again as wrong,
+// and Cancel ends the run as the program without a display to ask on does.
+TEST_F(WinAceTest, WithoutItsPasswordAnEncryptedArchiveAsksForIt)
+{
+    const std::string archive = out("P.ace");
+    ASSERT_EQ(ace({"a", "-r", "-psecret", "-y", archive}), 0);
+    const stdfs::path unpack = home_ / "unpack";
+    stdfs::create_directories(unpack);
+    // The program, with no display: nothing asked, as it always was.
+    ASSERT_EQ(ace({"t", archive}), 2);
+    const std::vector<std::string> testUnasked = log();
+    std::string output;
+    ASSERT_EQ(qm::test::runCommand({"env", "-C", unpack.string(), qm::test::winAceCopy(home_.path()).string(), "x",
+                                    archive},
+                                   &output),
+              2);
+    const std::vector<std::string> extractUnasked = log();
+    const std::string missing = "Skipped a.txt: The password is missing or wrong.";
+    EXPECT_NE(std::find(extractUnasked.begin(), extractUnasked.end(), missing), extractUnasked.end());
+
+    std::vector<qm::winace::PasswordQuestion> asked;
+    auto run = [&](const std::string& command, std::vector<std::optional<std::string>> answers,
+                   const std::string& of = {}) {
+        asked.clear();
+        const qm::winace::PasswordAsker ask = [&](const qm::winace::PasswordQuestion& q) {
+            asked.push_back(q);
+            return asked.size() <= answers.size() ? answers[asked.size() - 1] : std::nullopt;
+        };
+        return qm::winace::runProgram({command, of.empty() ? archive : of}, home_ / "WinAce", {}, ask);
+    };
+    const std::string cwd = qm::fs::CurDir();
+    qm::fs::ChDir(qm::fs::fromNative(unpack));
+
+    for (const std::string command : {"t", "x"}) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(run(command, {std::nullopt}), 2);
+        EXPECT_EQ(log(), command == "t" ? testUnasked : extractUnasked);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].archive, archive);
+        EXPECT_EQ(asked[0].entry, "a.txt");
+        EXPECT_EQ(asked[0].entries, 3);
+        EXPECT_FALSE(asked[0].wrong);
+        EXPECT_FALSE(stdfs::exists(unpack / "a.txt"));
+
+        EXPECT_EQ(run(command, {"wrong", "secret"}), 0);
+        ASSERT_EQ(asked.size(), 2u);
+        EXPECT_TRUE(asked[1].wrong);
+        EXPECT_EQ(asked[1].entries, 3);
+        EXPECT_EQ(log().back(), "Done.");
+    }
+    EXPECT_EQ(log(), (std::vector<std::string>{"Archive: " + archive, "Extracting a.txt", "Extracting b.txt",
+                                               "Extracting sub\\", "Extracting sub\\c.txt", "Done."}));
+    EXPECT_EQ(qm::test::readFile(unpack / "a.txt"), "alpha");
+    EXPECT_EQ(qm::test::readFile(unpack / "sub" / "c.txt"), "gamma");
+
+    // The right one at once; an extraction that had written the plain
+    // entries before it asked leaves them as they are.
+    stdfs::remove_all(unpack / "sub");
+    stdfs::remove(unpack / "a.txt");
+    stdfs::remove(unpack / "b.txt");
+    qm::test::writeFile(src() / "plain.txt", "plain");
+    ASSERT_EQ(ace({"a", "-y", archive, "plain.txt"}), 0); // one entry without a password
+    EXPECT_EQ(run("x", {"secret"}), 0);
+    EXPECT_EQ(asked.size(), 1u);
+    const std::vector<std::string> lines = log();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Extracting plain.txt"), 1);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("Skipped"); }),
+              0);
+    EXPECT_EQ(qm::test::readFile(unpack / "plain.txt"), "plain");
+    EXPECT_EQ(qm::test::readFile(unpack / "b.txt"), "beta");
+    EXPECT_EQ(run("t", {"secret"}), 0);
+    EXPECT_EQ(log()[log().size() - 2], "5 file(s) tested, the archive is sound");
+
+    // Entries of two passwords (one changed between updates): each in turn.
+    const std::string two = out("Two.ace");
+    ASSERT_EQ(ace({"a", "-pone", "-y", two, "a.txt"}), 0);
+    ASSERT_EQ(ace({"a", "-ptwo", "-y", two, "b.txt"}), 0);
+    stdfs::remove(unpack / "a.txt");
+    stdfs::remove(unpack / "b.txt");
+    for (const std::string command : {"t", "x"}) {
+        EXPECT_EQ(run(command, {"one", "two"}, two), 0) << command;
+        ASSERT_EQ(asked.size(), 2u);
+        EXPECT_EQ(asked[1].entry, "b.txt");
+        EXPECT_FALSE(asked[1].wrong);
+        EXPECT_EQ(log().back(), "Done.");
+    }
+    EXPECT_EQ(qm::test::readFile(unpack / "b.txt"), "beta");
+    qm::fs::ChDir(cwd);
 }
 
 TEST_F(WinAceTest, SelfExtractorCarriesTitleAndIntroductionAndExtractsOffscreen)
