@@ -83,7 +83,8 @@ stdfs::path copyToTemp(const stdfs::path& from, const stdfs::path& folder, TempF
     if (!in.open(from))
         throw IoError{errno, from};
     OutFile out;
-    out.attach(into.create(folder, -1, mode, stem), into.path(), faults);
+    const int fd = into.create(folder, -1, mode, stem); // before its path is taken
+    out.attach(fd, into.path(), faults);
     std::vector<char> buf(1 << 20);
     uint64_t at = 0;
     while (at < in.size()) {

@@ -44,6 +44,9 @@ inline constexpr int SfxValueTooLong = 536;
 inline constexpr int SfxBadAssociation = 537;
 inline constexpr int SfxNeedsZip64 = 538;
 inline constexpr int SfxCannotSplit = 539;
+// A disk offered for a spanned archive has too little room for its part,
+// even counting the file of the archive's name that the part would replace.
+inline constexpr int DiskTooSmall = 540;
 } // namespace result
 
 // Why a file or entry was skipped (text kind 2).
@@ -89,6 +92,13 @@ inline constexpr int FirstDiskRestored = 108;
 // ... or it holds the start of the unfinished set (it was no longer in the
 // drive, or held nothing before).
 inline constexpr int FirstDiskUnfinished = 109;
+// ... or it holds what it held before again, but a later disk's file of the
+// archive's name was written over, so the set those disks held before is no
+// longer whole ...
+inline constexpr int EarlierSetBroken = 110;
+// ... or its file made room for the set's first part and could not be put
+// back: it holds neither.
+inline constexpr int FirstDiskEmptied = 111;
 } // namespace warning
 
 // Text kinds of ErrorText.

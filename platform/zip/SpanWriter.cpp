@@ -6,7 +6,9 @@
 #include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,52 +43,113 @@ bool makeFolders(const stdfs::path& folder)
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+void syncFolder(const stdfs::path& folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// The file of the archive's name on a disk: the one the disk's part replaces.
+struct OldFile {
+    bool regular = false;
+    mode_t mode = 0;
+    uint64_t freed = 0; // the room it gives back when it goes
+};
+
+OldFile oldFileAt(const stdfs::path& p)
+{
+    OldFile old;
+    struct stat st {};
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return old;
+    old.regular = true;
+    old.mode = st.st_mode & 07777;
+    if (st.st_nlink == 1) // another name keeps its blocks
+        old.freed = uint64_t(st.st_blocks) * 512;
+    return old;
+}
+
+// The mode a disk's file gets, as a single-file archive's: the old file's
+// (a self-extractor's program gaining execute wherever it may be read, any
+// other part losing it), 0755 for a new program; nothing for a new plain
+// file, which keeps the mode it was made with. None beyond `allowed`.
+std::optional<mode_t> partMode(const OldFile& old, bool program, mode_t allowed)
+{
+    mode_t mode = 0;
+    if (old.regular) {
+        mode = program ? old.mode | (old.mode & 0444) >> 2 : old.mode & ~mode_t(0111);
+    } else if (program) {
+        mode = 0755;
+    } else {
+        return std::nullopt;
+    }
+    return mode & allowed;
+}
+
 // The file the first disk held before a set that needs more disks took its
-// name. The first disk is out of the drive once the second is asked for, so
-// nothing of it may wait on the disk itself: it waits beside the whole
-// archive in the temporary folder instead, and goes back onto the first
-// disk when the build stops while that disk is still in the drive.
+// name, or before its first part needed the room that file took. The first
+// disk is out of the drive once the second is asked for, so nothing of it
+// may wait on the disk itself: it waits beside the whole archive in the
+// temporary folder instead, and goes back onto the first disk when the
+// build stops while that disk is still in the drive.
 class FirstDiskBefore {
 public:
     FirstDiskBefore(PavikZip& z, OpContext& ctx, const stdfs::path& folder) : z_(z), ctx_(ctx), folder_(folder) {}
+
+    enum class Back { Yes, No, NeitherOnDisk };
 
     // Keeps a copy of what `onDisk` holds, if it is a file. Throws IoError:
     // a copy that cannot be made stops the build before the disk changes.
     void keep(const stdfs::path& onDisk)
     {
         struct stat st {};
-        if (::lstat(onDisk.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        if (held_ || ::lstat(onDisk.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             return;
         mode_ = st.st_mode & 07777;
         copyToTemp(onDisk, folder_, copy_, 0600, z_.faults(), ctx_, TempFile::stemFor(onDisk));
         held_ = true;
     }
-    // Puts it back at `onDisk`; false when that cannot be done. The Cancel
-    // that may have stopped the build does not stop this.
-    bool putBack(const stdfs::path& onDisk)
+    bool held() const { return held_; }
+    // Puts it back at `onDisk`. Where the disk has no room for it beside
+    // what stands there now, that goes first; when the copy then cannot be
+    // made, the disk holds neither. The Cancel that may have stopped the
+    // build does not stop this.
+    Back putBack(const stdfs::path& onDisk)
     {
         if (!held_)
-            return false;
+            return Back::No;
         const bool stopAsked = std::exchange(z_.AbortRequested, false);
-        const bool back = copyBack(onDisk);
+        const Back back = copyBack(onDisk);
         z_.AbortRequested = z_.AbortRequested || stopAsked;
         return back;
     }
 
 private:
-    bool copyBack(const stdfs::path& onDisk)
+    Back copyBack(const stdfs::path& onDisk)
     {
+        bool cleared = false;
         try {
+            struct stat st {};
+            if (::stat(copy_.path().c_str(), &st) != 0)
+                return Back::No;
+            if (oldFileAt(onDisk).regular && roomOn(onDisk.parent_path()) < uint64_t(st.st_size)) {
+                nameChanging(z_.faults(), onDisk);
+                cleared = ::unlink(onDisk.c_str()) == 0;
+            }
             TempFile back;
             copyToTemp(copy_.path(), onDisk.parent_path(), back, mode_, z_.faults(), ctx_, TempFile::stemFor(onDisk));
             ::chmod(back.path().c_str(), mode_);
             nameChanging(z_.faults(), onDisk);
             if (::rename(back.path().c_str(), onDisk.c_str()) != 0)
-                return false;
+                return cleared ? Back::NeitherOnDisk : Back::No;
             back.keep();
-            return true;
+            syncFolder(onDisk.parent_path());
+            return Back::Yes;
         } catch (...) {
-            return false;
+            return cleared ? Back::NeitherOnDisk : Back::No;
         }
     }
 
@@ -98,6 +161,34 @@ private:
     bool held_ = false;
 };
 
+// How a disk takes its part.
+struct Placing {
+    uint64_t capacity = 0;      // what the part may hold
+    bool oldGivesWay = false;   // the old file goes before the part is written
+    std::optional<mode_t> mode; // the part's mode
+};
+
+// Weighs the disk whose archive file is `onDisk` for a part of at most
+// `want` bytes (what remains of the set, or less where parts have a size),
+// `least` of which must sit on it whole. The part is written beside the old
+// file where it fits; otherwise the old file gives way and the disk's whole
+// room counts. A disk too small even so is refused (ResultError).
+Placing weigh(const stdfs::path& onDisk, uint64_t want, uint64_t partSize, uint64_t least, bool program,
+              mode_t allowed)
+{
+    const OldFile old = oldFileAt(onDisk);
+    const uint64_t beside = roomOn(onDisk.parent_path());
+    auto limited = [partSize](uint64_t room) { return partSize > 0 ? std::min(room, partSize) : room; };
+    Placing p;
+    p.mode = partMode(old, program, allowed);
+    const uint64_t whole = limited(beside + old.freed);
+    if (whole < least || (whole < LeastRoom && whole < want))
+        throw ResultError{result::DiskTooSmall};
+    p.oldGivesWay = old.freed > 0 && beside < limited(want);
+    p.capacity = p.oldGivesWay ? whole : limited(beside);
+    return p;
+}
+
 } // namespace
 
 void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const std::string& prefix)
@@ -108,14 +199,23 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
     std::vector<FileIdentity> written; // disks finished in this run
     std::unique_ptr<TempFile> temp;
     stdfs::path target;
-    uint64_t room = 0; // what the disk now in takes
     bool finishing = false; // the disk closed next is the last
     FirstDiskBefore before(z, ctx, source.parent_path());
+    const mode_t allowed = z.OwnerOnlyFiles ? 0700 : 07777;
+    const uint64_t partSize = z.SplitPartSize > 0 ? uint64_t(z.SplitPartSize) : 0;
+    // What the disks take in all: the copied archive behind the program and
+    // the spanning signature.
+    struct stat whole {};
+    const uint64_t total = prefix.size() + 4 + (::stat(source.c_str(), &whole) == 0 ? uint64_t(whole.st_size) : 0);
+    uint64_t done = 0;                // on the disks finished so far
+    bool firstGaveWay = false;        // the first disk's old file went before its part was written
+    bool laterWrittenOver = false;    // a later disk's file of the archive's name was replaced or removed
 
     VolumeOutput::Hooks hooks;
     hooks.open = [&](uint32_t index) {
         const uint32_t number = index + 1;
-        uint64_t capacity = 0;
+        const uint64_t left = total > done ? total - done : 0;
+        Placing place;
         target = slot.request(number, [&](const stdfs::path& p) {
             // The disk just finished is still in the drive: not this one.
             if (std::optional<FileIdentity> id = identityOf(p))
@@ -125,45 +225,56 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
             if (!makeFolders(folder))
                 return false;
             qm::fs::removeStaleTemps(folder, TempFile::stemFor(p)); // a killed run's disk in the making
-            capacity = roomOn(folder);
-            if (z.SplitPartSize > 0)
-                capacity = std::min<uint64_t>(capacity, uint64_t(z.SplitPartSize));
-            return capacity >= LeastRoom;
+            // The program must sit whole on the first disk.
+            place = weigh(p, left, partSize, index == 0 ? prefix.size() : 0, index == 0 && !prefix.empty(),
+                          allowed);
+            return true;
         }, false);
         slot.label(number);
+        if (place.oldGivesWay) {
+            // What remains does not fit beside the old file: it goes first,
+            // the first disk's kept in the temporary folder.
+            if (index == 0)
+                before.keep(target);
+            nameChanging(z.faults(), target);
+            if (::unlink(target.c_str()) != 0 && errno != ENOENT)
+                throw IoError{errno, target};
+            (index == 0 ? firstGaveWay : laterWrittenOver) = true;
+            syncFolder(target.parent_path());
+            const uint64_t room = roomOn(target.parent_path());
+            place.capacity = std::min(place.capacity, room);
+        }
         temp = std::make_unique<TempFile>();
         VolumeOutput::Volume v;
-        v.fd = temp->create(target.parent_path(), -1, 0666, TempFile::stemFor(target));
+        v.fd = temp->create(target.parent_path(), -1, z.OwnerOnlyFiles ? 0600 : 0666, TempFile::stemFor(target));
+        if (place.mode)
+            ::fchmod(v.fd, *place.mode);
         v.path = temp->path();
-        v.capacity = capacity;
-        room = capacity;
+        v.capacity = place.capacity;
         return v;
     };
     hooks.closed = [&](uint32_t index) {
         if (index == 0 && !finishing)
             before.keep(target); // more disks follow
+        const bool replaces = index > 0 && oldFileAt(target).regular;
+        struct stat part {};
+        if (::stat(temp->path().c_str(), &part) == 0)
+            done += uint64_t(part.st_size);
         nameChanging(z.faults(), target);
         if (::rename(temp->path().c_str(), target.c_str()) != 0)
             throw IoError{errno, target};
         temp->keep();
-        int fd = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
+        laterWrittenOver = laterWrittenOver || replaces;
+        syncFolder(target.parent_path());
         if (std::optional<FileIdentity> id = identityOf(target))
             written.push_back(*id);
     };
 
-    VolumeOutput vo(hooks, z.faults());
     try {
+        VolumeOutput vo(hooks, z.faults());
         ArchiveWriter w(vo);
         if (!prefix.empty()) {
             vo.keepTogether(prefix.size());
-            // The program must sit whole on the first disk: one that cannot
-            // hold it is left as it was.
-            if (prefix.size() > room)
-                throw ResultError{result::DiskFull};
             vo.write(prefix.data(), prefix.size());
         }
         const uint64_t sigAt = vo.offset();
@@ -182,13 +293,24 @@ void spanArchive(PavikZip& z, OpContext& ctx, const stdfs::path& source, const s
         finishing = true;
         vo.finish();
     } catch (...) {
-        if (!written.empty()) {
-            // Stopped once the first disk had taken the name: it gets back
-            // what it held if it is still in the drive, and the run says which.
+        // The unfinished part is closed and goes first: what is put back may
+        // need its room.
+        temp.reset();
+        if (!written.empty() || firstGaveWay) {
+            // Stopped once the first disk had taken the name, or had made
+            // room for its part: it gets back what it held if it is still in
+            // the drive (nothing was asked for since it made room), and the
+            // run says what it holds.
             const std::optional<stdfs::path> now = slot.current();
             const std::optional<FileIdentity> id = now ? identityOf(*now) : std::nullopt;
-            const bool back = id && *id == written.front() && before.putBack(*now);
-            ctx.warning(z.ArchivePath, back ? warning::FirstDiskRestored : warning::FirstDiskUnfinished);
+            const bool firstIn = now && (written.empty() || (id && *id == written.front()));
+            const FirstDiskBefore::Back back = firstIn ? before.putBack(*now) : FirstDiskBefore::Back::No;
+            int said = warning::FirstDiskUnfinished;
+            if (back == FirstDiskBefore::Back::Yes)
+                said = laterWrittenOver ? warning::EarlierSetBroken : warning::FirstDiskRestored;
+            else if (back == FirstDiskBefore::Back::NeitherOnDisk || written.empty())
+                said = warning::FirstDiskEmptied;
+            ctx.warning(z.ArchivePath, said);
         }
         throw;
     }

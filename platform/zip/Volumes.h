@@ -98,13 +98,18 @@ PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool ask
 
 // Writing: copies the finished archive `source` disk by disk onto the drive
 // of the control's ArchivePath, `prefix` (a self-extractor's program and
-// configuration) first. Each disk is asked for (1, 2, ...) and labelled; its
-// file is written beside the old one and takes its name when the disk is
-// full or the archive complete. Before the first disk's file takes its name
-// while more disks follow, what the first disk held is copied into the
-// temporary folder: when the build stops later with that disk still in the
-// drive it goes back, and a warning says which of the two the first disk
-// then holds. Nothing is ever left aside on a disk. Throws AbortError,
+// configuration) first. Each disk is asked for (1, 2, ...) and labelled. Its
+// room counts the file of the archive's name on it, which its part replaces:
+// the part is written beside that file and takes its name when the disk is
+// full or the archive complete, or, where what remains does not fit beside
+// it, that file goes first. A disk too small even so ends the build
+// (DiskTooSmall). Before the first disk's old file gives way, to its part or
+// to its room, it is copied into the temporary folder: when the build stops
+// later with that disk still in the drive it goes back, and a warning says
+// what the first disk then holds and whether a later disk was written over.
+// The self-extractor's program on the first disk is executable, as a single
+// program is; every disk's file takes the old one's mode (OwnerOnlyFiles
+// holds). Nothing is ever left aside on a disk. Throws AbortError,
 // ResultError, IoError.
 void spanArchive(PavikZip& z, OpContext& ctx, const std::filesystem::path& source, const std::string& prefix);
 

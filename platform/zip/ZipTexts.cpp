@@ -57,6 +57,10 @@ const char* resultText(int code)
                "self-extractor cannot read.";
     case result::SfxCannotSplit:
         return "A self-extracting program cannot be split into parts; make it one file or span it over disks.";
+    case result::DiskTooSmall:
+        return "The disk in the drive has too little room for its part of the spanned archive, even counting the "
+               "archive's file that was on it (a self-extracting program must fit whole on the first disk); that "
+               "disk was left as it was.";
     default: return nullptr;
     }
 }
@@ -108,6 +112,12 @@ const char* warningText(int code)
     case warning::FirstDiskUnfinished:
         return "The archive stopped after its first disk was written; the first disk now holds the start of this "
                "unfinished set, not what it held before.";
+    case warning::EarlierSetBroken:
+        return "The archive stopped after its first disk was written; the first disk holds what it held before "
+               "again, but a later disk was written over, so the set these disks held before is no longer whole.";
+    case warning::FirstDiskEmptied:
+        return "The archive stopped while its first disk was written; the file that disk held made room for it and "
+               "could not be put back, so the first disk holds neither.";
     default: return nullptr;
     }
 }

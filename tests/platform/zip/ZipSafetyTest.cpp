@@ -523,14 +523,14 @@ TEST_F(ZipSafety, EveryCodeHasItsOwnText)
                      result::ArchiveReadOnly, result::SplitSizeTooSmall, result::PartMissing, result::WrongDisk,
                      result::TooManyParts, result::SfxStubUnreadable, result::SfxStubUnusable,
                      result::SfxValueTooLong, result::SfxBadAssociation, result::SfxNeedsZip64,
-                     result::SfxCannotSplit}) {
+                     result::SfxCannotSplit, result::DiskTooSmall}) {
         std::string t = zip.ErrorText(textkind::Result, code);
         EXPECT_EQ(t.find("Unknown"), std::string::npos) << code;
         EXPECT_TRUE(texts.insert(t).second) << code;
     }
     for (int code = 1; code <= 21; ++code)
         EXPECT_EQ(zip.ErrorText(textkind::Skip, code).find("Unknown"), std::string::npos) << code;
-    for (int code = 101; code <= 105; ++code) {
+    for (int code = 101; code <= warning::FirstDiskEmptied; ++code) {
         EXPECT_EQ(zip.ErrorText(textkind::Warning, code).find("Unknown"), std::string::npos) << code;
         EXPECT_EQ(zip.ErrorText(textkind::Skip, code), zip.ErrorText(textkind::Warning, code));
     }

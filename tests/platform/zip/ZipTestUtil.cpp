@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -127,7 +128,8 @@ std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o)
     return out;
 }
 
-DiskSwapper::DiskSwapper(const stdfs::path& root, bool onePath) : root_(root), onePath_(onePath)
+DiskSwapper::DiskSwapper(const stdfs::path& root, bool onePath, uint64_t mediumBytes)
+    : root_(root), onePath_(onePath), mediumBytes_(mediumBytes)
 {
     stdfs::create_directories(qm::fs::drivesFile().parent_path());
     insert("disk1");
@@ -136,14 +138,24 @@ DiskSwapper::DiskSwapper(const stdfs::path& root, bool onePath) : root_(root), o
 DiskSwapper::~DiskSwapper()
 {
     stdfs::remove(qm::fs::drivesFile());
+    for (const stdfs::path& m : mounted_)
+        ::umount2(m.c_str(), MNT_DETACH);
 }
 
 void DiskSwapper::insert(const std::string& name)
 {
     if (!current_.empty() && labelsFollow)
         labels_[current_] = qm::profile::getString(qm::fs::drivesFile(), "A:", "Label", "");
-    stdfs::create_directories(root_ / name);
-    mount(root_ / name);
+    const stdfs::path medium = root_ / name;
+    stdfs::create_directories(medium);
+    if (mediumBytes_ > 0 && std::find(mounted_.begin(), mounted_.end(), medium) == mounted_.end()) {
+        const std::string options = "size=" + std::to_string(mediumBytes_) + ",mode=0755";
+        if (::mount("qm-disk", medium.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0)
+            mounted_.push_back(medium);
+        else
+            mountsWork_ = false;
+    }
+    mount(medium);
     qm::profile::writeString(qm::fs::drivesFile(), "A:", "Type", "removable");
     if (labelsFollow)
         qm::profile::writeString(qm::fs::drivesFile(), "A:", "Label", labels_[name]);

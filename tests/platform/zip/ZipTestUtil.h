@@ -113,9 +113,16 @@ std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o = {
 class DiskSwapper {
 public:
     // With `onePath`, the drive is one folder whatever medium is in, as a
-    // real drive is: a link that each insert points at another medium.
-    explicit DiskSwapper(const std::filesystem::path& root, bool onePath = false);
+    // real drive is: a link that each insert points at another medium. With
+    // `mediumBytes`, each medium is a file system of its own of that size (a
+    // tmpfs mount, undone with the swapper), so a disk's room is what it is.
+    explicit DiskSwapper(const std::filesystem::path& root, bool onePath = false, uint64_t mediumBytes = 0);
     ~DiskSwapper();
+    DiskSwapper(const DiskSwapper&) = delete;
+    DiskSwapper& operator=(const DiskSwapper&) = delete;
+    // Whether every medium asked for has its fixed size (mounting may not be
+    // permitted: tests that need it skip then).
+    bool fixedSize() const { return mediumBytes_ > 0 && mountsWork_; }
     // Takes the medium out (keeping its label with it) and puts `name` in.
     // With `labelsFollow` off, the drive's label stays as it was, as when a
     // medium is swapped by hand and nothing updates the drive table.
@@ -130,6 +137,9 @@ private:
 
     std::filesystem::path root_;
     bool onePath_;
+    uint64_t mediumBytes_;
+    bool mountsWork_ = true;
+    std::vector<std::filesystem::path> mounted_;
     std::string current_;
     std::map<std::string, std::string> labels_;
 };

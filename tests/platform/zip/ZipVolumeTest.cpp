@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 
 namespace qm::zip::test {
 namespace {
@@ -422,6 +423,201 @@ TEST_F(ZipSpanningOneDrive, ASetKilledBeforeADiskTakesItsNameLeavesTheFirstDiskO
     EXPECT_EQ(at, 5); // one rename a disk
 }
 
+// A self-extractor's program runs from its disk: it is made executable as a
+// single-file one is, and the other disks' files stay plain.
+TEST_F(ZipSpanningOneDrive, TheProgramOnTheFirstDiskOfASpannedSelfExtractorIsExecutable)
+{
+    qm::test::writeFile(tmp.path() / "stub.bin", "\x7f" "ELF extractor" + randomBytes(2000, 8));
+    zip.SfxStubPath = win(tmp.path() / "stub.bin");
+    zip.ArchivePath = "A:\\setup.exe";
+    auto modeOf = [this](int d) {
+        struct stat st {};
+        EXPECT_EQ(::stat((swapper->folder("disk" + std::to_string(d)) / "setup.exe").c_str(), &st), 0) << d;
+        return st.st_mode & 07777;
+    };
+    swapToNumbered();
+    ASSERT_EQ(zip.Build(), result::Ok);
+    const int disks = int(requests.size());
+    ASSERT_GE(disks, 3);
+    EXPECT_EQ(modeOf(1), 0755u);
+    for (int d = 2; d <= disks; ++d)
+        EXPECT_EQ(modeOf(d) & 0111, 0u) << d;
+
+    // Over an old program: its mode, with execute wherever it may be read;
+    // for the owner alone, every disk is the owner's alone.
+    ::chmod((swapper->folder("disk1") / "setup.exe").c_str(), 0640);
+    ASSERT_EQ(zip.Build(true), result::Ok);
+    EXPECT_EQ(modeOf(1), 0750u);
+    zip.OwnerOnlyFiles = true;
+    ASSERT_EQ(zip.Build(true), result::Ok);
+    EXPECT_EQ(modeOf(1), 0700u);
+    for (int d = 2; d <= disks; ++d)
+        EXPECT_EQ(modeOf(d) & 0177, 0u) << d;
+}
+
+// A real drive whose disks have a fixed size (each medium a file system of
+// its own), holding a set of three disks that filled the first two. A part
+// is larger than what the control writes at once.
+class ZipSpanningFixedDisks : public ZipSpanning {
+protected:
+    static constexpr uint64_t DiskBytes = 1536 * 1024;
+    void SetUp() override
+    {
+        ZipSpanning::SetUp();
+        files["big.bin"] = randomBytes(3'000'000, 21);
+        makeFiles(src, {{"big.bin", files["big.bin"]}});
+        swapper.reset();
+        swapper = std::make_unique<DiskSwapper>(tmp.path() / "media", true, DiskBytes);
+        if (!swapper->fixedSize())
+            GTEST_SKIP() << "disks of a fixed size are tmpfs mounts, which this process may not make";
+        swapper->labelsFollow = false;
+        swapToNumbered();
+        zip.ArchivePath = "A:\\backup.zip";
+        zip.SpanMode = 1;
+        zip.Workers = 1; // no threads to fork across
+        ASSERT_EQ(zip.Build(), result::Ok);
+        ASSERT_EQ(requests, (std::vector<int>{1, 2, 3}));
+        for (int d = 1; d <= 3; ++d)
+            old[d] = qm::test::readFile(disk(d));
+        lastDisk = 3;
+        requests.clear();
+        rec.clear();
+    }
+    stdfs::path disk(int d) const { return swapper->folder("disk" + std::to_string(d)) / "backup.zip"; }
+    // Reads the set on the disks through the control, each asked for in turn.
+    void expectWhole(const char* what)
+    {
+        swapToNumbered();
+        EXPECT_EQ(zip.Test(), result::Ok) << what;
+        EXPECT_EQ(extractAll("A:\\backup.zip"), result::Ok) << what;
+        EXPECT_EQ(extracted(), files) << what;
+    }
+    std::map<int, std::string> old;
+};
+
+// The room on a disk counts the old file its part replaces.
+TEST_F(ZipSpanningFixedDisks, ASetRebuiltOntoItsOwnDisksTakesAsManyAsOnBlankOnes)
+{
+    for (const bool replace : {false, true}) {
+        requests.clear();
+        swapper->insert("disk1");
+        ASSERT_EQ(zip.Build(replace), result::Ok) << replace;
+        EXPECT_EQ(requests, (std::vector<int>{1, 2, 3})) << replace;
+        EXPECT_TRUE(rec.warnings.empty());
+        for (int d = 1; d <= 3; ++d)
+            EXPECT_EQ(namesIn(swapper->folder("disk" + std::to_string(d))), std::vector<std::string>{"backup.zip"});
+        EXPECT_TRUE(namesIn(tmp.path() / "work").empty());
+        expectWhole(replace ? "rebuilt" : "updated");
+    }
+}
+
+// A disk too small for its part even without the old file says so, asked once.
+TEST_F(ZipSpanningFixedDisks, ADiskTooSmallEvenCountingItsOldFileIsRefusedAtOnce)
+{
+    stdfs::remove(disk(2));
+    qm::test::writeFile(swapper->folder("disk2") / "other.bin", std::string(DiskBytes - 8192, 'x'));
+    EXPECT_EQ(zip.Build(true), result::DiskTooSmall);
+    EXPECT_EQ(requests, (std::vector<int>{1, 2}));
+    EXPECT_EQ(namesIn(swapper->folder("disk2")), std::vector<std::string>{"other.bin"});
+    EXPECT_EQ(rec.warnings, (std::vector<std::pair<std::string, int>>{{"A:\\backup.zip", warning::FirstDiskUnfinished}}));
+}
+
+// What a build stopped before its end leaves on the first disk, and says.
+TEST_F(ZipSpanningFixedDisks, AStoppedRebuildSaysWhetherTheEarlierSetIsStillWhole)
+{
+    // Stopped at disk 2's request with disk 1 in: nothing later was written
+    // over, and the earlier set is whole.
+    answer = [this](int disk) {
+        swapper->insert("disk1");
+        return disk < 2;
+    };
+    EXPECT_EQ(zip.Build(true), result::UserAbort);
+    EXPECT_EQ(rec.warnings, (std::vector<std::pair<std::string, int>>{{"A:\\backup.zip", warning::FirstDiskRestored}}));
+    EXPECT_TRUE(qm::test::readFile(disk(1)) == old[1]);
+    expectWhole("the earlier set");
+
+    // Disk 1 offered three times for disk 3, after disk 2 was written over:
+    // the first disk is back, but the earlier set is not whole.
+    makeFiles(src, {{"docs/readme.txt", "read me again\r\n"}});
+    rec.clear();
+    answer = [this](int disk) {
+        swapper->insert(disk < 3 ? "disk" + std::to_string(disk) : "disk1");
+        return true;
+    };
+    EXPECT_EQ(zip.Build(true), result::WrongDisk);
+    EXPECT_EQ(rec.warnings, (std::vector<std::pair<std::string, int>>{{"A:\\backup.zip", warning::EarlierSetBroken}}));
+    EXPECT_TRUE(qm::test::readFile(disk(1)) == old[1]);
+    EXPECT_FALSE(qm::test::readFile(disk(2)) == old[2]);
+    EXPECT_EQ(namesIn(tmp.path() / "work"), std::vector<std::string>{});
+}
+
+// The first disk's old file made room for its part, and the part failed.
+TEST_F(ZipSpanningFixedDisks, AFirstDiskThatMadeRoomGetsItsFileBackOrSaysItHoldsNeither)
+{
+    const stdfs::path drive = tmp.path() / "media" / "drive";
+    // The first disk's part fails once a megabyte of it is on the disk; then
+    // every write on the drive fails, the put back's too.
+    stdfs::path part;
+    bool everyWrite = false;
+    IoFaults faults;
+    faults.beforeWrite = [&](const stdfs::path& p, uint64_t at, size_t) {
+        if (p.parent_path() != drive)
+            return 0;
+        if (part.empty())
+            part = p;
+        return everyWrite || (p == part && at >= (1u << 20)) ? EIO : 0;
+    };
+    zip.setIoFaultsForTesting(faults);
+    EXPECT_EQ(zip.Build(true), result::WriteFailed);
+    EXPECT_EQ(requests, std::vector<int>{1});
+    EXPECT_EQ(rec.warnings, (std::vector<std::pair<std::string, int>>{{"A:\\backup.zip", warning::FirstDiskRestored}}));
+    EXPECT_TRUE(qm::test::readFile(disk(1)) == old[1]);
+
+    rec.clear();
+    everyWrite = true;
+    EXPECT_EQ(zip.Build(true), result::WriteFailed);
+    EXPECT_EQ(rec.warnings, (std::vector<std::pair<std::string, int>>{{"A:\\backup.zip", warning::FirstDiskEmptied}}));
+    EXPECT_EQ(namesIn(swapper->folder("disk1")), std::vector<std::string>{});
+    zip.setIoFaultsForTesting({});
+}
+
+// A rebuild killed before any of its removals and renames: the first disk
+// holds the earlier set's file, nothing (its file had made room), or the
+// new set's start; the next command finds nothing else of the killed run.
+TEST_F(ZipSpanningFixedDisks, ARebuildKilledAtAnyStepLeavesNothingElse)
+{
+    const std::string startOfSet("PK\x07\x08", 4);
+    int at = 0;
+    for (;; ++at) {
+        for (int d = 1; d <= 3; ++d) {
+            swapper->insert("disk" + std::to_string(d));
+            for (const std::string& n : namesIn(swapper->folder("disk" + std::to_string(d))))
+                stdfs::remove(swapper->folder("disk" + std::to_string(d)) / n);
+            qm::test::writeFile(disk(d), old[d]);
+        }
+        swapToNumbered();
+        const bool killed = killedBeforeNameChange(at, [&](const IoFaults& f) {
+            zip.setIoFaultsForTesting(f);
+            zip.Build(true);
+        });
+        swapper->insert("disk1");
+        answer = [](int) { return false; };
+        zip.ListEntries();
+        const std::vector<std::string> onFirst = namesIn(swapper->folder("disk1"));
+        if (at == 0)
+            EXPECT_TRUE(qm::test::readFile(disk(1)) == old[1]);
+        else if (at == 1)
+            EXPECT_EQ(onFirst, std::vector<std::string>{}); // its file had made room
+        else
+            EXPECT_EQ(qm::test::readFile(disk(1)).substr(0, 4), startOfSet) << at;
+        EXPECT_LE(onFirst.size(), 1u) << at;
+        EXPECT_EQ(namesIn(tmp.path() / "work"), std::vector<std::string>{}) << at;
+        if (!killed)
+            break;
+    }
+    EXPECT_EQ(at, 5); // disks 1 and 2 make room first; disk 3's part fits beside its old file
+}
+
 TEST_F(ZipSpanning, ArchiveIsWrittenTestedAndExtractedDiskByDisk)
 {
     swapToNumbered();
@@ -577,12 +773,14 @@ TEST_F(ZipSpanning, SelfExtractorSpansWithItsProgramOnTheFirstDisk)
     EXPECT_EQ(extracted(), files);
 
     // A program larger than a disk fails the build before the first disk's
-    // old file is replaced.
+    // old file is replaced, and says why at once.
     qm::test::writeFile(tmp.path() / "stub.bin", randomBytes(70000, 3));
     swapper->insert("disk1");
     const std::string before = qm::test::readFile(first);
     zip.SplitPartSize = 65536;
-    EXPECT_EQ(zip.Build(), result::DiskFull);
+    requests.clear();
+    EXPECT_EQ(zip.Build(), result::DiskTooSmall);
+    EXPECT_EQ(requests, std::vector<int>{1});
     EXPECT_TRUE(qm::test::readFile(first) == before);
     EXPECT_EQ(namesIn(swapper->folder("disk1")), std::vector<std::string>{"setup.exe"});
 }
