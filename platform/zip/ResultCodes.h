@@ -44,6 +44,9 @@ inline constexpr int SfxValueTooLong = 536;
 inline constexpr int SfxBadAssociation = 537;
 inline constexpr int SfxNeedsZip64 = 538;
 inline constexpr int SfxCannotSplit = 539;
+// A self-extracting program split into parts: its first part cannot hold the
+// program and its configuration whole.
+inline constexpr int SfxSplitTooSmall = 540;
 } // namespace result
 
 // Why a file or entry was skipped (text kind 2).

@@ -57,6 +57,9 @@ const char* resultText(int code)
                "self-extractor cannot read.";
     case result::SfxCannotSplit:
         return "A self-extracting program cannot be split into parts; make it one file or span it over disks.";
+    case result::SfxSplitTooSmall:
+        return "The split size is too small for a self-extracting program: its first part must hold the whole "
+               "program and its settings.";
     default: return nullptr;
     }
 }
