@@ -88,10 +88,11 @@ void settleSet(const stdfs::path& target)
     for (uint32_t i = 0; i < VolumeOutput::MaxParts; ++i) {
         stdfs::path part = splitPartPath(target, i);
         const bool copy = isRegular(SetAside::asideName(part));
-        if (!copy && !present(part) && i > 0)
+        if (!copy && !present(part)) {
+            if (i == 0)
+                continue; // a self-extracting program's set goes on from .z02
             break;
-        if (!copy && !present(part))
-            continue; // a self-extracting program's set begins at .z02
+        }
         anyCopy = anyCopy || copy;
         parts.push_back(std::move(part));
     }

@@ -88,6 +88,8 @@ std::vector<stdfs::path> existingSplitParts(const stdfs::path& last)
 std::vector<stdfs::path> programSetParts(const stdfs::path& program)
 {
     std::vector<stdfs::path> out;
+    if (findPart(program, 0))
+        return out; // the last part of a split archive, not a program
     for (uint32_t i = 1; i < VolumeOutput::MaxParts; ++i) {
         std::optional<stdfs::path> p = findPart(program, i);
         if (!p)
@@ -99,6 +101,8 @@ std::vector<stdfs::path> programSetParts(const stdfs::path& program)
 
 bool programSetPartBeside(const stdfs::path& program)
 {
+    if (findPart(program, 0))
+        return false;
     const std::string stem = program.stem().string();
     std::error_code ec;
     for (stdfs::directory_iterator it(program.parent_path().empty() ? "." : program.parent_path(), ec), end;

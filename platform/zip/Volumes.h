@@ -32,7 +32,8 @@ std::vector<std::filesystem::path> existingSplitParts(const std::filesystem::pat
 // A self-extracting program may begin a set whose other parts lie beside
 // it: "name.z02", "name.z03", ... (the program is part 1, the last part
 // holds the end record). These are the parts after `program` that exist
-// now, from .z02 on, as long as they follow on.
+// now, from .z02 on, as long as they follow on; none beside a "name.z01",
+// which makes `program` the last part of a split archive.
 std::vector<std::filesystem::path> programSetParts(const std::filesystem::path& program);
 // Whether any part of such a set ("name.z02" or later) lies beside `program`.
 bool programSetPartBeside(const std::filesystem::path& program);
