@@ -1,7 +1,6 @@
 #include "sfxstub/Engine.h"
 
 #include "platform/datetime/DateTime.h"
-#include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
@@ -12,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 
 namespace qm::sfxstub {
 
