@@ -1,7 +1,6 @@
 #include "sfxstub/Engine.h"
 
 #include "platform/datetime/DateTime.h"
-#include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
@@ -12,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 
 namespace qm::sfxstub {
 
@@ -21,16 +19,6 @@ namespace detail {
 namespace {
 
 constexpr uint64_t EndSearch = 66000;
-
-// Whether a disk's label lets it be disk `n`: a spanning label must carry n.
-bool labelFits(const std::string& label, int n)
-{
-    if (label.rfind("PKBACK", 0) != 0 && label.rfind("pkback", 0) != 0)
-        return true;
-    if (label.size() < 11 || n < 0 || n > 999)
-        return false;
-    return label[8] == char('0' + n / 100) && label[9] == char('0' + n / 10 % 10) && label[10] == char('0' + n % 10);
-}
 
 } // namespace
 
@@ -86,27 +74,34 @@ int UnzipRun::openArchive()
     return result::NotFound;
 }
 
+bool UnzipRun::endInTail(unsigned char (&end)[22], uint64_t& at)
+{
+    const uint64_t size = in_.size();
+    if (size < 22)
+        return false;
+    const uint64_t low = size > EndSearch ? size - EndSearch : 0;
+    std::vector<unsigned char> tail(size_t(size - low));
+    in_.seek(low);
+    tail.resize(in_.read(tail.data(), tail.size()));
+    const unsigned char first = signature(Sig::End)[0];
+    for (size_t k = tail.size() >= 22 ? tail.size() - 21 : 0; k-- > 0;) {
+        const unsigned char* c = tail.data() + k;
+        if (c[0] == first && hasSignature(c, Sig::End)) {
+            std::copy(c, c + 22, end);
+            at = low + k;
+            return true;
+        }
+    }
+    return false;
+}
+
 int UnzipRun::findEnd(unsigned char (&end)[22], uint64_t& at)
 {
-    for (int asked = 0;; ++asked) {
-        const uint64_t size = in_.size();
-        if (size >= 22) {
-            const uint64_t low = size > EndSearch ? size - EndSearch : 0;
-            std::vector<unsigned char> tail(size_t(size - low));
-            in_.seek(low);
-            tail.resize(in_.read(tail.data(), tail.size()));
-            const unsigned char first = signature(Sig::End)[0];
-            for (size_t k = tail.size() >= 22 ? tail.size() - 21 : 0; k-- > 0;) {
-                const unsigned char* c = tail.data() + k;
-                if (c[0] == first && hasSignature(c, Sig::End)) {
-                    std::copy(c, c + 22, end);
-                    at = low + k;
-                    return result::Ok;
-                }
-            }
-        }
-        if (!spanned_ || asked == 3)
-            return result::Damaged;
+    if (endInTail(end, at))
+        return result::Ok;
+    if (const int r = findEndBeside(end, at); r != NoPartBeside)
+        return r;
+    for (int asked = 0; spanned_ && asked < 3; ++asked) {
         EngineEvent e{event::NextDisk};
         e.number = 0; // the last disk
         send(e);
@@ -114,28 +109,10 @@ int UnzipRun::findEnd(unsigned char (&end)[22], uint64_t& at)
             return result::Stopped;
         in_.close();
         in_.open(archive_);
+        if (endInTail(end, at))
+            return result::Ok;
     }
-}
-
-int UnzipRun::askForDisk(int n)
-{
-    const char letter = qm::fs::driveLetter(archive_);
-    for (int round = 0; round < 3; ++round) {
-        EngineEvent e{event::NextDisk};
-        e.number = n;
-        send(e);
-        if (abort_)
-            return result::Stopped;
-        std::optional<qm::fs::Drive> drive = letter ? qm::fs::findDrive(letter) : std::nullopt;
-        if (!labelFits(drive ? drive->label : std::string(), n))
-            continue;
-        in_.close();
-        if (in_.open(archive_) != 0)
-            continue;
-        currentDisk_ = n;
-        return result::Ok;
-    }
-    return result::DiskMissing;
+    return result::Damaged;
 }
 
 size_t UnzipRun::readSpan(void* buf, size_t n)
@@ -147,11 +124,11 @@ size_t UnzipRun::readSpan(void* buf, size_t n)
         done += got;
         if (got > 0)
             continue;
-        if (!spanned_ || currentDisk_ >= lastDisk_)
+        if (!multiPart() || currentDisk_ >= lastDisk_)
             break;
         int r = askForDisk(currentDisk_ + 1);
         if (r != result::Ok) {
-            diskMissing_ = r == result::DiskMissing;
+            missing_ = r == result::DiskMissing || r == result::PartMissing ? r : 0;
             break;
         }
         in_.seek(0);
@@ -187,7 +164,7 @@ void UnzipRun::readCentral(uint32_t total)
         e.encrypted = flags & 1;
         e.descriptor = flags & 8;
         // One file holds every entry unless disks are asked for.
-        spans_.push_back({spanned_ ? e.disk : uint16_t(cdDisk_ - 1), e.localOffset, 30 + e.compressed, -1});
+        spans_.push_back({multiPart() ? e.disk : uint16_t(cdDisk_ - 1), e.localOffset, 30 + e.compressed, -1});
         std::string name(get16(h + 28), '\0');
         std::string extra(get16(h + 30), '\0');
         std::string comment(get16(h + 32), '\0');
@@ -304,7 +281,11 @@ int UnzipRun::run(const std::vector<std::string>& argv)
     uint64_t endAt = 0;
     if (int r = findEnd(end, endAt))
         return r;
+    if (split_ && get16(end + 4) + 1 != currentDisk_)
+        return result::Damaged; // the last part beside the program is not that of its set
     currentDisk_ = lastDisk_ = get16(end + 4) + 1;
+    if (spanned_ && !split_)
+        takeDisk(lastDisk_, driveLabel());
     const int cdDisk = cdDisk_ = get16(end + 6) + 1;
     const uint32_t total = get16(end + 10);
     const uint64_t cdSize = get32(end + 12);
@@ -321,7 +302,7 @@ int UnzipRun::run(const std::vector<std::string>& argv)
             raise(result::Damaged);
         }
     }
-    if (spanned_ && cdDisk != currentDisk_)
+    if (multiPart() && cdDisk != currentDisk_)
         if (int r = askForDisk(cdDisk))
             return r;
     unsigned char sig[4];

@@ -2,9 +2,10 @@
 // The self-extractor's ZIP extraction engine. It takes an option vector like
 // a command line, finds the archive's end record from the end of the file,
 // walks the central directory and extracts every entry it can decode, with
-// traditional decryption, spanned disks, CRC checks, DOS times and
-// attributes. It never talks to the user: every question and progress step
-// is an event to one callback, whose answer 1 stops the run.
+// traditional decryption, spanned disks, sets split into files beside the
+// program, CRC checks, DOS times and attributes. It never talks to the user:
+// every question and progress step is an event to one callback, whose
+// answer 1 stops the run.
 #include "sfxstub/Decoders.h"
 
 #include <cstdint>
@@ -21,6 +22,7 @@ inline constexpr int Exists = 10;        // output file exists: answer is an ove
 inline constexpr int Begin = 60;         // an entry's output begins: name and output path
 inline constexpr int Password = 100;     // password needed: reply and state 2, or state 0
 inline constexpr int NextDisk = 110;     // disk `number` needed (0: the last); 1 stops
+inline constexpr int PartMissing = 120;  // part `number` of the set beside the program, `path`, is missing
 inline constexpr int Total = 150;        // overall percentage in `number`
 inline constexpr int Rename = 160;       // an entry's output may lie in a folder of the program's
 inline constexpr int FolderMade = 170;   // a folder was made: `path`
@@ -73,6 +75,8 @@ public:
     explicit Engine(EngineCallback callback, Methods methods = {});
 
     // Spanned archives: disks are asked for (always on in the self-extractor).
+    // A set whose parts lie beside the program ("name.z02", ...: the program
+    // holds no end record) is read from those files either way.
     bool SpannedMode = true;
 
     // Options, in this order: "-n" (never overwrite), "-o" (overwrite without

@@ -66,7 +66,7 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
         raise(result::Damaged);
         return;
     }
-    if (spanned_ && e.disk + 1 != currentDisk_) {
+    if (multiPart() && e.disk + 1 != currentDisk_) {
         int r = askForDisk(e.disk + 1);
         if (r != result::Ok) {
             raise(r == result::Stopped ? result::Ok : r);
@@ -79,7 +79,7 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
         correction_ = 0;
         found = true;
     }
-    for (int tries = 1; !found && spanned_ && tries < lastDisk_ && !abort_; ++tries) {
+    for (int tries = 1; !found && multiPart() && tries < lastDisk_ && !abort_; ++tries) {
         if (askForDisk(currentDisk_ % lastDisk_ + 1) != result::Ok)
             break;
         found = readLocalAt(e.localOffset + correction_, h);
@@ -91,7 +91,7 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
         return;
     }
     const uint64_t at = e.localOffset + correction_;
-    const uint64_t limit = !spanned_ || currentDisk_ == e.disk + 1 ? extentLimit(e) : NoLimit;
+    const uint64_t limit = !multiPart() || currentDisk_ == e.disk + 1 ? extentLimit(e) : NoLimit;
     ++processed_;
     const uint16_t flags = get16(h + 6), time = get16(h + 10), date = get16(h + 12);
     uint32_t crc = get32(h + 14);
@@ -366,7 +366,7 @@ bool UnzipRun::decodeInto(OutputFile& out, const CentralEntry& e, const std::str
         return false;
     if (truncated && !abort_) {
         errorEvent(name, kind::BadHeader);
-        raise(diskMissing_ ? result::DiskMissing : result::Damaged);
+        raise(missing_ ? missing_ : result::Damaged);
         return false;
     }
     if (overflow || decodeError) {

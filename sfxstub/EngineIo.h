@@ -25,6 +25,8 @@ public:
     void close() { file_.close(); blockLen_ = 0; }
     bool isOpen() const { return file_.isOpen(); }
     uint64_t size() const { return file_.size(); }
+    // What tells the open file from another disk's; nothing when none is open.
+    std::optional<qm::fs::FileKey> key() const { return file_.key(); }
     void seek(uint64_t pos) { pos_ = pos; }
     uint64_t tell() const { return pos_; }
     // Up to `n` bytes from the position; fewer only at the end of the file.

@@ -1,7 +1,8 @@
 #pragma once
 // Inside the extraction engine: one run of UnzipMain, its central-directory
 // entries and the helpers its parts share. Engine.cpp finds the archive and
-// walks its directory; EngineEntry.cpp extracts one entry.
+// walks its directory; EngineParts.cpp takes the set's other disks or the
+// parts beside the program; EngineEntry.cpp extracts one entry.
 #include "sfxstub/Engine.h"
 #include "sfxstub/EngineIo.h"
 #include "sfxstub/SfxConfig.h"
@@ -9,6 +10,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qm::sfxstub::detail {
@@ -96,7 +98,30 @@ private:
     int parseOptions(const std::vector<std::string>& argv);
     int openArchive();
     int findEnd(unsigned char (&end)[22], uint64_t& at);
+    // The end record in the last 66,000 bytes of the file open now.
+    bool endInTail(unsigned char (&end)[22], uint64_t& at);
+    // Disks are asked for, or the set's parts lie beside the program.
+    bool multiPart() const { return spanned_ || split_; }
     int askForDisk(int n);
+
+    // A set whose parts lie beside the program (EngineParts.cpp).
+    static constexpr int NoPartBeside = -2;
+    // With no end record in the program: the set's last part open and its
+    // end record found, or NoPartBeside, or a part reported missing.
+    int findEndBeside(unsigned char (&end)[22], uint64_t& at);
+    // The Windows path of part `n` (1: the program).
+    std::string partPath(int n) const;
+    int openPart(int n);
+    int partMissing(int n);
+
+    // Disks of a spanned set (EngineParts.cpp).
+    // Whether the disk in the drive may be disk `n` by its label.
+    bool labelFits(const std::string& label, int n) const;
+    // Notes the disk in the drive, with the file open, as disk `n`.
+    void takeDisk(int n, const std::string& label);
+    // Whether the file open now was taken as a disk other than `n`.
+    bool takenAsOther(int n) const;
+    std::string driveLabel() const;
     size_t readSpan(void* buf, size_t n);
     bool readExact(void* buf, size_t n) { return readSpan(buf, n) == n; }
     bool readLocalAt(uint64_t at, unsigned char (&h)[30]);
@@ -115,6 +140,7 @@ private:
     const Engine& engine_;
     const Methods& methods_;
     const bool spanned_;
+    bool split_ = false; // the set's parts lie beside the program
 
     std::string archive_;
     std::string dest_;
@@ -138,7 +164,10 @@ private:
     int result_ = result::Ok;
     bool abort_ = false;
     bool diskFull_ = false;
-    bool diskMissing_ = false;
+    int missing_ = 0; // the result of a disk or part that was not there
+    // The disks taken so far, and the drive's label when the last was taken.
+    std::vector<std::pair<qm::fs::FileKey, int>> taken_;
+    std::string lastLabel_;
     bool overwriteAll_ = false, skipAll_ = false;
     std::optional<std::string> password_;
     int passwordFailures_ = 0;

@@ -20,6 +20,12 @@ constexpr const char* MessageRemoval = "eEwWsStTrRpPvV";
 
 } // namespace
 
+std::string partMissingText(const std::string& path)
+{
+    return "A part of this self-extracting archive is missing:\n" + path +
+           "\n\nPut every part of the set beside the program and run it again.";
+}
+
 SfxSession::SfxSession(SfxUi& ui, std::string programFile, Methods methods)
     : ui_(ui), programFile_(std::move(programFile)), methods_(std::move(methods))
 {
@@ -125,6 +131,12 @@ int SfxSession::run()
     }
 
     bool failed = res > 0 && !suppressed;
+    if (res == result::PartMissing && !missingPart_.empty()) {
+        // Said whatever the failure message is set to: the program cannot
+        // do without its parts.
+        ui_.standardMessage(partMissingText(missingPart_), c.Caption);
+        failed = false;
+    }
     if (!suppressed && res < 100) {
         if (c.ErrorSeen) {
             res = result::Skipped;
@@ -227,6 +239,9 @@ int SfxSession::OnEngineEvent(EngineEvent& e)
     case event::NextDisk:
         if (AskInsertDisk(ui_, c, e.number) != button::Ok)
             return 1;
+        break;
+    case event::PartMissing:
+        missingPart_ = e.path;
         break;
     case event::Total:
         if (ui_.extractWindowShown())

@@ -18,6 +18,9 @@ namespace qm::sfxstub {
 inline constexpr const char* InvalidConfigurationText =
     "Invalid self-extractor configuration.  This file may be corrupted.";
 
+// The message of a set whose part `path` is missing beside the program.
+std::string partMissingText(const std::string& path);
+
 class SfxSession {
 public:
     // `programFile` is the host path of the self-extracting program.
@@ -59,6 +62,7 @@ private:
     uint32_t seed_ = 0;
     bool destinationBroken_ = false; // the destination's macros could not be expanded
     int passwordCount_ = 0;          // passwords tried for the current entry
+    std::string missingPart_;        // a part of the set beside the program that is not there
     std::vector<std::string> ExtractedFiles;
     std::vector<std::string> CreatedFolders;
 };

@@ -25,6 +25,7 @@ inline constexpr int DiskFull = 150;
 inline constexpr int Stopped = 190;         // stopped or declined by the user
 inline constexpr int DecoderSetup = 250;    // the Burrows-Wheeler decoder could not be set up
 inline constexpr int DiskMissing = 420;     // a disk asked for was not supplied
+inline constexpr int PartMissing = 430;     // a part of the set beside the program is missing
 inline constexpr int NoDestination = 510;   // the destination could not be made absolute or created
 inline constexpr int BadConfiguration = -1; // the configuration block is missing or damaged
 } // namespace result

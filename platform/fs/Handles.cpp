@@ -44,6 +44,15 @@ int InputFile::open(const std::filesystem::path& native)
     return 0;
 }
 
+std::optional<FileKey> InputFile::key() const
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return std::nullopt;
+    return FileKey{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
+                   std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 void InputFile::close()
 {
     if (fd_ >= 0)

@@ -13,6 +13,15 @@
 
 namespace qm::fs {
 
+// What tells one file from another (and the same file once changed).
+struct FileKey {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const FileKey&) const = default;
+};
+
 // A regular file opened for reading at any offset.
 class InputFile {
 public:
@@ -30,6 +39,8 @@ public:
     int fd() const { return fd_; }
     // The size it had when opened.
     std::uint64_t size() const { return size_; }
+    // The open file's key now; nothing when none is open.
+    std::optional<FileKey> key() const;
     // Up to `n` bytes from `offset`; fewer only at the end of the file or
     // on a read error.
     std::size_t readAt(std::uint64_t offset, void* buf, std::size_t n) const;

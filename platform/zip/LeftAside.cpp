@@ -23,14 +23,35 @@ enum class Standing { Nothing, Archive, Other };
 // Thrown by the part locator below: the other parts are not needed.
 struct LastPartRead {};
 
+// Whether a self-extracting program that holds no end record begins a set
+// whose parts follow it, the last one's end record speaking for the whole.
+bool readsAsProgramSet(const stdfs::path& program)
+{
+    const std::vector<stdfs::path> parts = programSetParts(program);
+    if (parts.empty())
+        return false;
+    try {
+        ArchiveReader reader;
+        reader.open(parts.back(),
+                    [](const stdfs::path&, uint32_t) -> std::vector<stdfs::path> { throw LastPartRead{}; });
+    } catch (const LastPartRead&) {
+        return true;
+    } catch (...) {
+    }
+    return false;
+}
+
 // Whether `path` reads as an archive: a whole one, or the last part of a
-// split or spanned set, whose end record speaks for the whole.
+// split or spanned set, whose end record speaks for the whole, or the
+// program that begins a self-extracting set.
 bool readsAsArchive(const stdfs::path& path)
 {
     try {
         ArchiveReader reader;
         reader.open(path, [](const stdfs::path&, uint32_t) -> std::vector<stdfs::path> { throw LastPartRead{}; });
     } catch (const LastPartRead&) {
+    } catch (const FormatError& e) {
+        return e.notArchive && readsAsProgramSet(path);
     } catch (...) {
         return false;
     }
@@ -67,8 +88,11 @@ void settleSet(const stdfs::path& target)
     for (uint32_t i = 0; i < VolumeOutput::MaxParts; ++i) {
         stdfs::path part = splitPartPath(target, i);
         const bool copy = isRegular(SetAside::asideName(part));
-        if (!copy && !present(part))
+        if (!copy && !present(part)) {
+            if (i == 0)
+                continue; // a self-extracting program's set goes on from .z02
             break;
+        }
         anyCopy = anyCopy || copy;
         parts.push_back(std::move(part));
     }

@@ -13,8 +13,8 @@ class PavikZip;
 // Settles what killed runs left of the archive `archivePath` (Windows form).
 // Nothing a live run keeps aside is touched. The temporary files of killed
 // builds of that name beside it go. The copies aside of the archive and of
-// its parts (name.z01, ...) are settled as one set, whichever of them a kill
-// left:
+// its parts (name.z01, ...; a self-extracting program's from name.z02 on)
+// are settled as one set, whichever of them a kill left:
 // - with the archive's place free, they come back, the parts first and the
 //   last part last; a part a killed run had already put in place beside
 //   them, where the old set had none, goes;

@@ -5,7 +5,9 @@
 // split archive's parts are written side by side; a spanned archive is made
 // whole in the temporary folder first and then written disk by disk. A
 // self-extractor's program and configuration go in front of the archive,
-// whose offsets then count from the file's start.
+// whose offsets then count from the file's start; split, the program is the
+// first part, as on the first disk of a spanned one, and the other parts
+// follow it as "name.z02", "name.z03", ...
 #include "platform/fs/Drives.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/OwnedTemp.h"
@@ -52,6 +54,7 @@ private:
     int openTemp(const stdfs::path& targetFolder);
     int writeArchive(ArchiveWriter& w, const std::string& comment);
     void placeSplit();
+    void placeProgramSet(const std::vector<stdfs::path>& paths);
     void removeStaleParts();
     void plan(SourceList& found);
     void copyOld(ArchiveWriter& w, size_t index);
@@ -115,16 +118,16 @@ int BuildRun::checkSettings()
         return result::SplitSizeTooSmall;
     isSfx_ = !z_.SfxStubPath.empty();
     if (isSfx_) {
-        // A stub runs from its own file and finds the archive from there:
-        // it cannot be one of several parts side by side.
-        if (layout_ == Layout::Split)
-            return result::SfxCannotSplit;
         sfx_ = makeSfxPrefix(z_);
         if (sfx_.result != result::Ok) {
             if (sfx_.result == result::SfxValueTooLong)
                 ctx_.warning(sfx_.property, warning::SfxValueTooLong);
             return sfx_.result;
         }
+        // Split, the program is the first part (as the first disk of a
+        // spanned one) and must sit in it whole, with the archive's signature.
+        if (layout_ == Layout::Split && sfx_.bytes.size() + 4 > uint64_t(z_.SplitPartSize))
+            return result::SfxSplitTooSmall;
     }
     return result::Ok;
 }
@@ -170,6 +173,9 @@ int BuildRun::run()
             }
         }
         for (const stdfs::path& p : existingSplitParts(target_))
+            if (::stat(p.c_str(), &st) == 0)
+                leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
+        for (const stdfs::path& p : programSetParts(target_))
             if (::stat(p.c_str(), &st) == 0)
                 leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
         // Nor is an older archive of this name waiting aside while it is made anew.
@@ -263,6 +269,13 @@ int BuildRun::run()
         hooks.dropped = [this](uint32_t index) { parts_.resize(index); };
         VolumeOutput vo(hooks, z_.faults());
         ArchiveWriter w(vo);
+        if (isSfx_) {
+            // The program and its configuration open the first part, and the
+            // entries' offsets there count from the file's start.
+            vo.keepTogether(sfx_.bytes.size());
+            vo.write(sfx_.bytes.data(), sfx_.bytes.size());
+        }
+        const uint64_t sigAt = vo.offset();
         char sig[4];
         fmt::set32(sig, SpanningSig);
         vo.write(sig, 4);
@@ -271,7 +284,7 @@ int BuildRun::run()
             return r;
         if (vo.count() == 1) {
             fmt::set32(sig, SinglePartMarker);
-            vo.patch(0, sig, 4);
+            vo.patch(sigAt, sig, 4);
         }
         vo.finish();
         ctx_.complete();
@@ -386,9 +399,35 @@ void BuildRun::placeSplit()
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    placeSplitSet(paths, target_, mode, z_.faults(), ctx_);
+    if (isSfx_)
+        placeProgramSet(paths);
+    else
+        placeSplitSet(paths, target_, mode, z_.faults(), ctx_);
     for (auto& p : parts_)
         p->keep();
+}
+
+void BuildRun::placeProgramSet(const std::vector<stdfs::path>& paths)
+{
+    // The program is part 1 and names the set: it is set aside first and
+    // put in place last, executable as a program of one file is; the parts
+    // after it ("name.z02", ...) are plain files.
+    struct stat st {};
+    mode_t mode = 0755;
+    if (::stat(target_.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+        mode |= (mode & 0444) >> 2;
+    }
+    mode &= z_.OwnerOnlyFiles ? 0700 : 07777;
+    SetNames names;
+    names.firstPart = 1;
+    names.lastMode = mode;
+    std::vector<stdfs::path> parts(paths.begin() + 1, paths.end());
+    for (uint32_t i = 1; i < paths.size(); ++i)
+        names.finals.push_back(splitPartPath(target_, i));
+    parts.push_back(paths.front());
+    names.finals.push_back(target_);
+    placeSplitSet(parts, target_, mode & 0666, z_.faults(), ctx_, names);
 }
 
 void BuildRun::removeStaleParts()
@@ -397,6 +436,8 @@ void BuildRun::removeStaleParts()
     if (!hasOld_ || !old_.spanned())
         return;
     for (const stdfs::path& p : existingSplitParts(target_))
+        ::unlink(p.c_str());
+    for (const stdfs::path& p : programSetParts(target_))
         ::unlink(p.c_str());
 }
 

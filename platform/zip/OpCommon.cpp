@@ -116,7 +116,13 @@ int openArchive(OpContext& ctx, const std::string& archivePath, ArchiveReader& r
         } else {
             std::shared_ptr<void> keep;
             try {
-                reader.open(*native, partLocator(ctx, archivePath, askForDisks, temp ? *temp : "/tmp", keep));
+                try {
+                    reader.open(*native, partLocator(ctx, archivePath, askForDisks, temp ? *temp : "/tmp", keep));
+                } catch (const FormatError& e) {
+                    // A self-extracting program whose set goes on in parts beside it.
+                    if (!e.notArchive || !openProgramSet(reader, *native))
+                        throw;
+                }
                 reader.keepAlive(keep);
                 return result::Ok;
             } catch (const IoError& e) {

@@ -24,7 +24,8 @@ int writeFailure(const IoError& e);
 // The host path of a Windows-form path, or nothing when it cannot name a file.
 std::optional<std::filesystem::path> nativeOf(const std::string& winPath);
 
-// Opens the archive of ArchivePath, with the parts of a split archive. With
+// Opens the archive of ArchivePath, with the parts of a split archive (or of
+// a self-extracting program's set, whose parts follow it: openProgramSet). With
 // `askForDisks`, a spanned archive's disks are asked for (DiskRequest): the
 // last one when the disk in a removable drive holds no end record, then the
 // others, which are copied into the temporary folder for the operation.

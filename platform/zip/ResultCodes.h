@@ -47,6 +47,9 @@ inline constexpr int SfxCannotSplit = 539;
 // A disk offered for a spanned archive has too little room for its part,
 // even counting the file of the archive's name that the part would replace.
 inline constexpr int DiskTooSmall = 540;
+// A self-extracting program split into parts: its first part cannot hold the
+// program and its configuration whole.
+inline constexpr int SfxSplitTooSmall = 541;
 } // namespace result
 
 // Why a file or entry was skipped (text kind 2).

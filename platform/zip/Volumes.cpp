@@ -7,6 +7,7 @@
 #include "platform/profile/IniDocument.h"
 #include "platform/profile/Profile.h"
 #include "platform/zip/OpCommon.h"
+#include "platform/zip/PartNames.h"
 #include "platform/zip/VolumeOutput.h"
 
 #include <algorithm>
@@ -28,24 +29,6 @@ bool isRegular(const stdfs::path& p)
 {
     struct stat st {};
     return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string partExtension(uint32_t index, bool upper)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, upper ? ".Z%02u" : ".z%02u", index + 1);
-    return buf;
-}
-
-bool allUpper(const std::string& s)
-{
-    bool letter = false;
-    for (unsigned char c : s) {
-        if (std::islower(c))
-            return false;
-        letter = letter || std::isupper(c);
-    }
-    return letter;
 }
 
 // The part as it exists, in either case of its extension.
@@ -102,8 +85,63 @@ std::vector<stdfs::path> existingSplitParts(const stdfs::path& last)
     return out;
 }
 
+std::vector<stdfs::path> programSetParts(const stdfs::path& program)
+{
+    std::vector<stdfs::path> out;
+    if (findPart(program, 0))
+        return out; // the last part of a split archive, not a program
+    for (uint32_t i = 1; i < VolumeOutput::MaxParts; ++i) {
+        std::optional<stdfs::path> p = findPart(program, i);
+        if (!p)
+            break;
+        out.push_back(*p);
+    }
+    return out;
+}
+
+bool programSetPartBeside(const stdfs::path& program)
+{
+    if (findPart(program, 0))
+        return false;
+    const std::string stem = program.stem().string();
+    std::error_code ec;
+    for (stdfs::directory_iterator it(program.parent_path().empty() ? "." : program.parent_path(), ec), end;
+         !ec && it != end; it.increment(ec))
+        if (partNumberOf(it->path().filename().string(), stem) >= 2 && isRegular(it->path()))
+            return true;
+    return false;
+}
+
+bool openProgramSet(ArchiveReader& reader, const stdfs::path& program)
+{
+    const std::vector<stdfs::path> parts = programSetParts(program);
+    if (parts.empty()) {
+        if (programSetPartBeside(program))
+            throw ResultError{result::PartMissing}; // the part after the program is not there
+        return false;
+    }
+    // The last part that follows on holds the end record, or the one after
+    // it is missing.
+    try {
+        reader.open(parts.back(), [&](const stdfs::path&, uint32_t count) {
+            if (count != parts.size() + 1)
+                throw FormatError{"the parts beside the program are not those of its set"};
+            std::vector<stdfs::path> all{program};
+            all.insert(all.end(), parts.begin(), parts.end());
+            return all;
+        });
+    } catch (const FormatError& e) {
+        if (e.notArchive)
+            throw ResultError{result::PartMissing};
+        throw;
+    }
+    if (!reader.spanned())
+        throw FormatError{"the last part beside the program holds an archive of its own"};
+    return true;
+}
+
 void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& last, mode_t mode,
-                   const IoFaults* faults, OpContext& ctx)
+                   const IoFaults* faults, OpContext& ctx, const SetNames& names)
 {
     const stdfs::path folder = last.parent_path().empty() ? stdfs::path(".") : last.parent_path();
     // Parts made on another file system are first copied beside the target,
@@ -120,20 +158,23 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
         copies.push_back(std::make_unique<TempFile>());
         p = copyToTemp(p, folder, *copies.back(), 0600, faults, ctx, TempFile::stemFor(last));
     }
-    for (const stdfs::path& p : parts)
-        ::chmod(p.c_str(), mode);
+    for (size_t i = 0; i < parts.size(); ++i)
+        ::chmod(parts[i].c_str(), i + 1 == parts.size() && names.lastMode ? names.lastMode : mode);
 
-    std::vector<stdfs::path> finals;
-    for (uint32_t i = 0; i + 1 < parts.size(); ++i)
-        finals.push_back(splitPartPath(last, i));
-    finals.push_back(last);
+    std::vector<stdfs::path> finals = names.finals;
+    if (finals.empty()) {
+        for (uint32_t i = 0; i + 1 < parts.size(); ++i)
+            finals.push_back(splitPartPath(last, i));
+        finals.push_back(last);
+    }
 
     // The old set waits aside (qm::fs::SetAside), the last part first: from
     // then on the name is free until the new last part takes it, and what a
     // kill leaves is settled by qm::zip::settleLeftAside from that alone.
     // Every place a new part takes is held so, a free one by a mark.
     std::vector<stdfs::path> places{last};
-    for (uint32_t i = 0; i < VolumeOutput::MaxParts && ::access(splitPartPath(last, i).c_str(), F_OK) == 0; ++i)
+    for (uint32_t i = names.firstPart;
+         i < VolumeOutput::MaxParts && ::access(splitPartPath(last, i).c_str(), F_OK) == 0; ++i)
         places.push_back(splitPartPath(last, i));
     for (const stdfs::path& p : finals)
         if (std::find(places.begin(), places.end(), p) == places.end())

@@ -29,15 +29,41 @@ std::filesystem::path splitPartPath(const std::filesystem::path& last, uint32_t 
 // The parts before `last` that exist now, from .z01 on, as long as they follow on.
 std::vector<std::filesystem::path> existingSplitParts(const std::filesystem::path& last);
 
+// A self-extracting program may begin a set whose other parts lie beside
+// it: "name.z02", "name.z03", ... (the program is part 1, the last part
+// holds the end record). These are the parts after `program` that exist
+// now, from .z02 on, as long as they follow on; none beside a "name.z01",
+// which makes `program` the last part of a split archive.
+std::vector<std::filesystem::path> programSetParts(const std::filesystem::path& program);
+// Whether any part of such a set ("name.z02" or later) lies beside `program`.
+bool programSetPartBeside(const std::filesystem::path& program);
+// Opens the archive of `program` from its set beside it: false when no part
+// lies beside it. Throws ResultError(PartMissing) when the parts beside do
+// not follow on to the one with the end record, and what the reader throws.
+bool openProgramSet(ArchiveReader& reader, const std::filesystem::path& program);
+
+// Where the parts of a set go when they are not named as a split archive's
+// ("name.z01", ..., `last`): `finals[i]` takes parts[i], and the last of
+// them is `last`, the name that names the set. The old set's parts beside
+// it are looked for from splitPartPath(last, firstPart) on; the part that
+// takes `last` gets `lastMode`, the others the mode given.
+struct SetNames {
+    std::vector<std::filesystem::path> finals;
+    uint32_t firstPart = 0;
+    mode_t lastMode = 0;
+};
+
 // Puts a finished split set in place of `last` and its parts: `parts` are
 // the new parts (the last one becomes `last`). The old set waits aside
 // (qm::fs::SetAside), its last part first, and comes back when a step
 // fails; the new last part comes last, so that no set looks whole before it
 // is, and the old parts are dropped after it, the old last part last. A
 // kill at any step leaves what qm::zip::settleLeftAside makes the old set
-// whole or the new one. `mode` is given to every part. Throws IoError.
+// whole or the new one. `mode` is given to every part. With `names`, the
+// parts go where it says (a self-extracting program's set: its other parts
+// first, the program last). Throws IoError.
 void placeSplitSet(const std::vector<std::filesystem::path>& parts, const std::filesystem::path& last,
-                   mode_t mode, const IoFaults* faults, OpContext& ctx);
+                   mode_t mode, const IoFaults* faults, OpContext& ctx, const SetNames& names = {});
 
 // The drive of a spanned archive: asking for its disks, finding the archive
 // file on the disk that is in, and labelling disks.

@@ -61,6 +61,9 @@ const char* resultText(int code)
         return "The disk in the drive has too little room for its part of the spanned archive, even counting the "
                "archive's file that was on it (a self-extracting program must fit whole on the first disk); that "
                "disk was left as it was.";
+    case result::SfxSplitTooSmall:
+        return "The split size is too small for a self-extracting program: its first part must hold the whole "
+               "program and its settings.";
     default: return nullptr;
     }
 }

@@ -6,6 +6,7 @@
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/SfxBlock.h"
+#include "sfxstub/ExitStatus.h"
 #include "sfxstub/Session.h"
 
 #include <gtest/gtest.h>
@@ -178,6 +179,41 @@ TEST_F(StubProgram, WithoutADisplayQuestionsTakeTheirCancelAnswer)
         EXPECT_NE(out.find(seen.InsertLastDiskText + " [" + seen.CancelCaption + "]"), std::string::npos) << out;
         EXPECT_NE(out.find("190"), std::string::npos) << out; // the failure message's result
     }
+}
+
+TEST_F(StubProgram, ASetSplitBesideItsProgramIsExtractedWholeOrItsMissingPartNamed)
+{
+    qm::zip::test::makeFiles(src, {{"photos/big.bin", qm::zip::test::randomBytes(900000, 21)}});
+    const stdfs::path made = tmp / "made";
+    stdfs::create_directories(made);
+    qm::zip::PavikZip z;
+    z.ArchivePath = win(made / "Home.exe");
+    z.SourceFolder = win(src);
+    z.Method = 18;
+    z.SfxStubPath = win(stub("pvksfxbz.bin"));
+    z.SplitPartSize = 600000;
+    ASSERT_EQ(z.Build(), 0);
+    auto namesIn = [](const stdfs::path& folder) {
+        std::vector<std::string> n = qm::zip::test::allFiles(folder);
+        std::sort(n.begin(), n.end());
+        return n;
+    };
+    ASSERT_EQ(namesIn(made), (std::vector<std::string>{"Home.exe", "Home.z02", "Home.z03"}));
+    auto lay = [&](const stdfs::path& folder, const std::vector<std::string>& parts) {
+        stdfs::create_directories(folder);
+        qm::test::copyHeadlessSfx(made / "Home.exe", folder / "Home.exe");
+        for (const std::string& p : parts)
+            stdfs::copy_file(made / p, folder / p);
+    };
+    std::string out;
+    lay(tmp / "whole", {"Home.z02", "Home.z03"});
+    EXPECT_EQ(qm::test::runSfx(tmp / "whole" / "Home.exe", &out), 0) << out;
+    EXPECT_EQ(qm::test::runCommand({"diff", "-r", "-x", "Home.*", src.string(), (tmp / "whole").string()}), 0);
+
+    lay(tmp / "short", {"Home.z02"});
+    EXPECT_EQ(resultOfExitStatus(qm::test::runSfx(tmp / "short" / "Home.exe", &out)), result::PartMissing) << out;
+    EXPECT_NE(out.find(partMissingText(win(tmp / "short" / "Home.z03"))), std::string::npos) << out;
+    EXPECT_EQ(namesIn(tmp / "short"), (std::vector<std::string>{"Home.exe", "Home.z02"}));
 }
 
 TEST_F(StubProgram, HeadlessCopyRefusesAFileWithoutConfiguration)

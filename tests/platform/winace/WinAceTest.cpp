@@ -367,6 +367,36 @@ TEST_F(WinAceTest, SelfExtractorCarriesTitleAndIntroductionAndExtractsOffscreen)
     EXPECT_EQ(qm::test::readFile(home_ / "unpack" / "sub" / "c.txt"), "gamma");
 }
 
+TEST_F(WinAceTest, SelfExtractorInVolumesIsItsProgramWithThePartsBesideIt)
+{
+    const std::string big = noise(900000, 8);
+    qm::test::writeFile(src() / "big.bin", big);
+    const std::string program = out("Docs.exe");
+    ASSERT_EQ(ace({"a", "-r", "-v600", "-sfx32", "-y", program}), 0) << log().back();
+    std::vector<std::string> parts;
+    for (const auto& e : stdfs::directory_iterator(home_ / "out"))
+        parts.push_back(e.path().filename().string());
+    std::sort(parts.begin(), parts.end());
+    EXPECT_EQ(parts, (std::vector<std::string>{"Docs.exe", "Docs.z02", "Docs.z03"}));
+    EXPECT_EQ(ace({"t", program}), 0) << log().back();
+    std::string listing;
+    EXPECT_EQ(ace({"l", program}, &listing), 0) << listing;
+    EXPECT_NE(listing.find("big.bin"), std::string::npos) << listing;
+
+    // "u" reads the old set and writes it anew; the program extracts it all.
+    qm::test::writeFile(src() / "a.txt", "alpha, changed");
+    ASSERT_EQ(ace({"u", "-r", "-v600", "-sfx32", "-y", program}), 0) << log().back();
+    stdfs::create_directories(home_ / "unpack");
+    qm::test::copyHeadlessSfx(home_ / "out" / "Docs.exe", home_ / "unpack" / "Docs.exe");
+    for (const char* part : {"Docs.z02", "Docs.z03"})
+        stdfs::copy_file(home_ / "out" / part, home_ / "unpack" / part);
+    std::string output;
+    EXPECT_EQ(qm::test::runSfx(home_ / "unpack" / "Docs.exe", &output), 0) << output;
+    EXPECT_EQ(qm::test::readFile(home_ / "unpack" / "a.txt"), "alpha, changed");
+    EXPECT_EQ(qm::test::readFile(home_ / "unpack" / "sub" / "c.txt"), "gamma");
+    EXPECT_TRUE(qm::test::readFile(home_ / "unpack" / "big.bin") == big);
+}
+
 TEST(WinAceRequestTest, SwitchesAndNames)
 {
     using qm::winace::parseArguments;

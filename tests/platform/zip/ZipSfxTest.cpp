@@ -221,7 +221,12 @@ TEST_F(ZipSfx, BadStubsAndSettingsAreRefusedBeforeAnythingIsWritten)
     expect(result::SfxBadAssociation, [&] { zip.SfxAssociations = "Text|txt|a|b"; });
     expect(result::SfxBadAssociation, [&] { zip.SfxAssociations = "Text||viewer"; });
     expect(result::BadSetting, [&] { zip.SfxExistingFileMode = 4; });
-    expect(result::SfxCannotSplit, [&] { zip.SplitPartSize = 100000; });
+    // Split, the program must fit in its first part.
+    expect(result::SfxSplitTooSmall, [&] {
+        qm::test::writeFile(tmp.path() / "large.bin", randomBytes(70000, 4));
+        zip.SfxStubPath = win(tmp.path() / "large.bin");
+        zip.SplitPartSize = 65536;
+    });
     expect(result::SfxStubUnreadable, [&] { zip.SfxStubPath = win(tmp.path() / "missing.bin"); });
     // A stub that holds the marker would be read as its own configuration.
     auto m = qm::sfx::marker();
