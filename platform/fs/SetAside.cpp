@@ -18,7 +18,7 @@ SetAside::Keeper SetAside::keeperOf(const std::filesystem::path& aside)
 {
     const int fd = ::open(aside.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
-        return Keeper::Unreadable;
+        return errno == ENOENT ? Keeper::Nobody : Keeper::Unreadable;
     int rc;
     while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }

@@ -56,7 +56,7 @@ public:
 
     // The hidden name the file waits under.
     static std::filesystem::path asideName(const std::filesystem::path& native);
-    // Who keeps the file `aside` aside now.
+    // Who keeps the file `aside` aside now (none keeps a file that is not there).
     enum class Keeper {
         Nobody,     // no run holds it: a killed run left it
         Live,       // a live run holds it locked

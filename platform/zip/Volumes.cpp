@@ -62,12 +62,15 @@ std::optional<stdfs::path> findPart(const stdfs::path& last, uint32_t index)
 }
 
 // Whether nothing stands at `place` and a live run keeps its old file
-// aside under its hidden name.
+// aside under its hidden name (a file, not the mark of a free place).
 bool coveredByLiveKeeper(const stdfs::path& place)
 {
     struct stat st {};
-    return ::lstat(place.c_str(), &st) != 0 && errno == ENOENT &&
-           qm::fs::SetAside::keeperOf(qm::fs::SetAside::asideName(place)) == qm::fs::SetAside::Keeper::Live;
+    if (::lstat(place.c_str(), &st) == 0 || errno != ENOENT)
+        return false;
+    const stdfs::path aside = qm::fs::SetAside::asideName(place);
+    return ::lstat(aside.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+           qm::fs::SetAside::keeperOf(aside) == qm::fs::SetAside::Keeper::Live;
 }
 
 // What keeps a file from being set aside from `place`: a file under its
