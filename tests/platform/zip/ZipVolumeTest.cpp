@@ -346,6 +346,22 @@ TEST_F(ZipVolumes, ABuildLeavesTheArchiveAnotherOnePutInPlaceMeanwhile)
         for (const std::string& n : namesIn(sets))
             EXPECT_NE(n[0], '.') << n;
     }
+
+    // A removal of entries the same way.
+    PavikZip other;
+    other.ArchivePath = zip.ArchivePath;
+    other.SourceFolder = win(src);
+    other.FileMask = "noise.bin";
+    ZipEventHandlers meanwhile;
+    meanwhile.onBeforeRemove = [&](const std::string&) { EXPECT_EQ(other.Build(true), result::Ok); };
+    zip.addEventSink(&meanwhile);
+    zip.FileMask = "text.txt";
+    EXPECT_EQ(zip.Remove(), result::ArchiveReplaced);
+    zip.removeEventSink(&meanwhile);
+    rec.clear();
+    ASSERT_EQ(zip.ListEntries(), result::Ok);
+    ASSERT_EQ(rec.listed.size(), 1u);
+    EXPECT_EQ(rec.listed[0].name, "noise.bin");
 }
 
 // What two kills in a row can leave: the copies of a set and the marks of
