@@ -7,6 +7,7 @@
 #include "platform/zip/Volumes.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -200,6 +201,18 @@ void NameOrigin::check(const stdfs::path& target) const
 
 mode_t defaultFileMode()
 {
+    // Read where the system shows it, so that no other thread ever creates
+    // a file while the mask is changed to be read.
+    if (FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(f);
+        if (found)
+            return 0666 & ~mode_t(mask);
+    }
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
