@@ -16,7 +16,6 @@
 #include "platform/fs/CurrentFolder.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Paths.h"
-#include "platform/fs/SetAside.h"
 #include "platform/ui/UiServices.h"
 #include "platform/winace/ExitStatus.h"
 #include "platform/zip/LeftAside.h"
@@ -197,12 +196,14 @@ bool Backup::runAce(AceRun& run)
         return false;
     };
 
-    // "Delete old back-up and rebuild": the old archive waits aside while
-    // WinAce makes a new one, and comes back unless the run succeeds.
-    std::unique_ptr<qm::fs::SetAside> previous;
-    attempt([&] { qm::zip::settleLeftAside(run.archive); }); // what a killed run left aside
+    // "Delete old back-up and rebuild": the old archive, with the parts of
+    // a split set, waits aside while WinAce makes a new one from the files
+    // alone, and comes back whole unless the run succeeds.
+    std::unique_ptr<qm::zip::KeptSet> previous;
+    // What a killed run left aside.
+    attempt([&] { qm::zip::settleLeftAside(run.archive, qm::zip::Settler::Writing); });
     if (run.deleteOld)
-        attempt([&] { previous = std::make_unique<qm::fs::SetAside>(qm::fs::toNative(run.archive)); });
+        attempt([&] { previous = std::make_unique<qm::zip::KeptSet>(run.archive); });
     const FileState before = fileState(run.archive);
     qm::store::AceCommand command = qm::store::AceBackupCommand(before.exists, run.switches);
     std::string list = qm::store::AceListPart(rec, run.app, run.selfExtracting);

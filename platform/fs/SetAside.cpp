@@ -14,17 +14,19 @@ std::filesystem::path SetAside::asideName(const std::filesystem::path& native)
     return native.parent_path() / ("." + native.filename().string() + ".previous");
 }
 
-bool SetAside::inUse(const std::filesystem::path& aside)
+SetAside::Keeper SetAside::keeperOf(const std::filesystem::path& aside)
 {
     const int fd = ::open(aside.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
-        return false;
+        return errno == ENOENT ? Keeper::Nobody : Keeper::Unreadable;
     int rc;
     while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }
-    const bool held = rc != 0 && errno == EWOULDBLOCK;
+    const int err = errno;
     ::close(fd); // drops the lock just taken, if any
-    return held;
+    if (rc == 0)
+        return Keeper::Nobody;
+    return err == EWOULDBLOCK ? Keeper::Live : Keeper::NoLocks;
 }
 
 namespace {
@@ -63,6 +65,17 @@ void SetAside::settleLeft(const std::filesystem::path& native, const std::filesy
     settleCopy(native, aside, succeeded, st.st_size == 0, hook);
 }
 
+bool SetAside::markTaken(const std::filesystem::path& native, const NameHook& hook)
+{
+    const std::filesystem::path aside = asideName(native);
+    announce(hook, aside);
+    const int fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 SetAside::SetAside(const std::filesystem::path& native, NameHook hook, bool markFree)
     : target_(native), aside_(asideName(native)), hook_(std::move(hook))
 {
@@ -75,8 +88,10 @@ SetAside::SetAside(const std::filesystem::path& native, NameHook hook, bool mark
             return;
         announce(hook_, aside_);
         lock_ = ::open(aside_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (lock_ < 0)
+        if (lock_ < 0) {
+            error_ = errno;
             return;
+        }
         ::flock(lock_, LOCK_EX | LOCK_NB);
         held_ = marker_ = true;
         return;
@@ -93,6 +108,8 @@ SetAside::SetAside(const std::filesystem::path& native, NameHook hook, bool mark
     }
     announce(hook_, target_);
     held_ = ::rename(target_.c_str(), aside_.c_str()) == 0;
+    if (!held_)
+        error_ = errno;
 }
 
 SetAside::~SetAside()
@@ -108,6 +125,14 @@ void SetAside::settle(bool succeeded)
         return;
     held_ = false;
     settleCopy(target_, aside_, succeeded, marker_, hook_);
+    if (lock_ >= 0)
+        ::close(lock_);
+    lock_ = -1;
+}
+
+void SetAside::release()
+{
+    held_ = false;
     if (lock_ >= 0)
         ::close(lock_);
     lock_ = -1;

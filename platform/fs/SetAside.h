@@ -11,7 +11,10 @@
 //   previous.settle(built);     // also done, as a failure, when it goes away
 //
 // While it waits, its keeper holds the file locked: a later run tells a
-// file a live run keeps aside (inUse) from one a killed run left.
+// file a live run keeps aside (keeperOf) from one a killed run left. Where
+// that cannot be told (a copy another account made and this one cannot
+// open, a file system without locks) nothing that only reads takes it for
+// a killed run's.
 #include <filesystem>
 #include <functional>
 
@@ -39,16 +42,36 @@ public:
 
     // Whether a file waits aside.
     bool holds() const { return held_; }
+    // Why nothing is held where something could have been (the mark of a
+    // free place could not be made, the file could not be moved): an errno
+    // value such as ENOSPC; 0 otherwise.
+    int error() const { return error_; }
     // Success: the old file is dropped. Failure: it takes its place again,
     // replacing whatever the failed build left there (a free place is free
     // again). Only the first call acts.
     void settle(bool succeeded);
+    // Lets go of the file without settling it: it stays under its hidden
+    // name, unlocked, for settleLeftAside to judge with the rest of its set.
+    void release();
 
     // The hidden name the file waits under.
     static std::filesystem::path asideName(const std::filesystem::path& native);
-    // Whether a live run keeps the file `aside` aside now (it holds it
-    // locked). A file system without locks tells nothing: false.
-    static bool inUse(const std::filesystem::path& aside);
+    // Who keeps the file `aside` aside now (none keeps a file that is not there).
+    enum class Keeper {
+        Nobody,     // no run holds it: a killed run left it
+        Live,       // a live run holds it locked
+        Unreadable, // it cannot be opened here (another account's copy): it cannot be told
+        NoLocks,    // its file system gives no locks: it cannot be told
+    };
+    static Keeper keeperOf(const std::filesystem::path& aside);
+    // Whether the file `aside` may be kept by a live run: anything but
+    // Keeper::Nobody.
+    static bool inUse(const std::filesystem::path& aside) { return keeperOf(aside) != Keeper::Nobody; }
+    // Marks the place `native`, which a file took while it was free, as if
+    // it had been held free: the file there goes when the mark is settled
+    // as a failure (settleLeft). False when the hidden name is taken, or the
+    // mark cannot be made.
+    static bool markTaken(const std::filesystem::path& native, const NameHook& hook = {});
     // Settles the copy `aside` of `native` that no run keeps any more:
     // `succeeded` drops it, else it takes its place again (an empty copy
     // frees the place). The rename or removal is announced to `hook` first.
@@ -62,6 +85,7 @@ private:
     int lock_ = -1;
     bool held_ = false;
     bool marker_ = false; // the place was free
+    int error_ = 0;
 };
 
 } // namespace qm::fs

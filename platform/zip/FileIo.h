@@ -50,6 +50,13 @@ struct ResultError {
     int code;
 };
 
+// A file stands where an archive or a part of one is to go, or under the
+// hidden name its old file or the mark of its free place would take, and
+// cannot be used or moved: nothing is put over it.
+struct InTheWay {
+    std::filesystem::path file;
+};
+
 // The owner asked the running operation to stop.
 struct AbortError {};
 

@@ -3,12 +3,16 @@
 #include "platform/fs/OwnedTemp.h"
 #include "platform/fs/SetAside.h"
 #include "platform/zip/ArchiveReader.h"
+#include "platform/zip/FileIo.h"
+#include "platform/zip/ZipFormat.h"
 #include "platform/zip/OpCommon.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
 
 #include <cerrno>
+#include <dirent.h>
+#include <map>
 #include <sys/stat.h>
 
 namespace qm::zip {
@@ -67,59 +71,90 @@ Standing standing(const stdfs::path& target)
     return S_ISREG(st.st_mode) && readsAsArchive(target) ? Standing::Archive : Standing::Other;
 }
 
-bool present(const stdfs::path& p)
-{
-    struct stat st {};
-    return ::lstat(p.c_str(), &st) == 0;
-}
-
 bool isRegular(const stdfs::path& p)
 {
     struct stat st {};
     return ::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-void settleSet(const stdfs::path& target)
+// The index of the part of the set of `last` that `name` names, in the form
+// the set's parts take (splitPartPath).
+std::optional<uint32_t> partIndexOf(const stdfs::path& last, const std::string& name)
+{
+    const std::string stem = last.stem().string();
+    if (name.size() < stem.size() + 4 || name.compare(0, stem.size(), stem) != 0 || name[stem.size()] != '.')
+        return std::nullopt;
+    const std::string digits = name.substr(stem.size() + 2);
+    if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long number = std::stoul(digits);
+    if (number == 0 || number > VolumeOutput::MaxParts)
+        return std::nullopt;
+    const uint32_t index = uint32_t(number - 1);
+    if (splitPartPath(last, index).filename() != name)
+        return std::nullopt;
+    return index;
+}
+
+// The files beside `last` named as parts of its set (with `copies`, the
+// hidden names of such parts), by index, past any gap: regular files only.
+std::map<uint32_t, stdfs::path> partsBeside(const stdfs::path& last, bool copies)
+{
+    static constexpr std::string_view Suffix = ".previous";
+    std::map<uint32_t, stdfs::path> found;
+    const stdfs::path folder = last.parent_path().empty() ? stdfs::path(".") : last.parent_path();
+    DIR* d = ::opendir(folder.c_str());
+    if (!d)
+        return found;
+    while (const dirent* e = ::readdir(d)) {
+        std::string name = e->d_name;
+        if (copies) {
+            if (name.size() <= Suffix.size() + 1 || name[0] != '.' ||
+                name.compare(name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+                continue;
+            name = name.substr(1, name.size() - Suffix.size() - 1);
+        }
+        const std::optional<uint32_t> index = partIndexOf(last, name);
+        if (index && isRegular(folder / e->d_name))
+            found.emplace(*index, last.parent_path() / e->d_name);
+    }
+    ::closedir(d);
+    return found;
+}
+
+void settleSet(const stdfs::path& target, Settler by, const SetAside::NameHook& hook)
 {
     const stdfs::path own = SetAside::asideName(target);
-    // The parts' places, as long as a part or a copy of one follows on.
-    std::vector<stdfs::path> parts;
-    bool anyCopy = isRegular(own);
-    for (uint32_t i = 0; i < VolumeOutput::MaxParts; ++i) {
-        stdfs::path part = splitPartPath(target, i);
-        const bool copy = isRegular(SetAside::asideName(part));
-        if (!copy && !present(part)) {
-            if (i == 0)
-                continue; // a self-extracting program's set goes on from .z02
-            break;
-        }
-        anyCopy = anyCopy || copy;
-        parts.push_back(std::move(part));
-    }
-    if (!anyCopy)
+    const bool ownCopy = isRegular(own);
+    const std::map<uint32_t, stdfs::path> copies = partsBeside(target, true);
+    if (!ownCopy && copies.empty())
         return;
-    // A live run is putting this set in place: none of it is touched.
-    if (SetAside::inUse(own))
+    // A live run is putting this set in place, or may be: none of it is touched.
+    auto leftByKilledRun = [by](const stdfs::path& copy) {
+        const SetAside::Keeper k = SetAside::keeperOf(copy);
+        return k == SetAside::Keeper::Nobody || (k == SetAside::Keeper::NoLocks && by == Settler::Writing);
+    };
+    if (ownCopy && !leftByKilledRun(own))
         return;
-    for (const stdfs::path& p : parts)
-        if (SetAside::inUse(SetAside::asideName(p)))
+    for (const auto& [index, copy] : copies)
+        if (!leftByKilledRun(copy))
             return;
 
     switch (standing(target)) {
     case Standing::Nothing:
         // Not finished: the old set comes back, the parts first and the
         // last part last; a place that was free is free again.
-        for (const stdfs::path& p : parts)
-            SetAside::settleLeft(p, SetAside::asideName(p), false);
-        SetAside::settleLeft(target, own, false);
+        for (const auto& [index, copy] : copies)
+            SetAside::settleLeft(splitPartPath(target, index), copy, false, hook);
+        SetAside::settleLeft(target, own, false, hook);
         break;
     case Standing::Archive:
         // Finished: the copies are older. The parts' go from the end and the
         // last part's last, so that what a kill leaves of them is still
-        // found from the first part on.
-        for (auto it = parts.rbegin(); it != parts.rend(); ++it)
-            SetAside::settleLeft(*it, SetAside::asideName(*it), true);
-        SetAside::settleLeft(target, own, true);
+        // found.
+        for (auto it = copies.rbegin(); it != copies.rend(); ++it)
+            SetAside::settleLeft(splitPartPath(target, it->first), it->second, true, hook);
+        SetAside::settleLeft(target, own, true, hook);
         break;
     case Standing::Other: break;
     }
@@ -127,7 +162,8 @@ void settleSet(const stdfs::path& target)
 
 // Settles what killed runs left of the archive at `native`; with a control,
 // its work folder's temporary files go too.
-void settleAt(const std::optional<stdfs::path>& native, const PavikZip* z)
+void settleAt(const std::optional<stdfs::path>& native, const PavikZip* z, Settler by,
+              const SetAside::NameHook& hook = {})
 {
     if (!native)
         return;
@@ -137,13 +173,92 @@ void settleAt(const std::optional<stdfs::path>& native, const PavikZip* z)
     const std::optional<stdfs::path> work = z ? workFolderOf(*z, target.parent_path()) : std::nullopt;
     if (work && *work != target.parent_path())
         qm::fs::removeStaleTemps(*work, stem);
-    settleSet(target);
+    settleSet(target, by, hook);
 }
 
 } // namespace
 
-void settleLeftAside(const std::string& archivePath) { settleAt(nativeOf(archivePath), nullptr); }
+void settleLeftAside(const std::string& archivePath, Settler by) { settleAt(nativeOf(archivePath), nullptr, by); }
 
-void settleLeftAside(const PavikZip& z) { settleAt(nativeOf(z.ArchivePath), &z); }
+void settleLeftAside(const PavikZip& z, Settler by) { settleAt(nativeOf(z.ArchivePath), &z, by); }
+
+std::vector<stdfs::path> copiesLeftAside(const stdfs::path& last)
+{
+    std::vector<stdfs::path> found;
+    if (isRegular(SetAside::asideName(last)))
+        found.push_back(SetAside::asideName(last));
+    for (auto& [index, copy] : partsBeside(last, true))
+        found.push_back(std::move(copy));
+    return found;
+}
+
+bool isArchiveFile(const stdfs::path& path)
+{
+    if (readsAsArchive(path))
+        return true;
+    // The first part of a split or spanned set begins with its signature.
+    InFile in;
+    unsigned char sig[4];
+    return in.open(path) && in.size() >= 4 && in.readAt(0, sig, 4) == 4 &&
+           (fmt::get32(sig) == SpanningSig || fmt::get32(sig) == SinglePartMarker);
+}
+
+// ---- KeptSet
+
+KeptSet::KeptSet(const std::string& archivePath, NameHook hook) : hook_(std::move(hook))
+{
+    const std::optional<stdfs::path> native = nativeOf(archivePath);
+    if (!native)
+        return;
+    archive_ = *native;
+    // The archive first: from then on its name is free.
+    own_ = std::make_unique<SetAside>(archive_, hook_);
+    if (!own_->holds())
+        return;
+    for (const auto& [index, part] : partsBeside(archive_, false)) {
+        auto keeper = std::make_unique<SetAside>(part, hook_);
+        if (keeper->holds())
+            parts_.emplace_back(index, std::move(keeper));
+        else
+            stayed_.insert(index);
+    }
+}
+
+KeptSet::~KeptSet() { settle(false); }
+
+bool KeptSet::holds() const { return own_ && own_->holds(); }
+
+void KeptSet::settle(bool succeeded)
+{
+    if (settled_ || !holds())
+        return;
+    settled_ = true;
+    if (succeeded) {
+        for (auto it = parts_.rbegin(); it != parts_.rend(); ++it)
+            it->second->settle(true);
+        own_->settle(true);
+        return;
+    }
+    // The places the other program took where the old set had none are
+    // marked as its own marks would be; then what it left under the
+    // archive's name goes: from there on the name is free, and the old set
+    // comes back whole, whenever the rest stops.
+    std::set<uint32_t> old = stayed_;
+    for (const auto& [index, keeper] : parts_)
+        old.insert(index);
+    for (const auto& [index, part] : partsBeside(archive_, false))
+        if (!old.count(index))
+            SetAside::markTaken(part, hook_);
+    struct stat st {};
+    if (::lstat(archive_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (hook_)
+            hook_(archive_);
+        ::unlink(archive_.c_str());
+    }
+    for (auto& [index, keeper] : parts_)
+        keeper->release();
+    own_->release();
+    settleAt(archive_, nullptr, Settler::Writing, hook_);
+}
 
 } // namespace qm::zip

@@ -17,6 +17,7 @@
 #include "platform/zip/ArchiveWriter.h"
 #include "platform/zip/FileEntries.h"
 #include "platform/zip/Gather.h"
+#include "platform/zip/LeftAside.h"
 #include "platform/zip/Names.h"
 #include "platform/zip/OpCommon.h"
 #include "platform/zip/SameAsOldOutput.h"
@@ -98,6 +99,7 @@ private:
     std::vector<std::unique_ptr<TempFile>> parts_; // the temporary parts of a split archive
     stdfs::path partsFolder_;
     std::string stem_; // what this archive's temporary files are called
+    NameOrigin origin_; // what stood under the archive's name when the build began
 };
 
 int BuildRun::checkSettings()
@@ -159,6 +161,7 @@ int BuildRun::run()
         folder = target_.parent_path();
         if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             return result::TargetFolderMissing;
+        origin_ = NameOrigin::of(target_);
         if (::stat(target_.c_str(), &st) == 0) {
             if (!S_ISREG(st.st_mode))
                 return result::WriteFailed;
@@ -170,6 +173,11 @@ int BuildRun::run()
                 if (r != result::Ok)
                     return r;
                 hasOld_ = true;
+            } else if (st.st_size > 0 && target_ != *native && !isArchiveFile(target_)) {
+                // A link at the archive's name is written through only over
+                // an archive: anything else it leads to stays, as an update
+                // leaves it.
+                return result::NotAnArchive;
             }
         }
         for (const stdfs::path& p : existingSplitParts(target_))
@@ -178,9 +186,11 @@ int BuildRun::run()
         for (const stdfs::path& p : programSetParts(target_))
             if (::stat(p.c_str(), &st) == 0)
                 leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
-        // Nor is an older archive of this name waiting aside while it is made anew.
-        if (::stat(qm::fs::SetAside::asideName(target_).c_str(), &st) == 0)
-            leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
+        // Nor is an older archive of this name, or a part of its set,
+        // waiting aside while it is made anew.
+        for (const stdfs::path& p : copiesLeftAside(target_))
+            if (::stat(p.c_str(), &st) == 0)
+                leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
         // (What killed builds of this archive left behind went before the
         // operation began: settleLeftAside.)
         stem_ = TempFile::stemFor(target_);
@@ -261,7 +271,7 @@ int BuildRun::run()
         hooks.open = [this](uint32_t) {
             parts_.push_back(std::make_unique<TempFile>());
             VolumeOutput::Volume v;
-            v.fd = parts_.back()->create(partsFolder_, -1, 0666, stem_);
+            v.fd = parts_.back()->create(partsFolder_, -1, TempFileMode, stem_);
             v.path = parts_.back()->path();
             v.capacity = uint64_t(z_.SplitPartSize);
             return v;
@@ -324,7 +334,7 @@ int BuildRun::run()
         spanArchive(z_, ctx_, temp_.path(), isSfx_ ? sfx_.bytes : std::string());
         return result::Ok;
     }
-    putInPlace(out, temp_, target_, z_.faults(), ctx_, isSfx_, z_.OwnerOnlyFiles ? 0700 : 07777);
+    putInPlace(out, temp_, target_, z_.faults(), ctx_, isSfx_, z_.OwnerOnlyFiles ? 0700 : 07777, &origin_);
     removeStaleParts();
     return result::Ok;
 }
@@ -394,11 +404,10 @@ void BuildRun::placeSplit()
         paths.push_back(p->path());
     struct stat st {};
     mode_t mode = ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
-    if (mode == 0) {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
+    if (mode == 0)
+        mode = defaultFileMode();
+    // Not over a newer archive another program put under the name meanwhile.
+    origin_.check(target_);
     if (isSfx_)
         placeProgramSet(paths);
     else
@@ -447,7 +456,7 @@ int BuildRun::openTemp(const stdfs::path& targetFolder)
     if (!folder)
         return result::TempFolderFailed;
     try {
-        tempFd_ = temp_.create(*folder, -1, z_.OwnerOnlyFiles ? 0600 : 0666, stem_);
+        tempFd_ = temp_.create(*folder, -1, TempFileMode, stem_);
     } catch (const IoError& e) {
         if (e.err == ENOSPC || e.err == EDQUOT)
             return result::DiskFull;

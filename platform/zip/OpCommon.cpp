@@ -7,6 +7,7 @@
 #include "platform/zip/Volumes.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,7 +26,9 @@ int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& bo
         ~ListGuard() { z.listEntries().clear(); }
     } guard{zip};
     // What a killed run left of this archive is settled first, whatever the method.
-    settleLeftAside(zip);
+    const bool writing = op == operation::Zip || op == operation::Remove;
+    settleLeftAside(zip, writing ? Settler::Writing : Settler::Reading);
+    zip.setInTheWay({});
     OpContext ctx(zip, op);
     int r;
     try {
@@ -39,6 +42,9 @@ int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& bo
         r = e.notArchive ? result::NotAnArchive : e.multiDisk ? result::NotAvailable : result::ArchiveDamaged;
     } catch (const ResultError& e) {
         r = e.code;
+    } catch (const InTheWay& e) {
+        zip.setInTheWay(qm::fs::fromNative(e.file));
+        r = result::WriteFailed;
     }
     return ctx.finish(r);
 }
@@ -194,45 +200,78 @@ void syncFolder(const stdfs::path& folder)
 
 } // namespace
 
+void NameOrigin::check(const stdfs::path& target) const
+{
+    if (identityOf(target) != file)
+        throw ResultError{result::ArchiveReplaced};
+}
+
+mode_t defaultFileMode()
+{
+    // Read where the system shows it, so that no other thread ever creates
+    // a file while the mask is changed to be read.
+    if (FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(f);
+        if (found)
+            return 0666 & ~mode_t(mask);
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, const IoFaults* faults,
-                OpContext& ctx, bool executable, mode_t allowed)
+                OpContext& ctx, bool executable, mode_t allowed, const NameOrigin* origin)
 {
     struct stat old {};
     bool hadOld = ::stat(target.c_str(), &old) == 0;
     temp.flush();
-    stdfs::path from = tempFile.path();
+    const stdfs::path from = tempFile.path();
+    // The temporary file was the owner's alone while it was made.
     mode_t mode = 0;
-    bool setMode = hadOld || executable;
     if (hadOld) {
         mode = old.st_mode & 07777;
         if (executable)
             mode |= (mode & 0444) >> 2; // execute wherever it may be read
-    } else if (executable) {
-        mode = 0755;
+    } else {
+        mode = executable ? 0755 : defaultFileMode();
     }
     mode &= allowed;
-    if (setMode)
-        ::chmod(from.c_str(), mode);
+    ::chmod(from.c_str(), mode);
     temp.commit();
 
-    if (::rename(from.c_str(), target.c_str()) == 0) {
-        tempFile.keep();
+    // It takes the name only while the name holds what the method began
+    // with, and is done only if it is what stands there then.
+    auto rename = [&](TempFile& file) {
+        const std::optional<FileIdentity> made = identityOf(file.path());
+        if (origin)
+            origin->check(target);
+        if (::rename(file.path().c_str(), target.c_str()) != 0)
+            return false;
+        file.keep();
         syncFolder(target.parent_path());
+        const std::optional<FileIdentity> now = identityOf(target);
+        if (origin && !(now && made && now->dev == made->dev && now->ino == made->ino))
+            throw ResultError{result::ArchiveReplaced};
+        return true;
+    };
+    if (rename(tempFile))
         return;
-    }
     if (errno != EXDEV)
         throw IoError{errno, target};
 
     // The temporary folder is on another file system: copy beside the
     // target first, so that the last step is still a rename.
     TempFile beside;
-    copyToTemp(from, target.parent_path(), beside, 0666 & allowed, faults, ctx, TempFile::stemFor(target));
-    if (setMode)
-        ::chmod(beside.path().c_str(), mode);
-    if (::rename(beside.path().c_str(), target.c_str()) != 0)
+    copyToTemp(from, target.parent_path(), beside, TempFileMode, faults, ctx, TempFile::stemFor(target));
+    ::chmod(beside.path().c_str(), mode);
+    if (!rename(beside))
         throw IoError{errno, target};
-    beside.keep();
-    syncFolder(target.parent_path());
 }
 
 } // namespace qm::zip

@@ -4,6 +4,7 @@
 // result codes, and putting a finished archive in place of the old one.
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/OpContext.h"
+#include "platform/zip/Volumes.h"
 
 #include <filesystem>
 #include <functional>
@@ -53,14 +54,34 @@ ListedEntry listedEntry(const ArchiveEntry& e);
 // Ratio in percent saved, 0..100; 0 for empty data.
 int savedPercent(uint64_t compressed, uint64_t size);
 
+// What stood under an archive's name when a method began with it, so that
+// the archive it makes takes the name only while the name holds that still:
+// a newer archive another program put there meanwhile is left as it is.
+struct NameOrigin {
+    std::optional<FileIdentity> file; // nothing: no file stood there
+
+    static NameOrigin of(const std::filesystem::path& target) { return {identityOf(target)}; }
+    // Throws ResultError{ArchiveReplaced} unless `target` holds what it held.
+    void check(const std::filesystem::path& target) const;
+};
+
+// The mode a new file takes: 0666 less the process's umask.
+mode_t defaultFileMode();
+
+// The mode of the temporary files an archive is made in, whatever the
+// archive's own will be: the owner's alone, until they are complete.
+inline constexpr mode_t TempFileMode = 0600;
+
 // Writes the temporary archive to disk and renames it over `target`, which
 // keeps its permissions (a new file gets the default ones, or 0755 when
 // `executable`; an old one then gains execute bits where it may be read),
 // none beyond `allowed`. A temporary file on another file system is first
 // copied beside the target. The old archive is never touched until the new
-// one is whole. Throws IoError.
+// one is whole; with `origin`, only while `target` holds what it held then,
+// and the archive is done only when it is what then stands under the name
+// (else ResultError{ArchiveReplaced}). Throws IoError.
 void putInPlace(OutFile& temp, TempFile& tempFile, const std::filesystem::path& target, const IoFaults* faults,
-                OpContext& ctx, bool executable = false, mode_t allowed = 07777);
+                OpContext& ctx, bool executable = false, mode_t allowed = 07777, const NameOrigin* origin = nullptr);
 
 // The file an archive path finally names (a symbolic link is written through).
 std::filesystem::path resolveTarget(const std::filesystem::path& target);

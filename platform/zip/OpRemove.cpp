@@ -43,6 +43,7 @@ int PavikZip::Remove()
             return int(result::NothingToDo);
 
         stdfs::path target = resolveTarget(*nativeOf(ArchivePath));
+        const NameOrigin origin = NameOrigin::of(target);
         struct stat st {};
         if (::stat(target.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR))
             return int(result::ArchiveReadOnly);
@@ -52,7 +53,7 @@ int PavikZip::Remove()
         TempFile temp;
         OutFile out;
         try {
-            out.attach(temp.create(*folder, -1, 0666, TempFile::stemFor(target)), temp.path(), faults());
+            out.attach(temp.create(*folder, -1, TempFileMode, TempFile::stemFor(target)), temp.path(), faults());
         } catch (const IoError& e) {
             int code = writeFailure(e);
             return code == result::DiskFull ? code : UseTempArchive ? int(result::TempFolderFailed) : code;
@@ -81,7 +82,7 @@ int PavikZip::Remove()
         }
         w.finish(archive.comment());
         ctx.complete();
-        putInPlace(out, temp, target, faults(), ctx);
+        putInPlace(out, temp, target, faults(), ctx, false, 07777, &origin);
         return int(result::Ok);
     });
 }

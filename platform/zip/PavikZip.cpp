@@ -98,6 +98,8 @@ int PavikZip::workerCount() const
 
 std::string PavikZip::ErrorText(int kind, int code) const
 {
+    if (kind == textkind::Result && code == result::WriteFailed && !inTheWay_.empty())
+        return errorText(kind, code) + " This file stands in its way and was left as it is: " + inTheWay_;
     return errorText(kind, code);
 }
 

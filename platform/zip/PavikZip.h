@@ -144,6 +144,8 @@ public:
     // pass it; every test is a full one.
     int Test(bool fullTest = true);
     // The text of a code: kind 0 results, 1 warnings, 2 skip reasons and warnings.
+    // The write failure (505) of the last method, when a file stood in the
+    // way of the archive, names that file.
     std::string ErrorText(int kind, int code) const;
 
     // Puts every setting back to its default (archive, files, filters, skip
@@ -172,6 +174,9 @@ public:
     std::vector<std::string>& listEntries() { return list_; }
     void setCurrentOperation(int op) { current_ = op; }
     void setCopiedEntries(int64_t n) { copied_ = n; }
+    // The file (Windows form) that stood in the way of the last method's
+    // archive; empty when none did.
+    void setInTheWay(std::string file) { inTheWay_ = std::move(file); }
     size_t pieceSize() const { return pieceSize_; }
     // Workers after the environment's cap: at least 1.
     int workerCount() const;
@@ -190,6 +195,7 @@ private:
     std::vector<std::string> list_;
     int current_ = operation::Idle;
     int64_t copied_ = 0;
+    std::string inTheWay_;
     size_t pieceSize_ = 0;
     std::unique_ptr<ControlState> state_; // made when first needed
 };

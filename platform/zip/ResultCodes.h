@@ -33,6 +33,9 @@ inline constexpr int NoArchivePath = 521;
 inline constexpr int Busy = 522;
 inline constexpr int TargetFolderMissing = 523;
 inline constexpr int ArchiveReadOnly = 524;
+// Another program changed the archive while a build made a new one: the
+// build leaves what the other one did.
+inline constexpr int ArchiveReplaced = 525;
 // 526 and 527 are left free: callers take them as a successful listing.
 inline constexpr int SplitSizeTooSmall = 530;
 inline constexpr int PartMissing = 531;

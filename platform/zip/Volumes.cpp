@@ -44,6 +44,27 @@ std::optional<stdfs::path> findPart(const stdfs::path& last, uint32_t index)
     return std::nullopt;
 }
 
+// Whether nothing stands at `place` and a live run keeps its old file
+// aside under its hidden name (a file, not the mark of a free place).
+bool coveredByLiveKeeper(const stdfs::path& place)
+{
+    struct stat st {};
+    if (::lstat(place.c_str(), &st) == 0 || errno != ENOENT)
+        return false;
+    const stdfs::path aside = qm::fs::SetAside::asideName(place);
+    return ::lstat(aside.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+           qm::fs::SetAside::keeperOf(aside) == qm::fs::SetAside::Keeper::Live;
+}
+
+// What keeps a file from being set aside from `place`: a file under its
+// hidden name, else the file at the place itself.
+stdfs::path inTheWay(const stdfs::path& place)
+{
+    struct stat st {};
+    const stdfs::path aside = qm::fs::SetAside::asideName(place);
+    return ::lstat(aside.c_str(), &st) == 0 ? aside : place;
+}
+
 void syncFolder(const stdfs::path& folder)
 {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -187,16 +208,32 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
         for (auto it = aside.rbegin(); it != aside.rend(); ++it)
             (*it)->settle(false);
     };
+    auto dropOld = [&] {
+        // The parts from the end, then the last part.
+        for (auto it = aside.rbegin(); it != aside.rend(); ++it)
+            (*it)->settle(true);
+    };
     for (const stdfs::path& p : places) {
-        aside.push_back(std::make_unique<qm::fs::SetAside>(p, hook, true));
-        if (!aside.back()->holds()) {
-            // A folder, a link, a file in use or one whose hidden name is
-            // taken: nothing is put over it.
-            rollBack();
-            throw IoError{EEXIST, p};
+        auto keeper = std::make_unique<qm::fs::SetAside>(p, hook, true);
+        if (keeper->holds()) {
+            aside.push_back(std::move(keeper));
+            continue;
         }
+        // A free place whose old file another live run keeps aside, to
+        // have this set made anew in its place: that run's keeper holds the
+        // place for this set too.
+        if (keeper->error() == 0 && coveredByLiveKeeper(p))
+            continue;
+        rollBack();
+        // No room for a mark; or a folder, a link, a file in use, one whose
+        // hidden name is taken: nothing is put over it, and it is named.
+        if (keeper->error() != 0)
+            throw IoError{keeper->error(), p};
+        throw InTheWay{inTheWay(p)};
     }
+    std::vector<std::optional<FileIdentity>> placed;
     for (size_t i = 0; i < parts.size(); ++i) {
+        placed.push_back(identityOf(parts[i]));
         nameChanging(faults, finals[i]);
         if (::rename(parts[i].c_str(), finals[i].c_str()) != 0) {
             int err = errno;
@@ -207,9 +244,26 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
     for (auto& c : copies)
         c->keep();
     syncFolder(folder);
-    // The old set goes: the parts from the end, then the last part.
-    for (auto it = aside.rbegin(); it != aside.rend(); ++it)
-        (*it)->settle(true);
+    // Only the set this run made may be called done. A newer archive under
+    // the name stays, and the copies of the old set, older still, go; a part
+    // that another program changed meanwhile (one that took this run's
+    // copies for a killed run's and put them back, say) brings the old set
+    // back in place of this one.
+    auto ours = [&](size_t i) {
+        const std::optional<FileIdentity> now = identityOf(finals[i]);
+        return now && placed[i] && now->dev == placed[i]->dev && now->ino == placed[i]->ino;
+    };
+    if (!ours(parts.size() - 1)) {
+        dropOld();
+        throw ResultError{result::ArchiveReplaced};
+    }
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        if (!ours(i)) {
+            rollBack();
+            throw ResultError{result::ArchiveReplaced};
+        }
+    }
+    dropOld();
 }
 
 // ---- Disks

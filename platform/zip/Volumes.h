@@ -59,9 +59,15 @@ struct SetNames {
 // fails; the new last part comes last, so that no set looks whole before it
 // is, and the old parts are dropped after it, the old last part last. A
 // kill at any step leaves what qm::zip::settleLeftAside makes the old set
-// whole or the new one. `mode` is given to every part. With `names`, the
-// parts go where it says (a self-extracting program's set: its other parts
-// first, the program last). Throws IoError.
+// whole or the new one. `mode` is given to every part. A free place whose
+// old file another live run keeps aside (KeptSet) is taken under the cover
+// of that run's keeper. A file in the way that cannot be set aside is named
+// (InTheWay); no room for a mark is a full disk (IoError); the set is done
+// only if every part under its name is this one's when all stand, else the
+// old set comes back, or a newer one another program put under the name
+// stays (ResultError{ArchiveReplaced}). With `names`, the parts go where it
+// says (a self-extracting program's set: its other parts first, the program
+// last). Throws IoError.
 void placeSplitSet(const std::vector<std::filesystem::path>& parts, const std::filesystem::path& last,
                    mode_t mode, const IoFaults* faults, OpContext& ctx, const SetNames& names = {});
 

@@ -39,6 +39,9 @@ const char* resultText(int code)
     case result::Busy: return "The control is still busy with another operation.";
     case result::TargetFolderMissing: return "The folder that should hold the archive does not exist.";
     case result::ArchiveReadOnly: return "The archive file is read-only; it was left as it is.";
+    case result::ArchiveReplaced:
+        return "Another program changed the archive while this one was being made; to leave what it did as it "
+               "is, this archive was not put in its place.";
     case result::SplitSizeTooSmall: return "The split size is too small: each part must hold at least 65536 bytes.";
     case result::PartMissing: return "A part of the split or spanned archive is missing.";
     case result::WrongDisk: return "The disk asked for was not inserted.";

@@ -80,6 +80,65 @@ protected:
     {
         return {dashes(), "<Now>\tManual back-up started for " + name, "\t\t\tTarget File: " + win(archive)};
     }
+    // A split backup, a file deleted from the source, then "Delete old
+    // back-up and rebuild" (see the tests below).
+    void splitRebuilds(int k)
+    {
+        const bool exe = k == kind::AceExeMulti;
+        const std::string folder = exe ? "sfx" : "out";
+        const std::string archive = folder + (exe ? "/Home.exe" : "/Home.ace");
+        stdfs::create_directories(native(folder));
+        addAceProject("Home", [](auto& r) { r[F::ACESFXFilesToProcess] = "*"; });
+        makeSource("Home", {{"big.bin", noise(150000, 1)}, {"more.bin", noise(60000, 2)},
+                            {"gone.txt", "deleted before the rebuild"}});
+        splitSize_ = "100000";
+        backUp("Home", k);
+        if (exe && qm::test::actionLog(home_.path()).size() > 1 &&
+            qm::test::actionLog(home_.path())[1].find("cannot be split") != std::string::npos)
+            GTEST_SKIP() << "the stand-in makes no split self-extracting set";
+        ASSERT_EQ(view_.rows[0][1], Now) << qm::test::actionLog(home_.path())[1];
+        ASSERT_GT(filesIn(folder).size(), 1u); // a set of parts
+        view_.rows[0][1] = "";
+
+        stdfs::remove(native("src-Home/gone.txt"));
+        backUp("Home", k, true);
+        EXPECT_EQ(view_.rows[0][1], Now) << qm::test::actionLog(home_.path())[1];
+        std::vector<std::string> held = names(archive);
+        std::sort(held.begin(), held.end());
+        EXPECT_EQ(held, (std::vector<std::string>{"a.txt", "big.bin", "more.bin", "sub\\", "sub\\b.txt"}));
+        std::string output;
+        EXPECT_EQ(qm::test::runCommand({qm::test::winAceCopy(home_.path()).string(), "t", win(archive)}, &output), 0)
+            << output;
+        const std::map<std::string, std::string> rebuilt = filesIn(folder);
+        for (const auto& [name, bytes] : rebuilt)
+            EXPECT_NE(name[0], '.') << name; // nothing hidden is left
+
+        // WinAce fails after its set stood (a listed file is missing), or
+        // before it made anything (the list is missing).
+        view_.rows[0][1] = "";
+        qm::store::ProjectRecord r = aceSfxProject("Home");
+        r[F::ACEFilesToProcess] = "(list)";
+        r[F::ACESFXFilesToProcess] = "";
+        writeProject("Home", r);
+        const std::string list = exe ? "Filelists/Home-ACEEXE" : "Filelists/Home-ACE";
+        qm::test::writeFile(native(list), "big.bin\r\nmore.bin\r\nmissing.txt\r\n");
+        backUp("Home", k, true);
+        EXPECT_EQ(qm::test::actionLog(home_.path()).back(), "Done with 1 warning(s).");
+        EXPECT_TRUE(filesIn(folder) == rebuilt) << "the set after WinAce failed differs";
+        stdfs::remove(native(list));
+        backUp("Home", k, true);
+        EXPECT_EQ(qm::test::actionLog(home_.path()).back(), "Failed.");
+        EXPECT_TRUE(filesIn(folder) == rebuilt) << "the set after WinAce failed differs";
+        EXPECT_EQ(view_.rows[0][1], "");
+    }
+    // The files of a folder of the program folder with their bytes.
+    std::map<std::string, std::string> filesIn(const std::string& folder) const
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& e : stdfs::directory_iterator(native(folder)))
+            files[e.path().filename().string()] = qm::test::readFile(e.path());
+        return files;
+    }
     void setWinAceVersion(const std::string& version)
     {
         qm::registry::setValue(qm::registry::hkey::CurrentUser, R"(SOFTWARE\e-merge\WinAce)", "Version",
@@ -288,6 +347,20 @@ TEST_F(AceBackupTest, ARebuildDropsACopyAKilledRunLeftAsideAndTakesTheFilesAlone
     backUp("Home", kind::Ace, true);
     EXPECT_EQ(names("out/Home.ace"), (std::vector<std::string>{"sub\\", "sub\\b.txt"}));
     EXPECT_FALSE(stdfs::exists(native("out/.Home.ace.previous")));
+}
+
+// "Delete old back-up and rebuild" of the split kinds over a set already
+// there: WinAce makes the new set of the files alone in the places of the
+// old one, which waits aside meanwhile. A WinAce that fails, before its set
+// stands or after, leaves the old set whole, and nothing beside it.
+TEST_F(AceBackupTest, SplitRebuildReplacesTheSetAndAFailingWinAceLeavesTheOldSetWhole)
+{
+    splitRebuilds(kind::AceMulti);
+}
+
+TEST_F(AceBackupTest, SelfExtractingSplitRebuildReplacesTheSetAndAFailingWinAceLeavesTheOldSetWhole)
+{
+    splitRebuilds(kind::AceExeMulti);
 }
 
 // WinAce that fills the disk ends the run as a full disk ends a ZIP

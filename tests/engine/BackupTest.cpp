@@ -164,6 +164,24 @@ TEST_F(BackupTest, RebuildReplacesExactlyTheFilesOfTheRun)
         EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path(); // nothing left aside
 }
 
+// A file under a hidden name that a split backup needs and no settle may
+// take away: the box and the run log name it, and the set stays as it was.
+TEST_F(BackupTest, AFileInTheWayOfASplitSetIsNamedInTheBoxAndTheLog)
+{
+    addProject("Home", {{"a.txt", noise(150000, 1)}});
+    backUp("Home", kind::ZipMulti);
+    ASSERT_TRUE(stdfs::exists(native("out/Home.qmt.z01")));
+    const std::string last = qm::test::readFile(native("out/Home.qmt.zip"));
+    stdfs::create_directories(native("out/.Home.qmt.z01.previous"));
+    ui_.clearRecords();
+    backUp("Home", kind::ZipMulti, true);
+    const std::string text = backup_.PavikZip1.ErrorText(0, qm::zip::result::WriteFailed);
+    EXPECT_NE(text.find(win("out") + "\\.Home.qmt.z01.previous"), std::string::npos) << text;
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Quillmate: " + text});
+    EXPECT_EQ(logLines().back(), "<Now>\t" + text);
+    EXPECT_EQ(qm::test::readFile(native("out/Home.qmt.zip")), last);
+}
+
 TEST_F(BackupTest, RebuildDeletesNothingWhenTheRunStopsBeforeItsBuild)
 {
     using F = qm::store::ProjectField;

@@ -268,6 +268,27 @@ TEST_F(ZipManagerTest, ASpannedNewOverAnArchiveLeavesItsDisksAsWritten)
     manager_.xZip.removeEventSink(&swap);
 }
 
+// New on a name that is a link, to a text file or to an archive: the link
+// itself goes, the new archive takes its place, and what it led to stays.
+TEST_F(ZipManagerTest, NewOnALinkReplacesTheLinkItself)
+{
+    qm::test::writeFile(native("a.txt"), "a");
+    qm::test::writeFile(native("notes.txt"), "a text of 21 bytes.\r\n");
+    zipWith("real.zip", {}, {"a.txt"});
+    const std::string real = qm::test::readFile(native("real.zip"));
+    for (const char* to : {"notes.txt", "real.zip"}) {
+        std::filesystem::remove(native("old.zip"));
+        std::filesystem::create_symlink(native(to), native("old.zip"));
+        files_.files.push_back({win("old.zip")});
+        addFilesDialog(win("a.txt"));
+        manager_.mnuFileNew_Click();
+        EXPECT_FALSE(std::filesystem::is_symlink(native("old.zip"))) << to;
+        EXPECT_EQ(view_.names().size(), 1u) << to;
+        EXPECT_EQ(qm::test::readFile(native("notes.txt")), "a text of 21 bytes.\r\n");
+        EXPECT_EQ(qm::test::readFile(native("real.zip")), real);
+    }
+}
+
 TEST_F(ZipManagerTest, NewOnAFileThatCannotBeDeletedStartsNothing)
 {
     qm::test::writeFile(native("a.txt"), "a");

@@ -7,8 +7,10 @@
 #include "platform/zip/EntryDecode.h"
 
 #include <chrono>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/stat.h>
 #include <zlib.h>
 
 namespace qm::zip::test {
@@ -412,6 +414,121 @@ TEST_F(ZipSafety, FullDiskLeavesTheOldArchive)
     EXPECT_EQ(allFiles(out).size(), 2u); // small.txt came first and is whole
 }
 
+// A rebuild through a symbolic link at the archive's name writes through it
+// only over an archive (a whole one, a part of a set, a self-extracting
+// program) or where nothing stands: any other file it leads to is refused,
+// as an update refuses it, and stays as it is.
+TEST_F(ZipSafety, ARebuildWritesThroughALinkOnlyOverAnArchive)
+{
+    const stdfs::path src = tmp.path() / "src";
+    makeFiles(src, {{"a.txt", textBytes(20000)}, {"b.bin", randomBytes(90000)}});
+    const std::string stub = "\x7f" "ELF stand-in for the extractor\n" + randomBytes(3000, 2);
+    qm::test::writeFile(tmp.path() / "stub.bin", stub);
+    const stdfs::path link = tmp.path() / "Home.qmt";
+    const stdfs::path notes = outside / "notes.txt";
+    qm::test::writeFile(notes, "a text of 21 bytes.\r\n");
+    stdfs::create_symlink(notes, link);
+    zip.SourceFolder = win(src);
+    zip.ArchivePath = win(link);
+    for (const int kind : {0, 1, 2}) { // one file, a split set, a self-extracting program
+        SCOPED_TRACE(kind);
+        zip.SplitPartSize = kind == 1 ? 65536 : 0;
+        zip.SfxStubPath = kind == 2 ? win(tmp.path() / "stub.bin") : "";
+        EXPECT_EQ(zip.Build(), result::NotAnArchive);
+        EXPECT_EQ(zip.Build(true), result::NotAnArchive);
+        EXPECT_EQ(qm::test::readFile(notes), "a text of 21 bytes.\r\n");
+        EXPECT_EQ(stdfs::status(notes).permissions(), stdfs::status(tmp.path() / "stub.bin").permissions());
+        EXPECT_EQ(allFiles(outside), std::vector<std::string>{"notes.txt"});
+        EXPECT_TRUE(stdfs::is_symlink(link));
+    }
+
+    // Over an archive of each kind, and over nothing, it writes through.
+    for (const int kind : {0, 1, 2}) {
+        SCOPED_TRACE(kind);
+        stdfs::remove_all(outside);
+        stdfs::create_directories(outside);
+        zip.SplitPartSize = kind == 1 ? 65536 : 0;
+        zip.SfxStubPath = kind == 2 ? win(tmp.path() / "stub.bin") : "";
+        zip.ArchivePath = win(outside / "real.qmt");
+        zip.FileMask = "a.txt";
+        ASSERT_EQ(zip.Build(), result::Ok);
+        stdfs::remove(link);
+        stdfs::create_symlink(outside / "real.qmt", link);
+        zip.ArchivePath = win(link);
+        zip.FileMask = "b.bin";
+        EXPECT_EQ(zip.Build(true), result::Ok);
+        EXPECT_TRUE(stdfs::is_symlink(link));
+        rec.clear();
+        zip.ArchivePath = win(outside / "real.qmt"); // a set's parts lie beside it
+        ASSERT_EQ(zip.ListEntries(), result::Ok);
+        ASSERT_EQ(rec.listed.size(), 1u);
+        EXPECT_EQ(rec.listed[0].name, "b.bin");
+        zip.FileMask = "*";
+    }
+    stdfs::remove(link);
+    stdfs::create_symlink(outside / "none.qmt", link);
+    zip.SplitPartSize = 0;
+    zip.SfxStubPath = "";
+    zip.ArchivePath = win(link);
+    EXPECT_EQ(zip.Build(true), result::Ok);
+}
+
+// The temporary files an archive is made in (an update's, a removal's, the
+// new parts of a split set) are the owner's alone from the moment they are
+// made, beside an archive kept so; the archive keeps its mode, and a new one
+// takes the default.
+TEST_F(ZipSafety, TheTemporaryFilesOfAnArchiveAreTheOwnersAlone)
+{
+    const mode_t mask = ::umask(022);
+    const stdfs::path src = tmp.path() / "src";
+    makeFiles(src, {{"a.txt", textBytes(20000)}, {"b.bin", randomBytes(90000)}});
+    const stdfs::path archive = tmp.path() / "backup.zip";
+    zip.ArchivePath = win(archive);
+    zip.SourceFolder = win(src);
+    zip.FileMask = "a.txt";
+    ASSERT_EQ(zip.Build(), result::Ok);
+    stdfs::permissions(archive, stdfs::perms::owner_read | stdfs::perms::owner_write);
+    std::vector<std::string> seen;
+    ZipEventHandlers h;
+    h.onFileProgress = [&](const std::string&, int) {
+        for (const auto& e : stdfs::directory_iterator(tmp.path()))
+            if (e.path().extension() == ".tmp") {
+                struct stat st {};
+                ::stat(e.path().c_str(), &st);
+                char mode[8];
+                std::snprintf(mode, sizeof mode, "%04o", unsigned(st.st_mode & 07777));
+                seen.push_back(e.path().filename().string() + " " + mode);
+            }
+    };
+    zip.addEventSink(&h);
+    zip.FileMask = "*";
+    EXPECT_EQ(zip.Build(), result::Ok); // an update
+    zip.FileMask = "a.txt";
+    EXPECT_EQ(zip.Remove(), result::Ok);
+    zip.FileMask = "*";
+    zip.SplitPartSize = 65536;
+    EXPECT_EQ(zip.Build(), result::Ok); // the set of parts in its place
+    zip.removeEventSink(&h);
+    ::umask(mask);
+    ASSERT_FALSE(seen.empty());
+    for (const std::string& s : seen)
+        EXPECT_EQ(s.substr(s.size() - 4), "0600") << s;
+    for (const auto& e : stdfs::directory_iterator(tmp.path()))
+        if (e.path().filename().string().rfind("backup.", 0) == 0) {
+            EXPECT_EQ(stdfs::status(e.path()).permissions(), stdfs::perms::owner_read | stdfs::perms::owner_write)
+                << e.path();
+        }
+
+    zip.SplitPartSize = 0;
+    zip.ArchivePath = win(tmp.path() / "new.zip");
+    ::umask(022);
+    EXPECT_EQ(zip.Build(), result::Ok);
+    ::umask(mask);
+    EXPECT_EQ(stdfs::status(tmp.path() / "new.zip").permissions(),
+              stdfs::perms::owner_read | stdfs::perms::owner_write | stdfs::perms::group_read |
+                  stdfs::perms::others_read);
+}
+
 TEST_F(ZipSafety, ABuildClearsWhatKilledBuildsOfItsArchiveLeft)
 {
     stdfs::path src = tmp.path() / "src";
@@ -520,7 +637,7 @@ TEST_F(ZipSafety, EveryCodeHasItsOwnText)
                      result::SourceNotFound, result::ExtractFolderFailed, result::TempFolderFailed,
                      result::NotAvailable, result::UnsafeEntries, result::EntriesNotWritten, result::UserAbort,
                      result::Halted, result::ExpansionLimit, result::NoArchivePath, result::Busy, result::TargetFolderMissing,
-                     result::ArchiveReadOnly, result::SplitSizeTooSmall, result::PartMissing, result::WrongDisk,
+                     result::ArchiveReadOnly, result::ArchiveReplaced, result::SplitSizeTooSmall, result::PartMissing, result::WrongDisk,
                      result::TooManyParts, result::SfxStubUnreadable, result::SfxStubUnusable,
                      result::SfxValueTooLong, result::SfxBadAssociation, result::SfxNeedsZip64,
                      result::SfxCannotSplit, result::DiskTooSmall, result::SfxSplitTooSmall}) {
