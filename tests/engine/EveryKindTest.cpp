@@ -338,6 +338,8 @@ protected:
             run.RestoreArchive({load.Label8, "", setFolder(), setName(), win("restored"), 0, load.DateOption});
             run.attach(nullptr);
         };
+        if (k.onDrive && selfExtracting())
+            drive_.insert(1); // the program is on the first disk, as its user knows
         restore_.RestoreArchive();
         if (!selfExtracting()) {
             EXPECT_EQ(ui_.titledPrompts(), std::vector<std::string>{"Success!: Restore operation successful."});
@@ -352,7 +354,6 @@ protected:
     // The program on disk 1, run as it is.
     Files runFromDrive(const stdfs::path& program)
     {
-        drive_.insert(1);
         DriveSfxUi ui;
         ui.insert = [this](int n) { drive_.insert(n); };
         ui.destinations = {win("restored")};
