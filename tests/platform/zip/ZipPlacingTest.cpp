@@ -26,11 +26,8 @@ namespace {
 TEST_F(ZipVolumes, ASetKeptAsideWhileAnotherProgramMakesItAnewIsReplacedOrComesBackWhole)
 {
     const stdfs::path last = sets / "backup.zip";
-    zip.ArchivePath = win(last);
-    zip.SplitPartSize = 65536;
     zip.Workers = 1; // no threads to fork across
-    ASSERT_EQ(zip.Build(), result::Ok);
-    const std::map<std::string, std::string> old = snapshot(sets);
+    const std::map<std::string, std::string> old = splitSet(last);
     makeFiles(src, {{"added.bin", randomBytes(70000, 12)}}); // a part more
     {
         KeptSet kept(win(last));
@@ -66,11 +63,8 @@ TEST_F(ZipVolumes, ASetKeptAsideWhileAnotherProgramMakesItAnewIsReplacedOrComesB
 TEST_F(ZipVolumes, ASetKeptAsideIsTheOldOrTheNewOneAfterItsKeeperIsKilled)
 {
     const stdfs::path last = sets / "backup.zip";
-    zip.ArchivePath = win(last);
-    zip.SplitPartSize = 65536;
     zip.Workers = 1;
-    ASSERT_EQ(zip.Build(), result::Ok);
-    const std::map<std::string, std::string> old = snapshot(sets);
+    const std::map<std::string, std::string> old = splitSet(last);
     makeFiles(src, {{"added.bin", randomBytes(70000, 12)}});
     ASSERT_EQ(zip.Build(true), result::Ok);
     const std::map<std::string, std::string> made = snapshot(sets);
@@ -106,10 +100,7 @@ TEST_F(ZipVolumes, ASetKeptAsideIsTheOldOrTheNewOneAfterItsKeeperIsKilled)
 TEST_F(ZipVolumes, ASetChangedByAnotherProgramWhileItIsPutInPlaceIsNoSuccess)
 {
     const stdfs::path last = sets / "backup.zip";
-    zip.ArchivePath = win(last);
-    zip.SplitPartSize = 65536;
-    ASSERT_EQ(zip.Build(), result::Ok);
-    const std::map<std::string, std::string> old = snapshot(sets);
+    const std::map<std::string, std::string> old = splitSet(last);
     makeFiles(src, {{"added.bin", randomBytes(70000, 12)}});
     int seen = 0;
     IoFaults f;
@@ -187,10 +178,7 @@ TEST_F(ZipVolumes, ABuildLeavesTheArchiveAnotherOnePutInPlaceMeanwhile)
 TEST_F(ZipVolumes, CopiesAndMarksPastAGapInThePartsAreSettledWithTheSet)
 {
     const stdfs::path last = sets / "backup.zip";
-    zip.ArchivePath = win(last);
-    zip.SplitPartSize = 65536;
-    ASSERT_EQ(zip.Build(), result::Ok);
-    const std::map<std::string, std::string> old = snapshot(sets);
+    const std::map<std::string, std::string> old = splitSet(last);
     ASSERT_EQ(old.size(), 5u); // backup.z01 to .z04 and the last part
     stdfs::rename(last, sets / ".backup.zip.previous");
     for (const char* part : {"backup.z06", "backup.z07"}) {
@@ -215,10 +203,7 @@ TEST_F(ZipVolumes, CopiesAndMarksPastAGapInThePartsAreSettledWithTheSet)
 TEST_F(ZipVolumes, AFileInTheWayOfASetIsNamedInTheMessage)
 {
     const stdfs::path last = sets / "backup.zip";
-    zip.ArchivePath = win(last);
-    zip.SplitPartSize = 65536;
-    ASSERT_EQ(zip.Build(), result::Ok);
-    const std::map<std::string, std::string> old = snapshot(sets);
+    const std::map<std::string, std::string> old = splitSet(last);
     makeFiles(src, {{"added.bin", randomBytes(70000, 12)}});
     const std::string failed = errorText(textkind::Result, result::WriteFailed);
     auto refusedFor = [&](const stdfs::path& blocker) {
@@ -266,10 +251,7 @@ TEST_F(ZipVolumes, NoRoomForTheMarkOfAFreePlaceIsAFullDisk)
         ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
     } unmount{small};
     const stdfs::path last = small / "backup.zip";
-    zip.ArchivePath = win(last);
-    zip.SplitPartSize = 65536;
-    ASSERT_EQ(zip.Build(), result::Ok);
-    const std::map<std::string, std::string> old = snapshot(small);
+    const std::map<std::string, std::string> old = splitSet(last);
     makeFiles(src, {{"added.bin", randomBytes(70000, 12)}});
     IoFaults f;
     f.beforeNameChange = [&](const stdfs::path& p) {

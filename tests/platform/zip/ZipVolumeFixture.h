@@ -67,6 +67,15 @@ protected:
         for (const auto& [name, bytes] : files)
             qm::test::writeFile(folder / name, bytes);
     }
+    // Builds the set of `last` in parts of 64 KiB (five of them from the
+    // source) and gives the files of its folder as they then are.
+    std::map<std::string, std::string> splitSet(const stdfs::path& last)
+    {
+        zip.ArchivePath = win(last);
+        zip.SplitPartSize = 65536;
+        EXPECT_EQ(zip.Build(), result::Ok);
+        return snapshot(last.parent_path());
+    }
     int extractAll(const std::string& archive)
     {
         stdfs::remove_all(out);
