@@ -7,6 +7,8 @@
 #include "platform/registry/Registry.h"
 
 #include <cctype>
+#include <string_view>
+#include <sys/stat.h>
 #include <cstdlib>
 #include <vector>
 
@@ -169,11 +171,20 @@ void LookUpSpecialFolders(SfxConfig& c)
         c.ProgramFilesFolder = limited(c.SystemDrive + "\\Program Files");
 }
 
-std::string ownProgramFile()
+std::string ownProgramFile(const char* invokedAs)
 {
     std::error_code ec;
-    stdfs::path p = stdfs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : p.string();
+    const stdfs::path p = stdfs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return {};
+    if (invokedAs && std::string_view(invokedAs).find('/') != std::string_view::npos) {
+        const stdfs::path asStarted = stdfs::absolute(invokedAs, ec).lexically_normal();
+        struct stat a {}, b {};
+        if (!ec && ::stat(asStarted.c_str(), &a) == 0 && ::stat(p.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+            a.st_ino == b.st_ino)
+            return asStarted.string();
+    }
+    return p.string();
 }
 
 } // namespace qm::sfxstub

@@ -37,7 +37,11 @@ Claim claimPrivateFolder(const std::string& path, std::string& tempRoot);
 // ProgramFilesFolder.
 void LookUpSpecialFolders(SfxConfig& c);
 
-// The running program's own file, as a host path.
-std::string ownProgramFile();
+// The running program's own file, as a host path: as it was started
+// (`invokedAs`, the first word of its command line, when that names this
+// very file by a path), so that a program started from a drive whose path
+// leads through a link to the medium in it stays on that drive when the
+// medium changes; else as the system resolves it.
+std::string ownProgramFile(const char* invokedAs = nullptr);
 
 } // namespace qm::sfxstub

@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     methods.deflate = qm::sfxstub::makeInflateDecoder;
 #endif
     auto run = [&](qm::sfxstub::SfxUi& ui) {
-        qm::sfxstub::SfxSession session(ui, qm::sfxstub::ownProgramFile(), methods);
+        qm::sfxstub::SfxSession session(ui, qm::sfxstub::ownProgramFile(argc > 0 ? argv[0] : nullptr), methods);
         return qm::sfxstub::exitStatusOf(session.run());
     };
     if (qm::sfxstub::NoDisplay()) {

@@ -141,6 +141,22 @@ TEST(SfxFolders, AbsolutePathsAndFolderTrees)
     EXPECT_EQ(stdfs::status(tmp / "new/deep").permissions() & stdfs::perms::all, stdfs::perms::owner_all);
 }
 
+// A program started from a drive whose path leads through a link to the
+// medium in it knows itself by that path, which stays the drive's when the
+// medium changes; a name that is not this program changes nothing.
+TEST(SfxFolders, TheProgramKnowsItselfByThePathItWasStartedFrom)
+{
+    qm::test::TempDir tmp("qm-sfx-self");
+    const stdfs::path self = stdfs::read_symlink("/proc/self/exe");
+    stdfs::create_directory_symlink(self.parent_path(), tmp / "drive");
+    const stdfs::path viaDrive = tmp / "drive" / self.filename();
+    EXPECT_EQ(ownProgramFile(viaDrive.c_str()), viaDrive.string());
+    EXPECT_EQ(ownProgramFile(nullptr), self.string());
+    EXPECT_EQ(ownProgramFile(self.filename().c_str()), self.string()); // found on the search path
+    qm::test::writeFile(tmp / "other", "");
+    EXPECT_EQ(ownProgramFile((tmp / "other").c_str()), self.string());
+}
+
 TEST(SfxLayout, MessageBoxSizesAndProgressCells)
 {
     Metrics m; // 13 pixels high, 6 wide on average
