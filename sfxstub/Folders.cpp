@@ -7,9 +7,8 @@
 #include "platform/registry/Registry.h"
 
 #include <cctype>
-#include <string_view>
-#include <sys/stat.h>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace stdfs = std::filesystem;
@@ -179,9 +178,7 @@ std::string ownProgramFile(const char* invokedAs)
         return {};
     if (invokedAs && std::string_view(invokedAs).find('/') != std::string_view::npos) {
         const stdfs::path asStarted = stdfs::absolute(invokedAs, ec).lexically_normal();
-        struct stat a {}, b {};
-        if (!ec && ::stat(asStarted.c_str(), &a) == 0 && ::stat(p.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-            a.st_ino == b.st_ino)
+        if (!ec && stdfs::equivalent(asStarted, p, ec) && !ec)
             return asStarted.string();
     }
     return p.string();
