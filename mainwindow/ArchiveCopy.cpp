@@ -10,6 +10,7 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/ui/UiServices.h"
+#include "platform/zip/PartNames.h"
 #include "restore/ArchiveSelection.h"
 #include "store/SystemLookups.h"
 
@@ -60,13 +61,12 @@ std::vector<std::string> filesToSend(const std::string& path, F fileField)
         return {};
     std::vector<std::string> files;
     const std::string stem = set.substr(0, set.size() - 4);
-    for (int part = 1;; ++part) {
-        const std::string number = (part < 10 ? "0" : "") + std::to_string(part);
-        const std::string name = stem + ".z" + number;
+    for (uint32_t index = 0;; ++index) {
+        const std::string name = stem + qm::zip::partExtension(index, false);
         if (archiveFound(name))
             files.push_back(name);
-        else if (archiveFound(stem + ".Z" + number))
-            files.push_back(stem + ".Z" + number);
+        else if (archiveFound(stem + qm::zip::partExtension(index, true)))
+            files.push_back(stem + qm::zip::partExtension(index, true));
         else
             break;
     }

@@ -5,6 +5,7 @@
 
 #include <utility>
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -250,6 +251,18 @@ FolderMade makeHostFolder(const std::filesystem::path& native, unsigned mode)
 
 unsigned newFileMode()
 {
+    // Read where the system shows it, so that no other thread ever creates
+    // a file while the mask is changed to be read.
+    if (FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(f);
+        if (found)
+            return 0666u & ~mask;
+    }
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666u & ~unsigned(mask);

@@ -6,6 +6,7 @@
 #include "platform/zip/FileIo.h"
 #include "platform/zip/ZipFormat.h"
 #include "platform/zip/OpCommon.h"
+#include "platform/zip/PartNames.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
@@ -81,13 +82,7 @@ bool isRegular(const stdfs::path& p)
 // the set's parts take (splitPartPath).
 std::optional<uint32_t> partIndexOf(const stdfs::path& last, const std::string& name)
 {
-    const std::string stem = last.stem().string();
-    if (name.size() < stem.size() + 4 || name.compare(0, stem.size(), stem) != 0 || name[stem.size()] != '.')
-        return std::nullopt;
-    const std::string digits = name.substr(stem.size() + 2);
-    if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    const unsigned long number = std::stoul(digits);
+    const uint32_t number = partNumberOf(name, last.stem().string());
     if (number == 0 || number > VolumeOutput::MaxParts)
         return std::nullopt;
     const uint32_t index = uint32_t(number - 1);

@@ -9,6 +9,7 @@
 // first part, as on the first disk of a spanned one, and the other parts
 // follow it as "name.z02", "name.z03", ...
 #include "platform/fs/Drives.h"
+#include "platform/fs/Handles.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/OwnedTemp.h"
 #include "platform/fs/Paths.h"
@@ -405,7 +406,7 @@ void BuildRun::placeSplit()
     struct stat st {};
     mode_t mode = ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
     if (mode == 0)
-        mode = defaultFileMode();
+        mode = mode_t(qm::fs::newFileMode());
     // Not over a newer archive another program put under the name meanwhile.
     origin_.check(target_);
     if (isSfx_)
@@ -422,11 +423,8 @@ void BuildRun::placeProgramSet(const std::vector<stdfs::path>& paths)
     // put in place last, executable as a program of one file is; the parts
     // after it ("name.z02", ...) are plain files.
     struct stat st {};
-    mode_t mode = 0755;
-    if (::stat(target_.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-        mode |= (mode & 0444) >> 2;
-    }
+    mode_t mode = programMode(::stat(target_.c_str(), &st) == 0 ? std::optional<mode_t>(st.st_mode & 07777)
+                                                                 : std::nullopt);
     mode &= z_.OwnerOnlyFiles ? 0700 : 07777;
     SetNames names;
     names.firstPart = 1;

@@ -1,5 +1,6 @@
 #include "platform/zip/OpCommon.h"
 
+#include "platform/fs/Handles.h"
 #include "platform/fs/OwnedTemp.h"
 #include "platform/fs/Paths.h"
 #include "platform/zip/LeftAside.h"
@@ -7,7 +8,6 @@
 #include "platform/zip/Volumes.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -187,8 +187,6 @@ stdfs::path resolveTarget(const stdfs::path& target)
     return target;
 }
 
-namespace {
-
 void syncFolder(const stdfs::path& folder)
 {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -198,31 +196,15 @@ void syncFolder(const stdfs::path& folder)
     }
 }
 
-} // namespace
-
 void NameOrigin::check(const stdfs::path& target) const
 {
     if (identityOf(target) != file)
         throw ResultError{result::ArchiveReplaced};
 }
 
-mode_t defaultFileMode()
+mode_t programMode(std::optional<mode_t> old)
 {
-    // Read where the system shows it, so that no other thread ever creates
-    // a file while the mask is changed to be read.
-    if (FILE* f = std::fopen("/proc/self/status", "re")) {
-        char line[256];
-        unsigned mask = 0;
-        bool found = false;
-        while (!found && std::fgets(line, sizeof line, f))
-            found = std::sscanf(line, "Umask: %o", &mask) == 1;
-        std::fclose(f);
-        if (found)
-            return 0666 & ~mode_t(mask);
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return old ? *old | (*old & 0444) >> 2 : 0755;
 }
 
 void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, const IoFaults* faults,
@@ -233,14 +215,8 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, co
     temp.flush();
     const stdfs::path from = tempFile.path();
     // The temporary file was the owner's alone while it was made.
-    mode_t mode = 0;
-    if (hadOld) {
-        mode = old.st_mode & 07777;
-        if (executable)
-            mode |= (mode & 0444) >> 2; // execute wherever it may be read
-    } else {
-        mode = executable ? 0755 : defaultFileMode();
-    }
+    const std::optional<mode_t> oldMode = hadOld ? std::optional<mode_t>(old.st_mode & 07777) : std::nullopt;
+    mode_t mode = executable ? programMode(oldMode) : oldMode.value_or(mode_t(qm::fs::newFileMode()));
     mode &= allowed;
     ::chmod(from.c_str(), mode);
     temp.commit();
@@ -255,8 +231,7 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, co
             return false;
         file.keep();
         syncFolder(target.parent_path());
-        const std::optional<FileIdentity> now = identityOf(target);
-        if (origin && !(now && made && now->dev == made->dev && now->ino == made->ino))
+        if (origin && !sameFile(identityOf(target), made))
             throw ResultError{result::ArchiveReplaced};
         return true;
     };

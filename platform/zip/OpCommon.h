@@ -65,8 +65,12 @@ struct NameOrigin {
     void check(const std::filesystem::path& target) const;
 };
 
-// The mode a new file takes: 0666 less the process's umask.
-mode_t defaultFileMode();
+// The mode of a self-extracting program: its old file's (`old`), with
+// execute wherever it may be read, or 0755 for a new one.
+mode_t programMode(std::optional<mode_t> old);
+
+// Flushes the names in `folder` to disk.
+void syncFolder(const std::filesystem::path& folder);
 
 // The mode of the temporary files an archive is made in, whatever the
 // archive's own will be: the owner's alone, until they are complete.

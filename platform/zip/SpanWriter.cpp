@@ -43,15 +43,6 @@ bool makeFolders(const stdfs::path& folder)
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void syncFolder(const stdfs::path& folder)
-{
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // The file of the archive's name on a disk: the one the disk's part replaces.
 struct OldFile {
     bool regular = false;
@@ -78,15 +69,11 @@ OldFile oldFileAt(const stdfs::path& p)
 // file, which keeps the mode it was made with. None beyond `allowed`.
 std::optional<mode_t> partMode(const OldFile& old, bool program, mode_t allowed)
 {
-    mode_t mode = 0;
-    if (old.regular) {
-        mode = program ? old.mode | (old.mode & 0444) >> 2 : old.mode & ~mode_t(0111);
-    } else if (program) {
-        mode = 0755;
-    } else {
+    if (program)
+        return programMode(old.regular ? std::optional<mode_t>(old.mode) : std::nullopt) & allowed;
+    if (!old.regular)
         return std::nullopt;
-    }
-    return mode & allowed;
+    return old.mode & ~mode_t(0111) & allowed;
 }
 
 // The file the first disk held before a set that needs more disks took its

@@ -65,15 +65,6 @@ stdfs::path inTheWay(const stdfs::path& place)
     return ::lstat(aside.c_str(), &st) == 0 ? aside : place;
 }
 
-void syncFolder(const stdfs::path& folder)
-{
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // A folder of copies of spanned disks, removed with them.
 struct DiskCopies {
     stdfs::path folder;
@@ -94,11 +85,14 @@ stdfs::path splitPartPath(const stdfs::path& last, uint32_t index)
     return last.parent_path() / (last.stem().string() + partExtension(index, upper));
 }
 
-std::vector<stdfs::path> existingSplitParts(const stdfs::path& last)
+namespace {
+
+// The parts beside `name` that exist now from index `first` on, as long as they follow on.
+std::vector<stdfs::path> partsFollowingOn(const stdfs::path& name, uint32_t first)
 {
     std::vector<stdfs::path> out;
-    for (uint32_t i = 0; i < VolumeOutput::MaxParts; ++i) {
-        std::optional<stdfs::path> p = findPart(last, i);
+    for (uint32_t i = first; i < VolumeOutput::MaxParts; ++i) {
+        std::optional<stdfs::path> p = findPart(name, i);
         if (!p)
             break;
         out.push_back(*p);
@@ -106,18 +100,15 @@ std::vector<stdfs::path> existingSplitParts(const stdfs::path& last)
     return out;
 }
 
+} // namespace
+
+std::vector<stdfs::path> existingSplitParts(const stdfs::path& last) { return partsFollowingOn(last, 0); }
+
 std::vector<stdfs::path> programSetParts(const stdfs::path& program)
 {
-    std::vector<stdfs::path> out;
     if (findPart(program, 0))
-        return out; // the last part of a split archive, not a program
-    for (uint32_t i = 1; i < VolumeOutput::MaxParts; ++i) {
-        std::optional<stdfs::path> p = findPart(program, i);
-        if (!p)
-            break;
-        out.push_back(*p);
-    }
-    return out;
+        return {}; // the last part of a split archive, not a program
+    return partsFollowingOn(program, 1);
 }
 
 bool programSetPartBeside(const stdfs::path& program)
@@ -249,10 +240,7 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
     // that another program changed meanwhile (one that took this run's
     // copies for a killed run's and put them back, say) brings the old set
     // back in place of this one.
-    auto ours = [&](size_t i) {
-        const std::optional<FileIdentity> now = identityOf(finals[i]);
-        return now && placed[i] && now->dev == placed[i]->dev && now->ino == placed[i]->ino;
-    };
+    auto ours = [&](size_t i) { return sameFile(identityOf(finals[i]), placed[i]); };
     if (!ours(parts.size() - 1)) {
         dropOld();
         throw ResultError{result::ArchiveReplaced};

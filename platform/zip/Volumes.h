@@ -120,6 +120,11 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 std::optional<FileIdentity> identityOf(const std::filesystem::path& p);
+// Whether `a` and `b` are one file (whatever its size and time now).
+inline bool sameFile(const std::optional<FileIdentity>& a, const std::optional<FileIdentity>& b)
+{
+    return a && b && a->dev == b->dev && a->ino == b->ino;
+}
 
 // Reading: the parts of a split archive beside `last`, or, when there are
 // none and disks may be asked for, copies of a spanned archive's disks in
