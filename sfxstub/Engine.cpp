@@ -102,12 +102,12 @@ int UnzipRun::findEnd(unsigned char (&end)[22], uint64_t& at)
     if (const int r = findEndBeside(end, at); r != NoPartBeside)
         return r;
     for (int asked = 0; spanned_ && asked < 3; ++asked) {
+        in_.close(); // nothing of the medium is held while it is changed
         EngineEvent e{event::NextDisk};
         e.number = 0; // the last disk
         send(e);
         if (abort_)
             return result::Stopped;
-        in_.close();
         in_.open(archive_);
         if (endInTail(end, at))
             return result::Ok;

@@ -74,6 +74,8 @@ int UnzipRun::askForDisk(int n)
     if (split_)
         return openPart(n);
     for (int round = 0; round < 3; ++round) {
+        // No file of the medium stays open while the user changes it.
+        in_.close();
         EngineEvent e{event::NextDisk};
         e.number = n;
         send(e);
@@ -82,7 +84,6 @@ int UnzipRun::askForDisk(int n)
         const std::string label = driveLabel();
         if (!labelFits(label, n))
             continue;
-        in_.close();
         if (in_.open(archive_) != 0)
             continue;
         // Where the label says nothing, the disk is known by its file: one
