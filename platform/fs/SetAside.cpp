@@ -67,7 +67,11 @@ void SetAside::settleLeft(const std::filesystem::path& native, const std::filesy
 
 bool SetAside::markTaken(const std::filesystem::path& native, const NameHook& hook)
 {
-    const std::filesystem::path aside = asideName(native);
+    return markTaken(native, asideName(native), hook);
+}
+
+bool SetAside::markTaken(const std::filesystem::path&, const std::filesystem::path& aside, const NameHook& hook)
+{
     announce(hook, aside);
     const int fd = ::open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
@@ -77,7 +81,12 @@ bool SetAside::markTaken(const std::filesystem::path& native, const NameHook& ho
 }
 
 SetAside::SetAside(const std::filesystem::path& native, NameHook hook, bool markFree)
-    : target_(native), aside_(asideName(native)), hook_(std::move(hook))
+    : SetAside(native, asideName(native), std::move(hook), markFree)
+{
+}
+
+SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path aside, NameHook hook, bool markFree)
+    : target_(native), aside_(std::move(aside)), hook_(std::move(hook))
 {
     struct stat st {};
     // A copy waiting aside already is not settled: nothing is put over it.

@@ -35,6 +35,9 @@ public:
     // unless the new one is reported complete. (No archive or part of one
     // is ever empty, so an empty copy always means a free place.)
     explicit SetAside(const std::filesystem::path& native, NameHook hook = {}, bool markFree = false);
+    // The same under the hidden name `aside` (a part of a set waits under
+    // a name of its set's).
+    SetAside(const std::filesystem::path& native, std::filesystem::path aside, NameHook hook, bool markFree);
     // An unsettled file comes back.
     ~SetAside();
     SetAside(const SetAside&) = delete;
@@ -72,6 +75,8 @@ public:
     // as a failure (settleLeft). False when the hidden name is taken, or the
     // mark cannot be made.
     static bool markTaken(const std::filesystem::path& native, const NameHook& hook = {});
+    static bool markTaken(const std::filesystem::path& native, const std::filesystem::path& aside,
+                          const NameHook& hook = {});
     // Settles the copy `aside` of `native` that no run keeps any more:
     // `succeeded` drops it, else it takes its place again (an empty copy
     // frees the place). The rename or removal is announced to `hook` first.

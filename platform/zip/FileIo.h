@@ -50,6 +50,19 @@ struct ResultError {
     int code;
 };
 
+// A part of a set that is missing, or damaged or another set's, named.
+struct PartFault {
+    int code; // PartMissing or ArchiveDamaged
+    std::filesystem::path file;
+};
+
+// A file that a set's part would take is a part of another archive's set:
+// nothing is put over it.
+struct OtherSetsFile {
+    std::filesystem::path file;
+    std::filesystem::path owner; // the archive whose set counts it
+};
+
 // A file stands where an archive or a part of one is to go, or under the
 // hidden name its old file or the mark of its free place would take, and
 // cannot be used or moved: nothing is put over it.

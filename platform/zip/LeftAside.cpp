@@ -8,6 +8,7 @@
 #include "platform/zip/OpCommon.h"
 #include "platform/zip/PartNames.h"
 #include "platform/zip/PavikZip.h"
+#include "platform/zip/SetFiles.h"
 #include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
 
@@ -28,27 +29,9 @@ enum class Standing { Nothing, Archive, Other };
 // Thrown by the part locator below: the other parts are not needed.
 struct LastPartRead {};
 
-// Whether a self-extracting program that holds no end record begins a set
-// whose parts follow it, the last one's end record speaking for the whole.
-bool readsAsProgramSet(const stdfs::path& program)
-{
-    const std::vector<stdfs::path> parts = programSetParts(program);
-    if (parts.empty())
-        return false;
-    try {
-        ArchiveReader reader;
-        reader.open(parts.back(),
-                    [](const stdfs::path&, uint32_t) -> std::vector<stdfs::path> { throw LastPartRead{}; });
-    } catch (const LastPartRead&) {
-        return true;
-    } catch (...) {
-    }
-    return false;
-}
-
 // Whether `path` reads as an archive: a whole one, or the last part of a
 // split or spanned set, whose end record speaks for the whole, or the
-// program that begins a self-extracting set.
+// program that begins a self-extracting set with every part of it beside.
 bool readsAsArchive(const stdfs::path& path)
 {
     try {
@@ -56,7 +39,10 @@ bool readsAsArchive(const stdfs::path& path)
         reader.open(path, [](const stdfs::path&, uint32_t) -> std::vector<stdfs::path> { throw LastPartRead{}; });
     } catch (const LastPartRead&) {
     } catch (const FormatError& e) {
-        return e.notArchive && readsAsProgramSet(path);
+        if (!e.notArchive)
+            return false;
+        const SetFiles set = setFilesOf(path);
+        return set.layout() == sets::Layout::ProgramSet && set.whole();
     } catch (...) {
         return false;
     }
@@ -78,50 +64,47 @@ bool isRegular(const stdfs::path& p)
     return ::lstat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The index of the part of the set of `last` that `name` names, in the form
-// the set's parts take (splitPartPath).
-std::optional<uint32_t> partIndexOf(const stdfs::path& last, const std::string& name)
+constexpr std::string_view Suffix = ".previous";
+
+} // namespace
+
+stdfs::path partAsideName(const stdfs::path& named, const stdfs::path& part)
 {
-    const uint32_t number = partNumberOf(name, last.stem().string());
-    if (number == 0 || number > VolumeOutput::MaxParts)
-        return std::nullopt;
-    const uint32_t index = uint32_t(number - 1);
-    if (splitPartPath(last, index).filename() != name)
-        return std::nullopt;
-    return index;
+    return named.parent_path() / ("." + named.filename().string() + part.extension().string() + std::string(Suffix));
 }
 
-// The files beside `last` named as parts of its set (with `copies`, the
-// hidden names of such parts), by index, past any gap: regular files only.
-std::map<uint32_t, stdfs::path> partsBeside(const stdfs::path& last, bool copies)
+std::map<uint32_t, PartCopy> partCopiesOf(const stdfs::path& named)
 {
-    static constexpr std::string_view Suffix = ".previous";
-    std::map<uint32_t, stdfs::path> found;
-    const stdfs::path folder = last.parent_path().empty() ? stdfs::path(".") : last.parent_path();
+    std::map<uint32_t, PartCopy> found;
+    const stdfs::path folder = named.parent_path().empty() ? stdfs::path(".") : named.parent_path();
+    const std::string head = "." + named.filename().string() + ".";
     DIR* d = ::opendir(folder.c_str());
     if (!d)
         return found;
     while (const dirent* e = ::readdir(d)) {
-        std::string name = e->d_name;
-        if (copies) {
-            if (name.size() <= Suffix.size() + 1 || name[0] != '.' ||
-                name.compare(name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
-                continue;
-            name = name.substr(1, name.size() - Suffix.size() - 1);
-        }
-        const std::optional<uint32_t> index = partIndexOf(last, name);
-        if (index && isRegular(folder / e->d_name))
-            found.emplace(*index, last.parent_path() / e->d_name);
+        const std::string name = e->d_name;
+        if (name.size() <= head.size() + Suffix.size() || name.compare(0, head.size(), head) != 0 ||
+            name.compare(name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+            continue;
+        // ".<named>.z02.previous": the copy of part "<stem>.z02".
+        const std::string extension = name.substr(head.size() - 1, name.size() - head.size() + 1 - Suffix.size());
+        const std::string part = named.stem().string() + extension;
+        const uint32_t number = partNumberOf(part, named.stem().string());
+        if (number == 0 || number > VolumeOutput::MaxParts || !isRegular(folder / name))
+            continue;
+        found.emplace(number, PartCopy{named.parent_path() / name, named.parent_path() / part});
     }
     ::closedir(d);
     return found;
 }
 
+namespace {
+
 void settleSet(const stdfs::path& target, Settler by, const SetAside::NameHook& hook)
 {
     const stdfs::path own = SetAside::asideName(target);
     const bool ownCopy = isRegular(own);
-    const std::map<uint32_t, stdfs::path> copies = partsBeside(target, true);
+    const std::map<uint32_t, PartCopy> copies = partCopiesOf(target);
     if (!ownCopy && copies.empty())
         return;
     // A live run is putting this set in place, or may be: none of it is touched.
@@ -131,16 +114,16 @@ void settleSet(const stdfs::path& target, Settler by, const SetAside::NameHook& 
     };
     if (ownCopy && !leftByKilledRun(own))
         return;
-    for (const auto& [index, copy] : copies)
-        if (!leftByKilledRun(copy))
+    for (const auto& [number, copy] : copies)
+        if (!leftByKilledRun(copy.copy))
             return;
 
     switch (standing(target)) {
     case Standing::Nothing:
         // Not finished: the old set comes back, the parts first and the
         // last part last; a place that was free is free again.
-        for (const auto& [index, copy] : copies)
-            SetAside::settleLeft(splitPartPath(target, index), copy, false, hook);
+        for (const auto& [number, copy] : copies)
+            SetAside::settleLeft(copy.part, copy.copy, false, hook);
         SetAside::settleLeft(target, own, false, hook);
         break;
     case Standing::Archive:
@@ -148,7 +131,7 @@ void settleSet(const stdfs::path& target, Settler by, const SetAside::NameHook& 
         // last part's last, so that what a kill leaves of them is still
         // found.
         for (auto it = copies.rbegin(); it != copies.rend(); ++it)
-            SetAside::settleLeft(splitPartPath(target, it->first), it->second, true, hook);
+            SetAside::settleLeft(it->second.part, it->second.copy, true, hook);
         SetAside::settleLeft(target, own, true, hook);
         break;
     case Standing::Other: break;
@@ -182,8 +165,8 @@ std::vector<stdfs::path> copiesLeftAside(const stdfs::path& last)
     std::vector<stdfs::path> found;
     if (isRegular(SetAside::asideName(last)))
         found.push_back(SetAside::asideName(last));
-    for (auto& [index, copy] : partsBeside(last, true))
-        found.push_back(std::move(copy));
+    for (auto& [number, copy] : partCopiesOf(last))
+        found.push_back(std::move(copy.copy));
     return found;
 }
 
@@ -206,16 +189,20 @@ KeptSet::KeptSet(const std::string& archivePath, NameHook hook) : hook_(std::mov
     if (!native)
         return;
     archive_ = *native;
+    // Only the files of the archive's own set, as its records tell them:
+    // any other file of that stem is another's.
+    const SetFiles old = setFilesOf(archive_);
     // The archive first: from then on its name is free.
     own_ = std::make_unique<SetAside>(archive_, hook_);
     if (!own_->holds())
         return;
-    for (const auto& [index, part] : partsBeside(archive_, false)) {
-        auto keeper = std::make_unique<SetAside>(part, hook_);
+    for (const stdfs::path& part : old.ownParts()) {
+        const uint32_t number = partNumberOf(part.filename().string(), archive_.stem().string());
+        auto keeper = std::make_unique<SetAside>(part, partAsideName(archive_, part), hook_, false);
         if (keeper->holds())
-            parts_.emplace_back(index, std::move(keeper));
+            parts_.emplace_back(number, std::move(keeper));
         else
-            stayed_.insert(index);
+            stayed_.insert(number);
     }
 }
 
@@ -241,9 +228,11 @@ void KeptSet::settle(bool succeeded)
     std::set<uint32_t> old = stayed_;
     for (const auto& [index, keeper] : parts_)
         old.insert(index);
-    for (const auto& [index, part] : partsBeside(archive_, false))
-        if (!old.count(index))
-            SetAside::markTaken(part, hook_);
+    const SetFiles made = setFilesOf(archive_);
+    if (made.beside())
+        for (size_t i = 0; i < made.paths.size(); ++i)
+            if (const uint32_t number = made.members.numbers[i]; number != 0 && !old.count(number))
+                SetAside::markTaken(made.paths[i], partAsideName(archive_, made.paths[i]), hook_);
     struct stat st {};
     if (::lstat(archive_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         if (hook_)

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -26,12 +27,25 @@ class PavikZip;
 // without locks for a killed run's, as nothing else ever would settle it.
 enum class Settler { Reading, Writing };
 
+// The hidden name under which the part `part` of the set that `named`
+// names waits aside: ".<named>.z02.previous" for "<stem>.z02". A part is
+// kept under a name of its own set's, so that no set ever takes another
+// set's copies for its own, whatever their stems.
+std::filesystem::path partAsideName(const std::filesystem::path& named, const std::filesystem::path& part);
+
+// The copies of parts of the set that `named` names that wait under their
+// hidden names, by part number, past any gap.
+struct PartCopy {
+    std::filesystem::path copy; // where it waits
+    std::filesystem::path part; // the place it comes from
+};
+std::map<uint32_t, PartCopy> partCopiesOf(const std::filesystem::path& named);
+
 // Settles what killed runs left of the archive `archivePath` (Windows form).
 // Nothing a live run keeps aside is touched. The temporary files of killed
 // builds of that name beside it go. The copies aside of the archive and of
-// its parts (name.z01, ...; a self-extracting program's from name.z02 on;
-// past any gap in their numbers) are settled as one set, whichever of them
-// a kill left:
+// its parts (partCopiesOf, past any gap in their numbers) are settled as
+// one set, whichever of them a kill left:
 // - with the archive's place free, they come back, the parts first and the
 //   last part last; a part a killed run had already put in place beside
 //   them, where the old set had none, goes;
@@ -55,7 +69,8 @@ std::vector<std::filesystem::path> copiesLeftAside(const std::filesystem::path& 
 // (the last, whose end record speaks for the whole, or the first).
 bool isArchiveFile(const std::filesystem::path& path);
 
-// An archive, with the parts of its split set beside it, kept aside while
+// An archive, with the parts of its set beside it (those its records
+// count, never another file of its stem), kept aside while
 // another program makes a new one under its name (the ACE backup around
 // WinAce). Each file waits under its hidden name, held by a keeper of its
 // own (qm::fs::SetAside), the archive first: from then on its name is

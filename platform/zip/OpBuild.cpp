@@ -100,6 +100,7 @@ private:
     std::vector<std::unique_ptr<TempFile>> parts_; // the temporary parts of a split archive
     stdfs::path partsFolder_;
     std::string stem_; // what this archive's temporary files are called
+    std::vector<stdfs::path> oldParts_; // the old set's parts beside its name
     NameOrigin origin_; // what stood under the archive's name when the build began
 };
 
@@ -181,10 +182,10 @@ int BuildRun::run()
                 return result::NotAnArchive;
             }
         }
-        for (const stdfs::path& p : existingSplitParts(target_))
-            if (::stat(p.c_str(), &st) == 0)
-                leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
-        for (const stdfs::path& p : programSetParts(target_))
+        // The old set's parts (those its records count) are not taken as
+        // files to back up.
+        oldParts_ = setFilesOf(target_).ownParts();
+        for (const stdfs::path& p : oldParts_)
             if (::stat(p.c_str(), &st) == 0)
                 leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
         // Nor is an older archive of this name, or a part of its set,
@@ -198,6 +199,9 @@ int BuildRun::run()
     }
 
     if (layout_ == Layout::Split) {
+        // No part of this set is ever put over another archive's: refused
+        // before anything is made.
+        refuseOtherSetsParts(target_, isSfx_ ? 2 : 1);
         std::optional<stdfs::path> t = workFolderOf(z_, folder);
         if (!t || ::stat(t->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             return result::TempFolderFailed;
@@ -427,7 +431,6 @@ void BuildRun::placeProgramSet(const std::vector<stdfs::path>& paths)
                                                                  : std::nullopt);
     mode &= z_.OwnerOnlyFiles ? 0700 : 07777;
     SetNames names;
-    names.firstPart = 1;
     names.lastMode = mode;
     std::vector<stdfs::path> parts(paths.begin() + 1, paths.end());
     for (uint32_t i = 1; i < paths.size(); ++i)
@@ -439,12 +442,9 @@ void BuildRun::placeProgramSet(const std::vector<stdfs::path>& paths)
 
 void BuildRun::removeStaleParts()
 {
-    // An old split set gave way to one file: its other parts go too.
-    if (!hasOld_ || !old_.spanned())
-        return;
-    for (const stdfs::path& p : existingSplitParts(target_))
-        ::unlink(p.c_str());
-    for (const stdfs::path& p : programSetParts(target_))
+    // An old set of parts gave way to one file: its other parts go too,
+    // those its records counted and no other file of its stem.
+    for (const stdfs::path& p : oldParts_)
         ::unlink(p.c_str());
 }
 

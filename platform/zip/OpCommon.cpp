@@ -28,7 +28,7 @@ int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& bo
     // What a killed run left of this archive is settled first, whatever the method.
     const bool writing = op == operation::Zip || op == operation::Remove;
     settleLeftAside(zip, writing ? Settler::Writing : Settler::Reading);
-    zip.setInTheWay({});
+    zip.setFileNamed({});
     OpContext ctx(zip, op);
     int r;
     try {
@@ -43,8 +43,14 @@ int runOperation(PavikZip& zip, int op, const std::function<int(OpContext&)>& bo
     } catch (const ResultError& e) {
         r = e.code;
     } catch (const InTheWay& e) {
-        zip.setInTheWay(qm::fs::fromNative(e.file));
+        zip.setFileNamed(qm::fs::fromNative(e.file));
         r = result::WriteFailed;
+    } catch (const OtherSetsFile& e) {
+        zip.setFileNamed(qm::fs::fromNative(e.file), qm::fs::fromNative(e.owner));
+        r = result::PartOfAnotherSet;
+    } catch (const PartFault& e) {
+        zip.setFileNamed(qm::fs::fromNative(e.file));
+        r = e.code;
     }
     return ctx.finish(r);
 }
@@ -122,13 +128,9 @@ int openArchive(OpContext& ctx, const std::string& archivePath, ArchiveReader& r
         } else {
             std::shared_ptr<void> keep;
             try {
-                try {
-                    reader.open(*native, partLocator(ctx, archivePath, askForDisks, temp ? *temp : "/tmp", keep));
-                } catch (const FormatError& e) {
-                    // A self-extracting program whose set goes on in parts beside it.
-                    if (!e.notArchive || !openProgramSet(reader, *native))
-                        throw;
-                }
+                // The set is sought beside the file the name leads to, where
+                // a build puts it.
+                openSet(ctx, archivePath, resolveTarget(*native), reader, askForDisks, temp ? *temp : "/tmp", keep);
                 reader.keepAlive(keep);
                 return result::Ok;
             } catch (const IoError& e) {
@@ -137,6 +139,9 @@ int openArchive(OpContext& ctx, const std::string& archivePath, ArchiveReader& r
                 code = e.notArchive ? result::NotAnArchive
                                     : e.multiDisk ? result::NotAvailable : result::ArchiveDamaged;
             } catch (const ResultError& e) {
+                return e.code;
+            } catch (const PartFault& e) {
+                ctx.zip().setFileNamed(qm::fs::fromNative(e.file));
                 return e.code;
             }
         }

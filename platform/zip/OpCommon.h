@@ -25,8 +25,9 @@ int writeFailure(const IoError& e);
 // The host path of a Windows-form path, or nothing when it cannot name a file.
 std::optional<std::filesystem::path> nativeOf(const std::string& winPath);
 
-// Opens the archive of ArchivePath, with the parts of a split archive (or of
-// a self-extracting program's set, whose parts follow it: openProgramSet). With
+// Opens the archive of ArchivePath (a link at the name followed), with the
+// parts of its set beside it (openSet; a part missing or damaged is named
+// for ErrorText). With
 // `askForDisks`, a spanned archive's disks are asked for (DiskRequest): the
 // last one when the disk in a removable drive holds no end record, then the
 // others, which are copied into the temporary folder for the operation.

@@ -174,9 +174,14 @@ public:
     std::vector<std::string>& listEntries() { return list_; }
     void setCurrentOperation(int op) { current_ = op; }
     void setCopiedEntries(int64_t n) { copied_ = n; }
-    // The file (Windows form) that stood in the way of the last method's
-    // archive; empty when none did.
-    void setInTheWay(std::string file) { inTheWay_ = std::move(file); }
+    // The file (Windows form) the last method's result is about: one that
+    // stood in the way of its archive, with the archive whose set holds it
+    // where it is another's; a part missing or damaged. Empty when none.
+    void setFileNamed(std::string file, std::string owner = {})
+    {
+        named_ = std::move(file);
+        owner_ = std::move(owner);
+    }
     size_t pieceSize() const { return pieceSize_; }
     // Workers after the environment's cap: at least 1.
     int workerCount() const;
@@ -195,7 +200,8 @@ private:
     std::vector<std::string> list_;
     int current_ = operation::Idle;
     int64_t copied_ = 0;
-    std::string inTheWay_;
+    std::string named_;
+    std::string owner_;
     size_t pieceSize_ = 0;
     std::unique_ptr<ControlState> state_; // made when first needed
 };

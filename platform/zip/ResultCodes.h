@@ -53,6 +53,9 @@ inline constexpr int DiskTooSmall = 540;
 // A self-extracting program split into parts: its first part cannot hold the
 // program and its configuration whole.
 inline constexpr int SfxSplitTooSmall = 541;
+// A file that the set being made would take is a part of another archive's
+// set (two archives of one stem in one folder): nothing is written.
+inline constexpr int PartOfAnotherSet = 542;
 } // namespace result
 
 // Why a file or entry was skipped (text kind 2).

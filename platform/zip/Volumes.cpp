@@ -1,11 +1,13 @@
 #include "platform/zip/Volumes.h"
 
 #include "platform/fs/Drives.h"
+#include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/SetAside.h"
 #include "platform/fs/WinPath.h"
 #include "platform/profile/IniDocument.h"
 #include "platform/profile/Profile.h"
+#include "platform/zip/LeftAside.h"
 #include "platform/zip/OpCommon.h"
 #include "platform/zip/PartNames.h"
 #include "platform/zip/VolumeOutput.h"
@@ -25,43 +27,22 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-bool isRegular(const stdfs::path& p)
-{
-    struct stat st {};
-    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// The part as it exists, in either case of its extension.
-std::optional<stdfs::path> findPart(const stdfs::path& last, uint32_t index)
-{
-    stdfs::path p = splitPartPath(last, index);
-    if (isRegular(p))
-        return p;
-    bool upper = allUpper(last.extension().string());
-    stdfs::path other = last.parent_path() / (last.stem().string() + partExtension(index, !upper));
-    if (isRegular(other))
-        return other;
-    return std::nullopt;
-}
-
 // Whether nothing stands at `place` and a live run keeps its old file
-// aside under its hidden name (a file, not the mark of a free place).
-bool coveredByLiveKeeper(const stdfs::path& place)
+// aside under its hidden name `aside` (a file, not the mark of a free place).
+bool coveredByLiveKeeper(const stdfs::path& place, const stdfs::path& aside)
 {
     struct stat st {};
     if (::lstat(place.c_str(), &st) == 0 || errno != ENOENT)
         return false;
-    const stdfs::path aside = qm::fs::SetAside::asideName(place);
     return ::lstat(aside.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
            qm::fs::SetAside::keeperOf(aside) == qm::fs::SetAside::Keeper::Live;
 }
 
 // What keeps a file from being set aside from `place`: a file under its
-// hidden name, else the file at the place itself.
-stdfs::path inTheWay(const stdfs::path& place)
+// hidden name `aside`, else the file at the place itself.
+stdfs::path inTheWay(const stdfs::path& place, const stdfs::path& aside)
 {
     struct stat st {};
-    const stdfs::path aside = qm::fs::SetAside::asideName(place);
     return ::lstat(aside.c_str(), &st) == 0 ? aside : place;
 }
 
@@ -87,69 +68,36 @@ stdfs::path splitPartPath(const stdfs::path& last, uint32_t index)
 
 namespace {
 
-// The parts beside `name` that exist now from index `first` on, as long as they follow on.
-std::vector<stdfs::path> partsFollowingOn(const stdfs::path& name, uint32_t first)
+bool standsAt(const stdfs::path& p)
 {
-    std::vector<stdfs::path> out;
-    for (uint32_t i = first; i < VolumeOutput::MaxParts; ++i) {
-        std::optional<stdfs::path> p = findPart(name, i);
-        if (!p)
-            break;
-        out.push_back(*p);
-    }
-    return out;
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
+bool inFolderAs(const std::vector<stdfs::path>& files, const stdfs::path& p)
+{
+    return std::any_of(files.begin(), files.end(), [&](const stdfs::path& q) {
+        return qm::fs::equalsNoCase(q.filename().string(), p.filename().string());
+    });
 }
 
 } // namespace
 
-std::vector<stdfs::path> existingSplitParts(const stdfs::path& last) { return partsFollowingOn(last, 0); }
-
-std::vector<stdfs::path> programSetParts(const stdfs::path& program)
+void refuseOtherSetsParts(const stdfs::path& last, uint32_t first)
 {
-    if (findPart(program, 0))
-        return {}; // the last part of a split archive, not a program
-    return partsFollowingOn(program, 1);
-}
-
-bool programSetPartBeside(const stdfs::path& program)
-{
-    if (findPart(program, 0))
-        return false;
-    const std::string stem = program.stem().string();
+    const std::vector<stdfs::path> own = setFilesOf(last).ownParts();
+    const stdfs::path folder = last.parent_path().empty() ? stdfs::path(".") : last.parent_path();
+    const std::string stem = last.stem().string();
     std::error_code ec;
-    for (stdfs::directory_iterator it(program.parent_path().empty() ? "." : program.parent_path(), ec), end;
-         !ec && it != end; it.increment(ec))
-        if (partNumberOf(it->path().filename().string(), stem) >= 2 && isRegular(it->path()))
-            return true;
-    return false;
-}
-
-bool openProgramSet(ArchiveReader& reader, const stdfs::path& program)
-{
-    const std::vector<stdfs::path> parts = programSetParts(program);
-    if (parts.empty()) {
-        if (programSetPartBeside(program))
-            throw ResultError{result::PartMissing}; // the part after the program is not there
-        return false;
-    }
-    // The last part that follows on holds the end record, or the one after
-    // it is missing.
-    try {
-        reader.open(parts.back(), [&](const stdfs::path&, uint32_t count) {
-            if (count != parts.size() + 1)
-                throw FormatError{"the parts beside the program are not those of its set"};
-            std::vector<stdfs::path> all{program};
-            all.insert(all.end(), parts.begin(), parts.end());
-            return all;
-        });
-    } catch (const FormatError& e) {
-        if (e.notArchive)
-            throw ResultError{result::PartMissing};
-        throw;
-    }
-    if (!reader.spanned())
-        throw FormatError{"the last part beside the program holds an archive of its own"};
-    return true;
+    std::vector<stdfs::path> named;
+    for (stdfs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (partNumberOf(it->path().filename().string(), stem) >= first)
+            named.push_back(last.parent_path() / it->path().filename());
+    std::sort(named.begin(), named.end());
+    for (const stdfs::path& p : named)
+        if (!inFolderAs(own, p))
+            if (std::optional<stdfs::path> owner = ownerOf(p, last))
+                throw OtherSetsFile{p, *owner};
 }
 
 void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& last, mode_t mode,
@@ -183,13 +131,15 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
     // The old set waits aside (qm::fs::SetAside), the last part first: from
     // then on the name is free until the new last part takes it, and what a
     // kill leaves is settled by qm::zip::settleLeftAside from that alone.
-    // Every place a new part takes is held so, a free one by a mark.
+    // Every place a new part takes is held so, a free one by a mark. The old
+    // set is what its records count; a file in a place the new set takes
+    // that is another archive's part is never touched.
+    const std::vector<stdfs::path> old = setFilesOf(last).ownParts();
     std::vector<stdfs::path> places{last};
-    for (uint32_t i = names.firstPart;
-         i < VolumeOutput::MaxParts && ::access(splitPartPath(last, i).c_str(), F_OK) == 0; ++i)
-        places.push_back(splitPartPath(last, i));
+    for (const stdfs::path& p : old)
+        places.push_back(p);
     for (const stdfs::path& p : finals)
-        if (std::find(places.begin(), places.end(), p) == places.end())
+        if (!inFolderAs(places, p))
             places.push_back(p);
 
     const qm::fs::SetAside::NameHook hook = [faults](const stdfs::path& p) { nameChanging(faults, p); };
@@ -205,7 +155,15 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
             (*it)->settle(true);
     };
     for (const stdfs::path& p : places) {
-        auto keeper = std::make_unique<qm::fs::SetAside>(p, hook, true);
+        const bool own = p == last || inFolderAs(old, p);
+        if (!own && standsAt(p)) {
+            if (std::optional<stdfs::path> owner = ownerOf(p, last)) {
+                rollBack();
+                throw OtherSetsFile{p, *owner};
+            }
+        }
+        const stdfs::path hidden = p == last ? qm::fs::SetAside::asideName(p) : partAsideName(last, p);
+        auto keeper = std::make_unique<qm::fs::SetAside>(p, hidden, hook, true);
         if (keeper->holds()) {
             aside.push_back(std::move(keeper));
             continue;
@@ -213,14 +171,14 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
         // A free place whose old file another live run keeps aside, to
         // have this set made anew in its place: that run's keeper holds the
         // place for this set too.
-        if (keeper->error() == 0 && coveredByLiveKeeper(p))
+        if (keeper->error() == 0 && coveredByLiveKeeper(p, hidden))
             continue;
         rollBack();
         // No room for a mark; or a folder, a link, a file in use, one whose
         // hidden name is taken: nothing is put over it, and it is named.
         if (keeper->error() != 0)
             throw IoError{keeper->error(), p};
-        throw InTheWay{inTheWay(p)};
+        throw InTheWay{inTheWay(p, hidden)};
     }
     std::vector<std::optional<FileIdentity>> placed;
     for (size_t i = 0; i < parts.size(); ++i) {
@@ -365,21 +323,17 @@ stdfs::path DiskSlot::request(uint32_t number, const std::function<bool(const st
 
 // ---- Reading
 
-PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool askForDisks,
-                        const stdfs::path& tempFolder, std::shared_ptr<void>& keep)
+namespace {
+
+// The disks of a spanned set: the one in the drive is the last; the others
+// are asked for and copied, so that the whole can be read as one. A disk is
+// taken as disk k only when it holds what the set's records place on disk
+// k; the disks that hold the central directory come first, so that every
+// other one is told by the entries that begin on it.
+PartLocator spannedDisks(OpContext& ctx, const std::string& archivePath, bool askForDisks,
+                         const stdfs::path& tempFolder, std::shared_ptr<void>& keep)
 {
     return [&ctx, archivePath, askForDisks, tempFolder, &keep](const stdfs::path& last, uint32_t count) {
-        std::vector<stdfs::path> paths;
-        if (findPart(last, 0)) {
-            for (uint32_t i = 0; i + 1 < count; ++i) {
-                std::optional<stdfs::path> p = findPart(last, i);
-                if (!p)
-                    throw ResultError{result::PartMissing};
-                paths.push_back(*p);
-            }
-            paths.push_back(last);
-            return paths;
-        }
         if (!askForDisks)
             throw FormatError{"the archive spans several disks", false, true};
         // Disks are asked for only where a disk can be changed: on any other
@@ -388,8 +342,6 @@ PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool ask
         if (!slot.removable())
             throw ResultError{result::PartMissing};
 
-        // Spanned: the disk that is in is the last; the others are asked for
-        // in order and copied, so that the whole can be read as one.
         auto copies = std::make_shared<DiskCopies>();
         std::string tmpl = (tempFolder / ".~qmzdisks-XXXXXX").string();
         if (!::mkdtemp(tmpl.data()))
@@ -403,19 +355,62 @@ PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool ask
         std::vector<FileIdentity> seen;
         if (auto id = identityOf(last))
             seen.push_back(*id);
-        stdfs::path lastCopy = copyDisk(last);
-        for (uint32_t k = 1; k < count; ++k) {
-            stdfs::path onDisk = slot.request(k, [&](const stdfs::path& p) {
-                std::optional<FileIdentity> id = identityOf(p);
-                return id && std::find(seen.begin(), seen.end(), *id) == seen.end();
+        std::vector<stdfs::path> paths(count);
+        paths[count - 1] = copyDisk(last);
+        const std::optional<sets::End> end = sets::findEnd(HostFile(paths[count - 1]));
+        if (!end || end->parts != count)
+            throw FormatError{"the last disk changed while it was read"};
+        sets::Records records(*end);
+        auto take = [&](uint32_t k) {
+            const stdfs::path onDisk = slot.request(k, [&](const stdfs::path& p) {
+                const std::optional<FileIdentity> id = identityOf(p);
+                if (!id || std::find(seen.begin(), seen.end(), *id) != seen.end())
+                    return false;
+                const HostFile disk(p);
+                return disk.isOpen() && records.fits(k - 1, disk);
             }, true);
             if (auto id = identityOf(onDisk))
                 seen.push_back(*id);
-            paths.push_back(copyDisk(onDisk));
+            paths[k - 1] = copyDisk(onDisk);
+        };
+        for (uint32_t k = end->cdDisk + 1; k < count; ++k)
+            take(k);
+        {
+            std::vector<std::unique_ptr<HostFile>> held;
+            std::vector<const sets::File*> cd;
+            for (uint32_t d = end->cdDisk; d < count; ++d)
+                cd.push_back(held.emplace_back(std::make_unique<HostFile>(paths[d])).get());
+            if (!records.readDirectory(cd))
+                throw FormatError{"the central directory of the spanned archive does not read"};
         }
-        paths.push_back(lastCopy);
+        for (uint32_t k = 1; k <= end->cdDisk; ++k)
+            take(k);
         return paths;
     };
+}
+
+} // namespace
+
+void openSet(OpContext& ctx, const std::string& archivePath, const stdfs::path& named, ArchiveReader& reader,
+             bool askForDisks, const stdfs::path& tempFolder, std::shared_ptr<void>& keep)
+{
+    const SetFiles set = setFilesOf(named);
+    if (!set.beside()) {
+        reader.open(named, spannedDisks(ctx, archivePath, askForDisks, tempFolder, keep));
+        return;
+    }
+    if (!set.whole())
+        throw PartFault{set.members.fault == sets::Members::Fault::Missing ? result::PartMissing
+                                                                          : result::ArchiveDamaged,
+                        set.faulty};
+    const std::vector<stdfs::path>& paths = set.paths;
+    reader.open(paths.back(), [&](const stdfs::path&, uint32_t count) {
+        if (count != paths.size())
+            throw FormatError{"the set changed while it was read"};
+        return paths;
+    });
+    if (!reader.spanned())
+        throw FormatError{"the last part of the set holds an archive of its own"};
 }
 
 } // namespace qm::zip

@@ -6,6 +6,7 @@
 // asked for with DiskRequest (1, 2, ...; 0 = the last disk).
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/OpContext.h"
+#include "platform/zip/SetFiles.h"
 
 #include <filesystem>
 #include <functional>
@@ -26,43 +27,46 @@ inline constexpr int64_t MinPartSize = 65536;
 // Part `index` (0 = the first) of the split archive whose last part is
 // `last`: "name.z01", "name.z02", ...
 std::filesystem::path splitPartPath(const std::filesystem::path& last, uint32_t index);
-// The parts before `last` that exist now, from .z01 on, as long as they follow on.
-std::vector<std::filesystem::path> existingSplitParts(const std::filesystem::path& last);
 
-// A self-extracting program may begin a set whose other parts lie beside
-// it: "name.z02", "name.z03", ... (the program is part 1, the last part
-// holds the end record). These are the parts after `program` that exist
-// now, from .z02 on, as long as they follow on; none beside a "name.z01",
-// which makes `program` the last part of a split archive.
-std::vector<std::filesystem::path> programSetParts(const std::filesystem::path& program);
-// Whether any part of such a set ("name.z02" or later) lies beside `program`.
-bool programSetPartBeside(const std::filesystem::path& program);
-// Opens the archive of `program` from its set beside it: false when no part
-// lies beside it. Throws ResultError(PartMissing) when the parts beside do
-// not follow on to the one with the end record, and what the reader throws.
-bool openProgramSet(ArchiveReader& reader, const std::filesystem::path& program);
+// Opens the archive that the host file `named` names, with the files of its
+// set (setFilesOf): the parts of a split set, or of a self-extracting
+// program's, beside it, every one checked against the set's records (a
+// part missing or damaged or another set's throws PartFault, naming it);
+// or, with `askForDisks` on a removable drive, a spanned set's disks, each
+// taken only when it is that disk of this set, copied into `tempFolder` for
+// as long as `keep` lives. Throws what the reader throws, and ResultError
+// (PartMissing where disks cannot be asked for, WrongDisk).
+void openSet(OpContext& ctx, const std::string& archivePath, const std::filesystem::path& named,
+             ArchiveReader& reader, bool askForDisks, const std::filesystem::path& tempFolder,
+             std::shared_ptr<void>& keep);
+
+// Refuses a set of parts for `last` (from part number `first` on: 1 for a
+// split set, 2 for a program's) where a file named as one of its parts is a
+// part of another archive's set beside it: throws OtherSetsFile. The parts
+// of the set that `last` names now are its own.
+void refuseOtherSetsParts(const std::filesystem::path& last, uint32_t first);
 
 // Where the parts of a set go when they are not named as a split archive's
 // ("name.z01", ..., `last`): `finals[i]` takes parts[i], and the last of
-// them is `last`, the name that names the set. The old set's parts beside
-// it are looked for from splitPartPath(last, firstPart) on; the part that
-// takes `last` gets `lastMode`, the others the mode given.
+// them is `last`, the name that names the set. The part that takes `last`
+// gets `lastMode`, the others the mode given.
 struct SetNames {
     std::vector<std::filesystem::path> finals;
-    uint32_t firstPart = 0;
     mode_t lastMode = 0;
 };
 
 // Puts a finished split set in place of `last` and its parts: `parts` are
-// the new parts (the last one becomes `last`). The old set waits aside
-// (qm::fs::SetAside), its last part first, and comes back when a step
-// fails; the new last part comes last, so that no set looks whole before it
+// the new parts (the last one becomes `last`). The old set (the files its
+// records count, setFilesOf) waits aside (qm::fs::SetAside; a part under
+// partAsideName), its last part first, and comes back when a step fails; the new last part comes last, so that no set looks whole before it
 // is, and the old parts are dropped after it, the old last part last. A
 // kill at any step leaves what qm::zip::settleLeftAside makes the old set
 // whole or the new one. `mode` is given to every part. A free place whose
 // old file another live run keeps aside (KeptSet) is taken under the cover
 // of that run's keeper. A file in the way that cannot be set aside is named
-// (InTheWay); no room for a mark is a full disk (IoError); the set is done
+// (InTheWay); a file in a place the new set takes that another archive's
+// set counts among its parts stays, and stops it (OtherSetsFile); no room
+// for a mark is a full disk (IoError); the set is done
 // only if every part under its name is this one's when all stand, else the
 // old set comes back, or a newer one another program put under the name
 // stays (ResultError{ArchiveReplaced}). With `names`, the parts go where it
@@ -125,13 +129,6 @@ inline bool sameFile(const std::optional<FileIdentity>& a, const std::optional<F
 {
     return a && b && a->dev == b->dev && a->ino == b->ino;
 }
-
-// Reading: the parts of a split archive beside `last`, or, when there are
-// none and disks may be asked for, copies of a spanned archive's disks in
-// `tempFolder`; the copies live as long as `keep`. Disks are asked for only
-// on a removable drive; elsewhere missing parts end with PartMissing.
-PartLocator partLocator(OpContext& ctx, const std::string& archivePath, bool askForDisks,
-                        const std::filesystem::path& tempFolder, std::shared_ptr<void>& keep);
 
 // Writing: copies the finished archive `source` disk by disk onto the drive
 // of the control's ArchivePath, `prefix` (a self-extractor's program and

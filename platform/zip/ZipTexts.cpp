@@ -67,6 +67,10 @@ const char* resultText(int code)
     case result::SfxSplitTooSmall:
         return "The split size is too small for a self-extracting program: its first part must hold the whole "
                "program and its settings.";
+    case result::PartOfAnotherSet:
+        return "A file this archive's set would take is a part of another archive's set, so nothing was written and "
+               "both archives were left as they are; archives whose parts would share names need folders or names "
+               "of their own.";
     default: return nullptr;
     }
 }

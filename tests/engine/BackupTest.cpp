@@ -172,11 +172,11 @@ TEST_F(BackupTest, AFileInTheWayOfASplitSetIsNamedInTheBoxAndTheLog)
     backUp("Home", kind::ZipMulti);
     ASSERT_TRUE(stdfs::exists(native("out/Home.qmt.z01")));
     const std::string last = qm::test::readFile(native("out/Home.qmt.zip"));
-    stdfs::create_directories(native("out/.Home.qmt.z01.previous"));
+    stdfs::create_directories(native("out/.Home.qmt.zip.z01.previous"));
     ui_.clearRecords();
     backUp("Home", kind::ZipMulti, true);
     const std::string text = backup_.PavikZip1.ErrorText(0, qm::zip::result::WriteFailed);
-    EXPECT_NE(text.find(win("out") + "\\.Home.qmt.z01.previous"), std::string::npos) << text;
+    EXPECT_NE(text.find(win("out") + "\\.Home.qmt.zip.z01.previous"), std::string::npos) << text;
     EXPECT_EQ(prompts(), std::vector<std::string>{"Quillmate: " + text});
     EXPECT_EQ(logLines().back(), "<Now>\t" + text);
     EXPECT_EQ(qm::test::readFile(native("out/Home.qmt.zip")), last);

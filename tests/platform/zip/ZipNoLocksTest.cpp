@@ -55,7 +55,7 @@ TEST(ZipNoLocks, OnlyABuildTakesTheCopiesOfASetForAKilledRunsAndSettlesThem)
     noLocks = true;
     // A run that has set the whole set aside, live or killed: it cannot be told.
     for (const std::string& n : set)
-        stdfs::rename(sets / n, sets / ("." + n + ".previous"));
+        stdfs::rename(sets / n, sets / asideName(last.filename().string(), n));
     {
         PavikZip reading;
         reading.ArchivePath = win(last);
@@ -64,7 +64,7 @@ TEST(ZipNoLocks, OnlyABuildTakesTheCopiesOfASetForAKilledRunsAndSettlesThem)
         settleLeftAside(win(last));
     }
     for (const std::string& n : set)
-        EXPECT_TRUE(stdfs::exists(sets / ("." + n + ".previous"))) << n;
+        EXPECT_TRUE(stdfs::exists(sets / asideName(last.filename().string(), n))) << n;
 
     // A build settles them first: the old set comes back, and is updated.
     makeFiles(src, {{"c.txt", "added"}});

@@ -32,9 +32,9 @@ TEST_F(ZipVolumes, ASetKeptAsideWhileAnotherProgramMakesItAnewIsReplacedOrComesB
     {
         KeptSet kept(win(last));
         ASSERT_TRUE(kept.holds());
-        EXPECT_TRUE(namesIn(sets) == (std::vector<std::string>{".backup.z01.previous", ".backup.z02.previous",
-                                                                ".backup.z03.previous", ".backup.z04.previous",
-                                                                ".backup.zip.previous"}));
+        EXPECT_TRUE(namesIn(sets) == (std::vector<std::string>{".backup.zip.previous", ".backup.zip.z01.previous",
+                                                                ".backup.zip.z02.previous", ".backup.zip.z03.previous",
+                                                                ".backup.zip.z04.previous"}));
         ASSERT_EQ(zip.Build(), result::Ok);
         kept.settle(true);
     }
@@ -106,7 +106,7 @@ TEST_F(ZipVolumes, ASetChangedByAnotherProgramWhileItIsPutInPlaceIsNoSuccess)
     IoFaults f;
     f.beforeNameChange = [&](const stdfs::path& p) {
         if (p == last && ++seen == 2) // the new last part is about to take its name
-            stdfs::rename(sets / ".backup.z01.previous", sets / "backup.z01");
+            stdfs::rename(sets / ".backup.zip.z01.previous", sets / "backup.z01");
     };
     zip.setIoFaultsForTesting(f);
     EXPECT_EQ(zip.Build(), result::ArchiveReplaced);
@@ -183,15 +183,15 @@ TEST_F(ZipVolumes, CopiesAndMarksPastAGapInThePartsAreSettledWithTheSet)
     stdfs::rename(last, sets / ".backup.zip.previous");
     for (const char* part : {"backup.z06", "backup.z07"}) {
         qm::test::writeFile(sets / part, randomBytes(65536, 3));
-        qm::test::writeFile(sets / ("." + std::string(part) + ".previous"), "");
+        qm::test::writeFile(sets / asideName("backup.zip", part), "");
     }
     EXPECT_EQ(zip.ListEntries(), result::Ok);
     EXPECT_TRUE(snapshot(sets) == old) << "the set that came back differs";
 
-    qm::test::writeFile(sets / ".backup.z06.previous", "");
+    qm::test::writeFile(sets / ".backup.zip.z06.previous", "");
     EXPECT_EQ(zip.ListEntries(), result::Ok);
     EXPECT_TRUE(snapshot(sets) == old);
-    qm::test::writeFile(sets / ".backup.z06.previous", "");
+    qm::test::writeFile(sets / ".backup.zip.z06.previous", "");
     makeFiles(src, {{"more.bin", randomBytes(200000, 4)}});
     EXPECT_EQ(zip.Build(), result::Ok);
     EXPECT_EQ(zip.Test(), result::Ok);
@@ -213,16 +213,16 @@ TEST_F(ZipVolumes, AFileInTheWayOfASetIsNamedInTheMessage)
         EXPECT_NE(text.find(win(blocker)), std::string::npos) << text;
         EXPECT_EQ(rec.done.back(), result::WriteFailed);
     };
-    stdfs::create_symlink("elsewhere", sets / ".backup.z01.previous");
-    refusedFor(sets / ".backup.z01.previous");
-    EXPECT_TRUE(stdfs::is_symlink(sets / ".backup.z01.previous"));
-    stdfs::remove(sets / ".backup.z01.previous");
-    ASSERT_EQ(::mkfifo((sets / ".backup.z02.previous").c_str(), 0600), 0);
-    refusedFor(sets / ".backup.z02.previous");
-    stdfs::remove(sets / ".backup.z02.previous");
-    stdfs::create_directories(sets / ".backup.z03.previous");
-    refusedFor(sets / ".backup.z03.previous");
-    stdfs::remove(sets / ".backup.z03.previous");
+    stdfs::create_symlink("elsewhere", sets / ".backup.zip.z01.previous");
+    refusedFor(sets / ".backup.zip.z01.previous");
+    EXPECT_TRUE(stdfs::is_symlink(sets / ".backup.zip.z01.previous"));
+    stdfs::remove(sets / ".backup.zip.z01.previous");
+    ASSERT_EQ(::mkfifo((sets / ".backup.zip.z02.previous").c_str(), 0600), 0);
+    refusedFor(sets / ".backup.zip.z02.previous");
+    stdfs::remove(sets / ".backup.zip.z02.previous");
+    stdfs::create_directories(sets / ".backup.zip.z03.previous");
+    refusedFor(sets / ".backup.zip.z03.previous");
+    stdfs::remove(sets / ".backup.zip.z03.previous");
     EXPECT_TRUE(snapshot(sets) == old);
     // The message of the next method names nothing.
     EXPECT_EQ(zip.Test(), result::Ok);
@@ -255,7 +255,7 @@ TEST_F(ZipVolumes, NoRoomForTheMarkOfAFreePlaceIsAFullDisk)
     makeFiles(src, {{"added.bin", randomBytes(70000, 12)}});
     IoFaults f;
     f.beforeNameChange = [&](const stdfs::path& p) {
-        if (p != small / ".backup.z05.previous")
+        if (p != small / ".backup.zip.z05.previous")
             return;
         stdfs::create_directories(small / "fill");
         for (int i = 0;; ++i) {

@@ -68,6 +68,13 @@ struct Recorder : ZipEvents {
 // Windows form of a host path.
 std::string win(const std::filesystem::path& p);
 
+// The hidden name that `file`, of the set that `named` names, waits under
+// while it is kept aside: ".backup.zip.previous", ".backup.zip.z01.previous".
+inline std::string asideName(const std::string& named, const std::string& file)
+{
+    return "." + named + (file == named ? "" : file.substr(file.rfind('.'))) + ".previous";
+}
+
 // Writes `files` (relative path -> content) below `root`.
 void makeFiles(const std::filesystem::path& root, const std::map<std::string, std::string>& files);
 // Relative path -> content of every file below `root` (folders end in "/").

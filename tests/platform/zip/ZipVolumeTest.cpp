@@ -69,7 +69,7 @@ TEST_F(ZipVolumes, WhatAKilledRunLeftAsideOfASplitSetFollowsItsLastPart)
     const std::map<std::string, std::string> old = snapshot(sets);
     auto setAside = [&] {
         for (const auto& [name, bytes] : old)
-            stdfs::rename(sets / name, sets / ("." + name + ".previous"));
+            stdfs::rename(sets / name, sets / asideName("backup.zip", name));
     };
     // The places are free: the whole set comes back.
     setAside();
@@ -88,7 +88,7 @@ TEST_F(ZipVolumes, WhatAKilledRunLeftAsideOfASplitSetFollowsItsLastPart)
     // rebuild that fails later never puts them back beside it.
     const std::map<std::string, std::string> newer = snapshot(sets);
     for (const char* part : {"backup.z01", "backup.z02"})
-        qm::test::writeFile(sets / ("." + std::string(part) + ".previous"), old.at(part));
+        qm::test::writeFile(sets / asideName("backup.zip", part), old.at(part));
     zip.FileMask = "nothing such";
     EXPECT_EQ(zip.Build(true), result::NothingToDo);
     EXPECT_TRUE(snapshot(sets) == newer);
