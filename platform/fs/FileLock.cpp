@@ -36,10 +36,15 @@ void FileLock::release()
     }
 }
 
-static int openForLock(const std::filesystem::path& native, bool create)
+static int openForLock(const std::filesystem::path& native, FileLock::Mode mode, bool create)
 {
-    // flock does not need write access, so read-only files can be locked too.
-    int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    // An exclusive lock goes through a descriptor open for writing where the
+    // file may be written: NFS stands byte-range locks in for flock and grants
+    // it through no other. flock itself does not need write access, so
+    // read-only files can be locked too.
+    int fd = mode == FileLock::Mode::Exclusive ? ::open(native.c_str(), O_RDWR | O_CLOEXEC) : -1;
+    if (fd < 0)
+        fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT && create)
         fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     return fd;
@@ -47,7 +52,7 @@ static int openForLock(const std::filesystem::path& native, bool create)
 
 FileLock FileLock::take(const std::filesystem::path& native, Mode mode, bool create, bool wait)
 {
-    int fd = openForLock(native, create);
+    int fd = openForLock(native, mode, create);
     if (fd < 0)
         throw rtErrorFromErrno(errno, native.string(), native);
     int op = (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | (wait ? 0 : LOCK_NB);

@@ -14,17 +14,42 @@ std::filesystem::path SetAside::asideName(const std::filesystem::path& native)
     return native.parent_path() / ("." + native.filename().string() + ".previous");
 }
 
+namespace {
+
+// Opens the file `path` to lock it, changing nothing of it. For writing
+// where it may be written: NFS stands byte-range locks in for flock and
+// grants an exclusive one only through a descriptor open for writing.
+int openToLock(const std::filesystem::path& path)
+{
+    constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    const int fd = ::open(path.c_str(), O_RDWR | flags);
+    return fd >= 0 ? fd : ::open(path.c_str(), O_RDONLY | flags);
+}
+
+// 0 when the lock `op` is taken on `fd` at once, else the errno value.
+int lockNow(int fd, int op)
+{
+    int rc;
+    while ((rc = ::flock(fd, op | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    return rc == 0 ? 0 : errno;
+}
+
+} // namespace
+
 SetAside::Keeper SetAside::keeperOf(const std::filesystem::path& aside)
 {
-    const int fd = ::open(aside.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const int fd = openToLock(aside);
     if (fd < 0)
         return errno == ENOENT ? Keeper::Nobody : Keeper::Unreadable;
-    int rc;
-    while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-    }
-    const int err = errno;
+    int err = lockNow(fd, LOCK_EX);
+    // Through a descriptor that only reads, NFS grants no exclusive lock; a
+    // shared one still meets a keeper's. Granted, it tells nothing: a keeper
+    // that could not write the copy could not lock it either.
+    if (err != 0 && err != EWOULDBLOCK && lockNow(fd, LOCK_SH) == EWOULDBLOCK)
+        err = EWOULDBLOCK;
     ::close(fd); // drops the lock just taken, if any
-    if (rc == 0)
+    if (err == 0)
         return Keeper::Nobody;
     return err == EWOULDBLOCK ? Keeper::Live : Keeper::NoLocks;
 }
@@ -109,8 +134,8 @@ SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path as
         return;
     // Locked before it moves, so that no other run ever takes it for what a
     // killed run left. A file that cannot be opened or locked still moves.
-    lock_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (lock_ >= 0 && ::flock(lock_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    lock_ = openToLock(target_);
+    if (lock_ >= 0 && lockNow(lock_, LOCK_EX) == EWOULDBLOCK) {
         ::close(lock_); // another run keeps it now
         lock_ = -1;
         return;
