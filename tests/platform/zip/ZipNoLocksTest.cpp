@@ -137,15 +137,15 @@ TEST(ZipRangeLocks, ALiveRunsCopiesAreLeftAloneAndAKilledRunsSettled)
     std::vector<stdfs::file_time_type> times;
     for (const std::string& n : set) {
         times.push_back(modified(sets / n));
-        keepers.push_back(std::make_unique<SetAside>(sets / n));
+        keepers.push_back(std::make_unique<SetAside>(sets / n, sets / asideName("backup.zip", n), nullptr, false));
         ASSERT_TRUE(keepers.back()->holds()) << n;
     }
     for (const std::string& n : set)
-        EXPECT_EQ(SetAside::keeperOf(SetAside::asideName(sets / n)), SetAside::Keeper::Live) << n;
+        EXPECT_EQ(SetAside::keeperOf(sets / asideName("backup.zip", n)), SetAside::Keeper::Live) << n;
     settleLeftAside(win(last), Settler::Reading);
     settleLeftAside(win(last), Settler::Writing);
     for (size_t i = 0; i < set.size(); ++i) {
-        const stdfs::path copy = SetAside::asideName(sets / set[i]);
+        const stdfs::path copy = sets / asideName("backup.zip", set[i]);
         EXPECT_TRUE(qm::test::readFile(copy) == before.at(set[i])) << copy;
         EXPECT_EQ(modified(copy), times[i]) << copy; // kept and told, never written
         EXPECT_FALSE(stdfs::exists(sets / set[i]));
@@ -155,7 +155,7 @@ TEST(ZipRangeLocks, ALiveRunsCopiesAreLeftAloneAndAKilledRunsSettled)
     for (auto& k : keepers)
         k->release();
     for (const std::string& n : set)
-        EXPECT_EQ(SetAside::keeperOf(SetAside::asideName(sets / n)), SetAside::Keeper::Nobody) << n;
+        EXPECT_EQ(SetAside::keeperOf(sets / asideName("backup.zip", n)), SetAside::Keeper::Nobody) << n;
     settleLeftAside(win(last), Settler::Reading);
     EXPECT_TRUE(filesBelow(sets) == before);
     EXPECT_EQ(zip.Test(), result::Ok);
