@@ -173,6 +173,8 @@ void UnzipRun::readCentral(uint32_t total)
             raise(result::Damaged);
             return;
         }
+        if (records_)
+            records_->note(e.disk, e.localOffset, name, e.crc, e.compressed);
         // Names written without the UTF-8 flag are in the DOS code page.
         e.name = (flags & 0x800) ? name : qm::fs::dosToUtf8(name);
         e.comment = comment.substr(0, 255);
@@ -290,6 +292,15 @@ int UnzipRun::run(const std::vector<std::string>& argv)
     const uint32_t total = get16(end + 10);
     const uint64_t cdSize = get32(end + 12);
     uint64_t cdOffset = get32(end + 16);
+    if (lastDisk_ > 1) {
+        qm::zip::sets::End records;
+        records.parts = uint32_t(lastDisk_);
+        records.cdDisk = uint32_t(cdDisk - 1);
+        records.cdOffset = cdOffset;
+        records.cdSize = cdSize;
+        records.entries = total;
+        records_.emplace(records);
+    }
     if (cdOffset == 0 && cdSize == 0)
         return result::Warning; // an empty archive
     const int64_t extra = int64_t(endAt) - int64_t(cdOffset + cdSize);

@@ -23,6 +23,7 @@ inline constexpr int Begin = 60;         // an entry's output begins: name and o
 inline constexpr int Password = 100;     // password needed: reply and state 2, or state 0
 inline constexpr int NextDisk = 110;     // disk `number` needed (0: the last); 1 stops
 inline constexpr int PartMissing = 120;  // part `number` of the set beside the program, `path`, is missing
+inline constexpr int PartDamaged = 121;  // a part of the set beside the program, `path`, is damaged or another set's
 inline constexpr int Total = 150;        // overall percentage in `number`
 inline constexpr int Rename = 160;       // an entry's output may lie in a folder of the program's
 inline constexpr int FolderMade = 170;   // a folder was made: `path`

@@ -4,8 +4,10 @@
 // end record, the last part does), taken without a question.
 #include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
+#include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
 #include "platform/zip/PartNames.h"
+#include "platform/zip/SetFiles.h"
 #include "sfxstub/EngineRun.h"
 
 #include <algorithm>
@@ -69,6 +71,30 @@ bool UnzipRun::takenAsOther(int n) const
                               [&](const auto& t) { return t.first == *key && t.second != n; });
 }
 
+namespace {
+
+// The disk file open now, as the set's records read it.
+class OpenDisk : public qm::zip::sets::File {
+public:
+    explicit OpenDisk(DiskInput& in) : in_(in) {}
+    uint64_t size() const override { return in_.size(); }
+    size_t readAt(uint64_t at, void* buf, size_t n) const override
+    {
+        in_.seek(at);
+        return in_.read(buf, n);
+    }
+
+private:
+    DiskInput& in_;
+};
+
+} // namespace
+
+bool UnzipRun::diskFits(int n)
+{
+    return !records_ || records_->fits(uint32_t(n - 1), OpenDisk(in_));
+}
+
 int UnzipRun::askForDisk(int n)
 {
     if (split_)
@@ -86,9 +112,10 @@ int UnzipRun::askForDisk(int n)
             continue;
         if (in_.open(archive_) != 0)
             continue;
-        // Where the label says nothing, the disk is known by its file: one
-        // already taken as another disk of the set is not this one.
-        if (label == lastLabel_ && takenAsOther(n))
+        // A disk is disk n only when it holds what the set's records place
+        // on disk n. Where the label says nothing, the disk is known by its
+        // file too: one already taken as another disk of the set is not this one.
+        if (!diskFits(n) || (label == lastLabel_ && takenAsOther(n)))
             continue;
         currentDisk_ = n;
         takeDisk(n, label);
@@ -99,8 +126,38 @@ int UnzipRun::askForDisk(int n)
 
 // ---- Parts beside the program
 
+namespace {
+
+// The set of the program at `winPath` when its parts lie beside it: beside
+// the path it was started by, else beside the file that path leads to (a
+// link to the program by another name, or in another folder).
+std::optional<qm::zip::SetFiles> programSetAt(const std::string& winPath)
+{
+    std::filesystem::path native;
+    try {
+        native = qm::fs::toNative(winPath);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    qm::zip::SetFiles set = qm::zip::setFilesOf(native);
+    if (set.layout() == qm::zip::sets::Layout::ProgramSet)
+        return set;
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(native, ec);
+    if (ec || real == native)
+        return std::nullopt;
+    set = qm::zip::setFilesOf(real);
+    if (set.layout() == qm::zip::sets::Layout::ProgramSet)
+        return set;
+    return std::nullopt;
+}
+
+} // namespace
+
 std::string UnzipRun::partPath(int n) const
 {
+    if (n >= 1 && size_t(n) <= parts_.size())
+        return parts_[size_t(n - 1)];
     if (n <= 1)
         return archive_;
     const auto [stem, extension] = stemAndExtension(archive_);
@@ -112,49 +169,50 @@ int UnzipRun::openPart(int n)
 {
     in_.close();
     if (in_.open(partPath(n)) != 0)
-        return partMissing(n);
+        return partMissing(n, partPath(n));
     currentDisk_ = n;
     return result::Ok;
 }
 
-int UnzipRun::partMissing(int n)
+int UnzipRun::partMissing(int n, const std::string& path)
 {
     EngineEvent e{event::PartMissing};
     e.number = n;
-    e.path = partPath(n);
+    e.path = path;
     send(e);
     return abort_ ? result::Stopped : result::PartMissing;
 }
 
+int UnzipRun::partDamaged(const std::string& path)
+{
+    EngineEvent e{event::PartDamaged};
+    e.path = path;
+    send(e);
+    return abort_ ? result::Stopped : result::Damaged;
+}
+
 int UnzipRun::findEndBeside(unsigned char (&end)[22], uint64_t& at)
 {
-    // Which parts lie beside the program, whatever the letter case.
-    const std::string stem = stemAndExtension(archive_).first;
-    std::vector<uint32_t> beside;
-    try {
-        for (const qm::fs::FileEntry& f : qm::fs::listFolder(qm::fs::parentFolder(archive_))) {
-            const uint32_t k = qm::zip::partNumberOf(f.name, stem);
-            if (k >= 2 && !(f.attributes & qm::fs::attr::Directory))
-                beside.push_back(k);
-        }
-    } catch (const std::exception&) {
-        return NoPartBeside;
-    }
-    if (beside.empty())
+    // Which files make the set is read from its own records: its parts
+    // run from "z02" to the one that holds its end record, and each holds
+    // what the directory places on it. Every part is there before anything
+    // is written, or the first that is not is named as it is.
+    const std::optional<qm::zip::SetFiles> set = programSetAt(archive_);
+    if (!set)
         return NoPartBeside;
     split_ = true;
-    // The last part is the highest that follows on from part 2; every part
-    // is there before anything is written, or the first one missing is
-    // named.
-    int last = 1;
-    while (std::find(beside.begin(), beside.end(), uint32_t(last + 1)) != beside.end())
-        ++last;
-    if (last == 1)
-        return partMissing(2);
-    if (const int r = openPart(last))
+    for (const std::filesystem::path& p : set->paths)
+        parts_.push_back(qm::fs::fromNative(p));
+    if (!set->whole()) {
+        const std::string where = qm::fs::fromNative(set->faulty);
+        return set->members.fault == qm::zip::sets::Members::Fault::Missing
+                   ? partMissing(int(set->members.faultAt), where)
+                   : partDamaged(where);
+    }
+    if (const int r = openPart(int(parts_.size())))
         return r;
     if (!endInTail(end, at))
-        return partMissing(last + 1);
+        return partDamaged(parts_.back());
     return result::Ok;
 }
 

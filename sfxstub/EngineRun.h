@@ -6,6 +6,7 @@
 #include "sfxstub/Engine.h"
 #include "sfxstub/EngineIo.h"
 #include "sfxstub/SfxConfig.h"
+#include "platform/zip/SetMembers.h"
 
 #include <ctime>
 #include <optional>
@@ -112,7 +113,8 @@ private:
     // The Windows path of part `n` (1: the program).
     std::string partPath(int n) const;
     int openPart(int n);
-    int partMissing(int n);
+    int partMissing(int n, const std::string& path);
+    int partDamaged(const std::string& path);
 
     // Disks of a spanned set (EngineParts.cpp).
     // Whether the disk in the drive may be disk `n` by its label.
@@ -121,6 +123,8 @@ private:
     void takeDisk(int n, const std::string& label);
     // Whether the file open now was taken as a disk other than `n`.
     bool takenAsOther(int n) const;
+    // Whether the file open now holds what the set's records place on disk `n`.
+    bool diskFits(int n);
     std::string driveLabel() const;
     size_t readSpan(void* buf, size_t n);
     bool readExact(void* buf, size_t n) { return readSpan(buf, n) == n; }
@@ -141,6 +145,9 @@ private:
     const Methods& methods_;
     const bool spanned_;
     bool split_ = false; // the set's parts lie beside the program
+    std::vector<std::string> parts_; // their Windows paths, the program first
+    // What the end record and the central directory say stands on each disk.
+    std::optional<qm::zip::sets::Records> records_;
 
     std::string archive_;
     std::string dest_;

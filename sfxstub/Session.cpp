@@ -26,6 +26,12 @@ std::string partMissingText(const std::string& path)
            "\n\nPut every part of the set beside the program and run it again.";
 }
 
+std::string partDamagedText(const std::string& path)
+{
+    return "A part of this self-extracting archive is damaged, or is not a part of its set:\n" + path +
+           "\n\nPut the set's own part beside the program and run it again.";
+}
+
 SfxSession::SfxSession(SfxUi& ui, std::string programFile, Methods methods)
     : ui_(ui), programFile_(std::move(programFile)), methods_(std::move(methods))
 {
@@ -136,6 +142,9 @@ int SfxSession::run()
         // do without its parts.
         ui_.standardMessage(partMissingText(missingPart_), c.Caption);
         failed = false;
+    } else if (res == result::Damaged && !damagedPart_.empty()) {
+        ui_.standardMessage(partDamagedText(damagedPart_), c.Caption);
+        failed = false;
     }
     if (!suppressed && res < 100) {
         if (c.ErrorSeen) {
@@ -242,6 +251,9 @@ int SfxSession::OnEngineEvent(EngineEvent& e)
         break;
     case event::PartMissing:
         missingPart_ = e.path;
+        break;
+    case event::PartDamaged:
+        damagedPart_ = e.path;
         break;
     case event::Total:
         if (ui_.extractWindowShown())

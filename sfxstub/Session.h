@@ -20,6 +20,8 @@ inline constexpr const char* InvalidConfigurationText =
 
 // The message of a set whose part `path` is missing beside the program.
 std::string partMissingText(const std::string& path);
+// What the program says of a part of its set that is damaged or another set's.
+std::string partDamagedText(const std::string& path);
 
 class SfxSession {
 public:
@@ -63,6 +65,7 @@ private:
     bool destinationBroken_ = false; // the destination's macros could not be expanded
     int passwordCount_ = 0;          // passwords tried for the current entry
     std::string missingPart_;        // a part of the set beside the program that is not there
+    std::string damagedPart_;        // one that is damaged or another set's
     std::vector<std::string> ExtractedFiles;
     std::vector<std::string> CreatedFolders;
 };
