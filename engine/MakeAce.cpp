@@ -19,6 +19,9 @@
 #include "platform/ui/UiServices.h"
 #include "platform/winace/ExitStatus.h"
 #include "platform/zip/LeftAside.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/ResultCodes.h"
+#include "platform/zip/Volumes.h"
 #include "session/ArchiveKinds.h"
 #include "session/WinAce.h"
 #include "store/AceCommandLine.h"
@@ -140,6 +143,20 @@ void Backup::makeAce(bool selfExtracting, bool deleteOld)
     if (!recordPasses(selfExtracting ? "aceexe" : "ace"))
         return;
     logRunStart(run.archive);
+    // A split set never takes a file that is a part of another archive's
+    // set beside it (another kind's of the same name in this folder).
+    if (split) {
+        if (const std::optional<qm::zip::OtherSetsFile> clash =
+                qm::zip::otherSetsPart(run.archive, selfExtracting ? 2 : 1)) {
+            const std::string text = qm::zip::resultTextNaming(qm::zip::result::PartOfAnotherSet,
+                                                               qm::fs::fromNative(clash->file),
+                                                               qm::fs::fromNative(clash->owner));
+            log_.event(Now(), text);
+            log_.close();
+            qm::app::showError(ui, text);
+            return;
+        }
+    }
     log_.close();
     qm::store::BusyPointer(ui);
 

@@ -6,11 +6,17 @@
 #include "app/Windows.h"
 #include "pickers/PickerForms.h"
 #include "pickers/PickerWriters.h"
+#include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
+#include "platform/fs/WinPath.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/ui/UiServices.h"
 #include "platform/zip/PartNames.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/Volumes.h"
+#include "platform/zip/ResultCodes.h"
+#include "platform/zip/SetFiles.h"
 #include "restore/ArchiveSelection.h"
 #include "store/SystemLookups.h"
 
@@ -43,38 +49,76 @@ std::string noArchiveText(const std::string& project, F fileField)
            " file.\r\n\r\nPlease enter the " + file + " Filename and make a " + kind + " back-up first.";
 }
 
-// The files of the archive at `path` to send, the last part last: the
-// archive settled and alone when it is there; else, for the QMT archive, the
-// set a split or spanned backup writes under the name with ".zip" appended,
-// with the parts that stand beside it (".z01", ".z02", ...). Nothing when
+// What Send copies: the files, first to last, or why nothing is copied.
+struct ToSend {
+    std::vector<std::string> files;
+    std::string refusal;
+};
+
+// The files of the set the archive at `path` names, as its records count
+// them, the file that names the set last (for a split set its last part):
+// one file alone when it has no parts; nothing, and why, when its set is
+// not whole, or spans disks, of which only the one in the drive is there.
+ToSend setToSend(const std::string& path)
+{
+    std::filesystem::path native;
+    try {
+        native = qm::fs::toNative(path);
+    } catch (const std::exception&) {
+        return {{path}, {}};
+    }
+    const qm::zip::SetFiles set = qm::zip::setFilesOf(native);
+    const char letter = qm::fs::driveLetter(path);
+    const std::optional<qm::fs::Drive> drive = letter ? qm::fs::findDrive(letter) : std::nullopt;
+    const bool removable = drive && drive->type == qm::fs::drivetype::Removable;
+    if (set.layout() == qm::zip::sets::Layout::Spanned ||
+        (removable && set.layout() == qm::zip::sets::Layout::Program))
+        return {{}, "The archive " + path + " is spanned over several disks, and only the disk in the drive "
+                    "is there: it cannot be sent, and nothing was copied.\r\n\r\nRestore it from its disks, "
+                    "or make a single-file or split back-up to send."};
+    if (!set.beside())
+        return {{path}, {}};
+    if (!set.whole()) {
+        const int code = set.members.fault == qm::zip::sets::Members::Fault::Missing ? qm::zip::result::PartMissing
+                                                                                      : qm::zip::result::ArchiveDamaged;
+        return {{}, "The archive " + path + " cannot be sent, and nothing was copied: " +
+                        qm::zip::resultTextNaming(code, qm::fs::fromNative(set.faulty))};
+    }
+    ToSend out;
+    for (const std::filesystem::path& p : set.paths)
+        if (p != native)
+            out.files.push_back(qm::fs::fromNative(p));
+    out.files.push_back(path);
+    return out;
+}
+
+// The files of the archive at `path` to send (setToSend), settled first;
+// where nothing stands there, for the QMT archive, the set a split or
+// spanned backup writes under the name with ".zip" appended. Nothing when
 // neither is there.
-std::vector<std::string> filesToSend(const std::string& path, F fileField)
+ToSend filesToSend(const std::string& path, F fileField)
 {
     qm::restore::settleArchive(path);
     if (archiveFound(path))
-        return {path};
+        return setToSend(path);
     if (fileField != F::ZIPBackFile)
         return {};
     const std::string set = qm::restore::qmtSetName(path);
     qm::restore::settleArchive(set);
     if (!archiveFound(set))
         return {};
-    std::vector<std::string> files;
-    const std::string stem = set.substr(0, set.size() - 4);
-    for (uint32_t index = 0;; ++index) {
-        const std::string name = stem + qm::zip::partExtension(index, false);
-        if (archiveFound(name))
-            files.push_back(name);
-        else if (archiveFound(stem + qm::zip::partExtension(index, true)))
-            files.push_back(stem + qm::zip::partExtension(index, true));
-        else
-            break;
-    }
-    files.push_back(set);
-    return files;
+    return setToSend(set);
 }
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+// The number of the first part of a set to send (1 for a split set, 2 for a
+// program's), its name last.
+uint32_t firstPartNumber(const std::vector<std::string>& files)
+{
+    const std::string named = fileNameOf(files.back());
+    return qm::zip::partNumberOf(fileNameOf(files.front()), named.substr(0, named.rfind('.')));
+}
 
 } // namespace
 
@@ -101,7 +145,12 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
         showError(ui, noArchiveText(rows[0].text, fileField));
         return;
     }
-    const std::vector<std::string> files = filesToSend(archive, fileField);
+    const ToSend sending = filesToSend(archive, fileField);
+    const std::vector<std::string>& files = sending.files;
+    if (!sending.refusal.empty()) {
+        showError(ui, sending.refusal);
+        return;
+    }
     if (files.empty()) {
         showError(ui, "QMT file not found: \r\n\r\n" + archive + "\r\n\r\nPlease insert the correct disk and try again.");
         return;
@@ -112,6 +161,15 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
     const std::optional<std::string> target = qm::pickers::CopyTarget(f);
     if (!target)
         return;
+    // A set's parts never go over a part of another archive's set there.
+    if (files.size() > 1)
+        if (const std::optional<qm::zip::OtherSetsFile> clash =
+                qm::zip::otherSetsPart(*target + "\\" + fileNameOf(files.back()), firstPartNumber(files))) {
+            f.TargetCopy.clear();
+            showError(ui, qm::zip::resultTextNaming(qm::zip::result::PartOfAnotherSet, qm::fs::fromNative(clash->file),
+                                                    qm::fs::fromNative(clash->owner)));
+            return;
+        }
 
     qm::store::BusyPointer(ui);
     std::optional<std::string> failure;

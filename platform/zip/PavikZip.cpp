@@ -100,15 +100,7 @@ std::string PavikZip::ErrorText(int kind, int code) const
 {
     if (kind != textkind::Result || named_.empty())
         return errorText(kind, code);
-    switch (code) {
-    case result::WriteFailed:
-        return errorText(kind, code) + " This file stands in its way and was left as it is: " + named_;
-    case result::PartOfAnotherSet:
-        return errorText(kind, code) + " The file: " + named_ + ", a part of the archive " + owner_ + ".";
-    case result::PartMissing:
-    case result::ArchiveDamaged: return errorText(kind, code) + " The part: " + named_;
-    default: return errorText(kind, code);
-    }
+    return resultTextNaming(code, named_, owner_);
 }
 
 void PavikZip::addEventSink(ZipEvents* sink)

@@ -207,5 +207,9 @@ private:
 };
 
 std::string errorText(int kind, int code);
+// The text of result `code` naming the file it is about (Windows form): the
+// file in the way, with the archive whose set holds it; the part missing or
+// damaged.
+std::string resultTextNaming(int code, const std::string& file, const std::string& owner = {});
 
 } // namespace qm::zip

@@ -100,6 +100,17 @@ void refuseOtherSetsParts(const stdfs::path& last, uint32_t first)
                 throw OtherSetsFile{p, *owner};
 }
 
+std::optional<OtherSetsFile> otherSetsPart(const std::string& archivePath, uint32_t first)
+{
+    try {
+        refuseOtherSetsParts(resolveTarget(qm::fs::toNative(archivePath)), first);
+    } catch (const OtherSetsFile& e) {
+        return e;
+    } catch (const qm::RtError&) {
+    }
+    return std::nullopt;
+}
+
 void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& last, mode_t mode,
                    const IoFaults* faults, OpContext& ctx, const SetNames& names)
 {

@@ -45,6 +45,10 @@ void openSet(OpContext& ctx, const std::string& archivePath, const std::filesyst
 // part of another archive's set beside it: throws OtherSetsFile. The parts
 // of the set that `last` names now are its own.
 void refuseOtherSetsParts(const std::filesystem::path& last, uint32_t first);
+// The same for the archive `archivePath` (Windows form), before another
+// program makes its set: the file in the way and the archive whose set holds
+// it, or nothing.
+std::optional<OtherSetsFile> otherSetsPart(const std::string& archivePath, uint32_t first);
 
 // Where the parts of a set go when they are not named as a split archive's
 // ("name.z01", ..., `last`): `finals[i]` takes parts[i], and the last of

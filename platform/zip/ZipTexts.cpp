@@ -146,4 +146,16 @@ std::string errorText(int kind, int code)
     return "Unknown code " + std::to_string(code) + ".";
 }
 
+std::string resultTextNaming(int code, const std::string& file, const std::string& owner)
+{
+    const std::string text = errorText(textkind::Result, code);
+    switch (code) {
+    case result::WriteFailed: return text + " This file stands in its way and was left as it is: " + file;
+    case result::PartOfAnotherSet: return text + " The file: " + file + ", a part of the archive " + owner + ".";
+    case result::PartMissing:
+    case result::ArchiveDamaged: return text + " The part: " + file;
+    default: return text;
+    }
+}
+
 } // namespace qm::zip
