@@ -3,11 +3,13 @@
 #include "app/ProgramState.h"
 #include "mainwindow/Procedures.h"
 #include "platform/fs/SetAside.h"
+#include "platform/zip/PavikZip.h"
 
 #include "FakeMainWindowView.h"
 #include "FakeWindows.h"
 #include "ProgramHome.h"
 
+#include <random>
 #include <sys/stat.h>
 
 using namespace qm::app;
@@ -18,7 +20,7 @@ namespace stdfs = std::filesystem;
 
 class ArchiveCopyTest : public qm::test::ProgramHomeTest {
 protected:
-    ArchiveCopyTest() : ProgramHomeTest({"Projects", "out", "disk"})
+    ArchiveCopyTest() : ProgramHomeTest({"Projects", "out", "disk", "src"})
     {
         ui_.setUnscriptedResult(qm::ui::mb::OK);
         for (const char* name : {"Home", "Work"}) {
@@ -127,19 +129,70 @@ TEST_F(ArchiveCopyTest, TheArchiveItselfIsNotATarget)
     EXPECT_TRUE(stdfs::is_symlink(native("disk/Home.qmt")));
 }
 
-// A split set under the name its backup writes goes whole, the last part
-// last; an archive a killed run left under its hidden name is put back and
-// sent.
+// A split set under the name its backup writes goes whole, as its records
+// count it, the last part last; one that is not whole, or one whose part
+// would go over another set's there, is not sent at all; an archive a
+// killed run left under its hidden name is put back and sent.
 TEST_F(ArchiveCopyTest, ASetGoesWithAllItsPartsAndAnArchiveLeftAsideComesBack)
 {
     stdfs::remove(native("out/Home.qmt"));
-    for (const char* part : {"Home.qmt.z01", "Home.qmt.z02", "Home.qmt.zip"})
-        qm::test::writeFile(native(std::string("out/") + part), part);
-    windows_.pickers.folders = {qm::pickers::FolderAnswer::okay(win("disk"))};
-    procs_.SendQMT();
+    std::mt19937 gen(5);
+    std::string noise(150000, '\0');
+    for (char& c : noise)
+        c = char(gen());
+    qm::test::writeFile(native("src/a.bin"), noise);
+    auto makeSet = [&](const std::string& name) {
+        qm::zip::PavikZip z;
+        z.ArchivePath = win(name);
+        z.SourceFolder = win("src");
+        z.SplitPartSize = 65536;
+        ASSERT_EQ(z.Build(), 0);
+    };
+    makeSet("out/Home.qmt.zip");
+    qm::test::writeFile(native("out/Home.qmt.z03"), "an older set's"); // past the last part: none of this set
+    const std::vector<std::string> set{"Home.qmt.z01", "Home.qmt.z02", "Home.qmt.zip"};
+    auto send = [&] {
+        ui_.clearRecords();
+        windows_.pickers.folders = {qm::pickers::FolderAnswer::okay(win("disk"))};
+        procs_.SendQMT();
+    };
+    send();
     EXPECT_EQ(prompts(), std::vector<std::string>{"Copy Done: File copied successfully."});
-    for (const char* part : {"Home.qmt.z01", "Home.qmt.z02", "Home.qmt.zip"})
-        EXPECT_EQ(qm::test::readFile(native(std::string("disk/") + part)), part);
+    std::vector<std::string> sent;
+    for (const auto& e : stdfs::directory_iterator(native("disk")))
+        sent.push_back(e.path().filename().string());
+    std::sort(sent.begin(), sent.end());
+    EXPECT_EQ(sent, set);
+    for (const std::string& part : set)
+        EXPECT_TRUE(qm::test::readFile(native("disk/" + part)) == qm::test::readFile(native("out/" + part))) << part;
+
+    // The last part goes last: a part before it that cannot be copied stops it.
+    stdfs::remove_all(native("disk"));
+    stdfs::create_directories(native("disk/Home.qmt.z02"));
+    send();
+    ASSERT_EQ(prompts().size(), 1u);
+    EXPECT_NE(prompts()[0].find("could not be copied: " + win("out") + "\\Home.qmt.z02"), std::string::npos)
+        << prompts()[0];
+    EXPECT_FALSE(stdfs::exists(native("disk/Home.qmt.zip")));
+    // Another archive's set there, whose part this set's would replace.
+    stdfs::remove_all(native("disk"));
+    stdfs::create_directories(native("disk"));
+    makeSet("disk/Home.qmt.ace");
+    send();
+    ASSERT_EQ(prompts().size(), 1u);
+    EXPECT_NE(prompts()[0].find(win("disk") + "\\Home.qmt.z01, a part of the archive " + win("disk") +
+                                "\\Home.qmt.ace"),
+              std::string::npos)
+        << prompts()[0];
+    EXPECT_FALSE(stdfs::exists(native("disk/Home.qmt.zip")));
+    // A part missing: named, and nothing copied.
+    stdfs::remove_all(native("disk"));
+    stdfs::create_directories(native("disk"));
+    stdfs::rename(native("out/Home.qmt.z01"), native("Home.qmt.z01"));
+    send();
+    ASSERT_EQ(prompts().size(), 1u);
+    EXPECT_NE(prompts()[0].find("The part: " + win("out") + "\\Home.qmt.z01"), std::string::npos) << prompts()[0];
+    EXPECT_TRUE(stdfs::is_empty(native("disk")));
 
     const stdfs::path program = native("out/Home.exe");
     stdfs::rename(program, qm::fs::SetAside::asideName(program));

@@ -7,6 +7,7 @@
 #include "platform/zip/PavikZip.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace qm::sfxstub::test {
 namespace {
@@ -70,6 +71,50 @@ TEST_F(SfxSets, APartBesideTheProgramIsTakenWithoutAQuestionAndAMissingOneIsName
         stdfs::rename(tmp / part, sets / part);
     }
 
+    // Started through a link, by another name or in another folder: the
+    // parts are found beside the file the link leads to.
+    stdfs::create_directories(tmp / "links");
+    for (const char* link : {"Other.exe", "Home.exe"}) {
+        stdfs::create_symlink(sets / "Home.exe", tmp / "links" / link);
+        stdfs::remove_all(tmp / "dest");
+        EXPECT_EQ(run(win(tmp / "links" / link)), result::Ok) << link;
+        EXPECT_EQ(filesBelow(tmp / "dest"), files) << link;
+        stdfs::remove(tmp / "links" / link);
+    }
+    // The parts are those the set's records count: an older, longer set's
+    // last part beside them is none of them. A last part cut short, or one
+    // that is no file, is named as it is.
+    {
+        const stdfs::path older = tmp / "older";
+        stdfs::create_directories(older);
+        qm::zip::test::makeFiles(tmp / "src", {{"d.bin", randomBytes(60000, 4)}});
+        zip.ArchivePath = win(older / "Home.exe");
+        ASSERT_EQ(zip.Build(), 0);
+        stdfs::copy_file(older / "Home.z04", sets / "Home.z04");
+        stdfs::remove(tmp / "src" / "d.bin");
+    }
+    stdfs::remove_all(tmp / "dest");
+    EXPECT_EQ(run(win(sets / "Home.exe")), result::Ok);
+    EXPECT_EQ(filesBelow(tmp / "dest"), files);
+    const std::string last = readFile(sets / "Home.z03");
+    auto damaged = [&](const char* what) {
+        stdfs::remove_all(tmp / "dest");
+        script = {};
+        EXPECT_EQ(run(win(sets / "Home.exe")), result::Damaged) << what;
+        ASSERT_EQ(script.of(event::PartDamaged).size(), 1u) << what;
+        EXPECT_EQ(script.of(event::PartDamaged)[0].path, win(sets / "Home.z03")) << what;
+        EXPECT_TRUE(script.of(event::PartMissing).empty()) << what;
+        EXPECT_TRUE(filesBelow(tmp / "dest").empty()) << what;
+    };
+    writeFile(sets / "Home.z03", last.substr(0, last.size() - 40));
+    damaged("cut short");
+    stdfs::remove(sets / "Home.z03");
+    ASSERT_EQ(::mkfifo((sets / "Home.z03").c_str(), 0600), 0);
+    damaged("a pipe");
+    stdfs::remove(sets / "Home.z03");
+    writeFile(sets / "Home.z03", last);
+    stdfs::remove(sets / "Home.z04");
+
     // A damaged part costs the entries in it, and nothing is half-written.
     std::string middle = readFile(sets / "Home.z02");
     middle[middle.size() / 2] ^= 0x10;
@@ -128,6 +173,24 @@ TEST_F(SfxSets, ASpannedSetOnADriveOfOnePathAndOneLabelIsFoundDiskByDisk)
     EXPECT_EQ(run("A:\\Docs.exe"), result::Ok);
     EXPECT_EQ(filesBelow(tmp / "dest"), files);
     EXPECT_EQ(std::count(asked.begin(), asked.end(), 2), 2);
+
+    // Another disk of the set offered at the first prompt or a later one is
+    // not taken for the disk asked for, which is asked for again.
+    for (const auto& [at, offered] : std::vector<std::pair<int, int>>{{1, 2}, {2, 3}}) {
+        stdfs::remove_all(tmp / "dest");
+        asked.clear();
+        bool given = false;
+        script.onDisk = [&, at = at, offered = offered](int n) {
+            asked.push_back(n);
+            const bool wrong = n == at && !std::exchange(given, true);
+            swapper.insert("disk" + std::to_string(wrong ? offered : n == 0 ? 3 : n));
+            return 0;
+        };
+        swapper.insert("disk3");
+        EXPECT_EQ(run("A:\\Docs.exe"), result::Ok) << at;
+        EXPECT_EQ(filesBelow(tmp / "dest"), files) << at;
+        EXPECT_EQ(std::count(asked.begin(), asked.end(), at), 2) << at;
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // puts a new set in place whole or not at all.
 #include "ZipTestUtil.h"
 
+#include "platform/zip/LeftAside.h"
 #include "platform/zip/SfxBlock.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,114 @@ TEST_F(ZipSfxSet, ASetKilledWhileItIsPutInPlaceIsTheOldOrTheNewOneAfterTheNextCo
                 break;
         }
     }
+}
+
+// A split archive and a program's set of one stem in one folder take one
+// part rule: whichever comes second is refused before anything is written,
+// naming the file in its way and the archive whose set holds it, and both
+// sets read as before. A single program beside the split set is itself.
+TEST_F(ZipSfxSet, ASetNeverTakesAnotherSetsPartForItsOwn)
+{
+    makeFiles(src, {{"e.bin", randomBytes(70000, 8)}}); // three parts or more, either way
+    files["e.bin"] = qm::test::readFile(src / "e.bin");
+    PavikZip split;
+    split.ArchivePath = win(sets / "Setup.zip");
+    split.SourceFolder = win(src);
+    split.SplitPartSize = 65536;
+    split.Workers = 1;
+    auto refused = [&](PavikZip& z, const char* file, const char* owner) {
+        const auto before = snapshot();
+        EXPECT_EQ(z.Build(), result::PartOfAnotherSet);
+        const std::string text = z.ErrorText(textkind::Result, result::PartOfAnotherSet);
+        EXPECT_NE(text.find(win(sets / file) + ", a part of the archive " + win(sets / owner)), std::string::npos)
+            << text;
+        EXPECT_TRUE(snapshot() == before);
+    };
+    for (const bool programFirst : {false, true}) {
+        for (const std::string& n : names())
+            stdfs::remove(sets / n);
+        PavikZip& first = programFirst ? zip : split;
+        PavikZip& second = programFirst ? split : zip;
+        ASSERT_EQ(first.Build(), result::Ok);
+        refused(second, "Setup.z02", programFirst ? "Setup.exe" : "Setup.zip");
+        EXPECT_EQ(first.Test(), result::Ok);
+    }
+    // The program as one file, made anew beside the split set: the set's
+    // parts are none of its own.
+    for (const std::string& n : names())
+        stdfs::remove(sets / n);
+    ASSERT_EQ(split.Build(), result::Ok);
+    zip.SplitPartSize = 0;
+    ASSERT_EQ(zip.Build(true), result::Ok);
+    ASSERT_EQ(zip.Build(true), result::Ok);
+    EXPECT_EQ(names(), (Names{"Setup.exe", "Setup.z01", "Setup.z02", "Setup.z03", "Setup.zip"}));
+    EXPECT_EQ(split.Test(), result::Ok);
+    EXPECT_EQ(extracted(), files);
+    {
+        KeptSet kept(win(program()));
+        EXPECT_EQ(names(), (Names{".Setup.exe.previous", "Setup.z01", "Setup.z02", "Setup.z03", "Setup.zip"}));
+        kept.settle(true);
+    }
+    EXPECT_EQ(split.Test(), result::Ok);
+}
+
+// Which files make the set is what its records say: a part past its last
+// (an older, longer set's) is none of it, and a part that is missing, cut
+// short or no file is named as it is.
+TEST_F(ZipSfxSet, ThePartsAreThoseTheRecordsCountAndAFaultyOneIsNamed)
+{
+    ASSERT_EQ(zip.Build(), result::Ok);
+    ASSERT_EQ(names(), (Names{"Setup.exe", "Setup.z02", "Setup.z03"}));
+    const auto made = snapshot();
+    // An older set of four parts left its last one.
+    {
+        makeFiles(src, {{"more.bin", randomBytes(70000, 9)}});
+        PavikZip longer;
+        longer.ArchivePath = win(tmp.path() / "Setup.exe");
+        longer.SourceFolder = win(src);
+        longer.SfxStubPath = zip.SfxStubPath;
+        longer.SplitPartSize = 65536;
+        ASSERT_EQ(longer.Build(), result::Ok);
+        stdfs::copy_file(tmp.path() / "Setup.z04", sets / "Setup.z04");
+        stdfs::remove(src / "more.bin");
+    }
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(extracted(), files);
+    auto named = [&](int code, const char* part) {
+        EXPECT_EQ(zip.ListEntries(), code) << part;
+        EXPECT_EQ(zip.ErrorText(textkind::Result, code), errorText(textkind::Result, code) + " The part: " +
+                                                               win(sets / part));
+    };
+    qm::test::writeFile(sets / "Setup.z03", made.at("Setup.z03").substr(0, made.at("Setup.z03").size() - 30));
+    named(result::ArchiveDamaged, "Setup.z03");
+    stdfs::remove(sets / "Setup.z03");
+    ASSERT_EQ(::mkfifo((sets / "Setup.z03").c_str(), 0600), 0);
+    named(result::ArchiveDamaged, "Setup.z03");
+    stdfs::remove(sets / "Setup.z03");
+    named(result::PartMissing, "Setup.z03");
+}
+
+// A set behind a link at the archive's name is put, read and updated in one
+// place, beside the file the link leads to.
+TEST_F(ZipSfxSet, ASetBehindALinkIsMadeAndFoundBesideWhatTheLinkNames)
+{
+    for (const char* name : {"Setup.exe", "Setup.zip"}) {
+        const stdfs::path real = tmp.path() / "real" / name;
+        stdfs::create_directories(real);
+        zip.SfxStubPath = std::string(name) == "Setup.exe" ? win(tmp.path() / "stub.bin") : "";
+        zip.ArchivePath = win(real / name);
+        ASSERT_EQ(zip.Build(), result::Ok) << name;
+        stdfs::create_symlink(real / name, sets / name);
+        zip.ArchivePath = win(sets / name);
+        EXPECT_EQ(zip.Build(true), result::Ok) << name;
+        EXPECT_EQ(zip.Test(), result::Ok) << name;
+        makeFiles(src, {{"docs/d.txt", name}});
+        EXPECT_EQ(zip.Build(), result::Ok) << name;
+        EXPECT_EQ(zip.Test(), result::Ok) << name;
+        EXPECT_TRUE(stdfs::is_symlink(sets / name));
+        stdfs::remove(src / "docs/d.txt");
+    }
+    EXPECT_EQ(names(), (Names{"Setup.exe", "Setup.zip"}));
 }
 
 } // namespace

@@ -291,6 +291,23 @@ TEST_F(ZipSpanningOneDrive, ASetOverAnArchiveLeavesNoCopyOnAnyDiskAndLaterComman
     EXPECT_EQ(extracted(), files);
     for (const auto& [name, bytes] : disks)
         EXPECT_TRUE(qm::test::readFile(swapper->folder(name) / "backup.zip") == bytes) << name;
+
+    // A wrong disk offered at the first prompt or a later one, on a drive
+    // whose label never changes: it is told by what it holds, and the disk
+    // asked for is asked for again.
+    swapper->labelsFollow = false;
+    for (const auto& [asked, offered] : std::vector<std::pair<int, int>>{{1, 2}, {3, 4}}) {
+        bool given = false;
+        answer = [&, asked = asked, offered = offered](int disk) {
+            const bool wrong = disk == asked && !std::exchange(given, true);
+            swapper->insert("disk" + std::to_string(wrong ? offered : disk == 0 ? lastDisk : disk));
+            return true;
+        };
+        requests.clear();
+        swapper->insert("disk5");
+        EXPECT_EQ(zip.Test(), result::Ok) << asked;
+        EXPECT_EQ(std::count(requests.begin(), requests.end(), asked), 2) << asked;
+    }
 }
 
 TEST_F(ZipSpanningOneDrive, ASetStoppedAfterItsFirstDiskSaysWhatThatDiskHolds)
