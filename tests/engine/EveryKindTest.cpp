@@ -23,6 +23,8 @@
 #include "restore/ActionLog.h"
 #include "restore/Restore.h"
 #include "restore/RestoreRun.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/ResultCodes.h"
 #include "session/ArchiveKinds.h"
 #include "session/BackupType.h"
 #include "session/ZipSession.h"
@@ -209,12 +211,19 @@ protected:
                 state_.ChosenFolder = win("out");
                 state_.Form1.ZipSplitSize = "300000";
             } else { // more than the self-extractor's program, which the first part holds
-                state_.Form1.AceSplitSize = "700000";
+                state_.Form1.AceSplitSize = mode == "ACE" ? aceSplitSize_ : "700000";
             }
             return true;
         };
 
         makeSource("Home", source_);
+        writeRecord();
+        view_.rows.push_back({"Home", "", "", "", "", ""});
+        view_.selected = {0};
+    }
+    // The project's record for the kind `k`.
+    void writeRecord()
+    {
         qm::store::ProjectRecord r = zipProject("Home");
         r[F::ZIPDefaultRestoreFromFolder] = k.onDrive ? "A:\\" : win("out");
         r[F::SFXBackFile] = "Home.exe";
@@ -231,8 +240,6 @@ protected:
         r[F::ACESFXDoSubFolders] = "yes";
         r[F::ACESFXFilesToProcess] = "*";
         writeProject("Home", r);
-        view_.rows.push_back({"Home", "", "", "", "", ""});
-        view_.selected = {0};
     }
     ~EveryKind() override
     {
@@ -384,7 +391,8 @@ protected:
         return files;
     }
 
-    const Kind k = GetParam();
+    Kind k = GetParam();
+    std::string aceSplitSize_ = "700000";
     const Files source_{{"a.txt", "alpha"}, {"sub/b.txt", "beta"}, {"gone.txt", "to be deleted"},
                         {"big.bin", noise(1200000)}};
     OnePathDrive drive_{native("media")};
@@ -439,6 +447,60 @@ TEST_P(EveryKind, RebuildOverAnExistingArchive)
     ASSERT_EQ(backUp(true), "");
     EXPECT_EQ(testArchive(), "");
     EXPECT_EQ(viewArchive(), namesOf(tree(native("src-Home"))));
+}
+
+// Every kind in turn in one project whose target folders are one folder,
+// the ACE and ACE EXE split kinds taking part names of one stem ("Home.z01",
+// ... beside "Home.ace"; "Home.z02", ... beside "Home.exe"); the spanned QMT
+// and EXE kinds, which write to the drive alone, aside. After each,
+// every set made before under another name still tests sound, and so does
+// its own, or the backup was refused, naming the file in its way and the
+// archive whose set holds it.
+TEST_P(EveryKind, EachKindInTurnLeavesEverySetOfAnotherNameSound)
+{
+    if (k.index != kind::Zip)
+        GTEST_SKIP() << "one pass over every kind";
+    auto kindNamed = [](const std::string& name) {
+        return *std::find_if(std::begin(Kinds), std::end(Kinds), [&](const Kind& c) { return c.name == name; });
+    };
+    struct Step {
+        const char* kind;
+        bool deleteOld;
+        const char* inTheWay; // the part of another set that stops it, or none
+        const char* owner;
+    };
+    const Step steps[] = {
+        {"QmtSingle", false, nullptr, nullptr},   {"QmtSplit", false, nullptr, nullptr},
+        {"ExeSingle", false, nullptr, nullptr},   {"AceSplit", false, nullptr, nullptr},
+        {"AceExeSingle", false, nullptr, nullptr}, {"AceExeSingle", true, nullptr, nullptr},
+        {"AceExeSpanned", true, nullptr, nullptr}, {"AceExeSplit", false, "Home.z02", "Home.ace"},
+        {"AceSingle", false, nullptr, nullptr},   {"AceExeSplit", true, nullptr, nullptr},
+        {"AceSplit", true, "Home.z02", "Home.exe"}, {"AceSpanned", false, nullptr, nullptr},
+    };
+    aceSplitSize_ = "400000"; // "Home.ace" and three parts: the program's set takes the names of two
+    std::map<std::string, Kind> made; // set (folder and name) -> the kind that made it last
+    for (const Step& step : steps) {
+        k = kindNamed(step.kind);
+        writeRecord();
+        const std::string set = setFolder() + "\\" + setName();
+        const std::string trouble = backUp(step.deleteOld);
+        if (step.inTheWay) {
+            const std::string said = qm::zip::resultTextNaming(qm::zip::result::PartOfAnotherSet,
+                                                               win("out") + "\\" + step.inTheWay,
+                                                               win("out") + "\\" + step.owner);
+            EXPECT_EQ(ui_.titledPrompts(), std::vector<std::string>{"Error!: " + said}) << step.kind;
+            EXPECT_EQ(logLines().back(), "<Now>\t" + said) << step.kind;
+        } else {
+            EXPECT_EQ(trouble, "") << step.kind;
+            made[set] = k;
+        }
+        for (const auto& [other, by] : made) {
+            k = by;
+            writeRecord();
+            EXPECT_EQ(testArchive(), "") << by.name << " after " << step.kind;
+        }
+    }
+    EXPECT_EQ(made.size(), 4u);
 }
 
 INSTANTIATE_TEST_SUITE_P(, EveryKind, ::testing::ValuesIn(Kinds),

@@ -8,6 +8,7 @@
 #include "FakeMainWindowView.h"
 #include "FakeWindows.h"
 #include "ProgramHome.h"
+#include "ZipTestUtil.h"
 
 #include <random>
 #include <sys/stat.h>
@@ -202,6 +203,40 @@ TEST_F(ArchiveCopyTest, ASetGoesWithAllItsPartsAndAnArchiveLeftAsideComesBack)
     EXPECT_EQ(qm::test::readFile(native("disk/Home.exe")), "the program");
     EXPECT_EQ(qm::test::readFile(program), "the program");
     EXPECT_FALSE(stdfs::exists(qm::fs::SetAside::asideName(program)));
+}
+
+// A spanned set on a drive of one path whose label never changes: only the
+// disk in the drive is there, the last or another, so nothing is copied and
+// no box says it was.
+TEST_F(ArchiveCopyTest, ASpannedSetIsNotSentFromTheOneDiskInTheDrive)
+{
+    qm::zip::test::DiskSwapper swapper(native("media"), /*onePath*/ true);
+    swapper.labelsFollow = false;
+    qm::test::writeFile(native("src/a.bin"), qm::zip::test::randomBytes(150000, 4));
+    qm::zip::ZipEventHandlers disks;
+    disks.onDiskRequest = [&](int disk, bool& ready) {
+        swapper.insert("disk" + std::to_string(disk));
+        ready = true;
+    };
+    qm::zip::PavikZip z;
+    z.addEventSink(&disks);
+    z.ArchivePath = "A:\\Home.qmt.zip";
+    z.SourceFolder = win("src");
+    z.SpanMode = 1;
+    z.SplitPartSize = 65536;
+    ASSERT_EQ(z.Build(), 0);
+    qm::store::ProjectRecord r = zipProject("Home");
+    r[F::ZIPDefaultRestoreFromFolder] = "A:";
+    writeProject("Home", r);
+    for (const char* in : {"disk3", "disk1"}) {
+        swapper.insert(in);
+        ui_.clearRecords();
+        procs_.SendQMT();
+        ASSERT_EQ(prompts().size(), 1u) << in;
+        EXPECT_NE(prompts()[0].find("is spanned over several disks"), std::string::npos) << prompts()[0];
+        EXPECT_TRUE(windows_.pickers.folderRequests.empty());
+        EXPECT_TRUE(stdfs::is_empty(native("disk"))) << in;
+    }
 }
 
 } // namespace
