@@ -640,7 +640,8 @@ TEST_F(ZipSafety, EveryCodeHasItsOwnText)
                      result::ArchiveReadOnly, result::ArchiveReplaced, result::SplitSizeTooSmall, result::PartMissing, result::WrongDisk,
                      result::TooManyParts, result::SfxStubUnreadable, result::SfxStubUnusable,
                      result::SfxValueTooLong, result::SfxBadAssociation, result::SfxNeedsZip64,
-                     result::SfxCannotSplit, result::DiskTooSmall, result::SfxSplitTooSmall}) {
+                     result::SfxCannotSplit, result::DiskTooSmall, result::SfxSplitTooSmall,
+                     result::PartOfAnotherSet}) {
         std::string t = zip.ErrorText(textkind::Result, code);
         EXPECT_EQ(t.find("Unknown"), std::string::npos) << code;
         EXPECT_TRUE(texts.insert(t).second) << code;

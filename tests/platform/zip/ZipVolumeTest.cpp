@@ -564,6 +564,42 @@ TEST_F(ZipSpanningFixedDisks, ARebuildKilledAtAnyStepLeavesNothingElse)
     EXPECT_EQ(at, 5); // disks 1 and 2 make room first; disk 3's part fits beside its old file
 }
 
+// A central directory longer than a disk: the disks that hold it are asked
+// for first, so that every other disk is told by the entries on it, and a
+// wrong one is asked for again.
+TEST_F(ZipSpanning, ADirectoryOverSeveralDisksIsAskedForFirst)
+{
+    std::map<std::string, std::string> many;
+    for (int i = 0; i < 2500; ++i)
+        many["f" + std::to_string(10000 + i) + ".txt"] = std::to_string(i);
+    makeFiles(src, many);
+    swapToNumbered();
+    zip.ArchivePath = "A:\\backup.zip";
+    zip.SpanMode = 1;
+    zip.SplitPartSize = 65536;
+    ASSERT_EQ(zip.Build(), result::Ok);
+    lastDisk = requests.back();
+    ASSERT_GE(lastDisk, 6);
+    bool given = false;
+    answer = [&](int disk) {
+        const bool wrong = disk == 1 && !std::exchange(given, true);
+        swapper->insert("disk" + std::to_string(wrong ? 2 : disk == 0 ? lastDisk : disk));
+        return true;
+    };
+    requests.clear();
+    EXPECT_EQ(zip.Test(), result::Ok);
+    ASSERT_FALSE(requests.empty());
+    const int first = requests.front(); // where the directory begins
+    EXPECT_GT(first, 1);
+    std::vector<int> expected;
+    for (int d = first; d < lastDisk; ++d)
+        expected.push_back(d);
+    expected.push_back(1); // disk 2 was offered
+    for (int d = 1; d < first; ++d)
+        expected.push_back(d);
+    EXPECT_EQ(requests, expected);
+}
+
 TEST_F(ZipSpanning, ArchiveIsWrittenTestedAndExtractedDiskByDisk)
 {
     swapToNumbered();
