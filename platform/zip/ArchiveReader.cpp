@@ -1,5 +1,7 @@
 #include "platform/zip/ArchiveReader.h"
 
+#include "platform/zip/SetMembers.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -193,21 +195,7 @@ void ArchiveReader::open(const std::filesystem::path& path, const PartLocator& l
     uint64_t tailLen = std::min<uint64_t>(size, fmt::EndRecordSize + 0xffff);
     std::vector<unsigned char> tail(tailLen);
     file_.readExact(size - tailLen, tail.data(), tailLen);
-    // The record whose comment reaches the end of the file wins: an archive
-    // comment may itself hold bytes that look like an end record. Failing
-    // that (data after the archive), the last record whose comment fits.
-    int64_t found = -1;
-    for (int64_t i = int64_t(tailLen) - int64_t(fmt::EndRecordSize); i >= 0; --i) {
-        if (tail[i] != 'P' || get32(&tail[i]) != fmt::EndSig)
-            continue;
-        const uint64_t end = uint64_t(i) + fmt::EndRecordSize + get16(&tail[i + 20]);
-        if (end == tailLen) {
-            found = i;
-            break;
-        }
-        if (end < tailLen && found < 0)
-            found = i;
-    }
+    const int64_t found = sets::endRecordIn(tail.data(), tail.size());
     if (found < 0)
         throw FormatError{"no end record was found", true};
     const unsigned char* e = &tail[found];

@@ -94,6 +94,22 @@ private:
 
 } // namespace
 
+int64_t endRecordIn(const unsigned char* tail, size_t size)
+{
+    const uint32_t sig = endSig();
+    int64_t found = -1;
+    for (int64_t i = int64_t(size) - int64_t(EndSize); i >= 0; --i) {
+        if (get32(&tail[size_t(i)]) != sig)
+            continue;
+        const uint64_t end = uint64_t(i) + EndSize + get16(&tail[size_t(i) + 20]);
+        if (end == size)
+            return i;
+        if (end < size && found < 0)
+            found = i;
+    }
+    return found;
+}
+
 std::optional<End> findEnd(const File& f)
 {
     const uint64_t size = f.size();
@@ -103,19 +119,7 @@ std::optional<End> findEnd(const File& f)
     std::vector<unsigned char> tail(static_cast<size_t>(tailLen));
     if (!readExact(f, size - tailLen, tail.data(), tail.size()))
         return std::nullopt;
-    const uint32_t sig = endSig();
-    int64_t found = -1;
-    for (int64_t i = int64_t(tailLen) - int64_t(EndSize); i >= 0; --i) {
-        if (get32(&tail[size_t(i)]) != sig)
-            continue;
-        const uint64_t end = uint64_t(i) + EndSize + get16(&tail[size_t(i) + 20]);
-        if (end == tailLen) {
-            found = i;
-            break;
-        }
-        if (end < tailLen && found < 0)
-            found = i;
-    }
+    const int64_t found = endRecordIn(tail.data(), tail.size());
     if (found < 0)
         return std::nullopt;
     const unsigned char* e = &tail[size_t(found)];

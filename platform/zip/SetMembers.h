@@ -54,8 +54,12 @@ struct End {
     uint64_t entries = 0;
     uint64_t at = 0;       // where the end record lies in its file
 };
-// The end record in the tail of `f`: the one whose comment reaches the end
-// of the file wins, else the last whose comment fits; with its Zip64 forms.
+// Where the end record lies in `tail`, the last bytes of a file: the record
+// whose comment reaches the end wins (an archive comment may itself hold
+// bytes that look like one); failing that (data after the archive), the
+// last record whose comment fits. -1 when there is none.
+int64_t endRecordIn(const unsigned char* tail, size_t size);
+// The end record in the tail of `f` (endRecordIn), with its Zip64 forms.
 std::optional<End> findEnd(const File& f);
 
 // Whether `f` holds, near its end, what only a set's last part holds: a
