@@ -1,9 +1,11 @@
 #include "sfxstub/Folders.h"
 
+#include "platform/fs/Drives.h"
 #include "platform/fs/FileOps.h"
 #include "platform/fs/Handles.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/WinPath.h"
+#include "platform/process/RunFromCopy.h"
 #include "platform/registry/Registry.h"
 
 #include <cctype>
@@ -39,6 +41,18 @@ stdfs::path systemDriveFolder()
     if (const char* v = std::getenv(SystemDriveVariable); v && *v)
         return v;
     return qm::fs::dataHome() / "quillmate" / "drive_c";
+}
+
+// $TMPDIR when it is an absolute path, else /tmp.
+stdfs::path tempHostFolder()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp == '/' ? tmp : "/tmp";
+}
+
+bool onRemovableDrive(const stdfs::path& host)
+{
+    return qm::fs::driveType(qm::fs::driveRoot(qm::fs::fromNative(host))) == qm::fs::drivetype::Removable;
 }
 
 std::string limited(std::string s)
@@ -155,8 +169,7 @@ void LookUpSpecialFolders(SfxConfig& c)
     c.SystemDrive = limited(qm::fs::withoutTrailingBackslash(qm::fs::fromNative(systemDriveFolder())));
     c.WindowsFolder = limited(c.SystemDrive.empty() ? "" : c.SystemDrive + "\\Windows");
     c.SystemFolder = limited(c.WindowsFolder.empty() ? "" : c.WindowsFolder + "\\System32");
-    const char* tmp = std::getenv("TMPDIR");
-    c.TempFolder = limited(qm::fs::withoutTrailingBackslash(qm::fs::fromNative(tmp && *tmp == '/' ? tmp : "/tmp")));
+    c.TempFolder = limited(qm::fs::withoutTrailingBackslash(qm::fs::fromNative(tempHostFolder())));
     c.ProgramFilesFolder.clear();
     std::optional<qm::registry::Value> v = qm::registry::queryValue(
         qm::registry::hkey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir", "");
@@ -182,6 +195,18 @@ std::string ownProgramFile(const char* invokedAs)
             return asStarted.string();
     }
     return p.string();
+}
+
+std::string runningProgramFile(int argc, char** argv)
+{
+    if (std::optional<std::string> started = qm::process::takeStartedPath())
+        return *started;
+    const std::string self = ownProgramFile(argc > 0 ? argv[0] : nullptr);
+    // A copy on a removable drive too would hold a medium of its own.
+    const stdfs::path temp = tempHostFolder();
+    if (!self.empty() && onRemovableDrive(self) && !onRemovableDrive(temp))
+        qm::process::execPrivateCopy(temp, self, argv); // back only when no copy runs
+    return self;
 }
 
 } // namespace qm::sfxstub

@@ -44,4 +44,12 @@ void LookUpSpecialFolders(SfxConfig& c);
 // medium changes; else as the system resolves it.
 std::string ownProgramFile(const char* invokedAs = nullptr);
 
+// The program's own file for this run, from main's arguments. A program whose
+// file lies on a removable drive goes on from a private copy of itself in the
+// temporary folder first, so that nothing holds the medium while the user
+// changes disks; the copy's own file is then the one the program was started
+// by, on the drive, where every disk is looked for. Where no copy can be
+// made, and for a program anywhere else, it runs from where it lies.
+std::string runningProgramFile(int argc, char** argv);
+
 } // namespace qm::sfxstub

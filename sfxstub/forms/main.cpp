@@ -1,6 +1,8 @@
 // The self-extractor stub: the program in front of a self-extracting
 // archive. Its exit status is the session result's low byte. Without a
 // display it runs without windows: its questions take their Cancel answers.
+// Started from a removable drive it runs from a copy of itself
+// (runningProgramFile).
 #include "platform/net/Connections.h"
 #include "sfxstub/ExitStatus.h"
 #include "sfxstub/Folders.h"
@@ -16,12 +18,13 @@
 int main(int argc, char** argv)
 {
     qm::net::installDriveHooks();
+    const std::string self = qm::sfxstub::runningProgramFile(argc, argv);
     qm::sfxstub::Methods methods;
 #ifdef QM_SFX_DEFLATE
     methods.deflate = qm::sfxstub::makeInflateDecoder;
 #endif
     auto run = [&](qm::sfxstub::SfxUi& ui) {
-        qm::sfxstub::SfxSession session(ui, qm::sfxstub::ownProgramFile(argc > 0 ? argv[0] : nullptr), methods);
+        qm::sfxstub::SfxSession session(ui, self, methods);
         return qm::sfxstub::exitStatusOf(session.run());
     };
     if (qm::sfxstub::NoDisplay()) {

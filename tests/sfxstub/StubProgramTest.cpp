@@ -3,6 +3,9 @@
 #include "HeadlessSfx.h"
 #include "SfxTestUtil.h"
 
+#include "platform/fs/Drives.h"
+#include "platform/process/RunFromCopy.h"
+#include "platform/profile/Profile.h"
 #include "platform/zip/ArchiveReader.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/SfxBlock.h"
@@ -10,6 +13,8 @@
 #include "sfxstub/Session.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace qm::sfxstub::test {
 namespace {
@@ -214,6 +219,96 @@ TEST_F(StubProgram, ASetSplitBesideItsProgramIsExtractedWholeOrItsMissingPartNam
     EXPECT_EQ(resultOfExitStatus(qm::test::runSfx(tmp / "short" / "Home.exe", &out)), result::PartMissing) << out;
     EXPECT_NE(out.find(partMissingText(win(tmp / "short" / "Home.z03"))), std::string::npos) << out;
     EXPECT_EQ(namesIn(tmp / "short"), (std::vector<std::string>{"Home.exe", "Home.z02"}));
+}
+
+// From a removable drive whose disk is really mounted on its folder the stub
+// goes on from a copy of itself in the temporary folder, which it leaves
+// empty; where that folder takes no copy it runs from where it lies.
+TEST_F(StubProgram, FromAMountedRemovableDriveTheStubRunsFromACopyOfItself)
+{
+    qm::zip::test::DiskSwapper swapper(tmp / "media", true, 0, /*mounts*/ true);
+    if (!swapper.mounted())
+        GTEST_SKIP() << "the disks are mounts, which this process may not make";
+    destination = win(tmp / "out");
+    qm::test::copyHeadlessSfx(make("pvksfxbz.bin", 18), swapper.folder("disk1") / "setup.exe");
+    qm::test::TempDir temp("qm-sfx-temp");
+    const int made = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    inotify_add_watch(made, temp.path().c_str(), IN_CREATE);
+    for (const stdfs::path& tmpdir : {temp.path(), tmp / "none"}) {
+        qm::test::ScopedEnv env("TMPDIR", tmpdir.string());
+        std::string out;
+        stdfs::remove_all(tmp / "out");
+        EXPECT_EQ(qm::test::runSfx(swapper.folder("drive") / "setup.exe", &out), 0) << out;
+        EXPECT_TRUE(sameTree(tmp / "out")) << tmpdir;
+    }
+    char events[4096];
+    EXPECT_GT(read(made, events, sizeof events), 0); // the copy's folder
+    close(made);
+    EXPECT_TRUE(qm::zip::test::allFiles(temp.path()).empty());
+}
+
+// A spanned set on a drive whose disks are really mounted on its folder in
+// turn, run by a stub that asks for its disks through its standard output
+// (AskingStub.cpp). Started from disk 1 on a removable drive the program
+// runs from its copy: at each prompt the disk in the drive comes out (a plain
+// unmount, refused while anything holds it) and the next goes in. On a drive
+// that is not removable it runs where it lies.
+TEST_F(StubProgram, ASpannedSetIsExtractedFromDisksReallyMountedInTurn)
+{
+    qm::zip::test::DiskSwapper swapper(tmp / "media", true, 0, /*mounts*/ true);
+    if (!swapper.mounted())
+        GTEST_SKIP() << "the disks are mounts, which this process may not make";
+    swapper.labelsFollow = false;
+    qm::zip::test::makeFiles(src, {{"photos/big.bin", qm::zip::test::randomBytes(700000, 21)}});
+    int disks = 0;
+    qm::zip::ZipEventHandlers h;
+    h.onDiskRequest = [&](int disk, bool& ready) {
+        disks = std::max(disks, disk);
+        swapper.insert("disk" + std::to_string(disk == 0 ? disks : disk));
+        ready = true;
+    };
+    qm::zip::PavikZip z;
+    z.addEventSink(&h);
+    z.ArchivePath = "A:\\Home.exe";
+    z.SourceFolder = win(src);
+    z.Method = 18;
+    z.SfxStubPath = win(QM_ASKING_STUB);
+    z.SfxDefaultFolder = win(tmp / "out");
+    z.SfxRunAfter = "C:\\bin\\sh|-c \"env > \\\"$0\\\"\" " + win(tmp / "after.env"); // what it starts sees
+    z.SpanMode = 1;
+    z.SplitPartSize = int64_t(stdfs::file_size(QM_ASKING_STUB)) + 100000;
+    ASSERT_EQ(z.Build(), 0);
+    ASSERT_GE(disks, 3);
+    swapper.insert("disk1");
+    qm::test::copyHeadlessSfx(swapper.folder("disk1") / "Home.exe", swapper.folder("disk1") / "Home.exe");
+
+    const std::string program = (swapper.folder("drive") / "Home.exe").string();
+    qm::test::TempDir temp("qm-sfx-temp");
+    qm::test::ScopedEnv tmpdir("TMPDIR", temp.str());
+    auto runsFrom = [](const qm::test::BackgroundProgram& p) {
+        return stdfs::read_symlink("/proc/" + std::to_string(p.pid()) + "/exe").string();
+    };
+    qm::profile::writeString(qm::fs::drivesFile(), "A:", "Type", "fixed");
+    // Cancel at the first prompt, on a fixed drive and on a removable one; then the whole set.
+    for (const auto& [removable, cancel] : {std::pair{false, true}, std::pair{true, true}, std::pair{true, false}}) {
+        if (removable)
+            swapper.insert("disk1");
+        qm::test::BackgroundProgram run({program}, /*talk*/ true);
+        while (std::optional<std::string> prompt = run.line()) {
+            EXPECT_EQ(runsFrom(run).rfind(temp.str(), 0) == 0, removable) << runsFrom(run);
+            const size_t digit = prompt->find_first_of("0123456789"); // none: the last disk
+            const int disk = digit == std::string::npos ? disks : std::stoi(prompt->substr(digit));
+            if (!cancel)
+                swapper.insert("disk" + std::to_string(disk));
+            run.say(cancel ? "cancel" : "ok");
+        }
+        EXPECT_EQ(run.wait(), cancel ? 190 : 0) << removable;
+        EXPECT_TRUE(qm::zip::test::allFiles(temp.path()).empty());
+    }
+    EXPECT_EQ(qm::zip::test::filesBelow(tmp / "out"), qm::zip::test::filesBelow(src));
+    const std::string seen = readFile(tmp / "after.env");
+    EXPECT_NE(seen.find("TMPDIR="), std::string::npos);
+    EXPECT_EQ(seen.find(qm::process::RunCopyVariable), std::string::npos);
 }
 
 TEST_F(StubProgram, HeadlessCopyRefusesAFileWithoutConfiguration)

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <cstdlib>
 #include <sys/resource.h>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -151,14 +153,18 @@ int runCommand(const std::vector<std::string>& argv, std::string* output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv)
+BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv, bool talk)
 {
+    int in[2] = {-1, -1}, out[2] = {-1, -1};
+    if (talk && (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0))
+        return;
     pid_ = fork();
     if (pid_ == 0) {
         int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
-        dup2(null, 1);
-        dup2(null, 2);
+        dup2(talk ? in[0] : null, 0);
+        dup2(talk ? out[1] : null, 1);
+        if (!talk)
+            dup2(null, 2);
         std::vector<char*> args;
         for (const auto& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));
@@ -166,11 +172,35 @@ BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv)
         execvp(args[0], args.data());
         _exit(127);
     }
+    if (talk) {
+        close(in[0]);
+        close(out[1]);
+        input_ = fdopen(in[1], "w");
+        output_ = fdopen(out[0], "r");
+    }
 }
 
 BackgroundProgram::~BackgroundProgram()
 {
     kill();
+    for (FILE* f : {input_, output_})
+        if (f)
+            fclose(f);
+}
+
+std::optional<std::string> BackgroundProgram::line()
+{
+    char text[4096];
+    if (!output_ || !fgets(text, sizeof text, output_))
+        return std::nullopt;
+    const std::string got = text;
+    return got.ends_with('\n') ? got.substr(0, got.size() - 1) : got;
+}
+
+void BackgroundProgram::say(const std::string& text)
+{
+    fprintf(input_, "%s\n", text.c_str());
+    fflush(input_);
 }
 
 bool BackgroundProgram::kill()
@@ -189,6 +219,8 @@ bool BackgroundProgram::kill()
 
 int BackgroundProgram::wait()
 {
+    if (input_)
+        fclose(std::exchange(input_, nullptr));
     if (pid_ > 0) {
         waitpid(pid_, &status_, 0);
         pid_ = -1;

@@ -4,6 +4,7 @@
 #include "platform/fs/RtError.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -73,22 +74,33 @@ std::filesystem::path sourceDir();
 // (optionally) its standard output.
 int runCommand(const std::vector<std::string>& argv, std::string* output = nullptr);
 // A program started in the background with the test's environment, its
-// output thrown away; killed and reaped when the object goes away.
+// output thrown away; killed and reaped when the object goes away. With
+// `talk`, its standard input and output are the test's to talk through
+// (line, say) and its standard error is the test's.
 class BackgroundProgram {
 public:
-    explicit BackgroundProgram(const std::vector<std::string>& argv);
+    explicit BackgroundProgram(const std::vector<std::string>& argv, bool talk = false);
     ~BackgroundProgram();
     BackgroundProgram(const BackgroundProgram&) = delete;
     BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
     // Sends SIGKILL and reaps it. False when it had ended by itself before.
     bool kill();
-    // Waits for its end; gives its exit status (-1 when a signal ended it).
+    // Waits for its end, its input closed; gives its exit status (-1 when a
+    // signal ended it).
     int wait();
+    int pid() const { return pid_; }
+    // The next line it writes, without its line end; nothing once it has
+    // closed its output.
+    std::optional<std::string> line();
+    // Writes `text` and a line end to its input.
+    void say(const std::string& text);
 
 private:
     int pid_ = -1;
     int status_ = 0;
+    FILE* input_ = nullptr; // when talking
+    FILE* output_ = nullptr;
 };
 
 // How long a test waits for something that is bound to happen: ample on the

@@ -2,6 +2,7 @@
 // text editor replaced by recording scripts found through PATH.
 #include "platform/fs/RtError.h"
 #include "platform/process/ProgramLookup.h"
+#include "platform/process/RunFromCopy.h"
 #include "platform/process/Shell.h"
 
 #include "TestSupport.h"
@@ -321,4 +322,15 @@ TEST_F(ShellTest, RunAndWaitWaitsWithoutBusyProcessor)
     EXPECT_GT(hooks, 10);   // the owner's events ran while waiting
     EXPECT_LT(hooks, 1000); // ... but not in a spinning loop
     EXPECT_LT(cpu, 0.25) << "waiting used the processor";
+}
+
+// A hand-over of the started path that was not made for this very program
+// (set by hand, inherited, damaged) is refused, and gone either way.
+TEST(RunFromCopyTest, AHandOverNotMadeForThisProgramIsRefusedAndRemoved)
+{
+    for (const char* value : {"1:2:/media/usb0/Home.exe", "/media/usb0/Home.exe", ""}) {
+        qm::test::ScopedEnv handover(RunCopyVariable, value);
+        EXPECT_EQ(takeStartedPath(), std::nullopt) << value;
+        EXPECT_EQ(std::getenv(RunCopyVariable), nullptr);
+    }
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <dirent.h>
 #include <gtest/gtest.h>
 
@@ -128,8 +129,8 @@ std::string rawZip(const std::vector<RawEntry>& entries, const RawOptions& o)
     return out;
 }
 
-DiskSwapper::DiskSwapper(const stdfs::path& root, bool onePath, uint64_t mediumBytes)
-    : root_(root), onePath_(onePath), mediumBytes_(mediumBytes)
+DiskSwapper::DiskSwapper(const stdfs::path& root, bool onePath, uint64_t mediumBytes, bool mounts)
+    : root_(root), onePath_(onePath), mediumBytes_(mediumBytes), mounts_(mounts)
 {
     stdfs::create_directories(qm::fs::drivesFile().parent_path());
     insert("disk1");
@@ -138,6 +139,8 @@ DiskSwapper::DiskSwapper(const stdfs::path& root, bool onePath, uint64_t mediumB
 DiskSwapper::~DiskSwapper()
 {
     stdfs::remove(qm::fs::drivesFile());
+    if (inDrive_)
+        ::umount2((root_ / "drive").c_str(), MNT_DETACH);
     for (const stdfs::path& m : mounted_)
         ::umount2(m.c_str(), MNT_DETACH);
 }
@@ -171,6 +174,20 @@ void DiskSwapper::eject()
 
 void DiskSwapper::mount(const stdfs::path& medium)
 {
+    if (mounts_) {
+        const stdfs::path drive = root_ / "drive";
+        stdfs::create_directories(drive);
+        if (inDrive_ && ::umount(drive.c_str()) != 0) {
+            ADD_FAILURE() << "the medium in " << drive << " cannot be taken out: " << std::strerror(errno);
+            return;
+        }
+        if (stdfs::exists(medium)) { // else the drive stays empty (eject)
+            inDrive_ = ::mount(medium.c_str(), drive.c_str(), nullptr, MS_BIND, nullptr) == 0;
+            mountsWork_ = mountsWork_ && inDrive_;
+        }
+        qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", drive.string());
+        return;
+    }
     if (!onePath_) {
         qm::profile::writeString(qm::fs::drivesFile(), "A:", "Path", medium.string());
         return;

@@ -121,15 +121,21 @@ class DiskSwapper {
 public:
     // With `onePath`, the drive is one folder whatever medium is in, as a
     // real drive is: a link that each insert points at another medium. With
+    // `mounts`, that folder is a real one on which each medium is mounted in
+    // turn (a bind mount): an insert takes the medium before out by a plain
+    // unmount, which fails the test while anything holds that medium. With
     // `mediumBytes`, each medium is a file system of its own of that size (a
     // tmpfs mount, undone with the swapper), so a disk's room is what it is.
-    explicit DiskSwapper(const std::filesystem::path& root, bool onePath = false, uint64_t mediumBytes = 0);
+    explicit DiskSwapper(const std::filesystem::path& root, bool onePath = false, uint64_t mediumBytes = 0,
+                         bool mounts = false);
     ~DiskSwapper();
     DiskSwapper(const DiskSwapper&) = delete;
     DiskSwapper& operator=(const DiskSwapper&) = delete;
     // Whether every medium asked for has its fixed size (mounting may not be
     // permitted: tests that need it skip then).
     bool fixedSize() const { return mediumBytes_ > 0 && mountsWork_; }
+    // Whether the media are really mounted on the drive's folder.
+    bool mounted() const { return mounts_ && mountsWork_; }
     // Takes the medium out (keeping its label with it) and puts `name` in.
     // With `labelsFollow` off, the drive's label stays as it was, as when a
     // medium is swapped by hand and nothing updates the drive table.
@@ -145,6 +151,8 @@ private:
     std::filesystem::path root_;
     bool onePath_;
     uint64_t mediumBytes_;
+    bool mounts_;
+    bool inDrive_ = false; // a medium is mounted on the drive's folder
     bool mountsWork_ = true;
     std::vector<std::filesystem::path> mounted_;
     std::string current_;
