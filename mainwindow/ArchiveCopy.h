@@ -15,7 +15,11 @@ struct Windows;
 // is told so, without asking for a folder. What a killed run left of the
 // archive is settled first. Where no QMT archive stands under the record's
 // name, the split or spanned set its backup writes there (".zip" appended)
-// is sent, with every part that stands beside it, the last part last. Each
+// is sent. A set of parts goes whole, every part its records count, the
+// file that names it last (of a split set, its last part); one that is not
+// whole, a spanned set (only the disk in the drive is there), or one whose
+// part would go over another archive's part in the folder chosen is not
+// sent at all, and a box says why. Each
 // copy goes through a temporary file that replaces a file of that name only
 // when complete; it keeps the executable bit; the archive itself as target
 // (the same folder, or a link to it) is refused; the source is never changed.
