@@ -282,11 +282,6 @@ bool Records::fits(uint32_t disk, const File& f) const
 
 // ---- Members
 
-bool Members::has(uint32_t number) const
-{
-    return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
-}
-
 namespace {
 
 Members faulty(Members m, Members::Fault fault, uint32_t at)

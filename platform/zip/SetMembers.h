@@ -127,7 +127,6 @@ struct Members {
     std::optional<End> end;        // the set's end record
 
     bool whole() const { return fault == Fault::None; }
-    bool has(uint32_t number) const;
 };
 
 // The set that the file numbered 0 names. For a split set and a program's

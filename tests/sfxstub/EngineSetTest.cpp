@@ -134,18 +134,13 @@ TEST_F(SfxSets, ASpannedSetOnADriveOfOnePathAndOneLabelIsFoundDiskByDisk)
 {
     qm::zip::test::DiskSwapper swapper(tmp / "media", /*onePath*/ true);
     swapper.labelsFollow = false;
-    int disks = 0;
     qm::zip::ZipEventHandlers h;
-    h.onDiskRequest = [&](int disk, bool& ready) {
-        disks = std::max(disks, disk);
-        swapper.insert("disk" + std::to_string(disk == 0 ? disks : disk));
-        ready = true;
-    };
+    swapper.answerRequestsOf(h);
     zip.addEventSink(&h);
     zip.ArchivePath = "A:\\Docs.exe";
     zip.SpanMode = 2; // A: is removable
     ASSERT_EQ(zip.Build(), 0);
-    ASSERT_EQ(disks, 3);
+    ASSERT_EQ(swapper.highestAsked(), 3);
     EXPECT_EQ(swapper.labelOf("disk3"), "PKBACK# 003");
 
     // Run from disk 1: the last disk, then each in turn.

@@ -260,13 +260,8 @@ TEST_F(StubProgram, ASpannedSetIsExtractedFromDisksReallyMountedInTurn)
         GTEST_SKIP() << "the disks are mounts, which this process may not make";
     swapper.labelsFollow = false;
     qm::zip::test::makeFiles(src, {{"photos/big.bin", qm::zip::test::randomBytes(700000, 21)}});
-    int disks = 0;
     qm::zip::ZipEventHandlers h;
-    h.onDiskRequest = [&](int disk, bool& ready) {
-        disks = std::max(disks, disk);
-        swapper.insert("disk" + std::to_string(disk == 0 ? disks : disk));
-        ready = true;
-    };
+    swapper.answerRequestsOf(h);
     qm::zip::PavikZip z;
     z.addEventSink(&h);
     z.ArchivePath = "A:\\Home.exe";
@@ -278,6 +273,7 @@ TEST_F(StubProgram, ASpannedSetIsExtractedFromDisksReallyMountedInTurn)
     z.SpanMode = 1;
     z.SplitPartSize = int64_t(stdfs::file_size(QM_ASKING_STUB)) + 100000;
     ASSERT_EQ(z.Build(), 0);
+    const int disks = swapper.highestAsked();
     ASSERT_GE(disks, 3);
     swapper.insert("disk1");
     qm::test::copyHeadlessSfx(swapper.folder("disk1") / "Home.exe", swapper.folder("disk1") / "Home.exe");

@@ -5,6 +5,7 @@
 #include "platform/zip/PavikZip.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -142,6 +143,17 @@ public:
     void insert(const std::string& name);
     bool labelsFollow = true;
     void eject();
+    // Answers `h`'s disk requests by putting disk<n> in, the highest asked
+    // for so far for the last disk (0).
+    void answerRequestsOf(ZipEventHandlers& h)
+    {
+        h.onDiskRequest = [this](int disk, bool& ready) {
+            highest_ = std::max(highest_, disk);
+            insert("disk" + std::to_string(disk == 0 ? highest_ : disk));
+            ready = true;
+        };
+    }
+    int highestAsked() const { return highest_; }
     std::string labelOf(const std::string& name);
     std::filesystem::path folder(const std::string& name) const { return root_ / name; }
 
@@ -156,6 +168,7 @@ private:
     bool mountsWork_ = true;
     std::vector<std::filesystem::path> mounted_;
     std::string current_;
+    int highest_ = 0;
     std::map<std::string, std::string> labels_;
 };
 
