@@ -12,7 +12,6 @@
 #include "platform/fs/Text.h"
 #include "platform/fs/WinPath.h"
 #include "platform/ui/UiServices.h"
-#include "platform/zip/PartNames.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/ResultCodes.h"
 #include "platform/zip/SetFiles.h"
@@ -53,6 +52,7 @@ std::string noArchiveText(const std::string& project, F fileField)
 struct ToSend {
     std::vector<std::string> files;
     std::string refusal;
+    uint32_t firstPart = 0; // of a set of parts: 1 for a split set, 2 for a program's
 };
 
 // The files of the set the archive at `path` names, as its records count
@@ -68,9 +68,7 @@ ToSend setToSend(const std::string& path)
         return {{path}, {}};
     }
     const qm::zip::SetFiles set = qm::zip::setFilesOf(native);
-    const char letter = qm::fs::driveLetter(path);
-    const std::optional<qm::fs::Drive> drive = letter ? qm::fs::findDrive(letter) : std::nullopt;
-    const bool removable = drive && drive->type == qm::fs::drivetype::Removable;
+    const bool removable = qm::fs::driveType(qm::fs::driveRoot(path)) == qm::fs::drivetype::Removable;
     if (set.layout() == qm::zip::sets::Layout::Spanned ||
         (removable && set.layout() == qm::zip::sets::Layout::Program))
         return {{}, "The archive " + path + " is spanned over several disks, and only the disk in the drive "
@@ -85,6 +83,7 @@ ToSend setToSend(const std::string& path)
                         qm::zip::resultTextNaming(code, qm::fs::fromNative(set.faulty))};
     }
     ToSend out;
+    out.firstPart = set.layout() == qm::zip::sets::Layout::Split ? 1 : 2;
     for (const std::filesystem::path& p : set.paths)
         if (p != native)
             out.files.push_back(qm::fs::fromNative(p));
@@ -111,14 +110,6 @@ ToSend filesToSend(const std::string& path, F fileField)
 }
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
-
-// The number of the first part of a set to send (1 for a split set, 2 for a
-// program's), its name last.
-uint32_t firstPartNumber(const std::vector<std::string>& files)
-{
-    const std::string named = fileNameOf(files.back());
-    return qm::zip::partNumberOf(fileNameOf(files.front()), named.substr(0, named.rfind('.')));
-}
 
 } // namespace
 
@@ -162,9 +153,9 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
     if (!target)
         return;
     // A set's parts never go over a part of another archive's set there.
-    if (files.size() > 1)
+    if (sending.firstPart > 0)
         if (const std::optional<qm::zip::OtherSetsFile> clash =
-                qm::zip::otherSetsPart(*target + "\\" + fileNameOf(files.back()), firstPartNumber(files))) {
+                qm::zip::otherSetsPart(*target + "\\" + fileNameOf(files.back()), sending.firstPart)) {
             f.TargetCopy.clear();
             showError(ui, qm::zip::resultTextNaming(qm::zip::result::PartOfAnotherSet, qm::fs::fromNative(clash->file),
                                                     qm::fs::fromNative(clash->owner)));

@@ -13,7 +13,6 @@
 #include "platform/zip/Volumes.h"
 
 #include <cerrno>
-#include <dirent.h>
 #include <map>
 #include <sys/stat.h>
 
@@ -78,11 +77,7 @@ std::map<uint32_t, PartCopy> partCopiesOf(const stdfs::path& named)
     std::map<uint32_t, PartCopy> found;
     const stdfs::path folder = named.parent_path().empty() ? stdfs::path(".") : named.parent_path();
     const std::string head = "." + named.filename().string() + ".";
-    DIR* d = ::opendir(folder.c_str());
-    if (!d)
-        return found;
-    while (const dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
+    for (const std::string& name : namesBeside(named)) {
         if (name.size() <= head.size() + Suffix.size() || name.compare(0, head.size(), head) != 0 ||
             name.compare(name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
             continue;
@@ -94,7 +89,6 @@ std::map<uint32_t, PartCopy> partCopiesOf(const stdfs::path& named)
             continue;
         found.emplace(number, PartCopy{named.parent_path() / name, named.parent_path() / part});
     }
-    ::closedir(d);
     return found;
 }
 

@@ -201,7 +201,7 @@ int BuildRun::run()
     if (layout_ == Layout::Split) {
         // No part of this set is ever put over another archive's: refused
         // before anything is made.
-        refuseOtherSetsParts(target_, isSfx_ ? 2 : 1);
+        refuseOtherSetsParts(target_, isSfx_ ? 2 : 1, oldParts_);
         std::optional<stdfs::path> t = workFolderOf(z_, folder);
         if (!t || ::stat(t->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             return result::TempFolderFailed;

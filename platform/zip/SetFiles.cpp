@@ -1,5 +1,6 @@
 #include "platform/zip/SetFiles.h"
 
+#include "platform/fs/NoCase.h"
 #include "platform/zip/PartNames.h"
 
 #include <algorithm>
@@ -19,14 +20,6 @@ bool standsAt(const stdfs::path& p)
 {
     struct stat st {};
     return ::lstat(p.c_str(), &st) == 0;
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
 }
 
 // The files beside the file that names a set, by number.
@@ -59,14 +52,10 @@ public:
     std::vector<uint32_t> numbersBeside() const override
     {
         std::vector<uint32_t> found;
-        const stdfs::path folder = named_.parent_path().empty() ? stdfs::path(".") : named_.parent_path();
         const std::string stem = named_.stem().string();
-        if (DIR* d = ::opendir(folder.c_str())) {
-            while (const dirent* e = ::readdir(d))
-                if (const uint32_t n = partNumberOf(e->d_name, stem); n > 0 && n <= sets::MaxParts)
-                    found.push_back(n);
-            ::closedir(d);
-        }
+        for (const std::string& name : namesBeside(named_))
+            if (const uint32_t n = partNumberOf(name, stem); n > 0 && n <= sets::MaxParts)
+                found.push_back(n);
         return found;
     }
 
@@ -152,22 +141,27 @@ SetFiles setFilesOf(const stdfs::path& named)
     return s;
 }
 
-std::optional<stdfs::path> ownerOf(const stdfs::path& file, const stdfs::path& except)
+std::vector<std::string> namesBeside(const stdfs::path& file)
 {
-    const stdfs::path folder = file.parent_path().empty() ? stdfs::path(".") : file.parent_path();
-    const std::string stem = file.stem().string();
     std::vector<std::string> names;
+    const stdfs::path folder = file.parent_path().empty() ? stdfs::path(".") : file.parent_path();
     if (DIR* d = ::opendir(folder.c_str())) {
         while (const dirent* e = ::readdir(d))
             names.emplace_back(e->d_name);
         ::closedir(d);
     }
     std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+    return names;
+}
+
+std::optional<stdfs::path> ownerOf(const stdfs::path& file, const stdfs::path& except)
+{
+    const std::string stem = file.stem().string();
+    for (const std::string& name : namesBeside(file)) {
         // The files that may name a set of that stem: "<stem>.<ext>", not
         // themselves named as parts.
-        if (name == file.filename() || !sameName(stdfs::path(name).stem().string(), stem) ||
-            partNumberOf(name, stem) != 0 || (!except.empty() && sameName(name, except.filename().string())))
+        if (name == file.filename() || !qm::fs::equalsNoCase(stdfs::path(name).stem().string(), stem) ||
+            partNumberOf(name, stem) != 0 || (!except.empty() && qm::fs::equalsNoCase(name, except.filename().string())))
             continue;
         const stdfs::path candidate = file.parent_path() / name;
         const SetFiles set = setFilesOf(candidate);

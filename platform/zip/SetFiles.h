@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace qm::zip {
@@ -35,6 +36,9 @@ struct SetFiles {
     std::vector<std::filesystem::path> ownParts() const;
 };
 SetFiles setFilesOf(const std::filesystem::path& named);
+
+// The names in the folder that holds `file`, sorted.
+std::vector<std::string> namesBeside(const std::filesystem::path& file);
 
 // The archive beside `file` whose set counts it among its parts (a split
 // archive's last part, a self-extracting program), other than `except`;

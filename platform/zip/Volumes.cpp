@@ -83,27 +83,22 @@ bool inFolderAs(const std::vector<stdfs::path>& files, const stdfs::path& p)
 
 } // namespace
 
-void refuseOtherSetsParts(const stdfs::path& last, uint32_t first)
+void refuseOtherSetsParts(const stdfs::path& last, uint32_t first, const std::vector<stdfs::path>& own)
 {
-    const std::vector<stdfs::path> own = setFilesOf(last).ownParts();
-    const stdfs::path folder = last.parent_path().empty() ? stdfs::path(".") : last.parent_path();
     const std::string stem = last.stem().string();
-    std::error_code ec;
-    std::vector<stdfs::path> named;
-    for (stdfs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (partNumberOf(it->path().filename().string(), stem) >= first)
-            named.push_back(last.parent_path() / it->path().filename());
-    std::sort(named.begin(), named.end());
-    for (const stdfs::path& p : named)
-        if (!inFolderAs(own, p))
+    for (const std::string& name : namesBeside(last)) {
+        const stdfs::path p = last.parent_path() / name;
+        if (partNumberOf(name, stem) >= first && !inFolderAs(own, p))
             if (std::optional<stdfs::path> owner = ownerOf(p, last))
                 throw OtherSetsFile{p, *owner};
+    }
 }
 
 std::optional<OtherSetsFile> otherSetsPart(const std::string& archivePath, uint32_t first)
 {
     try {
-        refuseOtherSetsParts(resolveTarget(qm::fs::toNative(archivePath)), first);
+        const stdfs::path last = resolveTarget(qm::fs::toNative(archivePath));
+        refuseOtherSetsParts(last, first, setFilesOf(last).ownParts());
     } catch (const OtherSetsFile& e) {
         return e;
     } catch (const qm::RtError&) {

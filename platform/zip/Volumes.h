@@ -42,9 +42,10 @@ void openSet(OpContext& ctx, const std::string& archivePath, const std::filesyst
 
 // Refuses a set of parts for `last` (from part number `first` on: 1 for a
 // split set, 2 for a program's) where a file named as one of its parts is a
-// part of another archive's set beside it: throws OtherSetsFile. The parts
-// of the set that `last` names now are its own.
-void refuseOtherSetsParts(const std::filesystem::path& last, uint32_t first);
+// part of another archive's set beside it: throws OtherSetsFile. `own`: the
+// parts of the set that `last` names now (SetFiles::ownParts).
+void refuseOtherSetsParts(const std::filesystem::path& last, uint32_t first,
+                          const std::vector<std::filesystem::path>& own);
 // The same for the archive `archivePath` (Windows form), before another
 // program makes its set: the file in the way and the archive whose set holds
 // it, or nothing.
