@@ -14,6 +14,7 @@
 #include "platform/ui/UiServices.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/ResultCodes.h"
+#include "platform/zip/SetCopy.h"
 #include "platform/zip/SetFiles.h"
 #include "platform/zip/Volumes.h"
 #include "restore/ArchiveSelection.h"
@@ -53,6 +54,7 @@ struct ToSend {
     std::vector<std::string> files;
     std::string refusal;
     uint32_t firstPart = 0; // of a set of parts: 1 for a split set, 2 for a program's
+    std::optional<qm::zip::SetFiles> set = std::nullopt; // the set of parts, copied as one change
 };
 
 // The files of the set the archive at `path` names, as its records count
@@ -88,6 +90,7 @@ ToSend setToSend(const std::string& path)
         if (p != native)
             out.files.push_back(qm::fs::fromNative(p));
     out.files.push_back(path);
+    out.set = set;
     return out;
 }
 
@@ -110,6 +113,27 @@ ToSend filesToSend(const std::string& path, F fileField)
 }
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+// What a copy that failed says of the folder it went to: it holds what it
+// held, as a copy goes whole or not at all; when its disk was full, how much
+// room the files need there and how much it has.
+std::string keptText(const std::string& folder, const std::vector<std::string>& files, bool full)
+{
+    std::string text = files.size() > 1 ? folder + " keeps what it held: no part of the set was put in place."
+                                        : folder + " keeps what it held.";
+    if (!full)
+        return text;
+    try {
+        uint64_t needed = 0;
+        for (const std::string& file : files)
+            needed += qm::fs::fileSize(file);
+        text += "\r\n\r\nThe copy needs " + std::to_string(needed) + " bytes of free room there; " +
+                std::to_string(qm::fs::diskSpace(folder).available) + " bytes are free.";
+    } catch (const qm::RtError&) {
+        // The sizes cannot be had: the box says what it knows.
+    }
+    return text;
+}
 
 } // namespace
 
@@ -163,24 +187,29 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
         }
 
     qm::store::BusyPointer(ui);
-    std::optional<std::string> failure;
-    std::string copying;
+    std::optional<qm::RtError> failure;
+    std::string copying = files.back();
     try {
-        for (const std::string& file : files) {
-            copying = file;
-            qm::fs::copyFile(file, *target + "\\" + fileNameOf(file));
-        }
+        if (sending.set)
+            qm::zip::copySet(*sending.set, *target);
+        else
+            qm::fs::copyFile(files.back(), *target + "\\" + fileNameOf(files.back()));
+    } catch (const qm::zip::SetCopyFailure& e) {
+        copying = e.file;
+        failure = e;
     } catch (const qm::RtError& e) {
-        failure = e.description;
+        failure = e;
     } catch (const std::exception& e) {
-        failure = e.what();
+        failure = qm::RtError(qm::rterr::PathFileAccess, e.what());
     }
     qm::store::NormalPointer(ui);
     f.TargetCopy.clear();
     if (!failure)
         ui.msgBox("File copied successfully.", mb::OKOnly | mb::Information, "Copy Done");
     else
-        ui.msgBox("The file could not be copied: " + copying + "\r\n" + *failure, mb::OKOnly | mb::Critical);
+        ui.msgBox("The file could not be copied: " + copying + "\r\n" + failure->description + "\r\n\r\n" +
+                      keptText(*target, files, failure->number == qm::rterr::DiskFull),
+                  mb::OKOnly | mb::Critical);
 }
 
 } // namespace qm::app

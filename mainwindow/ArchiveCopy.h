@@ -19,9 +19,12 @@ struct Windows;
 // file that names it last (of a split set, its last part); one that is not
 // whole, a spanned set (only the disk in the drive is there), or one whose
 // part would go over another archive's part in the folder chosen is not
-// sent at all, and a box says why. Each
-// copy goes through a temporary file that replaces a file of that name only
-// when complete; it keeps the executable bit; the archive itself as target
+// sent at all, and a box says why. A single
+// file goes through a temporary file that replaces a file of that name only
+// when complete; a set goes as one change (qm::zip::copySet): the folder
+// holds its old set whole or the new one whole. A copy that fails leaves the
+// folder as it was, and its box says so (for a full disk, with the room the
+// copy needs). Copies keep the executable bit; the archive itself as target
 // (the same folder, or a link to it) is refused; the source is never changed.
 void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, qm::store::ProjectField fileField);
 

@@ -9,6 +9,7 @@
 #include "FakeWindows.h"
 #include "ProgramHome.h"
 #include "ZipTestUtil.h"
+#include "ZipVolumeFixture.h"
 
 #include <random>
 #include <sys/stat.h>
@@ -36,6 +37,36 @@ protected:
         view_.selected = {0};
     }
     std::vector<std::string> prompts() const { return ui_.titledPrompts(); }
+
+    // The split set `name` (in the program folder), of as many 64 KiB parts
+    // as `bytes` of noise take; with `program`, a self-extracting one.
+    void makeSet(const std::string& name, size_t bytes, bool program = false)
+    {
+        stdfs::remove_all(native("src"));
+        qm::test::writeFile(native("src/a.bin"), qm::zip::test::randomBytes(bytes, unsigned(bytes)));
+        if (program)
+            qm::test::writeFile(native("stub.bin"), "\x7f" "ELF extractor" + qm::zip::test::randomBytes(2000, 8));
+        qm::zip::PavikZip z;
+        z.ArchivePath = win(name);
+        z.SourceFolder = win("src");
+        z.SplitPartSize = 65536;
+        z.SfxStubPath = program ? win("stub.bin") : "";
+        ASSERT_EQ(z.Build(), 0);
+    }
+    // Sends the selected project's QMT archive (or program) into `folder`.
+    void sendTo(const std::string& folder, bool program = false)
+    {
+        ui_.clearRecords();
+        windows_.pickers.folders = {qm::pickers::FolderAnswer::okay(folder)};
+        program ? procs_.SendEXE() : procs_.SendQMT();
+    }
+    // Whether `copy` holds the files of the set in "out" named as `names`, byte for byte, and nothing else.
+    static void expectCopyOf(const stdfs::path& copy, const stdfs::path& from, const std::vector<std::string>& names)
+    {
+        EXPECT_EQ(qm::zip::test::namesIn(copy), names);
+        for (const std::string& n : names)
+            EXPECT_TRUE(qm::test::readFile(copy / n) == qm::test::readFile(from / n)) << n;
+    }
 
     qm::ui::FakeUiServices ui_;
     ProgramState state_{ui_};
@@ -203,6 +234,112 @@ TEST_F(ArchiveCopyTest, ASetGoesWithAllItsPartsAndAnArchiveLeftAsideComesBack)
     EXPECT_EQ(qm::test::readFile(native("disk/Home.exe")), "the program");
     EXPECT_EQ(qm::test::readFile(program), "the program");
     EXPECT_FALSE(stdfs::exists(qm::fs::SetAside::asideName(program)));
+}
+
+// A set sent where a copy of it lies already goes as one change: the folder
+// holds the old copy whole until the new one is, and the new one whole after.
+TEST_F(ArchiveCopyTest, ASetSentOverAnOlderCopyLeavesItWholeOrReplacesItWhole)
+{
+    stdfs::remove(native("out/Home.qmt"));
+    const std::vector<std::string> two{"Home.qmt.z01", "Home.qmt.zip"};
+    const std::vector<std::string> four{"Home.qmt.z01", "Home.qmt.z02", "Home.qmt.z03", "Home.qmt.zip"};
+    makeSet("out/Home.qmt.zip", 230000);
+    sendTo(win("disk"));
+    expectCopyOf(native("disk"), native("out"), four);
+
+    // Over an older, longer copy: none of its parts stays.
+    makeSet("out/Home.qmt.zip", 100000);
+    sendTo(win("disk"));
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Copy Done: File copied successfully."});
+    expectCopyOf(native("disk"), native("out"), two);
+    const std::string oldLast = qm::test::readFile(native("disk/Home.qmt.zip"));
+
+    // A folder in the way of the third part of a longer set: the two-part
+    // copy stays as it was, and the box says so.
+    makeSet("out/Home.qmt.zip", 230000);
+    stdfs::create_directories(native("disk/Home.qmt.z03"));
+    sendTo(win("disk"));
+    ASSERT_EQ(prompts().size(), 1u);
+    EXPECT_NE(prompts()[0].find("could not be copied: " + win("out") + "\\Home.qmt.z03"), std::string::npos)
+        << prompts()[0];
+    EXPECT_NE(prompts()[0].find(win("disk") + " keeps what it held: no part of the set was put in place."),
+              std::string::npos)
+        << prompts()[0];
+    EXPECT_EQ(qm::zip::test::namesIn(native("disk")), (std::vector<std::string>{"Home.qmt.z01", "Home.qmt.z03", "Home.qmt.zip"}));
+    EXPECT_TRUE(qm::test::readFile(native("disk/Home.qmt.zip")) == oldLast);
+    qm::zip::PavikZip z;
+    z.ArchivePath = win("disk") + "\\Home.qmt.zip";
+    EXPECT_EQ(z.Test(), 0);
+    stdfs::remove(native("disk/Home.qmt.z03"));
+    sendTo(win("disk"));
+    expectCopyOf(native("disk"), native("out"), four);
+
+    // A self-extracting program's set over an older, longer copy: the
+    // program stays a program.
+    stdfs::remove(native("out/Home.exe"));
+    makeSet("out/Home.exe", 300000, /*program*/ true);
+    sendTo(win("disk"), true);
+    makeSet("out/Home.exe", 140000, true);
+    sendTo(win("disk"), true);
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Copy Done: File copied successfully."});
+    std::vector<std::string> onDisk = four;
+    for (const char* n : {"Home.exe", "Home.z02", "Home.z03"})
+        onDisk.push_back(n);
+    std::sort(onDisk.begin(), onDisk.end());
+    EXPECT_EQ(qm::zip::test::namesIn(native("disk")), onDisk);
+    for (const char* n : {"Home.exe", "Home.z02", "Home.z03"})
+        EXPECT_TRUE(qm::test::readFile(native("disk") / n) == qm::test::readFile(native("out") / n)) << n;
+    struct stat st {};
+    ASSERT_EQ(::stat(native("disk/Home.exe").c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IXUSR);
+}
+
+// Disks of a fixed size: a set sent onto one that fills up on the way leaves
+// what the disk held, and the box says how much room the set needs.
+TEST_F(ArchiveCopyTest, ASetSentToADiskThatFillsUpLeavesWhatTheDiskHeld)
+{
+    constexpr uint64_t DiskBytes = 256 * 1024;
+    qm::zip::test::DiskSwapper swapper(native("media"), /*onePath*/ false, DiskBytes);
+    if (!swapper.fixedSize())
+        GTEST_SKIP() << "the disks are mounts of their own size, which this process may not make";
+    stdfs::remove(native("out/Home.qmt"));
+    const std::vector<std::string> two{"Home.qmt.z01", "Home.qmt.zip"};
+    makeSet("out/Home.qmt.zip", 100000);
+    sendTo("A:");
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Copy Done: File copied successfully."});
+    expectCopyOf(swapper.folder("disk1"), native("out"), two);
+    std::map<std::string, std::string> held;
+    for (const std::string& n : two)
+        held[n] = qm::test::readFile(swapper.folder("disk1") / n);
+
+    // Five parts: the third finds the disk full beside the old copy; an
+    // empty disk is too small for all five.
+    makeSet("out/Home.qmt.zip", 300000);
+    uint64_t needed = 0;
+    for (const std::string& n : qm::zip::test::namesIn(native("out")))
+        if (n.rfind("Home.qmt.", 0) == 0)
+            needed += stdfs::file_size(native("out") / n);
+    for (const char* disk : {"disk1", "disk2"}) {
+        swapper.insert(disk);
+        sendTo("A:");
+        ASSERT_EQ(prompts().size(), 1u) << disk;
+        const std::string box = prompts()[0];
+        const std::string stopped = disk == std::string("disk1") ? "\\Home.qmt.z03\r\nDisk full: A:\\Home.qmt.z03"
+                                                                 : "\\Home.qmt."; // a later part
+        EXPECT_NE(box.find("could not be copied: " + win("out") + stopped), std::string::npos) << box;
+        EXPECT_NE(box.find("A: keeps what it held: no part of the set was put in place."), std::string::npos) << box;
+        EXPECT_NE(box.find("The copy needs " + std::to_string(needed) + " bytes of free room there; "),
+                  std::string::npos)
+            << box;
+    }
+    EXPECT_TRUE(qm::zip::test::namesIn(swapper.folder("disk2")).empty());
+    swapper.insert("disk1");
+    EXPECT_EQ(qm::zip::test::namesIn(swapper.folder("disk1")), two);
+    for (const auto& [n, bytes] : held)
+        EXPECT_TRUE(qm::test::readFile(swapper.folder("disk1") / n) == bytes) << n;
+    qm::zip::PavikZip z;
+    z.ArchivePath = "A:\\Home.qmt.zip";
+    EXPECT_EQ(z.Test(), 0);
 }
 
 // A spanned set on a drive of one path whose label never changes: only the

@@ -1,11 +1,12 @@
 // How split sets are put in place and what is left of them settled: a set
 // kept aside while another program makes it anew, builds of one archive at
 // once, another program's change while a set takes its place, copies past a
-// gap, a file in the way, no room for a mark, and another account's listing
-// while a set is put in place.
+// gap, a file in the way, no room for a mark, another account's listing
+// while a set is put in place, and a set copied over an older copy of it.
 #include "ZipVolumeFixture.h"
 
 #include "platform/zip/LeftAside.h"
+#include "platform/zip/SetCopy.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -195,6 +196,56 @@ TEST_F(ZipVolumes, CopiesAndMarksPastAGapInThePartsAreSettledWithTheSet)
     makeFiles(src, {{"more.bin", randomBytes(200000, 4)}});
     EXPECT_EQ(zip.Build(), result::Ok);
     EXPECT_EQ(zip.Test(), result::Ok);
+}
+
+// A set copied over an older, shorter copy of it (Send): killed just before
+// any of its renames and removals, or failing on the way, the copy leaves
+// the old set or the new one whole after the next command, nothing else.
+TEST_F(ZipVolumes, ASetCopiedOverAnOlderCopyIsTheOldOrTheNewOneWhateverStopsIt)
+{
+    const stdfs::path copy = tmp.path() / "copy";
+    stdfs::create_directories(copy);
+    const std::map<std::string, std::string> old = splitSet(copy / "backup.zip");
+    makeFiles(src, {{"added.bin", randomBytes(70000, 12)}}); // a part more
+    const std::map<std::string, std::string> made = splitSet(sets / "backup.zip");
+    ASSERT_GT(made.size(), old.size());
+    const SetFiles set = setFilesOf(sets / "backup.zip");
+    PavikZip reader;
+    reader.ArchivePath = win(copy / "backup.zip");
+    int at = 0;
+    for (;; ++at) {
+        lay(copy, old);
+        const bool killed = killedBeforeNameChange(at, [&](const IoFaults& f) { copySet(set, win(copy), &f); });
+        ASSERT_EQ(reader.ListEntries(), result::Ok) << at;
+        const std::map<std::string, std::string> now = snapshot(copy);
+        EXPECT_TRUE(now == old || now == made) << "killed at step " << at;
+        if (!killed)
+            break;
+    }
+    EXPECT_EQ(at, 18); // as a build of that set: five old files aside and a free place marked, six in place, six dropped
+    EXPECT_TRUE(snapshot(sets) == made); // the source is never changed
+
+    // A write that fails on any part: the copy says which, and leaves the old set alone.
+    for (const uint64_t failAt : {uint64_t(0), uint64_t(65536 * 3)}) {
+        lay(copy, old);
+        uint64_t written = 0;
+        IoFaults full;
+        full.beforeWrite = [&](const stdfs::path&, uint64_t, size_t n) {
+            written += n;
+            return written > failAt ? ENOSPC : 0;
+        };
+        try {
+            copySet(set, win(copy), &full);
+            ADD_FAILURE() << "the copy did not fail";
+        } catch (const SetCopyFailure& e) {
+            EXPECT_EQ(e.number, qm::rterr::DiskFull);
+            EXPECT_EQ(e.file, win(sets / (failAt == 0 ? "backup.z01" : "backup.z04"))) << e.description;
+        }
+        EXPECT_TRUE(snapshot(copy) == old) << failAt;
+    }
+    // Over itself it goes nowhere.
+    EXPECT_THROW(copySet(set, win(sets)), SetCopyFailure);
+    EXPECT_TRUE(snapshot(sets) == made);
 }
 
 // A file under a hidden name the placement needs, that no settle may take
