@@ -114,4 +114,23 @@ std::string CurDir(const std::string& drive)
     return it != c.folders.end() ? it->second : std::string(1, letter) + ":\\";
 }
 
+AwayFromDrive::AwayFromDrive(char letter)
+{
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    if (upper == '\0' || upper != current().drive || ::chdir("/") != 0)
+        return;
+    letter_ = upper;
+}
+
+AwayFromDrive::~AwayFromDrive()
+{
+    if (letter_ == 0)
+        return;
+    try {
+        ChDrive(std::string(1, letter_));
+    } catch (const qm::RtError&) {
+        // Not ready now: the next change of drive or folder goes on from the root.
+    }
+}
+
 } // namespace qm::fs

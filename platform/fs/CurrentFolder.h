@@ -26,4 +26,21 @@ void ChDir(const std::string& winPath);
 // Windows form.
 std::string CurDir(const std::string& drive = "");
 
+// While it lives, the process works in no folder of the drive `letter`: a
+// medium cannot be taken out of its drive while a process works in a folder
+// of it. When that drive is the current one, the process goes to the host's
+// root, and back to the drive's current folder after (its root when that
+// folder is not on the medium then in; it stays at the host's root when the
+// drive is not ready). Anything else changes nothing.
+class AwayFromDrive {
+public:
+    explicit AwayFromDrive(char letter);
+    ~AwayFromDrive();
+    AwayFromDrive(const AwayFromDrive&) = delete;
+    AwayFromDrive& operator=(const AwayFromDrive&) = delete;
+
+private:
+    char letter_ = 0; // the drive left, or 0
+};
+
 } // namespace qm::fs

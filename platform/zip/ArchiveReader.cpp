@@ -176,6 +176,19 @@ private:
 
 void ArchiveReader::open(const std::filesystem::path& path, const PartLocator& locateParts)
 {
+    try {
+        openFile(path, locateParts);
+    } catch (...) {
+        // Nothing of a file that does not read stays open: it may be a disk
+        // the user is asked to change next.
+        entries_.clear();
+        file_.close();
+        throw;
+    }
+}
+
+void ArchiveReader::openFile(const std::filesystem::path& path, const PartLocator& locateParts)
+{
     entries_.clear();
     texts_.clear();
     textAt_ = nullptr;
@@ -234,6 +247,9 @@ void ArchiveReader::open(const std::filesystem::path& path, const PartLocator& l
         spanned_ = true;
         if (!locateParts)
             throw FormatError{"the archive is part of a split or spanned set", false, true};
+        // The last part is let go of while the others are sought: they may
+        // be disks asked for in its drive.
+        file_.close();
         std::vector<std::filesystem::path> paths = locateParts(path, parts);
         std::filesystem::path failed;
         if (paths.size() != parts || !file_.openParts(paths, &failed))
@@ -292,12 +308,7 @@ void ArchiveReader::open(const std::filesystem::path& path, const PartLocator& l
     }
     if (count > cdSize / fmt::CentralHeaderSize)
         throw FormatError{"the entry count does not fit the central directory"};
-    try {
-        readDirectory(cdOffset + prefix_, cdSize, count);
-    } catch (...) {
-        entries_.clear(); // none read half
-        throw;
-    }
+    readDirectory(cdOffset + prefix_, cdSize, count);
 }
 
 uint64_t ArchiveReader::globalOffset(uint32_t disk, uint64_t offset) const

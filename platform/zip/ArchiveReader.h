@@ -102,7 +102,8 @@ public:
     // Opens `path` and reads its directory. Throws IoError when the file
     // cannot be read, FormatError when it is not a ZIP archive or is damaged.
     // An archive of several parts needs `parts` (else FormatError with
-    // multiDisk); its parts are then read as one file.
+    // multiDisk); its parts are then read as one file. The file is let go
+    // of while `parts` seeks the others, and when it does not read.
     void open(const std::filesystem::path& path, const PartLocator& parts = {});
 
     const std::vector<ArchiveEntry>& entries() const { return entries_; }
@@ -129,6 +130,7 @@ public:
     static bool fitsExtent(const ArchiveEntry& e, const LocalHeader& h);
 
 private:
+    void openFile(const std::filesystem::path& path, const PartLocator& locateParts);
     void readDirectory(uint64_t cdStart, uint64_t cdSize, uint64_t count);
     // Room for `n` bytes of text that stay where they are while the reader lives.
     char* textRoom(size_t n);

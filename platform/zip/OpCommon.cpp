@@ -147,9 +147,7 @@ int openArchive(OpContext& ctx, const std::string& archivePath, ArchiveReader& r
         }
         if (!mayAsk || round >= 3 || (code != result::ArchiveNotFound && code != result::NotAnArchive))
             return code;
-        bool ready = false;
-        ctx.emit([&](ZipEvents& s) { s.DiskRequest(0, ready); });
-        if (!ready)
+        if (!slot.ask(0))
             throw AbortError{};
         ctx.step();
     }

@@ -275,9 +275,14 @@ bool Records::fits(uint32_t disk, const File& f) const
     if (disk >= end_.parts || !fitsDirectory(disk, f))
         return false;
     const auto it = marks_.find(disk);
-    if (it == marks_.end())
-        return true;
-    return markStands(f, it->second.first) && markStands(f, it->second.second);
+    if (it != marks_.end())
+        return markStands(f, it->second.first) && markStands(f, it->second.second);
+    // No entry begins on it: it may be any part but one that holds what the
+    // records place on another.
+    for (const auto& [other, marks] : marks_)
+        if (markStands(f, marks.first) && markStands(f, marks.second))
+            return false;
+    return true;
 }
 
 // ---- Members

@@ -85,7 +85,8 @@ public:
     // Whether `f` may be part `disk` (0 = the first) of this set: every
     // local header the directory places on it stands there, with its name,
     // CRC and size. A part on which no entry begins (the middle of a large
-    // one) cannot be told and passes. While the directory is not known, only
+    // one) passes unless it holds what the directory places on another
+    // part: which of such parts it is cannot be told. While the directory is not known, only
     // the parts that hold it can be told: the one it begins on carries a
     // central header where the end record says, and later ones begin with a
     // central header or the end records.

@@ -1,5 +1,6 @@
 #include "platform/zip/Volumes.h"
 
+#include "platform/fs/CurrentFolder.h"
 #include "platform/fs/Drives.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
@@ -309,13 +310,19 @@ void DiskSlot::label(uint32_t number)
     }
 }
 
+bool DiskSlot::ask(uint32_t number)
+{
+    const qm::fs::AwayFromDrive away(letter_);
+    bool ready = false;
+    ctx_.emit([&](ZipEvents& s) { s.DiskRequest(int(number), ready); });
+    return ready;
+}
+
 stdfs::path DiskSlot::request(uint32_t number, const std::function<bool(const stdfs::path&)>& accept,
                              bool checkLabel)
 {
     for (int round = 0; round < 3; ++round) {
-        bool ready = false;
-        ctx_.emit([&](ZipEvents& s) { s.DiskRequest(int(number), ready); });
-        if (!ready)
+        if (!ask(number))
             throw AbortError{};
         ctx_.step();
         std::optional<stdfs::path> p = current();

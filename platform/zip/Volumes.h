@@ -88,6 +88,11 @@ public:
 
     // Whether the archive's drive is a removable drive of the drive table.
     bool removable() const;
+    // Sends the request for disk `number` (0 = the last) and gives the
+    // answer: whether the user made a disk ready. While it is asked for, the
+    // process works in no folder of the drive (qm::fs::AwayFromDrive), so
+    // nothing of it holds the medium in the drive.
+    bool ask(uint32_t number);
     // Asks for disk `number` (0 = the last) and gives the host path of the
     // archive file on the disk that is then in, once `accept` takes it (and,
     // with `checkLabel`, its label fits). An answer of not ready ends the

@@ -5,7 +5,8 @@
 // "Delete old back-up and rebuild" over an existing archive.
 //
 // The spanned QMT and EXE kinds go to removable drive A:, one path whose
-// medium changes at each disk request, its label one for the letter. Each
+// medium changes at each disk request (mounted on it, where the test may
+// mount, and taken out by a plain unmount), its label one for the letter. Each
 // medium is a small tmpfs where the test may mount one (as root), so that a
 // set takes several disks; elsewhere the media are plain folders. The ACE
 // spanned kinds write to the ACE target folders, whatever drive is chosen.
@@ -126,7 +127,14 @@ public:
             if (::mount("qm-every-kind", medium.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=768k,mode=0755") == 0)
                 mounted_.push_back(medium);
         }
-        swapper_ = std::make_unique<qm::zip::test::DiskSwapper>(root, /*onePath*/ true);
+        // Where the test may mount, each medium is mounted on the drive's
+        // folder in turn, so that a medium held by anything cannot come out.
+        swapper_ = std::make_unique<qm::zip::test::DiskSwapper>(root, /*onePath*/ true, 0, /*mounts*/ true);
+        if (!swapper_->mounted()) {
+            swapper_.reset();
+            stdfs::remove_all(root / "drive");
+            swapper_ = std::make_unique<qm::zip::test::DiskSwapper>(root, /*onePath*/ true);
+        }
         swapper_->labelsFollow = false;
     }
     ~OnePathDrive()

@@ -3,6 +3,8 @@
 // test swaps whenever the control asks for a disk.
 #include "ZipVolumeFixture.h"
 
+#include "platform/fs/CurrentFolder.h"
+
 #include "platform/fs/Drives.h"
 #include "platform/profile/Profile.h"
 #include "platform/zip/ArchiveReader.h"
@@ -399,6 +401,80 @@ TEST_F(ZipSpanningOneDrive, TheProgramOnTheFirstDiskOfASpannedSelfExtractorIsExe
     EXPECT_EQ(modeOf(1), 0700u);
     for (int d = 2; d <= disks; ++d)
         EXPECT_EQ(modeOf(d) & 0177, 0u) << d;
+}
+
+// A drive whose disks are really mounted on its one folder in turn: a disk
+// comes out by a plain unmount, which fails the test while anything holds a
+// file of it. Its label never changes. The set's second disk holds no
+// beginning of an entry (the middle of a large one); the third does.
+class ZipSpanningMounted : public ZipSpanning {
+protected:
+    void SetUp() override
+    {
+        ZipSpanning::SetUp();
+        swapper.reset();
+        swapper = std::make_unique<DiskSwapper>(tmp.path() / "media", true, 0, /*mounts*/ true);
+        if (!swapper->mounted())
+            GTEST_SKIP() << "the disks are mounts, which this process may not make";
+        swapper->labelsFollow = false;
+        stdfs::remove_all(src);
+        files = {{"a.bin", randomBytes(150000, 31)}, {"b.bin", randomBytes(100000, 32)},
+                 {"c.txt", "c"}, {"d.bin", randomBytes(70000, 33)}};
+        makeFiles(src, files);
+        swapToNumbered();
+        zip.ArchivePath = "A:\\backup.zip";
+        zip.SpanMode = 1;
+        zip.SplitPartSize = 65536;
+        ASSERT_EQ(zip.Build(), result::Ok);
+        lastDisk = requests.back();
+        ASSERT_EQ(lastDisk, 5);
+        requests.clear();
+    }
+};
+
+TEST_F(ZipSpanningMounted, EveryReaderGoesOnWithTheLastDiskOrTheFirstInTheDrive)
+{
+    for (const int first : {lastDisk, 1}) {
+        SCOPED_TRACE("disk " + std::to_string(first) + " in the drive");
+        swapper->insert("disk" + std::to_string(first));
+        EXPECT_EQ(zip.Test(), result::Ok);
+        swapper->insert("disk" + std::to_string(first));
+        EXPECT_EQ(extractAll("A:\\backup.zip"), result::Ok);
+        EXPECT_EQ(extracted(), files);
+        swapper->insert("disk" + std::to_string(first));
+        EXPECT_EQ(zip.ListEntries(), result::Ok);
+        int64_t count = 0, packed = 0, plain = 0;
+        int ratio = 0;
+        bool spanned = false;
+        swapper->insert("disk" + std::to_string(first));
+        EXPECT_EQ(zip.ArchiveInfo(count, packed, plain, ratio, spanned), result::Ok);
+        EXPECT_EQ(count, 4);
+    }
+
+    // The process working in a folder of the medium (as View makes the
+    // archive's folder current): it leaves the drive at every request, and
+    // is back in that folder after.
+    swapper->insert("disk1");
+    qm::fs::ChDrive("A:");
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(qm::fs::CurDir(), "A:\\");
+    EXPECT_EQ(stdfs::current_path(), swapper->folder("drive"));
+    qm::fs::ChDrive("C:");
+}
+
+// Disk 3 offered for disk 2, on which no entry begins: it holds what the
+// records place on disk 3, so it is refused and disk 2 asked for again.
+TEST_F(ZipSpanningMounted, ADiskThatFitsAnotherDisksRecordsIsNotTakenForOneWithoutEntries)
+{
+    bool given = false;
+    answer = [&](int disk) {
+        const bool wrong = disk == 2 && !std::exchange(given, true);
+        swapper->insert("disk" + std::to_string(wrong ? 3 : disk == 0 ? lastDisk : disk));
+        return true;
+    };
+    swapper->insert("disk5");
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), 2), 2);
 }
 
 // A real drive whose disks have a fixed size (each medium a file system of
