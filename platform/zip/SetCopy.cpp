@@ -99,9 +99,9 @@ void copySet(const SetFiles& set, const std::string& folder, const IoFaults* fau
                                                     "This file stands in its way and was left as it is: " +
                                                         qm::fs::fromNative(e.file)));
     } catch (const OtherSetsFile& e) {
-        throw failure(sourceAt(e.file), qm::RtError(qm::rterr::PathFileAccess,
-                                                    resultTextNaming(result::PartOfAnotherSet, qm::fs::fromNative(e.file),
-                                                                     qm::fs::fromNative(e.owner))));
+        const std::string text =
+            resultTextNaming(result::PartOfAnotherSet, qm::fs::fromNative(e.file), qm::fs::fromNative(e.owner));
+        throw failure(sourceAt(e.file), qm::RtError(qm::rterr::PathFileAccess, text));
     } catch (const ResultError& e) {
         throw failure(namedAt, qm::RtError(qm::rterr::PathFileAccess, errorText(textkind::Result, e.code)));
     }

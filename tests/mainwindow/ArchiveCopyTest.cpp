@@ -265,7 +265,8 @@ TEST_F(ArchiveCopyTest, ASetSentOverAnOlderCopyLeavesItWholeOrReplacesItWhole)
     EXPECT_NE(prompts()[0].find(win("disk") + " keeps what it held: no part of the set was put in place."),
               std::string::npos)
         << prompts()[0];
-    EXPECT_EQ(qm::zip::test::namesIn(native("disk")), (std::vector<std::string>{"Home.qmt.z01", "Home.qmt.z03", "Home.qmt.zip"}));
+    EXPECT_EQ(qm::zip::test::namesIn(native("disk")),
+              (std::vector<std::string>{"Home.qmt.z01", "Home.qmt.z03", "Home.qmt.zip"}));
     EXPECT_TRUE(qm::test::readFile(native("disk/Home.qmt.zip")) == oldLast);
     qm::zip::PavikZip z;
     z.ArchivePath = win("disk") + "\\Home.qmt.zip";

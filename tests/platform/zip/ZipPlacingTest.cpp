@@ -222,7 +222,7 @@ TEST_F(ZipVolumes, ASetCopiedOverAnOlderCopyIsTheOldOrTheNewOneWhateverStopsIt)
         if (!killed)
             break;
     }
-    EXPECT_EQ(at, 18); // as a build of that set: five old files aside and a free place marked, six in place, six dropped
+    EXPECT_EQ(at, 18); // as a build: five old files aside and a free place marked, six in place, six dropped
     EXPECT_TRUE(snapshot(sets) == made); // the source is never changed
 
     // A write that fails on any part: the copy says which, and leaves the old set alone.
