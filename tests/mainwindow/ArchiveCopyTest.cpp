@@ -60,7 +60,7 @@ protected:
         windows_.pickers.folders = {qm::pickers::FolderAnswer::okay(folder)};
         program ? procs_.SendEXE() : procs_.SendQMT();
     }
-    // Whether `copy` holds the files of the set in "out" named as `names`, byte for byte, and nothing else.
+    // That `copy` holds the files `names` of `from`, byte for byte, and nothing else.
     static void expectCopyOf(const stdfs::path& copy, const stdfs::path& from, const std::vector<std::string>& names)
     {
         EXPECT_EQ(qm::zip::test::namesIn(copy), names);
