@@ -91,6 +91,7 @@ bool Runner::backUpAceProject(const std::string& fileName, int& successes)
     const std::string& target = rec[F::ACEDefaultRestoreFromFolder];
     // A look-up that fails (a drive that is not ready) counts as missing.
     if (!qm::fs::isFolder(rec[F::ProjectFolder]) || !qm::fs::isFolder(target)) {
+        projectFailed(fileName, name, "Error locating ACE either Source or Target folder");
         log_.event(Now(), "Error locating ACE either Source or Target folder");
         return false;
     }
@@ -138,12 +139,13 @@ bool Runner::backUpAceProject(const std::string& fileName, int& successes)
     }
     qm::store::NormalPointer(ui_);
 
-    if (error) {
-        log_.event(Now(), error->description);
-    } else if (!run.started) {
-        log_.event(Now(), "WinAce could not be started: " + f.WinAceLocation);
-    } else if (run.exitCode != 0) {
-        log_.event(Now(), "WinAce ended with exit code " + std::to_string(run.exitCode.value_or(-1)));
+    if (error || !run.started || run.exitCode != 0) {
+        const std::string why = error          ? error->description
+                                : !run.started ? "WinAce could not be started: " + f.WinAceLocation
+                                               : "WinAce ended with exit code " +
+                                                     std::to_string(run.exitCode.value_or(-1));
+        projectFailed(fileName, name, why);
+        log_.event(Now(), why);
     } else {
         log_.event(Now(), name);
         log_.more("successfully backed up to " + target);
@@ -151,6 +153,7 @@ bool Runner::backUpAceProject(const std::string& fileName, int& successes)
         store.WriteIni("ACE Files and Folders", "ACELastBackupDate", now, store.CurrentProjectIni);
         store.WriteIni("ACE Files and Folders", "ACELastBackupFolder", target, store.CurrentProjectIni);
         ++successes;
+        projectBackedUp(fileName);
     }
     // WinAce that filled the disk fails as a step that did.
     if ((error && error->number == qm::rterr::DiskFull) || (!error && run.exitCode == qm::winace::ExitDiskFull))

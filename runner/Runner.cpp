@@ -9,6 +9,8 @@
 #include "store/ProgramFolders.h"
 #include "store/SystemLookups.h"
 
+#include <algorithm>
+
 namespace qm::runner {
 
 Runner::Runner(qm::ui::UiServices& ui, const qm::datetime::Clock& clock, RunnerView& view)
@@ -115,6 +117,21 @@ void Runner::FinishRun()
         ui_.msgBox(DoneMessage, qm::ui::mb::OKOnly | qm::ui::mb::Information, DoneTitle);
     view_.unloadAllWindows();
     view_.endProcess();
+}
+
+void Runner::projectFailed(const std::string& fileName, const std::string& name, const std::string& reason)
+{
+    const auto same = [&](const ProjectFailure& f) { return f.file == fileName; };
+    const auto at = std::find_if(failures_.begin(), failures_.end(), same);
+    if (at == failures_.end())
+        failures_.push_back({fileName, name, reason});
+    else
+        *at = {fileName, name, reason};
+}
+
+void Runner::projectBackedUp(const std::string& fileName)
+{
+    std::erase_if(failures_, [&](const ProjectFailure& f) { return f.file == fileName; });
 }
 
 void Runner::TotalProgress(int percent)

@@ -9,6 +9,9 @@
 //
 // FinishRun ends the run: it asks the view to end the process and every
 // step after it returns at once, so nothing of the run happens after it.
+//
+// The run keeps the due projects it did not back up, each with the reason
+// its log gives, so the program can tell its caller (exitStatus).
 #include "platform/datetime/Clock.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/ZipEvents.h"
@@ -38,6 +41,13 @@ inline constexpr const char* DoneMessage = "Archive processing complete.\r\nYou 
 inline constexpr const char* StartedLine = "Quillmate automated back up operation started ";
 inline constexpr const char* DiskFullLine =
     "Target Drive/Directory has insufficient space to store your database. Choose another location and try again.";
+
+// A due project the run did not back up.
+struct ProjectFailure {
+    std::string file;   // its project file in the Projects folder
+    std::string name;   // its ProjectName
+    std::string reason; // why, in the run log's words
+};
 
 class Runner : private qm::zip::ZipEvents {
 public:
@@ -90,6 +100,14 @@ public:
     void FinishRun();
 
     bool finished() const { return finished_; }
+    // The due projects not backed up, in the order they first failed; a
+    // project that failed and then succeeded later in the run is not here,
+    // and one that failed twice is here once, with its last reason. The
+    // data-file backup is no project and never here.
+    const std::vector<ProjectFailure>& failures() const { return failures_; }
+    // 0 when every due project was backed up (or none was due); 1 when one
+    // failed or Quit stopped the run.
+    int exitStatus() const { return failures_.empty() && !quitClicked_ ? 0 : 1; }
     const std::string& File1Path() const { return file1Path_; }
     qm::store::AutobackLog& log() { return log_; }
     qm::datetime::DateTime Now() const { return clock_.now(); }
@@ -108,9 +126,13 @@ private:
     // The ZIP pass's part.
     // Backs up one due project; false when the user stopped the run.
     bool backUpZipProject(const std::string& fileName, int& successes);
-    void logCancelled(const std::string& name, const std::string& what, const std::string& why);
+    void logCancelled(const std::string& fileName, const std::string& name, const std::string& what,
+                      const std::string& why);
     // The ACE pass's part: one due project; false when it failed its folder check.
     bool backUpAceProject(const std::string& fileName, int& successes);
+    // What became of the due project in `fileName`, for failures().
+    void projectFailed(const std::string& fileName, const std::string& name, const std::string& reason);
+    void projectBackedUp(const std::string& fileName);
 
     // The zip control's events during a backup.
     void TotalProgress(int percent) override;
@@ -133,6 +155,7 @@ private:
     bool quitBeforeRun_ = false;
     bool quitClicked_ = false;
     bool finished_ = false;
+    std::vector<ProjectFailure> failures_;
 };
 
 } // namespace qm::runner

@@ -98,8 +98,10 @@ void Runner::AutoBegin()
     runTail();
 }
 
-void Runner::logCancelled(const std::string& name, const std::string& what, const std::string& why)
+void Runner::logCancelled(const std::string& fileName, const std::string& name, const std::string& what,
+                          const std::string& why)
 {
+    projectFailed(fileName, name, what + " " + why);
     log_.event(Now(), "Error backing up ZIP project: " + name + ":");
     log_.more(what);
     log_.more(why);
@@ -120,7 +122,7 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     const std::string& target = rec[F::ZIPDefaultRestoreFromFolder];
 
     if (!folderFound(rec[F::ProjectFolder]) || !folderFound(target)) {
-        logCancelled(name, "Target folder (" + target + ")", "not found or drive not ready");
+        logCancelled(fileName, name, "Target folder (" + target + ")", "not found or drive not ready");
         return true;
     }
 
@@ -151,7 +153,7 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     store.TempFolder = prepared.TempFolder;
     if (prepared.listFailed) {
         PavikZip1.ResetToDefaults();
-        logCancelled(name, "File list (" + prepared.listFile + ")", "not found or could not be read");
+        logCancelled(fileName, name, "File list (" + prepared.listFile + ")", "not found or could not be read");
         return true;
     }
 
@@ -183,7 +185,9 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
         store.WriteIniValues(store.CurrentProjectIni, {{"Files and Folders-QMT", "ZIPLastBackupDate", date},
                                                        {"Files and Folders-QMT", "ZIPLastBackupFolder", target}});
         ++successes;
+        projectBackedUp(fileName);
     } else if (result == qm::zip::result::UserAbort && quitClicked_) {
+        projectFailed(fileName, name, "backup operations aborted by user");
         log_.event(Now(), name + " backup operations aborted by user");
         log_.dashes(qm::store::AutobackLog::PassSeparator);
         log_.close();
@@ -192,12 +196,14 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     } else if (result == qm::zip::result::Halted || result == qm::zip::result::UserAbort) {
         // Stopped without the Quit button (a disk that could not be had):
         // this project failed, the run goes on.
+        projectFailed(fileName, name, "processing halted due to error");
         log_.event(Now(), name + " processing halted due to error.");
         log_.dashes(qm::store::AutobackLog::PassSeparator);
-    } else if (result == -1) {
-        log_.event(Now(), message + " for " + name);
     } else {
-        log_.event(Now(), PavikZip1.ErrorText(qm::zip::textkind::Result, result) + " for " + name);
+        const std::string why =
+            (result == -1 ? message : PavikZip1.ErrorText(qm::zip::textkind::Result, result)) + " for " + name;
+        projectFailed(fileName, name, why);
+        log_.event(Now(), why);
     }
 
     // The control reports a full disk by its result code.

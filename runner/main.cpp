@@ -3,7 +3,11 @@
 // project that is due, logs the run in autoback.log and ends by itself.
 // Without a display (or with one it cannot reach) it runs headless, so a
 // scheduled start works anywhere.
-// Exit status: 0 after a run, 2 when another run holds the program folder.
+// Exit status: 0 when every due project was backed up (or none was due),
+// 1 when a due project was not backed up or Quit stopped the run, 2 when
+// another run holds the program folder. Headless, each project that was not
+// backed up gets a line on standard error with the reason the log gives:
+//   Nightwick: <project> was not backed up: <reason>
 #include "platform/datetime/Clock.h"
 #include "platform/net/Connections.h"
 #include "platform/ui/QtUiServices.h"
@@ -96,5 +100,11 @@ int main(int argc, char** argv)
     if (!headless)
         form.show();
     form.attach(runner);
-    return app.exec();
+    const int status = app.exec();
+    if (headless) {
+        for (const qm::runner::ProjectFailure& failure : runner.failures())
+            std::cerr << "Nightwick: " << failure.name << " was not backed up: " << failure.reason << '\n';
+        std::cerr.flush();
+    }
+    return status != 0 ? status : runner.exitStatus();
 }

@@ -24,6 +24,15 @@ struct QuietView : qm::runner::RunnerView {
     bool ended = false;
 };
 
+// The projects a run did not back up, as "name: reason", in their order.
+std::vector<std::string> failed(const qm::runner::Runner& r)
+{
+    std::vector<std::string> out;
+    for (const qm::runner::ProjectFailure& f : r.failures())
+        out.push_back(f.name + ": " + f.reason);
+    return out;
+}
+
 class AcePassTest : public qm::test::RunnerHome {
 protected:
     AcePassTest()
@@ -100,6 +109,9 @@ TEST_F(AcePassTest, SwitchesListClausesMissingFoldersAndFailuresAreLoggedAndStam
         expected.push_back(l);
     EXPECT_EQ(logLines(), expected);
     EXPECT_FALSE(std::filesystem::exists(native("Temp/comment.txt")));
+    const std::vector<std::string> failures{"B2: Error locating ACE either Source or Target folder",
+                                            "C3: WinAce ended with exit code 2"};
+    EXPECT_EQ(failed(runner_), failures);
 
     // A1: both sections; B2: nothing; C3: only the attempt.
     const std::string now = "3/7/2026 2:05:09 PM";
@@ -128,6 +140,9 @@ TEST_F(AcePassTest, SwitchesListClausesMissingFoldersAndFailuresAreLoggedAndStam
     EXPECT_EQ(logLines()[1], "<Now>\tError locating ACE either Source or Target folder");
     EXPECT_EQ(logLines()[2], "<Now>\tWinAce ended with exit code 2");
     EXPECT_EQ(logLines()[5], "\t\t\t2\tProjects due for back-up");
+    // Failed in both passes: still one failure each.
+    EXPECT_EQ(failed(runner_), failures);
+    EXPECT_EQ(runner_.exitStatus(), 1);
 }
 
 TEST_F(AcePassTest, WithoutWinAceTheFailureLineAndOnlyTheAttemptsStamp)
@@ -150,6 +165,15 @@ TEST_F(AcePassTest, WithoutWinAceTheFailureLineAndOnlyTheAttemptsStamp)
     stamped.replace(stamped.find(line), line.size(), "ACELastBackupDate=3/7/2026 2:05:09 PM\r\n");
     EXPECT_EQ(projectText("Home"), stamped);
     EXPECT_TRUE(ui_.boxes().empty());
+    EXPECT_EQ(failed(runner_), std::vector<std::string>{"Home: WinAce could not be started: "});
+    EXPECT_EQ(runner_.exitStatus(), 1);
+
+    // WinAce is there for the second pass: the project is backed up after all.
+    runner_.state.Form1.WinAceLocation = winace_;
+    runner_.MakeAce();
+    EXPECT_EQ(key("Home", "ACE Files and Folders", "ACELastBackupDate"), "3/7/2026 2:05:09 PM");
+    EXPECT_TRUE(runner_.failures().empty());
+    EXPECT_EQ(runner_.exitStatus(), 0);
 }
 
 // WinAce that fills the disk fails as a ZIP backup onto a full disk does:
@@ -192,6 +216,7 @@ TEST_F(AcePassTest, QuitBetweenProjectsEndsTheRun)
     EXPECT_TRUE(runner_.finished());
     EXPECT_TRUE(view_.ended);
     EXPECT_FALSE(std::filesystem::exists(native("out/Second.ace")));
+    EXPECT_EQ(runner_.exitStatus(), 1);
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST_F(NightwickDiskFull, TheOldArchiveStaysTheLogSaysWhyAndNothingIsStamped)
     const std::string due = projectText("Full");
     makeSource("Full", {{"big.bin", qm::zip::test::randomBytes(1536 * 1024)}, {"small.txt", "changed"}});
     const size_t logBefore = logLines().size();
-    ASSERT_EQ(qm::test::BackgroundProgram({nightwick_.string()}).wait(), 0);
+    ASSERT_EQ(qm::test::BackgroundProgram({nightwick_.string()}).wait(), 1); // the run failed
 
     EXPECT_EQ(qm::test::readFile(archive), old);
     EXPECT_EQ(projectText("Full"), due);

@@ -204,7 +204,14 @@ TEST_F(NightwickProgram, ThreeDueProjectsWithABrokenMiddleOne)
     writeProject("P3", zipProject("P3"));
     const std::string p2 = projectText("P2");
 
-    EXPECT_EQ(runNightwick("2026-03-07 13:05:09"), 0);
+    // The caller learns of the failure: the status, and the project and its
+    // log's reason on standard error, after the run's completion message.
+    std::string output;
+    EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {"usemax"}, &output), 1);
+    EXPECT_EQ(output, "Archiving Done: Archive processing complete.\n"
+                      "    You can view the log file to get the status. [OK]\n"
+                      "Nightwick: P2 was not backed up: Target folder (" +
+                          win("gone") + ") not found or drive not ready\n");
     const std::string target = win("out");
     EXPECT_EQ(logLines(), (std::vector<std::string>{
                               "<Now>\tQuillmate automated back up operation started ",
@@ -391,6 +398,24 @@ TEST_F(NightwickProgram, ADueAceProjectIsArchivedLoggedStampedInBothSectionsAndN
     stamped.insert(stamped.find(folderLine) + folderLine.size(),
                    "ACELastBackupDate=" + date + "\r\nACELastBackupFolder=" + target + "\r\n");
     EXPECT_EQ(projectText("Ace1"), stamped);
+}
+
+TEST_F(NightwickProgram, AnAceProjectThatFailsInBothPassesIsReportedOnce)
+{
+    qm::test::installWinAce(home_.path());
+    std::filesystem::create_directories(native("db")); // the second ACE pass runs
+    qm::test::writeFile(native("Options/User Options"),
+                        "[USER OPTIONS]\r\nProjectINIBackupPath=" + win("db") + "\r\nUserBackINIOption=manual\r\n");
+    qm::store::ProjectRecord lost = aceProject("Ace1");
+    lost[F::ACEDefaultRestoreFromFolder] = win("gone");
+    makeSource("Ace1", {{"notes.txt", "notes"}});
+    writeProject("Ace1", lost);
+
+    std::string output;
+    EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {}, &output), 1);
+    EXPECT_EQ(output, "Nightwick: Ace1 was not backed up: Error locating ACE either Source or Target folder\n");
+    const std::vector<std::string> lines = logLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "<Now>\tError locating ACE either Source or Target folder"), 2);
 }
 
 } // namespace

@@ -64,6 +64,15 @@ private:
     Trace& t_;
 };
 
+// The projects a run did not back up, as "name: reason", in their order.
+std::vector<std::string> failed(const qm::runner::Runner& r)
+{
+    std::vector<std::string> out;
+    for (const qm::runner::ProjectFailure& f : r.failures())
+        out.push_back(f.name + ": " + f.reason);
+    return out;
+}
+
 class RunTest : public qm::test::RunnerHome {
 protected:
     RunTest() { ui_.onProblem([](const std::string& p) { ADD_FAILURE() << p; }); }
@@ -191,6 +200,7 @@ TEST_F(RunTest, EmptyProjectFolderAndNothingDue)
     EXPECT_EQ(logLines(), (std::vector<std::string>{"<Now>\tQuillmate automated back up operation started ",
                                                     "<Now>\tNo records due for back up", dashes()}));
     EXPECT_FALSE(std::filesystem::exists(native("out/Later.zzzz.qmt")));
+    EXPECT_EQ(again.exitStatus(), 0);
 }
 
 // The hidden temporary of a writer's atomic rewrite, left in the Projects
@@ -274,6 +284,13 @@ TEST_F(RunTest, ProjectsAreBackedUpInOrderWithCheckMessagesAndFailures)
     EXPECT_NE(view_.progress.find(target + "\\"), std::string::npos);
     EXPECT_NE(view_.progress.find("% complete"), std::string::npos);
     EXPECT_TRUE(ui_.boxes().empty());
+    // A, C and D failed, each with its log's reason; B, backed up, does not count.
+    EXPECT_EQ(failed(runner_), (std::vector<std::string>{
+                                   "A: Target folder (" + target + ") not found or drive not ready",
+                                   "C: File list (" + win("Filelists") + "\\C-ZIP) not found or could not be read",
+                                   "D: " + runner_.PavikZip1.ErrorText(0, qm::zip::result::NothingToDo) + " for D",
+                               }));
+    EXPECT_EQ(runner_.exitStatus(), 1);
 }
 
 TEST_F(RunTest, TwoProjectsWritingOneArchiveLeaveItWhole)
@@ -299,6 +316,8 @@ TEST_F(RunTest, TwoProjectsWritingOneArchiveLeaveItWhole)
         EXPECT_EQ(qm::profile::getString(native(std::string("Projects/") + name), "Files and Folders-QMT",
                                          "ZIPLastBackupFolder", ""),
                   win("out"));
+    EXPECT_TRUE(runner_.failures().empty());
+    EXPECT_EQ(runner_.exitStatus(), 0);
 }
 
 TEST_F(RunTest, TheTailStampsAndBacksUpDueDataFilesBetweenTheAcePasses)
@@ -387,6 +406,8 @@ TEST_F(RunTest, QuitStopsTheRunningBackupAndEndsTheRun)
     EXPECT_FALSE(std::filesystem::exists(native("out/Big.qmt")));
     EXPECT_FALSE(std::filesystem::exists(native("out/Next.qmt")));
     EXPECT_EQ(qm::profile::getString(native("Projects/Big"), "Files and Folders-QMT", "ZIPLastBackupDate", "?"), "");
+    EXPECT_EQ(failed(runner_), std::vector<std::string>{"Big: backup operations aborted by user"});
+    EXPECT_EQ(runner_.exitStatus(), 1);
 }
 
 TEST_F(RunTest, AStopWithoutQuitFailsThatProjectOnly)
@@ -411,6 +432,8 @@ TEST_F(RunTest, AStopWithoutQuitFailsThatProjectOnly)
                               dashes(),
                           }));
     EXPECT_TRUE(trace_.has("ace pass"));
+    EXPECT_EQ(failed(runner_), std::vector<std::string>{"Big: processing halted due to error"});
+    EXPECT_EQ(runner_.exitStatus(), 1);
 }
 
 TEST_F(RunTest, ASpannedArchiveGoesOnTheDiskInTheDriveOrLeavesThePreviousOne)
@@ -457,6 +480,8 @@ TEST_F(RunTest, ASpannedArchiveGoesOnTheDiskInTheDriveOrLeavesThePreviousOne)
     EXPECT_TRUE(qm::test::readFile(native("out/Span.qmt")) == previous);
     EXPECT_EQ(projectText("Span"), stamp);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(native("out")), {}), 1);
+    EXPECT_EQ(failed(r), std::vector<std::string>{"Span: processing halted due to error"});
+    EXPECT_EQ(r.exitStatus(), 1);
 }
 
 TEST_F(RunTest, AnOldEntryFoundDamagedIsMadeAnewAndLogged)
@@ -557,6 +582,10 @@ TEST_F(RunTest, QuitWhileAnArchiveIsDatedEndsTheRunBeforeAnythingElse)
         EXPECT_EQ(std::filesystem::exists(native("out/B.qmt")), std::string(quitAt) == "B");
         // Nothing of the tail; the run ended.
         EXPECT_EQ(t.steps, (std::vector<std::string>{"unload all", "unload all", "end"})) << quitAt;
+        // Quit at B stopped no build, but the run all the same.
+        const std::vector<std::string> stopped{"B: backup operations aborted by user"};
+        EXPECT_EQ(failed(r), std::string(quitAt) == "A" ? stopped : std::vector<std::string>{}) << quitAt;
+        EXPECT_EQ(r.exitStatus(), 1) << quitAt;
         r.PavikZip1.removeEventSink(&quit);
     }
 }
@@ -570,6 +599,7 @@ TEST_F(RunTest, QuitBeforeTheTimerEndsWithoutARun)
     EXPECT_EQ(trace_.steps, (std::vector<std::string>{"unload all", "end"}));
     EXPECT_EQ(logText(), "");
     EXPECT_TRUE(ui_.boxes().empty());
+    EXPECT_EQ(runner_.exitStatus(), 1); // the due project was not backed up
 }
 
 TEST_F(RunTest, OneRunAtATime)
