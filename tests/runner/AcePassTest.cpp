@@ -2,6 +2,7 @@
 // WinAce stand-in (installed in this test program's registry), the log's
 // lines byte for byte and the stamps, with a scripted UI and a set clock.
 #include "ProgramHome.h"
+#include "RunFailures.h"
 
 #include "platform/datetime/Clock.h"
 #include "platform/fs/CurrentFolder.h"
@@ -24,14 +25,7 @@ struct QuietView : qm::runner::RunnerView {
     bool ended = false;
 };
 
-// The projects a run did not back up, as "name: reason", in their order.
-std::vector<std::string> failed(const qm::runner::Runner& r)
-{
-    std::vector<std::string> out;
-    for (const qm::runner::ProjectFailure& f : r.failures())
-        out.push_back(f.name + ": " + f.reason);
-    return out;
-}
+using qm::test::failed;
 
 class AcePassTest : public qm::test::RunnerHome {
 protected:

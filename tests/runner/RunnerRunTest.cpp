@@ -2,6 +2,7 @@
 // the tail's order, Quit and the end of the run, with a scripted UI and a
 // clock the test sets.
 #include "ProgramHome.h"
+#include "RunFailures.h"
 
 #include "platform/datetime/Clock.h"
 #include "platform/datetime/DateText.h"
@@ -64,14 +65,7 @@ private:
     Trace& t_;
 };
 
-// The projects a run did not back up, as "name: reason", in their order.
-std::vector<std::string> failed(const qm::runner::Runner& r)
-{
-    std::vector<std::string> out;
-    for (const qm::runner::ProjectFailure& f : r.failures())
-        out.push_back(f.name + ": " + f.reason);
-    return out;
-}
+using qm::test::failed;
 
 class RunTest : public qm::test::RunnerHome {
 protected:
