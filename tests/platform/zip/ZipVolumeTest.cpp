@@ -234,6 +234,18 @@ protected:
         };
     }
 
+    // Builds "A:\\backup.zip" spanned over disks of 64 KiB, each put in as
+    // it is asked for; gives the number of the last.
+    int spanOverDisks()
+    {
+        swapToNumbered();
+        zip.ArchivePath = "A:\\backup.zip";
+        zip.SpanMode = 1;
+        zip.SplitPartSize = 65536;
+        EXPECT_EQ(zip.Build(), result::Ok);
+        return requests.empty() ? 0 : requests.back();
+    }
+
     std::unique_ptr<DiskSwapper> swapper;
     ZipEventHandlers swap;
     std::function<bool(int)> answer;
@@ -421,12 +433,7 @@ protected:
         files = {{"a.bin", randomBytes(150000, 31)}, {"b.bin", randomBytes(100000, 32)},
                  {"c.txt", "c"}, {"d.bin", randomBytes(70000, 33)}};
         makeFiles(src, files);
-        swapToNumbered();
-        zip.ArchivePath = "A:\\backup.zip";
-        zip.SpanMode = 1;
-        zip.SplitPartSize = 65536;
-        ASSERT_EQ(zip.Build(), result::Ok);
-        lastDisk = requests.back();
+        lastDisk = spanOverDisks();
         ASSERT_EQ(lastDisk, 5);
         requests.clear();
     }
@@ -649,12 +656,7 @@ TEST_F(ZipSpanning, ADirectoryOverSeveralDisksIsAskedForFirst)
     for (int i = 0; i < 2500; ++i)
         many["f" + std::to_string(10000 + i) + ".txt"] = std::to_string(i);
     makeFiles(src, many);
-    swapToNumbered();
-    zip.ArchivePath = "A:\\backup.zip";
-    zip.SpanMode = 1;
-    zip.SplitPartSize = 65536;
-    ASSERT_EQ(zip.Build(), result::Ok);
-    lastDisk = requests.back();
+    lastDisk = spanOverDisks();
     ASSERT_GE(lastDisk, 6);
     bool given = false;
     answer = [&](int disk) {
