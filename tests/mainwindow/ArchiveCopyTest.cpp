@@ -275,6 +275,17 @@ TEST_F(ArchiveCopyTest, ASetSentOverAnOlderCopyLeavesItWholeOrReplacesItWhole)
     sendTo(win("disk"));
     expectCopyOf(native("disk"), native("out"), four);
 
+    // The set itself is no target: its own folder, or a link to its last part.
+    stdfs::create_directories(native("linked"));
+    stdfs::create_symlink(native("out/Home.qmt.zip"), native("linked/Home.qmt.zip"));
+    for (const char* folder : {"out", "linked"}) {
+        sendTo(win(folder));
+        ASSERT_EQ(prompts().size(), 1u) << folder;
+        EXPECT_NE(prompts()[0].find("The source and the target are the same file"), std::string::npos) << prompts()[0];
+    }
+    expectCopyOf(native("disk"), native("out"), four); // the set as it was
+    EXPECT_EQ(qm::zip::test::namesIn(native("linked")), std::vector<std::string>{"Home.qmt.zip"});
+
     // A self-extracting program's set over an older, longer copy: the
     // program stays a program.
     stdfs::remove(native("out/Home.exe"));
