@@ -289,20 +289,15 @@ TEST_F(ArchiveCopyTest, ASetSentOverAnOlderCopyLeavesItWholeOrReplacesItWhole)
     // A self-extracting program's set over an older, longer copy: the
     // program stays a program.
     stdfs::remove(native("out/Home.exe"));
+    stdfs::create_directories(native("exe"));
     makeSet("out/Home.exe", 300000, /*program*/ true);
-    sendTo(win("disk"), true);
+    sendTo(win("exe"), true);
     makeSet("out/Home.exe", 140000, true);
-    sendTo(win("disk"), true);
+    sendTo(win("exe"), true);
     EXPECT_EQ(prompts(), std::vector<std::string>{"Copy Done: File copied successfully."});
-    std::vector<std::string> onDisk = four;
-    for (const char* n : {"Home.exe", "Home.z02", "Home.z03"})
-        onDisk.push_back(n);
-    std::sort(onDisk.begin(), onDisk.end());
-    EXPECT_EQ(qm::zip::test::namesIn(native("disk")), onDisk);
-    for (const char* n : {"Home.exe", "Home.z02", "Home.z03"})
-        EXPECT_TRUE(qm::test::readFile(native("disk") / n) == qm::test::readFile(native("out") / n)) << n;
+    expectCopyOf(native("exe"), native("out"), {"Home.exe", "Home.z02", "Home.z03"});
     struct stat st {};
-    ASSERT_EQ(::stat(native("disk/Home.exe").c_str(), &st), 0);
+    ASSERT_EQ(::stat(native("exe/Home.exe").c_str(), &st), 0);
     EXPECT_TRUE(st.st_mode & S_IXUSR);
 }
 
