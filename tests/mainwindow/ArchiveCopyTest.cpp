@@ -285,6 +285,14 @@ TEST_F(ArchiveCopyTest, ASetSentOverAnOlderCopyLeavesItWholeOrReplacesItWhole)
     }
     expectCopyOf(native("disk"), native("out"), four); // the set as it was
     EXPECT_EQ(qm::zip::test::namesIn(native("linked")), std::vector<std::string>{"Home.qmt.zip"});
+    // A link to an older copy elsewhere: the set goes where the link leads, as a backup's does.
+    stdfs::remove(native("linked/Home.qmt.zip"));
+    stdfs::create_symlink(native("disk/Home.qmt.zip"), native("linked/Home.qmt.zip"));
+    makeSet("out/Home.qmt.zip", 100000);
+    sendTo(win("linked"));
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Copy Done: File copied successfully."});
+    expectCopyOf(native("disk"), native("out"), two);
+    EXPECT_TRUE(stdfs::is_symlink(native("linked/Home.qmt.zip")));
 
     // A self-extracting program's set over an older, longer copy: the
     // program stays a program.
