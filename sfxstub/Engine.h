@@ -40,6 +40,7 @@ inline constexpr int CannotCreate = 4;   // output not made (refused name, folde
 inline constexpr int Password = 5;       // wrong password: skipped
 inline constexpr int BadHeader = 6;      // local header missing or data cut short
 inline constexpr int NeverOverwrite = 7; // existing file kept
+inline constexpr int OtherCase = 8;      // another entry's file: the folder takes the name in another case for it
 } // namespace kind
 
 // Answers to the overwrite question.

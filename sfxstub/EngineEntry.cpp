@@ -1,6 +1,8 @@
 // One entry of an extraction run: its local header, where its output goes,
 // the overwrite rules, the password, the decoding and the checks.
 #include "platform/datetime/DateTime.h"
+#include "platform/fs/NoCase.h"
+#include "platform/fs/OwnedTemp.h"
 #include "platform/fs/WinPath.h"
 #include "sfxstub/EngineRun.h"
 
@@ -168,8 +170,12 @@ void UnzipRun::extract(const CentralEntry& e, size_t index)
         }
         if (m.folder)
             return;
-        leaf = spellingIn(folder, m.parts.back());
+        leaf = m.parts.back();
         outPath = qm::fs::joinPath(folder.win, leaf);
+        if (writtenInOtherCase(folder.host / leaf)) {
+            skip(name, kind::OtherCase);
+            return;
+        }
         const std::optional<qm::fs::FolderHandle::Entry> there = folder.dir.entry(leaf);
         if (!there)
             break; // a new file (also in update mode)
@@ -376,6 +382,36 @@ bool UnzipRun::decodeInto(OutputFile& out, const CentralEntry& e, const std::str
     }
     crcOut = crc.value();
     return true;
+}
+
+bool UnzipRun::writtenInOtherCase(const std::filesystem::path& file)
+{
+    std::string folded = qm::fs::foldCase(file.string());
+    const auto [from, to] = written_.equal_range(folded);
+    for (auto w = from; w != to; ++w) {
+        if (w->second == file)
+            continue; // the very name again: the overwrite rules decide
+        // The two part at the first name that differs in case; the folder
+        // that holds it tells whether they are one file there.
+        std::filesystem::path folder;
+        for (auto a = w->second.begin(), b = file.begin(); a != w->second.end() && *a == *b; ++a, ++b)
+            folder /= *a;
+        const auto known = folding_.find(folder.string());
+        if (known != folding_.end()) {
+            if (known->second)
+                return true;
+            continue;
+        }
+        qm::fs::FolderHandle dir;
+        if (dir.open(folder) != 0)
+            continue; // not there: the other was not written
+        const bool folds = qm::fs::foldsCase(dir.fd(), ".~qmsfx");
+        folding_.emplace(folder.string(), folds);
+        if (folds)
+            return true;
+    }
+    written_.emplace(std::move(folded), file);
+    return false;
 }
 
 } // namespace qm::sfxstub::detail

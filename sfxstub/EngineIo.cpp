@@ -171,20 +171,15 @@ bool openBase(const std::string& winFolder, OpenFolder& out)
     return true;
 }
 
-std::string spellingIn(const OpenFolder& folder, const std::string& name)
-{
-    return qm::fs::entryNoCase(folder.host, name).value_or(name);
-}
-
 bool openChild(const OpenFolder& parent, const std::string& wanted, OpenFolder& out,
                const std::function<void(const std::string&)>& made)
 {
-    std::string name = spellingIn(parent, wanted);
+    std::string name = wanted;
     int err = parent.dir.openChild(name, out.dir);
     if (err == ENOENT) {
         int rc = parent.dir.makeChild(name);
         if (rc == ENAMETOOLONG) {
-            name = spellingIn(parent, shortForm(wanted));
+            name = shortForm(wanted);
             rc = parent.dir.makeChild(name);
         }
         if (rc == 0 && made)

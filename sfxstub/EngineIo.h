@@ -67,11 +67,9 @@ struct OpenFolder {
 // Opens a folder named in Windows form (links in it are followed: it is the
 // destination or a folder of the program's).
 bool openBase(const std::string& winFolder, OpenFolder& out);
-// The spelling under which `name` exists in `folder` (case ignored), else
-// `name` itself.
-std::string spellingIn(const OpenFolder& folder, const std::string& name);
-// Opens, making it when missing, the folder `name` below `parent`, never
-// following a link. `made` hears of each folder made. False when it cannot
+// Opens, making it when missing, the folder `name` below `parent` (by that
+// very name: "Docs" and "docs" are two folders where the file system tells
+// them apart), never following a link. `made` hears of each folder made. False when it cannot
 // be opened or made.
 bool openChild(const OpenFolder& parent, const std::string& name, OpenFolder& out,
                const std::function<void(const std::string&)>& made);

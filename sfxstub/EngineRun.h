@@ -9,8 +9,10 @@
 #include "platform/zip/SetMembers.h"
 
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -137,6 +139,10 @@ private:
     // later disk of a set begins at 0.
     uint64_t archiveStart();
     void extract(const CentralEntry& e, size_t index);
+    // Whether `file` is a file that this run writes under a name that differs
+    // from it in case only, where the folder takes the two for one file.
+    // Notes it for the next ones.
+    bool writtenInOtherCase(const std::filesystem::path& file);
     bool decodeInto(OutputFile& out, const CentralEntry& e, const std::string& name, uint64_t compressed,
                     uint64_t size, std::optional<PkDecrypt>& keys, uint32_t& crc, uint64_t& written);
 
@@ -182,6 +188,8 @@ private:
     uint64_t totalSize_ = 0;
     uint64_t overall_ = 0;
     unsigned newFileMode_ = qm::fs::newFileMode();
+    std::unordered_multimap<std::string, std::filesystem::path> written_; // by host path without case
+    std::unordered_map<std::string, bool> folding_;                       // folders asked, by host path
 };
 
 } // namespace qm::sfxstub::detail

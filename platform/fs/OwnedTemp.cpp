@@ -147,6 +147,24 @@ int createOwnedTemp(const std::filesystem::path& folder, std::string_view stem, 
     return fd;
 }
 
+bool foldsCase(int dirfd, std::string_view stem)
+{
+    removeStaleTemps(dirfd, stem); // what a killed probe left
+    std::string name;
+    const int fd = createOwnedTemp(dirfd, stem, name, 0600);
+    if (fd < 0)
+        return true;
+    std::string capitals = name;
+    for (char& c : capitals)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    struct stat st {};
+    const bool folds = capitals != name && ::fstatat(dirfd, capitals.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    ::unlinkat(dirfd, name.c_str(), 0);
+    ::close(fd);
+    return folds;
+}
+
 int removeStaleTemps(int dirfd, std::string_view stem)
 {
     int copy = ::dup(dirfd);

@@ -5,7 +5,6 @@
 #include "platform/fs/AtomicFile.h"
 #include "platform/fs/CurrentFolder.h"
 #include "platform/fs/FileOps.h"
-#include "platform/fs/NoCase.h"
 #include "platform/fs/Paths.h"
 #include "platform/fs/Text.h"
 #include "platform/profile/Profile.h"
@@ -28,6 +27,8 @@ using qm::datetime::DateTime;
 // Compression levels of -m0 .. -m5.
 constexpr int Levels[] = {0, 1, 3, 6, 8, 9};
 
+// An entry's name as its files are told apart: separators as one, case as it
+// is ("A.txt" and "a.txt" are two files).
 std::string nameKey(std::string name)
 {
     for (char& c : name)
@@ -35,7 +36,7 @@ std::string nameKey(std::string name)
             c = '\\';
     while (!name.empty() && name.back() == '\\')
         name.pop_back();
-    return qm::fs::foldCase(name);
+    return name;
 }
 
 // A name or path as part of one line of the report: each control character

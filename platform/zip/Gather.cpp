@@ -147,6 +147,8 @@ private:
         it.size = info.size;
         it.attributes = info.attributes;
         it.mode = info.mode & 07777;
+        it.device = info.device;
+        it.inode = info.inode;
         setTimes(it, info);
         if (it.name.empty()) {
             report(win, skip::InvalidName);
@@ -225,6 +227,8 @@ private:
                     f.folder = true;
                     f.attributes = info.attributes;
                     f.mode = info.mode & 07777;
+                    f.device = info.device;
+                    f.inode = info.inode;
                     setTimes(f, info);
                     if (!f.name.empty())
                         out_.items.push_back(std::move(f));

@@ -34,6 +34,8 @@ struct SourceItem {
     uint64_t size = 0;
     int attributes = 0;
     uint32_t mode = 0;   // permission bits
+    uint64_t device = 0; // with inode: which file it is
+    uint64_t inode = 0;
     fmt::EntryTimes times;
 };
 

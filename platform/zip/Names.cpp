@@ -186,40 +186,73 @@ EntrySelector::EntrySelector(std::vector<std::string> items, bool includeSubfold
         }
         if (it.folder.empty() && it.mask.empty())
             continue;
+        if (s.find_first_of("*?") == std::string::npos)
+            it.whole = s.back() == '/' ? s.substr(0, s.size() - 1) : s;
         items_.push_back(std::move(it));
     }
+}
+
+struct EntrySelector::Split {
+    std::string name; // without a folder's final "/"
+    std::string_view folder, base;
+
+    explicit Split(std::string_view archiveName) : name(slashes(archiveName))
+    {
+        if (!name.empty() && name.back() == '/')
+            name.pop_back();
+        const size_t slash = name.rfind('/');
+        if (slash != std::string::npos) {
+            folder = std::string_view(name).substr(0, slash);
+            base = std::string_view(name).substr(slash + 1);
+        } else {
+            base = name;
+        }
+    }
+};
+
+bool EntrySelector::takes(const Item& it, const Split& n, bool exact) const
+{
+    // To the letter: the same bytes; a folder, or with subfolders one above.
+    auto same = [&](std::string_view text, std::string_view mask) {
+        return exact ? text == mask : fs::matchesMask(text, mask);
+    };
+    auto inFolder = [&](std::string_view path, std::string_view mask, bool anyLevel) {
+        if (!exact)
+            return folderMatches(path, mask, anyLevel);
+        return path == mask ||
+               (anyLevel && path.size() > mask.size() && path.starts_with(mask) && path[mask.size()] == '/');
+    };
+    if (it.folder.empty())
+        return (n.folder.empty() || subfolders_) && same(n.base, it.mask);
+    if (it.mask.empty()) // "docs\": the folder entry itself, and with subfolders what is below it.
+        return same(n.name, it.folder) || (subfolders_ && !n.folder.empty() && inFolder(n.folder, it.folder, true));
+    return same(n.base, it.mask) && inFolder(n.folder, it.folder, subfolders_);
+}
+
+void EntrySelector::note(std::string_view archiveName)
+{
+    if (!indexed_) {
+        for (size_t i = 0; i < items_.size(); ++i)
+            if (!items_[i].whole.empty())
+                literal_.emplace(items_[i].whole, i);
+        indexed_ = true;
+    }
+    if (literal_.empty())
+        return;
+    std::string name = slashes(archiveName);
+    if (!name.empty() && name.back() == '/')
+        name.pop_back();
+    const auto [from, to] = literal_.equal_range(name);
+    for (auto i = from; i != to; ++i)
+        items_[i->second].exact = true;
 }
 
 bool EntrySelector::matches(std::string_view archiveName) const
 {
     if (items_.empty())
         return true;
-    std::string name = slashes(archiveName);
-    bool isFolder = !name.empty() && name.back() == '/';
-    if (isFolder)
-        name.pop_back();
-    size_t slash = name.rfind('/');
-    std::string_view folder = slash == std::string::npos ? std::string_view() : std::string_view(name).substr(0, slash);
-    std::string_view base = slash == std::string::npos ? std::string_view(name) : std::string_view(name).substr(slash + 1);
-
-    for (const Item& it : items_) {
-        if (it.folder.empty()) {
-            if ((folder.empty() || subfolders_) && fs::matchesMask(base, it.mask))
-                return true;
-            continue;
-        }
-        if (it.mask.empty()) {
-            // "docs\": the folder entry itself, and with subfolders what is below it.
-            if (fs::matchesMask(name, it.folder))
-                return true;
-            if (subfolders_ && !folder.empty() && folderMatches(folder, it.folder, true))
-                return true;
-            continue;
-        }
-        if (fs::matchesMask(base, it.mask) && folderMatches(folder, it.folder, subfolders_))
-            return true;
-    }
-    return false;
+    const Split n(archiveName);
+    return std::any_of(items_.begin(), items_.end(), [&](const Item& it) { return takes(it, n, it.exact); });
 }
 
 ExcludeSet::ExcludeSet(std::string_view text)

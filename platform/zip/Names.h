@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace qm::zip::names {
@@ -31,9 +32,14 @@ std::optional<std::vector<std::string>> safeComponents(std::string_view name);
 // component ("*.txt") or, when it names folders, for the whole name
 // ("docs\*.txt"). With subfolders, a plain mask applies in every folder and a
 // folder mask also to the folders below it. No items means every entry.
+// Names match without case, but an item without wildcards that is the
+// whole name of an entry to the letter (told by `note`, for every entry,
+// before matching) takes only what it names to the letter: where "a.txt"
+// is an entry, the item "a.txt" never brings "A.txt".
 class EntrySelector {
 public:
     EntrySelector(std::vector<std::string> items, bool includeSubfolders);
+    void note(std::string_view archiveName);
     bool matches(std::string_view archiveName) const;
     bool takesAll() const { return items_.empty(); }
 
@@ -41,8 +47,14 @@ private:
     struct Item {
         std::string folder; // "" for a plain mask
         std::string mask;   // "" when the item names a folder ("docs\")
+        std::string whole;  // without wildcards: the item as an entry's name would be
+        bool exact = false; // an entry has that very name
     };
+    struct Split; // an archive name taken apart
+    bool takes(const Item& it, const Split& n, bool exact) const;
     std::vector<Item> items_;
+    std::unordered_multimap<std::string, size_t> literal_; // items by `whole`, made by the first note
+    bool indexed_ = false;
     bool subfolders_;
 };
 

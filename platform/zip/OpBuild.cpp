@@ -26,6 +26,7 @@
 #include "platform/zip/VolumeOutput.h"
 #include "platform/zip/Volumes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -463,18 +464,35 @@ int BuildRun::openTemp(const stdfs::path& targetFolder)
     return result::Ok;
 }
 
+namespace {
+
+struct FileIdHash {
+    size_t operator()(const std::pair<uint64_t, uint64_t>& id) const
+    {
+        return std::hash<uint64_t>{}(id.first * 0x9E3779B97F4A7C15ull ^ id.second);
+    }
+};
+
+} // namespace
+
 void BuildRun::plan(SourceList& found)
 {
+    // Names are told apart as the file system tells them: "A.txt" and "a.txt"
+    // are two files, each its own entry, and an update matches a file to the
+    // entry of its very name. Only one file reached twice (a list naming it
+    // twice, or in another case) is stored once; under names that an event
+    // handler made different it is stored under each.
     std::unordered_map<std::string, size_t> oldByName;
     if (hasOld_) {
         replacedBy_.assign(old_.entries().size(), -1);
         oldByName.reserve(old_.entries().size());
         for (size_t i = 0; i < old_.entries().size(); ++i)
-            oldByName.emplace(qm::fs::foldCase(old_.entries()[i].name()), i);
+            oldByName.emplace(old_.entries()[i].name(), i);
     }
     // What is kept moves to the front of the list: one list of files, however long.
     std::unordered_map<std::string, size_t> taken;
     taken.reserve(found.items.size());
+    std::unordered_multimap<std::pair<uint64_t, uint64_t>, size_t, FileIdHash> byFile;
     replaces_.reserve(found.items.size());
     size_t kept = 0;
     std::string name; // kept from one file to the next
@@ -490,14 +508,20 @@ void BuildRun::plan(SourceList& found)
             continue;
         }
         it.name = name;
-        std::string key = qm::fs::foldCase(name);
-        auto dup = taken.find(key);
+        auto dup = taken.find(name);
         if (dup != taken.end()) {
             if (found.native(found.items[dup->second]) != found.native(it))
                 skipped(names::shown(name), source, skip::DuplicateName);
             continue;
         }
-        auto o = oldByName.find(key);
+        const std::pair<uint64_t, uint64_t> id{it.device, it.inode};
+        const auto sameFile = byFile.equal_range(id);
+        if (std::any_of(sameFile.first, sameFile.second, [&](const auto& k) {
+                const SourceItem& other = found.items[k.second];
+                return qm::fs::equalsNoCase(other.name, it.name) && found.native(other) == found.native(it);
+            }))
+            continue; // the same file, its name spelt another way
+        auto o = oldByName.find(name);
         const ArchiveEntry* oldEntry = o == oldByName.end() ? nullptr : &old_.entries()[o->second];
         if (z_.SkipWhenExisting && oldEntry) {
             skipped(names::shown(name), source, skip::AlreadyInArchive);
@@ -525,7 +549,8 @@ void BuildRun::plan(SourceList& found)
             replacedBy_[o->second] = int(kept);
         }
         replaces_.push_back(replaces);
-        taken.emplace(std::move(key), kept);
+        taken.emplace(name, kept);
+        byFile.emplace(id, kept);
         if (kept != at)
             found.items[kept] = std::move(it);
         ++kept;

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,8 +78,12 @@ private:
     // The files of `chosen` that workers may decode (jobs_), and the places
     // that more than one of them may take (shared_).
     void planJobs(const std::vector<const ArchiveEntry*>& chosen);
-    // Whether a file has been written to `comps` in this run; notes it for the next ones.
+    // Whether `comps` names a file that this run has written already: the
+    // same name twice, or a name in another case where the folder takes it
+    // for the same file. Notes the place for the next ones.
     bool writtenBefore(const std::vector<std::string>& comps);
+    // Whether `a` and `b`, names of one place but for case, are one file here.
+    bool oneFileHere(const std::vector<std::string>& a, const std::vector<std::string>& b);
     void note(int code)
     {
         auto rank = [](int c) {
@@ -111,8 +116,9 @@ private:
     std::vector<FolderTime> folderTimes_;
     // Files of this run, by their place without case; only places that more
     // than one chosen entry may take (by their hash) are kept.
-    std::unordered_set<std::string> written_;
+    std::unordered_multimap<std::string, std::vector<std::string>> written_;
     std::unordered_set<size_t> shared_;
+    std::unordered_map<std::string, bool> folding_; // folders asked, as joined components
     std::unordered_set<std::string> cleared_; // folders rid of leftovers or made, as joined components
     std::vector<const ArchiveEntry*> jobs_;   // what the workers decode, by the place in `chosen`
     std::unique_ptr<DecodeAhead> ahead_;
@@ -187,7 +193,33 @@ bool ExtractRun::writtenBefore(const std::vector<std::string>& comps)
     std::string place = qm::fs::foldCase(joined(comps));
     if (!shared_.count(std::hash<std::string>{}(place)))
         return false; // no other entry goes there
-    return !written_.insert(std::move(place)).second;
+    const auto [from, to] = written_.equal_range(place);
+    for (auto w = from; w != to; ++w)
+        if (w->second == comps || oneFileHere(w->second, comps))
+            return true;
+    written_.emplace(std::move(place), comps);
+    return false;
+}
+
+bool ExtractRun::oneFileHere(const std::vector<std::string>& a, const std::vector<std::string>& b)
+{
+    // They part at the first name that differs in case: the folder that
+    // holds it decides whether the two are one. Where that folder is not
+    // there, the first was not written and nothing stands in the way.
+    size_t k = 0;
+    while (k < a.size() && a[k] == b[k])
+        ++k;
+    const std::vector<std::string> folder(a.begin(), a.begin() + std::ptrdiff_t(k));
+    const auto known = folding_.find(joined(folder));
+    if (known != folding_.end())
+        return known->second;
+    size_t reached = 0;
+    Fd dir = openExisting(root_.fd, folder, reached);
+    if (dir.fd < 0 || reached < k)
+        return false;
+    const bool folds = qm::fs::foldsCase(dir.fd, TempFile::DefaultStem);
+    folding_.emplace(joined(folder), folds);
+    return folds;
 }
 
 int ExtractRun::run()
@@ -214,6 +246,8 @@ int ExtractRun::run()
         if (!e.empty())
             items.push_back(e);
     names::EntrySelector selector(items, z_.IncludeSubfolders);
+    for (const ArchiveEntry& e : archive_.entries())
+        selector.note(e.name());
     Filters filters = filtersOf(z_);
     std::vector<const ArchiveEntry*> chosen;
     uint64_t total = 0;
@@ -253,7 +287,8 @@ int ExtractRun::run()
         } else if (auto comps = placeOf(*e)) {
             if (!comps->empty() && !e->isFolder() && writtenBefore(*comps)) {
                 // A second entry for a file already written (the name stored
-                // twice, or in another case) is never let overwrite it.
+                // twice, or in another case where the folder does not tell
+                // case apart) is never let overwrite it.
                 skipped(name, shownTarget(z_.ExtractFolder, *comps), skip::DuplicateName);
                 note(result::EntriesNotWritten);
             } else if (!comps->empty()) {

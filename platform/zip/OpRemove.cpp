@@ -30,6 +30,8 @@ int PavikZip::Remove()
         if (items.empty())
             return int(result::NothingToDo);
         names::EntrySelector selector(items, IncludeSubfolders);
+        for (const ArchiveEntry& e : archive.entries())
+            selector.note(e.name());
         std::vector<bool> drop(archive.entries().size(), false);
         bool any = false;
         uint64_t total = 0;

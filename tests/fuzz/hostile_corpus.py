@@ -246,7 +246,7 @@ def main():
            ("0", "0", NOT_WRITTEN), files=[("abs", b"/")])
 
     dups = [Entry("a.txt", b"first"), Entry("A.TXT", b"second"), Entry("a.txt", b"third")]
-    c.case("names-twice", archive(dups), ("0", "0", NOT_WRITTEN), files=[("a.txt", b"first")])
+    c.case("names-twice", archive(dups), ("0", "0", NOT_WRITTEN), files=[("a.txt", b"first"), ("A.TXT", b"second")])
 
     folder_with_data = Entry("dir/", b"hello", external=0x10)
     odd_method = Entry("dir2/", b"", 0, b"", external=0x10)
