@@ -401,8 +401,9 @@ protected:
 
     Kind k = GetParam();
     std::string aceSplitSize_ = "700000";
-    const Files source_{{"a.txt", "alpha"}, {"sub/b.txt", "beta"}, {"gone.txt", "to be deleted"},
-                        {"big.bin", noise(1200000)}};
+    // With names that differ only in case, each its own file.
+    const Files source_{{"a.txt", "alpha"}, {"A.txt", "ALPHA"}, {"sub/b.txt", "beta"}, {"Sub/b.txt", "BETA"},
+                        {"gone.txt", "to be deleted"}, {"big.bin", noise(1200000)}};
     OnePathDrive drive_{native("media")};
     DriveUi ui_;
     qm::test::RecordingLauncher launcher_;

@@ -1,6 +1,7 @@
 // The self-extractor's extraction engine against archives made by Info-ZIP's
 // zip, by our zip control and by hand: offsets, methods, damage, hostile
 // names, spanned disks, the overwrite rules and the password order.
+#include "CaseFoldingFolder.h"
 #include "SfxTestUtil.h"
 
 #include "platform/zip/PavikZip.h"
@@ -262,6 +263,27 @@ TEST_F(SfxEngine, OverwriteRules)
         EXPECT_EQ(script.of(event::Exists).size(), 1u);
         EXPECT_EQ(readFile(dest / "c"), all == answer::SkipAll ? "x" : "3");
     }
+}
+
+// Names that differ only in case are two files where the folder tells them
+// apart; where it does not, the second is skipped and the first kept.
+TEST_F(SfxEngine, NamesThatDifferOnlyInCase)
+{
+    const std::map<std::string, std::string> pair{
+        {"A.txt", "upper"}, {"a.txt", "lower"}, {"Dir/x.txt", "big"}, {"dir/x.txt", "small"}};
+    control(tmp / "pair.zip", pair);
+    writeFile(dest / "A.txt", "stale"); // the other case stands already
+    EXPECT_EQ(unzip(script, tmp / "pair.zip", dest, {"-o"}), result::Ok);
+    EXPECT_EQ(filesOf(dest), pair);
+
+    qm::test::CaseFoldingFolder fat(tmp.path());
+    if (!fat.available())
+        GTEST_SKIP() << "no case-folding folder: " << fat.why();
+    script = {};
+    EXPECT_EQ(unzip(script, tmp / "pair.zip", fat.path(), {"-o"}), result::Skipped);
+    EXPECT_EQ(script.kinds(), (std::vector<int>{kind::OtherCase, kind::OtherCase}));
+    EXPECT_EQ(readFile(fat.path() / "a.txt"), "upper");
+    EXPECT_EQ(readFile(fat.path() / "DIR" / "x.txt"), "big");
 }
 
 TEST_F(SfxEngine, OptionVectorAndMissingArchive)

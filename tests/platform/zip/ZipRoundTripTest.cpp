@@ -1,5 +1,6 @@
 // Build, list, test and extract through the control, and compare what comes
 // back with what went in.
+#include "CaseFoldingFolder.h"
 #include "ZipTestUtil.h"
 
 #include "platform/fs/FileLock.h"
@@ -193,6 +194,106 @@ TEST_F(ZipRoundTrip, UpdateReplacesByNameAddsNewAndKeepsTheRest)
     EXPECT_EQ(got["added.txt"], "added");
     EXPECT_EQ(got["noise.bin"], files["noise.bin"]); // kept from the old archive
     EXPECT_EQ(got["docs/readme.txt"], files["docs/readme.txt"]);
+}
+
+// Names that differ only in case: two files each here.
+const std::map<std::string, std::string> CasePairs = {
+    {"A.txt", "upper"}, {"a.txt", "lower"}, {"Dir/x.txt", "big folder"}, {"dir/x.txt", "small folder"}};
+
+TEST_F(ZipRoundTrip, NamesThatDifferOnlyInCaseAreFilesOfTheirOwn)
+{
+    makeFiles(src, CasePairs);
+    files.insert(CasePairs.begin(), CasePairs.end());
+    build();
+    EXPECT_TRUE(rec.skips.empty());
+    ASSERT_EQ(extract(), result::Ok);
+    EXPECT_EQ(extractedFiles(), files);
+
+    // Over files of both names, and where only the other case stands, each
+    // name gets its own data.
+    for (const auto& [name, data] : CasePairs)
+        qm::test::writeFile(out / name, "old " + data);
+    ASSERT_EQ(extract(), result::Ok);
+    EXPECT_EQ(extractedFiles(), files);
+    stdfs::remove_all(out);
+    makeFiles(out, {{"A.txt", "stale"}, {"Dir/x.txt", "stale"}});
+    ASSERT_EQ(extract(), result::Ok);
+    EXPECT_EQ(extractedFiles(), files);
+
+    // One file named twice, in two cases, is one entry.
+    stdfs::remove(archive);
+    zip.FileMask.clear();
+    zip.AddListEntry(win(src / "docs" / "readme.txt"));
+    zip.AddListEntry(win(src / "DOCS" / "README.TXT"));
+    ASSERT_EQ(zip.Build(), result::Ok);
+    rec.clear();
+    ASSERT_EQ(zip.ListEntries(), result::Ok);
+    ASSERT_EQ(rec.listed.size(), 1u);
+    EXPECT_EQ(rec.listed[0].name, "docs\\readme.txt");
+}
+
+TEST_F(ZipRoundTrip, AnUpdateMatchesEachFileToTheEntryOfItsVeryName)
+{
+    makeFiles(src, CasePairs);
+    build();
+    qm::test::writeFile(src / "a.txt", "lower, changed");
+    qm::test::writeFile(src / "A.TXT", "third");
+    stdfs::remove(src / "Dir" / "x.txt");
+    build();
+    ASSERT_EQ(extract(), result::Ok);
+    auto got = extractedFiles();
+    EXPECT_EQ(got["A.txt"], "upper");
+    EXPECT_EQ(got["a.txt"], "lower, changed");
+    EXPECT_EQ(got["A.TXT"], "third");
+    EXPECT_EQ(got["Dir/x.txt"], "big folder"); // a deleted file's entry stays
+    EXPECT_EQ(got["dir/x.txt"], "small folder");
+}
+
+TEST_F(ZipRoundTrip, AnEntryNamedToTheLetterIsTakenAloneAMaskStillFolds)
+{
+    makeFiles(src, CasePairs);
+    build();
+    zip.ExtractFolder = win(out);
+    zip.FileMask = "a.txt";
+    zip.IncludeSubfolders = false;
+    ASSERT_EQ(zip.Extract(), result::Ok);
+    EXPECT_EQ(extractedFiles(), (std::map<std::string, std::string>{{"a.txt", "lower"}}));
+    stdfs::remove_all(out);
+    zip.FileMask = "*.TXT"; // a mask, and a name no entry has, match without case
+    ASSERT_EQ(zip.Extract(), result::Ok);
+    EXPECT_EQ(extractedFiles().count("A.txt") + extractedFiles().count("a.txt"), 2u);
+    stdfs::remove_all(out);
+    zip.FileMask = "dir\\X.TXT";
+    ASSERT_EQ(zip.Extract(), result::Ok);
+    EXPECT_EQ(extractedFiles().size(), 2u);
+
+    zip.FileMask = "A.txt\r\ndir\\x.txt";
+    ASSERT_EQ(zip.Remove(), result::Ok);
+    stdfs::remove_all(out);
+    zip.IncludeSubfolders = true;
+    ASSERT_EQ(extract(), result::Ok);
+    auto got = extractedFiles();
+    EXPECT_EQ(got.count("A.txt") + got.count("dir/x.txt"), 0u);
+    EXPECT_EQ(got["a.txt"], "lower");
+    EXPECT_EQ(got["Dir/x.txt"], "big folder");
+}
+
+TEST_F(ZipRoundTrip, WhereTheFolderFoldsCaseTheSecondNameIsSkippedNotWrittenOver)
+{
+    qm::test::CaseFoldingFolder fat(tmp.path());
+    if (!fat.available())
+        GTEST_SKIP() << "no case-folding folder: " << fat.why();
+    makeFiles(src, CasePairs);
+    build();
+    out = fat.path() / "out";
+    makeFiles(out, {{"A.TXT", "stale"}});
+    EXPECT_EQ(extract(), result::EntriesNotWritten);
+    EXPECT_EQ(qm::test::readFile(out / "a.txt"), "upper"); // the first of the pair, whatever name it is read by
+    EXPECT_EQ(qm::test::readFile(out / "dir" / "X.TXT"), "big folder");
+    EXPECT_TRUE(rec.skipped("a.txt", skip::DuplicateName));
+    EXPECT_TRUE(rec.skipped("dir\\x.txt", skip::DuplicateName));
+    EXPECT_FALSE(rec.skipped("A.txt", skip::DuplicateName));
+    EXPECT_EQ(qm::test::temporaries(out), 0);
 }
 
 TEST_F(ZipRoundTrip, SkipRulesWhenBuilding)
