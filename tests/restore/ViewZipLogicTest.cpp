@@ -87,4 +87,21 @@ TEST_F(ViewZipLogicTest, ExtractAfterOpenKeepsTheFoldersOfTheEntries)
     EXPECT_EQ(prompts().back(), "Quillmate: Files unzipped successfully.");
 }
 
+// Rows whose names differ only in case are entries of their own: the chosen
+// one is the one extracted, and the one deleted.
+TEST_F(ViewZipLogicTest, TheChosenOfTwoNamesThatDifferInCaseIsTheOneTaken)
+{
+    open({{"A.txt", "upper"}, {"a.txt", "lower"}});
+    ASSERT_EQ(contents_.rows.size(), 2u);
+    contents_.select({"a.txt"});
+    contents_.targets.push_back(toTarget());
+    logic_.Extract();
+    EXPECT_EQ(tree(native("target")), (std::map<std::string, std::string>{{"a.txt", "lower"}}));
+
+    contents_.select({"A.txt"});
+    ui_.answer(OK);
+    logic_.Delete();
+    EXPECT_EQ(entries(archive_), std::vector<std::string>{"a.txt"});
+}
+
 } // namespace
