@@ -160,8 +160,9 @@ std::optional<stdfs::path> ownerOf(const stdfs::path& file, const stdfs::path& e
     for (const std::string& name : namesBeside(file)) {
         // The files that may name a set of that stem: "<stem>.<ext>", not
         // themselves named as parts.
+        // `except` by its very name: another case is another archive.
         if (name == file.filename() || !qm::fs::equalsNoCase(stdfs::path(name).stem().string(), stem) ||
-            partNumberOf(name, stem) != 0 || (!except.empty() && qm::fs::equalsNoCase(name, except.filename().string())))
+            partNumberOf(name, stem) != 0 || (!except.empty() && name == except.filename()))
             continue;
         const stdfs::path candidate = file.parent_path() / name;
         const SetFiles set = setFilesOf(candidate);
