@@ -41,8 +41,9 @@ bool isOwnedTempName(std::string_view name, std::string_view stem);
 // Whether the open folder `dirfd` takes a name in another case for the same
 // file, as a FAT medium or a case-insensitive mount does: a temporary file
 // of `stem` is made there (after those that killed probes left are
-// removed), looked for under its name in capitals and removed. A folder where no file can be made counts as folding, so that
-// nothing is written over a file in the belief that it is another one.
+// removed), looked for under its name in capitals and removed. A folder
+// where no file can be made counts as folding, so that nothing is written
+// over a file in the belief that it is another one.
 bool foldsCase(int dirfd, std::string_view stem);
 
 // Sixteen hex digits that stand for `text` (FNV-1a), for stems tied to a
