@@ -7,6 +7,8 @@
 #include "platform/datetime/DateTime.h"
 #include "platform/fs/FileOps.h"
 #include "platform/profile/Profile.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/ResultCodes.h"
 #include "runner/RunLock.h"
 
 #include "WinAceStandIn.h"
@@ -270,6 +272,29 @@ TEST_F(NightwickProgram, EveryProjectNotBackedUpGetsItsLine)
                   "<Now>\tP3 back-up cancelled",
                   dashes(),
               }));
+    EXPECT_TRUE(std::filesystem::exists(native("out/P1.qmt")));
+}
+
+// The data-file backup is no project: when it fails, the run still ends
+// with 0 and nothing on standard error, its failure in the log alone.
+TEST_F(NightwickProgram, AFailedDataFileBackupLeavesTheStatusToTheProjects)
+{
+    std::filesystem::create_directories(native("db"));
+    qm::test::writeFile(native("Options/User Options"), "[USER OPTIONS]\r\nProjectINIBackupPath=" + win("db") +
+                                                             "\r\nUserBackINIOption=automatic\r\nUserBackINISchedule=1\r\n");
+    makeSource("P1", {{"a.txt", "one"}});
+    writeProject("P1", zipProject("P1"));
+
+    // No stub in the program folder: the data-file archive cannot be built.
+    std::string output;
+    EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {}, &output), 0);
+    EXPECT_EQ(output, "");
+    const std::vector<std::string> lines = logLines();
+    const auto started = std::find(lines.begin(), lines.end(), "<Now>\tBack-up Data Files operation started");
+    ASSERT_NE(started, lines.end());
+    ASSERT_NE(started + 1, lines.end());
+    EXPECT_EQ(*(started + 1), "<Now>\t" + qm::zip::PavikZip().ErrorText(0, qm::zip::result::SfxStubUnreadable));
+    EXPECT_FALSE(std::filesystem::exists(native("db/QMBackupData.exe")));
     EXPECT_TRUE(std::filesystem::exists(native("out/P1.qmt")));
 }
 
