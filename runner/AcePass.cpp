@@ -90,8 +90,10 @@ bool Runner::backUpAceProject(const std::string& fileName, int& successes)
     const std::string& name = rec[F::ProjectName];
     const std::string& target = rec[F::ACEDefaultRestoreFromFolder];
     // A look-up that fails (a drive that is not ready) counts as missing.
-    if (!qm::fs::isFolder(rec[F::ProjectFolder]) || !qm::fs::isFolder(target)) {
-        projectFailed(fileName, name, "Error locating ACE either Source or Target folder");
+    const bool sourceFound = qm::fs::isFolder(rec[F::ProjectFolder]);
+    const bool targetFound = qm::fs::isFolder(target);
+    if (!sourceFound || !targetFound) {
+        projectFailed(fileName, name, missingFolders(rec[F::ProjectFolder], sourceFound, target, targetFound));
         log_.event(Now(), "Error locating ACE either Source or Target folder");
         return false;
     }

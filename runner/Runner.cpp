@@ -129,6 +129,17 @@ void Runner::projectFailed(const std::string& fileName, const std::string& name,
         *at = {fileName, name, reason};
 }
 
+std::string Runner::missingFolders(const std::string& source, bool sourceFound, const std::string& target,
+                                  bool targetFound)
+{
+    std::string missing;
+    if (!sourceFound)
+        missing = "Source folder (" + source + ")";
+    if (!targetFound)
+        missing += missing.empty() ? "Target folder (" + target + ")" : " and target folder (" + target + ")";
+    return missing + " not found or drive not ready";
+}
+
 void Runner::projectBackedUp(const std::string& fileName)
 {
     std::erase_if(failures_, [&](const ProjectFailure& f) { return f.file == fileName; });

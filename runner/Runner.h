@@ -10,8 +10,11 @@
 // FinishRun ends the run: it asks the view to end the process and every
 // step after it returns at once, so nothing of the run happens after it.
 //
-// The run keeps the due projects it did not back up, each with the reason
-// its log gives, so the program can tell its caller (exitStatus).
+// The run keeps the due projects it did not back up, each with its reason,
+// so the program can tell its caller (exitStatus). The reason is the log's,
+// except after a folder check: the log's lines for it are fixed (the ZIP
+// pass names the target folder whichever is missing, the ACE pass neither),
+// so the reason names the folders that are missing.
 #include "platform/datetime/Clock.h"
 #include "platform/zip/PavikZip.h"
 #include "platform/zip/ZipEvents.h"
@@ -46,7 +49,7 @@ inline constexpr const char* DiskFullLine =
 struct ProjectFailure {
     std::string file;   // its project file in the Projects folder
     std::string name;   // its ProjectName
-    std::string reason; // why, in the run log's words
+    std::string reason; // why: the run log's words, or the folders a folder check missed
 };
 
 class Runner : private qm::zip::ZipEvents {
@@ -126,10 +129,16 @@ private:
     // The ZIP pass's part.
     // Backs up one due project; false when the user stopped the run.
     bool backUpZipProject(const std::string& fileName, int& successes);
-    void logCancelled(const std::string& fileName, const std::string& name, const std::string& what,
-                      const std::string& why);
+    // The log's lines of a ZIP project not backed up: what was wrong (`what`
+    // and `why`, a line each) and that its backup was cancelled.
+    void logCancelled(const std::string& name, const std::string& what, const std::string& why);
     // The ACE pass's part: one due project; false when it failed its folder check.
     bool backUpAceProject(const std::string& fileName, int& successes);
+    // The reason of a project that failed its folder check: the folders that
+    // are not there, each with its name ("Source folder (…)", "Target folder
+    // (…)", or both), and "not found or drive not ready".
+    static std::string missingFolders(const std::string& source, bool sourceFound, const std::string& target,
+                                      bool targetFound);
     // What became of the due project in `fileName`, for failures().
     void projectFailed(const std::string& fileName, const std::string& name, const std::string& reason);
     void projectBackedUp(const std::string& fileName);

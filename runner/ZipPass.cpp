@@ -98,10 +98,8 @@ void Runner::AutoBegin()
     runTail();
 }
 
-void Runner::logCancelled(const std::string& fileName, const std::string& name, const std::string& what,
-                          const std::string& why)
+void Runner::logCancelled(const std::string& name, const std::string& what, const std::string& why)
 {
-    projectFailed(fileName, name, what + " " + why);
     log_.event(Now(), "Error backing up ZIP project: " + name + ":");
     log_.more(what);
     log_.more(why);
@@ -121,8 +119,13 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     const std::string& name = rec[F::ProjectName];
     const std::string& target = rec[F::ZIPDefaultRestoreFromFolder];
 
-    if (!folderFound(rec[F::ProjectFolder]) || !folderFound(target)) {
-        logCancelled(fileName, name, "Target folder (" + target + ")", "not found or drive not ready");
+    const bool sourceFound = folderFound(rec[F::ProjectFolder]);
+    const bool targetFound = folderFound(target);
+    if (!sourceFound || !targetFound) {
+        // The log names the target whichever folder is missing (its readers
+        // know the lines as they are); the failure names the missing ones.
+        projectFailed(fileName, name, missingFolders(rec[F::ProjectFolder], sourceFound, target, targetFound));
+        logCancelled(name, "Target folder (" + target + ")", "not found or drive not ready");
         return true;
     }
 
@@ -153,7 +156,10 @@ bool Runner::backUpZipProject(const std::string& fileName, int& successes)
     store.TempFolder = prepared.TempFolder;
     if (prepared.listFailed) {
         PavikZip1.ResetToDefaults();
-        logCancelled(fileName, name, "File list (" + prepared.listFile + ")", "not found or could not be read");
+        const std::string what = "File list (" + prepared.listFile + ")";
+        const std::string why = "not found or could not be read";
+        projectFailed(fileName, name, what + " " + why);
+        logCancelled(name, what, why);
         return true;
     }
 

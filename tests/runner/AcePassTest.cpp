@@ -103,7 +103,8 @@ TEST_F(AcePassTest, SwitchesListClausesMissingFoldersAndFailuresAreLoggedAndStam
         expected.push_back(l);
     EXPECT_EQ(logLines(), expected);
     EXPECT_FALSE(std::filesystem::exists(native("Temp/comment.txt")));
-    const std::vector<std::string> failures{"B2: Error locating ACE either Source or Target folder",
+    // The log's line names no folder; the failure names the one missing.
+    const std::vector<std::string> failures{"B2: Target folder (" + win("gone") + ") not found or drive not ready",
                                             "C3: WinAce ended with exit code 2"};
     EXPECT_EQ(failed(runner_), failures);
 

@@ -117,6 +117,9 @@ TEST_F(DataFilesTest, AFailedBuildKeepsOnlyTheFirstStamp)
                                         "<Now>\t" + z.ErrorText(0, qm::zip::result::SfxStubUnreadable)}));
     EXPECT_EQ(stamp(), "3/7/2026 2:05:09 PM");
     EXPECT_FALSE(stdfs::exists(native("databk/QMBackupData.exe")));
+    // The data files are no project: the run's status stays as its projects make it.
+    EXPECT_TRUE(runner_.failures().empty());
+    EXPECT_EQ(runner_.exitStatus(), 0);
 
     // An error raised during the build: its number and description, then 48 dashes.
     withStub();
@@ -131,6 +134,8 @@ TEST_F(DataFilesTest, AFailedBuildKeepsOnlyTheFirstStamp)
     EXPECT_EQ(std::vector<std::string>(raised.end() - 5, raised.end()),
               (std::vector<std::string>{dashes(50), "<Now>\tBack-up Data Files operation started", "<Now>\tError 70",
                                         "\t\t\tPermission denied: the window", dashes(48)}));
+    EXPECT_TRUE(second.failures().empty());
+    EXPECT_EQ(second.exitStatus(), 0);
 }
 
 TEST_F(DataFilesTest, WhenTheDataFilesAreDue)

@@ -7,6 +7,8 @@
 #include "platform/datetime/DateTime.h"
 #include "platform/fs/FileOps.h"
 #include "platform/profile/Profile.h"
+#include "platform/zip/PavikZip.h"
+#include "platform/zip/ResultCodes.h"
 #include "runner/RunLock.h"
 
 #include "WinAceStandIn.h"
@@ -238,6 +240,64 @@ TEST_F(NightwickProgram, ThreeDueProjectsWithABrokenMiddleOne)
     EXPECT_TRUE(std::filesystem::exists(native("out/P3.qmt")));
 }
 
+// Every project not backed up gets its own line, in the run's order, naming
+// the folders that are missing; the log names the target for each.
+TEST_F(NightwickProgram, EveryProjectNotBackedUpGetsItsLine)
+{
+    makeSource("P1", {{"a.txt", "one"}});
+    writeProject("P1", zipProject("P1"));
+    writeProject("P2", zipProject("P2")); // no source folder
+    qm::store::ProjectRecord both = zipProject("P3");
+    both[F::ZIPDefaultRestoreFromFolder] = win("gone");
+    writeProject("P3", both);
+
+    std::string output;
+    EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {}, &output), 1);
+    EXPECT_EQ(output, "Nightwick: P2 was not backed up: Source folder (" + win("src-P2") +
+                          ") not found or drive not ready\n"
+                          "Nightwick: P3 was not backed up: Source folder (" +
+                          win("src-P3") + ") and target folder (" + win("gone") + ") not found or drive not ready\n");
+    const std::vector<std::string> lines = logLines();
+    ASSERT_GE(lines.size(), 13u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 13),
+              (std::vector<std::string>{
+                  "<Now>\tError backing up ZIP project: P2:",
+                  "\t\t\tTarget folder (" + win("out") + ")",
+                  "\t\t\tnot found or drive not ready",
+                  "<Now>\tP2 back-up cancelled",
+                  dashes(),
+                  "<Now>\tError backing up ZIP project: P3:",
+                  "\t\t\tTarget folder (" + win("gone") + ")",
+                  "\t\t\tnot found or drive not ready",
+                  "<Now>\tP3 back-up cancelled",
+                  dashes(),
+              }));
+    EXPECT_TRUE(std::filesystem::exists(native("out/P1.qmt")));
+}
+
+// The data-file backup is no project: when it fails, the run still ends
+// with 0 and nothing on standard error, its failure in the log alone.
+TEST_F(NightwickProgram, AFailedDataFileBackupLeavesTheStatusToTheProjects)
+{
+    std::filesystem::create_directories(native("db"));
+    qm::test::writeFile(native("Options/User Options"), "[USER OPTIONS]\r\nProjectINIBackupPath=" + win("db") +
+                                                             "\r\nUserBackINIOption=automatic\r\nUserBackINISchedule=1\r\n");
+    makeSource("P1", {{"a.txt", "one"}});
+    writeProject("P1", zipProject("P1"));
+
+    // No stub in the program folder: the data-file archive cannot be built.
+    std::string output;
+    EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {}, &output), 0);
+    EXPECT_EQ(output, "");
+    const std::vector<std::string> lines = logLines();
+    const auto started = std::find(lines.begin(), lines.end(), "<Now>\tBack-up Data Files operation started");
+    ASSERT_NE(started, lines.end());
+    ASSERT_NE(started + 1, lines.end());
+    EXPECT_EQ(*(started + 1), "<Now>\t" + qm::zip::PavikZip().ErrorText(0, qm::zip::result::SfxStubUnreadable));
+    EXPECT_FALSE(std::filesystem::exists(native("db/QMBackupData.exe")));
+    EXPECT_TRUE(std::filesystem::exists(native("out/P1.qmt")));
+}
+
 TEST_F(NightwickProgram, SchedulesPasswordsFileListsAndTheLatestDate)
 {
     // Every 7 days: 6 days ago is not due, 7 days ago is.
@@ -413,7 +473,8 @@ TEST_F(NightwickProgram, AnAceProjectThatFailsInBothPassesIsReportedOnce)
 
     std::string output;
     EXPECT_EQ(runNightwick("2026-03-07 13:05:09", {}, &output), 1);
-    EXPECT_EQ(output, "Nightwick: Ace1 was not backed up: Error locating ACE either Source or Target folder\n");
+    EXPECT_EQ(output, "Nightwick: Ace1 was not backed up: Target folder (" + win("gone") +
+                          ") not found or drive not ready\n");
     const std::vector<std::string> lines = logLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "<Now>\tError locating ACE either Source or Target folder"), 2);
 }

@@ -278,13 +278,57 @@ TEST_F(RunTest, ProjectsAreBackedUpInOrderWithCheckMessagesAndFailures)
     EXPECT_NE(view_.progress.find(target + "\\"), std::string::npos);
     EXPECT_NE(view_.progress.find("% complete"), std::string::npos);
     EXPECT_TRUE(ui_.boxes().empty());
-    // A, C and D failed, each with its log's reason; B, backed up, does not count.
+    // A, C and D failed, each with its log's reason (A's names the folder
+    // that is missing); B, backed up, does not count.
     EXPECT_EQ(failed(runner_), (std::vector<std::string>{
-                                   "A: Target folder (" + target + ") not found or drive not ready",
+                                   "A: Source folder (" + win("src-A") + ") not found or drive not ready",
                                    "C: File list (" + win("Filelists") + "\\C-ZIP) not found or could not be read",
                                    "D: " + runner_.PavikZip1.ErrorText(0, qm::zip::result::NothingToDo) + " for D",
                                }));
     EXPECT_EQ(runner_.exitStatus(), 1);
+}
+
+// The log's lines of a folder check are the same whichever folder is
+// missing; the failure names the missing ones.
+TEST_F(RunTest, AFailedFolderCheckNamesTheMissingFoldersAndLogsAsEver)
+{
+    qm::store::ProjectRecord both = zipProject("Both");
+    both[F::ZIPDefaultRestoreFromFolder] = win("gone");
+    writeProject("Both", both);
+    qm::store::ProjectRecord source = zipProject("Source");
+    writeProject("Source", source);
+    qm::store::ProjectRecord target = zipProject("Target");
+    target[F::ZIPDefaultRestoreFromFolder] = win("out/gone");
+    makeSource("Target", {{"a.txt", "a"}});
+    writeProject("Target", target);
+    qm::store::ProjectRecord unnamed = zipProject("Unnamed");
+    unnamed[F::ProjectFolder] = "";
+    writeProject("Unnamed", unnamed);
+
+    run();
+    const auto cancelled = [this](const std::string& name, const std::string& folder) {
+        return std::vector<std::string>{"<Now>\tError backing up ZIP project: " + name + ":",
+                                        "\t\t\tTarget folder (" + folder + ")", "\t\t\tnot found or drive not ready",
+                                        "<Now>\t" + name + " back-up cancelled", dashes()};
+    };
+    std::vector<std::string> expected{"<Now>\tQuillmate automated back up operation started "};
+    for (const auto& [name, folder] : std::vector<std::pair<std::string, std::string>>{
+             {"Both", win("gone")}, {"Source", win("out")}, {"Target", win("out/gone")}, {"Unnamed", win("out")}})
+        for (const std::string& l : cancelled(name, folder))
+            expected.push_back(l);
+    for (const std::string& l : {std::string("<Now>\tEnd of back up operations"), std::string("<Now>\tSummary:"),
+                                 std::string("\t\t\t4\tProjects due for back-up"),
+                                 std::string("\t\t\t0\tProjects successfully backed up"), dashes()})
+        expected.push_back(l);
+    EXPECT_EQ(logLines(), expected);
+    EXPECT_EQ(failed(runner_),
+              (std::vector<std::string>{
+                  "Both: Source folder (" + win("src-Both") + ") and target folder (" + win("gone") +
+                      ") not found or drive not ready",
+                  "Source: Source folder (" + win("src-Source") + ") not found or drive not ready",
+                  "Target: Target folder (" + win("out/gone") + ") not found or drive not ready",
+                  "Unnamed: Source folder () not found or drive not ready",
+              }));
 }
 
 TEST_F(RunTest, TwoProjectsWritingOneArchiveLeaveItWhole)

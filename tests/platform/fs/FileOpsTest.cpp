@@ -345,3 +345,37 @@ TEST_F(FileOpsTest, EachDriveKeepsItsCurrentFolder)
     ChDrive("C");
     stdfs::current_path(before);
 }
+
+// While a disk is asked for, the process works in no folder of the current
+// drive; after, it is back in that drive's current folder, a subfolder too,
+// or at the root when that folder is not on the medium then in.
+TEST_F(FileOpsTest, AwayFromADriveAndBackToItsCurrentFolder)
+{
+    stdfs::create_directories(t / "Projects" / "Sub");
+    const stdfs::path before = stdfs::current_path();
+    ChDrive("T");
+    ChDir("T:\\Projects\\Sub");
+    {
+        const AwayFromDrive away('t');
+        EXPECT_EQ(stdfs::current_path(), "/");
+        EXPECT_EQ(CurDir(), "T:\\Projects\\Sub"); // the drive keeps its folder
+    }
+    EXPECT_EQ(stdfs::current_path(), t / "Projects" / "Sub");
+    EXPECT_EQ(CurDir(), "T:\\Projects\\Sub");
+
+    // Another drive than the current one: the process stays where it is.
+    {
+        const AwayFromDrive away('C');
+        EXPECT_EQ(stdfs::current_path(), t / "Projects" / "Sub");
+    }
+
+    // Another medium, without that folder, in when it comes back.
+    {
+        const AwayFromDrive away('T');
+        stdfs::remove_all(t / "Projects");
+    }
+    EXPECT_EQ(stdfs::current_path(), t.path());
+    EXPECT_EQ(CurDir(), "T:\\");
+    ChDrive("C");
+    stdfs::current_path(before);
+}

@@ -383,6 +383,44 @@ TEST_F(ZipSpanningOneDrive, ASetKilledBeforeADiskTakesItsNameLeavesTheFirstDiskO
     EXPECT_EQ(at, 5); // one rename a disk
 }
 
+// The process working in a folder below the drive's root: at every request
+// it works in no folder of the drive, and after it is back in that folder of
+// the disk then in, or at the drive's root when that disk has none.
+TEST_F(ZipSpanningOneDrive, ADiskRequestLeavesTheDrivesCurrentFolderAndComesBackToIt)
+{
+    swapToNumbered();
+    ASSERT_EQ(zip.Build(true), result::Ok);
+    lastDisk = 5;
+    for (int d = 1; d <= lastDisk; ++d)
+        stdfs::create_directories(swapper->folder("disk" + std::to_string(d)) / "sub");
+    std::vector<stdfs::path> whileAsked;
+    std::string lastIn;
+    answer = [&](int disk) {
+        whileAsked.push_back(stdfs::current_path());
+        lastIn = "disk" + std::to_string(disk == 0 ? lastDisk : disk);
+        swapper->insert(lastIn);
+        return true;
+    };
+    swapper->insert("disk1");
+    qm::fs::ChDrive("A:");
+    qm::fs::ChDir("A:\\sub");
+    requests.clear();
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(requests.size(), 5u);
+    EXPECT_EQ(whileAsked, std::vector<stdfs::path>(requests.size(), "/"));
+    EXPECT_EQ(qm::fs::CurDir(), "A:\\sub");
+    EXPECT_EQ(stdfs::current_path(), swapper->folder(lastIn) / "sub");
+
+    // The disk in at the end has no such folder: the drive's root.
+    swapper->insert("disk1");
+    qm::fs::ChDir("A:\\sub");
+    stdfs::remove(swapper->folder(lastIn) / "sub");
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(qm::fs::CurDir(), "A:\\");
+    EXPECT_EQ(stdfs::current_path(), swapper->folder(lastIn));
+    qm::fs::ChDrive("C:");
+}
+
 // A self-extractor's program runs from its disk: it is made executable as a
 // single-file one is, and the other disks' files stay plain.
 TEST_F(ZipSpanningOneDrive, TheProgramOnTheFirstDiskOfASpannedSelfExtractorIsExecutable)
@@ -460,12 +498,21 @@ TEST_F(ZipSpanningMounted, EveryReaderGoesOnWithTheLastDiskOrTheFirstInTheDrive)
 
     // The process working in a folder of the medium (as View makes the
     // archive's folder current): it leaves the drive at every request, and
-    // is back in that folder after.
+    // is back in that folder after, the root or a folder below it.
     swapper->insert("disk1");
     qm::fs::ChDrive("A:");
     EXPECT_EQ(zip.Test(), result::Ok);
     EXPECT_EQ(qm::fs::CurDir(), "A:\\");
     EXPECT_EQ(stdfs::current_path(), swapper->folder("drive"));
+    for (int d = 1; d <= lastDisk; ++d)
+        stdfs::create_directories(swapper->folder("disk" + std::to_string(d)) / "sub");
+    qm::fs::ChDrive("C:"); // off the drive while the test changes its disk
+    swapper->insert("disk1");
+    qm::fs::ChDir("A:\\sub");
+    qm::fs::ChDrive("A:");
+    EXPECT_EQ(zip.Test(), result::Ok);
+    EXPECT_EQ(qm::fs::CurDir(), "A:\\sub");
+    EXPECT_EQ(stdfs::current_path(), swapper->folder("drive") / "sub");
     qm::fs::ChDrive("C:");
 }
 
