@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,6 +36,57 @@ int lockNow(int fd, int op)
     return rc == 0 ? 0 : errno;
 }
 
+// Renames `from` to `to` only where nothing has that name (else false, with
+// errno EEXIST), so that two runs never take one hidden name.
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    // A file system that cannot (NFS): a second name first, which never
+    // replaces one; then the first goes.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    // Nor that (FAT): the look and the rename are two steps there.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Makes the empty file `path` where nothing has that name, locked (`op`)
+// from the moment it has it: first unnamed, then linked to its name. Gives
+// its descriptor, or -1 with errno (EEXIST: the name is taken).
+int makeLocked(const std::filesystem::path& path, int op)
+{
+    const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        lockNow(fd, op);
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return fd;
+        const int err = errno;
+        ::close(fd);
+        if (err == EEXIST || err == ENOSPC || err == EDQUOT) {
+            errno = err;
+            return -1;
+        }
+    }
+    // A file system without unnamed files: named at once, locked a moment later.
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0)
+        lockNow(fd, op);
+    return fd;
+}
+
 } // namespace
 
 SetAside::Keeper SetAside::keeperOf(const std::filesystem::path& aside)
@@ -43,10 +95,17 @@ SetAside::Keeper SetAside::keeperOf(const std::filesystem::path& aside)
     if (fd < 0)
         return errno == ENOENT ? Keeper::Nobody : Keeper::Unreadable;
     int err = lockNow(fd, LOCK_EX);
+    // A keeper that covers the place holds a shared lock, which another
+    // shared one meets without waiting.
+    if (err == EWOULDBLOCK) {
+        const bool covering = lockNow(fd, LOCK_SH) == 0;
+        ::close(fd);
+        return covering ? Keeper::Covering : Keeper::Live;
+    }
     // Through a descriptor that only reads, NFS grants no exclusive lock; a
     // shared one still meets a keeper's. Granted, it tells nothing: a keeper
     // that could not write the copy could not lock it either.
-    if (err != 0 && err != EWOULDBLOCK && lockNow(fd, LOCK_SH) == EWOULDBLOCK)
+    if (err != 0 && lockNow(fd, LOCK_SH) == EWOULDBLOCK)
         err = EWOULDBLOCK;
     ::close(fd); // drops the lock just taken, if any
     if (err == 0)
@@ -110,24 +169,31 @@ SetAside::SetAside(const std::filesystem::path& native, NameHook hook, bool mark
 {
 }
 
-SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path aside, NameHook hook, bool markFree)
+SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path aside, NameHook hook, bool markFree,
+                   Hold hold)
     : target_(native), aside_(std::move(aside)), hook_(std::move(hook))
 {
+    const int op = hold == Hold::Cover ? LOCK_SH : LOCK_EX;
     struct stat st {};
     // A copy waiting aside already is not settled: nothing is put over it.
-    if (::lstat(aside_.c_str(), &st) == 0 || errno != ENOENT)
+    if (::lstat(aside_.c_str(), &st) == 0 || errno != ENOENT) {
+        taken_ = true;
         return;
-    if (::lstat(target_.c_str(), &st) != 0) {
-        if (errno != ENOENT || !markFree)
+    }
+    const bool free = ::lstat(target_.c_str(), &st) != 0;
+    if (hold == Hold::NameOnly || free) {
+        if (free && (errno != ENOENT || !markFree) && hold != Hold::NameOnly)
             return;
         announce(hook_, aside_);
-        lock_ = ::open(aside_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        lock_ = makeLocked(aside_, op);
         if (lock_ < 0) {
-            error_ = errno;
+            taken_ = errno == EEXIST;
+            error_ = taken_ ? 0 : errno;
             return;
         }
-        ::flock(lock_, LOCK_EX | LOCK_NB);
-        held_ = marker_ = true;
+        held_ = true;
+        marker_ = hold != Hold::NameOnly;
+        nameOnly_ = hold == Hold::NameOnly;
         return;
     }
     if (!S_ISREG(st.st_mode))
@@ -135,14 +201,20 @@ SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path as
     // Locked before it moves, so that no other run ever takes it for what a
     // killed run left. A file that cannot be opened or locked still moves.
     lock_ = openToLock(target_);
-    if (lock_ >= 0 && lockNow(lock_, LOCK_EX) == EWOULDBLOCK) {
+    if (lock_ >= 0 && lockNow(lock_, op) == EWOULDBLOCK) {
         ::close(lock_); // another run keeps it now
         lock_ = -1;
+        taken_ = true;
         return;
     }
     announce(hook_, target_);
-    held_ = ::rename(target_.c_str(), aside_.c_str()) == 0;
-    if (!held_)
+    held_ = renameNoReplace(target_, aside_);
+    if (held_)
+        return;
+    // Another run took the hidden name, or moved the file, meanwhile.
+    if (errno == EEXIST || errno == ENOENT)
+        taken_ = true;
+    else
         error_ = errno;
 }
 
@@ -158,7 +230,12 @@ void SetAside::settle(bool succeeded)
     if (!held_)
         return;
     held_ = false;
-    settleCopy(target_, aside_, succeeded, marker_, hook_);
+    if (nameOnly_) {
+        announce(hook_, aside_);
+        ::unlink(aside_.c_str());
+    } else {
+        settleCopy(target_, aside_, succeeded, marker_, hook_);
+    }
     if (lock_ >= 0)
         ::close(lock_);
     lock_ = -1;
