@@ -181,6 +181,17 @@ SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path as
         return;
     }
     const bool free = ::lstat(target_.c_str(), &st) != 0;
+    if (hold == Hold::NameOnly && !free && S_ISREG(st.st_mode)) {
+        // Not while another run has the file locked, to set it aside.
+        const int fd = openToLock(target_);
+        const bool locked = fd >= 0 && lockNow(fd, LOCK_EX) == EWOULDBLOCK;
+        if (fd >= 0)
+            ::close(fd);
+        if (locked) {
+            taken_ = true;
+            return;
+        }
+    }
     if (hold == Hold::NameOnly || free) {
         if (free && (errno != ENOENT || !markFree) && hold != Hold::NameOnly)
             return;
@@ -209,6 +220,18 @@ SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path as
     }
     announce(hook_, target_);
     held_ = renameNoReplace(target_, aside_);
+    struct stat locked {};
+    if (held_ && lock_ >= 0 && ::fstat(lock_, &locked) == 0 &&
+        (::lstat(aside_.c_str(), &st) != 0 || st.st_dev != locked.st_dev || st.st_ino != locked.st_ino)) {
+        // Another run put a new file in the place between the lock and the
+        // move: that one goes back, and this run holds nothing.
+        held_ = false;
+        renameNoReplace(aside_, target_);
+        ::close(lock_);
+        lock_ = -1;
+        taken_ = true;
+        return;
+    }
     if (held_)
         return;
     // Another run took the hidden name, or moved the file, meanwhile.
