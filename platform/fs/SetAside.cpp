@@ -87,30 +87,74 @@ int makeLocked(const std::filesystem::path& path, int op)
     return fd;
 }
 
+// Whether `path` still names the file open as `fd`.
+bool stillNamed(int fd, const std::filesystem::path& path)
+{
+    struct stat open {}, named {};
+    return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 } // namespace
 
 SetAside::Keeper SetAside::keeperOf(const std::filesystem::path& aside)
 {
-    const int fd = openToLock(aside);
-    if (fd < 0)
-        return errno == ENOENT ? Keeper::Nobody : Keeper::Unreadable;
-    int err = lockNow(fd, LOCK_EX);
-    // A keeper that covers the place holds a shared lock, which another
-    // shared one meets without waiting.
-    if (err == EWOULDBLOCK) {
-        const bool covering = lockNow(fd, LOCK_SH) == 0;
-        ::close(fd);
-        return covering ? Keeper::Covering : Keeper::Live;
+    // A lock granted on a file its keeper dropped a moment ago tells nothing
+    // of the one under the name now: that one is asked again. A name that
+    // changes on every look is a live run's.
+    for (int look = 0; look < 16; ++look) {
+        const int fd = openToLock(aside);
+        if (fd < 0)
+            return errno == ENOENT ? Keeper::Nobody : Keeper::Unreadable;
+        int err = lockNow(fd, LOCK_EX);
+        // A keeper that covers the place holds a shared lock, which another
+        // shared one meets without waiting.
+        if (err == EWOULDBLOCK) {
+            const bool covering = lockNow(fd, LOCK_SH) == 0;
+            const bool named = stillNamed(fd, aside);
+            ::close(fd);
+            if (!covering)
+                return Keeper::Live;
+            if (named)
+                return Keeper::Covering;
+            continue;
+        }
+        // Through a descriptor that only reads, NFS grants no exclusive lock; a
+        // shared one still meets a keeper's. Granted, it tells nothing: a keeper
+        // that could not write the copy could not lock it either.
+        if (err != 0 && lockNow(fd, LOCK_SH) == EWOULDBLOCK)
+            err = EWOULDBLOCK;
+        const bool named = stillNamed(fd, aside);
+        ::close(fd); // drops the lock just taken, if any
+        if (err == EWOULDBLOCK)
+            return Keeper::Live;
+        if (!named)
+            continue;
+        return err == 0 ? Keeper::Nobody : Keeper::NoLocks;
     }
-    // Through a descriptor that only reads, NFS grants no exclusive lock; a
-    // shared one still meets a keeper's. Granted, it tells nothing: a keeper
-    // that could not write the copy could not lock it either.
-    if (err != 0 && lockNow(fd, LOCK_SH) == EWOULDBLOCK)
-        err = EWOULDBLOCK;
-    ::close(fd); // drops the lock just taken, if any
-    if (err == 0)
-        return Keeper::Nobody;
-    return err == EWOULDBLOCK ? Keeper::Live : Keeper::NoLocks;
+    return Keeper::Live;
+}
+
+SetAside::Claim::Claim(const std::filesystem::path& aside, bool withoutLocks)
+{
+    fd_ = openToLock(aside);
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    const int err = lockNow(fd_, LOCK_EX);
+    if (err == EWOULDBLOCK)
+        return; // a live run's
+    // Where no exclusive lock is had, a shared one still meets a keeper's
+    // (see keeperOf); granted or not, the keeper cannot be told.
+    if (err != 0 && (lockNow(fd_, LOCK_SH) == EWOULDBLOCK || !withoutLocks))
+        return;
+    claimed_ = stillNamed(fd_, aside);
+}
+
+SetAside::Claim::~Claim()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 namespace {
@@ -202,6 +246,15 @@ SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path as
             error_ = taken_ ? 0 : errno;
             return;
         }
+        if (hold != Hold::NameOnly && ::lstat(target_.c_str(), &st) == 0) {
+            // A file came back to the place before the mark had its name:
+            // another run's, which had the name a moment ago.
+            ::unlink(aside_.c_str());
+            ::close(lock_);
+            lock_ = -1;
+            taken_ = true;
+            return;
+        }
         held_ = true;
         marker_ = hold != Hold::NameOnly;
         nameOnly_ = hold == Hold::NameOnly;
@@ -212,6 +265,10 @@ SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path as
     // Locked before it moves, so that no other run ever takes it for what a
     // killed run left. A file that cannot be opened or locked still moves.
     lock_ = openToLock(target_);
+    if (lock_ < 0 && errno == ENOENT) {
+        taken_ = true; // another run moved it meanwhile
+        return;
+    }
     if (lock_ >= 0 && lockNow(lock_, op) == EWOULDBLOCK) {
         ::close(lock_); // another run keeps it now
         lock_ = -1;

@@ -86,6 +86,23 @@ public:
     // Whether the file `aside` may be kept by a live run: anything but
     // Keeper::Nobody.
     static bool inUse(const std::filesystem::path& aside) { return keeperOf(aside) != Keeper::Nobody; }
+
+    // A settling run's hold of the copy `aside` that no run keeps
+    // (Keeper::Nobody; with `withoutLocks`, Keeper::NoLocks too): it stays
+    // locked for as long as the claim lives, so that no other run takes it
+    // meanwhile, nor its hidden name, while the copy is settled.
+    class Claim {
+    public:
+        Claim(const std::filesystem::path& aside, bool withoutLocks);
+        ~Claim();
+        Claim(const Claim&) = delete;
+        Claim& operator=(const Claim&) = delete;
+        bool claimed() const { return claimed_; }
+
+    private:
+        int fd_ = -1;
+        bool claimed_ = false;
+    };
     // Marks the place `native`, which a file took while it was free, as if
     // it had been held free: the file there goes when the mark is settled
     // as a failure (settleLeft). False when the hidden name is taken, or the

@@ -101,10 +101,13 @@ void settleSet(const stdfs::path& target, Settler by, const SetAside::NameHook& 
     const std::map<uint32_t, PartCopy> copies = partCopiesOf(target);
     if (!ownCopy && copies.empty())
         return;
-    // A live run is putting this set in place, or may be: none of it is touched.
-    auto leftByKilledRun = [by](const stdfs::path& copy) {
-        const SetAside::Keeper k = SetAside::keeperOf(copy);
-        return k == SetAside::Keeper::Nobody || (k == SetAside::Keeper::NoLocks && by == Settler::Writing);
+    // A live run is putting this set in place, or may be: none of it is
+    // touched. The copies a killed run left are held while they are settled,
+    // so that no run that comes meanwhile takes them, or their names.
+    std::vector<std::unique_ptr<SetAside::Claim>> claims;
+    auto leftByKilledRun = [&](const stdfs::path& copy) {
+        claims.push_back(std::make_unique<SetAside::Claim>(copy, by == Settler::Writing));
+        return claims.back()->claimed();
     };
     if (ownCopy && !leftByKilledRun(own))
         return;

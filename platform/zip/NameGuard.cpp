@@ -71,17 +71,14 @@ std::unique_ptr<SetAside> holdPlace(const stdfs::path& place, const stdfs::path&
     if (keeper->error() != 0)
         throw IoError{keeper->error(), place};
     if (keeper->taken()) {
-        // Gone again, or not there yet: the file was another writer's to set aside.
-        if (!standsAt(hidden))
+        const bool before = standsAt(hidden);
+        const SetAside::Keeper k = SetAside::keeperOf(hidden);
+        if (k == SetAside::Keeper::Covering && !standsAt(place))
+            return nullptr;
+        // Not there yet, or gone again: the file was another writer's to set aside.
+        if (k == SetAside::Keeper::Live || !before || !standsAt(hidden))
             throw NameTaken{{result::ArchiveBeingWritten}};
-        switch (SetAside::keeperOf(hidden)) {
-        case SetAside::Keeper::Live: throw NameTaken{{result::ArchiveBeingWritten}};
-        case SetAside::Keeper::Covering:
-            if (!standsAt(place))
-                return nullptr;
-            break;
-        default: break; // a copy nothing may settle, or whose keeper cannot be told
-        }
+        // Else a copy nothing may settle, or whose keeper cannot be told.
     }
     throw InTheWay{standsAt(hidden) ? hidden : place};
 }
