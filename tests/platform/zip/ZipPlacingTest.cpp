@@ -367,6 +367,45 @@ TEST_F(ZipVolumes, OfTwoWritersOfOneSetAtOnceOneSetStandsWhole)
     }
 }
 
+// A build of one file holds the archive's name by a mark while it renames
+// its archive over the old one (or over a set whose parts then go). Killed
+// at either change of a name, it leaves the old archive or the new one, and
+// the next command drops the mark, also beside a file that is no archive.
+TEST_F(ZipVolumes, ABuildOfOneFileKilledWhileItHoldsTheNameLeavesNoMark)
+{
+    const stdfs::path last = sets / "backup.zip";
+    const std::map<std::string, std::string> set = splitSet(last);
+    zip.SplitPartSize = 0;
+    ASSERT_EQ(zip.Build(true), result::Ok);
+    const std::map<std::string, std::string> single = snapshot(sets);
+    ASSERT_EQ(single.size(), 1u); // the old set's parts went with it
+    for (const std::map<std::string, std::string>& before : {set, single}) {
+        int at = 0;
+        for (;; ++at) {
+            lay(sets, before);
+            const bool killed = killedBeforeNameChange(at, [&](const IoFaults& f) {
+                zip.setIoFaultsForTesting(f);
+                zip.Build(true);
+            });
+            zip.setIoFaultsForTesting({});
+            settleLeftAside(win(last), Settler::Reading);
+            const std::map<std::string, std::string> now = snapshot(sets);
+            if (!killed) {
+                EXPECT_TRUE(now == single);
+                break;
+            }
+            EXPECT_TRUE(now == single || (at == 0 && now == before)) << "killed at step " << at;
+        }
+        EXPECT_EQ(at, 2); // the name marked, the mark dropped
+    }
+    // Killed between the mark and the rename, over a file that is no archive.
+    const std::map<std::string, std::string> noArchive{{"backup.zip", "no archive"}};
+    lay(sets, noArchive);
+    qm::test::writeFile(sets / ".backup.zip.previous", "");
+    settleLeftAside(win(last), Settler::Reading);
+    EXPECT_TRUE(snapshot(sets) == noArchive);
+}
+
 // A copy of a set killed at any step (a part's copy begun, a change of a
 // name) and sent again at once: the new copy settles what the killed one
 // left and puts the set in place whole, with nothing beside it, every part
