@@ -114,11 +114,18 @@ ToSend filesToSend(const std::string& path, F fileField)
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
+using Left = qm::zip::SetCopyFailure::Left;
+
 // What a copy that failed says of the folder it went to: it holds what it
-// held, as a copy goes whole or not at all; when its disk was full, how much
-// room the files need there and how much it has.
-std::string keptText(const std::string& folder, const std::vector<std::string>& files, bool full)
+// held, as a copy goes whole or not at all, unless another writer's copy of
+// the archive stands there; when its disk was full, how much room the files
+// need there and how much it has.
+std::string leftText(const std::string& folder, const std::vector<std::string>& files, Left left, bool full)
 {
+    if (left == Left::OtherCopy)
+        return folder + " is left to that copy: no part of this set was put in place.";
+    if (left == Left::Changed)
+        return folder + " holds what the other program left there.";
     std::string text = files.size() > 1 ? folder + " keeps what it held: no part of the set was put in place."
                                         : folder + " keeps what it held.";
     if (!full)
@@ -189,6 +196,7 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
     qm::store::BusyPointer(ui);
     std::optional<qm::RtError> failure;
     std::string copying = files.back();
+    Left left = Left::Held;
     try {
         if (sending.set)
             qm::zip::copySet(*sending.set, *target);
@@ -196,6 +204,7 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
             qm::fs::copyFile(files.back(), *target + "\\" + fileNameOf(files.back()));
     } catch (const qm::zip::SetCopyFailure& e) {
         copying = e.file;
+        left = e.left;
         failure = e;
     } catch (const qm::RtError& e) {
         failure = e;
@@ -208,7 +217,7 @@ void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, F 
         ui.msgBox("File copied successfully.", mb::OKOnly | mb::Information, "Copy Done");
     else
         ui.msgBox("The file could not be copied: " + copying + "\r\n" + failure->description + "\r\n\r\n" +
-                      keptText(*target, files, failure->number == qm::rterr::DiskFull),
+                      leftText(*target, files, left, failure->number == qm::rterr::DiskFull),
                   mb::OKOnly | mb::Critical);
 }
 

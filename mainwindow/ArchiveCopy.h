@@ -24,7 +24,9 @@ struct Windows;
 // when complete; a set goes as one change (qm::zip::copySet): the folder
 // holds its old set whole or the new one whole. A copy that fails leaves the
 // folder as it was, and its box says so (for a full disk, with the room the
-// copy needs). Copies keep the executable bit; the archive itself as target
+// copy needs); one that finds another copy of the set being written there,
+// or written there since it began, leaves the folder to that one, and its
+// box says that instead. Copies keep the executable bit; the archive itself as target
 // (the same folder, or a link to it) is refused; the source is never changed.
 void SendArchive(ProgramState& state, MainWindowView& view, Windows& windows, qm::store::ProjectField fileField);
 

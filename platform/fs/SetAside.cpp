@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,23 +36,125 @@ int lockNow(int fd, int op)
     return rc == 0 ? 0 : errno;
 }
 
+// Renames `from` to `to` only where nothing has that name (else false, with
+// errno EEXIST), so that two runs never take one hidden name.
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    // A file system that cannot (NFS): a second name first, which never
+    // replaces one; then the first goes.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    // Nor that (FAT): the look and the rename are two steps there.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Makes the empty file `path` where nothing has that name, locked (`op`)
+// from the moment it has it: first unnamed, then linked to its name. Gives
+// its descriptor, or -1 with errno (EEXIST: the name is taken).
+int makeLocked(const std::filesystem::path& path, int op)
+{
+    const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        lockNow(fd, op);
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return fd;
+        const int err = errno;
+        ::close(fd);
+        if (err == EEXIST || err == ENOSPC || err == EDQUOT) {
+            errno = err;
+            return -1;
+        }
+    }
+    // A file system without unnamed files: named at once, locked a moment later.
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0)
+        lockNow(fd, op);
+    return fd;
+}
+
+// Whether `path` still names the file open as `fd`.
+bool stillNamed(int fd, const std::filesystem::path& path)
+{
+    struct stat open {}, named {};
+    return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 } // namespace
 
 SetAside::Keeper SetAside::keeperOf(const std::filesystem::path& aside)
 {
-    const int fd = openToLock(aside);
-    if (fd < 0)
-        return errno == ENOENT ? Keeper::Nobody : Keeper::Unreadable;
-    int err = lockNow(fd, LOCK_EX);
-    // Through a descriptor that only reads, NFS grants no exclusive lock; a
-    // shared one still meets a keeper's. Granted, it tells nothing: a keeper
-    // that could not write the copy could not lock it either.
-    if (err != 0 && err != EWOULDBLOCK && lockNow(fd, LOCK_SH) == EWOULDBLOCK)
-        err = EWOULDBLOCK;
-    ::close(fd); // drops the lock just taken, if any
-    if (err == 0)
-        return Keeper::Nobody;
-    return err == EWOULDBLOCK ? Keeper::Live : Keeper::NoLocks;
+    // A lock granted on a file its keeper dropped a moment ago tells nothing
+    // of the one under the name now: that one is asked again. A name that
+    // changes on every look is a live run's.
+    for (int look = 0; look < 16; ++look) {
+        const int fd = openToLock(aside);
+        if (fd < 0)
+            return errno == ENOENT ? Keeper::Nobody : Keeper::Unreadable;
+        int err = lockNow(fd, LOCK_EX);
+        // A keeper that covers the place holds a shared lock, which another
+        // shared one meets without waiting.
+        if (err == EWOULDBLOCK) {
+            const bool covering = lockNow(fd, LOCK_SH) == 0;
+            const bool named = stillNamed(fd, aside);
+            ::close(fd);
+            if (!covering)
+                return Keeper::Live;
+            if (named)
+                return Keeper::Covering;
+            continue;
+        }
+        // Through a descriptor that only reads, NFS grants no exclusive lock; a
+        // shared one still meets a keeper's. Granted, it tells nothing: a keeper
+        // that could not write the copy could not lock it either.
+        if (err != 0 && lockNow(fd, LOCK_SH) == EWOULDBLOCK)
+            err = EWOULDBLOCK;
+        const bool named = stillNamed(fd, aside);
+        ::close(fd); // drops the lock just taken, if any
+        if (err == EWOULDBLOCK)
+            return Keeper::Live;
+        if (!named)
+            continue;
+        return err == 0 ? Keeper::Nobody : Keeper::NoLocks;
+    }
+    return Keeper::Live;
+}
+
+SetAside::Claim::Claim(const std::filesystem::path& aside, bool withoutLocks)
+{
+    fd_ = openToLock(aside);
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    const int err = lockNow(fd_, LOCK_EX);
+    if (err == EWOULDBLOCK)
+        return; // a live run's
+    // Where no exclusive lock is had, a shared one still meets a keeper's
+    // (see keeperOf); granted or not, the keeper cannot be told.
+    if (err != 0 && (lockNow(fd_, LOCK_SH) == EWOULDBLOCK || !withoutLocks))
+        return;
+    claimed_ = stillNamed(fd_, aside);
+}
+
+SetAside::Claim::~Claim()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 namespace {
@@ -110,24 +213,51 @@ SetAside::SetAside(const std::filesystem::path& native, NameHook hook, bool mark
 {
 }
 
-SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path aside, NameHook hook, bool markFree)
+SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path aside, NameHook hook, bool markFree,
+                   Hold hold)
     : target_(native), aside_(std::move(aside)), hook_(std::move(hook))
 {
+    const int op = hold == Hold::Cover ? LOCK_SH : LOCK_EX;
     struct stat st {};
     // A copy waiting aside already is not settled: nothing is put over it.
-    if (::lstat(aside_.c_str(), &st) == 0 || errno != ENOENT)
+    if (::lstat(aside_.c_str(), &st) == 0 || errno != ENOENT) {
+        taken_ = true;
         return;
-    if (::lstat(target_.c_str(), &st) != 0) {
-        if (errno != ENOENT || !markFree)
-            return;
-        announce(hook_, aside_);
-        lock_ = ::open(aside_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (lock_ < 0) {
-            error_ = errno;
+    }
+    const bool free = ::lstat(target_.c_str(), &st) != 0;
+    if (hold == Hold::NameOnly && !free && S_ISREG(st.st_mode)) {
+        // Not while another run has the file locked, to set it aside.
+        const int fd = openToLock(target_);
+        const bool locked = fd >= 0 && lockNow(fd, LOCK_EX) == EWOULDBLOCK;
+        if (fd >= 0)
+            ::close(fd);
+        if (locked) {
+            taken_ = true;
             return;
         }
-        ::flock(lock_, LOCK_EX | LOCK_NB);
-        held_ = marker_ = true;
+    }
+    if (hold == Hold::NameOnly || free) {
+        if (free && (errno != ENOENT || !markFree) && hold != Hold::NameOnly)
+            return;
+        announce(hook_, aside_);
+        lock_ = makeLocked(aside_, op);
+        if (lock_ < 0) {
+            taken_ = errno == EEXIST;
+            error_ = taken_ ? 0 : errno;
+            return;
+        }
+        if (hold != Hold::NameOnly && ::lstat(target_.c_str(), &st) == 0) {
+            // A file came back to the place before the mark had its name:
+            // another run's, which had the name a moment ago.
+            ::unlink(aside_.c_str());
+            ::close(lock_);
+            lock_ = -1;
+            taken_ = true;
+            return;
+        }
+        held_ = true;
+        marker_ = hold != Hold::NameOnly;
+        nameOnly_ = hold == Hold::NameOnly;
         return;
     }
     if (!S_ISREG(st.st_mode))
@@ -135,14 +265,36 @@ SetAside::SetAside(const std::filesystem::path& native, std::filesystem::path as
     // Locked before it moves, so that no other run ever takes it for what a
     // killed run left. A file that cannot be opened or locked still moves.
     lock_ = openToLock(target_);
-    if (lock_ >= 0 && lockNow(lock_, LOCK_EX) == EWOULDBLOCK) {
+    if (lock_ < 0 && errno == ENOENT) {
+        taken_ = true; // another run moved it meanwhile
+        return;
+    }
+    if (lock_ >= 0 && lockNow(lock_, op) == EWOULDBLOCK) {
         ::close(lock_); // another run keeps it now
         lock_ = -1;
+        taken_ = true;
         return;
     }
     announce(hook_, target_);
-    held_ = ::rename(target_.c_str(), aside_.c_str()) == 0;
-    if (!held_)
+    held_ = renameNoReplace(target_, aside_);
+    struct stat locked {};
+    if (held_ && lock_ >= 0 && ::fstat(lock_, &locked) == 0 &&
+        (::lstat(aside_.c_str(), &st) != 0 || st.st_dev != locked.st_dev || st.st_ino != locked.st_ino)) {
+        // Another run put a new file in the place between the lock and the
+        // move: that one goes back, and this run holds nothing.
+        held_ = false;
+        renameNoReplace(aside_, target_);
+        ::close(lock_);
+        lock_ = -1;
+        taken_ = true;
+        return;
+    }
+    if (held_)
+        return;
+    // Another run took the hidden name, or moved the file, meanwhile.
+    if (errno == EEXIST || errno == ENOENT)
+        taken_ = true;
+    else
         error_ = errno;
 }
 
@@ -158,7 +310,12 @@ void SetAside::settle(bool succeeded)
     if (!held_)
         return;
     held_ = false;
-    settleCopy(target_, aside_, succeeded, marker_, hook_);
+    if (nameOnly_) {
+        announce(hook_, aside_);
+        ::unlink(aside_.c_str());
+    } else {
+        settleCopy(target_, aside_, succeeded, marker_, hook_);
+    }
     if (lock_ >= 0)
         ::close(lock_);
     lock_ = -1;

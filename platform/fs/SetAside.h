@@ -14,7 +14,8 @@
 // file a live run keeps aside (keeperOf) from one a killed run left. Where
 // that cannot be told (a copy another account made and this one cannot
 // open, a file system without locks) nothing that only reads takes it for
-// a killed run's.
+// a killed run's. The hidden name is taken only where nothing has it: of two
+// runs that set one file aside at once, one holds it and the other nothing.
 #include <filesystem>
 #include <functional>
 
@@ -25,6 +26,14 @@ public:
     // Called before each change of a name (the move aside, the drop, the
     // return), with the name that changes.
     using NameHook = std::function<void(const std::filesystem::path&)>;
+
+    // How a keeper holds its place.
+    enum class Hold {
+        Alone,    // no other run puts anything in the place meanwhile
+        Cover,    // another run's build may put a new file in the place under its cover (KeptSet)
+        NameOnly, // the file stays, and the name alone is held by an empty mark, for a new file
+                  // that replaces it in one rename; either settling drops the mark alone
+    };
 
     // Sets the regular file `native` aside; anything else (nothing there, a
     // folder, a link, a file that cannot be moved) is left where it is and
@@ -37,7 +46,8 @@ public:
     explicit SetAside(const std::filesystem::path& native, NameHook hook = {}, bool markFree = false);
     // The same under the hidden name `aside` (a part of a set waits under
     // a name of its set's).
-    SetAside(const std::filesystem::path& native, std::filesystem::path aside, NameHook hook, bool markFree);
+    SetAside(const std::filesystem::path& native, std::filesystem::path aside, NameHook hook, bool markFree,
+             Hold hold = Hold::Alone);
     // An unsettled file comes back.
     ~SetAside();
     SetAside(const SetAside&) = delete;
@@ -49,6 +59,11 @@ public:
     // free place could not be made, the file could not be moved): an errno
     // value such as ENOSPC; 0 otherwise.
     int error() const { return error_; }
+    // Whether nothing is held because another run has the place: its hidden
+    // name is taken, or the file is locked by another keeper.
+    bool taken() const { return taken_; }
+    // Whether what it holds is the mark of a place that was free.
+    bool marksFreePlace() const { return marker_; }
     // Success: the old file is dropped. Failure: it takes its place again,
     // replacing whatever the failed build left there (a free place is free
     // again). Only the first call acts.
@@ -63,6 +78,7 @@ public:
     enum class Keeper {
         Nobody,     // no run holds it: a killed run left it
         Live,       // a live run holds it locked
+        Covering,   // a live run holds it for another run's build (Hold::Cover)
         Unreadable, // it cannot be opened here (another account's copy): it cannot be told
         NoLocks,    // its file system gives no locks: it cannot be told
     };
@@ -70,6 +86,23 @@ public:
     // Whether the file `aside` may be kept by a live run: anything but
     // Keeper::Nobody.
     static bool inUse(const std::filesystem::path& aside) { return keeperOf(aside) != Keeper::Nobody; }
+
+    // A settling run's hold of the copy `aside` that no run keeps
+    // (Keeper::Nobody; with `withoutLocks`, Keeper::NoLocks too): it stays
+    // locked for as long as the claim lives, so that no other run takes it
+    // meanwhile, nor its hidden name, while the copy is settled.
+    class Claim {
+    public:
+        Claim(const std::filesystem::path& aside, bool withoutLocks);
+        ~Claim();
+        Claim(const Claim&) = delete;
+        Claim& operator=(const Claim&) = delete;
+        bool claimed() const { return claimed_; }
+
+    private:
+        int fd_ = -1;
+        bool claimed_ = false;
+    };
     // Marks the place `native`, which a file took while it was free, as if
     // it had been held free: the file there goes when the mark is settled
     // as a failure (settleLeft). False when the hidden name is taken, or the
@@ -90,6 +123,8 @@ private:
     int lock_ = -1;
     bool held_ = false;
     bool marker_ = false; // the place was free
+    bool nameOnly_ = false;
+    bool taken_ = false;
     int error_ = 0;
 };
 

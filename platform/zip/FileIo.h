@@ -50,6 +50,12 @@ struct ResultError {
     int code;
 };
 
+// A writer of an archive's name that found, before it changed anything,
+// that another writer holds the name (ArchiveBeingWritten) or changed what
+// it held since this one began (ArchiveReplaced): it leaves that one's work
+// as it is.
+struct NameTaken : ResultError {};
+
 // A part of a set that is missing, or damaged or another set's, named.
 struct PartFault {
     int code; // PartMissing or ArchiveDamaged

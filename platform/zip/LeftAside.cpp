@@ -101,10 +101,13 @@ void settleSet(const stdfs::path& target, Settler by, const SetAside::NameHook& 
     const std::map<uint32_t, PartCopy> copies = partCopiesOf(target);
     if (!ownCopy && copies.empty())
         return;
-    // A live run is putting this set in place, or may be: none of it is touched.
-    auto leftByKilledRun = [by](const stdfs::path& copy) {
-        const SetAside::Keeper k = SetAside::keeperOf(copy);
-        return k == SetAside::Keeper::Nobody || (k == SetAside::Keeper::NoLocks && by == Settler::Writing);
+    // A live run is putting this set in place, or may be: none of it is
+    // touched. The copies a killed run left are held while they are settled,
+    // so that no run that comes meanwhile takes them, or their names.
+    std::vector<std::unique_ptr<SetAside::Claim>> claims;
+    auto leftByKilledRun = [&](const stdfs::path& copy) {
+        claims.push_back(std::make_unique<SetAside::Claim>(copy, by == Settler::Writing));
+        return claims.back()->claimed();
     };
     if (ownCopy && !leftByKilledRun(own))
         return;
@@ -112,6 +115,7 @@ void settleSet(const stdfs::path& target, Settler by, const SetAside::NameHook& 
         if (!leftByKilledRun(copy.copy))
             return;
 
+    std::error_code ignored;
     switch (standing(target)) {
     case Standing::Nothing:
         // Not finished: the old set comes back, the parts first and the
@@ -128,7 +132,12 @@ void settleSet(const stdfs::path& target, Settler by, const SetAside::NameHook& 
             SetAside::settleLeft(it->second.part, it->second.copy, true, hook);
         SetAside::settleLeft(target, own, true, hook);
         break;
-    case Standing::Other: break;
+    case Standing::Other:
+        // The mark of a name alone, which a killed writer held while its
+        // archive was renamed over the file there: no set waits aside.
+        if (ownCopy && copies.empty() && stdfs::file_size(own, ignored) == 0)
+            SetAside::settleLeft(target, own, true, hook);
+        break;
     }
 }
 
@@ -187,12 +196,14 @@ KeptSet::KeptSet(const std::string& archivePath, NameHook hook) : hook_(std::mov
     // any other file of that stem is another's.
     const SetFiles old = setFilesOf(archive_);
     // The archive first: from then on its name is free.
-    own_ = std::make_unique<SetAside>(archive_, hook_);
+    // Its keepers cover the places for the other program's build.
+    own_ = std::make_unique<SetAside>(archive_, SetAside::asideName(archive_), hook_, false, SetAside::Hold::Cover);
     if (!own_->holds())
         return;
     for (const stdfs::path& part : old.ownParts()) {
         const uint32_t number = partNumberOf(part.filename().string(), archive_.stem().string());
-        auto keeper = std::make_unique<SetAside>(part, partAsideName(archive_, part), hook_, false);
+        auto keeper =
+            std::make_unique<SetAside>(part, partAsideName(archive_, part), hook_, false, SetAside::Hold::Cover);
         if (keeper->holds())
             parts_.emplace_back(number, std::move(keeper));
         else

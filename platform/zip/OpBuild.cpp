@@ -58,7 +58,6 @@ private:
     int writeArchive(ArchiveWriter& w, const std::string& comment);
     void placeSplit();
     void placeProgramSet(const std::vector<stdfs::path>& paths);
-    void removeStaleParts();
     void plan(SourceList& found);
     void copyOld(ArchiveWriter& w, size_t index);
     // Every old entry, in place, with the planned file that replaces it
@@ -185,7 +184,7 @@ int BuildRun::run()
         }
         // The old set's parts (those its records count) are not taken as
         // files to back up.
-        oldParts_ = setFilesOf(target_).ownParts();
+        oldParts_ = origin_.partPaths();
         for (const stdfs::path& p : oldParts_)
             if (::stat(p.c_str(), &st) == 0)
                 leaveOut.insert({uint64_t(st.st_dev), uint64_t(st.st_ino)});
@@ -340,8 +339,8 @@ int BuildRun::run()
         spanArchive(z_, ctx_, temp_.path(), isSfx_ ? sfx_.bytes : std::string());
         return result::Ok;
     }
+    // The old set's other parts go when one file takes its place (origin_).
     putInPlace(out, temp_, target_, z_.faults(), ctx_, isSfx_, z_.OwnerOnlyFiles ? 0700 : 07777, &origin_);
-    removeStaleParts();
     return result::Ok;
 }
 
@@ -412,12 +411,12 @@ void BuildRun::placeSplit()
     mode_t mode = ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
     if (mode == 0)
         mode = mode_t(qm::fs::newFileMode());
-    // Not over a newer archive another program put under the name meanwhile.
-    origin_.check(target_);
+    // Not over a newer archive another program put under the name meanwhile
+    // (origin_), nor while another one puts its own there.
     if (isSfx_)
         placeProgramSet(paths);
     else
-        placeSplitSet(paths, target_, mode, z_.faults(), ctx_);
+        placeSplitSet(paths, target_, mode, z_.faults(), ctx_, origin_);
     for (auto& p : parts_)
         p->keep();
 }
@@ -438,15 +437,7 @@ void BuildRun::placeProgramSet(const std::vector<stdfs::path>& paths)
         names.finals.push_back(splitPartPath(target_, i));
     parts.push_back(paths.front());
     names.finals.push_back(target_);
-    placeSplitSet(parts, target_, mode & 0666, z_.faults(), ctx_, names);
-}
-
-void BuildRun::removeStaleParts()
-{
-    // An old set of parts gave way to one file: its other parts go too,
-    // those its records counted and no other file of its stem.
-    for (const stdfs::path& p : oldParts_)
-        ::unlink(p.c_str());
+    placeSplitSet(parts, target_, mode & 0666, z_.faults(), ctx_, origin_, names);
 }
 
 int BuildRun::openTemp(const stdfs::path& targetFolder)

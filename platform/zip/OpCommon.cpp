@@ -199,12 +199,6 @@ void syncFolder(const stdfs::path& folder)
     }
 }
 
-void NameOrigin::check(const stdfs::path& target) const
-{
-    if (identityOf(target) != file)
-        throw ResultError{result::ArchiveReplaced};
-}
-
 mode_t programMode(std::optional<mode_t> old)
 {
     return old ? *old | (*old & 0444) >> 2 : 0755;
@@ -224,32 +218,44 @@ void putInPlace(OutFile& temp, TempFile& tempFile, const stdfs::path& target, co
     ::chmod(from.c_str(), mode);
     temp.commit();
 
-    // It takes the name only while the name holds what the method began
-    // with, and is done only if it is what stands there then.
+    // It takes the name only while the name, held, holds what the method
+    // began with, and is done only if it is what stands there then; the old
+    // set's other parts go while the name is held.
     auto rename = [&](TempFile& file) {
         const std::optional<FileIdentity> made = identityOf(file.path());
-        if (origin)
+        std::unique_ptr<qm::fs::SetAside> hold;
+        if (origin) {
+            hold = holdPlace(target, qm::fs::SetAside::asideName(target),
+                             [faults](const stdfs::path& p) { nameChanging(faults, p); },
+                             qm::fs::SetAside::Hold::NameOnly);
             origin->check(target);
+        }
         if (::rename(file.path().c_str(), target.c_str()) != 0)
-            return false;
+            return errno;
         file.keep();
         syncFolder(target.parent_path());
         if (origin && !sameFile(identityOf(target), made))
             throw ResultError{result::ArchiveReplaced};
-        return true;
+        if (origin)
+            origin->dropParts();
+        if (hold)
+            hold->settle(true);
+        return 0;
     };
-    if (rename(tempFile))
+    int err = rename(tempFile);
+    if (err == 0)
         return;
-    if (errno != EXDEV)
-        throw IoError{errno, target};
+    if (err != EXDEV)
+        throw IoError{err, target};
 
     // The temporary folder is on another file system: copy beside the
     // target first, so that the last step is still a rename.
     TempFile beside;
     copyToTemp(from, target.parent_path(), beside, TempFileMode, faults, ctx, TempFile::stemFor(target));
     ::chmod(beside.path().c_str(), mode);
-    if (!rename(beside))
-        throw IoError{errno, target};
+    err = rename(beside);
+    if (err != 0)
+        throw IoError{err, target};
 }
 
 } // namespace qm::zip

@@ -3,6 +3,7 @@
 // frame, opening the archive named by ArchivePath, turning failures into
 // result codes, and putting a finished archive in place of the old one.
 #include "platform/zip/ArchiveReader.h"
+#include "platform/zip/NameGuard.h"
 #include "platform/zip/OpContext.h"
 #include "platform/zip/Volumes.h"
 
@@ -55,17 +56,6 @@ ListedEntry listedEntry(const ArchiveEntry& e);
 // Ratio in percent saved, 0..100; 0 for empty data.
 int savedPercent(uint64_t compressed, uint64_t size);
 
-// What stood under an archive's name when a method began with it, so that
-// the archive it makes takes the name only while the name holds that still:
-// a newer archive another program put there meanwhile is left as it is.
-struct NameOrigin {
-    std::optional<FileIdentity> file; // nothing: no file stood there
-
-    static NameOrigin of(const std::filesystem::path& target) { return {identityOf(target)}; }
-    // Throws ResultError{ArchiveReplaced} unless `target` holds what it held.
-    void check(const std::filesystem::path& target) const;
-};
-
 // The mode of a self-extracting program: its old file's (`old`), with
 // execute wherever it may be read, or 0755 for a new one.
 mode_t programMode(std::optional<mode_t> old);
@@ -82,9 +72,12 @@ inline constexpr mode_t TempFileMode = 0600;
 // `executable`; an old one then gains execute bits where it may be read),
 // none beyond `allowed`. A temporary file on another file system is first
 // copied beside the target. The old archive is never touched until the new
-// one is whole; with `origin`, only while `target` holds what it held then,
-// and the archive is done only when it is what then stands under the name
-// (else ResultError{ArchiveReplaced}). Throws IoError.
+// one is whole. With `origin`, the writer holds the name meanwhile
+// (holdPlace, the file staying under it until the rename) and renames only
+// while `target` and its set hold what they held then (else NameTaken); the
+// archive is done only when it is what then stands under the name (else
+// ResultError{ArchiveReplaced}), and the old set's other parts then go.
+// Throws IoError, InTheWay.
 void putInPlace(OutFile& temp, TempFile& tempFile, const std::filesystem::path& target, const IoFaults* faults,
                 OpContext& ctx, bool executable = false, mode_t allowed = 07777, const NameOrigin* origin = nullptr);
 

@@ -56,6 +56,9 @@ inline constexpr int SfxSplitTooSmall = 541;
 // A file that the set being made would take is a part of another archive's
 // set (two archives of one stem in one folder): nothing is written.
 inline constexpr int PartOfAnotherSet = 542;
+// Another writer (a build, a copy of the set) is putting an archive of this
+// name in place in its folder now: this one leaves it to that one.
+inline constexpr int ArchiveBeingWritten = 543;
 } // namespace result
 
 // Why a file or entry was skipped (text kind 2).

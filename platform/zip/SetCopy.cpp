@@ -4,6 +4,7 @@
 #include "platform/fs/Handles.h"
 #include "platform/fs/Paths.h"
 #include "platform/zip/LeftAside.h"
+#include "platform/zip/NameGuard.h"
 #include "platform/zip/OpCommon.h"
 #include "platform/zip/OpContext.h"
 #include "platform/zip/ResultCodes.h"
@@ -45,7 +46,9 @@ void copySet(const SetFiles& set, const std::string& folder, const IoFaults* fau
         if (p != set.named)
             sources.push_back(p);
     sources.push_back(set.named);
-    auto failure = [&](size_t i, const qm::RtError& e) { return SetCopyFailure(qm::fs::fromNative(sources[i]), e); };
+    auto failure = [&](size_t i, const qm::RtError& e, SetCopyFailure::Left left = SetCopyFailure::Left::Held) {
+        return SetCopyFailure(qm::fs::fromNative(sources[i]), e, left);
+    };
     const size_t namedAt = sources.size() - 1;
 
     const std::string namedPath = folder + "\\" + set.named.filename().string();
@@ -56,6 +59,8 @@ void copySet(const SetFiles& set, const std::string& folder, const IoFaults* fau
         throw failure(namedAt, e);
     }
     settleLeftAside(namedPath, Settler::Writing);
+    // What the folder holds now: the copy goes in only over that.
+    const NameOrigin origin = NameOrigin::of(last);
     const stdfs::path place = last.parent_path();
     SetNames names;
     for (size_t i = 0; i < namedAt; ++i)
@@ -91,7 +96,12 @@ void copySet(const SetFiles& set, const std::string& folder, const IoFaults* fau
     }
     names.lastMode = modeOf(set.named);
     try {
-        placeSplitSet(parts, last, modeOf(sources.front()), faults, ctx, names);
+        placeSplitSet(parts, last, modeOf(sources.front()), faults, ctx, origin, names);
+    } catch (const NameTaken& e) {
+        const std::string text = e.code == result::ArchiveBeingWritten
+                                     ? "Another copy of that archive is being written there now."
+                                     : "Another copy of that archive was written there while this one was copied.";
+        throw failure(namedAt, qm::RtError(qm::rterr::PathFileAccess, text), SetCopyFailure::Left::OtherCopy);
     } catch (const IoError& e) {
         throw failure(sourceAt(e.file), qm::fs::rtErrorFromErrno(e.err, qm::fs::fromNative(e.file), e.file));
     } catch (const InTheWay& e) {
@@ -102,8 +112,12 @@ void copySet(const SetFiles& set, const std::string& folder, const IoFaults* fau
         const std::string text =
             resultTextNaming(result::PartOfAnotherSet, qm::fs::fromNative(e.file), qm::fs::fromNative(e.owner));
         throw failure(sourceAt(e.file), qm::RtError(qm::rterr::PathFileAccess, text));
-    } catch (const ResultError& e) {
-        throw failure(namedAt, qm::RtError(qm::rterr::PathFileAccess, errorText(textkind::Result, e.code)));
+    } catch (const ResultError&) {
+        // A set changed while this one took its places (ArchiveReplaced).
+        throw failure(namedAt,
+                      qm::RtError(qm::rterr::PathFileAccess, "Another program changed the copy of that archive "
+                                                             "there while this one was put in place."),
+                      SetCopyFailure::Left::Changed);
     }
     for (auto& c : copies)
         c->keep();

@@ -9,6 +9,7 @@
 #include "platform/profile/IniDocument.h"
 #include "platform/profile/Profile.h"
 #include "platform/zip/LeftAside.h"
+#include "platform/zip/NameGuard.h"
 #include "platform/zip/OpCommon.h"
 #include "platform/zip/PartNames.h"
 #include "platform/zip/VolumeOutput.h"
@@ -27,25 +28,6 @@ namespace qm::zip {
 namespace stdfs = std::filesystem;
 
 namespace {
-
-// Whether nothing stands at `place` and a live run keeps its old file
-// aside under its hidden name `aside` (a file, not the mark of a free place).
-bool coveredByLiveKeeper(const stdfs::path& place, const stdfs::path& aside)
-{
-    struct stat st {};
-    if (::lstat(place.c_str(), &st) == 0 || errno != ENOENT)
-        return false;
-    return ::lstat(aside.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-           qm::fs::SetAside::keeperOf(aside) == qm::fs::SetAside::Keeper::Live;
-}
-
-// What keeps a file from being set aside from `place`: a file under its
-// hidden name `aside`, else the file at the place itself.
-stdfs::path inTheWay(const stdfs::path& place, const stdfs::path& aside)
-{
-    struct stat st {};
-    return ::lstat(aside.c_str(), &st) == 0 ? aside : place;
-}
 
 // A folder of copies of spanned disks, removed with them.
 struct DiskCopies {
@@ -108,7 +90,7 @@ std::optional<OtherSetsFile> otherSetsPart(const std::string& archivePath, uint3
 }
 
 void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& last, mode_t mode,
-                   const IoFaults* faults, OpContext& ctx, const SetNames& names)
+                   const IoFaults* faults, OpContext& ctx, const NameOrigin& origin, const SetNames& names)
 {
     const stdfs::path folder = last.parent_path().empty() ? stdfs::path(".") : last.parent_path();
     // Parts made on another file system are first copied beside the target,
@@ -135,20 +117,6 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
         finals.push_back(last);
     }
 
-    // The old set waits aside (qm::fs::SetAside), the last part first: from
-    // then on the name is free until the new last part takes it, and what a
-    // kill leaves is settled by qm::zip::settleLeftAside from that alone.
-    // Every place a new part takes is held so, a free one by a mark. The old
-    // set is what its records count; a file in a place the new set takes
-    // that is another archive's part is never touched.
-    const std::vector<stdfs::path> old = setFilesOf(last).ownParts();
-    std::vector<stdfs::path> places{last};
-    for (const stdfs::path& p : old)
-        places.push_back(p);
-    for (const stdfs::path& p : finals)
-        if (!inFolderAs(places, p))
-            places.push_back(p);
-
     const qm::fs::SetAside::NameHook hook = [faults](const stdfs::path& p) { nameChanging(faults, p); };
     std::vector<std::unique_ptr<qm::fs::SetAside>> aside; // in the order set aside
     auto rollBack = [&] {
@@ -161,31 +129,46 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
         for (auto it = aside.rbegin(); it != aside.rend(); ++it)
             (*it)->settle(true);
     };
+    auto hold = [&](const stdfs::path& p, const stdfs::path& hidden) {
+        try {
+            if (std::unique_ptr<qm::fs::SetAside> keeper = holdPlace(p, hidden, hook, qm::fs::SetAside::Hold::Alone))
+                aside.push_back(std::move(keeper));
+        } catch (...) {
+            rollBack();
+            throw;
+        }
+    };
+
+    // The old set waits aside (qm::fs::SetAside), the last part first: that
+    // holds the set's name, so that from then on no other writer changes its
+    // places, and the name is free until the new last part takes it; what a
+    // kill leaves is settled by qm::zip::settleLeftAside from that alone.
+    // The old set is the one the writer began with (origin): one another
+    // writer put there meanwhile stays as it is.
+    hold(last, qm::fs::SetAside::asideName(last));
+    try {
+        const bool free = aside.empty() || aside.front()->marksFreePlace();
+        origin.checkHeld(free ? std::nullopt : std::optional<stdfs::path>(qm::fs::SetAside::asideName(last)));
+    } catch (...) {
+        rollBack();
+        throw;
+    }
+    // Every place a new part takes is held so, a free one by a mark. The old
+    // set is what its records count; a file in a place the new set takes
+    // that is another archive's part is never touched.
+    const std::vector<stdfs::path> old = origin.partPaths();
+    std::vector<stdfs::path> places = old;
+    for (const stdfs::path& p : finals)
+        if (!inFolderAs(places, p) && !inFolderAs({last}, p))
+            places.push_back(p);
     for (const stdfs::path& p : places) {
-        const bool own = p == last || inFolderAs(old, p);
-        if (!own && standsAt(p)) {
+        if (!inFolderAs(old, p) && standsAt(p)) {
             if (std::optional<stdfs::path> owner = ownerOf(p, last)) {
                 rollBack();
                 throw OtherSetsFile{p, *owner};
             }
         }
-        const stdfs::path hidden = p == last ? qm::fs::SetAside::asideName(p) : partAsideName(last, p);
-        auto keeper = std::make_unique<qm::fs::SetAside>(p, hidden, hook, true);
-        if (keeper->holds()) {
-            aside.push_back(std::move(keeper));
-            continue;
-        }
-        // A free place whose old file another live run keeps aside, to
-        // have this set made anew in its place: that run's keeper holds the
-        // place for this set too.
-        if (keeper->error() == 0 && coveredByLiveKeeper(p, hidden))
-            continue;
-        rollBack();
-        // No room for a mark; or a folder, a link, a file in use, one whose
-        // hidden name is taken: nothing is put over it, and it is named.
-        if (keeper->error() != 0)
-            throw IoError{keeper->error(), p};
-        throw InTheWay{inTheWay(p, hidden)};
+        hold(p, partAsideName(last, p));
     }
     std::vector<std::optional<FileIdentity>> placed;
     for (size_t i = 0; i < parts.size(); ++i) {
@@ -204,7 +187,8 @@ void placeSplitSet(const std::vector<stdfs::path>& partsIn, const stdfs::path& l
     // the name stays, and the copies of the old set, older still, go; a part
     // that another program changed meanwhile (one that took this run's
     // copies for a killed run's and put them back, say) brings the old set
-    // back in place of this one.
+    // back in place of this one. (Where locks hold, no writer that holds
+    // the name as this one does changes its places meanwhile.)
     auto ours = [&](size_t i) { return sameFile(identityOf(finals[i]), placed[i]); };
     if (!ours(parts.size() - 1)) {
         dropOld();

@@ -60,25 +60,31 @@ struct SetNames {
     mode_t lastMode = 0;
 };
 
+struct NameOrigin;
+
 // Puts a finished split set in place of `last` and its parts: `parts` are
-// the new parts (the last one becomes `last`). The old set (the files its
-// records count, setFilesOf) waits aside (qm::fs::SetAside; a part under
-// partAsideName), its last part first, and comes back when a step fails; the new last part comes last, so that no set looks whole before it
-// is, and the old parts are dropped after it, the old last part last. A
-// kill at any step leaves what qm::zip::settleLeftAside makes the old set
-// whole or the new one. `mode` is given to every part. A free place whose
-// old file another live run keeps aside (KeptSet) is taken under the cover
-// of that run's keeper. A file in the way that cannot be set aside is named
-// (InTheWay); a file in a place the new set takes that another archive's
-// set counts among its parts stays, and stops it (OtherSetsFile); no room
-// for a mark is a full disk (IoError); the set is done
-// only if every part under its name is this one's when all stand, else the
-// old set comes back, or a newer one another program put under the name
-// stays (ResultError{ArchiveReplaced}). With `names`, the parts go where it
-// says (a self-extracting program's set: its other parts first, the program
+// the new parts (the last one becomes `last`). The old set, the one that
+// stood there when the writer began (`origin`: else, or while another
+// writer holds the name, nothing changes and NameTaken says why), waits
+// aside (qm::fs::SetAside; a part under partAsideName), its last part first,
+// which holds the set's name (holdPlace), and comes back when a step fails;
+// the new last part comes last, so that no set looks whole before it is,
+// and the old parts are dropped after it, the old last part last. A kill at
+// any step leaves what qm::zip::settleLeftAside makes the old set whole or
+// the new one. `mode` is given to every part. A free place whose old file
+// another live run keeps aside for this build (KeptSet) is taken under the
+// cover of that run's keeper. A file in the way that cannot be set aside is
+// named (InTheWay); a file in a place the new set takes that another
+// archive's set counts among its parts stays, and stops it (OtherSetsFile);
+// no room for a mark is a full disk (IoError); the set is done only if
+// every part under its name is this one's when all stand, else the old set
+// comes back, or a newer one another program put under the name stays
+// (ResultError{ArchiveReplaced}). With `names`, the parts go where it says
+// (a self-extracting program's set: its other parts first, the program
 // last). Throws IoError.
 void placeSplitSet(const std::vector<std::filesystem::path>& parts, const std::filesystem::path& last,
-                   mode_t mode, const IoFaults* faults, OpContext& ctx, const SetNames& names = {});
+                   mode_t mode, const IoFaults* faults, OpContext& ctx, const NameOrigin& origin,
+                   const SetNames& names = {});
 
 // The drive of a spanned archive: asking for its disks, finding the archive
 // file on the disk that is in, and labelling disks.

@@ -71,6 +71,9 @@ const char* resultText(int code)
         return "A file this archive's set would take is a part of another archive's set, so nothing was written and "
                "both archives were left as they are; archives whose parts would share names need folders or names "
                "of their own.";
+    case result::ArchiveBeingWritten:
+        return "Another copy of this archive is being written in its folder now; to leave that one whole, this "
+               "archive was not put in its place.";
     default: return nullptr;
     }
 }

@@ -309,6 +309,61 @@ TEST_F(ArchiveCopyTest, ASetSentOverAnOlderCopyLeavesItWholeOrReplacesItWhole)
     EXPECT_TRUE(st.st_mode & S_IXUSR);
 }
 
+// A Send into a folder where a build of that archive is under way: while the
+// build holds the name to put its set in place, the Send changes nothing,
+// and its box says that another copy is being written there, not that the
+// folder keeps what it held; a Send that comes first puts its set in, and
+// the build then leaves it. Either way one set stands whole.
+TEST_F(ArchiveCopyTest, ASendAndABuildOfOneSetAtOnceLeaveOneOfThemWhole)
+{
+    stdfs::remove(native("out/Home.qmt"));
+    const std::vector<std::string> four{"Home.qmt.z01", "Home.qmt.z02", "Home.qmt.z03", "Home.qmt.zip"};
+    makeSet("out/Home.qmt.zip", 100000);
+    sendTo(win("disk")); // an older copy there
+    makeSet("out/Home.qmt.zip", 230000);
+    stdfs::create_directories(native("other"));
+    qm::test::writeFile(native("other/b.bin"), qm::zip::test::randomBytes(150000, 9));
+    qm::zip::PavikZip build;
+    build.ArchivePath = win("disk") + "\\Home.qmt.zip";
+    build.SourceFolder = win("other");
+    build.SplitPartSize = 65536;
+    bool sent = false;
+    auto sendOnce = [&] {
+        if (!sent)
+            sendTo(win("disk"));
+        sent = true;
+    };
+
+    qm::zip::IoFaults placing;
+    placing.beforeNameChange = [&](const stdfs::path&) { sendOnce(); };
+    build.setIoFaultsForTesting(placing);
+    EXPECT_EQ(build.Build(true), qm::zip::result::Ok);
+    build.setIoFaultsForTesting({});
+    ASSERT_EQ(prompts().size(), 1u);
+    const std::string box = prompts()[0];
+    EXPECT_NE(box.find("could not be copied: " + win("out") + "\\Home.qmt.zip\r\nAnother copy of that archive is "
+                       "being written there now.\r\n\r\n" +
+                       win("disk") + " is left to that copy: no part of this set was put in place."),
+              std::string::npos)
+        << box;
+    EXPECT_EQ(box.find("keeps what it held"), std::string::npos) << box;
+    EXPECT_EQ(qm::zip::test::namesIn(native("disk")), (std::vector<std::string>{"Home.qmt.z01", "Home.qmt.z02",
+                                                                              "Home.qmt.zip"}));
+    qm::zip::PavikZip test;
+    test.ArchivePath = build.ArchivePath;
+    EXPECT_EQ(test.Test(), qm::zip::result::Ok);
+    EXPECT_FALSE(qm::test::readFile(native("disk/Home.qmt.zip")) == qm::test::readFile(native("out/Home.qmt.zip")));
+
+    sent = false;
+    qm::zip::ZipEventHandlers making;
+    making.onFileProgress = [&](const std::string&, int) { sendOnce(); };
+    build.addEventSink(&making);
+    EXPECT_EQ(build.Build(true), qm::zip::result::ArchiveReplaced);
+    build.removeEventSink(&making);
+    EXPECT_EQ(prompts(), std::vector<std::string>{"Copy Done: File copied successfully."});
+    expectCopyOf(native("disk"), native("out"), four);
+}
+
 // Disks of a fixed size: a set sent onto one that fills up on the way leaves
 // what the disk held, and the box says how much room the set needs.
 TEST_F(ArchiveCopyTest, ASetSentToADiskThatFillsUpLeavesWhatTheDiskHeld)

@@ -323,6 +323,53 @@ TEST(SetAsideTest, TheOldFileIsDroppedAfterSuccessAndBackAfterAFailure)
     EXPECT_TRUE(stdfs::is_directory(t / "folder.qmt"));
 }
 
+// One place held by one keeper at a time: a second one holds nothing and
+// says the place is taken, whatever the first holds it as (its old file
+// aside, the mark of a free place, or the mark of the name alone beside the
+// file); a keeper for another run's build is told from one that holds its
+// place alone; a settling run claims only a copy that no run keeps.
+TEST(SetAsideTest, APlaceIsHeldByOneKeeperAtATime)
+{
+    TempDir t;
+    const stdfs::path target = t / "p.qmt";
+    const stdfs::path aside = SetAside::asideName(target);
+    using Hold = SetAside::Hold;
+    writeFile(target, "previous");
+    for (const Hold hold : {Hold::Alone, Hold::NameOnly, Hold::Cover}) {
+        SetAside first(target, aside, {}, true, hold);
+        ASSERT_TRUE(first.holds()) << int(hold);
+        EXPECT_EQ(stdfs::exists(target), hold == Hold::NameOnly);
+        for (const Hold again : {Hold::Alone, Hold::NameOnly}) {
+            SetAside second(target, aside, {}, true, again);
+            EXPECT_FALSE(second.holds());
+            EXPECT_TRUE(second.taken());
+            EXPECT_EQ(second.error(), 0);
+        }
+        EXPECT_EQ(SetAside::keeperOf(aside), hold == Hold::Cover ? SetAside::Keeper::Covering : SetAside::Keeper::Live);
+        EXPECT_FALSE(SetAside::Claim(aside, true).claimed());
+        first.settle(false);
+        EXPECT_EQ(readFile(target), "previous") << int(hold);
+        EXPECT_FALSE(stdfs::exists(aside));
+    }
+    {
+        // A name alone held over a file: either settling drops the mark alone.
+        SetAside name(target, aside, {}, true, Hold::NameOnly);
+        writeFile(target, "new");
+        name.settle(false);
+    }
+    EXPECT_EQ(readFile(target), "new");
+    EXPECT_FALSE(stdfs::exists(aside));
+    stdfs::remove(target);
+    {
+        SetAside mark(target, aside, {}, true);
+        ASSERT_TRUE(mark.holds());
+        EXPECT_TRUE(mark.marksFreePlace());
+        EXPECT_TRUE(SetAside(target, aside, {}, true).taken());
+        mark.release(); // as a killed run leaves it
+    }
+    EXPECT_TRUE(SetAside::Claim(aside, false).claimed());
+}
+
 TEST_F(FileOpsTest, EachDriveKeepsItsCurrentFolder)
 {
     stdfs::create_directories(t / "Projects" / "Sub");

@@ -8,6 +8,7 @@
 #include "platform/zip/LeftAside.h"
 #include "platform/zip/SetCopy.h"
 
+#include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -246,6 +247,193 @@ TEST_F(ZipVolumes, ASetCopiedOverAnOlderCopyIsTheOldOrTheNewOneWhateverStopsIt)
     // Over itself it goes nowhere.
     EXPECT_THROW(copySet(set, win(sets)), SetCopyFailure);
     EXPECT_TRUE(snapshot(sets) == made);
+}
+
+// Two writers of one set into one folder at once, among Send's copy of a
+// set, a split build and a build of one file: where the second comes to put
+// its archive in place at any step of the first's (here, just before each of
+// the first's changes of a name), one of them changes nothing and says that
+// another copy is being written there, or was meanwhile, and the other's
+// set stands whole, with nothing beside it.
+TEST_F(ZipVolumes, OfTwoWritersOfOneSetAtOnceOneSetStandsWhole)
+{
+    stdfs::remove(src / "noise.bin"); // fewer parts, the same steps
+    const stdfs::path copy = tmp.path() / "copy";
+    const stdfs::path last = copy / "backup.zip";
+    stdfs::create_directories(copy);
+    const std::map<std::string, std::string> old = splitSet(last);
+    makeFiles(src, {{"added.bin", randomBytes(70000, 12)}});
+    splitSet(sets / "backup.zip");
+    const SetFiles set = setFilesOf(sets / "backup.zip");
+    enum Writer { Copy, SplitBuild, SingleBuild };
+    PavikZip builds[2];
+    for (PavikZip& b : builds) {
+        b.ArchivePath = win(last);
+        b.SourceFolder = win(src);
+        b.Workers = 1;
+    }
+    // Its result: a code, as a build gives one.
+    auto write = [&](Writer w, PavikZip& b, const IoFaults* f) {
+        if (w == Copy) {
+            try {
+                copySet(set, win(copy), f);
+                return int(result::Ok);
+            } catch (const SetCopyFailure& e) {
+                EXPECT_TRUE(e.left == SetCopyFailure::Left::OtherCopy) << e.description;
+                return e.description.find("being written") != std::string::npos ? int(result::ArchiveBeingWritten)
+                                                                                 : int(result::ArchiveReplaced);
+            }
+        }
+        b.SplitPartSize = w == SplitBuild ? 65536 : 0;
+        b.FileMask = w == SplitBuild ? "*" : "text.txt";
+        b.setIoFaultsForTesting(f ? *f : IoFaults{});
+        const int r = b.Build(true);
+        b.setIoFaultsForTesting({});
+        return r;
+    };
+    std::map<Writer, std::map<std::string, std::string>> made;
+    for (const Writer w : {Copy, SplitBuild, SingleBuild}) {
+        lay(copy, old);
+        ASSERT_EQ(write(w, builds[0], nullptr), result::Ok);
+        made[w] = snapshot(copy);
+    }
+    ASSERT_EQ(made[SingleBuild].size(), 1u); // the old parts went with the set
+    const std::pair<Writer, Writer> pairs[] = {
+        {Copy, Copy}, {Copy, SplitBuild}, {SplitBuild, Copy}, {SplitBuild, SingleBuild}, {SingleBuild, Copy}};
+    for (const auto& [first, second] : pairs) {
+        SCOPED_TRACE("writers " + std::to_string(first) + " and " + std::to_string(second));
+        int at = 0, firstStood = 0;
+        for (;; ++at) {
+            lay(copy, old);
+            int seen = 0, secondGave = -1;
+            IoFaults f;
+            f.beforeNameChange = [&](const stdfs::path&) {
+                if (seen++ == at)
+                    secondGave = write(second, builds[1], nullptr);
+            };
+            const int firstGave = write(first, builds[0], &f);
+            if (secondGave < 0)
+                break;
+            const std::map<std::string, std::string> now = snapshot(copy);
+            if (firstGave == result::Ok) {
+                EXPECT_EQ(secondGave, result::ArchiveBeingWritten) << at;
+                EXPECT_TRUE(now == made[first]) << "step " << at;
+                ++firstStood;
+            } else {
+                EXPECT_TRUE(firstGave == result::ArchiveBeingWritten || firstGave == result::ArchiveReplaced)
+                    << firstGave << " at " << at;
+                EXPECT_EQ(secondGave, result::Ok) << at;
+                EXPECT_TRUE(now == made[second]) << "step " << at;
+            }
+        }
+        // Only a build of one file that has not held the name yet leaves it to the second.
+        EXPECT_EQ(firstStood, first == SingleBuild ? at - 1 : at);
+        EXPECT_GE(at, 2);
+    }
+
+    // One that began before the other's set stood, or before a part of the
+    // set it began with was changed, comes after it and leaves it so.
+    lay(copy, old);
+    IoFaults copying;
+    bool built = false;
+    copying.beforeWrite = [&](const stdfs::path&, uint64_t, size_t) {
+        if (!built)
+            built = write(SplitBuild, builds[1], nullptr) == result::Ok;
+        return 0;
+    };
+    EXPECT_EQ(write(Copy, builds[0], &copying), result::ArchiveReplaced);
+    EXPECT_TRUE(built);
+    EXPECT_TRUE(snapshot(copy) == made[SplitBuild]);
+    for (const bool partOnly : {false, true}) {
+        lay(copy, old);
+        ZipEventHandlers meanwhile;
+        bool changed = false;
+        meanwhile.onFileProgress = [&](const std::string&, int) {
+            if (changed)
+                return;
+            if (partOnly)
+                qm::test::writeFile(copy / "backup.z01", old.at("backup.z01") + "x");
+            else
+                EXPECT_EQ(write(Copy, builds[1], nullptr), result::Ok);
+            changed = true;
+        };
+        builds[0].addEventSink(&meanwhile);
+        EXPECT_EQ(write(SplitBuild, builds[0], nullptr), result::ArchiveReplaced) << partOnly;
+        builds[0].removeEventSink(&meanwhile);
+        std::map<std::string, std::string> expected = partOnly ? old : made[Copy];
+        if (partOnly)
+            expected["backup.z01"] += "x";
+        EXPECT_TRUE(snapshot(copy) == expected) << partOnly;
+    }
+}
+
+// A build of one file holds the archive's name by a mark while it renames
+// its archive over the old one (or over a set whose parts then go). Killed
+// at either change of a name, it leaves the old archive or the new one, and
+// the next command drops the mark, also beside a file that is no archive.
+TEST_F(ZipVolumes, ABuildOfOneFileKilledWhileItHoldsTheNameLeavesNoMark)
+{
+    const stdfs::path last = sets / "backup.zip";
+    const std::map<std::string, std::string> set = splitSet(last);
+    zip.SplitPartSize = 0;
+    ASSERT_EQ(zip.Build(true), result::Ok);
+    const std::map<std::string, std::string> single = snapshot(sets);
+    ASSERT_EQ(single.size(), 1u); // the old set's parts went with it
+    for (const std::map<std::string, std::string>& before : {set, single}) {
+        int at = 0;
+        for (;; ++at) {
+            lay(sets, before);
+            const bool killed = killedBeforeNameChange(at, [&](const IoFaults& f) {
+                zip.setIoFaultsForTesting(f);
+                zip.Build(true);
+            });
+            zip.setIoFaultsForTesting({});
+            settleLeftAside(win(last), Settler::Reading);
+            const std::map<std::string, std::string> now = snapshot(sets);
+            if (!killed) {
+                EXPECT_TRUE(now == single);
+                break;
+            }
+            EXPECT_TRUE(now == single || (at == 0 && now == before)) << "killed at step " << at;
+        }
+        EXPECT_EQ(at, 2); // the name marked, the mark dropped
+    }
+    // Killed between the mark and the rename, over a file that is no archive.
+    const std::map<std::string, std::string> noArchive{{"backup.zip", "no archive"}};
+    lay(sets, noArchive);
+    qm::test::writeFile(sets / ".backup.zip.previous", "");
+    settleLeftAside(win(last), Settler::Reading);
+    EXPECT_TRUE(snapshot(sets) == noArchive);
+}
+
+// A copy of a set killed at any step (a part's copy begun, a change of a
+// name) and sent again at once: the new copy settles what the killed one
+// left and puts the set in place whole, with nothing beside it, every part
+// with the times of its source.
+TEST_F(ZipVolumes, ASetCopyKilledAtAnyStepAndSentAgainAtOnceStandsWhole)
+{
+    stdfs::remove(src / "noise.bin"); // fewer parts, the same steps
+    const stdfs::path copy = tmp.path() / "copy";
+    stdfs::create_directories(copy);
+    const std::map<std::string, std::string> old = splitSet(copy / "backup.zip");
+    makeFiles(src, {{"added.bin", randomBytes(70000, 12)}});
+    const std::map<std::string, std::string> made = splitSet(sets / "backup.zip");
+    const auto then = stdfs::file_time_type::clock::now() - std::chrono::hours(50);
+    for (const auto& [name, bytes] : made)
+        stdfs::last_write_time(sets / name, then + std::chrono::seconds(name.size()));
+    const SetFiles set = setFilesOf(sets / "backup.zip");
+    int at = 0;
+    for (;; ++at) {
+        lay(copy, old);
+        const bool killed = killedBeforeStep(at, [&](const IoFaults& f) { copySet(set, win(copy), &f); });
+        EXPECT_NO_THROW(copySet(set, win(copy))) << "killed at step " << at;
+        EXPECT_TRUE(snapshot(copy) == made) << "killed at step " << at;
+        if (!killed)
+            break;
+    }
+    EXPECT_EQ(at, 12); // three parts copied; two old files aside and a free place marked, three in place, three dropped
+    for (const auto& [name, bytes] : made)
+        EXPECT_EQ(stdfs::last_write_time(copy / name), stdfs::last_write_time(sets / name)) << name;
 }
 
 // A file under a hidden name the placement needs, that no settle may take

@@ -643,7 +643,7 @@ TEST_F(ZipSafety, EveryCodeHasItsOwnText)
                      result::TooManyParts, result::SfxStubUnreadable, result::SfxStubUnusable,
                      result::SfxValueTooLong, result::SfxBadAssociation, result::SfxNeedsZip64,
                      result::SfxCannotSplit, result::DiskTooSmall, result::SfxSplitTooSmall,
-                     result::PartOfAnotherSet}) {
+                     result::PartOfAnotherSet, result::ArchiveBeingWritten}) {
         std::string t = zip.ErrorText(textkind::Result, code);
         EXPECT_EQ(t.find("Unknown"), std::string::npos) << code;
         EXPECT_TRUE(texts.insert(t).second) << code;

@@ -253,16 +253,25 @@ std::map<std::string, std::string> mixedTree(size_t noiseBytes, size_t photoByte
     };
 }
 
-bool killedBeforeNameChange(int at, const std::function<void(const IoFaults&)>& run)
+namespace {
+
+bool killedAt(int at, bool writes, const std::function<void(const IoFaults&)>& run)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
         int seen = 0;
-        IoFaults faults;
-        faults.beforeNameChange = [&seen, at](const stdfs::path&) {
+        auto step = [&seen, at] {
             if (seen++ == at)
                 ::raise(SIGKILL);
         };
+        IoFaults faults;
+        faults.beforeNameChange = [&step](const stdfs::path&) { step(); };
+        if (writes)
+            faults.beforeWrite = [&step](const stdfs::path&, uint64_t offset, size_t) {
+                if (offset == 0)
+                    step();
+                return 0;
+            };
         run(faults);
         ::_exit(0);
     }
@@ -271,5 +280,14 @@ bool killedBeforeNameChange(int at, const std::function<void(const IoFaults&)>& 
     EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
+
+} // namespace
+
+bool killedBeforeNameChange(int at, const std::function<void(const IoFaults&)>& run)
+{
+    return killedAt(at, false, run);
+}
+
+bool killedBeforeStep(int at, const std::function<void(const IoFaults&)>& run) { return killedAt(at, true, run); }
 
 } // namespace qm::zip::test

@@ -182,5 +182,7 @@ std::vector<std::string> allFiles(const std::filesystem::path& root);
 // just before the name change number `at` (0 = the first) it reports. True
 // when it was killed; false when it ended before making that many.
 bool killedBeforeNameChange(int at, const std::function<void(const IoFaults&)>& run);
+// The same, counting the first write of every file too (a copy begun).
+bool killedBeforeStep(int at, const std::function<void(const IoFaults&)>& run);
 
 } // namespace qm::zip::test
