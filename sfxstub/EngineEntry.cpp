@@ -1,8 +1,7 @@
 // One entry of an extraction run: its local header, where its output goes,
 // the overwrite rules, the password, the decoding and the checks.
 #include "platform/datetime/DateTime.h"
-#include "platform/fs/NoCase.h"
-#include "platform/fs/OwnedTemp.h"
+#include "platform/fs/CaseTwins.h"
 #include "platform/fs/WinPath.h"
 #include "sfxstub/EngineRun.h"
 
@@ -386,32 +385,17 @@ bool UnzipRun::decodeInto(OutputFile& out, const CentralEntry& e, const std::str
 
 bool UnzipRun::writtenInOtherCase(const std::filesystem::path& file)
 {
-    std::string folded = qm::fs::foldCase(file.string());
-    const auto [from, to] = written_.equal_range(folded);
-    for (auto w = from; w != to; ++w) {
-        if (w->second == file)
-            continue; // the very name again: the overwrite rules decide
-        // The two part at the first name that differs in case; the folder
-        // that holds it tells whether they are one file there.
+    std::vector<std::string> comps;
+    for (const std::filesystem::path& c : file)
+        comps.push_back(c.string());
+    const auto open = [&](size_t count) {
         std::filesystem::path folder;
-        for (auto a = w->second.begin(), b = file.begin(); a != w->second.end() && *a == *b; ++a, ++b)
-            folder /= *a;
-        const auto known = folding_.find(folder.string());
-        if (known != folding_.end()) {
-            if (known->second)
-                return true;
-            continue;
-        }
+        for (size_t i = 0; i < count; ++i)
+            folder /= comps[i];
         qm::fs::FolderHandle dir;
-        if (dir.open(folder) != 0)
-            continue; // not there: the other was not written
-        const bool folds = qm::fs::foldsCase(dir.fd(), ".~qmsfx");
-        folding_.emplace(folder.string(), folds);
-        if (folds)
-            return true;
-    }
-    written_.emplace(std::move(folded), file);
-    return false;
+        return dir.open(folder) == 0 ? dir.release() : -1;
+    };
+    return written_.see(comps, open, ".~qmsfx") == qm::fs::CaseTwins::Seen::OtherCase;
 }
 
 } // namespace qm::sfxstub::detail

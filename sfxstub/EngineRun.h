@@ -6,13 +6,13 @@
 #include "sfxstub/Engine.h"
 #include "sfxstub/EngineIo.h"
 #include "sfxstub/SfxConfig.h"
+#include "platform/fs/CaseTwins.h"
 #include "platform/zip/SetMembers.h"
 
 #include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -188,8 +188,7 @@ private:
     uint64_t totalSize_ = 0;
     uint64_t overall_ = 0;
     unsigned newFileMode_ = qm::fs::newFileMode();
-    std::unordered_multimap<std::string, std::filesystem::path> written_; // by host path without case
-    std::unordered_map<std::string, bool> folding_;                       // folders asked, by host path
+    qm::fs::CaseTwins written_; // the files of this run, by host path
 };
 
 } // namespace qm::sfxstub::detail

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace qm::fs {
 
@@ -72,6 +73,8 @@ public:
     void close();
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
+    // Gives up the descriptor, which the caller is then to close.
+    int release() { return std::exchange(fd_, -1); }
 
     // Opens the folder `name` in this one into `out`; a link of that name is
     // never followed (ELOOP or ENOTDIR). 0, or the error code (ENOENT when

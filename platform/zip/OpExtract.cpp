@@ -11,6 +11,7 @@
 // here, and every decision and event stays on this thread, in the same
 // order. When the disk fills up while files are ahead, they are dropped and
 // the run goes on one entry at a time.
+#include "platform/fs/CaseTwins.h"
 #include "platform/fs/NoCase.h"
 #include "platform/fs/OwnedTemp.h"
 #include "platform/zip/DecodeAhead.h"
@@ -23,8 +24,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
-#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,8 +83,6 @@ private:
     // same name twice, or a name in another case where the folder takes it
     // for the same file. Notes the place for the next ones.
     bool writtenBefore(const std::vector<std::string>& comps);
-    // Whether `a` and `b`, names of one place but for case, are one file here.
-    bool oneFileHere(const std::vector<std::string>& a, const std::vector<std::string>& b);
     void note(int code)
     {
         auto rank = [](int c) {
@@ -114,11 +113,10 @@ private:
     int worst_ = result::Ok;
     uint64_t done_ = 0;
     std::vector<FolderTime> folderTimes_;
-    // Files of this run, by their place without case; only places that more
-    // than one chosen entry may take (by their hash) are kept.
-    std::unordered_multimap<std::string, std::vector<std::string>> written_;
+    // Files of this run; only places that more than one chosen entry may
+    // take (by the hash of their place without case) are kept.
+    qm::fs::CaseTwins written_;
     std::unordered_set<size_t> shared_;
-    std::unordered_map<std::string, bool> folding_; // folders asked, as joined components
     std::unordered_set<std::string> cleared_; // folders rid of leftovers or made, as joined components
     std::vector<const ArchiveEntry*> jobs_;   // what the workers decode, by the place in `chosen`
     std::unique_ptr<DecodeAhead> ahead_;
@@ -190,36 +188,16 @@ void ExtractRun::planJobs(const std::vector<const ArchiveEntry*>& chosen)
 
 bool ExtractRun::writtenBefore(const std::vector<std::string>& comps)
 {
-    std::string place = qm::fs::foldCase(joined(comps));
-    if (!shared_.count(std::hash<std::string>{}(place)))
+    if (!shared_.count(std::hash<std::string>{}(qm::fs::foldCase(joined(comps)))))
         return false; // no other entry goes there
-    const auto [from, to] = written_.equal_range(place);
-    for (auto w = from; w != to; ++w)
-        if (w->second == comps || oneFileHere(w->second, comps))
-            return true;
-    written_.emplace(std::move(place), comps);
-    return false;
-}
-
-bool ExtractRun::oneFileHere(const std::vector<std::string>& a, const std::vector<std::string>& b)
-{
-    // They part at the first name that differs in case: the folder that
-    // holds it decides whether the two are one. Where that folder is not
-    // there, the first was not written and nothing stands in the way.
-    size_t k = 0;
-    while (k < a.size() && a[k] == b[k])
-        ++k;
-    const std::vector<std::string> folder(a.begin(), a.begin() + std::ptrdiff_t(k));
-    const auto known = folding_.find(joined(folder));
-    if (known != folding_.end())
-        return known->second;
-    size_t reached = 0;
-    Fd dir = openExisting(root_.fd, folder, reached);
-    if (dir.fd < 0 || reached < k)
-        return false;
-    const bool folds = qm::fs::foldsCase(dir.fd, TempFile::DefaultStem);
-    folding_.emplace(joined(folder), folds);
-    return folds;
+    const auto open = [&](size_t count) {
+        size_t reached = 0;
+        Fd dir = openExisting(root_.fd, {comps.begin(), comps.begin() + std::ptrdiff_t(count)}, reached);
+        if (reached < count)
+            return -1;
+        return std::exchange(dir.fd, -1);
+    };
+    return written_.see(comps, open, TempFile::DefaultStem) != qm::fs::CaseTwins::Seen::New;
 }
 
 int ExtractRun::run()
