@@ -114,7 +114,8 @@ std::vector<std::string> noAceDue()
 
 TEST_F(NightwickProgram, ADueProjectIsBackedUpLoggedStampedAndDueAgainTheNextDay)
 {
-    makeSource("Alpha", {{"notes.txt", text(24, 'n')}, {"data/table.csv", text(12, 't')}});
+    // "Notes.txt" and "notes.txt" are two files, each backed up.
+    makeSource("Alpha", {{"notes.txt", text(24, 'n')}, {"Notes.txt", text(8, 'N')}, {"data/table.csv", text(12, 't')}});
     writeProject("Alpha", zipProject("Alpha"));
     const std::string before = projectText("Alpha");
 
@@ -127,8 +128,8 @@ TEST_F(NightwickProgram, ADueProjectIsBackedUpLoggedStampedAndDueAgainTheNextDay
                       "    You can view the log file to get the status. [OK]\n");
 
     const auto entries = readArchive("out/Alpha.qmt", native("src-Alpha").string());
-    EXPECT_EQ(names(entries), (std::vector<std::string>{"data/", "data/table.csv", "notes.txt"}));
-    for (const char* file : {"notes.txt", "data/table.csv"}) {
+    EXPECT_EQ(names(entries), (std::vector<std::string>{"Notes.txt", "data/", "data/table.csv", "notes.txt"}));
+    for (const char* file : {"notes.txt", "Notes.txt", "data/table.csv"}) {
         EXPECT_EQ(entries.at(file).method, 18) << file;
         EXPECT_EQ(entries.at(file).verdict, "same") << file;
     }
